@@ -1,0 +1,24 @@
+# Each subsystem folder is one static library made of every source file in it, so that adding
+# a class needs no build-file edit.
+function(velmora_library name)
+  cmake_parse_arguments(L "" "" "LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS
+    ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${L_LIBS})
+endfunction()
+
+# Every tests/<folder>/tst_*.cpp is one test program linked with the given libraries; the other
+# .cpp files of the folder are shared helpers compiled into each.
+function(velmora_tests_in_folder)
+  cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
+  file(GLOB helpers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  list(FILTER helpers EXCLUDE REGEX "/tst_[^/]*\\.cpp$")
+  foreach(test ${tests})
+    get_filename_component(name ${test} NAME_WE)
+    velmora_add_test(${name} SOURCES ${test} ${helpers} LIBS ${T_LIBS})
+    target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+  endforeach()
+endfunction()

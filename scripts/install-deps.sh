@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Velmora needs to build, run and test, skipping those already
+# installed. Runs apt-get non-interactively; uses sudo when not run as root.
+set -euo pipefail
+
+packages=(
+  g++ cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6multimedia6 libgl-dev
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  fonts-urw-base35 fonts-comic-neue fonts-dejavu-core
+  sox lame libbenchmark-dev strace
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [ "$status" = "install ok installed" ] || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
