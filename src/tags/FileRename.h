@@ -1,0 +1,17 @@
+#pragma once
+// Renaming a file within its folder without ever replacing another file.
+
+#include "FileStatus.h"
+
+#include <QByteArray>
+#include <QString>
+
+// Renames from to to, failing with EEXIST when to names another file. The check and the rename
+// are one step (renameat2 with RENAME_NOREPLACE; where the file system lacks it, link()+unlink(),
+// and where it lacks links, a reserved placeholder that only this rename replaces). The same name,
+// or a change of letter case only of the same file (same device and inode), is not a collision.
+FileStatus renameNoReplace(const QByteArray &from, const QByteArray &to);
+
+// A new name must be a plain name in the same folder: not empty, no '/', no NUL, and not
+// beginning with '.' (a hidden file would vanish from the list).
+bool isPlainFileName(const QString &name);

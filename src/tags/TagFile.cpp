@@ -1,0 +1,151 @@
+#include "TagFile.h"
+
+#include "Id3v1.h"
+
+#include <QCoreApplication>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+FileStatus notRegular(const struct stat &st)
+{
+    if (S_ISDIR(st.st_mode))
+        return FileStatus::fromErrno(EISDIR);
+    return FileStatus::failure(EINVAL, QCoreApplication::translate("TagFile", "Not a regular file"));
+}
+
+}  // namespace
+
+TagFile::~TagFile()
+{
+    close();
+}
+
+void TagFile::close()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);  // a close error leaves nothing to retry: the descriptor is gone either way
+        m_fd = -1;
+    }
+}
+
+FileStatus TagFile::openForReading(const QByteArray &path)
+{
+    return open(path, O_RDONLY);
+}
+
+FileStatus TagFile::openForReadWrite(const QByteArray &path)
+{
+    return open(path, O_RDWR);
+}
+
+FileStatus TagFile::open(const QByteArray &path, int access)
+{
+    close();
+    if (path.isEmpty())
+        return FileStatus::fromErrno(ENOENT);
+    if (path.contains('\0'))
+        return FileStatus::fromErrno(EINVAL);
+
+    // Look before opening: opening a device can have side effects of its own.
+    struct stat st;
+    if (::stat(path.constData(), &st) != 0)
+        return FileStatus::fromLastError();
+    if (!S_ISREG(st.st_mode))
+        return notRegular(st);
+
+    // O_NONBLOCK: should the name be swapped for a FIFO after the look, the open still returns.
+    int fd;
+    do {
+        fd = ::open(path.constData(), access | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return FileStatus::fromLastError();
+    if (::fstat(fd, &st) != 0) {
+        const FileStatus status = FileStatus::fromLastError();
+        ::close(fd);
+        return status;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return notRegular(st);
+    }
+    m_fd = fd;
+    return FileStatus::success();
+}
+
+FileStatus TagFile::length(qint64 &bytes) const
+{
+    if (m_fd < 0)
+        return FileStatus::fromErrno(EBADF);
+    struct stat st;
+    if (::fstat(m_fd, &st) != 0)
+        return FileStatus::fromLastError();
+    bytes = st.st_size;
+    return FileStatus::success();
+}
+
+FileStatus TagFile::readTrailer(QByteArray &trailer)
+{
+    qint64 size = 0;
+    const FileStatus status = length(size);
+    if (!status)
+        return status;
+    if (size < Id3v1::TrailerSize) {
+        trailer.clear();
+        return FileStatus::success();
+    }
+    QByteArray buffer(Id3v1::TrailerSize, Qt::Uninitialized);
+    ssize_t got;
+    do {
+        got = ::pread(m_fd, buffer.data(), Id3v1::TrailerSize, size - Id3v1::TrailerSize);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0)
+        return FileStatus::fromLastError();
+    if (got != Id3v1::TrailerSize) {
+        // The file was cut short between fstat and pread.
+        return FileStatus::failure(EIO, QCoreApplication::translate(
+                                            "TagFile", "The file changed while it was being read"));
+    }
+    trailer = buffer;
+    return FileStatus::success();
+}
+
+FileStatus TagFile::writeTrailer(const QByteArray &trailer, bool overwrite)
+{
+    if (trailer.size() != Id3v1::TrailerSize)
+        return FileStatus::fromErrno(EINVAL);
+    qint64 size = 0;
+    FileStatus status = length(size);
+    if (!status)
+        return status;
+    if (overwrite && size < Id3v1::TrailerSize)
+        return FileStatus::fromErrno(EINVAL);
+    const qint64 start = overwrite ? size - Id3v1::TrailerSize : size;
+
+    qint64 done = 0;
+    while (done < Id3v1::TrailerSize) {
+        const ssize_t n = ::pwrite(m_fd, trailer.constData() + done, Id3v1::TrailerSize - done,
+                                   start + done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            status = n < 0 ? FileStatus::fromLastError() : FileStatus::fromErrno(EIO);
+            break;
+        }
+        done += n;
+    }
+    if (status && ::fsync(m_fd) != 0)
+        status = FileStatus::fromLastError();
+    if (!status && !overwrite) {
+        // Leave no half trailer behind: the file goes back to what it was.
+        while (::ftruncate(m_fd, size) != 0 && errno == EINTR) {
+        }
+        ::fsync(m_fd);
+    }
+    return status;
+}
