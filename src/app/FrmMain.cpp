@@ -1,0 +1,437 @@
+#include "FrmMain.h"
+
+#include "Artwork.h"
+#include "DocumentOpener.h"
+#include "DriveList.h"
+#include "FileList.h"
+#include "FolderList.h"
+#include "FrmAbout.h"
+#include "FrmSettings.h"
+#include "GenreBox.h"
+#include "GenreList.h"
+#include "Id3v1.h"
+#include "Message.h"
+#include "CodePageValidator.h"
+#include "Mp3List.h"
+#include "PlayerControls.h"
+#include "PlayerWidgets.h"
+#include "SettingsStore.h"
+#include "TagEditor.h"
+#include "TransportIcons.h"
+#include "Twips.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QTimer>
+#include <QToolButton>
+
+#include <cstdio>
+
+namespace {
+
+const QString kApplication = QStringLiteral("Quorrel");
+const QString kSection = QStringLiteral("Startup");
+const QString kPathKey = QStringLiteral("Path");
+const QString kLfnKey = QStringLiteral("Support LFN");
+const QString kLoadFailure = QStringLiteral("Error while loading Quorrel.");
+
+template <typename W>
+W *place(W *widget, const char *name, const QRect &geometry, const QString &tooltip = {})
+{
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(geometry);
+    if (!tooltip.isEmpty())
+        widget->setToolTip(tooltip);
+    return widget;
+}
+
+QFont fontOf(const QStringList &families, double points, bool bold, bool italic)
+{
+    QFont font;
+    font.setFamilies(families);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
+// Read-only boxes that look like captions: button-face background, no sunken border.
+void makeCaption(QLineEdit *box)
+{
+    box->setReadOnly(true);
+    box->setFrame(false);
+    box->setFocusPolicy(Qt::NoFocus);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Button));
+    box->setPalette(palette);
+}
+
+QTimer *makeTimer(QObject *parent, const char *name, int interval)
+{
+    auto *timer = new QTimer(parent);
+    timer->setObjectName(QLatin1String(name));
+    timer->setInterval(interval);
+    return timer;
+}
+
+}  // namespace
+
+QString instructionsPath(const QString &programFolder)
+{
+    return programFolder + QStringLiteral("/instructions.txt");
+}
+
+FrmMain::FrmMain(std::function<void()> endProgram, QWidget *parent)
+    : QMainWindow(parent), m_endProgram(std::move(endProgram))
+{
+    if (!m_endProgram)
+        m_endProgram = [] { QCoreApplication::exit(0); };
+
+    setObjectName(QStringLiteral("FrmMain"));
+    setWindowTitle(QStringLiteral("Velmora"));
+    setWindowIcon(::windowIcon());
+
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(twips(10305), twips(10170));
+    setCentralWidget(client);
+
+    // Created back to front: the player's frame lies behind the player's controls.
+    createPlayerControls(client);
+    createDecoration(client);
+    createBrowsingControls(client);
+    createPanelControls(client);
+    createMenu();
+
+    BrowserWidgets browser;
+    browser.DrvOpen = DrvOpen;
+    browser.DirOpen = DirOpen;
+    browser.FilOpen = FilOpen;
+    browser.lv1 = lv1;
+    browser.TxtDispTag = TxtDispTag;
+    browser.ChkKeepTag = ChkKeepTag;
+    browser.CmbGenre = CmbGenre;
+    browser.ChkRenFile = ChkRenFile;
+    browser.TxtNewFilename = TxtNewFilename;
+    browser.CmdSave = CmdSave;
+    browser.Cmdswap = Cmdswap;
+    browser.Cmdfilesong = Cmdfilesong;
+    browser.Text4 = Text4;
+    m_editor = new TagEditor(browser, m_state, GenreList, [this] { return m_player.get().playState(); }, this);
+
+    PlayerWidgets playerWidgets;
+    playerWidgets.Command1 = Command1;
+    playerWidgets.Command3 = Command3;
+    playerWidgets.Command5 = Command5;
+    playerWidgets.Command6 = Command6;
+    playerWidgets.Command7 = Command7;
+    playerWidgets.Text1 = Text1;
+    playerWidgets.Text4 = Text4;
+    playerWidgets.pb1 = pb1;
+    playerWidgets.Slider1 = Slider1;
+    playerWidgets.Slider2 = Slider2;
+    playerWidgets.Timer1 = Timer1;
+    playerWidgets.Timer2 = Timer2;
+    playerWidgets.Timer3 = Timer3;
+    playerWidgets.TxtNewFilename = TxtNewFilename;
+    m_playerControls = new PlayerControls(playerWidgets, m_state, m_player, this);
+
+    connect(CmdQuit, &QPushButton::clicked, this, &FrmMain::CmdQuit_Click);
+
+    // A fixed-size window centred on the screen.
+    adjustSize();
+    setFixedSize(sizeHint());
+    if (const QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+FrmMain::~FrmMain() = default;
+
+void FrmMain::createBrowsingControls(QWidget *client)
+{
+    DrvOpen = place(new DriveList(client), "DrvOpen", twipsRect(120, 720, 2535, 315), QStringLiteral("Drive"));
+    DirOpen = place(new FolderList(client), "DirOpen", twipsRect(120, 1080, 2535, 3015),
+                    QStringLiteral("Directory"));
+    FilOpen = new FileList(this);
+    FilOpen->setObjectName(QStringLiteral("FilOpen"));
+    lv1 = place(new Mp3List(client), "lv1", twipsRect(120, 4440, 10005, 4335), QStringLiteral("MP3 List "));
+    lv1->setRowIcon(rowIcon());
+}
+
+void FrmMain::createPanelControls(QWidget *client)
+{
+    Label11 = place(new QLabel(QStringLiteral("Tag"), client), "Label11", twipsRect(3840, 1920, 2535, 255));
+    Label12 = place(new QLabel(QStringLiteral("Keep"), client), "Label12", twipsRect(9840, 1920, 375, 255));
+
+    struct Row {
+        const char *label;
+        QString caption;
+        int labelWidth;
+        QString tooltip;
+        int maxLength;
+    };
+    const std::array<Row, 6> rows{{
+        {"Label2", QStringLiteral("Song Name:"), 975, QStringLiteral("Song Name"), Id3v1::TitleWidth},
+        {"Label3", QStringLiteral("Artist:"), 1095, QStringLiteral("Artist"), Id3v1::ArtistWidth},
+        {"Label4", QStringLiteral("Album Name:"), 1095, QStringLiteral("Album Name"), Id3v1::AlbumWidth},
+        {"Label5", QStringLiteral("Year:"), 1095, QStringLiteral("Year"), Id3v1::YearWidth},
+        {"Label6", QStringLiteral("Comment:"), 1095, QStringLiteral("Comment"), Id3v1::CommentWidth},
+        {"Label7", QStringLiteral("Genre:"), 1095, QString(), 0},
+    }};
+    const QString keepTip = QStringLiteral("Check to use the current value again");
+    for (int k = 0; k < 6; ++k) {
+        const int top = 2160 + 360 * k;
+        TagLabels[k] = place(new QLabel(rows[k].caption, client), rows[k].label,
+                             twipsRect(2880, top, rows[k].labelWidth, 255));
+        if (k < 5) {
+            auto *box = place(new QLineEdit(client), qPrintable(QStringLiteral("TxtDispTag%1").arg(k)),
+                              twipsRect(3840, top, 5895, 285), rows[k].tooltip);
+            box->setMaxLength(rows[k].maxLength);
+            box->setValidator(new CodePageValidator(box));
+            TxtDispTag[k] = box;
+        } else {
+            CmbGenre = place(new GenreBox(client), "CmbGenre", twipsRect(3840, top, 5895, 315),
+                             QStringLiteral("Genre"));
+        }
+        ChkKeepTag[k] = place(new QCheckBox(QStringLiteral("Check1"), client),
+                              qPrintable(QStringLiteral("ChkKeepTag%1").arg(k)), twipsRect(9960, top, 255, 255),
+                              keepTip);
+    }
+
+    CmdSave = place(new QPushButton(QStringLiteral("&Save Tags"), client), "CmdSave", twipsRect(120, 8880, 10095, 375));
+    ChkRenFile = place(new QCheckBox(QStringLiteral("Rename File"), client), "ChkRenFile",
+                       twipsRect(120, 9360, 1335, 255),
+                       QStringLiteral("Check to rename MP3 using name to the right"));
+    Label13 = place(new QLabel(QStringLiteral("New Filename:"), client), "Label13", twipsRect(4440, 9360, 1095, 255));
+    TxtNewFilename = place(new QLineEdit(client), "TxtNewFilename", twipsRect(5520, 9360, 4695, 285),
+                           QStringLiteral("New Filename if \"Rename File\" is checked"));
+    Cmdswap = place(new QPushButton(QStringLiteral("S&wap Song Name->Artist"), client), "Cmdswap",
+                    twipsRect(120, 9720, 2055, 375),
+                    QStringLiteral("Swap what is showing as the song name with what is showing for the artist name"));
+    Cmdfilesong = place(new QPushButton(QStringLiteral(" &Filename->Song Name"), client), "Cmdfilesong",
+                        twipsRect(2280, 9720, 2055, 375), QStringLiteral("Make the song name the same as the filename"));
+    CmdQuit = place(new QPushButton(QStringLiteral("&Quit"), client), "CmdQuit", twipsRect(9240, 9720, 975, 375),
+                    QStringLiteral("Quit Program"));
+}
+
+void FrmMain::createPlayerControls(QWidget *client)
+{
+    Frame1 = place(new QGroupBox(QStringLiteral("Play File"), client), "Frame1", twipsRect(4200, 0, 6015, 1815));
+
+    struct Button {
+        QToolButton **slot;
+        const char *name;
+        TransportButton kind;
+        int left;
+        QString tooltip;
+    };
+    const std::array<Button, 5> buttons{{
+        {&Command6, "Command6", TransportButton::Rewind, 4440, QStringLiteral("Rewind")},
+        {&Command5, "Command5", TransportButton::Play, 4920, QStringLiteral("Play")},
+        {&Command7, "Command7", TransportButton::FastForward, 5400, QStringLiteral("Fast Forward")},
+        {&Command3, "Command3", TransportButton::Pause, 5880, QStringLiteral("Pause")},
+        {&Command1, "Command1", TransportButton::Stop, 6360, QStringLiteral("Stop")},
+    }};
+    for (const Button &b : buttons) {
+        auto *button = place(new QToolButton(client), b.name, twipsRect(b.left, 240, 495, 495), b.tooltip);
+        button->setIcon(transportIcon(b.kind));
+        button->setIconSize(QSize(28, 28));
+        *b.slot = button;
+    }
+
+    Text4 = place(new QLineEdit(client), "Text4", twipsRect(4440, 720, 3975, 285), QStringLiteral("Filename"));
+    Text4->setReadOnly(true);
+    QPalette labelPalette = Text4->palette();
+    labelPalette.setColor(QPalette::Text, QColor(64, 0, 64));
+    Text4->setPalette(labelPalette);
+
+    pb1 = place(new QProgressBar(client), "pb1", twipsRect(4440, 1080, 5295, 255));
+    pb1->setRange(0, 100);
+    pb1->setValue(0);
+    pb1->setTextVisible(false);
+
+    Slider1 = place(new QSlider(Qt::Horizontal, client), "Slider1", twipsRect(4320, 1320, 5535, 375),
+                    QStringLiteral("Change song position"));
+    Slider1->setRange(0, 250);
+    Slider1->setSingleStep(1);
+    Slider1->setPageStep(1);
+    Slider1->setTickInterval(5);
+    Slider1->setTickPosition(QSlider::NoTicks);
+
+    Text2 = place(new QLineEdit(QStringLiteral("Time Remaining"), client), "Text2", twipsRect(8520, 240, 1455, 255));
+    makeCaption(Text2);
+
+    Text1 = place(new QLineEdit(QStringLiteral("0:00"), client), "Text1", twipsRect(8520, 480, 1215, 570));
+    Text1->setReadOnly(true);
+    Text1->setAlignment(Qt::AlignCenter);
+    Text1->setFont(fontOf({QStringLiteral("Modern No. 20"), QStringLiteral("C059"), QStringLiteral("serif")},
+                          27.75, false, true));
+    QPalette timePalette = Text1->palette();
+    timePalette.setColor(QPalette::Base, Qt::white);
+    timePalette.setColor(QPalette::Text, Qt::black);
+    Text1->setPalette(timePalette);
+    Text1->setTextMargins(0, 0, 0, 0);
+
+    Text3 = place(new QLineEdit(QStringLiteral("Vol"), client), "Text3", twipsRect(9870, 120, 255, 255));
+    makeCaption(Text3);
+
+    Slider2 = place(new QSlider(Qt::Vertical, client), "Slider2", twipsRect(9870, 360, 255, 1335),
+                    QStringLiteral("Volume"));
+    Slider2->setRange(0, 3000);
+    Slider2->setSingleStep(1);
+    Slider2->setPageStep(5);
+    Slider2->setTickPosition(QSlider::NoTicks);
+    Slider2->setInvertedAppearance(true);  // 0, the loudest, at the top
+    Slider2->setInvertedControls(true);
+
+    Timer1 = makeTimer(this, "Timer1", 1000);
+    Timer2 = makeTimer(this, "Timer2", 500);
+    Timer3 = makeTimer(this, "Timer3", 500);
+}
+
+void FrmMain::createDecoration(QWidget *client)
+{
+    Label1 = place(new QLabel(QStringLiteral("Velmora"), client), "Label1", twipsRect(120, 0, 3735, 615));
+    Label1->setFont(fontOf({QStringLiteral("Kristen ITC"), QStringLiteral("Comic Neue"), QStringLiteral("sans-serif")},
+                           20.25, true, true));
+    Image1 = place(new QLabel(client), "Image1", twipsRect(2880, 720, 1260, 840));
+    Image1->setPixmap(staffPicture());
+}
+
+void FrmMain::createMenu()
+{
+    mnuHelp = menuBar()->addMenu(QStringLiteral("Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    auto add = [this](const char *name, const QString &caption, void (FrmMain::*handler)()) {
+        QAction *action = mnuHelp->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    mnuinstr = add("mnuinstr", QStringLiteral("&Instructions"), &FrmMain::mnuinstr_Click);
+    mnuSettings = add("mnuSettings", QStringLiteral("&Settings"), &FrmMain::mnuSettings_Click);
+    mnuAbout = add("mnuAbout", QStringLiteral("&About"), &FrmMain::mnuAbout_Click);
+    mnuQuit = add("mnuQuit", QStringLiteral("&Quit"), &FrmMain::mnuQuit_Click);
+}
+
+void FrmMain::runLoadStep(const std::function<QString()> &step)
+{
+    const QString failure = step();
+    if (!failure.isEmpty())
+        Message::show(failure + kLoadFailure);
+}
+
+void FrmMain::Form_Load()
+{
+    if (m_loaded)
+        return;
+    m_loaded = true;
+
+    runLoadStep([this] {
+        GenreList = Genres::buildGenreList();
+        return QString();
+    });
+    runLoadStep([this] {
+        FilOpen->setPattern(QStringLiteral("*.mp3"));
+        return QString();
+    });
+    // The MP3 list is a report view from its creation on.
+    runLoadStep([this] {
+        const QString text = SettingsStore::read(kApplication, kSection, kLfnKey, QStringLiteral("True"));
+        const std::optional<bool> value = parseSupportLfn(text);
+        if (!value)
+            return QStringLiteral("Type mismatch");
+        m_state.SupportLFN = *value;
+        return QString();
+    });
+    runLoadStep([this] {
+        const QString stored = SettingsStore::read(kApplication, kSection, kPathKey, QString());
+        return DirOpen->setPath(QFile::encodeName(stored)).description();
+    });
+    runLoadStep([this] {
+        DrvOpen->setDriveFor(DirOpen->path());
+        return QString();
+    });
+    runLoadStep([this] {
+        CmbGenre->fill(GenreList);
+        return QString();
+    });
+    runLoadStep([this] {
+        for (QLineEdit *box : TxtDispTag)
+            box->clear();
+        CmbGenre->setText(QString());
+        return QString();
+    });
+}
+
+void FrmMain::closeEvent(QCloseEvent *event)
+{
+    // The program ends through the frame when its last window closes; the application object
+    // calls Form_Terminate then. Closing here only hides the window.
+    event->accept();
+}
+
+void FrmMain::Form_Terminate()
+{
+    m_player.get().stop();
+}
+
+void FrmMain::CmdQuit_Click() { quit(); }
+
+void FrmMain::mnuQuit_Click() { quit(); }
+
+void FrmMain::quit()
+{
+    const QString path = QFile::decodeName(DirOpen->path());
+    const bool stored = SettingsStore::write(kApplication, kSection, kPathKey, path) &&
+                        SettingsStore::write(kApplication, kSection, kLfnKey, supportLfnText(m_state.SupportLFN));
+    if (!stored)
+        std::fprintf(stderr, "Velmora: the settings could not be stored in %s\n",
+                     qPrintable(SettingsStore::filePath(kApplication)));
+    m_player.get().stop();
+    m_endProgram();
+}
+
+void FrmMain::mnuAbout_Click()
+{
+    if (!m_about) {
+        m_about = new FrmAbout(this);
+        m_about->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
+}
+
+void FrmMain::mnuSettings_Click()
+{
+    if (!m_settings) {
+        m_settings = new FrmSettings(m_state.SupportLFN, m_endProgram, this);
+        m_settings->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_settings->show();
+    m_settings->raise();
+    m_settings->activateWindow();
+}
+
+void FrmMain::mnuinstr_Click()
+{
+    const QString path = instructionsPath(QCoreApplication::applicationDirPath());
+    if (!QFileInfo::exists(path)) {
+        Message::show(QStringLiteral("The instructions file %1 is missing.").arg(path));
+        return;
+    }
+    if (!openDocument(QFile::encodeName(path)))
+        Message::show(QStringLiteral("No program could be found to open %1.").arg(path));
+}

@@ -1,0 +1,118 @@
+#pragma once
+// The main window: every control the user works with, under its own name, and the load handling
+// that brings the last folder back. The behaviour of each area lives in its subsystem: the folder
+// browser and editing panel in TagEditor, the player in PlayerControls.
+
+#include "BrowserWidgets.h"
+#include "MdlDefault.h"
+#include "PlayerInstance.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+#include <array>
+#include <functional>
+
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QSlider;
+class QTimer;
+class QToolButton;
+class FrmAbout;
+class FrmSettings;
+class PlayerControls;
+class TagEditor;
+
+class FrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // endProgram ends the program at once (the quit commands and the settings removal call it).
+    explicit FrmMain(std::function<void()> endProgram = {}, QWidget *parent = nullptr);
+    ~FrmMain() override;
+
+    // The load handling; runs once, before the window is first shown.
+    void Form_Load();
+    // The end of the main window through its frame: the player is stopped, nothing is stored.
+    void Form_Terminate();
+
+    void CmdQuit_Click();
+    void mnuQuit_Click();
+    void mnuAbout_Click();
+    void mnuinstr_Click();
+    void mnuSettings_Click();
+
+    MdlDefault &state() { return m_state; }
+    PlayerInstance &player() { return m_player; }
+    TagEditor &editor() { return *m_editor; }
+    PlayerControls &playerControls() { return *m_playerControls; }
+    FrmSettings *settingsDialog() const { return m_settings; }
+    FrmAbout *aboutBox() const { return m_about; }
+
+    // Folder and file browsing
+    DriveList *DrvOpen = nullptr;
+    FolderList *DirOpen = nullptr;
+    FileList *FilOpen = nullptr;
+    Mp3List *lv1 = nullptr;
+
+    // Tag editing panel
+    QLabel *Label11 = nullptr, *Label12 = nullptr;
+    std::array<QLabel *, 6> TagLabels{};  // Label2 .. Label7
+    std::array<QLineEdit *, 5> TxtDispTag{};
+    GenreBox *CmbGenre = nullptr;
+    std::array<QCheckBox *, 6> ChkKeepTag{};
+    QCheckBox *ChkRenFile = nullptr;
+    QLabel *Label13 = nullptr;
+    QLineEdit *TxtNewFilename = nullptr;
+    QPushButton *CmdSave = nullptr, *Cmdswap = nullptr, *Cmdfilesong = nullptr, *CmdQuit = nullptr;
+
+    // Player
+    QGroupBox *Frame1 = nullptr;
+    QToolButton *Command6 = nullptr, *Command5 = nullptr, *Command7 = nullptr, *Command3 = nullptr,
+                *Command1 = nullptr;
+    QLineEdit *Text4 = nullptr, *Text2 = nullptr, *Text1 = nullptr, *Text3 = nullptr;
+    QProgressBar *pb1 = nullptr;
+    QSlider *Slider1 = nullptr, *Slider2 = nullptr;
+    QTimer *Timer1 = nullptr, *Timer2 = nullptr, *Timer3 = nullptr;
+
+    // Decoration
+    QLabel *Label1 = nullptr, *Image1 = nullptr;
+
+    // Menu
+    QMenu *mnuHelp = nullptr;
+    QAction *mnuinstr = nullptr, *mnuSettings = nullptr, *mnuAbout = nullptr, *mnuQuit = nullptr;
+
+    QStringList GenreList;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createBrowsingControls(QWidget *client);
+    void createPanelControls(QWidget *client);
+    void createPlayerControls(QWidget *client);
+    void createDecoration(QWidget *client);
+    void createMenu();
+    void quit();
+    // Runs one step of the load handling; a step returns the description of its failure, or
+    // empty text. A failure is shown and the load goes on, so the window is always usable.
+    void runLoadStep(const std::function<QString()> &step);
+
+    MdlDefault m_state;
+    PlayerInstance m_player;
+    TagEditor *m_editor = nullptr;
+    PlayerControls *m_playerControls = nullptr;
+    QPointer<FrmSettings> m_settings;
+    QPointer<FrmAbout> m_about;
+    std::function<void()> m_endProgram;
+    bool m_loaded = false;
+};
+
+// The path handed to the desktop for the Help menu's instructions: the program folder followed by
+// "/instructions.txt".
+QString instructionsPath(const QString &programFolder);

@@ -1,0 +1,15 @@
+#include "MessageBox.h"
+
+#include "Message.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+void installMessageBox()
+{
+    Message::setHandler([](const QString &text) {
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Velmora"), text, QMessageBox::Ok,
+                        QApplication::activeWindow());
+        box.exec();
+    });
+}

@@ -1,0 +1,317 @@
+// The main window as the user meets it: its controls, the load handling with the stored settings,
+// the splash hand-over, quitting and the frame close.
+
+#include "FolderList.h"
+#include "Form1.h"
+#include "FrmMain.h"
+#include "GenreBox.h"
+#include "Message.h"
+#include "Mp3List.h"
+#include "SettingsStore.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSettings>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+// Writes the two stored settings the way a quit leaves them.
+void storeSettings(const QString &path, const QString &lfn)
+{
+    QVERIFY(SettingsStore::write(QStringLiteral("Quorrel"), QStringLiteral("Startup"), QStringLiteral("Path"), path));
+    QVERIFY(SettingsStore::write(QStringLiteral("Quorrel"), QStringLiteral("Startup"), QStringLiteral("Support LFN"), lfn));
+}
+
+QString stored(const QString &key)
+{
+    return SettingsStore::read(QStringLiteral("Quorrel"), QStringLiteral("Startup"), key, QStringLiteral("<absent>"));
+}
+
+void writeTagged(const QString &path, const QByteArray &title)
+{
+    QByteArray trailer("TAG");
+    trailer += title.leftJustified(30, ' ');
+    trailer += QByteArray(30 * 3 + 4, ' ');
+    trailer += char(17);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(1000, 'x') + trailer);
+}
+
+}  // namespace
+
+// Stands in for the desktop's opener, which tests must not start.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+    Q_INVOKABLE void open(const QUrl &url) { opened << url; }
+};
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_config;
+    QStringList m_messages;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_config.isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+        Message::setHandler([this](const QString &text) { m_messages << text; });
+    }
+
+    void init()
+    {
+        m_messages.clear();
+        QFile::remove(SettingsStore::filePath(QStringLiteral("Quorrel")));
+    }
+
+    void controlsStandWhereTheLayoutPutsThem()
+    {
+        FrmMain w;
+        QCOMPARE(w.windowTitle(), QStringLiteral("Velmora"));
+        QCOMPARE(w.centralWidget()->size(), QSize(687, 678));
+        QCOMPARE(w.minimumSize(), w.maximumSize());  // fixed size
+        QVERIFY(!w.windowIcon().isNull());
+
+        struct Expect {
+            const char *name;
+            QRect geometry;
+            QString text;
+            QString tooltip;
+        };
+        const Expect expected[] = {
+            {"DrvOpen", {8, 48, 169, 21}, {}, "Drive"},
+            {"DirOpen", {8, 72, 169, 201}, {}, "Directory"},
+            {"lv1", {8, 296, 667, 289}, {}, "MP3 List "},
+            {"TxtDispTag0", {256, 144, 393, 19}, {}, "Song Name"},
+            {"TxtDispTag3", {256, 216, 393, 19}, {}, "Year"},
+            {"CmbGenre", {256, 264, 393, 21}, {}, "Genre"},
+            {"ChkKeepTag5", {664, 264, 17, 17}, "Check1", "Check to use the current value again"},
+            {"CmdSave", {8, 592, 673, 25}, "&Save Tags", {}},
+            {"ChkRenFile", {8, 624, 89, 17}, "Rename File", "Check to rename MP3 using name to the right"},
+            {"TxtNewFilename", {368, 624, 313, 19}, {}, "New Filename if \"Rename File\" is checked"},
+            {"Cmdswap", {8, 648, 137, 25}, "S&wap Song Name->Artist",
+             "Swap what is showing as the song name with what is showing for the artist name"},
+            {"Cmdfilesong", {152, 648, 137, 25}, " &Filename->Song Name", "Make the song name the same as the filename"},
+            {"CmdQuit", {616, 648, 65, 25}, "&Quit", "Quit Program"},
+            {"Frame1", {280, 0, 401, 121}, {}, {}},
+            {"Command6", {296, 16, 33, 33}, {}, "Rewind"},
+            {"Command5", {328, 16, 33, 33}, {}, "Play"},
+            {"Command7", {360, 16, 33, 33}, {}, "Fast Forward"},
+            {"Command3", {392, 16, 33, 33}, {}, "Pause"},
+            {"Command1", {424, 16, 33, 33}, {}, "Stop"},
+            {"Text4", {296, 48, 265, 19}, {}, "Filename"},
+            {"pb1", {296, 72, 353, 17}, {}, {}},
+            {"Slider1", {288, 88, 369, 25}, {}, "Change song position"},
+            {"Text2", {568, 16, 97, 17}, "Time Remaining", {}},
+            {"Text1", {568, 32, 81, 38}, "0:00", {}},
+            {"Text3", {658, 8, 17, 17}, "Vol", {}},
+            {"Slider2", {658, 24, 17, 89}, {}, "Volume"},
+            {"Label1", {8, 0, 249, 41}, "Velmora", {}},
+            {"Image1", {192, 48, 84, 56}, {}, {}},
+            {"Label13", {296, 624, 73, 17}, "New Filename:", {}},
+            {"Label2", {192, 144, 65, 17}, "Song Name:", {}},
+            {"Label7", {192, 264, 73, 17}, "Genre:", {}},
+        };
+        for (const Expect &e : expected) {
+            auto *widget = w.findChild<QWidget *>(QLatin1String(e.name));
+            QVERIFY2(widget, e.name);
+            QCOMPARE(widget->geometry(), e.geometry);
+            QCOMPARE(widget->toolTip(), e.tooltip);
+            if (!e.text.isEmpty()) {
+                const QVariant text = widget->property("text");
+                QCOMPARE(text.toString(), e.text);
+            }
+        }
+        const int limits[] = {30, 30, 30, 4, 30};
+        for (int k = 0; k < 5; ++k)
+            QCOMPARE(w.TxtDispTag[k]->maxLength(), limits[k]);
+        QCOMPARE(w.Frame1->title(), QStringLiteral("Play File"));
+        QCOMPARE(w.Slider1->maximum(), 250);
+        QCOMPARE(w.Slider2->maximum(), 3000);
+        QCOMPARE(w.Timer1->interval(), 1000);
+        QVERIFY(!w.Timer1->isActive() && !w.Timer2->isActive() && !w.Timer3->isActive());
+        QCOMPARE(w.Text4->palette().color(QPalette::Text), QColor(64, 0, 64));
+        QVERIFY(w.Text1->font().italic());
+        QVERIFY(w.Label1->font().bold() && w.Label1->font().italic());
+
+        QCOMPARE(w.mnuHelp->title(), QStringLiteral("Help"));
+        QStringList captions;
+        for (QAction *action : w.mnuHelp->actions())
+            captions << action->objectName() + '=' + action->text();
+        QCOMPARE(captions, (QStringList{"mnuinstr=&Instructions", "mnuSettings=&Settings", "mnuAbout=&About",
+                                        "mnuQuit=&Quit"}));
+        QCOMPARE(w.lv1->model()->columnCount(), 7);
+    }
+
+    void firstStartUsesDefaults()
+    {
+        const QByteArray before = QFile::encodeName(QDir::currentPath());
+        FrmMain w;
+        w.Form_Load();
+        QVERIFY(m_messages.isEmpty());
+        QVERIFY(w.state().SupportLFN);
+        QCOMPARE(w.DirOpen->path(), before);
+        QCOMPARE(w.CmbGenre->count(), 130);
+        QCOMPARE(w.CmbGenre->text(), QString());
+        // The box shows the names sorted, each carrying its number.
+        QStringList shown;
+        for (int i = 0; i < w.CmbGenre->count(); ++i)
+            shown << w.CmbGenre->itemText(i);
+        QStringList sorted = shown;
+        std::sort(sorted.begin(), sorted.end(),
+                  [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+        QCOMPARE(shown, sorted);
+        QCOMPARE(w.CmbGenre->itemData(w.CmbGenre->findText(QStringLiteral("Blues"))).toInt(), 0);
+        QCOMPARE(w.CmbGenre->itemData(w.CmbGenre->findText(QStringLiteral("Hardcore"))).toInt(), 129);
+        QCOMPARE(w.CmbGenre->itemData(w.CmbGenre->findText(QStringLiteral("Club-House Terror"))).toInt(), 128);
+    }
+
+    void storedFolderIsListedBeforeTheWindowShows()
+    {
+        QTemporaryDir music;
+        writeTagged(music.filePath(QStringLiteral("one.mp3")), "First Song");
+        storeSettings(music.path(), QStringLiteral("false"));
+        FrmMain w;
+        w.Form_Load();
+        QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join('|')));
+        QVERIFY(!w.state().SupportLFN);
+        QCOMPARE(w.DirOpen->path(), QFile::encodeName(music.path()));
+        QCOMPARE(w.lv1->rowCount(), 1);
+        QCOMPARE(w.lv1->text(0, 1), QStringLiteral("First Song"));
+        // The load ends with an empty panel.
+        QCOMPARE(w.TxtDispTag[0]->text(), QString());
+        QCOMPARE(w.CmbGenre->text(), QString());
+    }
+
+    void vanishedFolderIsReportedAndTheWindowStaysUsable()
+    {
+        storeSettings(QStringLiteral("/no/such/folder/anywhere"), QStringLiteral("True"));
+        const QByteArray before = QFile::encodeName(QDir::currentPath());
+        FrmMain w;
+        w.Form_Load();
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(m_messages[0].endsWith(QStringLiteral("Error while loading Quorrel.")));
+        QVERIFY(m_messages[0].length() > QStringLiteral("Error while loading Quorrel.").length());
+        QCOMPARE(w.DirOpen->path(), before);
+        QCOMPARE(w.CmbGenre->count(), 130);  // the genre box is filled all the same
+    }
+
+    void garbledStyleIsReportedAndTheFolderStillOpens()
+    {
+        QTemporaryDir music;
+        storeSettings(music.path(), QStringLiteral("sometimes"));
+        FrmMain w;
+        w.Form_Load();
+        QCOMPARE(m_messages, QStringList{QStringLiteral("Type mismatchError while loading Quorrel.")});
+        QVERIFY(!w.state().SupportLFN);
+        QCOMPARE(w.DirOpen->path(), QFile::encodeName(music.path()));
+        QCOMPARE(w.CmbGenre->count(), 130);
+    }
+
+    void quitStoresFolderAndStyle_data()
+    {
+        QTest::addColumn<bool>("byMenu");
+        QTest::newRow("button") << false;
+        QTest::newRow("menu") << true;
+    }
+
+    void quitStoresFolderAndStyle()
+    {
+        QFETCH(bool, byMenu);
+        QTemporaryDir music;
+        int ended = 0;
+        {
+            FrmMain w([&ended] { ++ended; });
+            w.Form_Load();
+            QVERIFY(w.DirOpen->setPath(QFile::encodeName(music.path())).ok());
+            w.state().SupportLFN = false;
+            if (byMenu)
+                w.mnuQuit->trigger();
+            else
+                QTest::mouseClick(w.CmdQuit, Qt::LeftButton);
+            QCOMPARE(ended, 1);
+            QVERIFY(w.player().exists());
+            QCOMPARE(w.player().get().playState(), 0);
+        }
+        QCOMPARE(stored(QStringLiteral("Path")), music.path());
+        QCOMPARE(stored(QStringLiteral("Support LFN")), QStringLiteral("False"));
+
+        // The next start opens what the quit stored.
+        FrmMain next;
+        next.Form_Load();
+        QCOMPARE(next.DirOpen->path(), QFile::encodeName(music.path()));
+        QVERIFY(!next.state().SupportLFN);
+    }
+
+    void frameCloseStoresNothing()
+    {
+        FrmMain w;
+        w.Form_Load();
+        w.state().SupportLFN = false;
+        w.show();
+        QVERIFY(w.close());
+        w.Form_Terminate();
+        QVERIFY(w.player().exists());
+        QCOMPARE(stored(QStringLiteral("Support LFN")), QStringLiteral("<absent>"));
+        QVERIFY(!QFile::exists(SettingsStore::filePath(QStringLiteral("Quorrel"))));
+    }
+
+    void instructionsPathKeepsTheRootSeparator()
+    {
+        QCOMPARE(instructionsPath(QStringLiteral("/opt/velmora/bin")), QStringLiteral("/opt/velmora/bin/instructions.txt"));
+        QCOMPARE(instructionsPath(QStringLiteral("/")), QStringLiteral("//instructions.txt"));
+    }
+
+    void instructionsGoToTheDesktopOpener()
+    {
+        // The build copies instructions.txt beside the test programs as it does beside velmora.
+        const QString expected = instructionsPath(QCoreApplication::applicationDirPath());
+        QVERIFY(QFile::exists(expected));
+        UrlRecorder recorder;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "open");
+        FrmMain w;
+        w.mnuinstr->trigger();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(recorder.opened.size(), 1);
+        QCOMPARE(recorder.opened[0].toLocalFile(), expected);
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    void splashHandsOverAfterTwoSeconds()
+    {
+        FrmMain *main = nullptr;
+        QElapsedTimer clock;
+        clock.start();
+        auto *splash = new Form1([&main] { return main = new FrmMain(); });
+        splash->show();
+        QCOMPARE(splash->Timer1->interval(), 2000);
+        QCOMPARE(splash->size(), QSize(399, 303));
+        QVERIFY(splash->windowFlags() & Qt::FramelessWindowHint);
+        QTRY_VERIFY_WITH_TIMEOUT(main != nullptr, 4000);
+        QVERIFY(clock.elapsed() >= 1900);
+        QVERIFY(main->isVisible());
+        QCOMPARE(main->CmbGenre->count(), 130);  // loaded before it was shown
+        delete main;
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
