@@ -1,0 +1,254 @@
+#include "MediaPlayer.h"
+
+#include <QAudioOutput>
+#include <QFile>
+#include <QMediaPlayer>
+#include <QUrl>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+qint64 toMilliseconds(double seconds)
+{
+    if (!std::isfinite(seconds) || seconds <= 0)
+        return 0;
+    const double ms = std::round(seconds * 1000.0);
+    return ms >= 9.0e15 ? qint64(9.0e15) : qint64(ms);
+}
+
+QString systemError(int code)
+{
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+}  // namespace
+
+MediaPlayer::MediaPlayer(QObject *parent)
+    : QObject(parent), m_player(new QMediaPlayer(this)), m_output(new QAudioOutput(this))
+{
+    m_player->setAudioOutput(m_output);
+    m_output->setVolume(gainForVolume(m_volume));
+    connect(m_player, &QMediaPlayer::mediaStatusChanged, this, &MediaPlayer::onMediaStatusChanged);
+    connect(m_player, &QMediaPlayer::playbackStateChanged, this, &MediaPlayer::onPlaybackStateChanged);
+    connect(m_player, &QMediaPlayer::errorOccurred, this,
+            [this](QMediaPlayer::Error, const QString &text) { onError(text); });
+    connect(m_player, &QMediaPlayer::positionChanged, this, [this](qint64 ms) {
+        // The backend has caught up with the last jump once it reports a position near it.
+        if (m_seekTargetMs && std::llabs(ms - *m_seekTargetMs) < 1000)
+            m_seekTargetMs.reset();
+    });
+}
+
+MediaPlayer::~MediaPlayer()
+{
+    // The backend may still read from the device: detach it before the device goes.
+    m_player->stop();
+    m_player->setSourceDevice(nullptr);
+}
+
+float MediaPlayer::gainForVolume(int hundredthsOfDb)
+{
+    const int v = std::clamp(hundredthsOfDb, MinVolume, MaxVolume);
+    return float(std::pow(10.0, v / 2000.0));
+}
+
+int MediaPlayer::playState() const
+{
+    return int(m_state);
+}
+
+void MediaPlayer::releaseSource()
+{
+    m_player->stop();
+    m_player->setSourceDevice(nullptr);
+    m_device.reset();
+}
+
+void MediaPlayer::open(const QByteArray &nativePath)
+{
+    releaseSource();
+    ++m_openSerial;
+    m_failureReported = false;
+    m_pendingPositionMs.reset();
+    m_seekTargetMs.reset();
+    m_state = State::Stopped;
+    m_hasMedia = false;
+
+    // Opened by its raw bytes so that names which are not valid UTF-8 play too. Only a regular
+    // file is read: a FIFO or device named like an MP3 file must not block or stream forever.
+    const int fd = nativePath.isEmpty()
+        ? (errno = ENOENT, -1)
+        : ::open(nativePath.constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        fail(systemError(errno));
+        return;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int code = S_ISDIR(st.st_mode) ? EISDIR : (errno ? errno : EINVAL);
+        ::close(fd);
+        fail(systemError(code == 0 ? EINVAL : code));
+        return;
+    }
+    // Reads should block normally from here on.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+
+    auto device = std::make_unique<QFile>();
+    if (!device->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        fail(device->errorString());
+        return;
+    }
+    m_device = std::move(device);
+    m_hasMedia = true;
+    m_state = State::Playing;
+    m_player->setSourceDevice(m_device.get(), QUrl::fromLocalFile(QString::fromUtf8(nativePath)));
+    m_player->play();
+}
+
+void MediaPlayer::play()
+{
+    if (!m_hasMedia)
+        return;
+    m_state = State::Playing;
+    m_player->play();
+}
+
+void MediaPlayer::pause()
+{
+    if (!m_hasMedia)
+        return;
+    m_state = State::Paused;
+    m_player->pause();
+}
+
+void MediaPlayer::stop()
+{
+    m_state = State::Stopped;
+    m_pendingPositionMs.reset();
+    m_seekTargetMs.reset();
+    m_player->stop();
+}
+
+bool MediaPlayer::isLoaded() const
+{
+    switch (m_player->mediaStatus()) {
+    case QMediaPlayer::LoadedMedia:
+    case QMediaPlayer::StalledMedia:
+    case QMediaPlayer::BufferingMedia:
+    case QMediaPlayer::BufferedMedia:
+    case QMediaPlayer::EndOfMedia:
+        return true;
+    default:
+        return false;
+    }
+}
+
+double MediaPlayer::position() const
+{
+    if (m_pendingPositionMs)
+        return *m_pendingPositionMs / 1000.0;
+    if (m_seekTargetMs)
+        return *m_seekTargetMs / 1000.0;
+    return m_player->position() / 1000.0;
+}
+
+void MediaPlayer::setPosition(double seconds)
+{
+    if (!m_hasMedia)
+        return;
+    const qint64 ms = toMilliseconds(seconds);
+    if (!isLoaded()) {
+        m_pendingPositionMs = ms;
+        return;
+    }
+    m_seekTargetMs = ms;
+    m_player->setPosition(ms);
+}
+
+double MediaPlayer::duration() const
+{
+    return m_hasMedia ? m_player->duration() / 1000.0 : 0.0;
+}
+
+int MediaPlayer::volume() const
+{
+    return m_volume;
+}
+
+void MediaPlayer::setVolume(int hundredthsOfDb)
+{
+    m_volume = std::clamp(hundredthsOfDb, MinVolume, MaxVolume);
+    m_output->setVolume(gainForVolume(m_volume));
+}
+
+void MediaPlayer::applyPending()
+{
+    if (!m_pendingPositionMs || !isLoaded())
+        return;
+    const qint64 ms = *m_pendingPositionMs;
+    m_pendingPositionMs.reset();
+    m_seekTargetMs = ms;
+    m_player->setPosition(ms);
+}
+
+void MediaPlayer::onMediaStatusChanged()
+{
+    switch (m_player->mediaStatus()) {
+    case QMediaPlayer::InvalidMedia:
+        onError(m_player->errorString());
+        break;
+    case QMediaPlayer::EndOfMedia:
+        // Finished by itself: neither playing nor paused any more.
+        m_state = State::Stopped;
+        m_seekTargetMs.reset();
+        break;
+    default:
+        applyPending();
+        break;
+    }
+}
+
+void MediaPlayer::onPlaybackStateChanged()
+{
+    if (m_player->playbackState() == QMediaPlayer::StoppedState
+        && m_player->mediaStatus() == QMediaPlayer::EndOfMedia)
+        m_state = State::Stopped;
+}
+
+void MediaPlayer::onError(const QString &description)
+{
+    if (!m_hasMedia)
+        return;
+    m_hasMedia = false;
+    m_state = State::Stopped;
+    m_pendingPositionMs.reset();
+    m_seekTargetMs.reset();
+    m_player->stop();
+    fail(description);
+}
+
+void MediaPlayer::fail(const QString &description)
+{
+    // Reported from the event loop, never from inside open(): the caller's handler finishes
+    // first, and a later open() makes an older failure stale.
+    const quint64 serial = m_openSerial;
+    const QString text = description.isEmpty() ? tr("The file cannot be played.") : description;
+    QMetaObject::invokeMethod(
+        this,
+        [this, serial, text] {
+            if (serial != m_openSerial || m_failureReported)
+                return;
+            m_failureReported = true;
+            emit failed(text);
+        },
+        Qt::QueuedConnection);
+}

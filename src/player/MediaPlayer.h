@@ -1,0 +1,67 @@
+#pragma once
+// The media playback component: plays one MP3 file at a time through Qt Multimedia.
+//
+// The program asks for a small, synchronous-looking contract (a play state of 2/1/0, positions
+// and lengths in real seconds, a volume in hundredths of a decibel) while the backend loads and
+// seeks asynchronously. This class bridges the two: requests made before the file has loaded are
+// kept and applied once it has, and playState() answers with what was last asked for until the
+// backend reports something the caller did not ask for (the end of the file, an error).
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <memory>
+#include <optional>
+
+class QAudioOutput;
+class QFile;
+class QMediaPlayer;
+
+class MediaPlayer : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int MinVolume = -3000;
+    static constexpr int MaxVolume = 0;
+
+    explicit MediaPlayer(QObject *parent = nullptr);
+    ~MediaPlayer() override;
+
+    int playState() const;                   // 2 playing, 1 paused, 0 otherwise
+    void open(const QByteArray &nativePath); // loads the file and starts playing it by itself
+    void play();                             // resumes; after a jump, plays on from the new position
+    void pause();
+    void stop();                             // harmless when nothing was ever opened
+    double position() const;                 // seconds
+    void setPosition(double seconds);
+    double duration() const;                 // seconds; 0 while nothing is loaded
+    int volume() const;                      // hundredths of a decibel, 0 (loudest) .. -3000
+    void setVolume(int hundredthsOfDb);      // linear gain 10^(volume/2000)
+
+    // The linear gain for a volume in hundredths of a decibel (clamped to MinVolume..MaxVolume).
+    static float gainForVolume(int hundredthsOfDb);
+
+signals:
+    void failed(const QString &description); // a file that cannot be opened or decoded, once per open
+
+private:
+    enum class State { Stopped = 0, Paused = 1, Playing = 2 };
+
+    void onMediaStatusChanged();
+    void onPlaybackStateChanged();
+    void onError(const QString &description);
+    void applyPending();
+    bool isLoaded() const;
+    void fail(const QString &description);
+    void releaseSource();
+
+    QMediaPlayer *m_player = nullptr;
+    QAudioOutput *m_output = nullptr;
+    std::unique_ptr<QFile> m_device;          // the opened file the backend reads from
+    State m_state = State::Stopped;           // what the caller last asked for
+    bool m_hasMedia = false;                  // a file was opened and has not failed
+    bool m_failureReported = false;           // failed() already emitted for this open
+    std::optional<qint64> m_pendingPositionMs; // a jump asked for before the file loaded
+    std::optional<qint64> m_seekTargetMs;      // last jump, reported until the backend catches up
+    int m_volume = 0;
+    quint64 m_openSerial = 0;                  // tells a stale queued failure from a current one
+};
