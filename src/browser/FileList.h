@@ -1,0 +1,59 @@
+#pragma once
+// The folder's MP3 files behind the rows of the MP3 list: a path, a name pattern, the matching
+// entries in a stable order and at most one selected entry. Never shown to the user.
+//
+// Names are the file system's raw bytes, so files whose names are not valid UTF-8 are listed
+// and can be opened again; only displayName() decodes them.
+
+#include "FileStatus.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <vector>
+
+class FileList : public QObject {
+    Q_OBJECT
+public:
+    explicit FileList(QObject *parent = nullptr);
+
+    QByteArray path() const { return m_path; }
+    void setPath(const QByteArray &folder) { m_path = folder; }  // takes effect at refresh()
+    QString pattern() const { return m_pattern; }
+    void setPattern(const QString &pattern) { m_pattern = pattern; }  // e.g. "*.mp3" or "*.mp3;*.mp2"
+
+    // Re-reads the folder: regular files, or links to regular files, whose names match the pattern
+    // without regard to case and do not begin with "."; sorted by name without regard to case, ties
+    // by bytes. Clears the selection. On failure the list is empty and the error is returned.
+    FileStatus refresh();
+
+    int count() const { return int(m_entries.size()); }
+    QByteArray name(int index) const;       // raw bytes; empty when out of range
+    QString displayName(int index) const;   // decoded, U+FFFD for invalid bytes
+
+    int selectedIndex() const { return m_selected; }
+    // Selects an entry and reports it with click(), also when it was selected already, so that a
+    // second click on the current row reloads it. An index out of range clears the selection.
+    void select(int index);
+    void clearSelection();  // reports click() when an entry was selected
+
+    // Whether a name matches a pattern of the kind setPattern takes ("*" and "?", several patterns
+    // separated by ";"), ASCII letters compared without regard to case.
+    static bool matches(const QByteArray &name, const QString &pattern);
+
+signals:
+    void click();  // the selection changed, by the user or by the program
+
+private:
+    struct Entry {
+        QByteArray name;
+        QString display;
+        QString folded;  // sort key
+    };
+
+    QByteArray m_path;
+    QString m_pattern = QStringLiteral("*.*");
+    std::vector<Entry> m_entries;
+    int m_selected = -1;
+};

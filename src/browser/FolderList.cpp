@@ -1,0 +1,209 @@
+#include "FolderList.h"
+
+#include "Message.h"
+
+#include <QApplication>
+#include <QStyle>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr int PathRole = Qt::UserRole;
+constexpr int LevelRole = Qt::UserRole + 1;
+constexpr int IndentPixels = 12;
+
+// Shifts each entry right by its level, as the classic folder tree does.
+class IndentDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem shifted(option);
+        shifted.rect.setLeft(option.rect.left() + index.data(LevelRole).toInt() * IndentPixels);
+        QStyledItemDelegate::paint(painter, shifted, index);
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.rwidth() += index.data(LevelRole).toInt() * IndentPixels;
+        return size;
+    }
+};
+
+bool isUnder(const QByteArray &path, const QByteArray &root)
+{
+    if (root == "/")
+        return path.startsWith('/');
+    return path == root || (path.startsWith(root) && path.at(root.size()) == '/');
+}
+
+// Subfolders that are not hidden, sorted without regard to case (ties by bytes). Links to folders
+// count as folders.
+FileStatus listSubfolders(const QByteArray &path, std::vector<QByteArray> &out)
+{
+    DIR *dir = opendir(path.constData());
+    if (!dir)
+        return FileStatus::fromLastError();
+    const int fd = dirfd(dir);
+    std::vector<std::pair<QString, QByteArray>> found;
+    FileStatus status = FileStatus::success();
+    for (;;) {
+        errno = 0;
+        const dirent *entry = readdir(dir);
+        if (!entry) {
+            if (errno != 0)
+                status = FileStatus::fromLastError();
+            break;
+        }
+        if (entry->d_name[0] == '.')
+            continue;
+        bool isDir = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat st;
+            isDir = fstatat(fd, entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+        }
+        if (isDir) {
+            const QByteArray name(entry->d_name);
+            found.emplace_back(QString::fromUtf8(name).toCaseFolded(), name);
+        }
+    }
+    closedir(dir);
+    if (!status.ok())
+        return status;
+    std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) {
+        const int c = a.first.compare(b.first);
+        return c != 0 ? c < 0 : a.second < b.second;
+    });
+    out.clear();
+    for (auto &f : found)
+        out.push_back(std::move(f.second));
+    return FileStatus::success();
+}
+
+}  // namespace
+
+FolderList::FolderList(QWidget *parent) : QListWidget(parent)
+{
+    setItemDelegate(new IndentDelegate(this));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformItemSizes(true);
+    // Enter and a double click both arrive as activation; a single click only highlights.
+    connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
+        openRow(row(item));
+    });
+}
+
+QByteArray FolderList::normalizedPath(const QByteArray &path, const QByteArray &base)
+{
+    QByteArray full = path.startsWith('/') ? path : base + '/' + path;
+    QList<QByteArray> parts;
+    for (const QByteArray &part : full.split('/')) {
+        if (part.isEmpty() || part == ".")
+            continue;
+        if (part == "..") {
+            if (!parts.isEmpty())
+                parts.removeLast();
+            continue;
+        }
+        parts.append(part);
+    }
+    QByteArray result;
+    for (const QByteArray &part : parts)
+        result += '/' + part;
+    return result.isEmpty() ? QByteArray("/") : result;
+}
+
+FileStatus FolderList::setPath(const QByteArray &folder)
+{
+    if (folder.isEmpty())
+        return FileStatus::success();
+    const QByteArray target = normalizedPath(folder, m_path.isEmpty() ? QByteArray("/") : m_path);
+    std::vector<QByteArray> subfolders;
+    const FileStatus status = listSubfolders(target, subfolders);
+    if (!status.ok())
+        return status;
+    const bool changed = target != m_path;
+    rebuild(target, subfolders);
+    if (changed)
+        emit change();
+    return status;
+}
+
+void FolderList::setRoot(const QByteArray &volumeRoot)
+{
+    const QByteArray root = normalizedPath(volumeRoot, "/");
+    if (root == m_root)
+        return;
+    m_root = root;
+    // The listing is unchanged; only the chain above the current folder differs.
+    if (!m_path.isEmpty())
+        rebuild(m_path, std::vector<QByteArray>(m_subfolders));
+}
+
+QByteArray FolderList::folderAt(int row) const
+{
+    const QListWidgetItem *it = item(row);
+    return it ? it->data(PathRole).toByteArray() : QByteArray();
+}
+
+int FolderList::levelAt(int row) const
+{
+    const QListWidgetItem *it = item(row);
+    return it ? it->data(LevelRole).toInt() : -1;
+}
+
+void FolderList::openRow(int row)
+{
+    const QByteArray folder = folderAt(row);
+    if (folder.isEmpty())
+        return;
+    const FileStatus status = setPath(folder);
+    if (!status.ok())
+        Message::show(status.description());
+}
+
+void FolderList::rebuild(const QByteArray &path, const std::vector<QByteArray> &subfolders)
+{
+    m_path = path;
+    m_subfolders = subfolders;
+    const QByteArray chainRoot = isUnder(path, m_root) ? m_root : QByteArray("/");
+
+    // The chain: the root, then every folder below it down to the current one.
+    std::vector<QByteArray> chain{chainRoot};
+    if (path != chainRoot) {
+        const QByteArray rest = path.mid(chainRoot == "/" ? 1 : chainRoot.size() + 1);
+        QByteArray walk = chainRoot == "/" ? QByteArray() : chainRoot;
+        for (const QByteArray &part : rest.split('/')) {
+            walk += '/' + part;
+            chain.push_back(walk);
+        }
+    }
+
+    const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirIcon);
+    clear();
+    for (size_t i = 0; i < chain.size(); ++i) {
+        const QByteArray &folder = chain[i];
+        const QString text = i == 0 ? QString::fromUtf8(folder)
+                                    : QString::fromUtf8(folder.mid(folder.lastIndexOf('/') + 1));
+        auto *it = new QListWidgetItem(openIcon, text, this);
+        it->setData(PathRole, folder);
+        it->setData(LevelRole, int(i));
+    }
+    const int subLevel = int(chain.size());
+    const QByteArray prefix = path == "/" ? QByteArray() : path;
+    for (const QByteArray &name : subfolders) {
+        auto *it = new QListWidgetItem(closedIcon, QString::fromUtf8(name), this);
+        it->setData(PathRole, prefix + '/' + name);
+        it->setData(LevelRole, subLevel);
+    }
+    setCurrentRow(int(chain.size()) - 1);
+}

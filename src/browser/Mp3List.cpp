@@ -1,0 +1,179 @@
+#include "Mp3List.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include <algorithm>
+
+namespace {
+
+struct ColumnSpec {
+    const char *title;
+    int twips;
+};
+
+constexpr ColumnSpec Columns[Mp3ListModel::ColumnCount] = {
+    {"Filename", 2500}, {"Songname", 2500}, {"Artist", 2500}, {"AlbumName", 2500},
+    {"Year", 1000},     {"Comment", 1440},  {"Genre", 1440}};
+
+}  // namespace
+
+int Mp3ListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int Mp3ListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant Mp3ListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+        return text(index.row(), index.column());
+    if (role == Qt::DecorationRole && index.column() == 0)
+        return m_icon;
+    return {};
+}
+
+QVariant Mp3ListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < ColumnCount)
+        return QString::fromLatin1(Columns[section].title);
+    return {};
+}
+
+void Mp3ListModel::setRowIcon(const QIcon &icon)
+{
+    m_icon = icon;
+    if (!m_rows.empty())
+        emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DecorationRole});
+}
+
+void Mp3ListModel::clear()
+{
+    if (!m_rebuilding)
+        beginResetModel();
+    m_rows.clear();
+    m_text.clear();
+    if (!m_rebuilding)
+        endResetModel();
+}
+
+void Mp3ListModel::appendRow(const QString &fileName, const TagRecord &tag)
+{
+    const QString *fields[ColumnCount] = {&fileName,  &tag.Title,   &tag.Artist, &tag.Album,
+                                          &tag.Year,  &tag.Comment, &tag.Genre};
+    Row row{m_text.size(), {}};
+    for (int c = 0; c < ColumnCount; ++c) {
+        // A file name is at most a few hundred characters and a field thirty; the cap only
+        // guards the length's type.
+        const qsizetype n = std::min<qsizetype>(fields[c]->size(), 0xFFFF);
+        row.length[size_t(c)] = quint16(n);
+        m_text.append(fields[c]->constData(), n);
+    }
+    if (!m_rebuilding)
+        beginInsertRows({}, rowCount(), rowCount());
+    m_rows.push_back(row);
+    if (!m_rebuilding)
+        endInsertRows();
+}
+
+void Mp3ListModel::beginRebuild()
+{
+    if (m_rebuilding)
+        return;
+    beginResetModel();
+    m_rebuilding = true;
+}
+
+void Mp3ListModel::endRebuild()
+{
+    if (!m_rebuilding)
+        return;
+    m_rebuilding = false;
+    m_text.squeeze();
+    endResetModel();
+}
+
+QString Mp3ListModel::text(int row, int column) const
+{
+    if (row < 0 || row >= rowCount() || column < 0 || column >= ColumnCount)
+        return {};
+    const Row &r = m_rows[size_t(row)];
+    qsizetype start = r.start;
+    for (int c = 0; c < column; ++c)
+        start += r.length[size_t(c)];
+    return m_text.mid(start, r.length[size_t(column)]);
+}
+
+Mp3List::Mp3List(QWidget *parent) : QTreeView(parent), m_model(new Mp3ListModel(this))
+{
+    setModel(m_model);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);  // needed to stay fast with 100,000 rows
+    setAllColumnsShowFocus(true);
+    setSortingEnabled(false);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    header()->setSectionsClickable(false);
+    header()->setSectionsMovable(false);
+    header()->setStretchLastSection(false);
+    for (int c = 0; c < Mp3ListModel::ColumnCount; ++c)
+        header()->resizeSection(c, qRound(Columns[c].twips / 15.0));
+}
+
+void Mp3List::setRowIcon(const QIcon &icon) { m_model->setRowIcon(icon); }
+void Mp3List::clear() { m_model->clear(); }
+void Mp3List::appendRow(const QString &fileName, const TagRecord &tag) { m_model->appendRow(fileName, tag); }
+void Mp3List::beginRebuild() { m_model->beginRebuild(); }
+void Mp3List::endRebuild() { m_model->endRebuild(); }
+int Mp3List::rowCount() const { return m_model->rowCount(); }
+QString Mp3List::text(int row, int column) const { return m_model->text(row, column); }
+
+int Mp3List::selectedRow() const
+{
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void Mp3List::selectRow(int row)
+{
+    if (row < 0 || row >= rowCount())
+        return;
+    const QModelIndex index = m_model->index(row, 0);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                 QItemSelectionModel::Rows);
+    scrollTo(index);
+    emit rowClicked();
+}
+
+void Mp3List::mousePressEvent(QMouseEvent *event)
+{
+    QTreeView::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid())
+        emit rowClicked();
+}
+
+void Mp3List::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QTreeView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid())
+        emit rowDoubleClicked();
+}
+
+void Mp3List::keyPressEvent(QKeyEvent *event)
+{
+    const QModelIndex before = currentIndex();
+    QTreeView::keyPressEvent(event);
+    const QModelIndex after = currentIndex();
+    if (after.isValid() && after.row() != before.row())
+        emit rowClicked();
+}

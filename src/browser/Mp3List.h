@@ -1,0 +1,74 @@
+#pragma once
+// The MP3 list: one row per file of the folder, its name and the six tag columns, in report view.
+// Rows live in a compact model of their own so that a folder of 100,000 files fills quickly and
+// stays small: the texts of all rows share one buffer.
+
+#include "MdlDefault.h"
+
+#include <QAbstractTableModel>
+#include <QIcon>
+#include <QTreeView>
+
+#include <array>
+#include <vector>
+
+class Mp3ListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static constexpr int ColumnCount = 7;
+
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    void setRowIcon(const QIcon &icon);
+    void clear();
+    void appendRow(const QString &fileName, const TagRecord &tag);
+    void beginRebuild();
+    void endRebuild();
+    QString text(int row, int column) const;
+
+private:
+    struct Row {
+        qsizetype start;  // offset of the first column's text in m_text
+        std::array<quint16, ColumnCount> length;
+    };
+
+    std::vector<Row> m_rows;
+    QString m_text;
+    QIcon m_icon;
+    bool m_rebuilding = false;
+};
+
+class Mp3List : public QTreeView {
+    Q_OBJECT
+public:
+    explicit Mp3List(QWidget *parent = nullptr);
+
+    void setRowIcon(const QIcon &icon);
+    void clear();
+    void appendRow(const QString &fileName, const TagRecord &tag);
+    // Between these two, appended rows are not reported to the view one by one.
+    void beginRebuild();
+    void endRebuild();
+
+    int rowCount() const;
+    QString text(int row, int column) const;  // column 0 the file name, 1..6 the tag
+    int selectedRow() const;                  // from 0, -1 when none
+    void selectRow(int row);                  // as a click would, reports rowClicked()
+
+signals:
+    void rowClicked();        // a click or a keyboard move made a row current
+    void rowDoubleClicked();  // a double click on a row
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    Mp3ListModel *m_model;
+};

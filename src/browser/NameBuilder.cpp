@@ -1,0 +1,46 @@
+#include "NameBuilder.h"
+
+namespace {
+
+bool isAsciiLetterOrDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z');
+}
+
+// Only the space character counts: tabs and other white space are part of the name.
+QString trimSpaces(const QString &text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == u' ')
+        ++first;
+    while (last > first && text.at(last - 1) == u' ')
+        --last;
+    return text.mid(first, last - first);
+}
+
+}  // namespace
+
+QString DOSFileName(const QString &text)
+{
+    QString result;
+    for (const QChar c : text) {
+        if (!isAsciiLetterOrDigit(c))
+            continue;
+        result.append(c.toUpper());
+        if (result.size() == 4)
+            break;
+    }
+    return result;
+}
+
+QString proposeFileName(const QString &song, const QString &artist, bool longNames,
+                        const QString &currentFileName)
+{
+    if (song.isEmpty() || artist.isEmpty())
+        return currentFileName;
+    if (longNames)
+        return trimSpaces(artist) + u'-' + trimSpaces(song) + QStringLiteral(".MP3");
+    return DOSFileName(artist) + DOSFileName(song) + QStringLiteral(".MP3");
+}
