@@ -43,8 +43,8 @@ void onUserMove(QSlider *slider, QObject *context, Handler handler)
 }  // namespace
 
 PlayerControls::PlayerControls(const PlayerWidgets &widgets, MdlDefault &state,
-                               PlayerInstance &player, QObject *parent)
-    : QObject(parent), m_w(widgets), m_state(state), m_instance(player)
+                               PlayerInstance &instance, QObject *parent)
+    : QObject(parent), m_w(widgets), m_state(state), m_instance(instance)
 {
     connect(m_w.Command5, &QAbstractButton::clicked, this, &PlayerControls::Command5_Click);
     connect(m_w.Command3, &QAbstractButton::clicked, this, &PlayerControls::Command3_Click);
