@@ -41,7 +41,7 @@ int renameNoReplaceRaw(const char *from, const char *to)
 }
 
 // For file systems without RENAME_NOREPLACE: a new hard link fails if the name exists.
-int linkThenUnlink(const char *from, const char *to)
+int linkThenUnlinkRaw(const char *from, const char *to)
 {
     if (::link(from, to) != 0)
         return errno;
@@ -55,7 +55,7 @@ int linkThenUnlink(const char *from, const char *to)
 
 // For file systems without hard links either: create the new name exclusively, so nobody else
 // holds it, then rename over that empty placeholder of ours.
-int reserveThenRename(const char *from, const char *to)
+int reserveThenRenameRaw(const char *from, const char *to)
 {
     const int fd = ::open(to, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0600);
     if (fd < 0)
@@ -86,15 +86,17 @@ FileStatus renameNoReplace(const QByteArray &from, const QByteArray &to)
 
     int code = renameNoReplaceRaw(from.constData(), to.constData());
     if (flagsUnsupported(code)) {
-        code = linkThenUnlink(from.constData(), to.constData());
+        code = linkThenUnlinkRaw(from.constData(), to.constData());
         if (linksUnsupported(code))
-            code = reserveThenRename(from.constData(), to.constData());
+            code = reserveThenRenameRaw(from.constData(), to.constData());
     }
     if (code == EEXIST && differInCaseOnly(from, to)) {
         // A file system that ignores letter case finds the file itself under the new name:
         // changing the case of its own name replaces nothing.
         struct stat target;
-        if (::lstat(to.constData(), &target) == 0 && sameFile(source, target)) {
+        // A second hard link of the file under the other name is a file of that name, not the
+        // file itself: renaming one link onto another would silently do nothing.
+        if (::lstat(to.constData(), &target) == 0 && sameFile(source, target) && source.st_nlink == 1) {
             if (::rename(from.constData(), to.constData()) == 0)
                 return FileStatus::success();
             return FileStatus::fromLastError();
@@ -102,6 +104,22 @@ FileStatus renameNoReplace(const QByteArray &from, const QByteArray &to)
     }
     return code == 0 ? FileStatus::success() : FileStatus::fromErrno(code);
 }
+
+namespace RenameFallback {
+
+FileStatus linkThenUnlink(const QByteArray &from, const QByteArray &to)
+{
+    const int code = linkThenUnlinkRaw(from.constData(), to.constData());
+    return code == 0 ? FileStatus::success() : FileStatus::fromErrno(code);
+}
+
+FileStatus reserveThenRename(const QByteArray &from, const QByteArray &to)
+{
+    const int code = reserveThenRenameRaw(from.constData(), to.constData());
+    return code == 0 ? FileStatus::success() : FileStatus::fromErrno(code);
+}
+
+}  // namespace RenameFallback
 
 bool isPlainFileName(const QString &name)
 {

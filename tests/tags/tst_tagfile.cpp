@@ -1,0 +1,447 @@
+// The file slot on real files: which files it opens, what it reads, and that a write leaves the
+// file either as it was or fully tagged.
+
+#include "Id3v1.h"
+#include "TagFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <future>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const char readOneTrailerOption[] = "--read-one-trailer";
+
+QByteArray pattern(int size, int seed = 0)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char((i * 31 + seed) & 0xFF);
+    return bytes;
+}
+
+QByteArray sampleTrailer(const QByteArray &title, quint8 genre = 17)
+{
+    Id3v1::Fields f;
+    f.title = title;
+    f.artist = "Artist";
+    f.genre = genre;
+    return Id3v1::build(f);
+}
+
+void writeFile(const QByteArray &path, const QByteArray &bytes)
+{
+    QFile f(QString::fromUtf8(path));
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+QByteArray contents(const QByteArray &path)
+{
+    QFile f(QString::fromUtf8(path));
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray("<unreadable>");
+    return f.readAll();
+}
+
+int openDescriptors()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
+}
+
+// Runs an open on another thread so that a blocking open fails the test instead of hanging it.
+FileStatus openWithin(const QByteArray &path, bool readWrite, bool &finished)
+{
+    auto task = std::make_shared<TagFile>();
+    auto future = std::async(std::launch::async, [task, path, readWrite] {
+        return readWrite ? task->openForReadWrite(path) : task->openForReading(path);
+    });
+    finished = future.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    if (!finished) {
+        // Unblock a reader stuck on a FIFO by opening its other end.
+        const int fd = ::open(path.constData(), O_RDWR | O_NONBLOCK);
+        future.wait();
+        if (fd >= 0)
+            ::close(fd);
+    }
+    return future.get();
+}
+
+}  // namespace
+
+class TestTagFile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanupTestCase();
+    void readsTheLast128Bytes_data();
+    void readsTheLast128Bytes();
+    void shortFilesHaveNoTrailer_data();
+    void shortFilesHaveNoTrailer();
+    void overwriteKeepsTheLengthAndChangesOnlyTheTrailer();
+    void appendGrowsBy128AndKeepsTheFirstBytes();
+    void refusedWritesChangeNothing();
+    void onlyRegularFilesAreOpenedAndNothingBlocks();
+    void missingFilesAreNotCreated();
+    void linksAndNonUtf8NamesOpen();
+    void reopeningClosesTheOldFileAndNothingLeaks();
+    void appendStoppedByTheFileSizeLimitLeavesTheOldLength();
+    void readingOneTrailerIsOneOpenOnePreadOneClose();
+
+private:
+    QByteArray pathOf(const char *name) const { return QFile::encodeName(m_dir.filePath(QString::fromUtf8(name))); }
+    QTemporaryDir m_dir;
+};
+
+void TestTagFile::init()
+{
+    QVERIFY(m_dir.isValid());
+}
+
+void TestTagFile::cleanupTestCase()
+{
+    // QTemporaryDir leaves FIFOs behind.
+    std::error_code ignored;
+    std::filesystem::remove_all(QFile::encodeName(m_dir.path()).toStdString(), ignored);
+}
+
+void TestTagFile::readsTheLast128Bytes_data()
+{
+    QTest::addColumn<int>("before");
+    QTest::newRow("exactly 128 bytes") << 0;
+    QTest::newRow("5000 bytes") << 4872;
+    QTest::newRow("larger than 4 GiB offset") << -1;
+}
+
+void TestTagFile::readsTheLast128Bytes()
+{
+    QFETCH(int, before);
+    const QByteArray path = pathOf("song.mp3");
+    const QByteArray trailer = sampleTrailer("Title");
+    if (before >= 0) {
+        writeFile(path, pattern(before) + trailer);
+    } else {
+        // A sparse file whose trailer lies beyond 32-bit offsets.
+        writeFile(path, QByteArray());
+        const qint64 offset = (qint64(5) << 30);
+        const int fd = ::open(path.constData(), O_WRONLY);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::pwrite(fd, trailer.constData(), 128, offset), ssize_t(128));
+        ::close(fd);
+    }
+
+    TagFile file;
+    QVERIFY(file.openForReading(path));
+    QVERIFY(file.isOpen());
+    QByteArray read;
+    const FileStatus status = file.readTrailer(read);
+    QVERIFY2(status, qPrintable(status.description()));
+    QCOMPARE(read, trailer);
+    QVERIFY(Id3v1::hasMarker(read));
+    qint64 length = 0;
+    QVERIFY(file.length(length));
+    QCOMPARE(length, before >= 0 ? qint64(before + 128) : (qint64(5) << 30) + 128);
+    file.close();
+    QVERIFY(!file.isOpen());
+}
+
+void TestTagFile::shortFilesHaveNoTrailer_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::newRow("empty") << 0;
+    QTest::newRow("127 bytes") << 127;
+}
+
+void TestTagFile::shortFilesHaveNoTrailer()
+{
+    QFETCH(int, size);
+    const QByteArray path = pathOf("short.mp3");
+    writeFile(path, sampleTrailer("X").left(size));
+    TagFile file;
+    QVERIFY(file.openForReading(path));
+    QByteArray read = sampleTrailer("left over from the last file");
+    QVERIFY(file.readTrailer(read));
+    QVERIFY(read.isEmpty());
+}
+
+void TestTagFile::overwriteKeepsTheLengthAndChangesOnlyTheTrailer()
+{
+    const QByteArray path = pathOf("tagged.mp3");
+    const QByteArray head = pattern(4872);
+    writeFile(path, head + sampleTrailer("Old"));
+
+    TagFile file;
+    QVERIFY(file.openForReadWrite(path));
+    const QByteArray fresh = sampleTrailer("New", 200);
+    const FileStatus status = file.writeTrailer(fresh, true);
+    QVERIFY2(status, qPrintable(status.description()));
+    file.close();
+
+    const QByteArray after = contents(path);
+    QCOMPARE(after.size(), 5000);
+    QCOMPARE(after.left(4872), head);
+    QCOMPARE(after.mid(4872), fresh);
+}
+
+void TestTagFile::appendGrowsBy128AndKeepsTheFirstBytes()
+{
+    for (int size : {0, 100, 5000}) {
+        const QByteArray path = pathOf("untagged.mp3");
+        const QByteArray head = pattern(size, size);
+        writeFile(path, head);
+        TagFile file;
+        QVERIFY(file.openForReadWrite(path));
+        const QByteArray fresh = sampleTrailer("Appended");
+        QVERIFY(file.writeTrailer(fresh, false));
+        qint64 length = 0;
+        QVERIFY(file.length(length));
+        QCOMPARE(length, qint64(size + 128));
+        // The slot reads back what it wrote.
+        QByteArray read;
+        QVERIFY(file.readTrailer(read));
+        QCOMPARE(read, fresh);
+        file.close();
+        const QByteArray after = contents(path);
+        QCOMPARE(after.size(), size + 128);
+        QCOMPARE(after.left(size), head);
+        QCOMPARE(after.mid(size), fresh);
+    }
+}
+
+void TestTagFile::refusedWritesChangeNothing()
+{
+    const QByteArray path = pathOf("keep.mp3");
+    const QByteArray original = pattern(100);
+    writeFile(path, original);
+    TagFile file;
+
+    // Nothing open.
+    QByteArray read;
+    QCOMPARE(file.readTrailer(read).code(), EBADF);
+    QCOMPARE(file.writeTrailer(sampleTrailer("x"), false).code(), EBADF);
+
+    // Open for reading only.
+    QVERIFY(file.openForReading(path));
+    const FileStatus readOnly = file.writeTrailer(sampleTrailer("x"), false);
+    QVERIFY(!readOnly);
+    QVERIFY(!readOnly.description().isEmpty());
+
+    // A trailer of the wrong size, and an overwrite of a file too short to hold a trailer.
+    QVERIFY(file.openForReadWrite(path));
+    QCOMPARE(file.writeTrailer(QByteArray(127, 'x'), false).code(), EINVAL);
+    QCOMPARE(file.writeTrailer(sampleTrailer("x") + "y", false).code(), EINVAL);
+    QCOMPARE(file.writeTrailer(sampleTrailer("x"), true).code(), EINVAL);
+    file.close();
+    QCOMPARE(contents(path), original);
+}
+
+void TestTagFile::onlyRegularFilesAreOpenedAndNothingBlocks()
+{
+    const QByteArray fifo = pathOf("fifo.mp3");
+    QCOMPARE(::mkfifo(fifo.constData(), 0644), 0);
+    const QByteArray folder = pathOf("folder.mp3");
+    QVERIFY(QDir().mkpath(QString::fromUtf8(folder)));
+
+    for (bool readWrite : {false, true}) {
+        bool finished = false;
+        FileStatus status = openWithin(fifo, readWrite, finished);
+        QVERIFY2(finished, "opening a FIFO blocked");
+        QVERIFY(!status);
+        QCOMPARE(status.description(), QStringLiteral("Not a regular file"));
+
+        status = openWithin(folder, readWrite, finished);
+        QVERIFY(finished);
+        QCOMPARE(status.code(), EISDIR);
+
+        status = openWithin("/dev/null", readWrite, finished);
+        QVERIFY(finished);
+        QVERIFY(!status);
+        QVERIFY(!status.description().isEmpty());
+    }
+    TagFile file;
+    QVERIFY(!file.openForReading(fifo));
+    QVERIFY(!file.isOpen());
+    struct stat st;
+    QCOMPARE(::stat(fifo.constData(), &st), 0);
+    QVERIFY(S_ISFIFO(st.st_mode));
+}
+
+void TestTagFile::missingFilesAreNotCreated()
+{
+    const QByteArray path = pathOf("gone.mp3");
+    TagFile file;
+    QCOMPARE(file.openForReadWrite(path).code(), ENOENT);
+    QCOMPARE(file.openForReading(path).code(), ENOENT);
+    QVERIFY(!file.isOpen());
+    QVERIFY(!QFile::exists(QString::fromUtf8(path)));
+    QCOMPARE(file.openForReading(QByteArray()).code(), ENOENT);
+    QVERIFY(!file.openForReading(QByteArray("a\0b", 3)));
+}
+
+void TestTagFile::linksAndNonUtf8NamesOpen()
+{
+    const QByteArray target = pathOf("target.mp3");
+    writeFile(target, pattern(300) + sampleTrailer("Linked"));
+    const QByteArray link = pathOf("link.mp3");
+    QCOMPARE(::symlink(target.constData(), link.constData()), 0);
+
+    // A name that is not valid UTF-8 is still the file's name.
+    const QByteArray odd = QFile::encodeName(m_dir.path()) + "/caf\xE9 \xFF.mp3";
+    const int fd = ::open(odd.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    QVERIFY(fd >= 0);
+    ::close(fd);
+
+    TagFile file;
+    QByteArray read;
+    QVERIFY(file.openForReading(link));
+    QVERIFY(file.readTrailer(read));
+    QCOMPARE(Id3v1::parse(read).title, QByteArray("Linked"));
+
+    QVERIFY(file.openForReadWrite(odd));
+    QVERIFY(file.writeTrailer(sampleTrailer("Odd"), false));
+    QVERIFY(file.readTrailer(read));
+    QCOMPARE(Id3v1::parse(read).title, QByteArray("Odd"));
+}
+
+void TestTagFile::reopeningClosesTheOldFileAndNothingLeaks()
+{
+    const QByteArray a = pathOf("a.mp3");
+    const QByteArray b = pathOf("b.mp3");
+    writeFile(a, sampleTrailer("A"));
+    writeFile(b, sampleTrailer("B"));
+    const QByteArray fifo = pathOf("leak-fifo.mp3");
+    QCOMPARE(::mkfifo(fifo.constData(), 0644), 0);
+
+    const int before = openDescriptors();
+    {
+        TagFile file;
+        for (int i = 0; i < 50; ++i) {
+            QVERIFY(file.openForReading(a));
+            QVERIFY(file.openForReadWrite(b));
+            QVERIFY(!file.openForReading(fifo));
+            QVERIFY(!file.openForReading(pathOf("missing.mp3")));
+        }
+        QVERIFY(file.openForReading(a));
+        QVERIFY(file.openForReadWrite(b));
+        QByteArray read;
+        QVERIFY(file.readTrailer(read));
+        QCOMPARE(Id3v1::parse(read).title, QByteArray("B"));
+        QCOMPARE(openDescriptors(), before + 1);
+        file.close();
+        file.close();
+        QCOMPARE(openDescriptors(), before);
+        QVERIFY(file.openForReading(a));
+    }
+    // The destructor closes.
+    QCOMPARE(openDescriptors(), before);
+}
+
+void TestTagFile::appendStoppedByTheFileSizeLimitLeavesTheOldLength()
+{
+    const QByteArray path = pathOf("limited.mp3");
+    const QByteArray original = pattern(1000);
+    writeFile(path, original);
+
+    TagFile file;
+    QVERIFY(file.openForReadWrite(path));
+
+    struct rlimit saved;
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    // Room for 50 of the 128 bytes: the first write goes part of the way, the next one fails.
+    struct rlimit limited = saved;
+    limited.rlim_cur = 1050;
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const FileStatus status = file.writeTrailer(sampleTrailer("Too long"), false);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QVERIFY(!status);
+    QCOMPARE(status.code(), EFBIG);
+    QVERIFY(!status.description().isEmpty());
+    qint64 length = 0;
+    QVERIFY(file.length(length));
+    QCOMPARE(length, qint64(1000));
+    file.close();
+    QCOMPARE(contents(path), original);
+}
+
+void TestTagFile::readingOneTrailerIsOneOpenOnePreadOneClose()
+{
+    const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+    if (strace.isEmpty())
+        QSKIP("strace is not installed");
+
+    const QByteArray path = pathOf("traced-song.mp3");
+    writeFile(path, pattern(70000) + sampleTrailer("Traced"));
+    const QString log = m_dir.filePath(QStringLiteral("strace.log"));
+
+    QProcess process;
+    process.start(strace, {QStringLiteral("-f"), QStringLiteral("-qq"), QStringLiteral("-y"),
+                           QStringLiteral("-e"),
+                           QStringLiteral("trace=open,openat,read,pread64,readv,preadv,preadv2,lseek,"
+                                          "close,mmap,sendfile,copy_file_range"),
+                           QStringLiteral("-o"), log, QCoreApplication::applicationFilePath(),
+                           QString::fromLatin1(readOneTrailerOption), QString::fromUtf8(path)});
+    QVERIFY(process.waitForFinished(60000));
+    if (process.exitCode() != 0 && !QFile::exists(log))
+        QSKIP(qPrintable(QStringLiteral("strace cannot trace here: ") + QString::fromLocal8Bit(process.readAllStandardError())));
+    QCOMPARE(process.exitCode(), 0);
+
+    QFile file(log);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    int opens = 0, preads = 0, closes = 0, others = 0;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        if (!line.contains("traced-song.mp3"))
+            continue;
+        if (line.contains("open(") || line.contains("openat("))
+            ++opens;
+        else if (line.contains("pread64(")) {
+            ++preads;
+            QVERIFY2(line.contains(", 128, 70000) = 128"), line.constData());
+        } else if (line.contains("close("))
+            ++closes;
+        else {
+            ++others;
+            qWarning("unexpected: %s", line.constData());
+        }
+    }
+    QCOMPARE(opens, 1);
+    QCOMPARE(preads, 1);
+    QCOMPARE(closes, 1);
+    QCOMPARE(others, 0);
+}
+
+// Besides the tests, the program reads one trailer when asked, so that it can be traced.
+int main(int argc, char **argv)
+{
+    if (argc == 3 && std::strcmp(argv[1], readOneTrailerOption) == 0) {
+        TagFile file;
+        if (!file.openForReading(QByteArray(argv[2])))
+            return 2;
+        QByteArray trailer;
+        if (!file.readTrailer(trailer) || trailer.size() != Id3v1::TrailerSize)
+            return 3;
+        file.close();
+        return 0;
+    }
+    QCoreApplication app(argc, argv);
+    TestTagFile test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_tagfile.moc"
