@@ -1,0 +1,263 @@
+// The hidden file list on real folders: what is listed, in which order, with which bytes, and how
+// the selection reports itself.
+#include "FileList.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+void writeFile(const QByteArray &path, const QByteArray &content = "data")
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QVERIFY2(fd >= 0, path.constData());
+    QCOMPARE(::write(fd, content.constData(), size_t(content.size())), ssize_t(content.size()));
+    ::close(fd);
+}
+
+QList<QByteArray> names(const FileList &list)
+{
+    QList<QByteArray> out;
+    for (int i = 0; i < list.count(); ++i)
+        out.append(list.name(i));
+    return out;
+}
+
+}  // namespace
+
+class TestFileList : public QObject {
+    Q_OBJECT
+private slots:
+    void listsOnlyMatchingRegularFilesInOrder();
+    void rawBytesNameIsKeptAndReopens();
+    void patternMatching_data();
+    void patternMatching();
+    void selectionReportsChanges();
+    void refreshClearsSelection();
+    void missingOrNonFolderPathFails();
+    void unreadableFolderFails();
+    void emptyFolderAndEmptyPath();
+};
+
+void TestFileList::listsOnlyMatchingRegularFilesInOrder()
+{
+    QTemporaryDir dir;
+    QTemporaryDir elsewhere;
+    const QByteArray d = QFile::encodeName(dir.path());
+    const QByteArray e = QFile::encodeName(elsewhere.path());
+
+    writeFile(d + "/song.mp3");
+    writeFile(d + "/SONG.MP3");
+    writeFile(d + "/b.Mp3");
+    writeFile(d + "/A.mp3");
+    writeFile(d + "/.hidden.mp3");
+    writeFile(d + "/notes.txt");
+    writeFile(d + "/x.mp3.bak");
+    QCOMPARE(::mkfifo((d + "/pipe.mp3").constData(), 0644), 0);
+    QCOMPARE(::mkdir((d + "/x.mp3").constData(), 0755), 0);
+    writeFile(e + "/target.bin");
+    QCOMPARE(::symlink((e + "/target.bin").constData(), (d + "/link.mp3").constData()), 0);
+    QCOMPARE(::symlink((e + "/gone.bin").constData(), (d + "/broken.mp3").constData()), 0);
+    QCOMPARE(::symlink(e.constData(), (d + "/folderlink.mp3").constData()), 0);
+
+    FileList list;
+    list.setPath(d);
+    list.setPattern("*.mp3");
+    QCOMPARE(list.path(), d);
+    QCOMPARE(list.pattern(), QString("*.mp3"));
+    QCOMPARE(list.count(), 0);  // setPath and setPattern only store
+
+    QVERIFY(list.refresh().ok());
+    // Case-insensitive order, equal names by bytes ("S" before "s").
+    const QList<QByteArray> expected = {"A.mp3", "b.Mp3", "link.mp3", "SONG.MP3", "song.mp3"};
+    QCOMPARE(names(list), expected);
+    QCOMPARE(list.displayName(3), QString("SONG.MP3"));
+    QCOMPARE(list.name(5), QByteArray());
+    QCOMPARE(list.name(-1), QByteArray());
+
+    // A new file shows only after the next refresh.
+    writeFile(d + "/c.mp3");
+    QCOMPARE(list.count(), 5);
+    QVERIFY(list.refresh().ok());
+    QCOMPARE(list.count(), 6);
+    QCOMPARE(list.name(2), QByteArray("c.mp3"));
+}
+
+void TestFileList::rawBytesNameIsKeptAndReopens()
+{
+    QTemporaryDir dir;
+    const QByteArray d = QFile::encodeName(dir.path());
+    const QByteArray latin1Name("caf\xe9.mp3");  // not valid UTF-8
+    writeFile(d + "/" + latin1Name, "raw-bytes");
+    writeFile(d + "/d.mp3");
+
+    FileList list;
+    list.setPath(d);
+    list.setPattern("*.mp3");
+    QVERIFY(list.refresh().ok());
+    QCOMPARE(list.count(), 2);
+    QCOMPARE(list.name(0), latin1Name);
+    QCOMPARE(list.displayName(0), QString::fromUtf8("caf\xEF\xBF\xBD.mp3"));  // U+FFFD shown
+    QCOMPARE(list.name(1), QByteArray("d.mp3"));
+
+    // The listed bytes reach the file again.
+    const int fd = ::open((d + "/" + list.name(0)).constData(), O_RDONLY);
+    QVERIFY(fd >= 0);
+    char buf[16] = {};
+    QCOMPARE(::read(fd, buf, sizeof buf), ssize_t(9));
+    ::close(fd);
+    QCOMPARE(QByteArray(buf), QByteArray("raw-bytes"));
+}
+
+void TestFileList::patternMatching_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<bool>("match");
+    QTest::newRow("lower") << QByteArray("a.mp3") << "*.mp3" << true;
+    QTest::newRow("upper") << QByteArray("A.MP3") << "*.mp3" << true;
+    QTest::newRow("mixed pattern") << QByteArray("a.mp3") << "*.Mp3" << true;
+    QTest::newRow("suffix after") << QByteArray("a.mp3.bak") << "*.mp3" << false;
+    QTest::newRow("no dot") << QByteArray("amp3") << "*.mp3" << false;
+    QTest::newRow("only extension") << QByteArray(".mp3") << "*.mp3" << true;
+    QTest::newRow("dots inside") << QByteArray("a.b.c.mp3") << "*.mp3" << true;
+    QTest::newRow("question mark") << QByteArray("abc.mp3") << "a?c.mp3" << true;
+    QTest::newRow("question needs one") << QByteArray("ac.mp3") << "a?c.mp3" << false;
+    QTest::newRow("second of two") << QByteArray("x.wav") << "*.mp3;*.wav" << true;
+    QTest::newRow("none of two") << QByteArray("x.ogg") << "*.mp3; *.wav" << false;
+    QTest::newRow("star matches all") << QByteArray("anything") << "*" << true;
+    QTest::newRow("empty pattern") << QByteArray("a.mp3") << "" << false;
+    QTest::newRow("non-UTF-8 byte") << QByteArray("\xff\xfe.mp3") << "*.mp3" << true;
+    QTest::newRow("backtracking") << QByteArray("a.mp3x.mp3") << "*.mp3" << true;
+}
+
+void TestFileList::patternMatching()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QString, pattern);
+    QFETCH(bool, match);
+    QCOMPARE(FileList::matches(name, pattern), match);
+}
+
+void TestFileList::selectionReportsChanges()
+{
+    QTemporaryDir dir;
+    const QByteArray d = QFile::encodeName(dir.path());
+    writeFile(d + "/1.mp3");
+    writeFile(d + "/2.mp3");
+    FileList list;
+    list.setPath(d);
+    list.setPattern("*.mp3");
+    QVERIFY(list.refresh().ok());
+    QSignalSpy clicks(&list, &FileList::click);
+
+    QCOMPARE(list.selectedIndex(), -1);
+    list.clearSelection();  // nothing was selected: nothing to report
+    QCOMPARE(clicks.count(), 0);
+
+    // The selection is already visible to the receiver of click().
+    int seen = -2;
+    connect(&list, &FileList::click, this, [&] { seen = list.selectedIndex(); });
+    list.select(1);
+    QCOMPARE(list.selectedIndex(), 1);
+    QCOMPARE(seen, 1);
+    QCOMPARE(clicks.count(), 1);
+    list.select(1);  // selecting again reports again (a second click reloads)
+    QCOMPARE(clicks.count(), 2);
+    list.select(0);
+    QCOMPARE(clicks.count(), 3);
+
+    list.clearSelection();
+    QCOMPARE(list.selectedIndex(), -1);
+    QCOMPARE(seen, -1);
+    QCOMPARE(clicks.count(), 4);
+
+    list.select(0);
+    list.select(7);  // out of range: the selection is cleared
+    QCOMPARE(list.selectedIndex(), -1);
+    QCOMPARE(clicks.count(), 6);
+    list.select(-1);
+    QCOMPARE(clicks.count(), 6);
+}
+
+void TestFileList::refreshClearsSelection()
+{
+    QTemporaryDir dir;
+    const QByteArray d = QFile::encodeName(dir.path());
+    writeFile(d + "/1.mp3");
+    FileList list;
+    list.setPath(d);
+    list.setPattern("*.mp3");
+    QVERIFY(list.refresh().ok());
+    QSignalSpy clicks(&list, &FileList::click);
+    QVERIFY(list.refresh().ok());
+    QCOMPARE(clicks.count(), 0);  // no selection before: nothing changed
+
+    list.select(0);
+    QVERIFY(list.refresh().ok());
+    QCOMPARE(list.selectedIndex(), -1);
+    QCOMPARE(clicks.count(), 2);
+}
+
+void TestFileList::missingOrNonFolderPathFails()
+{
+    QTemporaryDir dir;
+    const QByteArray d = QFile::encodeName(dir.path());
+    writeFile(d + "/1.mp3");
+    FileList list;
+    list.setPath(d);
+    list.setPattern("*.mp3");
+    QVERIFY(list.refresh().ok());
+    list.select(0);
+
+    list.setPath(d + "/missing");
+    const FileStatus missing = list.refresh();
+    QVERIFY(!missing.ok());
+    QCOMPARE(missing.code(), ENOENT);
+    QVERIFY(!missing.description().isEmpty());
+    QCOMPARE(list.count(), 0);  // never the old folder's entries under the new path
+    QCOMPARE(list.selectedIndex(), -1);
+
+    list.setPath(d + "/1.mp3");
+    const FileStatus notFolder = list.refresh();
+    QCOMPARE(notFolder.code(), ENOTDIR);
+    QCOMPARE(list.count(), 0);
+}
+
+void TestFileList::unreadableFolderFails()
+{
+    if (::geteuid() == 0)
+        QSKIP("permissions do not restrict the superuser");
+    QTemporaryDir dir;
+    const QByteArray d = QFile::encodeName(dir.path()) + "/locked";
+    QCOMPARE(::mkdir(d.constData(), 0755), 0);
+    writeFile(d + "/1.mp3");
+    QCOMPARE(::chmod(d.constData(), 0), 0);
+    FileList list;
+    list.setPath(d);
+    list.setPattern("*.mp3");
+    const FileStatus status = list.refresh();
+    ::chmod(d.constData(), 0755);
+    QCOMPARE(status.code(), EACCES);
+    QCOMPARE(list.count(), 0);
+}
+
+void TestFileList::emptyFolderAndEmptyPath()
+{
+    QTemporaryDir dir;
+    FileList list;
+    list.setPattern("*.mp3");
+    QVERIFY(!list.refresh().ok());  // no folder set yet
+    list.setPath(QFile::encodeName(dir.path()));
+    QVERIFY(list.refresh().ok());
+    QCOMPARE(list.count(), 0);
+    QCOMPARE(list.displayName(0), QString());
+}
+
+QTEST_GUILESS_MAIN(TestFileList)
+#include "tst_filelist.moc"
