@@ -1,0 +1,277 @@
+// The folder list on real folders: the chain and the subfolders, opening by double click and
+// Enter, and change() exactly when the path changes.
+#include "FolderList.h"
+#include "Message.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+void makeDir(const QByteArray &path)
+{
+    QVERIFY2(::mkdir(path.constData(), 0755) == 0, path.constData());
+}
+
+QStringList texts(const FolderList &list)
+{
+    QStringList out;
+    for (int r = 0; r < list.count(); ++r)
+        out << list.item(r)->text();
+    return out;
+}
+
+QList<int> levels(const FolderList &list)
+{
+    QList<int> out;
+    for (int r = 0; r < list.count(); ++r)
+        out << list.levelAt(r);
+    return out;
+}
+
+int rowOf(const FolderList &list, const QString &text)
+{
+    for (int r = 0; r < list.count(); ++r)
+        if (list.item(r)->text() == text)
+            return r;
+    return -1;
+}
+
+}  // namespace
+
+class TestFolderList : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void chainThenSortedVisibleSubfolders();
+    void pathOutsideRootStartsAtSlash();
+    void fileSystemRoot();
+    void changeFiresOncePerRealChange();
+    void failedMoveKeepsEverything();
+    void doubleClickAndEnterOpenSingleClickHighlights();
+    void vanishedFolderIsReported();
+    void nonUtf8FolderName();
+    void normalizedPath_data();
+    void normalizedPath();
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_base;
+    QStringList m_messages;
+};
+
+void TestFolderList::init()
+{
+    QVERIFY(m_dir.isValid());
+    m_base = QFile::encodeName(m_dir.path());
+    m_messages.clear();
+    Message::setHandler([this](const QString &text) { m_messages << text; });
+}
+
+void TestFolderList::chainThenSortedVisibleSubfolders()
+{
+    const QByteArray music = m_base + "/chain/music";
+    makeDir(m_base + "/chain");
+    makeDir(music);
+    makeDir(music + "/rock");
+    makeDir(music + "/Jazz");
+    makeDir(music + "/alpha");
+    makeDir(music + "/.hidden");
+    QFile(QString::fromUtf8(music + "/file.txt")).open(QIODevice::WriteOnly);
+    QCOMPARE(::symlink((m_base + "/chain").constData(), (music + "/Linked").constData()), 0);
+
+    FolderList list;
+    list.setRoot(m_base);
+    QVERIFY(list.setPath(music).ok());
+    QCOMPARE(list.path(), music);
+
+    const QStringList expected = {QString::fromUtf8(m_base), "chain", "music",
+                                  "alpha", "Jazz", "Linked", "rock"};
+    QCOMPARE(texts(list), expected);
+    QCOMPARE(levels(list), QList<int>({0, 1, 2, 3, 3, 3, 3}));
+    QCOMPARE(list.folderAt(0), m_base);
+    QCOMPARE(list.folderAt(1), m_base + "/chain");
+    QCOMPARE(list.folderAt(2), music);
+    QCOMPARE(list.folderAt(6), music + "/rock");
+    QCOMPARE(list.currentRow(), 2);  // the current folder is highlighted
+
+    // A new root redraws the chain from there, keeping the listing.
+    list.setRoot(m_base + "/chain");
+    QCOMPARE(texts(list), QStringList({QString::fromUtf8(m_base + "/chain"), "music", "alpha",
+                                       "Jazz", "Linked", "rock"}));
+}
+
+void TestFolderList::pathOutsideRootStartsAtSlash()
+{
+    makeDir(m_base + "/outside");
+    FolderList list;
+    list.setRoot(m_base + "/outside/nowhere-near");
+    QVERIFY(list.setPath(m_base + "/outside").ok());
+    QCOMPARE(list.item(0)->text(), QString("/"));
+    QCOMPARE(list.folderAt(0), QByteArray("/"));
+    const QList<QByteArray> parts = (m_base + "/outside").mid(1).split('/');
+    QCOMPARE(list.levelAt(parts.size()), parts.size());
+    QCOMPARE(list.folderAt(parts.size()), m_base + "/outside");
+}
+
+void TestFolderList::fileSystemRoot()
+{
+    FolderList list;
+    QVERIFY(list.setPath("/").ok());
+    QCOMPARE(list.path(), QByteArray("/"));
+    QCOMPARE(list.item(0)->text(), QString("/"));
+    const int tmp = rowOf(list, "tmp");
+    QVERIFY(tmp > 0);
+    QCOMPARE(list.folderAt(tmp), QByteArray("/tmp"));  // never "//tmp"
+    QCOMPARE(list.levelAt(tmp), 1);
+    QCOMPARE(rowOf(list, "proc") > 0, true);
+}
+
+void TestFolderList::changeFiresOncePerRealChange()
+{
+    makeDir(m_base + "/a");
+    makeDir(m_base + "/b");
+    FolderList list;
+    QSignalSpy changes(&list, &FolderList::change);
+    QVERIFY(list.setPath(m_base + "/a").ok());
+    QCOMPARE(changes.count(), 1);
+    QVERIFY(list.setPath(m_base + "/a/").ok());  // the same folder spelled differently
+    QCOMPARE(changes.count(), 1);
+    QVERIFY(list.setPath("").ok());  // empty text: nothing happens
+    QCOMPARE(list.path(), m_base + "/a");
+    QCOMPARE(changes.count(), 1);
+    QVERIFY(list.setPath("../b").ok());  // relative to the current folder
+    QCOMPARE(list.path(), m_base + "/b");
+    QCOMPARE(changes.count(), 2);
+
+    // The path is already the new one when change() is received.
+    QByteArray seen;
+    connect(&list, &FolderList::change, this, [&] { seen = list.path(); });
+    QVERIFY(list.setPath(m_base).ok());
+    QCOMPARE(seen, m_base);
+    QCOMPARE(changes.count(), 3);
+
+    // The same path lists again: a new subfolder shows, no change is reported.
+    makeDir(m_base + "/c");
+    QCOMPARE(rowOf(list, "c"), -1);
+    QVERIFY(list.setPath(m_base).ok());
+    QVERIFY(rowOf(list, "c") > 0);
+    QCOMPARE(changes.count(), 3);
+}
+
+void TestFolderList::failedMoveKeepsEverything()
+{
+    makeDir(m_base + "/keep");
+    makeDir(m_base + "/keep/sub");
+    QFile(QString::fromUtf8(m_base + "/plain.txt")).open(QIODevice::WriteOnly);
+    FolderList list;
+    QVERIFY(list.setPath(m_base + "/keep").ok());
+    const QStringList before = texts(list);
+    QSignalSpy changes(&list, &FolderList::change);
+
+    const FileStatus missing = list.setPath(m_base + "/missing");
+    QCOMPARE(missing.code(), ENOENT);
+    QCOMPARE(list.path(), m_base + "/keep");
+    QCOMPARE(texts(list), before);
+
+    const FileStatus notFolder = list.setPath(m_base + "/plain.txt");
+    QCOMPARE(notFolder.code(), ENOTDIR);
+    QCOMPARE(list.path(), m_base + "/keep");
+    QCOMPARE(changes.count(), 0);
+}
+
+void TestFolderList::doubleClickAndEnterOpenSingleClickHighlights()
+{
+    makeDir(m_base + "/ui");
+    makeDir(m_base + "/ui/one");
+    makeDir(m_base + "/ui/two");
+    FolderList list;
+    list.setRoot(m_base);
+    QVERIFY(list.setPath(m_base + "/ui").ok());
+    list.resize(300, 400);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QSignalSpy changes(&list, &FolderList::change);
+
+    const int one = rowOf(list, "one");
+    QPoint at = list.visualItemRect(list.item(one)).center();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(list.currentRow(), one);
+    QCOMPARE(list.path(), m_base + "/ui");
+    QCOMPARE(changes.count(), 0);
+
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(list.path(), m_base + "/ui/one");
+    QCOMPARE(changes.count(), 1);
+
+    // Up the chain with the keyboard: the entry of "ui", then Enter.
+    list.setCurrentRow(rowOf(list, "ui"));
+    QTest::keyClick(&list, Qt::Key_Return);
+    QCOMPARE(list.path(), m_base + "/ui");
+    QCOMPARE(changes.count(), 2);
+
+    // Opening the current folder itself changes nothing.
+    at = list.visualItemRect(list.item(rowOf(list, "ui"))).center();
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(changes.count(), 2);
+    QVERIFY(m_messages.isEmpty());
+}
+
+void TestFolderList::vanishedFolderIsReported()
+{
+    makeDir(m_base + "/v");
+    makeDir(m_base + "/v/gone");
+    FolderList list;
+    QVERIFY(list.setPath(m_base + "/v").ok());
+    QVERIFY(QDir(QString::fromUtf8(m_base + "/v/gone")).removeRecursively());
+    QSignalSpy changes(&list, &FolderList::change);
+    list.setCurrentRow(rowOf(list, "gone"));
+    QTest::keyClick(&list, Qt::Key_Enter);
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY(!m_messages.first().isEmpty());
+    QCOMPARE(list.path(), m_base + "/v");
+    QCOMPARE(changes.count(), 0);
+}
+
+void TestFolderList::nonUtf8FolderName()
+{
+    const QByteArray odd = m_base + "/n/caf\xe9";
+    makeDir(m_base + "/n");
+    makeDir(odd);
+    FolderList list;
+    QVERIFY(list.setPath(m_base + "/n").ok());
+    const int row = rowOf(list, QString::fromUtf8("caf\xEF\xBF\xBD"));
+    QVERIFY(row > 0);
+    QCOMPARE(list.folderAt(row), odd);
+    QVERIFY(list.setPath(list.folderAt(row)).ok());
+    QCOMPARE(list.path(), odd);
+}
+
+void TestFolderList::normalizedPath_data()
+{
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<QByteArray>("base");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("plain") << QByteArray("/a/b") << QByteArray("/x") << QByteArray("/a/b");
+    QTest::newRow("trailing slash") << QByteArray("/a/b/") << QByteArray("/") << QByteArray("/a/b");
+    QTest::newRow("doubled slashes, dots") << QByteArray("//a/./b//c/../d") << QByteArray("/")
+                                           << QByteArray("/a/b/d");
+    QTest::newRow("above root") << QByteArray("/../..") << QByteArray("/") << QByteArray("/");
+    QTest::newRow("root") << QByteArray("/") << QByteArray("/q") << QByteArray("/");
+    QTest::newRow("relative") << QByteArray("c/d") << QByteArray("/a/b") << QByteArray("/a/b/c/d");
+    QTest::newRow("relative up") << QByteArray("..") << QByteArray("/a/b") << QByteArray("/a");
+}
+
+void TestFolderList::normalizedPath()
+{
+    QFETCH(QByteArray, path);
+    QFETCH(QByteArray, base);
+    QFETCH(QByteArray, expected);
+    QCOMPARE(FolderList::normalizedPath(path, base), expected);
+}
+
+QTEST_MAIN(TestFolderList)
+#include "tst_folderlist.moc"
