@@ -91,7 +91,9 @@ const CodePage &CodePage::forLanguage(QLocale::Language language)
 
 const CodePage &CodePage::system()
 {
-    return forLanguage(QLocale::system().language());
+    // Asked once per file during a scan; the user's locale does not change while the program runs.
+    static const CodePage &page = forLanguage(QLocale::system().language());
+    return page;
 }
 
 QString CodePage::decode(const QByteArray &bytes) const
