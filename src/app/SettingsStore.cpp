@@ -397,10 +397,11 @@ std::optional<bool> parseSupportLfn(const QString &text)
         return false;
     // A plain decimal number, independent of the user's locale: digits, one point, an exponent.
     QByteArray number = t.toLatin1();
-    if (number.startsWith('+'))
+    if (number.startsWith('+')) {
         number.remove(0, 1);
-    if (number.isEmpty() || number.startsWith('+'))
-        return std::nullopt;
+        if (number.startsWith('+') || number.startsWith('-'))
+            return std::nullopt;
+    }
     for (char c : number)
         if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E'))
             return std::nullopt;
