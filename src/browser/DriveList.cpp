@@ -162,16 +162,21 @@ void DriveList::setVolumes(std::vector<Volume> volumes)
                      [](const Volume &a, const Volume &b) { return a.mountPoint < b.mountPoint; });
     m_volumes = std::move(volumes);
 
-    const QSignalBlocker blocker(this);
-    QComboBox::clear();
-    for (const Volume &v : m_volumes) {
-        QString text = QString::fromUtf8(v.mountPoint);
-        if (!v.label.isEmpty())
-            text += QStringLiteral("  [%1]").arg(v.label);
-        addItem(text, v.mountPoint);
+    {
+        const QSignalBlocker blocker(this);
+        QComboBox::clear();
+        for (const Volume &v : m_volumes) {
+            QString text = QString::fromUtf8(v.mountPoint);
+            if (!v.label.isEmpty())
+                text += QStringLiteral("  [%1]").arg(v.label);
+            addItem(text, v.mountPoint);
+        }
+        const int keep = indexOfVolume(selected);
+        setCurrentIndex(keep >= 0 ? keep : indexOfVolume("/"));
     }
-    const int keep = indexOfVolume(selected);
-    setCurrentIndex(keep >= 0 ? keep : indexOfVolume("/"));
+    // The selected volume went away (a medium was removed): the list now stands on "/".
+    if (!selected.isEmpty() && drive() != selected)
+        emit change();
 }
 
 QByteArray DriveList::drive() const

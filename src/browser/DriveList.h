@@ -25,7 +25,8 @@ public:
 
     // Re-reads the mounted volumes, keeping the selected one when it is still there.
     void reload();
-    // Shows these volumes instead ("/" is always added when missing).
+    // Shows these volumes instead ("/" is always added when missing). When the selected volume is
+    // no longer among them, "/" is selected and change() reported.
     void setVolumes(std::vector<Volume> volumes);
     const std::vector<Volume> &volumes() const { return m_volumes; }
 
