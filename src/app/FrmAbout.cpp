@@ -36,7 +36,7 @@ FrmAbout::FrmAbout(QWidget *parent) : QWidget(parent, Qt::Window)
     setObjectName(QStringLiteral("FrmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(caption());
-    setWindowIcon(windowIcon());
+    setWindowIcon(::windowIcon());
     setFixedSize(6015 / 15, 6435 / 15);
     QPalette grey = palette();
     grey.setColor(QPalette::Window, lightGrey);

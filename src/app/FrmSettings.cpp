@@ -41,7 +41,7 @@ FrmSettings::FrmSettings(bool &supportLfn, std::function<void()> endProgram, QWi
     setObjectName(QStringLiteral("FrmSettings"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Settings"));
-    setWindowIcon(windowIcon());
+    setWindowIcon(::windowIcon());
     setFixedSize(4425 / 15, 1725 / 15);
 
     Frame1 = new QGroupBox(QStringLiteral("Filename"), this);
@@ -54,6 +54,17 @@ FrmSettings::FrmSettings(bool &supportLfn, std::function<void()> endProgram, QWi
     OptLFN[1] = new QRadioButton(QStringLiteral("8.3 (FAT)"), Frame1);
     OptLFN[1]->setObjectName(QStringLiteral("OptLFN1"));
     OptLFN[1]->setGeometry(twips(120, 600, 1095, 255));
+
+    // The captions were measured for a smaller system font than today's desktops use; let an
+    // option grow to its caption's width, and the frame with it up to the buttons' column.
+    for (QRadioButton *option : OptLFN)
+        option->resize(qMax(option->width(), option->sizeHint().width()), option->height());
+    const int widest = qMax(OptLFN[0]->geometry().right(), OptLFN[1]->geometry().right()) + 8;
+    const int room = 2040 / 15 - Frame1->x() - 8;  // up to 8 pixels short of the buttons
+    if (widest > Frame1->width())
+        Frame1->resize(qMin(widest, room), Frame1->height());
+    for (QRadioButton *option : OptLFN)
+        option->resize(qMin(option->width(), Frame1->width() - option->x() - 4), option->height());
 
     CmdOk = new QPushButton(QStringLiteral("Ok"), this);
     CmdOk->setObjectName(QStringLiteral("CmdOk"));
