@@ -165,7 +165,7 @@ QPixmap splashPicture()
     p.setFont(credit);
     p.setPen(QColor(210, 210, 210));
     p.drawText(QRect(0, 276, 400, 20), Qt::AlignCenter,
-               QStringLiteral("MP3 tag editor and player \u2022 freeware by the Velmora developers"));
+               QStringLiteral("freeware by the Velmora developers"));
     return pixmap;
 }
 
