@@ -31,11 +31,24 @@ QString systemError(int code)
 
 }  // namespace
 
-MediaPlayer::MediaPlayer(QObject *parent)
-    : QObject(parent), m_player(new QMediaPlayer(this)), m_output(new QAudioOutput(this))
+MediaPlayer::MediaPlayer(QObject *parent) : QObject(parent)
 {
-    m_player->setAudioOutput(m_output);
+    createBackend();
+}
+
+MediaPlayer::~MediaPlayer()
+{
+    // The backend may still read from the device, which the backend owns and so outlives it.
+    m_player->stop();
+}
+
+void MediaPlayer::createBackend()
+{
+    m_player = new QMediaPlayer(this);
+    m_output = new QAudioOutput(m_player);
     m_output->setVolume(gainForVolume(m_volume));
+    m_player->setAudioOutput(m_output);
+    m_backendUsed = false;
     connect(m_player, &QMediaPlayer::mediaStatusChanged, this, &MediaPlayer::onMediaStatusChanged);
     connect(m_player, &QMediaPlayer::playbackStateChanged, this, &MediaPlayer::onPlaybackStateChanged);
     connect(m_player, &QMediaPlayer::errorOccurred, this,
@@ -47,11 +60,20 @@ MediaPlayer::MediaPlayer(QObject *parent)
     });
 }
 
-MediaPlayer::~MediaPlayer()
+void MediaPlayer::replaceBackend()
 {
-    // The backend may still read from the device: detach it before the device goes.
-    m_player->stop();
-    m_player->setSourceDevice(nullptr);
+    // Each file gets a fresh pipeline: handing a second stream to a pipeline that has already
+    // read one sometimes leaves it at the old stream's end ("no valid frames"), so a perfectly
+    // good file would fail to play.
+    if (!m_backendUsed)
+        return;
+    QMediaPlayer *old = m_player;
+    disconnect(old, nullptr, this, nullptr);
+    old->stop();
+    old->setParent(nullptr);
+    old->deleteLater();  // takes its audio output and its device with it
+    m_device = nullptr;
+    createBackend();
 }
 
 float MediaPlayer::gainForVolume(int hundredthsOfDb)
@@ -65,16 +87,9 @@ int MediaPlayer::playState() const
     return int(m_state);
 }
 
-void MediaPlayer::releaseSource()
-{
-    m_player->stop();
-    m_player->setSourceDevice(nullptr);
-    m_device.reset();
-}
-
 void MediaPlayer::open(const QByteArray &nativePath)
 {
-    releaseSource();
+    replaceBackend();
     ++m_openSerial;
     m_failureReported = false;
     m_pendingPositionMs.reset();
@@ -92,25 +107,28 @@ void MediaPlayer::open(const QByteArray &nativePath)
         return;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const int code = S_ISDIR(st.st_mode) ? EISDIR : (errno ? errno : EINVAL);
+    const bool statted = ::fstat(fd, &st) == 0;
+    if (!statted || !S_ISREG(st.st_mode)) {
+        const int code = !statted ? errno : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         ::close(fd);
-        fail(systemError(code == 0 ? EINVAL : code));
+        fail(systemError(code));
         return;
     }
     // Reads should block normally from here on.
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
 
-    auto device = std::make_unique<QFile>();
+    auto *device = new QFile(m_player);
     if (!device->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         fail(device->errorString());
+        delete device;
         return;
     }
-    m_device = std::move(device);
+    m_device = device;
+    m_backendUsed = true;
     m_hasMedia = true;
     m_state = State::Playing;
-    m_player->setSourceDevice(m_device.get(), QUrl::fromLocalFile(QString::fromUtf8(nativePath)));
+    m_player->setSourceDevice(m_device, QUrl::fromLocalFile(QString::fromUtf8(nativePath)));
     m_player->play();
 }
 

@@ -10,7 +10,6 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
-#include <memory>
 #include <optional>
 
 class QAudioOutput;
@@ -52,11 +51,13 @@ private:
     void applyPending();
     bool isLoaded() const;
     void fail(const QString &description);
-    void releaseSource();
+    void createBackend();
+    void replaceBackend();
 
-    QMediaPlayer *m_player = nullptr;
+    QMediaPlayer *m_player = nullptr;         // owns m_output and m_device
     QAudioOutput *m_output = nullptr;
-    std::unique_ptr<QFile> m_device;          // the opened file the backend reads from
+    QFile *m_device = nullptr;                // the opened file the backend reads from
+    bool m_backendUsed = false;               // m_player was given a file
     State m_state = State::Stopped;           // what the caller last asked for
     bool m_hasMedia = false;                  // a file was opened and has not failed
     bool m_failureReported = false;           // failed() already emitted for this open
