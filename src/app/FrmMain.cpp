@@ -23,6 +23,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -158,6 +159,10 @@ FrmMain::FrmMain(std::function<void()> endProgram, QWidget *parent)
 
 FrmMain::~FrmMain() = default;
 
+FrmSettings *FrmMain::settingsDialog() const { return m_settings; }
+
+FrmAbout *FrmMain::aboutBox() const { return m_about; }
+
 void FrmMain::createBrowsingControls(QWidget *client)
 {
     DrvOpen = place(new DriveList(client), "DrvOpen", twipsRect(120, 720, 2535, 315), QStringLiteral("Drive"));
@@ -167,6 +172,14 @@ void FrmMain::createBrowsingControls(QWidget *client)
     FilOpen->setObjectName(QStringLiteral("FilOpen"));
     lv1 = place(new Mp3List(client), "lv1", twipsRect(120, 4440, 10005, 4335), QStringLiteral("MP3 List "));
     lv1->setRowIcon(rowIcon());
+
+    // Before anything is stored the lists show the folder the program was started in. Nothing
+    // listens yet, so this runs no scan.
+    const QByteArray startFolder = QFile::encodeName(QDir::currentPath());
+    DrvOpen->setDriveFor(startFolder);
+    DrvOpen->rememberFolder(startFolder);
+    DirOpen->setRoot(DrvOpen->drive());
+    DirOpen->setPath(startFolder);
 }
 
 void FrmMain::createPanelControls(QWidget *client)

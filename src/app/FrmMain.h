@@ -51,8 +51,8 @@ public:
     PlayerInstance &player() { return m_player; }
     TagEditor &editor() { return *m_editor; }
     PlayerControls &playerControls() { return *m_playerControls; }
-    FrmSettings *settingsDialog() const { return m_settings; }
-    FrmAbout *aboutBox() const { return m_about; }
+    FrmSettings *settingsDialog() const;
+    FrmAbout *aboutBox() const;
 
     // Folder and file browsing
     DriveList *DrvOpen = nullptr;
