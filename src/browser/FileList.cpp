@@ -63,6 +63,8 @@ bool FileList::matches(const QByteArray &name, const QString &pattern)
         const QByteArray p = part.trimmed().toUtf8();
         if (p.isEmpty())
             continue;
+        if (p == "*.*")  // the traditional "every file", names without a dot included
+            return true;
         if (globMatch(name.constData(), name.constData() + name.size(), p.constData(),
                       p.constData() + p.size()))
             return true;

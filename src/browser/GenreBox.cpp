@@ -41,8 +41,11 @@ void GenreBox::fill(const QStringList &genreList)
 
 void GenreBox::setText(const QString &text)
 {
-    const QSignalBlocker blocker(this);
-    setCurrentIndex(-1);
+    {
+        // Leaving the entry is part of setting the text, not a choice of its own.
+        const QSignalBlocker blocker(this);
+        setCurrentIndex(-1);
+    }
     setEditText(text);
     m_selected.reset();
 }

@@ -131,6 +131,7 @@ void TestFileList::patternMatching_data()
     QTest::newRow("second of two") << QByteArray("x.wav") << "*.mp3;*.wav" << true;
     QTest::newRow("none of two") << QByteArray("x.ogg") << "*.mp3; *.wav" << false;
     QTest::newRow("star matches all") << QByteArray("anything") << "*" << true;
+    QTest::newRow("star-dot-star matches all") << QByteArray("README") << "*.*" << true;
     QTest::newRow("empty pattern") << QByteArray("a.mp3") << "" << false;
     QTest::newRow("non-UTF-8 byte") << QByteArray("\xff\xfe.mp3") << "*.mp3" << true;
     QTest::newRow("backtracking") << QByteArray("a.mp3x.mp3") << "*.mp3" << true;
