@@ -1,0 +1,529 @@
+// The transport buttons, timers and sliders on real widgets, driving the real player on real
+// MP3 files.
+
+#include "Message.h"
+#include "PlayerControls.h"
+#include "TransportIcons.h"
+
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QByteArray Tone3 = VELMORA_FIXTURES_DIR "/tone3s.mp3";
+const QByteArray Tone10 = VELMORA_FIXTURES_DIR "/tone10s.mp3";
+
+// The player's part of the main window, built the way the window builds it.
+struct Rig {
+    QWidget window;
+    PlayerWidgets w;
+    MdlDefault state;
+    PlayerInstance instance;
+    std::unique_ptr<PlayerControls> controls;
+    QStringList messages;
+    Message::Handler previous;
+
+    Rig()
+    {
+        auto *layout = new QVBoxLayout(&window);
+        auto button = [&](const char *name) {
+            auto *b = new QPushButton(QString::fromLatin1(name), &window);
+            b->setObjectName(QString::fromLatin1(name));
+            layout->addWidget(b);
+            return b;
+        };
+        w.Command1 = button("Command1");
+        w.Command3 = button("Command3");
+        w.Command5 = button("Command5");
+        w.Command6 = button("Command6");
+        w.Command7 = button("Command7");
+        w.Text1 = new QLineEdit(QStringLiteral("0:00"), &window);
+        w.Text4 = new QLineEdit(&window);
+        w.TxtNewFilename = new QLineEdit(&window);
+        w.pb1 = new QProgressBar(&window);
+        w.pb1->setRange(0, 100);
+        w.pb1->setValue(0);
+        w.Slider1 = new QSlider(Qt::Horizontal, &window);
+        w.Slider1->setRange(0, 10);
+        w.Slider2 = new QSlider(Qt::Vertical, &window);
+        w.Slider2->setRange(0, 3000);
+        for (QWidget *x : {static_cast<QWidget *>(w.Text1), static_cast<QWidget *>(w.Text4),
+                           static_cast<QWidget *>(w.TxtNewFilename), static_cast<QWidget *>(w.pb1),
+                           static_cast<QWidget *>(w.Slider1), static_cast<QWidget *>(w.Slider2)})
+            layout->addWidget(x);
+        w.Timer1 = new QTimer(&window);
+        w.Timer2 = new QTimer(&window);
+        w.Timer2->setInterval(500);
+        w.Timer3 = new QTimer(&window);
+        w.Timer3->setInterval(500);
+        controls = std::make_unique<PlayerControls>(w, state, instance, &window);
+        previous = Message::setHandler([this](const QString &text) { messages << text; });
+        window.show();
+    }
+    ~Rig()
+    {
+        Message::setHandler(previous);
+        if (instance.exists())
+            instance.get().stop();
+    }
+
+    MediaPlayer &player() { return instance.get(); }
+    void click(QAbstractButton *b) { QTest::mouseClick(b, Qt::LeftButton); }
+    // Plays a file through the Play button and waits for the first display tick.
+    bool playAndTick(const QByteArray &path)
+    {
+        state.CurrentPath = path;
+        click(w.Command5);
+        return QTest::qWaitFor([&] { return !w.Text1->text().isEmpty() && w.pb1->maximum() > 0; }, 3000);
+    }
+};
+
+}  // namespace
+
+class TestPlayerControls : public QObject {
+    Q_OBJECT
+private slots:
+    void playStartsTheFileAndTheDisplay();
+    void playLabelFallsBackToTheProposedName();
+    void playWithoutSelectionDoesNothing();
+    void secondPlayOnThePlayingFileChangesNothing();
+    void playWhilePausedStartsAgainFromTheBeginning();
+    void playAnotherFileSwitches();
+    void pauseBlinksAndResumeStops();
+    void pauseWithNothingPlayingDoesNothing();
+    void stopKeepsTheLastTime();
+    void rewindWhilePausedStaysPaused();
+    void rewindWhilePlaying();
+    void fastForwardJumpsToTheEnd();
+    void slider1JumpsWhilePlaying();
+    void slider1SetByTheProgramDoesNotJump();
+    void slider1DoesNothingWhilePausedOrStopped();
+    void slider1AtTheRightEndStops();
+    void slider2SetsTheVolume();
+    void slider2SetByTheProgramDoesNotChangeTheVolume();
+    void sliderMaximumTickFiresDuringPlayback();
+    void tickWithNothingLoadedLeavesTheDisplay();
+    void unplayableFileIsReportedOnce_data();
+    void unplayableFileIsReportedOnce();
+    void transportIcons();
+};
+
+void TestPlayerControls::playStartsTheFileAndTheDisplay()
+{
+    Rig r;
+    r.state.CurrentPath = Tone10;
+    r.state.CurrentName = QStringLiteral("Artist - Ten seconds");
+    r.w.TxtNewFilename->setText(QStringLiteral("ignored"));
+    r.player().setVolume(-1200);
+    r.w.Text1->setText(QStringLiteral("7:77"));
+    r.click(r.w.Command5);
+
+    QCOMPARE(r.player().playState(), 2);
+    QCOMPARE(r.state.PlayerFile, Tone10);
+    QCOMPARE(r.w.Text4->text(), QStringLiteral("Artist - Ten seconds"));
+    QCOMPARE(r.w.Slider2->value(), 1200);
+    QCOMPARE(r.w.Text1->text(), QString());
+    QVERIFY(!r.w.Text1->isHidden());
+    QVERIFY(r.w.Timer1->isActive());
+    QCOMPARE(r.w.Timer1->interval(), 1000);
+    QVERIFY(!r.w.Timer2->isActive());
+    QCOMPARE(r.w.pb1->value(), 0);
+
+    // The first tick one second later fills the display, then it ticks every 300 ms.
+    QTest::qWait(700);
+    QCOMPARE(r.w.Text1->text(), QString());
+    QTRY_VERIFY_WITH_TIMEOUT(!r.w.Text1->text().isEmpty(), 1500);
+    QCOMPARE(r.w.Timer1->interval(), 300);
+    QCOMPARE(r.w.pb1->maximum(), 10);
+    QCOMPARE(r.w.Slider1->maximum(), 10);
+    QVERIFY(r.w.Timer3->isActive());
+    QTRY_COMPARE_WITH_TIMEOUT(r.w.Text1->text(), QStringLiteral("0:08"), 2500);
+    QCOMPARE(r.w.pb1->value(), 2);
+    QCOMPARE(r.w.Slider1->value(), 2);
+    QVERIFY(r.messages.isEmpty());
+}
+
+void TestPlayerControls::playLabelFallsBackToTheProposedName()
+{
+    Rig r;
+    r.state.CurrentPath = Tone3;
+    r.w.TxtNewFilename->setText(QStringLiteral("Proposed Name.mp3"));
+    r.click(r.w.Command5);
+    QCOMPARE(r.w.Text4->text(), QStringLiteral("Proposed Name.mp3"));
+}
+
+void TestPlayerControls::playWithoutSelectionDoesNothing()
+{
+    Rig r;
+    r.click(r.w.Command5);
+    QVERIFY(r.instance.exists());  // every handler makes sure the player exists
+    QCOMPARE(r.player().playState(), 0);
+    QVERIFY(!r.w.Timer1->isActive());
+    QCOMPARE(r.w.Text1->text(), QStringLiteral("0:00"));
+    QVERIFY(r.state.PlayerFile.isEmpty());
+}
+
+void TestPlayerControls::secondPlayOnThePlayingFileChangesNothing()
+{
+    Rig r;
+    QVERIFY(r.playAndTick(Tone10));
+    QTRY_VERIFY_WITH_TIMEOUT(r.player().position() > 1.4, 2000);
+    const QString shown = r.w.Text1->text();
+    const double before = r.player().position();
+    r.click(r.w.Command5);
+    QCOMPARE(r.w.Text1->text(), shown);
+    QCOMPARE(r.w.Timer1->interval(), 300);
+    QVERIFY(r.player().position() >= before);  // no restart
+    QTest::qWait(200);
+    QVERIFY(r.player().position() > before);
+}
+
+void TestPlayerControls::playWhilePausedStartsAgainFromTheBeginning()
+{
+    Rig r;
+    QVERIFY(r.playAndTick(Tone10));
+    r.player().setPosition(6);
+    QTRY_VERIFY_WITH_TIMEOUT(r.player().position() > 6.1, 2000);
+    r.click(r.w.Command3);
+    QVERIFY(r.w.Timer2->isActive());
+    r.click(r.w.Command5);
+    QCOMPARE(r.player().playState(), 2);
+    QVERIFY(!r.w.Timer2->isActive());
+    QVERIFY(!r.w.Text1->isHidden());
+    QTRY_VERIFY_WITH_TIMEOUT(r.player().position() > 0.2, 3000);
+    QVERIFY(r.player().position() < 3.0);
+}
+
+void TestPlayerControls::playAnotherFileSwitches()
+{
+    Rig r;
+    QVERIFY(r.playAndTick(Tone10));
+    r.state.CurrentPath = Tone3;
+    r.click(r.w.Command5);
+    QCOMPARE(r.state.PlayerFile, Tone3);
+    QTRY_COMPARE_WITH_TIMEOUT(r.w.pb1->maximum(), 3, 3000);
+    QCOMPARE(r.w.Slider1->maximum(), 3);
+}
+
+void TestPlayerControls::pauseBlinksAndResumeStops()
+{
+    Rig r;
+    QVERIFY(r.playAndTick(Tone10));
+    r.click(r.w.Command3);
+    QCOMPARE(r.player().playState(), 1);
+    QVERIFY(r.w.Timer2->isActive());
+    QVERIFY(r.w.Timer1->isActive());  // the display stays current while paused
+    QTest::qWait(400);
+    const QString held = r.w.Text1->text();
+
+    // Blinks every 500 ms and keeps the same time.
+    int changes = 0;
+    bool hidden = r.w.Text1->isHidden();
+    for (int i = 0; i < 24; ++i) {
+        QTest::qWait(50);
+        if (r.w.Text1->isHidden() != hidden) {
+            hidden = !hidden;
+            ++changes;
+        }
+        QCOMPARE(r.w.Text1->text(), held);
+    }
+    QVERIFY2(changes >= 2, qPrintable(QString::number(changes)));
+
+    r.click(r.w.Command3);
+    QCOMPARE(r.player().playState(), 2);
+    QVERIFY(!r.w.Timer2->isActive());
+    QVERIFY(!r.w.Text1->isHidden());
+    QTRY_VERIFY_WITH_TIMEOUT(r.w.Text1->text() != held, 2000);  // counting down again
+    QVERIFY(!r.w.Text1->isHidden());
+}
+
+void TestPlayerControls::pauseWithNothingPlayingDoesNothing()
+{
+    Rig r;
+    r.click(r.w.Command3);
+    QCOMPARE(r.player().playState(), 0);
+    QVERIFY(!r.w.Timer2->isActive());
+
+    QVERIFY(r.playAndTick(Tone3));
+    r.click(r.w.Command1);
+    r.click(r.w.Command3);
+    QCOMPARE(r.player().playState(), 0);
+    QVERIFY(!r.w.Timer2->isActive());
+}
+
+void TestPlayerControls::stopKeepsTheLastTime()
+{
+    Rig r;
+    QVERIFY(r.playAndTick(Tone10));
+    r.click(r.w.Command3);  // paused and blinking
+    QTRY_VERIFY_WITH_TIMEOUT(r.w.Text1->isHidden(), 1000);
+    const QString last = r.w.Text1->text();
+    r.click(r.w.Command1);
+    QCOMPARE(r.player().playState(), 0);
+    QVERIFY(!r.w.Timer1->isActive());
+    QVERIFY(!r.w.Timer2->isActive());
+    QVERIFY(!r.w.Text1->isHidden());
+    QCOMPARE(r.w.Text1->text(), last);
+    QCOMPARE(r.w.pb1->value(), 0);
+    QCOMPARE(r.w.Slider1->value(), 0);
+    QCOMPARE(r.state.PlayerFile, Tone10);  // the last played file stays protected
+    // Neither the display tick nor the blink tick runs after Stop.
+    QTest::qWait(800);
+    QCOMPARE(r.w.Text1->text(), last);
+    QVERIFY(!r.w.Text1->isHidden());
+    QCOMPARE(r.w.Slider1->value(), 0);
+}
+
+void TestPlayerControls::rewindWhilePausedStaysPaused()
+{
+    Rig r;
+    QVERIFY(r.playAndTick(Tone10));
+    r.player().setPosition(5);
+    r.click(r.w.Command3);
+    r.click(r.w.Command6);
+    QCOMPARE(r.player().playState(), 1);
+    QVERIFY(r.player().position() < 0.1);
+    QTest::qWait(600);
+    QCOMPARE(r.player().playState(), 1);
+    QVERIFY(r.player().position() < 0.1);
+    // The next display tick shows the whole length again.
+    QTRY_COMPARE_WITH_TIMEOUT(r.w.Text1->text(), QStringLiteral("0:10"), 1000);
+    QCOMPARE(r.w.Slider1->value(), 0);
+}
+
+void TestPlayerControls::rewindWhilePlaying()
+{
+    Rig r;
+    QVERIFY(r.playAndTick(Tone10));
+    r.player().setPosition(6);
+    QTRY_VERIFY_WITH_TIMEOUT(r.player().position() > 6.1, 2000);
+    r.click(r.w.Command6);
+    QCOMPARE(r.player().playState(), 2);
+    QTRY_VERIFY_WITH_TIMEOUT(r.player().position() > 0.1, 2000);
+    QVERIFY(r.player().position() < 2.0);
+}
+
+void TestPlayerControls::fastForwardJumpsToTheEnd()
+{
+    Rig r;
+    QVERIFY(r.playAndTick(Tone10));
+    r.click(r.w.Command7);
+    QVERIFY(r.player().position() > 9.9);
+    QTRY_COMPARE_WITH_TIMEOUT(r.player().playState(), 0, 2000);  // the file ran out
+    QVERIFY(r.messages.isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(r.w.Text1->text(), QStringLiteral("0:00"), 1000);
+}
+
+void TestPlayerControls::slider1JumpsWhilePlaying()
+{
+    Rig r;
+    QVERIFY(r.playAndTick(Tone10));
+    r.w.Slider1->setSliderPosition(6);  // what a drag does
+    QCOMPARE(r.w.Slider1->value(), 6);
+    QCOMPARE(r.player().playState(), 2);
+    QVERIFY(qAbs(r.player().position() - 6.0) < 0.1);
+    QVERIFY(r.w.Timer1->isActive());
+    QVERIFY(!r.w.Timer2->isActive());
+    QCOMPARE(r.window.focusWidget(), r.w.Command1);
+    QTRY_VERIFY_WITH_TIMEOUT(r.player().position() > 6.2, 2000);
+    QVERIFY(r.player().position() < 8.0);
+
+    // And by the keyboard.
+    r.w.Slider1->setFocus();
+    QTest::keyClick(r.w.Slider1, Qt::Key_Home);
+    QVERIFY(r.player().position() < 0.1);
+    QTRY_VERIFY_WITH_TIMEOUT(r.player().position() > 0.1, 2000);
+    QVERIFY(r.player().position() < 2.0);
+    QCOMPARE(r.player().playState(), 2);
+}
+
+void TestPlayerControls::slider1SetByTheProgramDoesNotJump()
+{
+    Rig r;
+    QVERIFY(r.playAndTick(Tone10));
+    const double before = r.player().position();
+    r.w.Slider1->setValue(8);
+    QVERIFY(r.player().position() < before + 0.5);
+    QTest::qWait(200);
+    QVERIFY(r.player().position() < 4.0);
+}
+
+void TestPlayerControls::slider1DoesNothingWhilePausedOrStopped()
+{
+    Rig r;
+    QVERIFY(r.playAndTick(Tone10));
+    r.click(r.w.Command3);
+    QTest::qWait(200);
+    const double held = r.player().position();
+    r.w.Slider1->setSliderPosition(7);
+    QCOMPARE(r.player().playState(), 1);
+    QCOMPARE(r.player().position(), held);
+    QVERIFY(r.w.Timer2->isActive());
+    // The next display tick puts the slider back where the file is.
+    QTRY_COMPARE_WITH_TIMEOUT(r.w.Slider1->value(), qRound(held), 1000);
+
+    r.click(r.w.Command1);
+    r.w.Slider1->setSliderPosition(5);
+    QCOMPARE(r.player().playState(), 0);
+    QVERIFY(!r.w.Timer1->isActive());
+    QVERIFY(!r.w.Timer2->isActive());
+
+    // Nothing selected: nothing happens, even with the file playing.
+    Rig fresh;
+    QVERIFY(fresh.playAndTick(Tone10));
+    fresh.state.CurrentPath.clear();
+    const double at = fresh.player().position();
+    fresh.w.Slider1->setSliderPosition(7);
+    QVERIFY(fresh.player().position() < at + 0.5);
+}
+
+void TestPlayerControls::slider1AtTheRightEndStops()
+{
+    Rig r;
+    QVERIFY(r.playAndTick(Tone10));
+    r.w.Slider1->setFocus();
+    QTest::keyClick(r.w.Slider1, Qt::Key_End);
+    QCOMPARE(r.w.Slider1->value(), 10);
+    QCOMPARE(r.player().playState(), 0);
+    QCOMPARE(r.w.pb1->value(), r.w.pb1->maximum());
+    QVERIFY(r.w.Timer1->isActive());  // the display goes on showing what the player reports
+    QVERIFY(!r.w.Timer2->isActive());
+    QTest::qWait(1000);
+    QCOMPARE(r.player().playState(), 0);
+    QVERIFY(r.messages.isEmpty());
+}
+
+void TestPlayerControls::slider2SetsTheVolume()
+{
+    Rig r;  // works before any file was played
+    r.w.Slider2->setFocus();
+    QTest::keyClick(r.w.Slider2, Qt::Key_End);
+    QCOMPARE(r.w.Slider2->value(), 3000);
+    QCOMPARE(r.player().volume(), -3000);
+    QCOMPARE(r.window.focusWidget(), r.w.Command1);
+    r.w.Slider2->setFocus();
+    QTest::keyClick(r.w.Slider2, Qt::Key_Home);
+    QCOMPARE(r.player().volume(), 0);
+    r.w.Slider2->setSliderPosition(1750);
+    QCOMPARE(r.player().volume(), -1750);
+
+    // Play shows the volume the player holds.
+    r.w.Slider2->setValue(0);
+    QVERIFY(r.playAndTick(Tone3));
+    QCOMPARE(r.w.Slider2->value(), 1750);
+    QCOMPARE(r.player().volume(), -1750);
+}
+
+void TestPlayerControls::slider2SetByTheProgramDoesNotChangeTheVolume()
+{
+    Rig r;
+    r.player().setVolume(-300);
+    r.w.Slider2->setValue(2500);
+    QCOMPARE(r.player().volume(), -300);
+}
+
+void TestPlayerControls::sliderMaximumTickFiresDuringPlayback()
+{
+    // The display tick switches the maximum tick on every 300 ms; it must still fire every
+    // 500 ms rather than being pushed back forever.
+    Rig r;
+    QVERIFY(r.playAndTick(Tone10));
+    QSignalSpy fired(r.w.Timer3, &QTimer::timeout);
+    QTest::qWait(1300);
+    QVERIFY2(fired.count() >= 2, qPrintable(QString::number(fired.count())));
+    // And it settles the slider's maximum to the length.
+    r.w.Slider1->setMaximum(99);
+    QTRY_COMPARE_WITH_TIMEOUT(r.w.Slider1->maximum(), 10, 1000);
+}
+
+void TestPlayerControls::tickWithNothingLoadedLeavesTheDisplay()
+{
+    // Before the length is known there is nothing sensible to show: no "0:00" flash, no
+    // empty progress range (a busy indicator), no negative time.
+    Rig r;
+    r.w.Text1->setText(QString());
+    r.w.pb1->setRange(0, 10);
+    r.w.pb1->setValue(4);
+    r.controls->Timer1_Timer();
+    QCOMPARE(r.w.Text1->text(), QString());
+    QCOMPARE(r.w.pb1->maximum(), 10);
+    QCOMPARE(r.w.pb1->value(), 4);
+    QCOMPARE(r.w.Timer1->interval(), 300);
+    r.controls->Timer3_Timer();
+    QCOMPARE(r.w.Slider1->maximum(), 10);
+    QVERIFY(!r.w.Timer3->isActive());
+}
+
+void TestPlayerControls::unplayableFileIsReportedOnce_data()
+{
+    QTest::addColumn<bool>("exists");
+    QTest::newRow("not MP3 data") << true;
+    QTest::newRow("vanished") << false;
+}
+
+void TestPlayerControls::unplayableFileIsReportedOnce()
+{
+    QFETCH(bool, exists);
+    QTemporaryDir dir;
+    const QString name = dir.filePath("broken.mp3");
+    if (exists) {
+        QFile f(name);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(8192, '\x17'));
+    }
+    Rig r;
+    r.state.CurrentPath = QFile::encodeName(name);
+    r.click(r.w.Command5);
+    QTRY_COMPARE_WITH_TIMEOUT(r.messages.size(), 1, 5000);
+    QVERIFY(!r.messages.first().isEmpty());
+    QCOMPARE(r.player().playState(), 0);
+    QVERIFY(!r.w.Timer1->isActive());
+    QVERIFY(!r.w.Timer2->isActive());
+    QVERIFY(!r.w.Timer3->isActive());
+    QCOMPARE(r.w.Text1->text(), QStringLiteral("0:00"));
+    QVERIFY(!r.w.Text1->isHidden());
+    QCOMPARE(r.w.pb1->value(), 0);
+    QTest::qWait(1200);
+    QCOMPARE(r.messages.size(), 1);
+    QCOMPARE(r.w.Text1->text(), QStringLiteral("0:00"));
+
+    // The player is usable again at once.
+    QVERIFY(r.playAndTick(Tone10));
+    QCOMPARE(r.player().playState(), 2);
+    QCOMPARE(r.messages.size(), 1);
+}
+
+void TestPlayerControls::transportIcons()
+{
+    QList<QImage> images;
+    for (TransportButton b : {TransportButton::Rewind, TransportButton::Play, TransportButton::FastForward,
+                              TransportButton::Pause, TransportButton::Stop}) {
+        const QIcon icon = transportIcon(b);
+        QVERIFY(!icon.isNull());
+        const QImage image = icon.pixmap(28, 28).toImage();
+        QCOMPARE(image.size(), QSize(28, 28));
+        QCOMPARE(QColor(image.pixel(0, 0)), QColor(192, 192, 192));
+        QCOMPARE(QColor(image.pixel(27, 27)), QColor(192, 192, 192));
+        int dark = 0;
+        for (int y = 0; y < 28; ++y)
+            for (int x = 0; x < 28; ++x)
+                dark += qGray(image.pixel(x, y)) < 64;
+        QVERIFY2(dark > 40, qPrintable(QString::number(dark)));
+        for (const QImage &other : images)
+            QVERIFY(other != image);  // five different pictures
+        images << image;
+    }
+}
+
+QTEST_MAIN(TestPlayerControls)
+#include "tst_playercontrols.moc"
