@@ -73,6 +73,7 @@ void makeCaption(QLineEdit *box)
     box->setReadOnly(true);
     box->setFrame(false);
     box->setFocusPolicy(Qt::NoFocus);
+    box->setTextMargins(-2, 0, -2, 0);  // the narrow "Vol" box has no room for the usual inset
     QPalette palette = box->palette();
     palette.setColor(QPalette::Base, palette.color(QPalette::Button));
     box->setPalette(palette);
@@ -102,6 +103,7 @@ FrmMain::FrmMain(std::function<void()> endProgram, QWidget *parent)
     setObjectName(QStringLiteral("FrmMain"));
     setWindowTitle(QStringLiteral("Velmora"));
     setWindowIcon(::windowIcon());
+    setFont(layoutFont());
 
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));

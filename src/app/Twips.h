@@ -9,3 +9,16 @@ constexpr QRect twipsRect(int left, int top, int width, int height)
 {
     return QRect(twips(left), twips(top), twips(width), twips(height));
 }
+
+#include <QFont>
+
+// The layouts were drawn for a small sans-serif face at 8 points; wider default faces would clip
+// the captions, so windows use the nearest face installed.
+inline QFont layoutFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Nimbus Sans"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
+    font.setPointSizeF(8);
+    return font;
+}
