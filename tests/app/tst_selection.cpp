@@ -1,0 +1,249 @@
+// Selecting a row of the MP3 list: loading the file into the panel under the Keep rule, the
+// player's label, keyboard moves, the swap and file-name buttons, the double click, and clicks on
+// files that cannot be read.
+
+#include "EditorTestHelpers.h"
+
+#include "FileList.h"
+#include "FrmMain.h"
+#include "GenreBox.h"
+#include "MediaPlayer.h"
+#include "Mp3List.h"
+#include "TagEditor.h"
+
+#include <QDesktopServices>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace EditorTest;
+
+// Takes the URLs the program hands to the desktop.
+class UrlSink : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+    Q_INVOKABLE void open(const QUrl &url) { urls << url; }
+};
+
+class TestSelection : public QObject {
+    Q_OBJECT
+
+private:
+    QByteArray m_folder;
+    std::unique_ptr<TempFolder> m_dir;
+
+    QByteArray file(const QByteArray &name) const { return m_folder + '/' + name; }
+
+    void threeSongs()
+    {
+        QVERIFY(writeFile(file("a.mp3"), song(900, trailer("Song A", "Artist A", "Album A", "2001", "first", 17))));
+        QVERIFY(writeFile(file("b.mp3"), song(900, trailer("Song B", "Artist B", "Album B", "2002", "second", 13))));
+        QVERIFY(writeFile(file("c.mp3"), song(900, trailer("Song C", "Artist C", "Album C", "2003", "third", 8))));
+    }
+
+    // A real MP3 that plays, with a trailer appended.
+    void playableSong(const QByteArray &name, const QByteArray &title)
+    {
+        const QByteArray audio = readFile(VELMORA_FIXTURES_DIR "/tone10s.mp3");
+        QVERIFY(!audio.isEmpty());
+        QVERIFY(writeFile(file(name), audio + trailer(title, "Tone")));
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<TempFolder>();
+        QVERIFY(m_dir->isValid());
+        m_folder = m_dir->path();
+    }
+
+    void keptArtistAndAlbumTravelFromRowToRow()
+    {
+        threeSongs();
+        Window w;
+        w->state().SupportLFN = true;
+        QVERIFY(w.openFolder(m_folder));
+        w.clickRow(0);
+        QCOMPARE(w->state().SelectedIndex, 1);
+        QCOMPARE(w->state().CurrentPath, file("a.mp3"));
+        w.typeInto(1, QStringLiteral("Kept Artist"));
+        w.typeInto(2, QStringLiteral("Kept Album"));
+        w.setKeep(1, true);
+        w.setKeep(2, true);
+
+        w.clickRow(1);
+        QCOMPARE(w.panel(), QStringList({"Song B", "Kept Artist", "Kept Album", "2002", "second", "Pop"}));
+        QCOMPARE(w->TxtNewFilename->text(), QStringLiteral("Kept Artist-Song B.MP3"));
+        w.clickRow(2);
+        QCOMPARE(w.panel(), QStringList({"Song C", "Kept Artist", "Kept Album", "2003", "third", "Jazz"}));
+        QCOMPARE(w->TxtNewFilename->text(), QStringLiteral("Kept Artist-Song C.MP3"));
+        QCOMPARE(w->state().CurrentTag.Artist, QStringLiteral("Artist C"));
+        QCOMPARE(w->state().SelectedIndex, 3);
+        QCOMPARE(w->FilOpen->selectedIndex(), 2);
+    }
+
+    void keyboardMovesLoadTheFile()
+    {
+        threeSongs();
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+        w.clickRow(0);
+        w->lv1->setFocus();
+        QTest::keyClick(w->lv1, Qt::Key_Down);
+        QCOMPARE(w->state().CurrentPath, file("b.mp3"));
+        QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("Song B"));
+        QCOMPARE(w->state().SelectedIndex, 2);
+        QTest::keyClick(w->lv1, Qt::Key_End);
+        QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("Song C"));
+        QTest::keyClick(w->lv1, Qt::Key_Home);
+        QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("Song A"));
+        QCOMPARE(w->state().SelectedIndex, 1);
+    }
+
+    void thePlayerLabelFollowsClicksUnlessPlaying()
+    {
+        playableSong("a.mp3", "First Tone");
+        playableSong("b.mp3", "Second Tone");
+        Window w;
+        w->state().SupportLFN = true;
+        QVERIFY(w.openFolder(m_folder));
+
+        // Stopped: the label shows the clicked file's proposal at once.
+        w.clickRow(0);
+        QCOMPARE(w->Text4->text(), QStringLiteral("Tone-First Tone.MP3"));
+        QCOMPARE(w->state().CurrentName, QStringLiteral("Tone-First Tone.MP3"));
+
+        QTest::mouseClick(w->Command5, Qt::LeftButton);  // Play
+        QTRY_COMPARE_WITH_TIMEOUT(w->player().get().playState(), 2, 5000);
+        QCOMPARE(w->state().PlayerFile, file("a.mp3"));
+
+        // Playing: the label keeps the playing song; the clicked file's proposal is remembered.
+        w.clickRow(1);
+        QCOMPARE(w->Text4->text(), QStringLiteral("Tone-First Tone.MP3"));
+        QCOMPARE(w->state().CurrentName, QStringLiteral("Tone-Second Tone.MP3"));
+
+        // Paused counts as not playing.
+        QTest::mouseClick(w->Command3, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(w->player().get().playState(), 1, 5000);
+        w.clickRow(1);
+        QCOMPARE(w->Text4->text(), QStringLiteral("Tone-Second Tone.MP3"));
+        w->player().get().stop();
+    }
+
+    void swapTwiceAndTheFileNameCopy()
+    {
+        QVERIFY(writeFile(file("song.mp3"), song(300)));
+        QVERIFY(writeFile(file("x.mp3"), song(300)));
+        QVERIFY(writeFile(file("Long Name Here.MP3"), song(300)));
+        Window w;
+        w->state().SupportLFN = true;
+        QVERIFY(w.openFolder(m_folder));
+        const int rowOfSong = w->lv1->text(1, 0) == "song.mp3" ? 1 : 2;
+        w.clickRow(rowOfSong);
+        QTest::mouseClick(w->Cmdfilesong, Qt::LeftButton);
+        QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("song"));
+
+        w.typeInto(1, QStringLiteral("Singer"));
+        QCOMPARE(w->TxtNewFilename->text(), QStringLiteral("Singer-song.MP3"));
+        QTest::mouseClick(w->Cmdswap, Qt::LeftButton);
+        QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("Singer"));
+        QCOMPARE(w->TxtDispTag[1]->text(), QStringLiteral("song"));
+        QCOMPARE(w->TxtNewFilename->text(), QStringLiteral("song-Singer.MP3"));
+        // Kept values move too.
+        w.setKeep(0, true);
+        QTest::mouseClick(w->Cmdswap, Qt::LeftButton);
+        QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("song"));
+        QCOMPARE(w->TxtDispTag[1]->text(), QStringLiteral("Singer"));
+        QCOMPARE(w->TxtNewFilename->text(), QStringLiteral("Singer-song.MP3"));
+        w.setKeep(0, false);
+
+        w.clickRow(0);  // "Long Name Here.MP3"
+        QTest::mouseClick(w->Cmdfilesong, Qt::LeftButton);
+        QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("Long Name Here"));
+        w.clickRow(rowOfSong == 1 ? 2 : 1);  // x.mp3
+        QTest::mouseClick(w->Cmdfilesong, Qt::LeftButton);
+        QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("x"));
+
+        // No current file after a folder change: the copy empties the box.
+        QVERIFY(w.openFolder(m_folder + "/.."));
+        QVERIFY(w.openFolder(m_folder));
+        w.typeInto(0, QStringLiteral("something"));
+        QTest::mouseClick(w->Cmdfilesong, Qt::LeftButton);
+        QCOMPARE(w->TxtDispTag[0]->text(), QString());
+    }
+
+    void aClickedFileThatVanishedDoesNotBecomeCurrent()
+    {
+        threeSongs();
+        MessageLog log;
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+        w.clickRow(0);
+        w.typeInto(4, QStringLiteral("edited"));
+        const QStringList panel = w.panel();
+        const QString label = w->Text4->text();
+        QVERIFY(::unlink(file("b.mp3").constData()) == 0);
+
+        w.clickRow(1);
+        QCOMPARE(log.texts, QStringList({FileStatus::fromErrno(ENOENT).description()}));
+        QCOMPARE(w->state().CurrentPath, file("a.mp3"));
+        QCOMPARE(w->state().SelectedIndex, 1);
+        QCOMPARE(w->FilOpen->selectedIndex(), 0);
+        QCOMPARE(w->lv1->selectedRow(), 0);
+        QCOMPARE(w.panel(), panel);
+        QCOMPARE(w->Text4->text(), label);
+        QVERIFY(!w->editor().tagFile().isOpen());
+
+        // Saving now writes the edited fields into the file they came from.
+        log.clear();
+        w.save();
+        // The rebuild reads the listed entries again: the vanished one is reported once.
+        QCOMPARE(log.texts, QStringList({TagEditor::readErrorText()}));
+        QVERIFY(!exists(file("b.mp3")));
+        QCOMPARE(readFile(file("a.mp3")).right(128),
+                 trailer("Song A", "Artist A", "Album A", "2001", "edited", 17));
+
+        // With no current file (after the save), a failed click leaves none.
+        QVERIFY(writeFile(file("d.mp3"), song(10)));
+        QVERIFY(w.openFolder(m_folder + "/.."));
+        QVERIFY(w.openFolder(m_folder));
+        QVERIFY(::unlink(file("d.mp3").constData()) == 0);
+        log.clear();
+        w.clickRow(2);
+        QCOMPARE(log.texts.size(), 1);
+        QCOMPARE(w->FilOpen->selectedIndex(), -1);
+        QCOMPARE(w->lv1->selectedRow(), -1);
+        QCOMPARE(w->state().CurrentPath, file("a.mp3"));
+    }
+
+    void clicksThatSelectNoRowChangeNothing()
+    {
+        MessageLog log;
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+        QCOMPARE(w->lv1->rowCount(), 0);
+        QTest::mouseClick(w->lv1->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+        w->editor().lv1_Click();
+        QCOMPARE(w->state().SelectedIndex, 0);
+        QCOMPARE(w->state().CurrentPath, QByteArray());
+        QCOMPARE(log.texts, QStringList());
+    }
+
+    void aDoubleClickHandsTheCurrentFileToTheDesktop()
+    {
+        threeSongs();
+        UrlSink sink;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &sink, "open");
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+        w.doubleClickRow(2);
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(sink.urls, QList<QUrl>({QUrl::fromLocalFile(QString::fromUtf8(file("c.mp3")))}));
+        QCOMPARE(w->state().CurrentPath, file("c.mp3"));
+    }
+};
+
+QTEST_MAIN(TestSelection)
+#include "tst_selection.moc"
