@@ -3,6 +3,7 @@
 #include "Message.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QStyle>
 #include <QStyledItemDelegate>
 
@@ -95,10 +96,21 @@ FolderList::FolderList(QWidget *parent) : QListWidget(parent)
     setItemDelegate(new IndentDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
-    // Enter and a double click both arrive as activation; a single click only highlights.
-    connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
+    // Only a double click or Enter opens, whatever the desktop's style says about activating
+    // on a single click.
+    connect(this, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *item) {
         openRow(row(item));
     });
+}
+
+void FolderList::keyPressEvent(QKeyEvent *event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentRow() >= 0) {
+        openRow(currentRow());
+        event->accept();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
 }
 
 QByteArray FolderList::normalizedPath(const QByteArray &path, const QByteArray &base)

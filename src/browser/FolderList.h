@@ -41,6 +41,9 @@ public:
 signals:
     void change();  // the path changed, by the user or by the program
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void openRow(int row);
     void rebuild(const QByteArray &path, const std::vector<QByteArray> &subfolders);

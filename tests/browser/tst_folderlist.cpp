@@ -3,6 +3,7 @@
 #include "FolderList.h"
 #include "Message.h"
 
+#include <QProxyStyle>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -40,6 +41,18 @@ int rowOf(const FolderList &list, const QString &text)
     return -1;
 }
 
+// A desktop style that opens items on a single click.
+class SingleClickStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *ret) const override
+    {
+        if (hint == QStyle::SH_ItemView_ActivateItemOnSingleClick)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, ret);
+    }
+};
+
 }  // namespace
 
 class TestFolderList : public QObject {
@@ -52,6 +65,7 @@ private slots:
     void changeFiresOncePerRealChange();
     void failedMoveKeepsEverything();
     void doubleClickAndEnterOpenSingleClickHighlights();
+    void singleClickNeverOpensWhateverTheStyle();
     void vanishedFolderIsReported();
     void nonUtf8FolderName();
     void normalizedPath_data();
@@ -218,6 +232,24 @@ void TestFolderList::doubleClickAndEnterOpenSingleClickHighlights()
     QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
     QCOMPARE(changes.count(), 2);
     QVERIFY(m_messages.isEmpty());
+}
+
+void TestFolderList::singleClickNeverOpensWhateverTheStyle()
+{
+    makeDir(m_base + "/sc");
+    makeDir(m_base + "/sc/inner");
+    FolderList list;
+    SingleClickStyle style;
+    list.setStyle(&style);
+    QVERIFY(list.setPath(m_base + "/sc").ok());
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    const QPoint at = list.visualItemRect(list.item(rowOf(list, "inner"))).center();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(list.path(), m_base + "/sc");
+    QCOMPARE(list.currentRow(), rowOf(list, "inner"));
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(list.path(), m_base + "/sc/inner");
 }
 
 void TestFolderList::vanishedFolderIsReported()
