@@ -233,6 +233,11 @@ Load loadFile(const QString &path, QByteArray &data, QString *error)
         setError(error, QString::fromLocal8Bit(std::strerror(EISDIR)));
         return Load::Failed;
     }
+    if (!info.isFile()) {
+        // A FIFO or device in the store's place: opening it could block or never end.
+        setError(error, QString::fromLocal8Bit(std::strerror(EINVAL)));
+        return Load::Failed;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         setError(error, file.errorString());

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -288,6 +289,19 @@ private slots:
         QCOMPARE(SettingsStore::read(app, section, QStringLiteral("Path"), QStringLiteral("d")),
                  QStringLiteral("d"));
         QVERIFY(SettingsStore::remove(app));  // nothing is stored there
+    }
+
+    void fifoInTheStoresPlaceIsNeverOpened()
+    {
+        QVERIFY(QDir().mkpath(m_config));
+        QVERIFY(::mkfifo(QFile::encodeName(storeFile()).constData(), 0600) == 0);
+        // Opening a FIFO with no writer would hang; these calls must return at once.
+        QCOMPARE(SettingsStore::read(app, section, QStringLiteral("Path"), QStringLiteral("d")),
+                 QStringLiteral("d"));
+        QVERIFY(!SettingsStore::write(app, section, QStringLiteral("Path"), QStringLiteral("/x")));
+        QVERIFY(QFileInfo(storeFile()).exists() && !QFileInfo(storeFile()).isFile());
+        QVERIFY(SettingsStore::remove(app));
+        QVERIFY(!QFileInfo::exists(storeFile()));
     }
 
     void removeDeletesEverythingUnderTheApplication()
