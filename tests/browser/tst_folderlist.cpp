@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -64,6 +65,7 @@ private slots:
     void fileSystemRoot();
     void changeFiresOncePerRealChange();
     void failedMoveKeepsEverything();
+    void unreadableFolderIsNotReady();
     void doubleClickAndEnterOpenSingleClickHighlights();
     void singleClickNeverOpensWhateverTheStyle();
     void vanishedFolderIsReported();
@@ -194,6 +196,22 @@ void TestFolderList::failedMoveKeepsEverything()
     const FileStatus notFolder = list.setPath(m_base + "/plain.txt");
     QCOMPARE(notFolder.code(), ENOTDIR);
     QCOMPARE(list.path(), m_base + "/keep");
+    QCOMPARE(changes.count(), 0);
+}
+
+void TestFolderList::unreadableFolderIsNotReady()
+{
+    if (::geteuid() == 0)
+        QSKIP("permissions do not restrict the superuser");
+    makeDir(m_base + "/locked");
+    QCOMPARE(::chmod((m_base + "/locked").constData(), 0), 0);
+    FolderList list;
+    QVERIFY(list.setPath(m_base).ok());
+    QSignalSpy changes(&list, &FolderList::change);
+    const FileStatus status = list.setPath(m_base + "/locked");
+    ::chmod((m_base + "/locked").constData(), 0755);
+    QCOMPARE(status.code(), EACCES);
+    QCOMPARE(list.path(), m_base);
     QCOMPARE(changes.count(), 0);
 }
 
