@@ -81,6 +81,8 @@ FileStatus FileList::refresh()
     FileStatus status = FileStatus::success();
     if (m_path.isEmpty()) {
         status = FileStatus::fromErrno(ENOENT);
+    } else if (m_path.contains('\0')) {
+        status = FileStatus::fromErrno(EINVAL);  // the system would see a shorter path
     } else if (DIR *dir = opendir(m_path.constData())) {
         const int fd = dirfd(dir);
         for (;;) {

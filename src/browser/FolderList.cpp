@@ -137,6 +137,8 @@ FileStatus FolderList::setPath(const QByteArray &folder)
 {
     if (folder.isEmpty())
         return FileStatus::success();
+    if (folder.contains('\0'))  // the system would see a different, shorter path
+        return FileStatus::fromErrno(EINVAL);
     const QByteArray target = normalizedPath(folder, m_path.isEmpty() ? QByteArray("/") : m_path);
     std::vector<QByteArray> subfolders;
     const FileStatus status = listSubfolders(target, subfolders);

@@ -224,6 +224,10 @@ void TestFileList::missingOrNonFolderPathFails()
     QCOMPARE(list.count(), 0);  // never the old folder's entries under the new path
     QCOMPARE(list.selectedIndex(), -1);
 
+    list.setPath(d + QByteArray("\0/x", 3));  // would list d itself if passed on
+    QCOMPARE(list.refresh().code(), EINVAL);
+    QCOMPARE(list.count(), 0);
+
     list.setPath(d + "/1.mp3");
     const FileStatus notFolder = list.refresh();
     QCOMPARE(notFolder.code(), ENOTDIR);

@@ -193,6 +193,11 @@ void TestFolderList::failedMoveKeepsEverything()
     QCOMPARE(list.path(), m_base + "/keep");
     QCOMPARE(texts(list), before);
 
+    // A NUL inside the text would make the system open the part before it.
+    const FileStatus withNul = list.setPath(m_base + QByteArray("\0/elsewhere", 11));
+    QCOMPARE(withNul.code(), EINVAL);
+    QCOMPARE(list.path(), m_base + "/keep");
+
     const FileStatus notFolder = list.setPath(m_base + "/plain.txt");
     QCOMPARE(notFolder.code(), ENOTDIR);
     QCOMPARE(list.path(), m_base + "/keep");
