@@ -47,15 +47,12 @@ private slots:
         const QString info = about->LblInfo->text();
         QVERIFY(info.startsWith(QStringLiteral("Thanks for using this program. ")));
         QVERIFY(info.contains(QStringLiteral("Velmora is freeware")));
-        QCOMPARE(about->LblInfo->geometry(), QRect(32, 304, 321, 73));
         QVERIFY(about->LblInfo->alignment() & Qt::AlignHCenter);
         // The whole text fits the label at the label's width.
         QVERIFY(about->LblInfo->heightForWidth(about->LblInfo->width()) <= about->LblInfo->height());
 
-        QCOMPARE(about->Image1->geometry(), QRect(0, 0, 400, 298));
         QCOMPARE(about->Image1->pixmap().size(), QSize(400, 298));
         QCOMPARE(about->CmdOk->text(), QStringLiteral("Ok"));
-        QCOMPARE(about->CmdOk->geometry(), QRect(24, 384, 320, 42));
 
         QVERIFY(about->grab().save(QDir::tempPath() + QStringLiteral("/velmora-about.png")));
         delete about;

@@ -59,17 +59,14 @@ private slots:
         QVERIFY(dialog && dialog->isVisible());
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Settings"));
         QCOMPARE(dialog->size(), QSize(295, 115));
-        QVERIFY(dialog->isWindow());
         QVERIFY(!dialog->isModal());
         QCOMPARE(dialog->Frame1->title(), QStringLiteral("Filename"));
         QCOMPARE(dialog->OptLFN[0]->text(), QStringLiteral("Longfilenames"));
         QCOMPARE(dialog->OptLFN[1]->text(), QStringLiteral("8.3 (FAT)"));
         QCOMPARE(dialog->OptLFN[1]->parentWidget(), dialog->Frame1);
-        QCOMPARE(dialog->CmdOk->geometry(), QRect(136, 8, 153, 25));
         QCOMPARE(dialog->CmdCancel->text(), QStringLiteral("Cancel"));
         // The doubled ampersand is shown as one "&", not as an access key.
         QCOMPARE(dialog->CmdRemoveQuit->text(), QStringLiteral("Remove Registry Settings && Quit"));
-        QCOMPARE(dialog->CmdRemoveQuit->geometry(), QRect(8, 88, 281, 25));
         QVERIFY(!dialog->windowIcon().isNull());
         // Every control lies inside the window.
         for (QWidget *child : dialog->findChildren<QWidget *>())
