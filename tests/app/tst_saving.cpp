@@ -1,0 +1,402 @@
+// Save Tags through the real window, with the bytes on disk checked: overwriting and appending
+// trailers, the genre byte, the Keep boxes across saves, renaming, files and folders that refuse,
+// a disk that fills, and the guard against the file last played.
+
+#include "EditorTestHelpers.h"
+
+#include "ChngFileAtt.h"
+#include "FileList.h"
+#include "FrmMain.h"
+#include "GenreBox.h"
+#include "MediaPlayer.h"
+#include "Mp3List.h"
+#include "TagEditor.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+using namespace EditorTest;
+
+class TestSaving : public QObject {
+    Q_OBJECT
+
+private:
+    QByteArray m_folder;
+    std::unique_ptr<TempFolder> m_dir;
+
+    QByteArray file(const QByteArray &name) const { return m_folder + '/' + name; }
+
+    // The window on the folder with the row of name clicked.
+    void select(Window &w, const QByteArray &name)
+    {
+        for (int r = 0; r < w->lv1->rowCount(); ++r)
+            if (w->lv1->text(r, 0) == QString::fromUtf8(name)) {
+                w.clickRow(r);
+                return;
+            }
+        QFAIL(qPrintable("no row " + QString::fromUtf8(name)));
+    }
+
+    QHash<QString, QByteArray> snapshot() const
+    {
+        QHash<QString, QByteArray> files;
+        for (const QString &name : namesIn(m_folder))
+            files[name] = readFile(file(name.toUtf8()));
+        return files;
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<TempFolder>();
+        QVERIFY(m_dir->isValid());
+        m_folder = m_dir->path();
+    }
+
+    void aTaggedFileKeepsItsLengthAndOnlyTheTrailerChanges()
+    {
+        const QByteArray old = song(4872, trailer("Old", "Old Artist", "Old Album", "1980", "old", 17));
+        QVERIFY(writeFile(file("t.mp3"), old));
+        QVERIFY(writeFile(file("u.mp3"), song(300, trailer("Other"))));
+        MessageLog log;
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+        select(w, "t.mp3");
+        w.typeInto(0, QStringLiteral("New Title"));
+        w.typeInto(1, QStringLiteral("New Artist"));
+        w.typeInto(2, QStringLiteral("New Album"));
+        w.typeInto(3, QStringLiteral("2024"));
+        w.typeInto(4, QStringLiteral("new comment"));
+        w.pickGenre(QStringLiteral("Jazz"));
+        w.save();
+        QCOMPARE(log.texts, QStringList());
+
+        const QByteArray now = readFile(file("t.mp3"));
+        QCOMPARE(now.size(), 5000);
+        QCOMPARE(now.left(4872), old.left(4872));
+        QCOMPARE(now.right(128), trailer("New Title", "New Artist", "New Album", "2024", "new comment", 8));
+
+        // The list is rebuilt, the panel emptied, the file deselected; the current path stays.
+        QCOMPARE(w.row(0), QStringList({"t.mp3", "New Title", "New Artist", "New Album", "2024", "new comment", "Jazz"}));
+        QCOMPARE(w.panel(), QStringList(6, QString()));
+        QCOMPARE(w->FilOpen->selectedIndex(), -1);
+        QCOMPARE(w->state().SelectedIndex, 1);
+        QCOMPARE(w->state().CurrentPath, file("t.mp3"));
+        QVERIFY(!w->editor().tagFile().isOpen());
+    }
+
+    void untaggedFilesGrowByOneTrailer_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::newRow("5000 bytes") << 5000;
+        QTest::newRow("100 bytes") << 100;
+        QTest::newRow("empty") << 0;
+    }
+
+    void untaggedFilesGrowByOneTrailer()
+    {
+        QFETCH(int, size);
+        const QByteArray old = song(size);
+        QVERIFY(writeFile(file("plain.mp3"), old));
+        MessageLog log;
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+        select(w, "plain.mp3");
+        w.typeInto(0, QStringLiteral("Appended"));
+        w.save();
+        QCOMPARE(log.texts, QStringList());
+        const QByteArray now = readFile(file("plain.mp3"));
+        QCOMPARE(now.size(), size + 128);
+        QCOMPARE(now.left(size), old);
+        // An empty genre box writes 255.
+        QCOMPARE(now.mid(size), trailer("Appended", "", "", "", "", 255));
+    }
+
+    void theGenreByteWritten()
+    {
+        QVERIFY(writeFile(file("a.mp3"), song(1000, trailer("Odd genre", "", "", "", "", 200))));
+        QVERIFY(writeFile(file("b.mp3"), song(1000, trailer("Rock file", "", "", "", "", 17))));
+        QVERIFY(writeFile(file("c.mp3"), song(1000, trailer("Picked", "", "", "", "", 17))));
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+
+        // "Unknown" shown after reading 200 writes 200 again.
+        select(w, "a.mp3");
+        QCOMPARE(w->CmbGenre->text(), QStringLiteral("Unknown"));
+        w.save();
+        QCOMPARE(quint8(readFile(file("a.mp3")).back()), quint8(200));
+
+        // An emptied box writes 255.
+        select(w, "b.mp3");
+        w->CmbGenre->setText(QString());
+        w.save();
+        QCOMPARE(quint8(readFile(file("b.mp3")).back()), quint8(255));
+
+        // A genre picked from the list writes its own number.
+        select(w, "c.mp3");
+        w.pickGenre(QStringLiteral("Hardcore"));
+        w.save();
+        QCOMPARE(quint8(readFile(file("c.mp3")).back()), quint8(129));
+    }
+
+    void spacesAndKeptFieldsAcrossSaves()
+    {
+        QVERIFY(writeFile(file("1.mp3"), song(600)));
+        QVERIFY(writeFile(file("2.mp3"), song(600, trailer("Second", "Someone", "Their Album", "1999"))));
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+        select(w, "1.mp3");
+        w.typeInto(0, QStringLiteral("  Intro"));
+        w.typeInto(2, QStringLiteral("Shared Album"));
+        w.typeInto(3, QStringLiteral("2010"));
+        w.setKeep(2, true);
+        w.setKeep(3, true);
+        w.save();
+        QCOMPARE(readFile(file("1.mp3")).right(128), trailer("  Intro", "", "Shared Album", "2010", "", 255));
+        QCOMPARE(w.panel(), QStringList({"", "", "Shared Album", "2010", "", ""}));
+
+        select(w, "2.mp3");
+        QCOMPARE(w.panel(), QStringList({"Second", "Someone", "Shared Album", "2010", "", "Blues"}));
+        w.save();
+        QCOMPARE(readFile(file("2.mp3")).right(128), trailer("Second", "Someone", "Shared Album", "2010", "", 0));
+
+        // Read back with the leading spaces.
+        select(w, "1.mp3");
+        QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("  Intro"));
+    }
+
+    void renamesThatWork()
+    {
+        QVERIFY(writeFile(file("track01.mp3"), song(700, trailer("Morning Walk", "Red Kettle"))));
+        QVERIFY(writeFile(file("track02.mp3"), song(700, trailer("Two"))));
+        QVERIFY(writeFile(file("track03.mp3"), song(700, trailer("Three"))));
+        const QByteArray raw("r\xe9sum\xe9.mp3");
+        QVERIFY(writeFile(file(raw), song(700)));
+        MessageLog log;
+        Window w;
+        w->state().SupportLFN = true;
+        QVERIFY(w.openFolder(m_folder));
+
+        // The proposal, ".MP3" included.
+        select(w, "track01.mp3");
+        w.setRename(true);
+        w.save();
+        QCOMPARE(log.texts, QStringList());
+        QVERIFY(!exists(file("track01.mp3")));
+        QCOMPARE(readFile(file("Red Kettle-Morning Walk.MP3")).right(128), trailer("Morning Walk", "Red Kettle", "", "", "", 0));
+        QVERIFY(!w->ChkRenFile->isChecked());
+        QVERIFY(w.row(0)[0] == "Red Kettle-Morning Walk.MP3");
+        QCOMPARE(w->lv1->rowCount(), 4);
+        QCOMPARE(w->state().CurrentPath, file("track01.mp3"));  // until the next selection
+
+        // A typed name ending in ".mp3" in any case keeps it; one without gets ".MP3".
+        select(w, "track02.mp3");
+        w.setRename(true);
+        w->TxtNewFilename->setText(QStringLiteral("Song.mp3"));
+        w.save();
+        QVERIFY(exists(file("Song.mp3")));
+        QVERIFY(!exists(file("Song.mp3.MP3")));
+        select(w, "track03.mp3");
+        w.setRename(true);
+        w->TxtNewFilename->setText(QStringLiteral("Plain"));
+        w.save();
+        QVERIFY(exists(file("Plain.MP3")));
+
+        // A name that is not UTF-8, saved under its own proposal, keeps its bytes.
+        select(w, raw);
+        QCOMPARE(w->TxtNewFilename->text(), QString::fromUtf8(raw));
+        w.setRename(true);
+        w.save();
+        QCOMPARE(log.texts, QStringList());
+        QVERIFY(exists(file(raw)));
+        QCOMPARE(readFile(file(raw)).size(), 828);
+        QCOMPARE(namesIn(m_folder).size(), 4);
+    }
+
+    void renamesThatAreRefused_data()
+    {
+        QTest::addColumn<QString>("newName");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("existing file") << "taken.mp3" << FileStatus::fromErrno(EEXIST).description();
+        QTest::newRow("slash") << "A/B Unit-X.MP3" << "\"/\"";
+        QTest::newRow("empty") << "" << "\".\"";
+        QTest::newRow("hidden") << ".x.mp3" << "\".\"";
+    }
+
+    void renamesThatAreRefused()
+    {
+        QFETCH(QString, newName);
+        QFETCH(QString, message);
+        const QByteArray taken = song(900, trailer("Taken", "Keep me"));
+        QVERIFY(writeFile(file("taken.mp3"), taken));
+        QVERIFY(writeFile(file("mine.mp3"), song(900, trailer("Mine"))));
+        ::mkdir(file("A").constData(), 0755);
+        MessageLog log;
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+        select(w, "mine.mp3");
+        w.typeInto(1, QStringLiteral("Written"));
+        w.setRename(true);
+        w->TxtNewFilename->setText(newName);
+        const QStringList rows = {w->lv1->text(0, 2), w->lv1->text(1, 2)};
+        w.save();
+
+        QCOMPARE(log.texts.size(), 1);
+        QVERIFY2(log.texts[0].contains(message), qPrintable(log.texts[0]));
+        // The tag is written, nothing else moved, and the user can correct the name.
+        QCOMPARE(readFile(file("mine.mp3")).right(128), trailer("Mine", "Written", "", "", "", 0));
+        QCOMPARE(readFile(file("taken.mp3")), taken);
+        QCOMPARE(namesIn(m_folder), QStringList({"A", "mine.mp3", "taken.mp3"}));
+        QCOMPARE(namesIn(file("A")), QStringList());
+        QVERIFY(w->ChkRenFile->isChecked());
+        QCOMPARE(QStringList({w->lv1->text(0, 2), w->lv1->text(1, 2)}), rows);  // not rebuilt
+        QCOMPARE(w->TxtDispTag[1]->text(), QStringLiteral("Written"));
+    }
+
+    void aReadOnlyFileIsSavedAndLeftWritable()
+    {
+        QVERIFY(writeFile(file("ro.mp3"), song(2000, trailer("Read only"))));
+        ActAsUser::giveAway(file("ro.mp3"));
+        ::chmod(file("ro.mp3").constData(), 0444);
+        MessageLog log;
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+        select(w, "ro.mp3");
+        w.typeInto(0, QStringLiteral("Writable now"));
+        {
+            ActAsUser user;
+            w.save();
+        }
+        QCOMPARE(log.texts, QStringList());
+        QCOMPARE(readFile(file("ro.mp3")).right(128), trailer("Writable now", "", "", "", "", 0));
+        QVERIFY(isOwnerWritable(file("ro.mp3")));
+        QCOMPARE(ChngFileAtt::attributesOf(file("ro.mp3")) & ChngFileAtt::ReadOnly, 0);
+    }
+
+    void aReadOnlyFolderRefusesTheRenameOnly()
+    {
+        if (!ActAsUser::needed())
+            ::chmod(m_folder.constData(), 0555);
+        QVERIFY(writeFile(file("f.mp3"), song(2000, trailer("Folder"))));
+        ActAsUser::giveAway(file("f.mp3"));  // writable by its owner, in a folder it cannot change
+        MessageLog log;
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+        select(w, "f.mp3");
+        w.typeInto(0, QStringLiteral("Renamed"));
+        w.typeInto(1, QStringLiteral("Nowhere"));
+        w.setRename(true);
+        {
+            ActAsUser user;
+            w.save();
+        }
+        ::chmod(m_folder.constData(), 0755);
+        QCOMPARE(log.texts, QStringList({FileStatus::fromErrno(EACCES).description()}));
+        QCOMPARE(readFile(file("f.mp3")).right(128), trailer("Renamed", "Nowhere", "", "", "", 0));
+        QCOMPARE(namesIn(m_folder), QStringList({"f.mp3"}));
+        QVERIFY(w->ChkRenFile->isChecked());
+    }
+
+    void aFileDeletedBeforeTheSaveIsNotCreated()
+    {
+        QVERIFY(writeFile(file("gone.mp3"), song(1000, trailer("Gone"))));
+        MessageLog log;
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+        select(w, "gone.mp3");
+        QVERIFY(::unlink(file("gone.mp3").constData()) == 0);
+        w.save();
+        QCOMPARE(log.texts, QStringList({FileStatus::fromErrno(ENOENT).description()}));
+        QVERIFY(!exists(file("gone.mp3")));
+        QCOMPARE(namesIn(m_folder), QStringList());
+    }
+
+    void aDiskThatFillsDuringTheAppendLeavesTheFileAsItWas()
+    {
+        const QByteArray old = song(5000);
+        QVERIFY(writeFile(file("full.mp3"), old));
+        MessageLog log;
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+        select(w, "full.mp3");
+        w.typeInto(0, QStringLiteral("Does not fit"));
+
+        struct rlimit saved;
+        QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit = saved;
+        limit.rlim_cur = 5000 + 50;  // room for part of the trailer only
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &limit) == 0);
+        w.save();
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+
+        QCOMPARE(log.texts, QStringList({FileStatus::fromErrno(EFBIG).description()}));
+        QCOMPARE(readFile(file("full.mp3")), old);
+        // Nothing after the failure ran: the panel still holds the text.
+        QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("Does not fit"));
+    }
+
+    void aSecondSaveWithoutSelectionChangesNothing()
+    {
+        QVERIFY(writeFile(file("a.mp3"), song(1000, trailer("A"))));
+        QVERIFY(writeFile(file("b.mp3"), song(1000)));
+        MessageLog log;
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+        select(w, "b.mp3");
+        w.typeInto(0, QStringLiteral("Once"));
+        w.save();
+        QCOMPARE(log.texts, QStringList());
+        const auto before = snapshot();
+        w.typeInto(0, QStringLiteral("Twice"));
+        w.save();
+        QCOMPARE(log.texts.size(), 1);
+        QCOMPARE(snapshot(), before);
+    }
+
+    void theFileLastPlayedIsRefused()
+    {
+        const QByteArray audio = readFile(VELMORA_FIXTURES_DIR "/tone3s.mp3");
+        QVERIFY(!audio.isEmpty());
+        QVERIFY(writeFile(file("played.mp3"), audio));
+        QVERIFY(writeFile(file("other.mp3"), song(1000, trailer("Other"))));
+        MessageLog log;
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+
+        // Before any selection both paths are empty: refused.
+        w.save();
+        QCOMPARE(log.texts, QStringList({"Cannot Edit MP3 While Playing"}));
+
+        select(w, "played.mp3");
+        QTest::mouseClick(w->Command5, Qt::LeftButton);  // Play
+        QTRY_COMPARE_WITH_TIMEOUT(w->player().get().playState(), 2, 5000);
+
+        // Another file can be saved while it plays.
+        select(w, "other.mp3");
+        w.typeInto(1, QStringLiteral("While playing"));
+        log.clear();
+        w.save();
+        QCOMPARE(log.texts, QStringList());
+        QCOMPARE(readFile(file("other.mp3")).right(128), trailer("Other", "While playing", "", "", "", 0));
+
+        // The played file, even after Stop.
+        QTest::mouseClick(w->Command1, Qt::LeftButton);  // Stop
+        select(w, "played.mp3");
+        w.typeInto(0, QStringLiteral("Refused"));
+        w.save();
+        QCOMPARE(log.texts, QStringList({"Cannot Edit MP3 While Playing"}));
+        QCOMPARE(readFile(file("played.mp3")), audio);
+        QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("Refused"));
+    }
+};
+
+QTEST_MAIN(TestSaving)
+#include "tst_saving.moc"
