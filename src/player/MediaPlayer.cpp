@@ -174,7 +174,9 @@ double MediaPlayer::position() const
 {
     if (m_pendingPositionMs)
         return *m_pendingPositionMs / 1000.0;
-    if (m_seekTargetMs)
+    // Right after a jump the backend may still report the old position for a moment; answer
+    // with the target meanwhile, but never for long (a jump past the end is never reached).
+    if (m_seekTargetMs && m_seekClock.isValid() && m_seekClock.elapsed() < SeekSettleMs)
         return *m_seekTargetMs / 1000.0;
     return m_player->position() / 1000.0;
 }
@@ -189,6 +191,7 @@ void MediaPlayer::setPosition(double seconds)
         return;
     }
     m_seekTargetMs = ms;
+    m_seekClock.start();
     m_player->setPosition(ms);
 }
 
@@ -215,6 +218,7 @@ void MediaPlayer::applyPending()
     const qint64 ms = *m_pendingPositionMs;
     m_pendingPositionMs.reset();
     m_seekTargetMs = ms;
+    m_seekClock.start();
     m_player->setPosition(ms);
 }
 

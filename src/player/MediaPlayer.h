@@ -8,6 +8,7 @@
 // backend reports something the caller did not ask for (the end of the file, an error).
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <optional>
@@ -63,6 +64,8 @@ private:
     bool m_failureReported = false;           // failed() already emitted for this open
     std::optional<qint64> m_pendingPositionMs; // a jump asked for before the file loaded
     std::optional<qint64> m_seekTargetMs;      // last jump, reported until the backend catches up
+    QElapsedTimer m_seekClock;                 // since the last jump
+    static constexpr qint64 SeekSettleMs = 1500;
     int m_volume = 0;
     quint64 m_openSerial = 0;                  // tells a stale queued failure from a current one
 };

@@ -1,0 +1,183 @@
+// The player in the real main window: a row clicked in the MP3 list and played with the window's
+// own buttons, the display following, the save guard on the file last played, and the end of
+// the window stopping playback.
+
+#include "EditorTestHelpers.h"
+
+#include "FrmMain.h"
+#include "MediaPlayer.h"
+#include "Mp3List.h"
+
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QSlider>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace EditorTest;
+
+class TestPlayerWindow : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TempFolder> m_dir;
+
+    QByteArray file(const QByteArray &name) const { return m_dir->file(name); }
+
+    // A real MP3 that plays, with a trailer appended.
+    void playableSong(const QByteArray &name, const char *fixture, const QByteArray &title)
+    {
+        const QByteArray audio = readFile(QByteArray(VELMORA_FIXTURES_DIR "/") + fixture);
+        QVERIFY(!audio.isEmpty());
+        QVERIFY(writeFile(file(name), audio + trailer(title, "Tone")));
+    }
+
+    static void click(QAbstractButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<TempFolder>();
+        QVERIFY(m_dir->isValid());
+        playableSong("a.mp3", "tone10s.mp3", "Ten");
+        playableSong("b.mp3", "tone3s.mp3", "Three");
+    }
+    void cleanup() { m_dir.reset(); }
+
+    void playPauseAndStopFromTheWindow()
+    {
+        MessageLog log;
+        Window w;
+        w->state().SupportLFN = true;
+        QVERIFY(w.openFolder(m_dir->path()));
+        w.clickRow(0);
+        QCOMPARE(w->state().CurrentPath, file("a.mp3"));
+        const QString label = w->state().CurrentName;
+
+        click(w->Command5);
+        MediaPlayer &player = w->player().get();
+        QCOMPARE(player.playState(), 2);
+        QCOMPARE(w->state().PlayerFile, file("a.mp3"));
+        QCOMPARE(w->Text4->text(), label);
+        QCOMPARE(w->Text1->text(), QString());
+        QTRY_COMPARE_WITH_TIMEOUT(w->pb1->maximum(), 10, 3000);
+        QCOMPARE(w->Slider1->maximum(), 10);
+        QTRY_COMPARE_WITH_TIMEOUT(w->Text1->text(), QStringLiteral("0:08"), 3000);
+
+        click(w->Command3);
+        QCOMPARE(player.playState(), 1);
+        QVERIFY(w->Timer2->isActive());
+        QTRY_VERIFY_WITH_TIMEOUT(w->Text1->isHidden(), 1000);
+        click(w->Command3);
+        QCOMPARE(player.playState(), 2);
+        QVERIFY(!w->Text1->isHidden());
+
+        click(w->Command1);
+        QCOMPARE(player.playState(), 0);
+        QVERIFY(!w->Timer1->isActive());
+        QCOMPARE(w->pb1->value(), 0);
+        QCOMPARE(w->Slider1->value(), 0);
+        QVERIFY(!w->Text1->text().isEmpty());
+        QVERIFY(log.texts.isEmpty());
+    }
+
+    void slidersOfTheWindow()
+    {
+        MessageLog log;
+        Window w;
+        QVERIFY(w.openFolder(m_dir->path()));
+        w.clickRow(0);
+        click(w->Command5);
+        MediaPlayer &player = w->player().get();
+        QTRY_COMPARE_WITH_TIMEOUT(w->Slider1->maximum(), 10, 3000);
+
+        w->Slider1->setSliderPosition(7);  // a drag to 7 seconds
+        QTRY_VERIFY_WITH_TIMEOUT(player.position() > 7.1, 2000);
+        QCOMPARE(player.playState(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(w->Text1->text(), QStringLiteral("0:02"), 2000);
+
+        w->Slider2->setSliderPosition(3000);
+        QCOMPARE(player.volume(), -3000);
+        w->Slider2->setSliderPosition(0);
+        QCOMPARE(player.volume(), 0);
+
+        click(w->Command7);  // to the end: the file runs out
+        QTRY_COMPARE_WITH_TIMEOUT(player.playState(), 0, 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(w->Text1->text(), QStringLiteral("0:00"), 1500);
+        QVERIFY(log.texts.isEmpty());
+    }
+
+    void lastPlayedFileCannotBeSavedUntilAnotherPlays()
+    {
+        MessageLog log;
+        Window w;
+        QVERIFY(w.openFolder(m_dir->path()));
+        const QByteArray before = readFile(file("a.mp3"));
+
+        w.clickRow(0);
+        click(w->Command5);
+        QTRY_VERIFY_WITH_TIMEOUT(w->player().get().position() > 0.2, 3000);
+        click(w->Command1);
+
+        // Stopped, yet still the file last played.
+        w.clickRow(0);
+        w.typeInto(0, QStringLiteral("Renamed"));
+        w.save();
+        QCOMPARE(log.texts, QStringList({QStringLiteral("Cannot Edit MP3 While Playing")}));
+        QCOMPARE(readFile(file("a.mp3")), before);
+
+        // Another file played: the first one may be saved again.
+        log.clear();
+        w.clickRow(1);
+        click(w->Command5);
+        QCOMPARE(w->state().PlayerFile, file("b.mp3"));
+        w.clickRow(0);
+        w.typeInto(0, QStringLiteral("Renamed"));
+        w.save();
+        QCOMPARE(log.texts, QStringList());
+        const QByteArray after = readFile(file("a.mp3"));
+        QCOMPARE(after.size(), before.size());
+        QCOMPARE(after.right(128).mid(3, 7), QByteArray("Renamed"));
+        QCOMPARE(after.left(before.size() - 128), before.left(before.size() - 128));
+    }
+
+    void unplayableRowReportsAndRests()
+    {
+        QVERIFY(writeFile(file("c.mp3"), song(20000, trailer("Not audio", "Nobody"))));
+        MessageLog log;
+        Window w;
+        QVERIFY(w.openFolder(m_dir->path()));
+        w.clickRow(2);
+        QCOMPARE(w->state().CurrentPath, file("c.mp3"));
+        click(w->Command5);
+        QTRY_COMPARE_WITH_TIMEOUT(log.texts.size(), 1, 5000);
+        QCOMPARE(w->player().get().playState(), 0);
+        QVERIFY(!w->Timer1->isActive());
+        QCOMPARE(w->Text1->text(), QStringLiteral("0:00"));
+
+        // The next row plays.
+        w.clickRow(0);
+        click(w->Command5);
+        QTRY_VERIFY_WITH_TIMEOUT(!w->Text1->text().isEmpty() && w->Text1->text() != "0:00", 3000);
+        QCOMPARE(log.texts.size(), 1);
+    }
+
+    void endOfTheWindowStopsPlayback()
+    {
+        Window w;
+        QVERIFY(w.openFolder(m_dir->path()));
+        w.clickRow(0);
+        click(w->Command5);
+        QTRY_VERIFY_WITH_TIMEOUT(w->player().get().position() > 0.2, 3000);
+        w->Form_Terminate();
+        QCOMPARE(w->player().get().playState(), 0);
+        QTest::qWait(300);
+        const double at = w->player().get().position();
+        QTest::qWait(300);
+        QCOMPARE(w->player().get().position(), at);
+    }
+};
+
+QTEST_MAIN(TestPlayerWindow)
+#include "tst_player_window.moc"
