@@ -67,6 +67,11 @@ TagEditor::TagEditor(const BrowserWidgets &widgets, MdlDefault &state, const QSt
     connect(w.CmdSave, &QPushButton::clicked, this, &TagEditor::CmdSave_Click);
 }
 
+QString TagEditor::noFileText()
+{
+    return QStringLiteral("No file is selected: click a file in the list first.");
+}
+
 QString TagEditor::readErrorText()
 {
     return QStringLiteral("Error reading drive/file!");
@@ -402,8 +407,13 @@ bool TagEditor::saveSteps(int &unreadable)
 {
     m_tagFile.close();
     const int selected = w.FilOpen->selectedIndex();
-    const QByteArray name = selected >= 0 ? w.FilOpen->name(selected) : QByteArray();
-    const QByteArray path = m_folderPrefix + name;
+    if (selected < 0) {
+        // After a save or a folder change no file is current; the bare folder path would only
+        // fail with the system's puzzling "Is a directory".
+        Message::show(noFileText());
+        return false;
+    }
+    const QByteArray path = m_folderPrefix + w.FilOpen->name(selected);
 
     FileStatus status = FileStatus::success();
     ChngFileAtt attributes;

@@ -45,6 +45,8 @@ public:
 
     // The message shown once after a list rebuild in which some files could not be read.
     static QString readErrorText();
+    // The message of a save with no file selected.
+    static QString noFileText();
 
 private:
     struct Reading {
