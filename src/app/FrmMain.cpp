@@ -371,8 +371,9 @@ void FrmMain::Form_Load()
         return QString();
     });
     runLoadStep([this] {
-        const QString stored = SettingsStore::read(kApplication, kSection, kPathKey, QString());
-        return DirOpen->setPath(QFile::encodeName(stored)).description();
+        // Kept as raw bytes, so a folder whose name is not UTF-8 comes back unchanged.
+        const QByteArray stored = SettingsStore::readBytes(kApplication, kSection, kPathKey).value_or(QByteArray());
+        return DirOpen->setPath(stored).description();
     });
     runLoadStep([this] {
         DrvOpen->setDriveFor(DirOpen->path());
@@ -408,12 +409,13 @@ void FrmMain::mnuQuit_Click() { quit(); }
 
 void FrmMain::quit()
 {
-    const QString path = QFile::decodeName(DirOpen->path());
-    const bool stored = SettingsStore::write(kApplication, kSection, kPathKey, path) &&
-                        SettingsStore::write(kApplication, kSection, kLfnKey, supportLfnText(m_state.SupportLFN));
+    QString failure;
+    const bool stored =
+        SettingsStore::writeBytes(kApplication, kSection, kPathKey, DirOpen->path(), &failure) &&
+        SettingsStore::write(kApplication, kSection, kLfnKey, supportLfnText(m_state.SupportLFN), &failure);
     if (!stored)
-        std::fprintf(stderr, "Velmora: the settings could not be stored in %s\n",
-                     qPrintable(SettingsStore::filePath(kApplication)));
+        std::fprintf(stderr, "Velmora: the settings could not be stored in %s: %s\n",
+                     qPrintable(SettingsStore::filePath(kApplication)), qPrintable(failure));
     m_player.get().stop();
     m_endProgram();
 }
