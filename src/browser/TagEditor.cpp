@@ -329,8 +329,7 @@ void TagEditor::FilOpen_Click()
     m_loadedEntry = selected;
     publish(reading);
     applyToPanel(reading);
-    if (reading.tagged)
-        UpdateFileName();
+    // One rebuild serves both the reader's (tagged files) and the load's own.
     UpdateFileName();
 }
 
