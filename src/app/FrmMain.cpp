@@ -422,24 +422,12 @@ void FrmMain::quit()
 
 void FrmMain::mnuAbout_Click()
 {
-    if (!m_about) {
-        m_about = new FrmAbout(this);
-        m_about->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    m_about->show();
-    m_about->raise();
-    m_about->activateWindow();
+    showAbout(m_about, this);
 }
 
 void FrmMain::mnuSettings_Click()
 {
-    if (!m_settings) {
-        m_settings = new FrmSettings(m_state.SupportLFN, m_endProgram, this);
-        m_settings->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    m_settings->show();
-    m_settings->raise();
-    m_settings->activateWindow();
+    showSettings(m_settings, m_state.SupportLFN, m_endProgram, this);
 }
 
 void FrmMain::mnuinstr_Click()

@@ -1,0 +1,134 @@
+// The Help menu's windows as the main window opens them, and quitting while a file plays.
+
+#include "FolderList.h"
+#include "FrmAbout.h"
+#include "FrmMain.h"
+#include "FrmSettings.h"
+#include "MediaPlayer.h"
+#include "Message.h"
+#include "SettingsStore.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+class TestShell : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_config;
+
+    static QString stored(const QString &key)
+    {
+        return SettingsStore::read(QStringLiteral("Quorrel"), QStringLiteral("Startup"), key, QStringLiteral("<absent>"));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+        Message::setHandler([](const QString &text) { QFAIL(qPrintable(text)); });
+    }
+
+    void init() { QFile::remove(SettingsStore::filePath(QStringLiteral("Quorrel"))); }
+
+    void settingsOpenedTwiceKeepTheFirstRememberedValue()
+    {
+        FrmMain w;
+        w.Form_Load();
+        QVERIFY(w.state().SupportLFN);
+        w.mnuSettings->trigger();
+        FrmSettings *dialog = w.settingsDialog();
+        QVERIFY(dialog && dialog->isVisible());
+        QVERIFY(dialog->OptLFN[0]->isChecked());
+
+        QTest::mouseClick(dialog->OptLFN[1], Qt::LeftButton);
+        QVERIFY(!w.state().SupportLFN);  // in force at once
+        w.mnuSettings->trigger();        // only brought forward
+        QCOMPARE(w.settingsDialog(), dialog);
+        QVERIFY(dialog->OptLFN[1]->isChecked());
+
+        QTest::mouseClick(dialog->CmdCancel, Qt::LeftButton);
+        QVERIFY(w.state().SupportLFN);
+        QTRY_VERIFY(w.settingsDialog() == nullptr);
+    }
+
+    void styleChosenInTheDialogReachesTheNextStart()
+    {
+        int ended = 0;
+        {
+            FrmMain w([&ended] { ++ended; });
+            w.Form_Load();
+            w.mnuSettings->trigger();
+            QTest::mouseClick(w.settingsDialog()->OptLFN[1], Qt::LeftButton);
+            QTest::mouseClick(w.settingsDialog()->CmdOk, Qt::LeftButton);
+            QVERIFY(!w.state().SupportLFN);
+            QCOMPARE(stored(QStringLiteral("Support LFN")), QStringLiteral("<absent>"));  // only a quit stores
+            QTest::mouseClick(w.CmdQuit, Qt::LeftButton);
+            QCOMPARE(ended, 1);
+        }
+        FrmMain next;
+        next.Form_Load();
+        QVERIFY(!next.state().SupportLFN);
+        next.mnuSettings->trigger();
+        QVERIFY(next.settingsDialog()->OptLFN[1]->isChecked());
+    }
+
+    void removeAndQuitLeavesAFirstStart()
+    {
+        QTemporaryDir music;
+        QVERIFY(SettingsStore::write(QStringLiteral("Quorrel"), QStringLiteral("Startup"), QStringLiteral("Path"),
+                                     music.path()));
+        int ended = 0;
+        {
+            FrmMain w([&ended] { ++ended; });
+            w.Form_Load();
+            QCOMPARE(w.DirOpen->path(), QFile::encodeName(music.path()));
+            w.mnuSettings->trigger();
+            QTest::mouseClick(w.settingsDialog()->CmdRemoveQuit, Qt::LeftButton);
+            QCOMPARE(ended, 1);
+            QVERIFY(!w.player().exists());  // the player is not told to stop
+        }
+        QVERIFY(!QFile::exists(SettingsStore::filePath(QStringLiteral("quorrel"))));
+    }
+
+    void aboutBoxStaysBesideTheWindow()
+    {
+        FrmMain w;
+        w.show();
+        w.mnuAbout->trigger();
+        FrmAbout *about = w.aboutBox();
+        QVERIFY(about && about->isVisible());
+        w.mnuAbout->trigger();
+        QCOMPARE(w.aboutBox(), about);
+        QVERIFY(w.isEnabled() && w.CmdSave->isEnabled());  // not modal
+        QTest::mouseClick(about->findChild<QPushButton *>(QStringLiteral("CmdOk")), Qt::LeftButton);
+        QTRY_VERIFY(w.aboutBox() == nullptr);
+        QVERIFY(w.isVisible());
+    }
+
+    void quitWhilePlayingStopsThePlayer()
+    {
+        int ended = 0;
+        QTemporaryDir music;
+        FrmMain w([&ended] { ++ended; });
+        w.Form_Load();
+        QVERIFY(w.DirOpen->setPath(QFile::encodeName(music.path())).ok());
+        w.state().CurrentPath = VELMORA_FIXTURES_DIR "/tone10s.mp3";
+        QTest::mouseClick(w.Command5, Qt::LeftButton);
+        QTRY_COMPARE(w.player().get().playState(), 2);
+        QTest::mouseClick(w.CmdQuit, Qt::LeftButton);
+        QCOMPARE(ended, 1);
+        QCOMPARE(w.player().get().playState(), 0);
+        QCOMPARE(stored(QStringLiteral("Path")), music.path());
+        QCOMPARE(stored(QStringLiteral("Support LFN")), QStringLiteral("True"));
+    }
+};
+
+QTEST_MAIN(TestShell)
+#include "tst_shell.moc"
