@@ -1,12 +1,11 @@
 #include "FileList.h"
 
+#include "FolderEntries.h"
+
 #include <QStringList>
 
 #include <algorithm>
 #include <cerrno>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 
 namespace {
 
@@ -39,19 +38,6 @@ bool globMatch(const char *name, const char *nameEnd, const char *pat, const cha
     return pat == patEnd;
 }
 
-// d_type tells most entries apart without a stat; links and unknown types are followed.
-bool isRegularFile(int dirFd, const dirent *entry)
-{
-    if (entry->d_type == DT_REG)
-        return true;
-    if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
-        return false;
-    struct stat st;
-    if (fstatat(dirFd, entry->d_name, &st, 0) != 0)
-        return false;  // a broken link
-    return S_ISREG(st.st_mode);
-}
-
 }  // namespace
 
 FileList::FileList(QObject *parent) : QObject(parent) {}
@@ -78,34 +64,16 @@ FileStatus FileList::refresh()
     m_entries.clear();
     m_selected = -1;
 
-    FileStatus status = FileStatus::success();
-    if (m_path.isEmpty()) {
-        status = FileStatus::fromErrno(ENOENT);
-    } else if (m_path.contains('\0')) {
-        status = FileStatus::fromErrno(EINVAL);  // the system would see a shorter path
-    } else if (DIR *dir = opendir(m_path.constData())) {
-        const int fd = dirfd(dir);
-        for (;;) {
-            errno = 0;
-            const dirent *entry = readdir(dir);
-            if (!entry) {
-                if (errno != 0)
-                    status = FileStatus::fromLastError();
-                break;
-            }
-            if (entry->d_name[0] == '.')
-                continue;
-            const QByteArray name(entry->d_name);
-            if (!matches(name, m_pattern) || !isRegularFile(fd, entry))
-                continue;
-            Entry e{name, QString::fromUtf8(name), {}};
-            e.folded = e.display.toCaseFolded();
-            m_entries.push_back(std::move(e));
-        }
-        closedir(dir);
-    } else {
-        status = FileStatus::fromLastError();
-    }
+    const FileStatus status = m_path.isEmpty()
+        ? FileStatus::fromErrno(ENOENT)
+        : forEachVisibleEntry(m_path, [this](const FolderEntry &entry) {
+              const QByteArray name = entry.name();
+              if (!matches(name, m_pattern) || !entry.isRegularFile())
+                  return;
+              Entry e{name, QString::fromUtf8(name), {}};
+              e.folded = e.display.toCaseFolded();
+              m_entries.push_back(std::move(e));
+          });
 
     if (!status.ok()) {
         m_entries.clear();

@@ -1,5 +1,7 @@
 #include "FolderList.h"
 
+#include "FolderEntries.h"
+
 #include "Message.h"
 
 #include <QApplication>
@@ -9,8 +11,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <dirent.h>
-#include <sys/stat.h>
 
 namespace {
 
@@ -50,33 +50,13 @@ bool isUnder(const QByteArray &path, const QByteArray &root)
 // count as folders.
 FileStatus listSubfolders(const QByteArray &path, std::vector<QByteArray> &out)
 {
-    DIR *dir = opendir(path.constData());
-    if (!dir)
-        return FileStatus::fromLastError();
-    const int fd = dirfd(dir);
     std::vector<std::pair<QString, QByteArray>> found;
-    FileStatus status = FileStatus::success();
-    for (;;) {
-        errno = 0;
-        const dirent *entry = readdir(dir);
-        if (!entry) {
-            if (errno != 0)
-                status = FileStatus::fromLastError();
-            break;
-        }
-        if (entry->d_name[0] == '.')
-            continue;
-        bool isDir = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            struct stat st;
-            isDir = fstatat(fd, entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
-        }
-        if (isDir) {
-            const QByteArray name(entry->d_name);
-            found.emplace_back(QString::fromUtf8(name).toCaseFolded(), name);
-        }
-    }
-    closedir(dir);
+    const FileStatus status = forEachVisibleEntry(path, [&found](const FolderEntry &entry) {
+        if (!entry.isFolder())
+            return;
+        const QByteArray name = entry.name();
+        found.emplace_back(QString::fromUtf8(name).toCaseFolded(), name);
+    });
     if (!status.ok())
         return status;
     std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) {
