@@ -38,8 +38,16 @@ MediaPlayer::MediaPlayer(QObject *parent) : QObject(parent)
 
 MediaPlayer::~MediaPlayer()
 {
-    // The backend may still read from the device, which the backend owns and so outlives it.
-    m_player->stop();
+    detachSource(m_player);
+}
+
+void MediaPlayer::detachSource(QMediaPlayer *player)
+{
+    // The backend must take its decoder down while it is whole: destroyed with a file still
+    // loaded, it can be called back about the decoder's pads half-way through its destructor.
+    disconnect(player, nullptr, this, nullptr);
+    player->stop();
+    player->setSourceDevice(nullptr);
 }
 
 void MediaPlayer::createBackend()
@@ -68,8 +76,7 @@ void MediaPlayer::replaceBackend()
     if (!m_backendUsed)
         return;
     QMediaPlayer *old = m_player;
-    disconnect(old, nullptr, this, nullptr);
-    old->stop();
+    detachSource(old);
     old->setParent(nullptr);
     old->deleteLater();  // takes its audio output and its device with it
     m_device = nullptr;

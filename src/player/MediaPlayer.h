@@ -54,6 +54,7 @@ private:
     void fail(const QString &description);
     void createBackend();
     void replaceBackend();
+    void detachSource(QMediaPlayer *player);
 
     QMediaPlayer *m_player = nullptr;         // owns m_output and m_device
     QAudioOutput *m_output = nullptr;
