@@ -103,14 +103,12 @@ private slots:
     void pauseWithNothingPlayingDoesNothing();
     void stopKeepsTheLastTime();
     void rewindWhilePausedStaysPaused();
-    void rewindWhilePlaying();
     void fastForwardJumpsToTheEnd();
     void slider1JumpsWhilePlaying();
-    void slider1SetByTheProgramDoesNotJump();
+    void slidersSetByTheProgramDoNothing();
     void slider1DoesNothingWhilePausedOrStopped();
     void slider1AtTheRightEndStops();
     void slider2SetsTheVolume();
-    void slider2SetByTheProgramDoesNotChangeTheVolume();
     void sliderMaximumTickFiresDuringPlayback();
     void tickWithNothingLoadedLeavesTheDisplay();
     void unplayableFileIsReportedOnce_data();
@@ -301,18 +299,6 @@ void TestPlayerControls::rewindWhilePausedStaysPaused()
     QCOMPARE(r.w.Slider1->value(), 0);
 }
 
-void TestPlayerControls::rewindWhilePlaying()
-{
-    Rig r;
-    QVERIFY(r.playAndTick(Tone10));
-    r.player().setPosition(6);
-    QTRY_VERIFY_WITH_TIMEOUT(r.player().position() > 6.1, 2000);
-    r.click(r.w.Command6);
-    QCOMPARE(r.player().playState(), 2);
-    QTRY_VERIFY_WITH_TIMEOUT(r.player().position() > 0.1, 2000);
-    QVERIFY(r.player().position() < 2.0);
-}
-
 void TestPlayerControls::fastForwardJumpsToTheEnd()
 {
     Rig r;
@@ -347,13 +333,16 @@ void TestPlayerControls::slider1JumpsWhilePlaying()
     QCOMPARE(r.player().playState(), 2);
 }
 
-void TestPlayerControls::slider1SetByTheProgramDoesNotJump()
+void TestPlayerControls::slidersSetByTheProgramDoNothing()
 {
     Rig r;
     QVERIFY(r.playAndTick(Tone10));
+    r.player().setVolume(-300);
     const double before = r.player().position();
     r.w.Slider1->setValue(8);
+    r.w.Slider2->setValue(2500);
     QVERIFY(r.player().position() < before + 0.5);
+    QCOMPARE(r.player().volume(), -300);
     QTest::qWait(200);
     QVERIFY(r.player().position() < 4.0);
 }
@@ -422,14 +411,6 @@ void TestPlayerControls::slider2SetsTheVolume()
     QVERIFY(r.playAndTick(Tone3));
     QCOMPARE(r.w.Slider2->value(), 1750);
     QCOMPARE(r.player().volume(), -1750);
-}
-
-void TestPlayerControls::slider2SetByTheProgramDoesNotChangeTheVolume()
-{
-    Rig r;
-    r.player().setVolume(-300);
-    r.w.Slider2->setValue(2500);
-    QCOMPARE(r.player().volume(), -300);
 }
 
 void TestPlayerControls::sliderMaximumTickFiresDuringPlayback()
