@@ -63,7 +63,7 @@ private slots:
         QCOMPARE(w->Text1->text(), QString());
         QTRY_COMPARE_WITH_TIMEOUT(w->pb1->maximum(), 10, 3000);
         QCOMPARE(w->Slider1->maximum(), 10);
-        QTRY_COMPARE_WITH_TIMEOUT(w->Text1->text(), QStringLiteral("0:08"), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(w->Text1->text(), QStringLiteral("0:08"), 5000);
 
         click(w->Command3);
         QCOMPARE(player.playState(), 1);

@@ -145,7 +145,7 @@ void TestPlayerControls::playStartsTheFileAndTheDisplay()
     QCOMPARE(r.w.pb1->maximum(), 10);
     QCOMPARE(r.w.Slider1->maximum(), 10);
     QVERIFY(r.w.Timer3->isActive());
-    QTRY_COMPARE_WITH_TIMEOUT(r.w.Text1->text(), QStringLiteral("0:08"), 2500);
+    QTRY_COMPARE_WITH_TIMEOUT(r.w.Text1->text(), QStringLiteral("0:08"), 5000);
     QCOMPARE(r.w.pb1->value(), 2);
     QCOMPARE(r.w.Slider1->value(), 2);
     QVERIFY(r.messages.isEmpty());
