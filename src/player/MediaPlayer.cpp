@@ -106,8 +106,9 @@ void MediaPlayer::open(const QByteArray &nativePath)
 
     // Opened by its raw bytes so that names which are not valid UTF-8 play too. Only a regular
     // file is read: a FIFO or device named like an MP3 file must not block or stream forever.
-    const int fd = nativePath.isEmpty()
-        ? (errno = ENOENT, -1)
+    // A NUL byte would silently cut the path short and open some other file.
+    const int fd = nativePath.isEmpty()     ? (errno = ENOENT, -1)
+        : nativePath.contains('\0')        ? (errno = EINVAL, -1)
         : ::open(nativePath.constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         fail(systemError(errno));
