@@ -163,6 +163,20 @@ private slots:
         QCOMPARE(log.texts.size(), 1);
     }
 
+    void rowWithANameThatIsNotUtf8Plays()
+    {
+        playableSong("caf\xe9.mp3", "tone3s.mp3", "Latin-1 name");
+        MessageLog log;
+        Window w;
+        QVERIFY(w.openFolder(m_dir->path()));
+        w.clickRow(2);
+        QCOMPARE(w->state().CurrentPath, file("caf\xe9.mp3"));
+        click(w->Command5);
+        QTRY_COMPARE_WITH_TIMEOUT(w->pb1->maximum(), 3, 3000);
+        QVERIFY(w->player().get().position() > 0.2);
+        QCOMPARE(log.texts, QStringList());
+    }
+
     void endOfTheWindowStopsPlayback()
     {
         Window w;
