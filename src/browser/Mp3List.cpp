@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -158,7 +159,21 @@ void Mp3List::selectRow(int row)
 void Mp3List::mousePressEvent(QMouseEvent *event)
 {
     QTreeView::mousePressEvent(event);
-    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid())
+    m_pressedRow = -1;
+    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid()) {
+        emit rowClicked();
+        m_pressedRow = selectedRow();
+    }
+}
+
+void Mp3List::mouseReleaseEvent(QMouseEvent *event)
+{
+    QTreeView::mouseReleaseEvent(event);
+    // Dragging with the button down moves the selection to another row; that row must load too,
+    // or the highlighted row would not be the file a save writes.
+    const int pressed = std::exchange(m_pressedRow, -1);
+    const int selected = selectedRow();
+    if (event->button() == Qt::LeftButton && pressed >= 0 && selected >= 0 && selected != pressed)
         emit rowClicked();
 }
 
@@ -171,9 +186,10 @@ void Mp3List::mouseDoubleClickEvent(QMouseEvent *event)
 
 void Mp3List::keyPressEvent(QKeyEvent *event)
 {
-    const QModelIndex before = currentIndex();
+    // Arrow keys move and select; Space selects the row under the cursor without moving it.
+    const int before = selectedRow();
     QTreeView::keyPressEvent(event);
-    const QModelIndex after = currentIndex();
-    if (after.isValid() && after.row() != before.row())
+    const int after = selectedRow();
+    if (after >= 0 && after != before)
         emit rowClicked();
 }

@@ -61,14 +61,16 @@ public:
     void selectRow(int row);                  // as a click would, reports rowClicked()
 
 signals:
-    void rowClicked();        // a click or a keyboard move made a row current
+    void rowClicked();        // a click, a drag or a key selected a row
     void rowDoubleClicked();  // a double click on a row
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
     Mp3ListModel *m_model;
+    int m_pressedRow = -1;  // the row selected once a press was reported
 };

@@ -2,7 +2,9 @@
 // stay cheap.
 #include "Mp3List.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QMouseEvent>
 #include <QHeaderView>
 #include <QPixmap>
 #include <QSignalSpy>
@@ -41,6 +43,7 @@ private slots:
     void clearAndRebuild();
     void clicksAndDoubleClicks();
     void keyboardMovesReportRows();
+    void selectionsThatMoveNoCursorReportRows();
     void hundredThousandRowsAreCheap();
 };
 
@@ -193,6 +196,36 @@ void TestMp3List::keyboardMovesReportRows()
     QCOMPARE(clicks.count(), 3);
     QTest::keyClick(&list, Qt::Key_A);  // not a move
     QCOMPARE(clicks.count(), 3);
+}
+
+void TestMp3List::selectionsThatMoveNoCursorReportRows()
+{
+    Mp3List list;
+    for (int i = 0; i < 4; ++i)
+        list.appendRow(QString("%1.mp3").arg(i), tag(QString::number(i)));
+    list.resize(600, 300);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QSignalSpy clicks(&list, &Mp3List::rowClicked);
+
+    // Space selects the row under the keyboard cursor: that row is reported.
+    list.setCurrentIndex(QModelIndex());
+    list.selectionModel()->setCurrentIndex(list.model()->index(1, 0), QItemSelectionModel::NoUpdate);
+    QCOMPARE(list.selectedRow(), -1);
+    QTest::keyClick(&list, Qt::Key_Space);
+    QCOMPARE(list.selectedRow(), 1);
+    QCOMPARE(clicks.count(), 1);
+
+    // A press dragged to another row ends with that row selected: it is reported on release.
+    const QPoint row0 = list.visualRect(list.model()->index(0, 0)).center();
+    const QPoint row2 = list.visualRect(list.model()->index(2, 0)).center();
+    QTest::mousePress(list.viewport(), Qt::LeftButton, {}, row0);
+    QMouseEvent move(QEvent::MouseMove, row2, list.viewport()->mapToGlobal(row2), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list.viewport(), &move);
+    QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, row2);
+    QCOMPARE(list.selectedRow(), 2);
+    QCOMPARE(clicks.count(), 3);  // the press on row 0, then row 2
 }
 
 void TestMp3List::hundredThousandRowsAreCheap()
