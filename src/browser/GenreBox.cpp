@@ -1,7 +1,5 @@
 #include "GenreBox.h"
 
-#include <QLineEdit>
-
 #include <algorithm>
 #include <numeric>
 #include <vector>
@@ -12,15 +10,6 @@ GenreBox::GenreBox(QWidget *parent) : QComboBox(parent)
     // Typed text stays as typed: no new entries, no completion that rewrites it.
     setInsertPolicy(QComboBox::NoInsert);
     setCompleter(nullptr);
-    connect(this, &QComboBox::activated, this, &GenreBox::pick);
-    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { m_selected.reset(); });
-    connect(lineEdit(), &QLineEdit::returnPressed, this, [this] {
-        const int index = findText(currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
-        if (index >= 0) {
-            setCurrentIndex(index);
-            pick(index);
-        }
-    });
 }
 
 void GenreBox::fill(const QStringList &genreList)
@@ -36,7 +25,16 @@ void GenreBox::fill(const QStringList &genreList)
     for (int n : order)
         addItem(genreList[n], n);
     setCurrentIndex(-1);
-    m_selected.reset();
+}
+
+std::optional<int> GenreBox::selectedGenreNumber() const
+{
+    const QString shown = currentText();
+    if (shown.isEmpty())
+        return std::nullopt;
+    const int index = findText(shown, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    const QVariant number = index >= 0 ? itemData(index) : QVariant();
+    return number.isValid() ? std::optional<int>(number.toInt()) : std::nullopt;
 }
 
 void GenreBox::setText(const QString &text)
@@ -47,14 +45,4 @@ void GenreBox::setText(const QString &text)
         setCurrentIndex(-1);
     }
     setEditText(text);
-    m_selected.reset();
-}
-
-void GenreBox::pick(int index)
-{
-    const QVariant number = itemData(index);
-    if (number.isValid())
-        m_selected = number.toInt();
-    else
-        m_selected.reset();
 }

@@ -1,7 +1,6 @@
 #pragma once
 // The genre box: an editable combo box whose list is kept sorted by name without regard to case,
-// every entry carrying its genre number. It tells a genre the user picked from the list apart from
-// text the program set or the user typed.
+// every entry carrying its genre number. The genre it stands for is the entry its text names.
 
 #include <QComboBox>
 #include <QStringList>
@@ -16,15 +15,11 @@ public:
     // Adds genreList[0..n) with their numbers 0..n-1 as item data; the list shows them sorted.
     void fill(const QStringList &genreList);
 
-    // The number of the entry the user picked from the list, or typed exactly and confirmed with
-    // Enter; std::nullopt after setText or after the user typed text of their own.
-    std::optional<int> selectedGenreNumber() const { return m_selected; }
+    // The number of the entry whose name the box shows, letter case included, however the text
+    // got there (picked from the list, typed, or set by the program); std::nullopt for any other
+    // text ("Unknown", a genre of the user's own, empty text). A save writes what is shown.
+    std::optional<int> selectedGenreNumber() const;
 
-    void setText(const QString &text);  // no entry counts as selected afterwards
+    void setText(const QString &text);
     QString text() const { return currentText(); }
-
-private:
-    void pick(int index);
-
-    std::optional<int> m_selected;
 };

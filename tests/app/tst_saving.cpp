@@ -143,6 +143,25 @@ private slots:
         w.pickGenre(QStringLiteral("Hardcore"));
         w.save();
         QCOMPARE(quint8(readFile(file("c.mp3")).back()), quint8(129));
+
+        // A name typed by hand, not confirmed with Enter, writes the genre it names.
+        select(w, "b.mp3");
+        w->CmbGenre->lineEdit()->setFocus();
+        w->CmbGenre->lineEdit()->selectAll();
+        QTest::keyClicks(w->CmbGenre->lineEdit(), "Jazz");
+        QCOMPARE(w->CmbGenre->text(), QStringLiteral("Jazz"));
+        w.save();
+        QCOMPARE(quint8(readFile(file("b.mp3")).back()), quint8(8));
+
+        // A kept genre that the reader showed for an earlier file writes the name shown, not the
+        // genre of the file read last.
+        select(w, "c.mp3");
+        QCOMPARE(w->CmbGenre->text(), QStringLiteral("Hardcore"));
+        w.setKeep(5, true);
+        select(w, "b.mp3");
+        QCOMPARE(w->CmbGenre->text(), QStringLiteral("Hardcore"));
+        w.save();
+        QCOMPARE(quint8(readFile(file("b.mp3")).back()), quint8(129));
     }
 
     void spacesAndKeptFieldsAcrossSaves()
