@@ -198,6 +198,16 @@ void MediaPlayer::setPosition(double seconds)
         m_pendingPositionMs = ms;
         return;
     }
+    seekTo(ms);
+}
+
+void MediaPlayer::seekTo(qint64 ms)
+{
+    // A jump past the end is refused by the decoder, which then plays the file again from the
+    // beginning; the end itself is a jump that finishes the file, as the caller meant.
+    const qint64 end = m_player->duration();
+    if (end > 0)
+        ms = std::min(ms, end);
     m_seekTargetMs = ms;
     m_seekClock.start();
     m_player->setPosition(ms);
@@ -225,9 +235,7 @@ void MediaPlayer::applyPending()
         return;
     const qint64 ms = *m_pendingPositionMs;
     m_pendingPositionMs.reset();
-    m_seekTargetMs = ms;
-    m_seekClock.start();
-    m_player->setPosition(ms);
+    seekTo(ms);
 }
 
 void MediaPlayer::onMediaStatusChanged()

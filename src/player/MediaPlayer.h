@@ -50,6 +50,7 @@ private:
     void onPlaybackStateChanged();
     void onError(const QString &description);
     void applyPending();
+    void seekTo(qint64 ms);
     bool isLoaded() const;
     void fail(const QString &description);
     void createBackend();
