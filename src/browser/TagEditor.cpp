@@ -100,7 +100,15 @@ void TagEditor::DrvOpen_Change()
     const QByteArray drive = w.DrvOpen->drive();
     const QByteArray oldRoot = w.DirOpen->root();
     w.DirOpen->setRoot(drive);
-    const FileStatus status = w.DirOpen->setPath(w.DrvOpen->currentFolderOf(drive));
+    QByteArray folder = w.DrvOpen->currentFolderOf(drive);
+    FileStatus status = w.DirOpen->setPath(folder);
+    // The folder last shown on the volume may have gone since; its nearest remaining parent on
+    // the volume is shown instead. Only a volume that cannot be read at all is not ready.
+    while (!status.ok() && folder.size() > drive.size()) {
+        const qsizetype slash = folder.lastIndexOf('/');
+        folder = slash > 0 ? folder.left(slash) : QByteArray("/");
+        status = w.DirOpen->setPath(folder);
+    }
     if (!status.ok()) {
         // The folder list, the file list and the MP3 list stay on the previous folder.
         w.DirOpen->setRoot(oldRoot);

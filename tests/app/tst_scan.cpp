@@ -195,6 +195,35 @@ private slots:
         QCOMPARE(w.row(0), QStringList({"s.mp3", "Shown", "", "", "", "", "Blues"}));
     }
 
+    void aDriveWhoseLastFolderVanishedShowsWhatRemainsOfIt()
+    {
+        const QByteArray volume = subfolder("stick");
+        const QByteArray album = subfolder("stick/album");
+        QVERIFY(writeFile(volume + "/top.mp3", song(300, trailer("Top"))));
+        MessageLog log;
+        Window w;
+        DriveList *drives = w->DrvOpen;
+        std::vector<DriveList::Volume> volumes = drives->volumes();
+        volumes.push_back({volume, "/dev/none", "vfat", QStringLiteral("STICK")});
+        drives->setVolumes(volumes);
+        const auto choose = [drives](const QByteArray &mountPoint) {
+            for (int i = 0; i < drives->count(); ++i)
+                if (drives->itemData(i).toByteArray() == mountPoint)
+                    drives->setCurrentIndex(i);
+        };
+        choose(volume);
+        QVERIFY(w.openFolder(album));
+        choose("/");
+        QVERIFY(::rmdir(album.constData()) == 0);
+        log.clear();
+
+        choose(volume);  // its last folder has gone, the volume has not
+        QCOMPARE(log.texts, QStringList());
+        QCOMPARE(drives->drive(), volume);
+        QCOMPARE(w->DirOpen->path(), volume);
+        QCOMPARE(w.row(0), QStringList({"top.mp3", "Top", "", "", "", "", "Blues"}));
+    }
+
     // Run again under strace by scanPerFileSystemCalls; does nothing on its own.
     void traceChild()
     {
