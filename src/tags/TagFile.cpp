@@ -127,6 +127,20 @@ FileStatus TagFile::writeTrailer(const QByteArray &trailer, bool overwrite)
         return FileStatus::fromErrno(EINVAL);
     const qint64 start = overwrite ? size - Id3v1::TrailerSize : size;
 
+    // The bytes an overwrite replaces, so that one stopped part-way can put them back.
+    QByteArray old;
+    if (overwrite) {
+        old.resize(Id3v1::TrailerSize);
+        ssize_t got;
+        do {
+            got = ::pread(m_fd, old.data(), Id3v1::TrailerSize, start);
+        } while (got < 0 && errno == EINTR);
+        if (got < 0)
+            return FileStatus::fromLastError();
+        if (got != Id3v1::TrailerSize)
+            return FileStatus::fromErrno(EIO);
+    }
+
     qint64 done = 0;
     while (done < Id3v1::TrailerSize) {
         const ssize_t n = ::pwrite(m_fd, trailer.constData() + done, Id3v1::TrailerSize - done,
@@ -141,9 +155,22 @@ FileStatus TagFile::writeTrailer(const QByteArray &trailer, bool overwrite)
     }
     if (status && ::fsync(m_fd) != 0)
         status = FileStatus::fromLastError();
-    if (!status && !overwrite) {
+    if (!status) {
         // Leave no half trailer behind: the file goes back to what it was.
-        while (::ftruncate(m_fd, size) != 0 && errno == EINTR) {
+        if (overwrite) {
+            qint64 restored = 0;
+            while (restored < done) {
+                const ssize_t n = ::pwrite(m_fd, old.constData() + restored, size_t(done - restored),
+                                           start + restored);
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n <= 0)
+                    break;
+                restored += n;
+            }
+        } else {
+            while (::ftruncate(m_fd, size) != 0 && errno == EINTR) {
+            }
         }
         ::fsync(m_fd);
     }

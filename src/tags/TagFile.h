@@ -29,8 +29,9 @@ public:
     FileStatus readTrailer(QByteArray &trailer);
 
     // Writes the 128 bytes of trailer over the last 128 bytes (overwrite) or at the end of the
-    // file, and flushes them to disk before returning success. An append that fails part-way is
-    // cut back to the old length, so the file is either unchanged or fully tagged.
+    // file, and flushes them to disk before returning success. A write that fails part-way is
+    // undone (an append cut back to the old length, an overwrite given its old bytes back), so the
+    // file is either unchanged or fully tagged.
     FileStatus writeTrailer(const QByteArray &trailer, bool overwrite);
 
 private:

@@ -99,7 +99,8 @@ private slots:
     void missingFilesAreNotCreated();
     void linksAndNonUtf8NamesOpen();
     void reopeningClosesTheOldFileAndNothingLeaks();
-    void appendStoppedByTheFileSizeLimitLeavesTheOldLength();
+    void writesStoppedByTheFileSizeLimitLeaveTheFileAsItWas_data();
+    void writesStoppedByTheFileSizeLimitLeaveTheFileAsItWas();
     void readingOneTrailerIsOneOpenOnePreadOneClose();
 
 private:
@@ -350,10 +351,18 @@ void TestTagFile::reopeningClosesTheOldFileAndNothingLeaks()
     QCOMPARE(openDescriptors(), before);
 }
 
-void TestTagFile::appendStoppedByTheFileSizeLimitLeavesTheOldLength()
+void TestTagFile::writesStoppedByTheFileSizeLimitLeaveTheFileAsItWas_data()
 {
+    QTest::addColumn<bool>("overwrite");
+    QTest::newRow("append") << false;
+    QTest::newRow("overwrite") << true;
+}
+
+void TestTagFile::writesStoppedByTheFileSizeLimitLeaveTheFileAsItWas()
+{
+    QFETCH(bool, overwrite);
     const QByteArray path = pathOf("limited.mp3");
-    const QByteArray original = pattern(1000);
+    const QByteArray original = overwrite ? pattern(1000) + sampleTrailer("Old") : pattern(1000);
     writeFile(path, original);
 
     TagFile file;
@@ -362,11 +371,11 @@ void TestTagFile::appendStoppedByTheFileSizeLimitLeavesTheOldLength()
     struct rlimit saved;
     QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    // Room for 50 of the 128 bytes: the first write goes part of the way, the next one fails.
+    // Room for part of the 128 bytes: the first write goes part of the way, the next one fails.
     struct rlimit limited = saved;
     limited.rlim_cur = 1050;
     QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const FileStatus status = file.writeTrailer(sampleTrailer("Too long"), false);
+    const FileStatus status = file.writeTrailer(sampleTrailer("Too long"), overwrite);
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
@@ -375,7 +384,7 @@ void TestTagFile::appendStoppedByTheFileSizeLimitLeavesTheOldLength()
     QVERIFY(!status.description().isEmpty());
     qint64 length = 0;
     QVERIFY(file.length(length));
-    QCOMPARE(length, qint64(1000));
+    QCOMPARE(length, qint64(original.size()));
     file.close();
     QCOMPARE(contents(path), original);
 }
