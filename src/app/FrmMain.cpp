@@ -26,6 +26,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -151,6 +152,9 @@ FrmMain::FrmMain(std::function<void()> endProgram, QWidget *parent)
     m_playerControls = new PlayerControls(playerWidgets, m_state, m_player, this);
 
     connect(CmdQuit, &QPushButton::clicked, this, &FrmMain::CmdQuit_Click);
+    // Closing the last open window through its frame ends the program: the player stops,
+    // nothing is stored.
+    connect(qApp, &QGuiApplication::lastWindowClosed, this, &FrmMain::Form_Terminate);
 
     // A fixed-size window centred on the screen.
     adjustSize();
@@ -159,7 +163,12 @@ FrmMain::FrmMain(std::function<void()> endProgram, QWidget *parent)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-FrmMain::~FrmMain() = default;
+FrmMain::~FrmMain()
+{
+    // The Help menu's windows are windows of their own (see mnuAbout_Click), not children.
+    delete m_settings;
+    delete m_about;
+}
 
 FrmSettings *FrmMain::settingsDialog() const { return m_settings; }
 
@@ -420,14 +429,16 @@ void FrmMain::quit()
     m_endProgram();
 }
 
+// The about box and the settings dialog have no parent window: a window with one does not count
+// as open when the main window is closed, and the program would end under them.
 void FrmMain::mnuAbout_Click()
 {
-    showAbout(m_about, this);
+    showAbout(m_about);
 }
 
 void FrmMain::mnuSettings_Click()
 {
-    showSettings(m_settings, m_state.SupportLFN, m_endProgram, this);
+    showSettings(m_settings, m_state.SupportLFN, m_endProgram);
 }
 
 void FrmMain::mnuinstr_Click()

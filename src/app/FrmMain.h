@@ -38,7 +38,8 @@ public:
 
     // The load handling; runs once, before the window is first shown.
     void Form_Load();
-    // The end of the main window through its frame: the player is stopped, nothing is stored.
+    // The end of the program when its last open window (this one, the settings dialog or the
+    // about box) has been closed through its frame: the player is stopped, nothing is stored.
     void Form_Terminate();
 
     void CmdQuit_Click();

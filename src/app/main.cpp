@@ -17,12 +17,6 @@ int main(int argc, char *argv[])
     });
     splash->show();
 
-    // Closing the last window through its frame ends the program: the player stops, nothing is stored.
-    QObject::connect(&app, &QGuiApplication::lastWindowClosed, [&mainWindow] {
-        if (mainWindow)
-            mainWindow->Form_Terminate();
-    });
-
     const int result = app.exec();
     delete mainWindow;
     return result;

@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -110,6 +112,33 @@ private slots:
         QTest::mouseClick(about->findChild<QPushButton *>(QStringLiteral("CmdOk")), Qt::LeftButton);
         QTRY_VERIFY(w.aboutBox() == nullptr);
         QVERIFY(w.isVisible());
+    }
+
+    void frameCloseEndsTheProgramOnlyWithTheLastWindow()
+    {
+        // Closing the main window through its frame leaves an open settings dialog or about box
+        // in use; the program ends, and the player stops, when the last of them is closed. The
+        // application reports its last window only from its running event loop.
+        QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
+        FrmMain w;
+        w.Form_Load();
+        w.show();
+        w.state().CurrentPath = VELMORA_FIXTURES_DIR "/tone10s.mp3";
+        QTest::mouseClick(w.Command5, Qt::LeftButton);
+        w.mnuAbout->trigger();
+        w.mnuSettings->trigger();
+        QList<int> steps;
+        QTimer::singleShot(0, &w, [&] {
+            w.close();
+            steps << lastClosed.count() << w.player().get().playState();
+            w.aboutBox()->close();
+            steps << lastClosed.count() << w.player().get().playState();
+            w.settingsDialog()->close();
+            steps << lastClosed.count() << w.player().get().playState();
+        });
+        QTimer::singleShot(5000, qApp, &QCoreApplication::quit);  // should the end never come
+        QCoreApplication::exec();
+        QCOMPARE(steps, (QList<int>{0, 2, 0, 2, 1, 0}));
     }
 
     void quitWhilePlayingStopsThePlayer()
