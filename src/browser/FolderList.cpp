@@ -160,8 +160,13 @@ void FolderList::openRow(int row)
     if (folder.isEmpty())
         return;
     const FileStatus status = setPath(folder);
-    if (!status.ok())
+    if (!status.ok()) {
+        // The folder may have gone since the list was read: list the current folder again so
+        // that it is not offered a second time.
+        if (!m_path.isEmpty() && folder != m_path)
+            setPath(m_path);
         Message::show(status.description());
+    }
 }
 
 void FolderList::rebuild(const QByteArray &path, const std::vector<QByteArray> &subfolders)

@@ -289,6 +289,8 @@ void TestFolderList::vanishedFolderIsReported()
     QVERIFY(!m_messages.first().isEmpty());
     QCOMPARE(list.path(), m_base + "/v");
     QCOMPARE(changes.count(), 0);
+    QCOMPARE(rowOf(list, "gone"), -1);  // not offered again
+    QCOMPARE(list.currentRow(), rowOf(list, "v"));
 }
 
 void TestFolderList::nonUtf8FolderName()
