@@ -81,6 +81,8 @@ void PlayerControls::onPlayerFailed(const QString &description)
     m_w.Text1->setText(PlayerTime::remainingText(0));
     m_w.pb1->setValue(0);
     m_w.Slider1->setValue(0);
+    // Nothing holds the file, so saving its tag must not be refused as if it were playing.
+    m_state.PlayerFile.clear();
     Message::show(description);
 }
 

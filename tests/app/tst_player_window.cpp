@@ -156,6 +156,13 @@ private slots:
         QVERIFY(!w->Timer1->isActive());
         QCOMPARE(w->Text1->text(), QStringLiteral("0:00"));
 
+        // Nothing plays it, so its tag can be mended.
+        w.clickRow(2);
+        w.typeInto(0, QStringLiteral("Mended"));
+        w.save();
+        QCOMPARE(log.texts.size(), 1);
+        QCOMPARE(readFile(file("c.mp3")).right(128).mid(3, 6), QByteArray("Mended"));
+
         // The next row plays.
         w.clickRow(0);
         click(w->Command5);
