@@ -7,6 +7,11 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6multimedia6 libgl-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  # Sound output: plugins-good brings the PulseAudio/PipeWire sink, this one plain ALSA; with
+  # neither server nor card GStreamer plays into a silent sink, as the tests do.
+  gstreamer1.0-alsa
+  # The Help menu's instructions and a double click in the list open files with xdg-open.
+  xdg-utils
   fonts-urw-base35 fonts-comic-neue fonts-dejavu-core
   sox lame libbenchmark-dev strace
 )
