@@ -1,6 +1,7 @@
 #include "FrmAbout.h"
 
 #include "Artwork.h"
+#include "Twips.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -10,11 +11,6 @@
 namespace {
 
 const QColor lightGrey(192, 192, 192);
-
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
 
 }  // namespace
 
@@ -37,7 +33,9 @@ FrmAbout::FrmAbout(QWidget *parent) : QWidget(parent, Qt::Window)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(caption());
     setWindowIcon(::windowIcon());
-    setFixedSize(6015 / 15, 6435 / 15);
+    // A window of its own, not a child of the main window: it takes the main window's face.
+    setFont(layoutFont());
+    setFixedSize(twips(6015), twips(6435));
     QPalette grey = palette();
     grey.setColor(QPalette::Window, lightGrey);
     grey.setColor(QPalette::WindowText, Qt::black);
@@ -46,12 +44,12 @@ FrmAbout::FrmAbout(QWidget *parent) : QWidget(parent, Qt::Window)
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(twips(0, 0, 6000, 4470));
+    Image1->setGeometry(twipsRect(0, 0, 6000, 4470));
     Image1->setPixmap(splashPicture());
 
     LblInfo = new QLabel(infoText(), this);
     LblInfo->setObjectName(QStringLiteral("LblInfo"));
-    LblInfo->setGeometry(twips(480, 4560, 4815, 1095));
+    LblInfo->setGeometry(twipsRect(480, 4560, 4815, 1095));
     LblInfo->setAlignment(Qt::AlignCenter);
     LblInfo->setWordWrap(true);
     LblInfo->setPalette(grey);
@@ -59,7 +57,7 @@ FrmAbout::FrmAbout(QWidget *parent) : QWidget(parent, Qt::Window)
 
     CmdOk = new QPushButton(QStringLiteral("Ok"), this);
     CmdOk->setObjectName(QStringLiteral("CmdOk"));
-    CmdOk->setGeometry(twips(360, 5760, 4800, 634));
+    CmdOk->setGeometry(twipsRect(360, 5760, 4800, 634));
     CmdOk->setDefault(true);
     connect(CmdOk, &QPushButton::clicked, this, &QWidget::close);
 

@@ -1,6 +1,7 @@
 #include "FrmSettings.h"
 
 #include "Artwork.h"
+#include "Twips.h"
 #include "Message.h"
 #include "SettingsStore.h"
 
@@ -15,12 +16,6 @@
 #include <utility>
 
 namespace {
-
-// Layout figures are in twips; 15 twips make one pixel.
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
 
 void centreOnScreen(QWidget *window)
 {
@@ -42,18 +37,20 @@ FrmSettings::FrmSettings(bool &supportLfn, std::function<void()> endProgram, QWi
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Settings"));
     setWindowIcon(::windowIcon());
-    setFixedSize(4425 / 15, 1725 / 15);
+    // A window of its own, not a child of the main window: it takes the main window's face.
+    setFont(layoutFont());
+    setFixedSize(twips(4425), twips(1725));
 
     Frame1 = new QGroupBox(QStringLiteral("Filename"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setGeometry(twips(120, 120, 1695, 975));
+    Frame1->setGeometry(twipsRect(120, 120, 1695, 975));
 
     OptLFN[0] = new QRadioButton(QStringLiteral("Longfilenames"), Frame1);
     OptLFN[0]->setObjectName(QStringLiteral("OptLFN0"));
-    OptLFN[0]->setGeometry(twips(120, 240, 1455, 255));
+    OptLFN[0]->setGeometry(twipsRect(120, 240, 1455, 255));
     OptLFN[1] = new QRadioButton(QStringLiteral("8.3 (FAT)"), Frame1);
     OptLFN[1]->setObjectName(QStringLiteral("OptLFN1"));
-    OptLFN[1]->setGeometry(twips(120, 600, 1095, 255));
+    OptLFN[1]->setGeometry(twipsRect(120, 600, 1095, 255));
 
     // The captions were measured for a smaller system font than today's desktops use; let an
     // option grow to its caption's width, and the frame with it up to the buttons' column.
@@ -68,13 +65,13 @@ FrmSettings::FrmSettings(bool &supportLfn, std::function<void()> endProgram, QWi
 
     CmdOk = new QPushButton(QStringLiteral("Ok"), this);
     CmdOk->setObjectName(QStringLiteral("CmdOk"));
-    CmdOk->setGeometry(twips(2040, 120, 2295, 375));
+    CmdOk->setGeometry(twipsRect(2040, 120, 2295, 375));
     CmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
     CmdCancel->setObjectName(QStringLiteral("CmdCancel"));
-    CmdCancel->setGeometry(twips(2040, 600, 2295, 375));
+    CmdCancel->setGeometry(twipsRect(2040, 600, 2295, 375));
     CmdRemoveQuit = new QPushButton(QStringLiteral("Remove Registry Settings && Quit"), this);
     CmdRemoveQuit->setObjectName(QStringLiteral("CmdRemoveQuit"));
-    CmdRemoveQuit->setGeometry(twips(120, 1320, 4215, 375));
+    CmdRemoveQuit->setGeometry(twipsRect(120, 1320, 4215, 375));
 
     setTabOrder(OptLFN[0], OptLFN[1]);
     setTabOrder(OptLFN[1], CmdOk);
