@@ -153,6 +153,12 @@ void DriveList::reload()
     setVolumes(std::move(volumes));
 }
 
+void DriveList::showPopup()
+{
+    reload();
+    QComboBox::showPopup();
+}
+
 void DriveList::setVolumes(std::vector<Volume> volumes)
 {
     const QByteArray selected = drive();

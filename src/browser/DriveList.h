@@ -25,6 +25,8 @@ public:
 
     // Re-reads the mounted volumes, keeping the selected one when it is still there.
     void reload();
+    // Opening the list re-reads the volumes, so media mounted since start-up are offered.
+    void showPopup() override;
     // Shows these volumes instead ("/" is always added when missing). When the selected volume is
     // no longer among them, "/" is selected and change() reported.
     void setVolumes(std::vector<Volume> volumes);

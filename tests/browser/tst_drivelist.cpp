@@ -36,6 +36,7 @@ private slots:
     void userChoiceReportsChange();
     void rememberedFolders();
     void labelsShownAndSelectionKept();
+    void openingTheListRereadsTheMounts();
 };
 
 void TestDriveList::realSystemHasRootSelected()
@@ -194,3 +195,14 @@ void TestDriveList::labelsShownAndSelectionKept()
 
 QTEST_MAIN(TestDriveList)
 #include "tst_drivelist.moc"
+
+void TestDriveList::openingTheListRereadsTheMounts()
+{
+    DriveList list;
+    list.setVolumes(sampleVolumes());
+    QVERIFY(mountPoints(list.volumes()).contains("/media/usb"));
+    list.showPopup();  // the machine's own mounts replace the ones given above
+    QVERIFY(!mountPoints(list.volumes()).contains("/media/usb"));
+    QVERIFY(mountPoints(list.volumes()).contains("/"));
+    list.hidePopup();
+}
