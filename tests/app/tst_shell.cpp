@@ -17,7 +17,11 @@
 #include <QTimer>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QTemporaryFile>
 #include <QtTest>
+
+#include <cstdio>
+#include <unistd.h>
 
 class TestShell : public QObject {
     Q_OBJECT
@@ -156,6 +160,41 @@ private slots:
         QCOMPARE(w.player().get().playState(), 0);
         QCOMPARE(stored(QStringLiteral("Path")), music.path());
         QCOMPARE(stored(QStringLiteral("Support LFN")), QStringLiteral("True"));
+    }
+
+    void quitEndsEvenWhenNothingCanBeStored()
+    {
+        // A plain file where the settings folder should be: no write can succeed, even as root.
+        QTemporaryDir scratch;
+        const QString blocker = scratch.filePath(QStringLiteral("not-a-folder"));
+        QFile file(blocker);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(blocker));
+
+        // Catch what the quit says on standard error.
+        QTemporaryFile errors;
+        QVERIFY(errors.open());
+        std::fflush(stderr);
+        const int savedStderr = dup(STDERR_FILENO);
+        dup2(errors.handle(), STDERR_FILENO);
+        int ended = 0;
+        {
+            FrmMain w([&ended] { ++ended; });
+            w.Form_Load();
+            QTest::mouseClick(w.CmdQuit, Qt::LeftButton);
+            QVERIFY(w.player().exists());
+            QCOMPARE(w.player().get().playState(), 0);
+        }
+        std::fflush(stderr);
+        dup2(savedStderr, STDERR_FILENO);
+        close(savedStderr);
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+
+        QCOMPARE(ended, 1);
+        errors.seek(0);
+        const QByteArray said = errors.readAll();
+        QVERIFY2(said.contains("settings could not be stored"), said.constData());
     }
 };
 
