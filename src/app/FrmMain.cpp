@@ -152,6 +152,7 @@ FrmMain::FrmMain(std::function<void()> endProgram, QWidget *parent)
     m_playerControls = new PlayerControls(playerWidgets, m_state, m_player, this);
 
     connect(CmdQuit, &QPushButton::clicked, this, &FrmMain::CmdQuit_Click);
+    arrangeTabOrder();
     // Closing the last open window through its frame ends the program: the player stops,
     // nothing is stored.
     connect(qApp, &QGuiApplication::lastWindowClosed, this, &FrmMain::Form_Terminate);
@@ -331,6 +332,20 @@ void FrmMain::createDecoration(QWidget *client)
                            20.25, true, true));
     Image1 = place(new QLabel(client), "Image1", twipsRect(2880, 720, 1260, 840));
     Image1->setPixmap(staffPicture());
+}
+
+// Tab walks the window as the work goes: folder, the tag fields top to bottom, their Keep boxes,
+// the list, saving, then the player.
+void FrmMain::arrangeTabOrder()
+{
+    std::vector<QWidget *> chain{DrvOpen, DirOpen};
+    chain.insert(chain.end(), TxtDispTag.begin(), TxtDispTag.end());
+    chain.push_back(CmbGenre);
+    chain.insert(chain.end(), ChkKeepTag.begin(), ChkKeepTag.end());
+    chain.insert(chain.end(), {lv1, CmdSave, ChkRenFile, TxtNewFilename, Cmdswap, Cmdfilesong, CmdQuit, Command6,
+                               Command5, Command7, Command3, Command1, Slider1, Slider2});
+    for (size_t i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
 void FrmMain::createMenu()

@@ -99,6 +99,7 @@ private:
     void createPlayerControls(QWidget *client);
     void createDecoration(QWidget *client);
     void createMenu();
+    void arrangeTabOrder();
     void quit();
     // Runs one step of the load handling; a step returns the description of its failure, or
     // empty text. A failure is shown and the load goes on, so the window is always usable.

@@ -162,6 +162,14 @@ private slots:
         QCOMPARE(w.lv1->model()->columnCount(), 7);
     }
 
+    void tabWalksTheTagFieldsInOrder()
+    {
+        FrmMain w;
+        QCOMPARE(w.TxtDispTag[0]->nextInFocusChain(), w.TxtDispTag[1]);
+        QCOMPARE(w.TxtDispTag[4]->nextInFocusChain(), static_cast<QWidget *>(w.CmbGenre));
+        QVERIFY(w.CmdSave->nextInFocusChain() == w.ChkRenFile);
+    }
+
     void firstStartUsesDefaults()
     {
         const QByteArray before = QFile::encodeName(QDir::currentPath());
