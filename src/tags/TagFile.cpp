@@ -1,6 +1,7 @@
 #include "TagFile.h"
 
 #include "Id3v1.h"
+#include "TagCore.h"
 
 #include <QCoreApplication>
 
@@ -86,6 +87,20 @@ FileStatus TagFile::length(qint64 &bytes) const
     if (::fstat(m_fd, &st) != 0)
         return FileStatus::fromLastError();
     bytes = st.st_size;
+    return FileStatus::success();
+}
+
+FileStatus TagFile::identity(FileIdentity &id) const
+{
+    if (m_fd < 0)
+        return FileStatus::fromErrno(EBADF);
+    struct stat st;
+    if (::fstat(m_fd, &st) != 0)
+        return FileStatus::fromLastError();
+    id.device = quint64(st.st_dev);
+    id.inode = quint64(st.st_ino);
+    id.size = st.st_size;
+    id.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     return FileStatus::success();
 }
 

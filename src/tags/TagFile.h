@@ -4,6 +4,8 @@
 
 #include "FileStatus.h"
 
+struct FileIdentity;
+
 #include <QByteArray>
 
 class TagFile {
@@ -23,6 +25,8 @@ public:
     FileStatus openForReadWrite(const QByteArray &path);
 
     FileStatus length(qint64 &bytes) const;
+    // Device, inode, size and modification time of the open file.
+    FileStatus identity(FileIdentity &id) const;
 
     // Reads the last 128 bytes into trailer with exactly one pread; when the file is shorter
     // than 128 bytes nothing is read and trailer is emptied.

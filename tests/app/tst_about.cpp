@@ -97,8 +97,7 @@ private slots:
     void instructionsCoverTheMessagesAndFitTheWidth()
     {
         // The source copy; the build puts the same file beside the executable.
-        QFile file(QFileInfo(QStringLiteral(__FILE__)).absolutePath()
-                   + QStringLiteral("/../../resources/instructions.txt"));
+        QFile file(QString::fromUtf8(VELMORA_SOURCE_DIR "/resources/instructions.txt"));
         QVERIFY2(file.open(QIODevice::ReadOnly | QIODevice::Text), qPrintable(file.fileName()));
         const QString text = QString::fromUtf8(file.readAll());
         int lineNumber = 0;

@@ -20,6 +20,13 @@ QString trimSpaces(const QString &text)
     return text.mid(first, last - first);
 }
 
+// Encoders pad fields with NUL: for a file name the text ends at the first one.
+QString beforeNul(const QString &text)
+{
+    const qsizetype nul = text.indexOf(QChar(0));
+    return nul < 0 ? text : text.left(nul);
+}
+
 }  // namespace
 
 QString DOSFileName(const QString &text)
@@ -38,9 +45,13 @@ QString DOSFileName(const QString &text)
 QString proposeFileName(const QString &song, const QString &artist, bool longNames,
                         const QString &currentFileName)
 {
+    if (longNames) {
+        const QString songText = beforeNul(song), artistText = beforeNul(artist);
+        if (songText.isEmpty() || artistText.isEmpty())
+            return currentFileName;
+        return trimSpaces(artistText) + u'-' + trimSpaces(songText) + QStringLiteral(".MP3");
+    }
     if (song.isEmpty() || artist.isEmpty())
         return currentFileName;
-    if (longNames)
-        return trimSpaces(artist) + u'-' + trimSpaces(song) + QStringLiteral(".MP3");
     return DOSFileName(artist) + DOSFileName(song) + QStringLiteral(".MP3");
 }

@@ -74,6 +74,13 @@ void TestNameBuilder::proposal_data()
                                           << QString::fromUtf8("Élan Vert-Été.MP3");
     QTest::newRow("short drops non-ASCII") << QString::fromUtf8("Élan Vert") << "Go" << false << ""
                                            << "LANVGO.MP3";
+    // Encoders pad with NUL: in long names a field ends at its first NUL.
+    const QString nul(QChar(0));
+    QTest::newRow("long, NUL-padded") << "The Artist " + nul + nul + "x" << "Song" + nul + " " << true
+                                      << "" << "The Artist-Song.MP3";
+    QTest::newRow("long, artist all NUL") << nul + nul << "Song" << true << "cur.mp3" << "cur.mp3";
+    QTest::newRow("short, NUL-padded") << "AB" + nul + "CD" << "Song" + nul << false << ""
+                                       << "ABCDSONG.MP3";
 }
 
 void TestNameBuilder::proposal()

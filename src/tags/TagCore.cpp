@@ -1,0 +1,100 @@
+#include "TagCore.h"
+
+#include "ChngFileAtt.h"
+#include "FileRename.h"
+#include "TagFile.h"
+
+#include <cerrno>
+
+namespace {
+
+QByteArray folderPrefixOf(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? QByteArray() : path.left(slash + 1);
+}
+
+TagSaveResult failed(const FileStatus &status, bool written, const QByteArray &path)
+{
+    TagSaveResult result;
+    result.status = status;
+    result.written = written;
+    result.path = path;
+    return result;
+}
+
+}  // namespace
+
+TagReading readTagFile(const QByteArray &path)
+{
+    TagReading reading;
+    TagFile file;
+    reading.status = file.openForReading(path);
+    if (reading.status)
+        reading.status = file.identity(reading.identity);
+    if (reading.status)
+        reading.status = file.readTrailer(reading.trailer);
+    if (!reading.status) {
+        reading.trailer.clear();
+        return reading;
+    }
+    if (reading.trailer.size() == Id3v1::TrailerSize && Id3v1::hasMarker(reading.trailer)) {
+        reading.tagged = true;
+        reading.fields = Id3v1::parse(reading.trailer);
+    }
+    return reading;
+}
+
+TagSaveResult saveTagFile(const TagSave &request)
+{
+    const QByteArray &path = request.path;
+    FileStatus status = FileStatus::success();
+    // A missing file is reported by the open below, which never creates one.
+    ChngFileAtt().ChangeFileAttributes(path, 0, ChngFileAtt::ReadOnly, &status);
+    if (!status)
+        return failed(status, false, path);
+
+    TagFile file;
+    status = file.openForReadWrite(path);
+    QByteArray trailer;
+    if (status)
+        status = file.readTrailer(trailer);
+    if (!status)
+        return failed(status, false, path);
+    const bool hadTag = trailer.size() == Id3v1::TrailerSize && Id3v1::hasMarker(trailer);
+    status = file.writeTrailer(Id3v1::build(request.fields), hadTag);
+    file.close();
+    if (!status)
+        return failed(status, false, path);
+
+    if (request.newName.isEmpty())
+        return failed(status, true, path);
+    const QString problem = newNameProblem(request.newName);
+    if (!problem.isEmpty())
+        return failed(FileStatus::failure(EINVAL, problem), true, path);
+    const QByteArray newPath = folderPrefixOf(path) + request.newName;
+    status = renameNoReplace(path, newPath);
+    return failed(status, true, status ? newPath : path);
+}
+
+QString newNameProblem(const QByteArray &name)
+{
+    const QString shown = QString::fromUtf8(name);
+    if (name.isEmpty())
+        return QStringLiteral("The new file name cannot be used: it is empty.");
+    if (name.contains('/'))
+        return QStringLiteral("The new file name \"%1\" cannot be used: a file name cannot contain \"/\".").arg(shown);
+    if (name.contains('\0'))
+        return QStringLiteral("The new file name cannot be used: it contains a NUL character.");
+    if (name.startsWith('.'))
+        return QStringLiteral("The new file name \"%1\" cannot be used: a name beginning with \".\" would hide the file.")
+            .arg(shown);
+    return QString();
+}
+
+QString withMp3Extension(const QString &name)
+{
+    if (name.endsWith(QLatin1String(".mp3"), Qt::CaseInsensitive))
+        return name;
+    return name + QLatin1String(".MP3");
+}

@@ -1,0 +1,56 @@
+#pragma once
+// The two functions through which every tag is read from and saved into a file. The window's scan,
+// its selection and Save Tags, and the command-line front end all go through these, so that a
+// file is read and written in exactly one way.
+
+#include "FileStatus.h"
+#include "Id3v1.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+// What a file was when its tag was read: a save can tell whether it still is that file.
+struct FileIdentity {
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = -1;
+    qint64 modifiedNs = 0;  // modification time, nanoseconds since the epoch
+    bool operator==(const FileIdentity &) const = default;
+};
+
+struct TagReading {
+    FileStatus status = FileStatus::success();
+    bool tagged = false;    // the last 128 bytes begin with "TAG"
+    Id3v1::Fields fields;   // raw code-page bytes; empty fields and genre 0 when not tagged
+    QByteArray trailer;     // the last 128 bytes as read; empty for a file shorter than that
+    FileIdentity identity;  // of the open file, valid when status is ok
+};
+
+// Opens the regular file at path (never a FIFO or device; never creating one), reads its last 128
+// bytes with one pread and closes it.
+TagReading readTagFile(const QByteArray &path);
+
+struct TagSave {
+    QByteArray path;       // the file to write
+    Id3v1::Fields fields;  // the trailer's fields, already in code-page bytes, genre included
+    QByteArray newName;    // raw bytes of a plain name in the same folder; empty: no rename
+};
+
+struct TagSaveResult {
+    FileStatus status = FileStatus::success();
+    bool written = false;  // the trailer is on disk (a failure after it is the rename's)
+    QByteArray path;       // where the file is now: the new path after a rename
+};
+
+// Saves a tag: clears the read-only bit, writes the trailer over the old one (or appends it, all
+// or nothing, flushed to disk), then renames the file within its folder when a new name is given,
+// never replacing another file. Stops at the first failing step and says which in the result.
+TagSaveResult saveTagFile(const TagSave &request);
+
+// Why raw bytes cannot serve as a new file name in the same folder (empty, holding "/" or NUL,
+// beginning with "."), or empty text when they can.
+QString newNameProblem(const QByteArray &name);
+
+// name with ".MP3" appended unless it already ends in ".mp3" in any letter case.
+QString withMp3Extension(const QString &name);
