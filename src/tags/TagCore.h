@@ -10,6 +10,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <optional>
+
 // What a file was when its tag was read: a save can tell whether it still is that file.
 struct FileIdentity {
     quint64 device = 0;
@@ -35,6 +37,11 @@ struct TagSave {
     QByteArray path;       // the file to write
     Id3v1::Fields fields;  // the trailer's fields, already in code-page bytes, genre included
     QByteArray newName;    // raw bytes of a plain name in the same folder; empty: no rename
+    // The file as it was when read: a save refuses a file that is no longer that one. Unset: no check.
+    std::optional<FileIdentity> expected;
+    // The folder the user chose: a link is saved through only when its target lies inside it.
+    // Empty: no check.
+    QByteArray folder;
 };
 
 struct TagSaveResult {
