@@ -6,6 +6,7 @@
 // and can be opened again; only displayName() decodes them.
 
 #include "FileStatus.h"
+#include "FolderListing.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -46,14 +47,8 @@ signals:
     void click();  // the selection changed, by the user or by the program
 
 private:
-    struct Entry {
-        QByteArray name;
-        QString display;
-        QString folded;  // sort key
-    };
-
     QByteArray m_path;
     QString m_pattern = QStringLiteral("*.*");
-    std::vector<Entry> m_entries;
+    std::vector<ListedFile> m_entries;
     int m_selected = -1;
 };
