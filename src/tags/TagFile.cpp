@@ -1,6 +1,7 @@
 #include "TagFile.h"
 
 #include "Id3v1.h"
+#include "SaveChecks.h"
 #include "TagCore.h"
 
 #include <QCoreApplication>
@@ -10,17 +11,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-FileStatus notRegular(const struct stat &st)
-{
-    if (S_ISDIR(st.st_mode))
-        return FileStatus::fromErrno(EISDIR);
-    return FileStatus::failure(EINVAL, QCoreApplication::translate("TagFile", "Not a regular file"));
-}
-
-}  // namespace
-
 TagFile::~TagFile()
 {
     close();
@@ -28,6 +18,7 @@ TagFile::~TagFile()
 
 void TagFile::close()
 {
+    m_modeToRestore = -1;
     if (m_fd >= 0) {
         ::close(m_fd);  // a close error leaves nothing to retry: the descriptor is gone either way
         m_fd = -1;
@@ -57,7 +48,7 @@ FileStatus TagFile::open(const QByteArray &path, int access)
     if (::stat(path.constData(), &st) != 0)
         return FileStatus::fromLastError();
     if (!S_ISREG(st.st_mode))
-        return notRegular(st);
+        return SaveChecks::notRegularRefusal(st);
 
     // O_NONBLOCK: should the name be swapped for a FIFO after the look, the open still returns.
     int fd;
@@ -73,7 +64,11 @@ FileStatus TagFile::open(const QByteArray &path, int access)
     }
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
-        return notRegular(st);
+        return SaveChecks::notRegularRefusal(st);
+    }
+    if (SaveChecks::onPseudoFileSystem(fd)) {
+        ::close(fd);
+        return SaveChecks::pseudoFileSystemRefusal();
     }
     m_fd = fd;
     return FileStatus::success();
@@ -97,10 +92,7 @@ FileStatus TagFile::identity(FileIdentity &id) const
     struct stat st;
     if (::fstat(m_fd, &st) != 0)
         return FileStatus::fromLastError();
-    id.device = quint64(st.st_dev);
-    id.inode = quint64(st.st_ino);
-    id.size = st.st_size;
-    id.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    id = SaveChecks::identityOf(st);
     return FileStatus::success();
 }
 
@@ -170,24 +162,52 @@ FileStatus TagFile::writeTrailer(const QByteArray &trailer, bool overwrite)
     }
     if (status && ::fsync(m_fd) != 0)
         status = FileStatus::fromLastError();
-    if (!status) {
-        // Leave no half trailer behind: the file goes back to what it was.
-        if (overwrite) {
-            qint64 restored = 0;
-            while (restored < done) {
-                const ssize_t n = ::pwrite(m_fd, old.constData() + restored, size_t(done - restored),
-                                           start + restored);
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n <= 0)
-                    break;
-                restored += n;
+    if (status)
+        return status;
+
+    // Leave no half trailer behind: the file goes back to what it was.
+    FileStatus undo = FileStatus::success();
+    if (overwrite) {
+        qint64 restored = 0;
+        while (restored < done) {
+            const ssize_t n = ::pwrite(m_fd, old.constData() + restored, size_t(done - restored),
+                                       start + restored);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                undo = n < 0 ? FileStatus::fromLastError() : FileStatus::fromErrno(EIO);
+                break;
             }
-        } else {
-            while (::ftruncate(m_fd, size) != 0 && errno == EINTR) {
-            }
+            restored += n;
         }
-        ::fsync(m_fd);
+        done -= restored;
+    } else {
+        int result;
+        do {
+            result = ::ftruncate(m_fd, size);
+        } while (result != 0 && errno == EINTR);
+        if (result != 0)
+            undo = FileStatus::fromLastError();
+        qint64 now = 0;
+        done = length(now) ? now - size : done;
     }
-    return status;
+    if (::fsync(m_fd) != 0 && undo)
+        undo = FileStatus::fromLastError();
+    return !undo && done > 0 ? putBackFailed(status, undo, done, overwrite) : status;
+}
+
+FileStatus TagFile::putBackFailed(const FileStatus &writeFailure, const FileStatus &restoreFailure,
+                                  qint64 bytes, bool overwrite) const
+{
+    const QString text = overwrite
+        ? QCoreApplication::translate("TagFile",
+                                      "The tag could not be written (%1), and the old tag could not be put "
+                                      "back (%2). The file may be damaged: %3 bytes of its old tag were "
+                                      "overwritten.")
+        : QCoreApplication::translate("TagFile",
+                                      "The tag could not be written (%1), and the file could not be cut back "
+                                      "to its old length (%2). The file may be damaged: %3 bytes were added "
+                                      "at its end.");
+    return FileStatus::failure(writeFailure.code(), text.arg(writeFailure.description(),
+                                                             restoreFailure.description(), QString::number(bytes)));
 }
