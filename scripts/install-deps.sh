@@ -14,6 +14,8 @@ packages=(
   xdg-utils
   fonts-urw-base35 fonts-comic-neue fonts-dejavu-core
   sox lame libbenchmark-dev strace
+  # The sanitizer build of the tests and the libFuzzer targets.
+  clang-14 libclang-rt-14-dev
 )
 
 missing=()
