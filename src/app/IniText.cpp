@@ -76,6 +76,7 @@ struct Line {
     qsizetype next = 0;     // first byte of the following line
     QByteArray name;        // section or key, blanks trimmed
     qsizetype equals = -1;  // offset of "=" in an entry
+    bool closed = true;     // a section header without "]" opens no section
 };
 
 std::vector<Line> linesOf(const QByteArray &text)
@@ -95,8 +96,7 @@ std::vector<Line> linesOf(const QByteArray &text)
             const qsizetype close = content.indexOf(']');
             line.kind = Line::Section;
             line.name = close < 0 ? QByteArray() : trimmedBlanks(content.mid(1, close - 1));
-            if (close < 0)
-                line.equals = -2;  // a header without "]" opens no section
+            line.closed = close >= 0;
         } else if (!content.isEmpty() && content[0] != ';' && content[0] != '#') {
             const qsizetype equals = text.indexOf('=', begin);
             if (equals > begin && equals < line.end) {
@@ -121,7 +121,7 @@ void walk(const std::vector<Line> &lines, const QString &section, Visit visit)
     bool inSection = false;
     for (const Line &line : lines) {
         if (line.kind == Line::Section)
-            inSection = line.equals != -2 && sameName(line.name, section);
+            inSection = line.closed && sameName(line.name, section);
         visit(line, inSection);
     }
 }
