@@ -76,6 +76,10 @@ FileStatus TagFile::open(const QByteArray &path, int access)
         return notRegular(st);
     }
     m_fd = fd;
+    m_opened.device = quint64(st.st_dev);
+    m_opened.inode = quint64(st.st_ino);
+    m_opened.size = st.st_size;
+    m_opened.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     return FileStatus::success();
 }
 
@@ -94,13 +98,7 @@ FileStatus TagFile::identity(FileIdentity &id) const
 {
     if (m_fd < 0)
         return FileStatus::fromErrno(EBADF);
-    struct stat st;
-    if (::fstat(m_fd, &st) != 0)
-        return FileStatus::fromLastError();
-    id.device = quint64(st.st_dev);
-    id.inode = quint64(st.st_ino);
-    id.size = st.st_size;
-    id.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    id = m_opened;
     return FileStatus::success();
 }
 

@@ -4,7 +4,7 @@
 
 #include "FileStatus.h"
 
-struct FileIdentity;
+#include "TagCore.h"
 
 #include <QByteArray>
 
@@ -25,7 +25,7 @@ public:
     FileStatus openForReadWrite(const QByteArray &path);
 
     FileStatus length(qint64 &bytes) const;
-    // Device, inode, size and modification time of the open file.
+    // Device, inode, size and modification time of the file as it was opened.
     FileStatus identity(FileIdentity &id) const;
 
     // Reads the last 128 bytes into trailer with exactly one pread; when the file is shorter
@@ -42,4 +42,5 @@ private:
     FileStatus open(const QByteArray &path, int access);
 
     int m_fd = -1;
+    FileIdentity m_opened;  // from the open's own fstat, so that asking costs no system call
 };

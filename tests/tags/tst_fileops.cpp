@@ -88,7 +88,6 @@ private slots:
     void caseOnlyChangeOfTheSameFile();
     void caseOnlyChangeOntoAnotherFileFails();
     void renameReportsAMissingSource();
-    void plainFileNames();
 
     void clearingReadOnlyMakesTheFileWritable();
     void removeMaskWritesOnlyWhenABitIsSet();
@@ -203,22 +202,6 @@ void TestFileOps::renameReportsAMissingSource()
     QVERIFY(!renameNoReplace(from, QByteArray()));
     QVERIFY(!renameNoReplace(from, pathOf("no/such/folder.mp3")));
     QCOMPARE(contents(from), QByteArray("x"));
-}
-
-void TestFileOps::plainFileNames()
-{
-    QVERIFY(isPlainFileName(QStringLiteral("Song.MP3")));
-    QVERIFY(isPlainFileName(QStringLiteral("  Artist - Song.mp3")));
-    QVERIFY(isPlainFileName(QStringLiteral("back\\slash")));
-    QVERIFY(isPlainFileName(QStringLiteral("Gr\u00fc\u00dfe")));
-    QVERIFY(isPlainFileName(QStringLiteral("a.")));
-    QVERIFY(!isPlainFileName(QString()));
-    QVERIFY(!isPlainFileName(QStringLiteral("sub/Song.mp3")));
-    QVERIFY(!isPlainFileName(QStringLiteral("../Song.mp3")));
-    QVERIFY(!isPlainFileName(QStringLiteral("/tmp/Song.mp3")));
-    QVERIFY(!isPlainFileName(QStringLiteral(".MP3")));
-    QVERIFY(!isPlainFileName(QStringLiteral("..")));
-    QVERIFY(!isPlainFileName(QStringLiteral("a") + QChar(0) + QStringLiteral("b")));
 }
 
 void TestFileOps::clearingReadOnlyMakesTheFileWritable()
