@@ -113,8 +113,7 @@ FrmMain::FrmMain(std::function<void()> endProgram, QWidget *parent)
     createPlayerControls(client);
     createDecoration(client);
     m_editor = new TagEditor(client, m_state, GenreList, this);
-    placeBrowsingControls();
-    placePanelControls();
+    placeBrowserControls();
     CmdQuit = place(new QPushButton(QStringLiteral("&Quit"), client), "CmdQuit", twipsRect(9240, 9720, 975, 375),
                     QStringLiteral("Quit Program"));
     createMenu();
@@ -165,7 +164,7 @@ FrmSettings *FrmMain::settingsDialog() const { return m_settings; }
 
 FrmAbout *FrmMain::aboutBox() const { return m_about; }
 
-void FrmMain::placeBrowsingControls()
+void FrmMain::placeBrowserControls()
 {
     const BrowserControls &c = m_editor->controls();
     DrvOpen = c.DrvOpen;
@@ -176,11 +175,7 @@ void FrmMain::placeBrowsingControls()
     DirOpen->setGeometry(twipsRect(120, 1080, 2535, 3015));
     lv1->setGeometry(twipsRect(120, 4440, 10005, 4335));
     lv1->setRowIcon(rowIcon());
-}
 
-void FrmMain::placePanelControls()
-{
-    const BrowserControls &c = m_editor->controls();
     Label11 = c.Label11;
     Label12 = c.Label12;
     TagLabels = c.TagLabels;

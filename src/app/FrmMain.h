@@ -99,8 +99,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void placeBrowsingControls();
-    void placePanelControls();
+    void placeBrowserControls();
     void createPlayerControls(QWidget *client);
     void createDecoration(QWidget *client);
     void createMenu();
