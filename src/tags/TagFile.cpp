@@ -80,6 +80,7 @@ FileStatus TagFile::open(const QByteArray &path, int access)
     m_opened.inode = quint64(st.st_ino);
     m_opened.size = st.st_size;
     m_opened.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    m_length = st.st_size;
     return FileStatus::success();
 }
 
@@ -104,10 +105,9 @@ FileStatus TagFile::identity(FileIdentity &id) const
 
 FileStatus TagFile::readTrailer(QByteArray &trailer)
 {
-    qint64 size = 0;
-    const FileStatus status = length(size);
-    if (!status)
-        return status;
+    if (m_fd < 0)
+        return FileStatus::fromErrno(EBADF);
+    const qint64 size = m_length;
     if (size < Id3v1::TrailerSize) {
         trailer.clear();
         return FileStatus::success();
@@ -168,6 +168,8 @@ FileStatus TagFile::writeTrailer(const QByteArray &trailer, bool overwrite)
     }
     if (status && ::fsync(m_fd) != 0)
         status = FileStatus::fromLastError();
+    if (status)
+        m_length = overwrite ? size : size + Id3v1::TrailerSize;
     if (!status) {
         // Leave no half trailer behind: the file goes back to what it was.
         if (overwrite) {

@@ -29,7 +29,8 @@ public:
     FileStatus identity(FileIdentity &id) const;
 
     // Reads the last 128 bytes into trailer with exactly one pread; when the file is shorter
-    // than 128 bytes nothing is read and trailer is emptied.
+    // than 128 bytes nothing is read and trailer is emptied. The length is the one the open saw
+    // (or the last append left): a file cut short since is an error, never a short trailer.
     FileStatus readTrailer(QByteArray &trailer);
 
     // Writes the 128 bytes of trailer over the last 128 bytes (overwrite) or at the end of the
@@ -43,4 +44,5 @@ private:
 
     int m_fd = -1;
     FileIdentity m_opened;  // from the open's own fstat, so that asking costs no system call
+    qint64 m_length = 0;    // the open's length, moved on by an append
 };
