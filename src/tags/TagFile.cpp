@@ -71,6 +71,8 @@ FileStatus TagFile::open(const QByteArray &path, int access)
         return SaveChecks::pseudoFileSystemRefusal();
     }
     m_fd = fd;
+    m_opened = SaveChecks::identityOf(st);
+    m_length = st.st_size;
     return FileStatus::success();
 }
 
@@ -89,19 +91,15 @@ FileStatus TagFile::identity(FileIdentity &id) const
 {
     if (m_fd < 0)
         return FileStatus::fromErrno(EBADF);
-    struct stat st;
-    if (::fstat(m_fd, &st) != 0)
-        return FileStatus::fromLastError();
-    id = SaveChecks::identityOf(st);
+    id = m_opened;
     return FileStatus::success();
 }
 
 FileStatus TagFile::readTrailer(QByteArray &trailer)
 {
-    qint64 size = 0;
-    const FileStatus status = length(size);
-    if (!status)
-        return status;
+    if (m_fd < 0)
+        return FileStatus::fromErrno(EBADF);
+    const qint64 size = m_length;
     if (size < Id3v1::TrailerSize) {
         trailer.clear();
         return FileStatus::success();
@@ -162,8 +160,10 @@ FileStatus TagFile::writeTrailer(const QByteArray &trailer, bool overwrite)
     }
     if (status && ::fsync(m_fd) != 0)
         status = FileStatus::fromLastError();
-    if (status)
+    if (status) {
+        m_length = overwrite ? size : size + Id3v1::TrailerSize;
         return status;
+    }
 
     // Leave no half trailer behind: the file goes back to what it was.
     FileStatus undo = FileStatus::success();

@@ -80,6 +80,8 @@ FileStatus TagFile::openForSaving(const QByteArray &path, const QByteArray &fold
     }
     ::close(reader);
     m_fd = writer;
+    m_opened = SaveChecks::identityOf(written);
+    m_length = written.st_size;
     return FileStatus::success();
 }
 
