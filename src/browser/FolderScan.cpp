@@ -38,7 +38,7 @@ FolderScan::Result FolderScan::fill(const FileList &files, const QByteArray &fol
             result.last = reading.status ? tagRecordOf(reading, m_genreList) : TagRecord();
             m_list.appendRow(files.displayName(first + k), result.last);
             if (!reading.status) {
-                ++result.unreadable;
+                result.unreadable.insert(files.name(first + k));
                 continue;
             }
             if (reading.tagged)

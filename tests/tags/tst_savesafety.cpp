@@ -5,6 +5,7 @@
 
 #include "Id3v1.h"
 #include "TagCore.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QProcess>
@@ -27,47 +28,24 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+using namespace TestFiles;
+
 namespace {
 
 const char fullFileSystemOption[] = "--save-read-only-on-full-disk";
 const char failingRollbackOption[] = "--save-with-failing-rollback";
 constexpr int cannotSetUp = 77;
 
-QByteArray contents(const QByteArray &path)
+// A file with its permission bits.
+bool writeFile(const QByteArray &path, const QByteArray &bytes, mode_t mode)
 {
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return QByteArray("<unreadable>");
-    QByteArray bytes;
-    char buffer[8192];
-    ssize_t n;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
-        bytes.append(buffer, n);
-    ::close(fd);
-    return bytes;
-}
-
-bool writeFile(const QByteArray &path, const QByteArray &bytes, mode_t mode = 0644)
-{
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
-    const bool ok = ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
-    return ::fchmod(fd, mode) == 0 && ::close(fd) == 0 && ok;
+    return TestFiles::writeFile(path, bytes) && ::chmod(path.constData(), mode) == 0;
 }
 
 int modeOf(const QByteArray &path)
 {
     struct stat st;
     return ::lstat(path.constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
-}
-
-QByteArray audio(int size)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (int i = 0; i < size; ++i)
-        bytes[i] = char(0x80 + (i * 13) % 0x7f);
-    return bytes;
 }
 
 Id3v1::Fields hostileFields()
@@ -111,8 +89,8 @@ void sayOutcome(const QByteArray &path, const QByteArray &before, int modeBefore
 {
     say("code", QByteArray::number(result.status.code()));
     say("message", result.status.description().toUtf8());
-    say("unchanged", contents(path) == before ? "yes" : "no");
-    say("size", QByteArray::number(contents(path).size()));
+    say("unchanged", readFile(path) == before ? "yes" : "no");
+    say("size", QByteArray::number(readFile(path).size()));
     say("mode", QByteArray::number(modeOf(path), 8));
     say("modeBefore", QByteArray::number(modeBefore, 8));
 }
@@ -146,11 +124,11 @@ bool privateMountNamespace()
 // stops the append the same way.
 int saveReadOnlyOnFullDisk(const QByteArray &folder)
 {
-    const QByteArray song = folder + "/song.mp3";
+    const QByteArray songPath = folder + "/song.mp3";
     if (privateMountNamespace() && ::mount("velmora-test", folder.constData(), "tmpfs", 0, "size=64k") == 0) {
         say("how", "full tmpfs");
-        const QByteArray before = audio(4096);
-        if (!writeFile(song, before, 0444))
+        const QByteArray before = song(4096);
+        if (!writeFile(songPath, before, 0444))
             return 2;
         const int filler = ::open((folder + "/filler").constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
         const QByteArray block(4096, 'x');
@@ -159,19 +137,19 @@ int saveReadOnlyOnFullDisk(const QByteArray &folder)
         while (::write(filler, block.constData(), 1) > 0) {
         }
         ::close(filler);
-        sayOutcome(song, before, 0444, saveTagFile(saveOf(song, folder, readTagFile(song))));
+        sayOutcome(songPath, before, 0444, saveTagFile(saveOf(songPath, folder, readTagFile(songPath))));
         return 0;
     }
     say("how", "file size limit");
-    const QByteArray before = audio(4096);
-    if (!writeFile(song, before, 0444))
+    const QByteArray before = song(4096);
+    if (!writeFile(songPath, before, 0444))
         return 2;
-    const TagReading reading = readTagFile(song);
+    const TagReading reading = readTagFile(songPath);
     std::signal(SIGXFSZ, SIG_IGN);
     struct rlimit limit = {4096, 4096};
     if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
         return cannotSetUp;
-    sayOutcome(song, before, 0444, saveTagFile(saveOf(song, folder, reading)));
+    sayOutcome(songPath, before, 0444, saveTagFile(saveOf(songPath, folder, reading)));
     return 0;
 }
 
@@ -179,11 +157,11 @@ int saveReadOnlyOnFullDisk(const QByteArray &folder)
 // is made to fail with EIO by a seccomp filter (the call number alone is enough in this child).
 int saveWithFailingRollback(const QByteArray &folder)
 {
-    const QByteArray song = folder + "/song.mp3";
-    const QByteArray before = audio(1000);
-    if (!writeFile(song, before, 0444))
+    const QByteArray songPath = folder + "/song.mp3";
+    const QByteArray before = song(1000);
+    if (!writeFile(songPath, before, 0444))
         return 2;
-    const TagReading reading = readTagFile(song);
+    const TagReading reading = readTagFile(songPath);
 
     struct sock_filter filter[] = {
         BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, nr)),
@@ -198,7 +176,7 @@ int saveWithFailingRollback(const QByteArray &folder)
     struct rlimit limit = {1050, 1050};
     if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
         return cannotSetUp;
-    sayOutcome(song, before, 0444, saveTagFile(saveOf(song, folder, reading)));
+    sayOutcome(songPath, before, 0444, saveTagFile(saveOf(songPath, folder, reading)));
     return 0;
 }
 
@@ -251,26 +229,26 @@ private slots:
         QVERIFY(!result.written);
         QVERIFY2(result.status.description().contains(QStringLiteral("outside the folder")),
                  qPrintable(result.status.description()));
-        QCOMPARE(contents(startup), before);
+        QCOMPARE(readFile(startup), before);
         QCOMPARE(modeOf(startup), 0444);
         // No folder given means the link's own folder: refused all the same.
         TagSave bare = saveOf(link, QByteArray(), readTagFile(link));
         QVERIFY(!saveTagFile(bare).status);
-        QCOMPARE(contents(startup), before);
+        QCOMPARE(readFile(startup), before);
     }
 
     void linkInsideTheFolderIsSaved()
     {
         QVERIFY(QDir().mkpath(QString::fromUtf8(inFolder("album"))));
         const QByteArray real = inFolder("album/real.mp3");
-        const QByteArray head = audio(3000);
-        QVERIFY(writeFile(real, head));
+        const QByteArray head = song(3000);
+        QVERIFY(writeFile(real, head, 0644));
         const QByteArray link = inFolder("song.mp3");
         QCOMPARE(::symlink("album/real.mp3", link.constData()), 0);
 
         const TagSaveResult result = saveTagFile(saveOf(link, m_folder, readTagFile(link)));
         QVERIFY2(result.status, qPrintable(result.status.description()));
-        QCOMPARE(contents(real), head + Id3v1::build(hostileFields()));
+        QCOMPARE(readFile(real), head + Id3v1::build(hostileFields()));
         struct stat st;
         QVERIFY(::lstat(link.constData(), &st) == 0 && S_ISLNK(st.st_mode));
     }
@@ -287,38 +265,38 @@ private slots:
     void fileChangedBetweenReadAndSaveIsRefused()
     {
         QFETCH(QByteArray, change);
-        const QByteArray song = inFolder("song.mp3");
-        const QByteArray original = audio(2000);
-        QVERIFY(writeFile(song, original));
-        const TagReading reading = readTagFile(song);
+        const QByteArray songPath = inFolder("song.mp3");
+        const QByteArray original = song(2000);
+        QVERIFY(writeFile(songPath, original, 0644));
+        const TagReading reading = readTagFile(songPath);
         QVERIFY(reading.status);
 
         // The file read is kept under another name; the other file takes or gets its place.
         const QByteArray kept = inFolder("kept.bin");
         const QByteArray other = change == "link out" ? m_outside + "/other.mp3" : inFolder("other.mp3");
-        const QByteArray otherBytes = audio(2000).replace(0, 4, "XXXX");
+        const QByteArray otherBytes = song(2000).replace(0, 4, "XXXX");
         QVERIFY(writeFile(other, otherBytes, 0444));
         QByteArray keptBytes = original;
         if (change == "grown") {
             keptBytes += "more";
-            QVERIFY(writeFile(song, keptBytes));
-            QCOMPARE(::link(song.constData(), kept.constData()), 0);
+            QVERIFY(writeFile(songPath, keptBytes, 0644));
+            QCOMPARE(::link(songPath.constData(), kept.constData()), 0);
         } else {
-            QCOMPARE(::rename(song.constData(), kept.constData()), 0);
+            QCOMPARE(::rename(songPath.constData(), kept.constData()), 0);
             if (change == "file")
-                QCOMPARE(::link(other.constData(), song.constData()), 0);
+                QCOMPARE(::link(other.constData(), songPath.constData()), 0);
             else
-                QCOMPARE(::symlink(other.constData(), song.constData()), 0);
+                QCOMPARE(::symlink(other.constData(), songPath.constData()), 0);
         }
 
-        const TagSaveResult result = saveTagFile(saveOf(song, m_folder, reading));
+        const TagSaveResult result = saveTagFile(saveOf(songPath, m_folder, reading));
         QVERIFY(!result.status);
         QVERIFY(!result.written);
         if (change != "link out")
             QVERIFY2(result.status.description().contains(QStringLiteral("changed on disk since it was read")),
                      qPrintable(result.status.description()));
-        QCOMPARE(contents(kept), keptBytes);
-        QCOMPARE(contents(other), otherBytes);
+        QCOMPARE(readFile(kept), keptBytes);
+        QCOMPARE(readFile(other), otherBytes);
         QCOMPARE(modeOf(other), 0444);
     }
 
@@ -352,7 +330,7 @@ private slots:
     {
         // The process's own name: a regular file on procfs that it may write.
         const QByteArray comm = "/proc/self/comm";
-        const QByteArray before = contents(comm);
+        const QByteArray before = readFile(comm);
         const TagReading reading = readTagFile(comm);
         QVERIFY(!reading.status);
         TagSave request;
@@ -363,7 +341,7 @@ private slots:
         QVERIFY(!result.status);
         QVERIFY2(result.status.description().contains(QStringLiteral("system file system")),
                  qPrintable(result.status.description()));
-        QCOMPARE(contents(comm), before);
+        QCOMPARE(readFile(comm), before);
     }
 };
 
