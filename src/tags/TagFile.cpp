@@ -30,11 +30,6 @@ FileStatus TagFile::openForReading(const QByteArray &path)
     return open(path, O_RDONLY);
 }
 
-FileStatus TagFile::openForReadWrite(const QByteArray &path)
-{
-    return open(path, O_RDWR);
-}
-
 FileStatus TagFile::open(const QByteArray &path, int access)
 {
     close();

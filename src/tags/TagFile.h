@@ -24,7 +24,6 @@ public:
     // with a clear error and never opened, so no open can block; a missing file is never created,
     // and files of procfs, sysfs and the like are refused. Whatever was open before is closed first.
     FileStatus openForReading(const QByteArray &path);
-    FileStatus openForReadWrite(const QByteArray &path);
 
     // Opens for a save only the file that was read: path (a listed link included) must lead to a
     // regular file inside folder (its own folder when empty), not on a pseudo file system, and,
