@@ -9,6 +9,7 @@
 #include "FrmSettings.h"
 #include "GenreBox.h"
 #include "GenreList.h"
+#include "InstructionsFile.h"
 #include "Id3v1.h"
 #include "Message.h"
 #include "CodePageValidator.h"
@@ -89,11 +90,6 @@ QTimer *makeTimer(QObject *parent, const char *name, int interval)
 }
 
 }  // namespace
-
-QString instructionsPath(const QString &programFolder)
-{
-    return programFolder + QStringLiteral("/instructions.txt");
-}
 
 FrmMain::FrmMain(std::function<void()> endProgram, QWidget *parent)
     : QMainWindow(parent), m_endProgram(std::move(endProgram))
@@ -458,9 +454,12 @@ void FrmMain::mnuSettings_Click()
 
 void FrmMain::mnuinstr_Click()
 {
-    const QString path = instructionsPath(QCoreApplication::applicationDirPath());
-    if (!QFileInfo::exists(path)) {
-        Message::show(QStringLiteral("The instructions file %1 is missing.").arg(path));
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QString path = findInstructions(programFolder);
+    if (path.isEmpty()) {
+        const QStringList places = instructionsCandidates(programFolder);
+        Message::show(QStringLiteral("The instructions file is missing: neither %1 nor %2 exists.")
+                          .arg(places.value(0), places.value(1)));
         return;
     }
     if (!openDocument(QFile::encodeName(path)))

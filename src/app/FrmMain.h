@@ -114,7 +114,3 @@ private:
     std::function<void()> m_endProgram;
     bool m_loaded = false;
 };
-
-// The path handed to the desktop for the Help menu's instructions: the program folder followed by
-// "/instructions.txt".
-QString instructionsPath(const QString &programFolder);
