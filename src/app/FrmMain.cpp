@@ -1,5 +1,6 @@
 #include "FrmMain.h"
 
+#include "AccessibleNames.h"
 #include "Artwork.h"
 #include "DocumentOpener.h"
 #include "DriveList.h"
@@ -149,6 +150,7 @@ FrmMain::FrmMain(std::function<void()> endProgram, QWidget *parent)
 
     connect(CmdQuit, &QPushButton::clicked, this, &FrmMain::CmdQuit_Click);
     arrangeTabOrder();
+    nameControlsWithoutText(this);
     // Closing the last open window through its frame ends the program: the player stops,
     // nothing is stored.
     connect(qApp, &QGuiApplication::lastWindowClosed, this, &FrmMain::Form_Terminate);
