@@ -8,6 +8,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
+    // Desktops match the window to its desktop entry (and so to its icon) by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(VELMORA_APP_ID));
     installMessageBox();
 
     FrmMain *mainWindow = nullptr;
