@@ -9,9 +9,10 @@ set(CPACK_PACKAGE_VENDOR "The Velmora developers")
 set(CPACK_PACKAGE_CONTACT "The Velmora developers <velmora@velmora.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "MP3 tag editor for ID3v1 tags, folder by folder")
 set(CPACK_PACKAGE_DESCRIPTION
-  "Velmora edits the ID3v1 tags of MP3 files, one folder at a time, and plays them with a small
-built-in player. Tick Keep beside the values an album shares to type them once,
-and rename each file from its artist and song name as you save.")
+  "Velmora edits the ID3v1 tags of MP3 files, one folder at a time, and plays
+them with a small built-in player. Tick Keep beside the values an album shares
+to type them only once, and rename each file from its artist and song name as
+you save.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
