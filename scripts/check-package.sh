@@ -64,6 +64,9 @@ for file in /usr/bin/velmora /usr/share/velmora/instructions.txt \
             /usr/share/icons/hicolor/16x16/apps/org.velmora.Velmora.png; do
   [ -e "$file" ] || fail "$file was not installed"
 done
+# "Open with" offers Velmora for MP3 files once the desktop database knows the entry.
+grep -q '^audio/mpeg=.*org\.velmora\.Velmora\.desktop' /usr/share/applications/mimeinfo.cache \
+  || fail "the desktop database does not offer Velmora for audio/mpeg"
 
 # A desktop of its own: the settings in a scratch folder, and an opener for text files that only
 # writes down what it was given, where a real desktop would show it.

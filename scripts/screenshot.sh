@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Renews the README's picture of the main window (docs/main-window.png, or the file given): makes
-# a folder of tagged MP3 files, starts the built velmora on it under Xvfb, selects a file and
-# takes the window. Needs sox, lame, Xvfb, xdotool and ImageMagick (scripts/install-deps.sh).
+# a folder of tagged MP3 files, starts the built velmora under Xvfb on one of them (which opens the
+# folder with that file selected) and takes the window. Needs sox, lame, Xvfb, xdotool and
+# ImageMagick (scripts/install-deps.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMORA_BUILD_DIR:-$root/build}
@@ -37,10 +38,8 @@ tag "Marsh Song.mp3"        "Marsh Song"            "Ada Fenwick"  "Low Country"
 tag "Tidewater.mp3"         "Tidewater"             "Ada Fenwick"  "Low Country" 2021 "demo"  Acoustic
 tag "untitled.mp3"          ""                      ""             ""            ""   ""      Other
 
-# Start in that folder, as if the last session had quit there.
+# Settings of its own, so that the user's stored folder plays no part.
 export XDG_CONFIG_HOME=$scratch/config HOME=$scratch
-mkdir -p "$XDG_CONFIG_HOME"
-printf '[Startup]\nPath=%s\nSupport LFN=True\n' "$folder" > "$XDG_CONFIG_HOME/quorrel.ini"
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 
 Xvfb -displayfd 8 -screen 0 1024x768x24 -nolisten tcp 8>"$scratch/display" 2>/dev/null &
@@ -48,7 +47,8 @@ xvfb=$!
 for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$scratch/display")
 
-(cd "$scratch" && exec "$build/velmora") >"$scratch/velmora.log" 2>&1 &
+# Started on the third file, as "Open with" does: its folder opens with the file selected.
+(cd "$scratch" && exec "$build/velmora" "$folder/03 track.mp3") >"$scratch/velmora.log" 2>&1 &
 app=$!
 window=""
 for _ in $(seq 100); do
@@ -61,8 +61,6 @@ for _ in $(seq 100); do
 done
 [ -n "$window" ] || { cat "$scratch/velmora.log" >&2; echo "no main window" >&2; exit 1; }
 
-# Select the third file, so that the panel shows its tag and the proposed name.
-xdotool mousemove --window "$window" "${ROW_X:-120}" "${ROW_Y:-380}" click 1
 sleep 1
 mkdir -p "$(dirname "$output")"
 import -window "$window" "$output"

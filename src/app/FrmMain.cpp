@@ -352,7 +352,8 @@ void FrmMain::Form_Load()
     runLoadStep([this] {
         // Kept as raw bytes, so a folder whose name is not UTF-8 comes back unchanged.
         const QByteArray stored = SettingsStore::readBytes(kApplication, kSection, kPathKey).value_or(QByteArray());
-        return m_editor->openFolder(stored).description();
+        // A folder named on the command line takes the stored one's place.
+        return m_editor->openFolder(m_start.folder.isEmpty() ? stored : m_start.folder).description();
     });
     runLoadStep([this] {
         DrvOpen->setDriveFor(DirOpen->path());
@@ -368,6 +369,23 @@ void FrmMain::Form_Load()
         CmbGenre->setText(QString());
         return QString();
     });
+    selectStartFile();
+}
+
+// The file named on the command line becomes the current file, as a click on its row makes it.
+void FrmMain::selectStartFile()
+{
+    if (!m_start.message.isEmpty())
+        Message::show(m_start.message);
+    if (m_start.fileName.isEmpty() || DirOpen->path() != m_start.folder)
+        return;
+    for (int entry = 0; entry < FilOpen->count(); ++entry) {
+        if (FilOpen->name(entry) == m_start.fileName) {
+            lv1->selectRow(entry);
+            return;
+        }
+    }
+    Message::show(QStringLiteral("%1 is not in the list of MP3 files.").arg(QString::fromUtf8(m_start.fileName)));
 }
 
 void FrmMain::closeEvent(QCloseEvent *event)

@@ -6,6 +6,7 @@
 
 #include "MdlDefault.h"
 #include "PlayerInstance.h"
+#include "StartPath.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -40,6 +41,10 @@ public:
     // endProgram ends the program at once (the quit commands and the settings removal call it).
     explicit FrmMain(std::function<void()> endProgram = {}, QWidget *parent = nullptr);
     ~FrmMain() override;
+
+    // What `velmora PATH` asked for: the load handling opens its folder in place of the stored
+    // one and selects its file. Set it before the window is first shown.
+    void setStartRequest(const StartRequest &request) { m_start = request; }
 
     // The load handling; runs once, before the window is first shown.
     void Form_Load();
@@ -105,6 +110,7 @@ private:
     void createMenu();
     void arrangeTabOrder();
     void quit();
+    void selectStartFile();
     // Runs one step of the load handling; a step returns the description of its failure, or
     // empty text. A failure is shown and the load goes on, so the window is always usable.
     void runLoadStep(const std::function<QString()> &step);
@@ -117,4 +123,5 @@ private:
     QPointer<FrmAbout> m_about;
     std::function<void()> m_endProgram;
     bool m_loaded = false;
+    StartRequest m_start;
 };

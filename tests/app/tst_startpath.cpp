@@ -1,7 +1,15 @@
 // `velmora PATH`: which folder opens and which file is selected, for the paths a desktop or a
-// shell hands over.
+// shell hands over, and the window that starts on them.
 
+#include "FolderList.h"
+#include "FrmMain.h"
+#include "Mp3List.h"
+#include "SettingsStore.h"
 #include "StartPath.h"
+#include "TagEditor.h"
+#include "tags/TestFiles.h"
+
+#include <QLineEdit>
 
 #include <QDir>
 #include <QFile>
@@ -85,6 +93,71 @@ private slots:
     {
         QCOMPARE(resolveStartPath("/", "/tmp").folder, QByteArray("/"));
         QCOMPARE(resolveStartPath("..", "/tmp").folder, QByteArray("/"));
+    }
+
+    // The window opens the named file's folder instead of the stored one and loads the file as a
+    // click on its row does; the stored folder stays stored.
+    void windowStartsOnTheNamedFile_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<int>("row");  // -1: the folder opens with no file selected
+        QTest::addColumn<QString>("message");
+        QTest::newRow("an MP3 file") << QByteArray("b.mp3") << 1 << QString();
+        QTest::newRow("the folder") << QByteArray() << -1 << QString();
+        QTest::newRow("a text file") << QByteArray("notes.txt") << -1 << QStringLiteral(" is not an MP3 file");
+    }
+
+    void windowStartsOnTheNamedFile()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(int, row);
+        QFETCH(QString, message);
+        TestFiles::TempFolder stored, album;
+        for (const char *file : {"a.mp3", "b.mp3", "c.mp3"})
+            QVERIFY(TestFiles::writeFile(album.file(file),
+                                         TestFiles::song(4000, TestFiles::trailer(QByteArray("Title ") + file))));
+        QVERIFY(TestFiles::writeFile(album.file("notes.txt"), "text"));
+        QVERIFY(TestFiles::writeFile(stored.file("other.mp3"), TestFiles::song(4000)));
+        QVERIFY(SettingsStore::writeBytes(QStringLiteral("Quorrel"), QStringLiteral("Startup"), QStringLiteral("Path"),
+                                          stored.path()));
+        TestFiles::MessageLog messages;
+
+        FrmMain w;
+        w.setStartRequest(resolveStartPath(name.isEmpty() ? album.path() : album.file(name), "/"));
+        w.Form_Load();
+        QCOMPARE(w.DirOpen->path(), album.path());
+        QCOMPARE(w.lv1->rowCount(), 3);
+        QCOMPARE(w.lv1->selectedRow(), row);
+        if (row >= 0) {
+            QCOMPARE(w.editor().selection().path(), album.file(name));
+            QCOMPARE(w.TxtDispTag[0]->text(), QStringLiteral("Title b.mp3"));
+            // As after a click, the player's label shows the proposed name.
+            QVERIFY(!w.TxtNewFilename->text().isEmpty());
+            QCOMPARE(w.Text4->text(), w.TxtNewFilename->text());
+        }
+        QCOMPARE(messages.texts.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty())
+            QVERIFY2(messages.texts[0].contains(message), qPrintable(messages.texts[0]));
+        QCOMPARE(SettingsStore::readBytes(QStringLiteral("Quorrel"), QStringLiteral("Startup"), QStringLiteral("Path")),
+                 stored.path());
+    }
+
+    // A path that cannot be opened is said, and the window starts as it would without it.
+    void windowWithAMissingPathOpensTheStoredFolder()
+    {
+        TestFiles::TempFolder stored;
+        QVERIFY(TestFiles::writeFile(stored.file("other.mp3"), TestFiles::song(4000)));
+        QVERIFY(SettingsStore::writeBytes(QStringLiteral("Quorrel"), QStringLiteral("Startup"), QStringLiteral("Path"),
+                                          stored.path()));
+        TestFiles::MessageLog messages;
+        FrmMain w;
+        w.setStartRequest(resolveStartPath(stored.file("gone.mp3"), "/"));
+        w.Form_Load();
+        QCOMPARE(w.DirOpen->path(), stored.path());
+        QCOMPARE(w.lv1->rowCount(), 1);
+        QCOMPARE(w.lv1->selectedRow(), -1);
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY2(messages.texts[0].startsWith(QStringLiteral("Velmora cannot open")), qPrintable(messages.texts[0]));
     }
 
 private:
