@@ -118,8 +118,10 @@ FrmMain::FrmMain(std::function<void()> endProgram, QWidget *parent)
     browser.Cmdswap = Cmdswap;
     browser.Cmdfilesong = Cmdfilesong;
     browser.Text4 = Frame1->Text4;
-    m_editor = new TagEditor(browser, m_state, GenreList,
-                             [this] { return m_playerControls->isPlaying() ? 2 : 0; }, this);
+    const auto playState = [this] {
+        return int(m_playerControls->isPlaying() ? MediaPlayer::PlayState::Playing : MediaPlayer::PlayState::Stopped);
+    };
+    m_editor = new TagEditor(browser, m_state, GenreList, playState, this);
     connect(TxtNewFilename, &QLineEdit::textChanged, m_playerControls, &PlayerControls::setProposedName);
 
     connect(CmdQuit, &QPushButton::clicked, this, &FrmMain::CmdQuit_Click);

@@ -42,6 +42,15 @@ private:
 
     static void click(QAbstractButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
 
+    // Opens the folder and plays the given row, which must list the named file.
+    void playRow(Window &w, int row, const QByteArray &name)
+    {
+        QVERIFY(w.openFolder(m_dir->path()));
+        w.clickRow(row);
+        QCOMPARE(w->state().CurrentPath, file(name));
+        click(w->Frame1->Command5);
+    }
+
 private slots:
     void init()
     {
@@ -95,10 +104,7 @@ private slots:
         playableSong("long.mp3", "tone610s.mp3", "Long");
         MessageLog log;
         Window w;
-        QVERIFY(w.openFolder(m_dir->path()));
-        w.clickRow(2);
-        QCOMPARE(w->state().CurrentPath, file("long.mp3"));
-        click(w->Frame1->Command5);
+        playRow(w, 2, "long.mp3");
         QTRY_VERIFY_WITH_TIMEOUT(w->Frame1->Text1->text().startsWith(QStringLiteral("10:0")), Patience);
         QVERIFY(TimeDisplay::showsWhole(w->Frame1->Text1));
         QVERIFY(log.texts.isEmpty());
@@ -197,10 +203,7 @@ private slots:
         playableSong("caf\xe9.mp3", "tone3s.mp3", "Latin-1 name");
         MessageLog log;
         Window w;
-        QVERIFY(w.openFolder(m_dir->path()));
-        w.clickRow(2);
-        QCOMPARE(w->state().CurrentPath, file("caf\xe9.mp3"));
-        click(w->Frame1->Command5);
+        playRow(w, 2, "caf\xe9.mp3");
         QTRY_COMPARE_WITH_TIMEOUT(w->Frame1->pb1->maximum(), 3, Patience);
         QVERIFY(w->player().get().position() > 0.2);
         QCOMPARE(log.texts, QStringList());

@@ -1,4 +1,5 @@
-// The Help menu's windows as the main window opens them, and quitting while a file plays.
+// The Help menu's windows as the main window opens them, the end of the program through the frame,
+// and quitting while a file plays.
 
 #include "FolderList.h"
 #include "Form1.h"

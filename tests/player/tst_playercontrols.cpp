@@ -1,5 +1,5 @@
-// The transport buttons, timers and sliders on real widgets, driving the real player on real
-// MP3 files.
+// The player's frame as the window has it: its buttons, timers and sliders driving the real
+// player on real MP3 files, and its time display.
 
 #include "Message.h"
 #include "PlayerControls.h"
