@@ -65,9 +65,10 @@ QFont fontOf(const QStringList &families, double points, bool bold, bool italic)
 }
 
 // The layout was drawn for a narrower face than the ones at hand: a caption that would run under
-// the box beside it is set just narrow enough to show whole.
-void fitCaption(QLabel *caption, int room)
+// the box beside it is set just narrow enough to show whole, a little clear of the box.
+void fitCaption(QLabel *caption, int roomToBox)
 {
+    const int room = roomToBox - 2;
     QFont font = caption->font();
     for (int stretch = 99; stretch >= 80 && QFontMetrics(font).horizontalAdvance(caption->text()) > room; --stretch)
         font.setStretch(stretch);
