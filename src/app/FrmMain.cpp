@@ -9,9 +9,7 @@
 #include "FrmSettings.h"
 #include "GenreBox.h"
 #include "GenreList.h"
-#include "Id3v1.h"
 #include "Message.h"
-#include "CodePageValidator.h"
 #include "Mp3List.h"
 #include "PlayerControls.h"
 #include "PlayerPanel.h"
@@ -101,29 +99,15 @@ FrmMain::FrmMain(std::function<void()> endProgram, QWidget *parent)
     // Created back to front: the player's frame lies behind the player's controls.
     createPlayer(client);
     createDecoration(client);
-    createBrowsingControls(client);
-    createPanelControls(client);
+    m_editor = new TagEditor(client, m_state, GenreList, this);
+    placeBrowserControls();
+    CmdQuit = place(new QPushButton(QStringLiteral("&Quit"), client), "CmdQuit", twipsRect(9240, 9720, 975, 375),
+                    QStringLiteral("Quit Program"));
     createMenu();
-
-    BrowserWidgets browser;
-    browser.DrvOpen = DrvOpen;
-    browser.DirOpen = DirOpen;
-    browser.FilOpen = FilOpen;
-    browser.lv1 = lv1;
-    browser.TxtDispTag = TxtDispTag;
-    browser.ChkKeepTag = ChkKeepTag;
-    browser.CmbGenre = CmbGenre;
-    browser.ChkRenFile = ChkRenFile;
-    browser.TxtNewFilename = TxtNewFilename;
-    browser.CmdSave = CmdSave;
-    browser.Cmdswap = Cmdswap;
-    browser.Cmdfilesong = Cmdfilesong;
-    browser.Text4 = Frame1->Text4;
-    const auto playState = [this] {
-        return int(m_playerControls->isPlaying() ? MediaPlayer::PlayState::Playing : MediaPlayer::PlayState::Stopped);
-    };
-    m_editor = new TagEditor(browser, m_state, GenreList, playState, this);
-    connect(TxtNewFilename, &QLineEdit::textChanged, m_playerControls, &PlayerControls::setProposedName);
+    // The browser tells the player which file the user clicked and what name it proposes.
+    connect(m_editor, &TagEditor::currentFileChanged, m_playerControls,
+            [this](const QByteArray &, const QString &label) { m_playerControls->showFileLabel(label); });
+    connect(m_editor, &TagEditor::proposalChanged, m_playerControls, &PlayerControls::setProposedName);
 
     connect(CmdQuit, &QPushButton::clicked, this, &FrmMain::CmdQuit_Click);
     arrangeTabOrder();
@@ -147,81 +131,49 @@ FrmSettings *FrmMain::settingsDialog() const { return m_settings; }
 
 FrmAbout *FrmMain::aboutBox() const { return m_about; }
 
-void FrmMain::createBrowsingControls(QWidget *client)
+void FrmMain::placeBrowserControls()
 {
-    DrvOpen = place(new DriveList(client), "DrvOpen", twipsRect(120, 720, 2535, 315), QStringLiteral("Drive"));
-    DirOpen = place(new FolderList(client), "DirOpen", twipsRect(120, 1080, 2535, 3015),
-                    QStringLiteral("Directory"));
-    FilOpen = new FileList(this);
-    FilOpen->setObjectName(QStringLiteral("FilOpen"));
-    lv1 = place(new Mp3List(client), "lv1", twipsRect(120, 4440, 10005, 4335), QStringLiteral("MP3 List "));
+    const BrowserControls &c = m_editor->controls();
+    DrvOpen = c.DrvOpen;
+    DirOpen = c.DirOpen;
+    FilOpen = c.FilOpen;
+    lv1 = c.lv1;
+    DrvOpen->setGeometry(twipsRect(120, 720, 2535, 315));
+    DirOpen->setGeometry(twipsRect(120, 1080, 2535, 3015));
+    lv1->setGeometry(twipsRect(120, 4440, 10005, 4335));
     lv1->setRowIcon(rowIcon());
 
-    // Before anything is stored the lists show the folder the program was started in. Nothing
-    // listens yet, so this runs no scan.
-    const QByteArray startFolder = QFile::encodeName(QDir::currentPath());
-    DrvOpen->setDriveFor(startFolder);
-    DrvOpen->rememberFolder(startFolder);
-    DirOpen->setRoot(DrvOpen->drive());
-    DirOpen->setPath(startFolder);
-}
+    Label11 = c.Label11;
+    Label12 = c.Label12;
+    TagLabels = c.TagLabels;
+    TxtDispTag = c.TxtDispTag;
+    CmbGenre = c.CmbGenre;
+    ChkKeepTag = c.ChkKeepTag;
+    ChkRenFile = c.ChkRenFile;
+    Label13 = c.Label13;
+    TxtNewFilename = c.TxtNewFilename;
+    CmdSave = c.CmdSave;
+    Cmdswap = c.Cmdswap;
+    Cmdfilesong = c.Cmdfilesong;
 
-void FrmMain::createPanelControls(QWidget *client)
-{
-    Label11 = place(new QLabel(QStringLiteral("Tag"), client), "Label11", twipsRect(3840, 1920, 2535, 255));
-    Label12 = place(new QLabel(QStringLiteral("Keep"), client), "Label12", twipsRect(9840, 1920, 375, 255));
-
-    struct Row {
-        const char *label;
-        QString caption;
-        int labelWidth;
-        QString tooltip;
-        int maxLength;
-    };
-    const std::array<Row, 6> rows{{
-        {"Label2", QStringLiteral("Song Name:"), 975, QStringLiteral("Song Name"), Id3v1::TitleWidth},
-        {"Label3", QStringLiteral("Artist:"), 1095, QStringLiteral("Artist"), Id3v1::ArtistWidth},
-        {"Label4", QStringLiteral("Album Name:"), 1095, QStringLiteral("Album Name"), Id3v1::AlbumWidth},
-        {"Label5", QStringLiteral("Year:"), 1095, QStringLiteral("Year"), Id3v1::YearWidth},
-        {"Label6", QStringLiteral("Comment:"), 1095, QStringLiteral("Comment"), Id3v1::CommentWidth},
-        {"Label7", QStringLiteral("Genre:"), 1095, QString(), 0},
-    }};
-    const QString keepTip = QStringLiteral("Check to use the current value again");
+    Label11->setGeometry(twipsRect(3840, 1920, 2535, 255));
+    Label12->setGeometry(twipsRect(9840, 1920, 375, 255));
     for (int k = 0; k < 6; ++k) {
         const int top = 2160 + 360 * k;
-        TagLabels[k] = place(new QLabel(rows[k].caption, client), rows[k].label,
-                             twipsRect(2880, top, rows[k].labelWidth, 255));
+        TagLabels[k]->setGeometry(twipsRect(2880, top, k == 0 ? 975 : 1095, 255));
         fitCaption(TagLabels[k], twips(3840) - twips(2880));
-        if (k < 5) {
-            auto *box = place(new QLineEdit(client), qPrintable(QStringLiteral("TxtDispTag%1").arg(k)),
-                              twipsRect(3840, top, 5895, 285), rows[k].tooltip);
-            box->setMaxLength(rows[k].maxLength);
-            box->setValidator(new CodePageValidator(box));
-            TxtDispTag[k] = box;
-        } else {
-            CmbGenre = place(new GenreBox(client), "CmbGenre", twipsRect(3840, top, 5895, 315),
-                             QStringLiteral("Genre"));
-        }
-        ChkKeepTag[k] = place(new QCheckBox(QStringLiteral("Check1"), client),
-                              qPrintable(QStringLiteral("ChkKeepTag%1").arg(k)), twipsRect(9960, top, 255, 255),
-                              keepTip);
+        if (k < 5)
+            TxtDispTag[k]->setGeometry(twipsRect(3840, top, 5895, 285));
+        ChkKeepTag[k]->setGeometry(twipsRect(9960, top, 255, 255));
     }
-
-    CmdSave = place(new QPushButton(QStringLiteral("&Save Tags"), client), "CmdSave", twipsRect(120, 8880, 10095, 375));
-    ChkRenFile = place(new QCheckBox(QStringLiteral("Rename File"), client), "ChkRenFile",
-                       twipsRect(120, 9360, 1335, 255),
-                       QStringLiteral("Check to rename MP3 using name to the right"));
-    Label13 = place(new QLabel(QStringLiteral("New Filename:"), client), "Label13", twipsRect(4440, 9360, 1095, 255));
+    CmbGenre->setGeometry(twipsRect(3840, 3960, 5895, 315));
+    CmdSave->setGeometry(twipsRect(120, 8880, 10095, 375));
+    ChkRenFile->setGeometry(twipsRect(120, 9360, 1335, 255));
+    Label13->setGeometry(twipsRect(4440, 9360, 1095, 255));
     fitCaption(Label13, twips(5520) - twips(4440));
-    TxtNewFilename = place(new QLineEdit(client), "TxtNewFilename", twipsRect(5520, 9360, 4695, 285),
-                           QStringLiteral("New Filename if \"Rename File\" is checked"));
-    Cmdswap = place(new QPushButton(QStringLiteral("S&wap Song Name->Artist"), client), "Cmdswap",
-                    twipsRect(120, 9720, 2055, 375),
-                    QStringLiteral("Swap what is showing as the song name with what is showing for the artist name"));
-    Cmdfilesong = place(new QPushButton(QStringLiteral(" &Filename->Song Name"), client), "Cmdfilesong",
-                        twipsRect(2280, 9720, 2055, 375), QStringLiteral("Make the song name the same as the filename"));
-    CmdQuit = place(new QPushButton(QStringLiteral("&Quit"), client), "CmdQuit", twipsRect(9240, 9720, 975, 375),
-                    QStringLiteral("Quit Program"));
+    TxtNewFilename->setGeometry(twipsRect(5520, 9360, 4695, 285));
+    Cmdswap->setGeometry(twipsRect(120, 9720, 2055, 375));
+    Cmdfilesong->setGeometry(twipsRect(2280, 9720, 2055, 375));
 }
 
 void FrmMain::createPlayer(QWidget *client)
@@ -303,7 +255,7 @@ void FrmMain::Form_Load()
     runLoadStep([this] {
         // Kept as raw bytes, so a folder whose name is not UTF-8 comes back unchanged.
         const QByteArray stored = SettingsStore::readBytes(kApplication, kSection, kPathKey).value_or(QByteArray());
-        return DirOpen->setPath(stored).description();
+        return m_editor->openFolder(stored).description();
     });
     runLoadStep([this] {
         DrvOpen->setDriveFor(DirOpen->path());

@@ -1,9 +1,9 @@
 #pragma once
 // The main window: every control the user works with, under its own name, and the load handling
 // that brings the last folder back. The behaviour of each area lives in its subsystem: the folder
-// browser and editing panel in TagEditor, the player in PlayerControls.
+// browser and editing panel in TagEditor (which makes their controls; the window places them),
+// the player in PlayerControls.
 
-#include "BrowserWidgets.h"
 #include "MdlDefault.h"
 #include "PlayerInstance.h"
 
@@ -14,6 +14,11 @@
 #include <functional>
 
 class QAction;
+class DriveList;
+class FileList;
+class FolderList;
+class GenreBox;
+class Mp3List;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -85,8 +90,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void createBrowsingControls(QWidget *client);
-    void createPanelControls(QWidget *client);
+    void placeBrowserControls();
     void createPlayer(QWidget *client);
     void createDecoration(QWidget *client);
     void createMenu();

@@ -213,13 +213,25 @@ private slots:
         QCOMPARE(w.CmbGenre->itemData(w.CmbGenre->findText(QStringLiteral("Club-House Terror"))).toInt(), 128);
     }
 
+    void storedFolderIsListedBeforeTheWindowShows_data()
+    {
+        QTest::addColumn<bool>("startedThere");
+        QTest::newRow("started elsewhere") << false;
+        QTest::newRow("started in the stored folder") << true;
+    }
+
     void storedFolderIsListedBeforeTheWindowShows()
     {
+        QFETCH(bool, startedThere);
         QTemporaryDir music;
         writeTagged(music.filePath(QStringLiteral("one.mp3")), "First Song");
         storeSettings(music.path(), QStringLiteral("false"));
+        const QString before = QDir::currentPath();
+        if (startedThere)
+            QDir::setCurrent(music.path());
         FrmMain w;
         w.Form_Load();
+        QDir::setCurrent(before);
         QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join('|')));
         QVERIFY(!w.state().SupportLFN);
         QCOMPARE(w.DirOpen->path(), QFile::encodeName(music.path()));
