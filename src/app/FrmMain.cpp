@@ -96,7 +96,7 @@ FrmMain::FrmMain(std::function<void()> endProgram, QWidget *parent)
     client->setFixedSize(twips(10305), twips(10170));
     setCentralWidget(client);
 
-    // Created back to front: the player's frame lies behind the player's controls.
+    // Created back to front.
     createPlayer(client);
     createDecoration(client);
     m_editor = new TagEditor(client, m_state, GenreList, this);

@@ -2,7 +2,8 @@
 // The main window: every control the user works with, under its own name, and the load handling
 // that brings the last folder back. The behaviour of each area lives in its subsystem: the folder
 // browser and editing panel in TagEditor (which makes their controls; the window places them),
-// the player in PlayerControls.
+// the player in PlayerPanel (its frame and controls) and PlayerControls (their handlers). The
+// window connects them.
 
 #include "MdlDefault.h"
 #include "PlayerInstance.h"
