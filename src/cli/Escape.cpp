@@ -2,14 +2,34 @@
 
 #include "CodePage.h"
 
+#include <algorithm>
+
 namespace {
 
 const char hexDigits[] = "0123456789ABCDEF";
 
-void appendHexEscape(QByteArray &out, uchar byte)
+// Writes one character of the printable form; inside a JSON string '\\' and '"' get a backslash.
+char *put(char *out, char c, bool json)
 {
-    const char escape[4] = {'\\', 'x', hexDigits[byte >> 4], hexDigits[byte & 15]};
-    out.append(escape, 4);
+    if (json && (c == '\\' || c == '"'))
+        *out++ = '\\';
+    *out++ = c;
+    return out;
+}
+
+// An escape: a backslash and what follows it.
+char *putEscape(char *out, char kind, bool json)
+{
+    out = put(out, '\\', json);
+    return put(out, kind, json);
+}
+
+char *putHexEscape(char *out, uchar byte, bool json)
+{
+    out = putEscape(out, 'x', json);
+    *out++ = hexDigits[byte >> 4];
+    *out++ = hexDigits[byte & 15];
+    return out;
 }
 
 bool isContinuation(uchar b)
@@ -87,42 +107,49 @@ bool forEachPiece(QByteArrayView text, Literal onLiteral, Byte onByte, QString &
 
 namespace Escape {
 
-void appendName(QByteArray &out, QByteArrayView name)
+char *writeName(char *out, QByteArrayView name, bool json)
 {
     const uchar *p = reinterpret_cast<const uchar *>(name.data());
     const uchar *end = p + name.size();
     while (p < end) {
         const int length = validSequenceLength(p, end);
         if (length == 0) {
-            appendHexEscape(out, *p++);
+            out = putHexEscape(out, *p++, json);
         } else if (length == 1) {
             const uchar c = *p++;
             if (c == '\\')
-                out.append("\\\\", 2);
+                out = putEscape(out, '\\', json);
             else if (c == '\t')
-                out.append("\\t", 2);
+                out = putEscape(out, 't', json);
             else if (c == '\n')
-                out.append("\\n", 2);
+                out = putEscape(out, 'n', json);
             else if (isControl(c))
-                appendHexEscape(out, c);
+                out = putHexEscape(out, c, json);
             else
-                out.append(char(c));
+                out = put(out, char(c), json);
         } else if (length == 2 && p[0] == 0xC2 && p[1] < 0xA0) {
             // A C1 control character: terminals act on some of them.
-            appendHexEscape(out, p[0]);
-            appendHexEscape(out, p[1]);
+            out = putHexEscape(out, p[0], json);
+            out = putHexEscape(out, p[1], json);
             p += 2;
         } else {
-            out.append(reinterpret_cast<const char *>(p), length);
+            out = std::copy(p, p + length, out);
             p += length;
         }
     }
+    return out;
+}
+
+void appendName(QByteArray &out, QByteArrayView name)
+{
+    const qsizetype start = out.size();
+    out.resize(start + mostBytes(name.size(), false));
+    out.truncate(writeName(out.data() + start, name) - out.constData());
 }
 
 QByteArray name(QByteArrayView name)
 {
     QByteArray out;
-    out.reserve(name.size());
     appendName(out, name);
     return out;
 }
@@ -157,28 +184,31 @@ bool unescapeField(QByteArrayView text, const CodePage &page, QByteArray &bytes,
     return wellFormed;
 }
 
-FieldPrinter::FieldPrinter(const CodePage &page)
+FieldPrinter::FieldPrinter(const CodePage &page, bool json)
 {
     for (int byte = 0; byte < 256; ++byte) {
-        QByteArray text;
+        char text[8];
+        char *end = text;
         const char16_t c = page.toChar(quint8(byte)).unicode();
         if (byte == '\\')
-            text = "\\\\";
+            end = putEscape(end, '\\', json);
         else if (byte == '\t')
-            text = "\\t";
+            end = putEscape(end, 't', json);
         else if (byte == '\n')
-            text = "\\n";
+            end = putEscape(end, 'n', json);
         else if (isControl(c))
-            appendHexEscape(text, uchar(byte));
+            end = putHexEscape(end, uchar(byte), json);
+        else if (c < 0x80)
+            end = put(end, char(c), json);
         else
-            text = QString(QChar(c)).toUtf8();
+            end = std::ranges::copy(QString(QChar(c)).toUtf8(), end).out;
         Piece &piece = m_pieces[byte];
-        piece.size = quint8(text.size());
-        std::copy(text.cbegin(), text.cend(), piece.bytes);
+        piece.size = quint8(end - text);
+        std::copy(text, end, piece.bytes);
     }
 }
 
-void FieldPrinter::append(QByteArray &out, QByteArrayView field) const
+char *FieldPrinter::write(char *out, QByteArrayView field) const
 {
     qsizetype end = field.indexOf('\0');
     if (end < 0)
@@ -187,23 +217,9 @@ void FieldPrinter::append(QByteArray &out, QByteArrayView field) const
         --end;
     for (qsizetype i = 0; i < end; ++i) {
         const Piece &piece = m_pieces[uchar(field[i])];
-        out.append(piece.bytes, piece.size);
+        out = std::copy(piece.bytes, piece.bytes + piece.size, out);
     }
-}
-
-void appendJsonText(QByteArray &out, QByteArrayView text)
-{
-    qsizetype runStart = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c != '"' && c != '\\')
-            continue;
-        out.append(text.sliced(runStart, i - runStart));
-        out.append('\\');
-        out.append(c);
-        runStart = i + 1;
-    }
-    out.append(text.sliced(runStart));
+    return out;
 }
 
 }  // namespace Escape

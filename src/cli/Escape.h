@@ -15,7 +15,16 @@ class CodePage;
 
 namespace Escape {
 
-// Appends the printable form of a file name's raw bytes.
+// Room that the printable form of size bytes may take at most: 4 bytes each (\xNN), twice that
+// inside a JSON string.
+constexpr qsizetype mostBytes(qsizetype size, bool json)
+{
+    return size * (json ? 8 : 4);
+}
+
+// Writes the printable form of a file name's raw bytes at out, which has room for
+// mostBytes(name.size(), json); json: as the inside of a JSON string. Returns the end.
+char *writeName(char *out, QByteArrayView name, bool json = false);
 void appendName(QByteArray &out, QByteArrayView name);
 QByteArray name(QByteArrayView name);
 
@@ -31,20 +40,17 @@ bool unescapeField(QByteArrayView text, const CodePage &page, QByteArray &bytes,
 // The printable form of tag text, one table lookup per byte.
 class FieldPrinter {
 public:
-    explicit FieldPrinter(const CodePage &page);
-    // Appends a field as it is read for a name: up to its first NUL, trailing spaces removed.
-    void append(QByteArray &out, QByteArrayView field) const;
+    FieldPrinter(const CodePage &page, bool json);
+    // Writes a field as it is read for a name (up to its first NUL, trailing spaces removed) at
+    // out, which has room for mostBytes(field.size(), json). Returns the end.
+    char *write(char *out, QByteArrayView field) const;
 
 private:
     struct Piece {
-        char bytes[4];
+        char bytes[7];
         quint8 size;
     };
     Piece m_pieces[256];
 };
-
-// Appends text as the inside of a JSON string ('"' and '\' escaped; the printable form holds no
-// control character).
-void appendJsonText(QByteArray &out, QByteArrayView text);
 
 }  // namespace Escape

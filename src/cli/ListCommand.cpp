@@ -13,17 +13,25 @@
 namespace {
 
 const char *const columnNames[] = {"file", "title", "artist", "album", "year", "comment", "genre", "genre_number"};
+constexpr int TextColumns = 5;  // title to comment
 
-// Writes the rows of one listing in text or JSON.
+char *put(char *out, QByteArrayView text)
+{
+    return std::copy(text.begin(), text.end(), out);
+}
+
+// Writes the rows of one listing in text or JSON, each straight into the output buffer.
 class RowWriter {
 public:
-    RowWriter(Output &out, bool json) : m_out(out), m_json(json), m_fields(CodePage::system())
+    RowWriter(Output &out, bool json) : m_out(out), m_json(json), m_fields(CodePage::system(), json)
     {
         const QStringList genres = Genres::buildGenreList();
         for (int number = 0; number < 256; ++number) {
-            m_genreNames[number] = Genres::nameOf(genres, number).toUtf8();
-            m_genreNumbers[number] = QByteArray::number(number);
+            const QByteArray name = Genres::nameOf(genres, number).toUtf8();  // plain ASCII
+            m_genres[number] = json ? ",\"genre\":\"" + name + "\",\"genre_number\":" + QByteArray::number(number) + "}"
+                                    : "\t" + name + '\t' + QByteArray::number(number) + '\n';
         }
+        m_untaggedGenre = json ? ",\"genre\":\"\",\"genre_number\":null}" : "\t\t\n";
     }
 
     void begin()
@@ -42,38 +50,35 @@ public:
     void row(const QByteArray &name, const TagReading &reading)
     {
         const Id3v1::Fields &f = reading.fields;
-        const QByteArrayView texts[] = {f.title, f.artist, f.album, f.year, f.comment};
+        const QByteArrayView texts[TextColumns] = {f.title, f.artist, f.album, f.year, f.comment};
+        const QByteArrayView genre = reading.tagged ? m_genres[f.genre] : m_untaggedGenre;
+        qsizetype most = Escape::mostBytes(name.size(), m_json) + genre.size() + 96;
+        for (const QByteArrayView text : texts)
+            most += Escape::mostBytes(text.size(), m_json);
+
         QByteArray &b = m_out.buffer();
+        const qsizetype start = b.size();
+        b.resize(start + most);
+        char *out = b.data() + start;
         if (m_json) {
-            b += m_rows++ == 0 ? "{" : ",\n{";
-            m_cell.truncate(0);
-            Escape::appendName(m_cell, name);
-            jsonText(b, columnNames[0], m_cell);
-            for (int i = 0; i < 5; ++i) {
-                m_cell.truncate(0);
-                m_fields.append(m_cell, texts[i]);
-                jsonText(b, columnNames[i + 1], m_cell);
+            out = put(out, m_rows++ == 0 ? "{\"file\":\"" : ",\n{\"file\":\"");
+            out = Escape::writeName(out, name, true);
+            for (int i = 0; i < TextColumns; ++i) {
+                out = put(out, "\",\"");
+                out = put(out, columnNames[i + 1]);
+                out = put(out, "\":\"");
+                out = m_fields.write(out, texts[i]);
             }
-            jsonText(b, columnNames[6], reading.tagged ? m_genreNames[f.genre] : QByteArray());
-            b += ",\"genre_number\":";
-            b += reading.tagged ? m_genreNumbers[f.genre] : QByteArray("null");
-            b += '}';
+            *out++ = '"';
         } else {
-            Escape::appendName(b, name);
+            out = Escape::writeName(out, name);
             for (const QByteArrayView text : texts) {
-                b += '\t';
-                m_fields.append(b, text);
+                *out++ = '\t';
+                out = m_fields.write(out, text);
             }
-            b += '\t';
-            if (reading.tagged) {
-                b += m_genreNames[f.genre];
-                b += '\t';
-                b += m_genreNumbers[f.genre];
-            } else {
-                b += '\t';
-            }
-            b += '\n';
         }
+        out = put(out, genre);
+        b.truncate(out - b.constData());
         m_out.written();
     }
 
@@ -84,22 +89,11 @@ public:
     }
 
 private:
-    void jsonText(QByteArray &b, const char *key, QByteArrayView text)
-    {
-        if (key != columnNames[0])
-            b += ',';
-        b += '"';
-        b += key;
-        b += "\":\"";
-        Escape::appendJsonText(b, text);
-        b += '"';
-    }
-
     Output &m_out;
     bool m_json;
     Escape::FieldPrinter m_fields;
-    std::array<QByteArray, 256> m_genreNames, m_genreNumbers;
-    QByteArray m_cell;
+    std::array<QByteArray, 256> m_genres;  // everything after the comment, for each genre byte
+    QByteArray m_untaggedGenre;
     qsizetype m_rows = 0;
 };
 
@@ -121,10 +115,11 @@ int listFolder(const ListRequest &request, Output &out, Console &console)
     RowWriter writer(out, request.json);
     writer.begin();
     const QByteArray prefix = folderPrefix(request.folder);
-    QByteArray path;
+    QByteArray path = prefix;
     console.startProgress("list", qsizetype(files.size()));
     for (size_t i = 0; i < files.size(); ++i) {
-        path = prefix + files[i].name;
+        path.truncate(prefix.size());
+        path += files[i].name;
         const TagReading reading = readTagFile(path);
         if (reading.status)
             writer.row(files[i].name, reading);

@@ -31,6 +31,7 @@ const QList<Row> &expectedRows()
         {"c.mp3", "Nul", "Pad", "", "", "", "", "200"},
         {"caf\\xE9.mp3", "Caf\xC3\xA9", "  Lead", "", "", "", "Blues", "0"},
         {"line\\nbreak.mp3", "", "", "", "", "", "", ""},
+        {"say \"hi\" \\\\.mp3", "", "", "", "", "", "", ""},
         {"short.mp3", "", "", "", "", "", "", ""},
     };
     return rows;
@@ -43,6 +44,7 @@ void makeAlbum(const TempFolder &folder)
     QVERIFY(writeFile(folder.file("c.mp3"), song(300, trailer(QByteArray("Nul\0rest", 8), "Pad", {}, {}, {}, 200, '\0'))));
     QVERIFY(writeFile(folder.file("caf\xE9.mp3"), song(200, trailer("Caf\xE9", "  Lead"))));
     QVERIFY(writeFile(folder.file("line\nbreak.mp3"), song(200)));
+    QVERIFY(writeFile(folder.file("say \"hi\" \\.mp3"), song(200)));
     QVERIFY(writeFile(folder.file("short.mp3"), trailer("Cut", "Short").left(127)));
     // Not listed: hidden, another extension, a folder named like a song.
     QVERIFY(writeFile(folder.file(".hidden.mp3"), song(200, trailer("Hidden", "X"))));
