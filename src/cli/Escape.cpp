@@ -3,6 +3,7 @@
 #include "CodePage.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -112,6 +113,10 @@ char *writeName(char *out, QByteArrayView name, bool json)
     const uchar *p = reinterpret_cast<const uchar *>(name.data());
     const uchar *end = p + name.size();
     while (p < end) {
+        if (*p >= 0x20 && *p < 0x7F && *p != '\\' && !(json && *p == '"')) {
+            *out++ = char(*p++);  // the common case: printable ASCII
+            continue;
+        }
         const int length = validSequenceLength(p, end);
         if (length == 0) {
             out = putHexEscape(out, *p++, json);
@@ -216,8 +221,10 @@ char *FieldPrinter::write(char *out, QByteArrayView field) const
     while (end > 0 && field[end - 1] == ' ')
         --end;
     for (qsizetype i = 0; i < end; ++i) {
+        // A whole piece is copied, only its size counts: the caller's room covers the rest.
         const Piece &piece = m_pieces[uchar(field[i])];
-        out = std::copy(piece.bytes, piece.bytes + piece.size, out);
+        std::memcpy(out, piece.bytes, sizeof piece.bytes);
+        out += piece.size;
     }
     return out;
 }

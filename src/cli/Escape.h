@@ -16,10 +16,10 @@ class CodePage;
 namespace Escape {
 
 // Room that the printable form of size bytes may take at most: 4 bytes each (\xNN), twice that
-// inside a JSON string.
+// inside a JSON string, and 8 to spare for the field printer's whole-piece copies.
 constexpr qsizetype mostBytes(qsizetype size, bool json)
 {
-    return size * (json ? 8 : 4);
+    return size * (json ? 8 : 4) + 8;
 }
 
 // Writes the printable form of a file name's raw bytes at out, which has room for
