@@ -32,7 +32,7 @@ Console::Console() : m_terminal(::isatty(STDERR_FILENO) == 1) {}
 void Console::fileFailed(QByteArrayView path, const QString &reason)
 {
     m_failed = true;
-    clearProgress();
+    hideProgress();
     QByteArray line("velmora-cli: ");
     Escape::appendName(line, path);
     line += ": " + reason.toLocal8Bit() + '\n';
@@ -64,7 +64,7 @@ void Console::progress(qsizetype done)
 
 void Console::endProgress()
 {
-    clearProgress();
+    hideProgress();
     m_total = 0;
 }
 
@@ -75,7 +75,7 @@ void Console::writeProgress(qsizetype done)
     m_showing = true;
 }
 
-void Console::clearProgress()
+void Console::hideProgress()
 {
     if (m_showing)
         writeToStandardError("\r\033[K");

@@ -23,10 +23,11 @@ public:
     void startProgress(const char *what, qsizetype total);
     void progress(qsizetype done);
     void endProgress();
+    // Takes the progress line away before other output; the next update shows it again.
+    void hideProgress();
 
 private:
     void writeProgress(qsizetype done);
-    void clearProgress();
 
     bool m_terminal = false;
     bool m_failed = false;

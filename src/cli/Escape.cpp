@@ -3,6 +3,7 @@
 #include "CodePage.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 
 namespace {
@@ -64,15 +65,12 @@ bool isControl(char16_t c)
     return c < 0x20 || (c >= 0x7F && c <= 0x9F);
 }
 
-int hexValue(char c)
+// The byte written as two hexadecimal digits at p, or -1.
+int hexByte(const char *p)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    unsigned value = 0;
+    const std::from_chars_result r = std::from_chars(p, p + 2, value, 16);
+    return r.ec == std::errc() && r.ptr == p + 2 ? int(value) : -1;
 }
 
 // Walks text, handing literal runs and escaped bytes to the two callbacks in order.
@@ -89,8 +87,8 @@ bool forEachPiece(QByteArrayView text, Literal onLiteral, Byte onByte, QString &
         if (kind == '\\' || kind == 't' || kind == 'n') {
             onByte(kind == 't' ? '\t' : kind == 'n' ? '\n' : '\\');
             i += 1;
-        } else if (kind == 'x' && i + 3 < text.size() && hexValue(text[i + 2]) >= 0 && hexValue(text[i + 3]) >= 0) {
-            onByte(char(hexValue(text[i + 2]) * 16 + hexValue(text[i + 3])));
+        } else if (kind == 'x' && i + 3 < text.size() && hexByte(text.data() + i + 2) >= 0) {
+            onByte(char(hexByte(text.data() + i + 2)));
             i += 3;
         } else {
             problem = QStringLiteral("\"%1\": a backslash must begin \\\\, \\t, \\n or \\xNN (two hexadecimal digits)")

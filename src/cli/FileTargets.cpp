@@ -1,6 +1,7 @@
 #include "FileTargets.h"
 
 #include "FolderListing.h"
+#include "TagCore.h"
 
 #include <QSet>
 
@@ -57,4 +58,20 @@ std::vector<FileTarget> expandFileTargets(const std::vector<QByteArray> &operand
             add(std::move(target));
     }
     return targets;
+}
+
+void forEachReadTarget(const std::vector<FileTarget> &targets, const char *what, Console &console,
+                       const std::function<void(const FileTarget &, const TagReading &)> &handle)
+{
+    console.startProgress(what, qsizetype(targets.size()));
+    qsizetype done = 0;
+    for (const FileTarget &target : targets) {
+        console.progress(done++);
+        const TagReading reading = readTagFile(target.path);
+        if (reading.status)
+            handle(target, reading);
+        else
+            console.fileFailed(target.path, reading.status.description());
+    }
+    console.endProgress();
 }

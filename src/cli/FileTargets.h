@@ -6,7 +6,11 @@
 
 #include <QByteArray>
 
+#include <functional>
+
 #include <vector>
+
+struct TagReading;
 
 struct FileTarget {
     QByteArray path;    // as the user named it, or folder + "/" + name
@@ -18,3 +22,8 @@ struct FileTarget {
 // name does not end in ".mp3" (in any letter case), is reported and left out. Each file comes
 // once, in the order given.
 std::vector<FileTarget> expandFileTargets(const std::vector<QByteArray> &operands, Console &console);
+
+// Reads each target's tag through the tags core with a progress line ("<what> done/total"); a
+// file that cannot be read is reported, every other one is handed on with its reading.
+void forEachReadTarget(const std::vector<FileTarget> &targets, const char *what, Console &console,
+                       const std::function<void(const FileTarget &, const TagReading &)> &handle);

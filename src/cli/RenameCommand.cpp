@@ -59,8 +59,9 @@ QString renameFailure(const QByteArray &newName, const QString &reason)
     return QStringLiteral("not renamed to \"%1\": %2").arg(QString::fromUtf8(Escape::name(newName)), reason);
 }
 
-void printMove(Output &out, const QByteArray &from, const QByteArray &to)
+void printMove(Output &out, Console &console, const QByteArray &from, const QByteArray &to)
 {
+    console.hideProgress();
     QByteArray &b = out.buffer();
     Escape::appendName(b, from);
     b += " -> ";
@@ -69,52 +70,50 @@ void printMove(Output &out, const QByteArray &from, const QByteArray &to)
     out.finish();  // each line as it happens, in step with the errors
 }
 
+// Renames one file that was read, or with dryRun only says what would be done.
+void renameOne(const FileTarget &target, const TagReading &reading, const RenameRequest &request,
+               ExpectedNames &expected, Output &out, Console &console)
+{
+    const QByteArray newName = proposedName(reading, request.longNames);
+    if (newName.isEmpty() || newName == target.name)
+        return;
+    const QByteArray newPath = target.path.left(target.path.size() - target.name.size()) + newName;
+    if (const QString problem = newNameProblem(newName); !problem.isEmpty()) {
+        console.fileFailed(target.path, problem);  // e.g. an artist "AC/DC"
+        return;
+    }
+    if (request.dryRun) {
+        if (expected.isTaken(newPath, target.path)) {
+            console.fileFailed(target.path, renameFailure(newName, FileStatus::fromErrno(EEXIST).description()));
+        } else {
+            expected.move(target.path, newPath);
+            printMove(out, console, target.path, newPath);
+        }
+        return;
+    }
+    TagSave save;
+    save.path = target.path;
+    save.fields = reading.fields;  // the trailer is written back as it is
+    save.newName = newName;
+    save.expected = reading.identity;
+    save.folder = target.folder;
+    const TagSaveResult result = saveTagFile(save);
+    if (result.status)
+        printMove(out, console, target.path, newPath);
+    else if (result.written)
+        console.fileFailed(target.path, renameFailure(newName, result.status.description()));
+    else
+        console.fileFailed(target.path, result.status.description());
+}
+
 }  // namespace
 
 int renameFiles(const std::vector<FileTarget> &targets, const RenameRequest &request, Output &out, Console &console)
 {
     ExpectedNames expected;
-    console.startProgress("rename", qsizetype(targets.size()));
-    qsizetype done = 0;
-    for (const FileTarget &target : targets) {
-        console.progress(done++);
-        const TagReading reading = readTagFile(target.path);
-        if (!reading.status) {
-            console.fileFailed(target.path, reading.status.description());
-            continue;
-        }
-        const QByteArray newName = proposedName(reading, request.longNames);
-        if (newName.isEmpty() || newName == target.name)
-            continue;
-        const QByteArray newPath = target.path.left(target.path.size() - target.name.size()) + newName;
-        if (const QString problem = newNameProblem(newName); !problem.isEmpty()) {
-            console.fileFailed(target.path, problem);  // e.g. an artist "AC/DC"
-            continue;
-        }
-        if (request.dryRun) {
-            if (expected.isTaken(newPath, target.path)) {
-                console.fileFailed(target.path, renameFailure(newName, FileStatus::fromErrno(EEXIST).description()));
-            } else {
-                expected.move(target.path, newPath);
-                printMove(out, target.path, newPath);
-            }
-            continue;
-        }
-        TagSave save;
-        save.path = target.path;
-        save.fields = reading.fields;  // the trailer is written back as it is
-        save.newName = newName;
-        save.expected = reading.identity;
-        save.folder = target.folder;
-        const TagSaveResult result = saveTagFile(save);
-        if (result.status)
-            printMove(out, target.path, newPath);
-        else if (result.written)
-            console.fileFailed(target.path, renameFailure(newName, result.status.description()));
-        else
-            console.fileFailed(target.path, result.status.description());
-    }
-    console.endProgress();
+    forEachReadTarget(targets, "rename", console, [&](const FileTarget &target, const TagReading &reading) {
+        renameOne(target, reading, request, expected, out, console);
+    });
     if (const FileStatus written = out.finish(); !written)
         console.fileFailed("standard output", written.description());
     return console.anyFailed() ? ExitSomeFailed : ExitDone;

@@ -92,21 +92,13 @@ bool parseFieldChanges(const CommandLine &line, const CodePage &page, FieldChang
 
 int setTags(const std::vector<FileTarget> &targets, const FieldChanges &changes, Console &console)
 {
-    console.startProgress("set", qsizetype(targets.size()));
-    qsizetype done = 0;
-    for (const FileTarget &target : targets) {
-        console.progress(done++);
-        const TagReading reading = readTagFile(target.path);
-        if (!reading.status) {
-            console.fileFailed(target.path, reading.status.description());
-            continue;
-        }
+    forEachReadTarget(targets, "set", console, [&](const FileTarget &target, const TagReading &reading) {
         Id3v1::Fields fields = reading.fields;
         if (!reading.tagged)
             fields = Id3v1::Fields{{}, {}, {}, {}, {}, NoGenre};
         changes.applyTo(fields);
         if (reading.tagged && Id3v1::build(fields) == reading.trailer)
-            continue;  // already so: the file is left untouched
+            return;  // already so: the file is left untouched
         TagSave save;
         save.path = target.path;
         save.fields = fields;
@@ -115,7 +107,6 @@ int setTags(const std::vector<FileTarget> &targets, const FieldChanges &changes,
         const TagSaveResult result = saveTagFile(save);
         if (!result.status)
             console.fileFailed(target.path, result.status.description());
-    }
-    console.endProgress();
+    });
     return console.anyFailed() ? ExitSomeFailed : ExitDone;
 }
