@@ -22,8 +22,9 @@ Commands:
       Renames each tagged file to the name Velmora proposes: "Artist-Song.MP3" (long, the
       default) or the first four letters and digits of each, "ARTISONG.MP3" (8.3). Files
       without a tag, an artist or a song name keep their name. A name that is already taken
-      is never replaced: that file is reported and left alone. Prints "old -> new" for each
-      file; --dry-run only prints and changes nothing.
+      is never replaced: that file is reported and left alone. The tag is written back as it
+      is, through the same save as set. Prints "old -> new" for each file; --dry-run only
+      prints and changes nothing.
 
 A FOLDER stands for its MP3 files as Velmora lists them: regular files whose names end in
 ".mp3" in any letter case and do not begin with ".", sorted by name without regard to case.
