@@ -148,7 +148,6 @@ void TestCliList::badUsage_data()
     QTest::newRow("option twice") << QStringList{"list", "--json", "--json"};
     QTest::newRow("bad escape") << QStringList{"list", "a\\q"};
     QTest::newRow("escape cut short") << QStringList{"list", "a\\x4"};
-    QTest::newRow("option of another command") << QStringList{"list", "--title", "X"};
 }
 
 void TestCliList::badUsage()
