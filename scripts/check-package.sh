@@ -58,7 +58,8 @@ trap cleanup EXIT
 
 step "installing $(basename "$deb") with apt"
 apt_get install "$scratch/$(basename "$deb")" 2> >(grep -v '^debconf: delaying' >&2)
-for file in /usr/bin/velmora /usr/share/velmora/instructions.txt \
+for file in /usr/bin/velmora /usr/bin/velmora-cli /usr/share/man/man1/velmora-cli.1 \
+            /usr/share/velmora/instructions.txt \
             /usr/share/applications/org.velmora.Velmora.desktop \
             /usr/share/metainfo/org.velmora.Velmora.metainfo.xml \
             /usr/share/icons/hicolor/16x16/apps/org.velmora.Velmora.png; do

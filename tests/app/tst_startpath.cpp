@@ -4,6 +4,7 @@
 #include "FolderList.h"
 #include "FrmMain.h"
 #include "Mp3List.h"
+#include "PlayerPanel.h"
 #include "SettingsStore.h"
 #include "StartPath.h"
 #include "TagEditor.h"
@@ -133,7 +134,7 @@ private slots:
             QCOMPARE(w.TxtDispTag[0]->text(), QStringLiteral("Title b.mp3"));
             // As after a click, the player's label shows the proposed name.
             QVERIFY(!w.TxtNewFilename->text().isEmpty());
-            QCOMPARE(w.Text4->text(), w.TxtNewFilename->text());
+            QCOMPARE(w.Frame1->Text4->text(), w.TxtNewFilename->text());
         }
         QCOMPARE(messages.texts.size(), message.isEmpty() ? 0 : 1);
         if (!message.isEmpty())

@@ -16,6 +16,7 @@ restore() {
 trap restore EXIT
 
 expected="bin/velmora
+bin/velmora-cli
 share/applications/org.velmora.Velmora.desktop
 share/icons/hicolor/128x128/apps/org.velmora.Velmora.png
 share/icons/hicolor/16x16/apps/org.velmora.Velmora.png
@@ -24,6 +25,7 @@ share/icons/hicolor/32x32/apps/org.velmora.Velmora.png
 share/icons/hicolor/48x48/apps/org.velmora.Velmora.png
 share/icons/hicolor/64x64/apps/org.velmora.Velmora.png
 share/icons/hicolor/scalable/apps/org.velmora.Velmora.svg
+share/man/man1/velmora-cli.1
 share/metainfo/org.velmora.Velmora.metainfo.xml
 share/velmora/instructions.txt"
 
@@ -33,7 +35,7 @@ check_layout() {  # check_layout ROOT_OF_PREFIX
   local root=$1 found
   found=$(cd "$root" && find . -type f -o -type l | sed 's|^\./||' | LC_ALL=C sort)
   [ "$found" = "$expected" ] || fail "installed under $root:"$'\n'"$found"
-  [ -x "$root/bin/velmora" ] || fail "$root/bin/velmora is not executable"
+  [ -x "$root/bin/velmora" ] && [ -x "$root/bin/velmora-cli" ] || fail "the programs are not executable"
   local remarks
   remarks=$(desktop-file-validate "$root/share/applications/org.velmora.Velmora.desktop" 2>&1) \
     && [ -z "$remarks" ] || fail "desktop entry: $remarks"
