@@ -12,7 +12,7 @@ set(CPACK_PACKAGE_DESCRIPTION
   "Velmora edits the ID3v1 tags of MP3 files, one folder at a time, and plays
 them with a small built-in player. Tick Keep beside the values an album shares
 to type them only once, and rename each file from its artist and song name as
-you save.")
+you save. velmora-cli lists, sets and renames from the shell by the same rules.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
