@@ -7,6 +7,7 @@
 #include "FileList.h"
 #include "FolderList.h"
 #include "FrmMain.h"
+#include "ListCommand.h"
 #include "Message.h"
 #include "Mp3List.h"
 #include "TagEditor.h"
@@ -217,6 +218,32 @@ BENCHMARK(BM_FileListRefresh)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmar
 BENCHMARK(BM_FullScan)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_OpenFolder)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Save)->Args({10000, 0})->Args({10000, 1})->Unit(benchmark::kMillisecond)->Iterations(6);
+
+// ---- velmora-cli list ----
+
+// The list command of velmora-cli, its text written to /dev/null: the folder listed, each file
+// read once through the tags core, every row formatted.
+namespace {
+void BM_CliList(benchmark::State &state)
+{
+    const int files = int(state.range(0));
+    const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    int status = devNull < 0 ? 1 : 0;
+    for (auto _ : state) {
+        Output out(devNull);
+        Console console;
+        status |= listFolder({g_folders[files], false}, out, console);
+    }
+    ::close(devNull);
+    if (status != 0)
+        state.SkipWithError("list failed");
+    perFile(state, files);
+}
+}  // namespace
+
+BENCHMARK(BM_CliList)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// ---- end of velmora-cli list ----
 
 int main(int argc, char **argv)
 {

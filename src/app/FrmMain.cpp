@@ -1,5 +1,6 @@
 #include "FrmMain.h"
 
+#include "AccessibleNames.h"
 #include "Artwork.h"
 #include "DocumentOpener.h"
 #include "DriveList.h"
@@ -9,13 +10,13 @@
 #include "FrmSettings.h"
 #include "GenreBox.h"
 #include "GenreList.h"
+#include "InstructionsFile.h"
 #include "Message.h"
 #include "Mp3List.h"
 #include "PlayerControls.h"
-#include "PlayerWidgets.h"
+#include "PlayerPanel.h"
 #include "SettingsStore.h"
 #include "TagEditor.h"
-#include "TransportIcons.h"
 #include "Twips.h"
 
 #include <QCheckBox>
@@ -25,15 +26,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
-#include <QTimer>
 #include <QToolButton>
 
 #include <cstdio>
@@ -66,32 +64,18 @@ QFont fontOf(const QStringList &families, double points, bool bold, bool italic)
     return font;
 }
 
-// Read-only boxes that look like captions: button-face background, no sunken border.
-void makeCaption(QLineEdit *box)
+// The layout was drawn for a narrower face than the ones at hand: a caption that would run under
+// the box beside it is set just narrow enough to show whole, a little clear of the box.
+void fitCaption(QLabel *caption, int roomToBox)
 {
-    box->setReadOnly(true);
-    box->setFrame(false);
-    box->setFocusPolicy(Qt::NoFocus);
-    box->setTextMargins(-2, 0, -2, 0);  // the narrow "Vol" box has no room for the usual inset
-    QPalette palette = box->palette();
-    palette.setColor(QPalette::Base, palette.color(QPalette::Button));
-    box->setPalette(palette);
-}
-
-QTimer *makeTimer(QObject *parent, const char *name, int interval)
-{
-    auto *timer = new QTimer(parent);
-    timer->setObjectName(QLatin1String(name));
-    timer->setInterval(interval);
-    return timer;
+    const int room = roomToBox - 2;
+    QFont font = caption->font();
+    for (int stretch = 99; stretch >= 80 && QFontMetrics(font).horizontalAdvance(caption->text()) > room; --stretch)
+        font.setStretch(stretch);
+    caption->setFont(font);
 }
 
 }  // namespace
-
-QString instructionsPath(const QString &programFolder)
-{
-    return programFolder + QStringLiteral("/instructions.txt");
-}
 
 FrmMain::FrmMain(std::function<void()> endProgram, QWidget *parent)
     : QMainWindow(parent), m_endProgram(std::move(endProgram))
@@ -109,42 +93,23 @@ FrmMain::FrmMain(std::function<void()> endProgram, QWidget *parent)
     client->setFixedSize(twips(10305), twips(10170));
     setCentralWidget(client);
 
-    // Created back to front: the player's frame lies behind the player's controls.
-    createPlayerControls(client);
+    // Created back to front.
+    createPlayer(client);
     createDecoration(client);
     m_editor = new TagEditor(client, m_state, GenreList, this);
     placeBrowserControls();
     CmdQuit = place(new QPushButton(QStringLiteral("&Quit"), client), "CmdQuit", twipsRect(9240, 9720, 975, 375),
                     QStringLiteral("Quit Program"));
     createMenu();
-    // A row click shows the clicked file's proposal in the player's label, unless a song plays.
-    connect(m_editor, &TagEditor::currentFileChanged, this, [this](const QByteArray &, const QString &label) {
-        if (m_player.get().playState() != 2)
-            Text4->setText(label);
-    });
-
-    PlayerWidgets playerWidgets;
-    playerWidgets.Command1 = Command1;
-    playerWidgets.Command3 = Command3;
-    playerWidgets.Command5 = Command5;
-    playerWidgets.Command6 = Command6;
-    playerWidgets.Command7 = Command7;
-    playerWidgets.Text1 = Text1;
-    playerWidgets.Text4 = Text4;
-    playerWidgets.pb1 = pb1;
-    playerWidgets.Slider1 = Slider1;
-    playerWidgets.Slider2 = Slider2;
-    playerWidgets.Timer1 = Timer1;
-    playerWidgets.Timer2 = Timer2;
-    playerWidgets.Timer3 = Timer3;
-    playerWidgets.TxtNewFilename = TxtNewFilename;
-    m_playerControls = new PlayerControls(playerWidgets, m_state, m_player, this);
+    // The browser tells the player which file the user clicked and what name it proposes.
+    connect(m_editor, &TagEditor::currentFileChanged, m_playerControls,
+            [this](const QByteArray &, const QString &label) { m_playerControls->showFileLabel(label); });
+    connect(m_editor, &TagEditor::proposalChanged, m_playerControls, &PlayerControls::setProposedName);
 
     connect(CmdQuit, &QPushButton::clicked, this, &FrmMain::CmdQuit_Click);
     arrangeTabOrder();
-    // Closing the last open window through its frame ends the program: the player stops,
-    // nothing is stored.
-    connect(qApp, &QGuiApplication::lastWindowClosed, this, &FrmMain::Form_Terminate);
+    nameControlsWithoutText(this);
+    connect(qApp, &QGuiApplication::lastWindowClosed, this, &FrmMain::onLastWindowClosed);
 
     // A fixed-size window centred on the screen.
     adjustSize();
@@ -194,6 +159,7 @@ void FrmMain::placeBrowserControls()
     for (int k = 0; k < 6; ++k) {
         const int top = 2160 + 360 * k;
         TagLabels[k]->setGeometry(twipsRect(2880, top, k == 0 ? 975 : 1095, 255));
+        fitCaption(TagLabels[k], twips(3840) - twips(2880));
         if (k < 5)
             TxtDispTag[k]->setGeometry(twipsRect(3840, top, 5895, 285));
         ChkKeepTag[k]->setGeometry(twipsRect(9960, top, 255, 255));
@@ -202,84 +168,16 @@ void FrmMain::placeBrowserControls()
     CmdSave->setGeometry(twipsRect(120, 8880, 10095, 375));
     ChkRenFile->setGeometry(twipsRect(120, 9360, 1335, 255));
     Label13->setGeometry(twipsRect(4440, 9360, 1095, 255));
+    fitCaption(Label13, twips(5520) - twips(4440));
     TxtNewFilename->setGeometry(twipsRect(5520, 9360, 4695, 285));
     Cmdswap->setGeometry(twipsRect(120, 9720, 2055, 375));
     Cmdfilesong->setGeometry(twipsRect(2280, 9720, 2055, 375));
 }
 
-void FrmMain::createPlayerControls(QWidget *client)
+void FrmMain::createPlayer(QWidget *client)
 {
-    Frame1 = place(new QGroupBox(QStringLiteral("Play File"), client), "Frame1", twipsRect(4200, 0, 6015, 1815));
-
-    struct Button {
-        QToolButton **slot;
-        const char *name;
-        TransportButton kind;
-        int left;
-        QString tooltip;
-    };
-    const std::array<Button, 5> buttons{{
-        {&Command6, "Command6", TransportButton::Rewind, 4440, QStringLiteral("Rewind")},
-        {&Command5, "Command5", TransportButton::Play, 4920, QStringLiteral("Play")},
-        {&Command7, "Command7", TransportButton::FastForward, 5400, QStringLiteral("Fast Forward")},
-        {&Command3, "Command3", TransportButton::Pause, 5880, QStringLiteral("Pause")},
-        {&Command1, "Command1", TransportButton::Stop, 6360, QStringLiteral("Stop")},
-    }};
-    for (const Button &b : buttons) {
-        auto *button = place(new QToolButton(client), b.name, twipsRect(b.left, 240, 495, 495), b.tooltip);
-        button->setIcon(transportIcon(b.kind));
-        button->setIconSize(QSize(28, 28));
-        *b.slot = button;
-    }
-
-    Text4 = place(new QLineEdit(client), "Text4", twipsRect(4440, 720, 3975, 285), QStringLiteral("Filename"));
-    Text4->setReadOnly(true);
-    QPalette labelPalette = Text4->palette();
-    labelPalette.setColor(QPalette::Text, QColor(64, 0, 64));
-    Text4->setPalette(labelPalette);
-
-    pb1 = place(new QProgressBar(client), "pb1", twipsRect(4440, 1080, 5295, 255));
-    pb1->setRange(0, 100);
-    pb1->setValue(0);
-    pb1->setTextVisible(false);
-
-    Slider1 = place(new QSlider(Qt::Horizontal, client), "Slider1", twipsRect(4320, 1320, 5535, 375),
-                    QStringLiteral("Change song position"));
-    Slider1->setRange(0, 250);
-    Slider1->setSingleStep(1);
-    Slider1->setPageStep(1);
-    Slider1->setTickInterval(5);
-    Slider1->setTickPosition(QSlider::NoTicks);
-
-    Text2 = place(new QLineEdit(QStringLiteral("Time Remaining"), client), "Text2", twipsRect(8520, 240, 1455, 255));
-    makeCaption(Text2);
-
-    Text1 = place(new QLineEdit(QStringLiteral("0:00"), client), "Text1", twipsRect(8520, 480, 1215, 570));
-    Text1->setReadOnly(true);
-    Text1->setAlignment(Qt::AlignCenter);
-    Text1->setFont(fontOf({QStringLiteral("Modern No. 20"), QStringLiteral("C059"), QStringLiteral("serif")},
-                          27.75, false, true));
-    QPalette timePalette = Text1->palette();
-    timePalette.setColor(QPalette::Base, Qt::white);
-    timePalette.setColor(QPalette::Text, Qt::black);
-    Text1->setPalette(timePalette);
-    Text1->setTextMargins(0, 0, 0, 0);
-
-    Text3 = place(new QLineEdit(QStringLiteral("Vol"), client), "Text3", twipsRect(9870, 120, 255, 255));
-    makeCaption(Text3);
-
-    Slider2 = place(new QSlider(Qt::Vertical, client), "Slider2", twipsRect(9870, 360, 255, 1335),
-                    QStringLiteral("Volume"));
-    Slider2->setRange(0, 3000);
-    Slider2->setSingleStep(1);
-    Slider2->setPageStep(5);
-    Slider2->setTickPosition(QSlider::NoTicks);
-    Slider2->setInvertedAppearance(true);  // 0, the loudest, at the top
-    Slider2->setInvertedControls(true);
-
-    Timer1 = makeTimer(this, "Timer1", 1000);
-    Timer2 = makeTimer(this, "Timer2", 500);
-    Timer3 = makeTimer(this, "Timer3", 500);
+    Frame1 = new PlayerPanel(client);
+    m_playerControls = new PlayerControls(*Frame1, m_state, m_player, this);
 }
 
 void FrmMain::createDecoration(QWidget *client)
@@ -299,8 +197,9 @@ void FrmMain::arrangeTabOrder()
     chain.insert(chain.end(), TxtDispTag.begin(), TxtDispTag.end());
     chain.push_back(CmbGenre);
     chain.insert(chain.end(), ChkKeepTag.begin(), ChkKeepTag.end());
-    chain.insert(chain.end(), {lv1, CmdSave, ChkRenFile, TxtNewFilename, Cmdswap, Cmdfilesong, CmdQuit, Command6,
-                               Command5, Command7, Command3, Command1, Slider1, Slider2});
+    chain.insert(chain.end(), {lv1, CmdSave, ChkRenFile, TxtNewFilename, Cmdswap, Cmdfilesong, CmdQuit});
+    chain.insert(chain.end(), {Frame1->Command6, Frame1->Command5, Frame1->Command7, Frame1->Command3,
+                               Frame1->Command1, Frame1->Slider1, Frame1->Slider2});
     for (size_t i = 1; i < chain.size(); ++i)
         QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
@@ -354,7 +253,8 @@ void FrmMain::Form_Load()
     runLoadStep([this] {
         // Kept as raw bytes, so a folder whose name is not UTF-8 comes back unchanged.
         const QByteArray stored = SettingsStore::readBytes(kApplication, kSection, kPathKey).value_or(QByteArray());
-        return m_editor->openFolder(stored).description();
+        // A folder named on the command line takes the stored one's place.
+        return m_editor->openFolder(m_start.folder.isEmpty() ? stored : m_start.folder).description();
     });
     runLoadStep([this] {
         DrvOpen->setDriveFor(DirOpen->path());
@@ -370,6 +270,23 @@ void FrmMain::Form_Load()
         CmbGenre->setText(QString());
         return QString();
     });
+    selectStartFile();
+}
+
+// The file named on the command line becomes the current file, as a click on its row makes it.
+void FrmMain::selectStartFile()
+{
+    if (!m_start.message.isEmpty())
+        Message::show(m_start.message);
+    if (m_start.fileName.isEmpty() || DirOpen->path() != m_start.folder)
+        return;
+    for (int entry = 0; entry < FilOpen->count(); ++entry) {
+        if (FilOpen->name(entry) == m_start.fileName) {
+            lv1->selectRow(entry);
+            return;
+        }
+    }
+    Message::show(QStringLiteral("%1 is not in the list of MP3 files.").arg(QString::fromUtf8(m_start.fileName)));
 }
 
 void FrmMain::closeEvent(QCloseEvent *event)
@@ -377,6 +294,21 @@ void FrmMain::closeEvent(QCloseEvent *event)
     // The program ends through the frame when its last window closes; the application object
     // calls Form_Terminate then. Closing here only hides the window.
     event->accept();
+}
+
+void FrmMain::showEvent(QShowEvent *event)
+{
+    m_shown = true;
+    QMainWindow::showEvent(event);
+}
+
+// The application reports the last window closed for any window, also for a message box that
+// closes during the load, before this window was ever shown. Only this window closed through its
+// frame, after it was shown, with no other window left, ends the program.
+void FrmMain::onLastWindowClosed()
+{
+    if (m_shown && isHidden())
+        Form_Terminate();
 }
 
 void FrmMain::Form_Terminate()
@@ -397,7 +329,10 @@ void FrmMain::quit()
     if (!stored)
         std::fprintf(stderr, "Velmora: the settings could not be stored in %s: %s\n",
                      qPrintable(SettingsStore::filePath(kApplication)), qPrintable(failure));
-    m_player.get().stop();
+    // A player that was never created has nothing to stop; creating it would start the audio
+    // backend just as the program ends.
+    if (m_player.exists())
+        m_player.get().stop();
     m_endProgram();
 }
 
@@ -415,9 +350,12 @@ void FrmMain::mnuSettings_Click()
 
 void FrmMain::mnuinstr_Click()
 {
-    const QString path = instructionsPath(QCoreApplication::applicationDirPath());
-    if (!QFileInfo::exists(path)) {
-        Message::show(QStringLiteral("The instructions file %1 is missing.").arg(path));
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QString path = findInstructions(programFolder);
+    if (path.isEmpty()) {
+        const QStringList places = instructionsCandidates(programFolder);
+        Message::show(QStringLiteral("The instructions file is missing: neither %1 nor %2 exists.")
+                          .arg(places.value(0), places.value(1)));
         return;
     }
     if (!openDocument(QFile::encodeName(path)))

@@ -38,15 +38,21 @@ bool globMatch(const char *name, const char *nameEnd, const char *pat, const cha
     return pat == patEnd;
 }
 
-}  // namespace
-
-bool matchesFilePattern(const QByteArray &name, const QString &pattern)
+// The parts of a pattern such as "*.mp3;*.mp2", each as bytes; empty parts dropped.
+std::vector<QByteArray> patternParts(const QString &pattern)
 {
-    const QStringList parts = pattern.split(u';', Qt::SkipEmptyParts);
-    for (const QString &part : parts) {
+    std::vector<QByteArray> parts;
+    for (const QString &part : pattern.split(u';', Qt::SkipEmptyParts)) {
         const QByteArray p = part.trimmed().toUtf8();
-        if (p.isEmpty())
-            continue;
+        if (!p.isEmpty())
+            parts.push_back(p);
+    }
+    return parts;
+}
+
+bool matchesAnyPart(const QByteArray &name, const std::vector<QByteArray> &parts)
+{
+    for (const QByteArray &p : parts) {
         if (p == "*.*")  // the traditional "every file", names without a dot included
             return true;
         if (globMatch(name.constData(), name.constData() + name.size(), p.constData(),
@@ -54,6 +60,28 @@ bool matchesFilePattern(const QByteArray &name, const QString &pattern)
             return true;
     }
     return false;
+}
+
+// The sort key: the name case-folded. Most names are ASCII, whose folding is plain lower case;
+// the Unicode tables are needed only for the others.
+QString sortKey(const QString &display)
+{
+    QString key = display;
+    char16_t *c = reinterpret_cast<char16_t *>(key.data());
+    for (char16_t *end = c + key.size(); c != end; ++c) {
+        if (*c >= 0x80)
+            return display.toCaseFolded();
+        if (*c >= u'A' && *c <= u'Z')
+            *c += u'a' - u'A';
+    }
+    return key;
+}
+
+}  // namespace
+
+bool matchesFilePattern(const QByteArray &name, const QString &pattern)
+{
+    return matchesAnyPart(name, patternParts(pattern));
 }
 
 FileStatus listFolderFiles(const QByteArray &folder, const QString &pattern, std::vector<ListedFile> &files)
@@ -64,14 +92,15 @@ FileStatus listFolderFiles(const QByteArray &folder, const QString &pattern, std
         QString folded;  // sort key
     };
     std::vector<Sortable> found;
+    const std::vector<QByteArray> parts = patternParts(pattern);
     const FileStatus status = folder.isEmpty()
         ? FileStatus::fromErrno(ENOENT)
         : forEachVisibleEntry(folder, [&](const FolderEntry &entry) {
               const QByteArray name = entry.name();
-              if (!matchesFilePattern(name, pattern) || !entry.isRegularFile())
+              if (!matchesAnyPart(name, parts) || !entry.isRegularFile())
                   return;
               Sortable s{{name, QString::fromUtf8(name)}, {}};
-              s.folded = s.file.display.toCaseFolded();
+              s.folded = sortKey(s.file.display);
               found.push_back(std::move(s));
           });
     if (!status.ok())

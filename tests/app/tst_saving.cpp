@@ -9,6 +9,8 @@
 #include "FrmMain.h"
 #include "GenreBox.h"
 #include "MediaPlayer.h"
+#include "PlayerControls.h"
+#include "PlayerPanel.h"
 #include "Mp3List.h"
 #include "TagEditor.h"
 
@@ -283,8 +285,8 @@ private slots:
         QCOMPARE(log.texts, QStringList({"Cannot Edit MP3 While Playing"}));
 
         select(w, "played.mp3");
-        QTest::mouseClick(w->Command5, Qt::LeftButton);  // Play
-        QTRY_COMPARE_WITH_TIMEOUT(w->player().get().playState(), 2, 5000);
+        QTest::mouseClick(w->Frame1->Command5, Qt::LeftButton);  // Play
+        QTRY_COMPARE_WITH_TIMEOUT(w->player().get().playState(), MediaPlayer::PlayState::Playing, 5000);
 
         // Another file can be saved while it plays.
         select(w, "other.mp3");
@@ -295,7 +297,7 @@ private slots:
         QCOMPARE(readFile(file("other.mp3")).right(128), trailer("Other", "While playing", "", "", "", 0));
 
         // The played file, even after Stop.
-        QTest::mouseClick(w->Command1, Qt::LeftButton);  // Stop
+        QTest::mouseClick(w->Frame1->Command1, Qt::LeftButton);  // Stop
         select(w, "played.mp3");
         w.typeInto(0, QStringLiteral("Refused"));
         w.save();

@@ -9,6 +9,8 @@
 #include "Id3v1.h"
 #include "GenreBox.h"
 #include "MediaPlayer.h"
+#include "PlayerControls.h"
+#include "PlayerPanel.h"
 #include "Mp3List.h"
 #include "TagEditor.h"
 
@@ -120,23 +122,23 @@ private slots:
 
         // Stopped: the label shows the clicked file's proposal at once.
         w.clickRow(0);
-        QCOMPARE(w->Text4->text(), QStringLiteral("Tone-First Tone.MP3"));
+        QCOMPARE(w->Frame1->Text4->text(), QStringLiteral("Tone-First Tone.MP3"));
         QCOMPARE(w->state().CurrentName, QStringLiteral("Tone-First Tone.MP3"));
 
-        QTest::mouseClick(w->Command5, Qt::LeftButton);  // Play
-        QTRY_COMPARE_WITH_TIMEOUT(w->player().get().playState(), 2, 5000);
+        QTest::mouseClick(w->Frame1->Command5, Qt::LeftButton);  // Play
+        QTRY_COMPARE_WITH_TIMEOUT(w->player().get().playState(), MediaPlayer::PlayState::Playing, 5000);
         QCOMPARE(w->state().PlayerFile, file("a.mp3"));
 
         // Playing: the label keeps the playing song; the clicked file's proposal is remembered.
         w.clickRow(1);
-        QCOMPARE(w->Text4->text(), QStringLiteral("Tone-First Tone.MP3"));
+        QCOMPARE(w->Frame1->Text4->text(), QStringLiteral("Tone-First Tone.MP3"));
         QCOMPARE(w->state().CurrentName, QStringLiteral("Tone-Second Tone.MP3"));
 
         // Paused counts as not playing.
-        QTest::mouseClick(w->Command3, Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(w->player().get().playState(), 1, 5000);
+        QTest::mouseClick(w->Frame1->Command3, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(w->player().get().playState(), MediaPlayer::PlayState::Paused, 5000);
         w.clickRow(1);
-        QCOMPARE(w->Text4->text(), QStringLiteral("Tone-Second Tone.MP3"));
+        QCOMPARE(w->Frame1->Text4->text(), QStringLiteral("Tone-Second Tone.MP3"));
         w->player().get().stop();
     }
 
@@ -265,7 +267,7 @@ private slots:
         w.clickRow(0);
         w.typeInto(4, QStringLiteral("edited"));
         const QStringList panel = w.panel();
-        const QString label = w->Text4->text();
+        const QString label = w->Frame1->Text4->text();
         QVERIFY(::unlink(file("b.mp3").constData()) == 0);
 
         QSignalSpy loaded(&w->editor(), &TagEditor::currentFileChanged);
@@ -277,7 +279,7 @@ private slots:
         QCOMPARE(w->FilOpen->selectedIndex(), 0);
         QCOMPARE(w->lv1->selectedRow(), 0);
         QCOMPARE(w.panel(), panel);
-        QCOMPARE(w->Text4->text(), label);
+        QCOMPARE(w->Frame1->Text4->text(), label);
 
         // Saving now writes the edited fields into the file they came from.
         log.clear();
