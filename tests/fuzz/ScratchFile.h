@@ -1,9 +1,10 @@
 #pragma once
-// One scratch file per fuzzing process, in $TMPDIR (or /tmp), removed when the process ends.
+// One scratch file per fuzzing process, in $TMPDIR (or /tmp), removed when the process ends;
+// it is written and read with the tests' own file helpers.
 
 #include "FuzzCheck.h"
+#include "TestFiles.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 inline QByteArray scratchFolder()
@@ -30,25 +31,4 @@ inline QByteArray scratchFile()
         return name;
     }();
     return path;
-}
-
-inline void replaceContents(const QByteArray &path, const QByteArray &bytes)
-{
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    FUZZ_CHECK(fd >= 0);
-    FUZZ_CHECK(::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size());
-    ::close(fd);
-}
-
-inline QByteArray contentsOf(const QByteArray &path)
-{
-    QByteArray bytes;
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    FUZZ_CHECK(fd >= 0);
-    char buffer[65536];
-    ssize_t n;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
-        bytes.append(buffer, n);
-    ::close(fd);
-    return bytes;
 }

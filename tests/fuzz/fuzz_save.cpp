@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     tag.append(QByteArray(Id3v1::TrailerSize - tag.size(), ' '));
     const QByteArray before = input.mid(Id3v1::TrailerSize - 3);
     const QByteArray path = scratchFile();
-    replaceContents(path, before);
+    FUZZ_CHECK(TestFiles::writeFile(path, before));
 
     const TagReading reading = readTagFile(path);
     FUZZ_CHECK(reading.status.ok());
@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const TagSaveResult saved = saveTagFile(request);
     FUZZ_CHECK(saved.status.ok() && saved.written && saved.path == path);
 
-    const QByteArray after = contentsOf(path);
+    const QByteArray after = TestFiles::readFile(path);
     const qsizetype kept = reading.tagged ? before.size() - Id3v1::TrailerSize : before.size();
     FUZZ_CHECK(after.size() == kept + Id3v1::TrailerSize);
     FUZZ_CHECK(after.left(kept) == before.left(kept));
@@ -39,6 +39,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     request.expected = reread.identity;
     FUZZ_CHECK(saveTagFile(request).status.ok());
-    FUZZ_CHECK(contentsOf(path) == after);
+    FUZZ_CHECK(TestFiles::readFile(path) == after);
     return 0;
 }

@@ -21,7 +21,10 @@ QString storePath()
 {
     static const QString path = [] {
         qputenv("XDG_CONFIG_HOME", scratchFolder());
-        std::atexit([] { QFile::remove(SettingsStore::filePath(app)); });
+        std::atexit([] {
+            QFile::remove(SettingsStore::filePath(app));
+            ::rmdir(scratchFolder().constData());
+        });
         return SettingsStore::filePath(app);
     }();
     return path;
@@ -66,18 +69,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray value = nul < 0 ? input : input.left(nul);
     const QByteArray before = nul < 0 ? QByteArray() : input.mid(nul + 1);
     const QString path = storePath();
-    replaceContents(QFile::encodeName(path), before);
+    FUZZ_CHECK(TestFiles::writeFile(QFile::encodeName(path), before));
 
     const auto other = IniText::value(before, QStringLiteral("Other"), QStringLiteral("Colour"));
     const auto lfn = IniText::value(before, section, QStringLiteral("Support LFN"));
     FUZZ_CHECK(SettingsStore::writeBytes(app, section, key, value));
     FUZZ_CHECK(SettingsStore::readBytes(app, section, key) == value);
-    const QByteArray after = contentsOf(QFile::encodeName(path));
+    const QByteArray after = TestFiles::readFile(QFile::encodeName(path));
     FUZZ_CHECK(IniText::value(after, QStringLiteral("Other"), QStringLiteral("Colour")) == other);
     FUZZ_CHECK(IniText::value(after, section, QStringLiteral("Support LFN")) == lfn);
     FUZZ_CHECK(keepsOtherLines(before, after));
 
     FUZZ_CHECK(SettingsStore::writeBytes(app, section, key, value));
-    FUZZ_CHECK(contentsOf(QFile::encodeName(path)) == after);
+    FUZZ_CHECK(TestFiles::readFile(QFile::encodeName(path)) == after);
     return 0;
 }
