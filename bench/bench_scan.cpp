@@ -1,21 +1,27 @@
 // How long reading a folder of MP3 files takes, against the floor of what the file system itself
-// needs: list the folder, then open, read the last 128 bytes of and close each file.
+// needs: list the folder, then open, read the last 128 bytes of and close each file. Warm (the
+// files in the page cache) and cold (the cache dropped before each pass), and the start of the
+// program up to a painted list.
 //
-// Generates folders of 1,000, 10,000 and 100,000 sparse MP3-sized files (90% tagged, plus a few
-// other files) under $VELMORA_BENCH_DIR (default: the temporary folder) and removes them at the end.
+// The folders (1,000, 10,000 and 100,000 sparse MP3-sized files, 90% tagged, plus a few other
+// files) are generated under $VELMORA_BENCH_DIR (default: the temporary folder) for the selected
+// benchmarks only, and removed at the end or on an interrupt.
 
+#include "BenchFolders.h"
 #include "FileList.h"
 #include "FolderList.h"
+#include "FolderTags.h"
 #include "FrmMain.h"
 #include "Message.h"
 #include "Mp3List.h"
+#include "SettingsStore.h"
 #include "TagEditor.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDir>
+#include <QElapsedTimer>
 #include <QLineEdit>
 
 #include <dirent.h>
@@ -27,60 +33,13 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <map>
+#include <memory>
 
 namespace {
 
-QByteArray g_root;
-std::map<int, QByteArray> g_folders;  // file count -> folder
 int g_messages = 0;
 
-QByteArray trailerFor(int i)
-{
-    QByteArray t("TAG");
-    auto field = [&](const QByteArray &text, int width) { t += text.left(width).leftJustified(width, ' '); };
-    field("Title number " + QByteArray::number(i), 30);
-    field("Artist " + QByteArray::number(i % 97), 30);
-    field("Album " + QByteArray::number(i % 13), 30);
-    field(QByteArray::number(1960 + i % 60), 4);
-    field("generated", 30);
-    t += char(i % 130);
-    return t;
-}
-
-bool generate(const QByteArray &folder, int count)
-{
-    if (::mkdir(folder.constData(), 0755) != 0)
-        return false;
-    for (int i = 0; i < count; ++i) {
-        char name[64];
-        std::snprintf(name, sizeof name, "/Track %06d - Generated Song.mp3", i);
-        const QByteArray path = folder + name;
-        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (fd < 0)
-            return false;
-        const off_t size = 3'000'000 + (i * 7919) % 4'000'000;  // 3 to 7 MB, as songs are
-        bool ok = ::ftruncate(fd, size) == 0;
-        if (ok && i % 10 != 0) {
-            const QByteArray t = trailerFor(i);
-            ok = ::pwrite(fd, t.constData(), t.size(), size - t.size()) == t.size();
-        }
-        ::close(fd);
-        if (!ok)
-            return false;
-    }
-    for (const char *other : {"/cover.jpg", "/playlist.m3u", "/notes.txt", "/folder.ini"})
-    {
-        const int fd = ::open((folder + other).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (fd < 0 || ::ftruncate(fd, 2048) != 0)
-            return false;
-        ::close(fd);
-    }
-    return true;
-}
-
-// Only what the file system must do for a scan.
+// Only what the file system must do for a scan, one file after another.
 int floorScan(const QByteArray &folder)
 {
     DIR *dir = ::opendir(folder.constData());
@@ -126,129 +85,277 @@ void perFile(benchmark::State &state, int files)
                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
+// The folder of the benchmark's first argument; false (the benchmark skipped) when it cannot be made.
+bool folderFor(benchmark::State &state, QByteArray &folder)
+{
+    folder = BenchFolders::folderOf(int(state.range(0)));
+    if (folder.isEmpty())
+        state.SkipWithError("the files could not be generated");
+    return !folder.isEmpty();
+}
+
+// A window that starts with nothing stored: the user's own settings play no part.
+std::unique_ptr<FrmMain> loadedWindow()
+{
+    qputenv("XDG_CONFIG_HOME", BenchFolders::scratchFolder("no-settings"));
+    auto window = std::make_unique<FrmMain>();
+    window->Form_Load();
+    window->show();
+    return window;
+}
+
+// Cold passes: the cache is dropped before each, then a small other folder is read so that the
+// program's own code is paged in again and only the folder measured comes from the device.
+class ColdCache {
+public:
+    explicit ColdCache(benchmark::State &state) : m_state(state)
+    {
+        m_warmUp = BenchFolders::folderOf(50);
+        const QString why = BenchFolders::dropCaches();
+        if (!why.isEmpty())
+            state.SkipWithError(qPrintable(why));
+        m_ok = why.isEmpty() && !m_warmUp.isEmpty();
+    }
+    bool ok() const { return m_ok; }
+    QByteArray warmUpFolder() const { return m_warmUp; }
+    void dropBeforePass(const std::function<void()> &pageInCode)
+    {
+        m_state.PauseTiming();
+        BenchFolders::dropCaches();
+        pageInCode();
+        m_state.ResumeTiming();
+    }
+
+private:
+    benchmark::State &m_state;
+    QByteArray m_warmUp;
+    bool m_ok = false;
+};
+
 void BM_Floor(benchmark::State &state)
 {
-    const int files = int(state.range(0));
+    QByteArray folder;
+    if (!folderFor(state, folder))
+        return;
     for (auto _ : state)
-        benchmark::DoNotOptimize(floorScan(g_folders[files]));
-    perFile(state, files);
+        benchmark::DoNotOptimize(floorScan(folder));
+    perFile(state, int(state.range(0)));
+}
+
+void BM_FloorCold(benchmark::State &state)
+{
+    QByteArray folder;
+    if (!folderFor(state, folder))
+        return;
+    ColdCache cold(state);
+    if (!cold.ok())
+        return;
+    for (auto _ : state) {
+        cold.dropBeforePass([&] { floorScan(cold.warmUpFolder()); });
+        benchmark::DoNotOptimize(floorScan(folder));
+    }
+    perFile(state, int(state.range(0)));
 }
 
 void BM_FileListRefresh(benchmark::State &state)
 {
-    const int files = int(state.range(0));
+    QByteArray folder;
+    if (!folderFor(state, folder))
+        return;
     FileList list;
-    list.setPath(g_folders[files]);
+    list.setPath(folder);
     list.setPattern(QStringLiteral("*.mp3"));
     for (auto _ : state) {
         if (!list.refresh().ok())
             state.SkipWithError("refresh failed");
     }
-    if (list.count() != files)
+    if (list.count() != state.range(0))
         state.SkipWithError("wrong count");
-    perFile(state, files);
+    perFile(state, int(state.range(0)));
 }
 
-// The scan the folder list's change runs: the file list re-read and every trailer read into lv1.
-void BM_FullScan(benchmark::State &state)
+// The trailers of a listed folder read with the given number of helper threads (0: the caller
+// alone), nothing decoded: which reader the scan should use.
+int readTrailers(const QByteArray &folder, const std::vector<ListedFile> &files, int workers)
 {
+    int tagged = 0;
+    readFolderTrailers(folder, files, [&tagged](int, const RawTrailer &raw) { tagged += raw.tagged(); }, workers);
+    return tagged;
+}
+
+void readTrailersBenchmark(benchmark::State &state, bool cold)
+{
+    QByteArray folder;
+    if (!folderFor(state, folder))
+        return;
+    const int workers = int(state.range(1));
+    std::vector<ListedFile> files;
+    std::unique_ptr<ColdCache> cache = cold ? std::make_unique<ColdCache>(state) : nullptr;
+    if (cache && !cache->ok())
+        return;
+    for (auto _ : state) {
+        if (cache)
+            cache->dropBeforePass([&] {
+                std::vector<ListedFile> few;
+                listFolderFiles(cache->warmUpFolder(), QStringLiteral("*.mp3"), few);
+                readTrailers(cache->warmUpFolder(), few, workers);
+            });
+        listFolderFiles(folder, QStringLiteral("*.mp3"), files);
+        benchmark::DoNotOptimize(readTrailers(folder, files, workers));
+    }
+    perFile(state, int(state.range(0)));
+}
+
+void BM_ReadTrailers(benchmark::State &state) { readTrailersBenchmark(state, false); }
+void BM_ReadTrailersCold(benchmark::State &state) { readTrailersBenchmark(state, true); }
+
+// The scan the folder list's change runs: the file list re-read and every trailer read into lv1.
+void fullScanBenchmark(benchmark::State &state, bool cold)
+{
+    QByteArray folder;
+    if (!folderFor(state, folder))
+        return;
     const int files = int(state.range(0));
-    FrmMain window;
-    window.Form_Load();
-    window.show();
-    window.DirOpen->setPath(g_folders[files]);
-    for (auto _ : state)
-        window.editor().DirOpen_Change();
-    if (window.lv1->rowCount() != files || g_messages != 0)
+    std::unique_ptr<ColdCache> cache = cold ? std::make_unique<ColdCache>(state) : nullptr;
+    if (cache && !cache->ok())
+        return;
+    std::unique_ptr<FrmMain> window = loadedWindow();
+    window->DirOpen->setPath(folder);
+    // Cold, a second window scans the small folder after each drop.
+    std::unique_ptr<FrmMain> warmUp = cache ? loadedWindow() : nullptr;
+    if (warmUp)
+        warmUp->DirOpen->setPath(cache->warmUpFolder());
+    for (auto _ : state) {
+        if (cache)
+            cache->dropBeforePass([&] { warmUp->editor().DirOpen_Change(); });
+        window->editor().DirOpen_Change();
+    }
+    if (window->lv1->rowCount() != files || g_messages != 0)
         state.SkipWithError("scan incomplete");
     perFile(state, files);
     state.counters["max_rss_MiB"] = double(maxRssKiB()) / 1024.0;
 }
 
+void BM_FullScan(benchmark::State &state) { fullScanBenchmark(state, false); }
+void BM_FullScanCold(benchmark::State &state) { fullScanBenchmark(state, true); }
+
 // Opening the folder as the user does: the folder list lists it as well.
 void BM_OpenFolder(benchmark::State &state)
 {
-    const int files = int(state.range(0));
-    FrmMain window;
-    window.Form_Load();
-    window.show();
+    QByteArray folder;
+    if (!folderFor(state, folder))
+        return;
+    std::unique_ptr<FrmMain> window = loadedWindow();
+    const QByteArray parent = folder.left(folder.lastIndexOf('/'));
     for (auto _ : state) {
-        window.DirOpen->setPath(g_root);
-        window.DirOpen->setPath(g_folders[files]);
+        window->DirOpen->setPath(parent);
+        window->DirOpen->setPath(folder);
     }
-    if (window.lv1->rowCount() != files)
+    if (window->lv1->rowCount() != state.range(0))
         state.SkipWithError("scan incomplete");
-    perFile(state, files);
+    perFile(state, int(state.range(0)));
 }
 
 // One Save Tags of a file in the middle of the folder, with or without renaming it.
 void BM_Save(benchmark::State &state)
 {
+    QByteArray folder;
+    if (!folderFor(state, folder))
+        return;
     const int files = int(state.range(0));
     const bool rename = state.range(1) != 0;
-    FrmMain window;
-    window.Form_Load();
-    window.show();
-    window.DirOpen->setPath(g_folders[files]);
+    std::unique_ptr<FrmMain> window = loadedWindow();
+    window->DirOpen->setPath(folder);
     const QString names[2] = {QStringLiteral("Track 005000 - Renamed A.mp3"), QStringLiteral("Track 005000 - Renamed B.mp3")};
     int round = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        int row = files / 2;
-        window.lv1->selectRow(row);
-        window.TxtDispTag[0]->setText(QStringLiteral("Saved %1").arg(round));
+        window->lv1->selectRow(files / 2);
+        window->TxtDispTag[0]->setText(QStringLiteral("Saved %1").arg(round));
         if (rename) {
-            window.ChkRenFile->setChecked(true);
-            window.TxtNewFilename->setText(names[round % 2]);
+            window->ChkRenFile->setChecked(true);
+            window->TxtNewFilename->setText(names[round % 2]);
         }
         ++round;
         state.ResumeTiming();
-        window.editor().CmdSave_Click();
+        window->editor().CmdSave_Click();
     }
-    if (window.lv1->rowCount() != files || g_messages != 0)
+    if (window->lv1->rowCount() != files || g_messages != 0)
         state.SkipWithError("save failed");
     perFile(state, files);
 }
 
+// What the user waits for: from the main window's construction, with a folder stored in the
+// settings, to its first paint with the list filled (the splash before it not counted).
+void BM_StartUp(benchmark::State &state)
+{
+    QByteArray folder;
+    if (!folderFor(state, folder))
+        return;
+    const QByteArray settings = BenchFolders::scratchFolder("settings");
+    qputenv("XDG_CONFIG_HOME", settings);
+    if (settings.isEmpty() || !SettingsStore::writeBytes(QStringLiteral("Quorrel"), QStringLiteral("Startup"),
+                                                         QStringLiteral("Path"), folder)) {
+        state.SkipWithError("the settings could not be stored");
+        return;
+    }
+    double construct = 0, load = 0, paint = 0;
+    QElapsedTimer clock;
+    for (auto _ : state) {
+        clock.start();
+        auto window = std::make_unique<FrmMain>();
+        const qint64 built = clock.nsecsElapsed();
+        window->Form_Load();
+        const qint64 loaded = clock.nsecsElapsed();
+        window->show();
+        QCoreApplication::processEvents();  // the expose and the first paint
+        const qint64 shown = clock.nsecsElapsed();
+        state.PauseTiming();
+        construct += double(built);
+        load += double(loaded - built);
+        paint += double(shown - loaded);
+        if (window->lv1->rowCount() != state.range(0) || g_messages != 0)
+            state.SkipWithError("the list was not filled");
+        window.reset();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    const double n = double(state.iterations()) * 1e6;
+    state.counters["construct_ms"] = construct / n;
+    state.counters["load_ms"] = load / n;
+    state.counters["paint_ms"] = paint / n;
+}
+
 }  // namespace
 
-BENCHMARK(BM_Floor)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_FileListRefresh)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_FullScan)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_OpenFolder)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_Save)->Args({10000, 0})->Args({10000, 1})->Unit(benchmark::kMillisecond)->Iterations(6);
+BENCHMARK(BM_Floor)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(BM_FileListRefresh)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(BM_ReadTrailers)->ArgsProduct({{10000, 100000}, {0, 2, 16}})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(BM_FullScan)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(BM_OpenFolder)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(BM_Save)->Args({10000, 0})->Args({10000, 1})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(6);
+BENCHMARK(BM_StartUp)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+// Each cold pass first writes back and drops the whole page cache of the machine.
+BENCHMARK(BM_FloorCold)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_ReadTrailersCold)->ArgsProduct({{10000}, {0, 16}})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_FullScanCold)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    benchmark::Initialize(&argc, argv);  // --help ends here, before anything is generated
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    BenchFolders::prepare();
     QApplication app(argc, argv);
     Message::setHandler([](const QString &text) {
         ++g_messages;
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
     });
-    const QByteArray base = qEnvironmentVariableIsEmpty("VELMORA_BENCH_DIR")
-                                ? QFile::encodeName(QDir::tempPath())
-                                : qgetenv("VELMORA_BENCH_DIR");
-    QByteArray root = base + "/velmora-bench-XXXXXX";
-    if (!::mkdtemp(root.data())) {
-        std::perror("mkdtemp");
-        return 1;
-    }
-    g_root = root;
-    for (int count : {1000, 10000, 100000}) {
-        const QByteArray folder = root + "/files" + QByteArray::number(count);
-        if (!generate(folder, count)) {
-            std::perror("generating the folders");
-            return 1;
-        }
-        g_folders[count] = folder;
-    }
-    benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    std::error_code error;
-    std::filesystem::remove_all(root.toStdString(), error);
+    BenchFolders::removeAll();
     std::fprintf(stderr, "max RSS %ld KiB\n", maxRssKiB());
     return 0;
 }

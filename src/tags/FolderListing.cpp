@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -38,50 +39,82 @@ bool globMatch(const char *name, const char *nameEnd, const char *pat, const cha
     return pat == patEnd;
 }
 
+// A pattern such as "*.mp3;*.mp2", split once for a whole folder.
+class FilePattern {
+public:
+    explicit FilePattern(const QString &pattern)
+    {
+        for (const QString &part : pattern.split(u';', Qt::SkipEmptyParts)) {
+            const QByteArray p = part.trimmed().toUtf8();
+            if (p == "*.*")  // the traditional "every file", names without a dot included
+                m_everyFile = true;
+            else if (!p.isEmpty())
+                m_parts.push_back(p);
+        }
+    }
+
+    bool matches(const char *name, qsizetype length) const
+    {
+        if (m_everyFile)
+            return true;
+        for (const QByteArray &p : m_parts)
+            if (globMatch(name, name + length, p.constData(), p.constData() + p.size()))
+                return true;
+        return false;
+    }
+
+private:
+    std::vector<QByteArray> m_parts;
+    bool m_everyFile = false;
+};
+
+// The name without regard to case, as bytes that sort in the order of the case-folded text. Most
+// names are ASCII, whose folding is a byte-wise lowering; only the others go through Unicode.
+QByteArray sortKey(const char *name, qsizetype length)
+{
+    QByteArray key(name, length);
+    for (char &c : key) {
+        if (uchar(c) >= 0x80)
+            return QString::fromUtf8(name, length).toCaseFolded().toUtf8();
+        c = foldAscii(c);
+    }
+    return key;
+}
+
 }  // namespace
 
 bool matchesFilePattern(const QByteArray &name, const QString &pattern)
 {
-    const QStringList parts = pattern.split(u';', Qt::SkipEmptyParts);
-    for (const QString &part : parts) {
-        const QByteArray p = part.trimmed().toUtf8();
-        if (p.isEmpty())
-            continue;
-        if (p == "*.*")  // the traditional "every file", names without a dot included
-            return true;
-        if (globMatch(name.constData(), name.constData() + name.size(), p.constData(),
-                      p.constData() + p.size()))
-            return true;
-    }
-    return false;
+    return FilePattern(pattern).matches(name.constData(), name.size());
 }
 
 FileStatus listFolderFiles(const QByteArray &folder, const QString &pattern, std::vector<ListedFile> &files)
 {
     files.clear();
-    struct Sortable {
-        ListedFile file;
-        QString folded;  // sort key
-    };
-    std::vector<Sortable> found;
-    const FileStatus status = folder.isEmpty()
-        ? FileStatus::fromErrno(ENOENT)
-        : forEachVisibleEntry(folder, [&](const FolderEntry &entry) {
-              const QByteArray name = entry.name();
-              if (!matchesFilePattern(name, pattern) || !entry.isRegularFile())
-                  return;
-              Sortable s{{name, QString::fromUtf8(name)}, {}};
-              s.folded = s.file.display.toCaseFolded();
-              found.push_back(std::move(s));
-          });
+    if (folder.isEmpty())
+        return FileStatus::fromErrno(ENOENT);
+    const FilePattern filePattern(pattern);
+    std::vector<QByteArray> names;
+    std::vector<std::pair<QByteArray, int>> order;  // sort key, index into names
+    const FileStatus status = forEachVisibleEntry(folder, [&](const FolderEntry &entry) {
+        const char *name = entry.rawName();
+        const qsizetype length = qsizetype(std::strlen(name));
+        if (!filePattern.matches(name, length) || !entry.isRegularFile())
+            return;
+        order.emplace_back(sortKey(name, length), int(names.size()));
+        names.emplace_back(name, length);
+    });
     if (!status.ok())
         return status;
-    std::sort(found.begin(), found.end(), [](const Sortable &a, const Sortable &b) {
-        const int c = a.folded.compare(b.folded);
-        return c != 0 ? c < 0 : a.file.name < b.file.name;
+    std::sort(order.begin(), order.end(), [&names](const auto &a, const auto &b) {
+        const int c = a.first.compare(b.first);
+        return c != 0 ? c < 0 : names[size_t(a.second)] < names[size_t(b.second)];
     });
-    files.reserve(found.size());
-    for (Sortable &s : found)
-        files.push_back(std::move(s.file));
+    files.reserve(order.size());
+    for (const auto &[key, index] : order) {
+        QByteArray &name = names[size_t(index)];
+        QString display = QString::fromUtf8(name);
+        files.push_back({std::move(name), std::move(display)});
+    }
     return status;
 }
