@@ -12,6 +12,8 @@
 #include <array>
 #include <vector>
 
+class CodePage;
+
 class Mp3ListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -27,6 +29,7 @@ public:
     void setRowIcon(const QIcon &icon);
     void clear();
     void appendRow(const QString &fileName, const TagRecord &tag);
+    void appendRow(QStringView fileName, const char *trailer, const CodePage &page, QStringView genre);
     void beginRebuild();
     void endRebuild();
     QString text(int row, int column) const;
@@ -36,6 +39,10 @@ private:
         qsizetype start;  // offset of the first column's text in m_text
         std::array<quint16, ColumnCount> length;
     };
+
+    void appendText(Row &row, int column, QStringView text);
+    void appendDecoded(Row &row, int column, const char *bytes, int width, const CodePage &page);
+    void addRow(const Row &row);
 
     std::vector<Row> m_rows;
     QString m_text;
@@ -51,6 +58,9 @@ public:
     void setRowIcon(const QIcon &icon);
     void clear();
     void appendRow(const QString &fileName, const TagRecord &tag);
+    // The row of a file from its trailer as stored, decoded with page straight into the list:
+    // the 128 bytes (nullptr: six empty columns) and the genre's name.
+    void appendRow(QStringView fileName, const char *trailer, const CodePage &page, QStringView genre);
     // Between these two, appended rows are not reported to the view one by one.
     void beginRebuild();
     void endRebuild();

@@ -6,6 +6,7 @@
 #include "DriveList.h"
 #include "FileList.h"
 #include "FileRename.h"
+#include "FolderTags.h"
 #include "FolderList.h"
 #include "GenreBox.h"
 #include "GenreList.h"
@@ -149,37 +150,39 @@ int TagEditor::fillList()
     }
 
     m_folderPrefix = currentPrefix();
-    QByteArray path = m_folderPrefix;
-    const int prefixLength = int(path.size());
+    const CodePage &page = CodePage::system();
     int unreadable = 0;
     // Only the last file read decides what the panel shows at the end; the per-file proposals are
     // emptied again anyway, so the boxes are set once, after the loop.
-    Reading lastGood;
+    RawTrailer lastGood;
     bool anyGood = false;
-    for (int i = 0; i < n; ++i) {
-        path.truncate(prefixLength);
-        path.append(w.FilOpen->name(i));
-        Reading reading;
-        FileStatus status = m_tagFile.openForReading(path);
-        if (status.ok())
-            status = readOpenFile(reading);
-        m_tagFile.close();
-        if (status.ok()) {
-            publish(reading);
-            lastGood = reading;
-            anyGood = true;
-        } else {
-            // Never the previous file's values: the row of an unreadable file is empty.
+    bool lastFailed = false;
+    const std::vector<ListedFile> &entries = w.FilOpen->entries();
+    readFolderTrailers(m_folderPrefix, entries, [&](int i, const RawTrailer &raw) {
+        // Never the previous file's values: the row of an unreadable file is empty.
+        const bool tagged = raw.status && raw.tagged();
+        const quint8 genre = tagged ? quint8(raw.bytes[Id3v1::GenreOffset]) : 0;
+        w.lv1->appendRow(entries[size_t(i)].display, tagged ? raw.bytes : nullptr, page,
+                         tagged ? Genres::nameOf(m_genreList, genre) : QString());
+        lastFailed = !raw.status;
+        if (lastFailed) {
             ++unreadable;
-            m_state.CurrentTag = TagRecord();
+            return;
         }
-        w.lv1->appendRow(w.FilOpen->displayName(i), m_state.CurrentTag);
-    }
+        if (tagged)
+            m_genreByte = m_genreNumber = genre;
+        lastGood = raw;
+        anyGood = true;
+    });
+    if (anyGood && !lastFailed)
+        publish(readingOf(lastGood));
+    else
+        m_state.CurrentTag = TagRecord();
     w.lv1->endRebuild();
 
     if (anyGood) {
         m_quietNames = true;
-        applyToPanel(lastGood);
+        applyToPanel(readingOf(lastGood));
         m_quietNames = false;
     }
     w.TxtNewFilename->setText(QString());
@@ -215,6 +218,15 @@ FileStatus TagEditor::readOpenFile(Reading &reading)
         }
     }
     return status;
+}
+
+TagEditor::Reading TagEditor::readingOf(const RawTrailer &raw)
+{
+    Reading reading;
+    reading.tagged = raw.tagged();
+    if (reading.tagged)
+        reading.fields = Id3v1::parse(raw.bytes);
+    return reading;
 }
 
 void TagEditor::publish(const Reading &reading)

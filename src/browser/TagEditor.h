@@ -8,6 +8,7 @@
 #include "FileStatus.h"
 #include "Id3v1.h"
 #include "MdlDefault.h"
+#include "RawTrailer.h"
 #include "TagFile.h"
 
 #include <QByteArray>
@@ -56,6 +57,7 @@ private:
 
     // Reads the trailer of the file open in the slot and closes the slot.
     FileStatus readOpenFile(Reading &reading);
+    static Reading readingOf(const RawTrailer &raw);
     // Puts a reading into CurrentTag and the genre variables.
     void publish(const Reading &reading);
     // Puts a reading into the panel boxes whose Keep box is clear.
