@@ -21,7 +21,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QLineEdit>
 
 #include <dirent.h>
@@ -33,7 +32,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -70,6 +71,18 @@ int floorScan(const QByteArray &folder)
     }
     return tagged;
 }
+
+// Wall and processor time (of all threads) in nanoseconds.
+struct Stamp {
+    double wall, cpu;
+    static Stamp now()
+    {
+        timespec w, c;
+        ::clock_gettime(CLOCK_MONOTONIC, &w);
+        ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &c);
+        return {w.tv_sec * 1e9 + double(w.tv_nsec), c.tv_sec * 1e9 + double(c.tv_nsec)};
+    }
+};
 
 long maxRssKiB()
 {
@@ -174,12 +187,14 @@ void BM_FileListRefresh(benchmark::State &state)
     perFile(state, int(state.range(0)));
 }
 
-// The trailers of a listed folder read with the given number of helper threads (0: the caller
-// alone), nothing decoded: which reader the scan should use.
-int readTrailers(const QByteArray &folder, const std::vector<ListedFile> &files, int workers)
+// The trailers of a listed folder read by the caller alone (0), with helpers once reads are seen to
+// wait (1, what the scan does) or with helpers from the start (2); nothing decoded.
+int readTrailers(const QByteArray &folder, const std::vector<ListedFile> &files, int readAhead)
 {
+    const ReadAhead modes[3] = {ReadAhead::Never, ReadAhead::WhenReadsWait, ReadAhead::Always};
     int tagged = 0;
-    readFolderTrailers(folder, files, [&tagged](int, const RawTrailer &raw) { tagged += raw.tagged(); }, workers);
+    readFolderTrailers(folder, files, [&tagged](int, const RawTrailer &raw) { tagged += raw.tagged(); },
+                       modes[readAhead]);
     return tagged;
 }
 
@@ -188,7 +203,7 @@ void readTrailersBenchmark(benchmark::State &state, bool cold)
     QByteArray folder;
     if (!folderFor(state, folder))
         return;
-    const int workers = int(state.range(1));
+    const int readAhead = int(state.range(1));
     std::vector<ListedFile> files;
     std::unique_ptr<ColdCache> cache = cold ? std::make_unique<ColdCache>(state) : nullptr;
     if (cache && !cache->ok())
@@ -198,10 +213,10 @@ void readTrailersBenchmark(benchmark::State &state, bool cold)
             cache->dropBeforePass([&] {
                 std::vector<ListedFile> few;
                 listFolderFiles(cache->warmUpFolder(), QStringLiteral("*.mp3"), few);
-                readTrailers(cache->warmUpFolder(), few, workers);
+                readTrailers(cache->warmUpFolder(), few, readAhead);
             });
         listFolderFiles(folder, QStringLiteral("*.mp3"), files);
-        benchmark::DoNotOptimize(readTrailers(folder, files, workers));
+        benchmark::DoNotOptimize(readTrailers(folder, files, readAhead));
     }
     perFile(state, int(state.range(0)));
 }
@@ -299,21 +314,23 @@ void BM_StartUp(benchmark::State &state)
         state.SkipWithError("the settings could not be stored");
         return;
     }
-    double construct = 0, load = 0, paint = 0;
-    QElapsedTimer clock;
+    // Wall and processor time of the three steps; the processor time counts every thread.
+    double wall[3] = {}, cpu[3] = {};
     for (auto _ : state) {
-        clock.start();
+        const Stamp start = Stamp::now();
         auto window = std::make_unique<FrmMain>();
-        const qint64 built = clock.nsecsElapsed();
+        const Stamp built = Stamp::now();
         window->Form_Load();
-        const qint64 loaded = clock.nsecsElapsed();
+        const Stamp loaded = Stamp::now();
         window->show();
         QCoreApplication::processEvents();  // the expose and the first paint
-        const qint64 shown = clock.nsecsElapsed();
+        const Stamp shown = Stamp::now();
         state.PauseTiming();
-        construct += double(built);
-        load += double(loaded - built);
-        paint += double(shown - loaded);
+        const Stamp steps[4] = {start, built, loaded, shown};
+        for (int i = 0; i < 3; ++i) {
+            wall[i] += steps[i + 1].wall - steps[i].wall;
+            cpu[i] += steps[i + 1].cpu - steps[i].cpu;
+        }
         if (window->lv1->rowCount() != state.range(0) || g_messages != 0)
             state.SkipWithError("the list was not filled");
         window.reset();
@@ -321,24 +338,25 @@ void BM_StartUp(benchmark::State &state)
         state.ResumeTiming();
     }
     const double n = double(state.iterations()) * 1e6;
-    state.counters["construct_ms"] = construct / n;
-    state.counters["load_ms"] = load / n;
-    state.counters["paint_ms"] = paint / n;
+    const char *names[3] = {"construct", "load", "paint"};
+    for (int i = 0; i < 3; ++i) {
+        state.counters[std::string(names[i]) + "_ms"] = wall[i] / n;
+        state.counters[std::string(names[i]) + "_cpu_ms"] = cpu[i] / n;
+    }
 }
-
 }  // namespace
 
-BENCHMARK(BM_Floor)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
-BENCHMARK(BM_FileListRefresh)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
-BENCHMARK(BM_ReadTrailers)->ArgsProduct({{10000, 100000}, {0, 2, 16}})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
-BENCHMARK(BM_FullScan)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
-BENCHMARK(BM_OpenFolder)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
-BENCHMARK(BM_Save)->Args({10000, 0})->Args({10000, 1})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(6);
-BENCHMARK(BM_StartUp)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(BM_Floor)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Iterations(5);
+BENCHMARK(BM_FileListRefresh)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Iterations(5);
+BENCHMARK(BM_ReadTrailers)->ArgsProduct({{1000, 10000, 100000}, {0, 1, 2}})->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Iterations(5);
+BENCHMARK(BM_FullScan)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Iterations(5);
+BENCHMARK(BM_OpenFolder)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Iterations(5);
+BENCHMARK(BM_Save)->Args({10000, 0})->Args({10000, 1})->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Iterations(6);
+BENCHMARK(BM_StartUp)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Iterations(5);
 // Each cold pass first writes back and drops the whole page cache of the machine.
-BENCHMARK(BM_FloorCold)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_ReadTrailersCold)->ArgsProduct({{10000}, {0, 16}})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_FullScanCold)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_FloorCold)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Iterations(3);
+BENCHMARK(BM_ReadTrailersCold)->ArgsProduct({{10000}, {0, 1, 2}})->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Iterations(3);
+BENCHMARK(BM_FullScanCold)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Iterations(3);
 
 int main(int argc, char **argv)
 {

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <fcntl.h>
 #include <memory>
+#include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
 
@@ -11,7 +12,7 @@ namespace {
 
 constexpr int Batch = 8;         // files claimed at once: few atomic operations, reads spread out
 constexpr int Window = 1024;     // results held at most: memory stays small for any folder
-constexpr int MaxWorkers = 16;   // reads in flight on a cold disk, beside the caller's own
+constexpr int Helpers = 16;      // reads in flight on a cold disk, beside the caller's own
 constexpr int ParallelFrom = 64; // fewer files are read by the caller alone
 
 // One pass over a listing. Files are claimed in batches by the helpers and by the caller; a batch
@@ -36,8 +37,13 @@ public:
         }
     }
 
-    void takeAll(const std::function<void(int, const RawTrailer &)> &take)
+    // helpers: how many threads read ahead; from the start when eager, else once the caller's own
+    // reads are seen to wait for the device.
+    void takeAll(const std::function<void(int, const RawTrailer &)> &take, int helpers, bool eager)
     {
+        if (eager)
+            startHelpers(helpers);
+        BlockingWatch watch;
         for (int i = 0; i < m_count; ++i) {
             Slot &slot = m_slots[size_t(i % m_window)];
             while (!slot.ready.load(std::memory_order_acquire)) {
@@ -53,11 +59,47 @@ public:
             if ((i + 1) % Batch == 0 || i + 1 == m_count) {
                 m_taken.store(i + 1, std::memory_order_release);
                 m_taken.notify_all();
+                if (m_threads.empty() && helpers > 0 && watch.readsBlock())
+                    startHelpers(helpers);
             }
         }
+        for (std::thread &thread : m_threads)
+            thread.join();
     }
 
 private:
+    // Whether the caller's own reads wait for the device: the thread gives up the processor of
+    // its own accord (a preemption by a busy machine does not count).
+    class BlockingWatch {
+    public:
+        bool readsBlock()
+        {
+            if (++m_batches < 4)
+                return false;
+            m_batches = 0;
+            const long waits = voluntarySwitches();
+            const bool blocked = waits - m_waits >= 4;
+            m_waits = waits;
+            return blocked;
+        }
+
+    private:
+        static long voluntarySwitches()
+        {
+            struct rusage usage;
+            return ::getrusage(RUSAGE_THREAD, &usage) == 0 ? usage.ru_nvcsw : 0;
+        }
+        int m_batches = 0;
+        long m_waits = voluntarySwitches();
+    };
+
+    void startHelpers(int count)
+    {
+        m_threads.reserve(size_t(count));
+        for (int i = 0; i < count; ++i)
+            m_threads.emplace_back(&FolderRead::helper, this);
+    }
+
     struct Slot {
         std::atomic<int> ready{0};  // int: waited on with a futex of its own
         RawTrailer trailer;
@@ -104,19 +146,15 @@ private:
     int m_count;
     int m_window;
     std::unique_ptr<Slot[]> m_slots;
+    std::vector<std::thread> m_threads;
     std::atomic<int> m_next{0};
     std::atomic<int> m_taken{0};
 };
 
 }  // namespace
 
-int folderReadWorkers(int files)
-{
-    return files < ParallelFrom ? 0 : MaxWorkers;
-}
-
 void readFolderTrailers(const QByteArray &folder, const std::vector<ListedFile> &files,
-                        const std::function<void(int, const RawTrailer &)> &take, int workers)
+                        const std::function<void(int, const RawTrailer &)> &take, ReadAhead readAhead)
 {
     if (files.empty())
         return;
@@ -128,16 +166,9 @@ void readFolderTrailers(const QByteArray &folder, const std::vector<ListedFile> 
         folderError = FileStatus::fromLastError();
 
     FolderRead read(fd, folderError, files);
-    if (workers < 0)
-        workers = folderReadWorkers(int(files.size()));
-    workers = fd < 0 ? 0 : std::min(workers, MaxWorkers);
-    std::vector<std::thread> helpers;
-    helpers.reserve(size_t(workers));
-    for (int i = 0; i < workers; ++i)
-        helpers.emplace_back(&FolderRead::helper, &read);
-    read.takeAll(take);
-    for (std::thread &helper : helpers)
-        helper.join();
+    const bool few = int(files.size()) < ParallelFrom && readAhead != ReadAhead::Always;
+    const int helpers = fd < 0 || few || readAhead == ReadAhead::Never ? 0 : Helpers;
+    read.takeAll(take, helpers, readAhead == ReadAhead::Always);
     if (fd >= 0)
         ::close(fd);
 }

@@ -73,13 +73,13 @@ std::vector<ListedFile> listed(const QList<QByteArray> &names)
     return files;
 }
 
-std::vector<TagReading> readAll(const QByteArray &folder, const std::vector<ListedFile> &files, int workers)
+std::vector<TagReading> readAll(const QByteArray &folder, const std::vector<ListedFile> &files, ReadAhead readAhead)
 {
     std::vector<TagReading> out;
     readFolderTrailers(folder, files, [&](int index, const RawTrailer &raw) {
         QCOMPARE(index, int(out.size()));  // in order, each once
         out.push_back(tagReadingOf(raw));
-    }, workers);
+    }, readAhead);
     return out;
 }
 
@@ -126,8 +126,8 @@ void TestFolderRead::everyKindOfEntryReadsAsTheFileSlotReadsIt()
                                      "fifo.mp3", "folder.mp3", "missing.mp3", "/dev/null"};
     const std::vector<ListedFile> files = listed(names);
 
-    for (int workers : {0, 4}) {
-        const std::vector<TagReading> batch = readAll(d, files, workers);
+    for (ReadAhead readAhead : {ReadAhead::Never, ReadAhead::Always}) {
+        const std::vector<TagReading> batch = readAll(d, files, readAhead);
         QCOMPARE(batch.size(), files.size());
         for (int i = 0; i < names.size(); ++i) {
             const QByteArray path = names[i].startsWith('/') ? names[i] : d + '/' + names[i];
@@ -161,8 +161,8 @@ void TestFolderRead::aLargeFolderComesBackInOrder()
     QVERIFY(listFolderFiles(d, QStringLiteral("*.mp3"), files).ok());
     QCOMPARE(int(files.size()), count);
 
-    for (int workers : {0, 16}) {
-        const std::vector<TagReading> readings = readAll(d, files, workers);
+    for (ReadAhead readAhead : {ReadAhead::Never, ReadAhead::WhenReadsWait, ReadAhead::Always}) {
+        const std::vector<TagReading> readings = readAll(d, files, readAhead);
         QCOMPARE(int(readings.size()), count);
         for (int i = 0; i < count; ++i) {
             const QByteArray number = files[size_t(i)].name.chopped(4);
@@ -179,7 +179,7 @@ void TestFolderRead::aFolderThatCannotBeOpenedFailsEveryFile()
 {
     const std::vector<ListedFile> files = listed({"a.mp3", "b.mp3"});
     for (const QByteArray &bad : {folder() + "/no-such-folder", QByteArray("/tmp\0/x", 7)}) {
-        const std::vector<TagReading> readings = readAll(bad, files, 4);
+        const std::vector<TagReading> readings = readAll(bad, files, ReadAhead::Always);
         QCOMPARE(readings.size(), files.size());
         for (const TagReading &r : readings)
             QCOMPARE(r.status.code(), bad.contains('\0') ? EINVAL : ENOENT);
