@@ -145,30 +145,24 @@ private:
     bool m_ok = false;
 };
 
-void BM_Floor(benchmark::State &state)
+void floorBenchmark(benchmark::State &state, bool cold)
 {
     QByteArray folder;
     if (!folderFor(state, folder))
         return;
-    for (auto _ : state)
-        benchmark::DoNotOptimize(floorScan(folder));
-    perFile(state, int(state.range(0)));
-}
-
-void BM_FloorCold(benchmark::State &state)
-{
-    QByteArray folder;
-    if (!folderFor(state, folder))
-        return;
-    ColdCache cold(state);
-    if (!cold.ok())
+    std::unique_ptr<ColdCache> cache = cold ? std::make_unique<ColdCache>(state) : nullptr;
+    if (cache && !cache->ok())
         return;
     for (auto _ : state) {
-        cold.dropBeforePass([&] { floorScan(cold.warmUpFolder()); });
+        if (cache)
+            cache->dropBeforePass([&] { floorScan(cache->warmUpFolder()); });
         benchmark::DoNotOptimize(floorScan(folder));
     }
     perFile(state, int(state.range(0)));
 }
+
+void BM_Floor(benchmark::State &state) { floorBenchmark(state, false); }
+void BM_FloorCold(benchmark::State &state) { floorBenchmark(state, true); }
 
 void BM_FileListRefresh(benchmark::State &state)
 {

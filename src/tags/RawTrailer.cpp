@@ -27,22 +27,30 @@ FileStatus readOpenTrailer(int fd, RawTrailer &out)
     takeIdentity(st, out.identity);
     if (st.st_size < Id3v1::TrailerSize)
         return FileStatus::success();
-    ssize_t got;
-    do {
-        got = ::pread(fd, out.bytes, Id3v1::TrailerSize, st.st_size - Id3v1::TrailerSize);
-    } while (got < 0 && errno == EINTR);
-    if (got < 0)
-        return FileStatus::fromLastError();
-    if (got != Id3v1::TrailerSize) {
-        // The file was cut short between fstat and pread.
-        return FileStatus::failure(EIO, QCoreApplication::translate(
-                                            "TagFile", "The file changed while it was being read"));
-    }
+    const FileStatus status = preadTrailer(fd, st.st_size, out.bytes);
+    if (!status)
+        return status;
     out.complete = true;
     return FileStatus::success();
 }
 
 }  // namespace
+
+FileStatus preadTrailer(int fd, qint64 size, char *out)
+{
+    ssize_t got;
+    do {
+        got = ::pread(fd, out, Id3v1::TrailerSize, size - Id3v1::TrailerSize);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0)
+        return FileStatus::fromLastError();
+    if (got != Id3v1::TrailerSize) {
+        // The file was cut short since its size was taken.
+        return FileStatus::failure(EIO, QCoreApplication::translate(
+                                            "TagFile", "The file changed while it was being read"));
+    }
+    return FileStatus::success();
+}
 
 FileStatus notRegularFileStatus(mode_t mode)
 {

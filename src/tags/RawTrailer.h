@@ -26,5 +26,9 @@ enum class EntryKind { Unknown, Regular };
 // name is relative to folderFd, or AT_FDCWD for a path relative to the working folder or absolute.
 void readRawTrailer(int folderFd, const char *name, EntryKind kind, RawTrailer &out);
 
+// Reads the last 128 bytes of the open file of the given size (at least 128) into out, with one
+// pread.
+FileStatus preadTrailer(int fd, qint64 size, char *out);
+
 // The status of a refused file that is not a regular one.
 FileStatus notRegularFileStatus(mode_t mode);
