@@ -124,7 +124,9 @@ void TagEditor::DirOpen_Change()
     w.FilOpen->setPath(folder);
     w.FilOpen->setPattern(QString::fromLatin1(kMp3Pattern));
     // A folder that cannot be listed leaves the file list empty; the MP3 list follows it so that
-    // row r always stands for entry r - 1.
+    // row r always stands for entry r - 1. Its rows share the old names: they go first, so that
+    // the old and the new listing of a large folder are never held at once.
+    w.lv1->clear();
     const FileStatus listed = w.FilOpen->refresh();
     const int unreadable = fillList();
     clearUnkeptFields();
@@ -494,6 +496,7 @@ bool TagEditor::saveSteps(int &unreadable)
             Message::show(status.description());
             return false;
         }
+        w.lv1->clear();
         status = w.FilOpen->refresh();
         if (!status.ok()) {
             Message::show(status.description());
