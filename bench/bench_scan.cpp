@@ -12,6 +12,7 @@
 #include "FolderList.h"
 #include "FolderTags.h"
 #include "FrmMain.h"
+#include "ListCommand.h"
 #include "Message.h"
 #include "Mp3List.h"
 #include "SettingsStore.h"
@@ -364,6 +365,35 @@ BENCHMARK(BM_StartUp)->Apply([](auto *b) { timed(b->Arg(10000)); });
 BENCHMARK(BM_FloorCold)->Apply([](auto *b) { timed(b->Arg(10000), 3); });
 BENCHMARK(BM_ReadTrailersCold)->Apply([](auto *b) { timed(b->ArgsProduct({{10000}, {0, 1, 2}}), 3); });
 BENCHMARK(BM_FullScanCold)->Apply([](auto *b) { timed(b->Arg(10000), 3); });
+
+// ---- velmora-cli list ----
+
+// The list command of velmora-cli, its text written to /dev/null: the folder listed, each file
+// read once through the tags core, every row formatted.
+namespace {
+void BM_CliList(benchmark::State &state)
+{
+    QByteArray folder;
+    if (!folderFor(state, folder))
+        return;
+    const int files = int(state.range(0));
+    const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    int status = devNull < 0 ? 1 : 0;
+    for (auto _ : state) {
+        Output out(devNull);
+        Console console;
+        status |= listFolder({folder, false}, out, console);
+    }
+    ::close(devNull);
+    if (status != 0)
+        state.SkipWithError("list failed");
+    perFile(state, files);
+}
+}  // namespace
+
+BENCHMARK(BM_CliList)->Apply([](auto *b) { timed(b->Arg(10000)); });
+
+// ---- end of velmora-cli list ----
 
 int main(int argc, char **argv)
 {

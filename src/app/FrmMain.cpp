@@ -9,15 +9,12 @@
 #include "FrmSettings.h"
 #include "GenreBox.h"
 #include "GenreList.h"
-#include "Id3v1.h"
 #include "Message.h"
-#include "CodePageValidator.h"
 #include "Mp3List.h"
 #include "PlayerControls.h"
-#include "PlayerWidgets.h"
+#include "PlayerPanel.h"
 #include "SettingsStore.h"
 #include "TagEditor.h"
-#include "TransportIcons.h"
 #include "Twips.h"
 
 #include <QCheckBox>
@@ -27,15 +24,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
-#include <QTimer>
 #include <QToolButton>
 
 #include <cstdio>
@@ -68,24 +62,15 @@ QFont fontOf(const QStringList &families, double points, bool bold, bool italic)
     return font;
 }
 
-// Read-only boxes that look like captions: button-face background, no sunken border.
-void makeCaption(QLineEdit *box)
+// The layout was drawn for a narrower face than the ones at hand: a caption that would run under
+// the box beside it is set just narrow enough to show whole, a little clear of the box.
+void fitCaption(QLabel *caption, int roomToBox)
 {
-    box->setReadOnly(true);
-    box->setFrame(false);
-    box->setFocusPolicy(Qt::NoFocus);
-    box->setTextMargins(-2, 0, -2, 0);  // the narrow "Vol" box has no room for the usual inset
-    QPalette palette = box->palette();
-    palette.setColor(QPalette::Base, palette.color(QPalette::Button));
-    box->setPalette(palette);
-}
-
-QTimer *makeTimer(QObject *parent, const char *name, int interval)
-{
-    auto *timer = new QTimer(parent);
-    timer->setObjectName(QLatin1String(name));
-    timer->setInterval(interval);
-    return timer;
+    const int room = roomToBox - 2;
+    QFont font = caption->font();
+    for (int stretch = 99; stretch >= 80 && QFontMetrics(font).horizontalAdvance(caption->text()) > room; --stretch)
+        font.setStretch(stretch);
+    caption->setFont(font);
 }
 
 }  // namespace
@@ -111,51 +96,22 @@ FrmMain::FrmMain(std::function<void()> endProgram, QWidget *parent)
     client->setFixedSize(twips(10305), twips(10170));
     setCentralWidget(client);
 
-    // Created back to front: the player's frame lies behind the player's controls.
-    createPlayerControls(client);
+    // Created back to front.
+    createPlayer(client);
     createDecoration(client);
-    createBrowsingControls(client);
-    createPanelControls(client);
+    m_editor = new TagEditor(client, m_state, GenreList, this);
+    placeBrowserControls();
+    CmdQuit = place(new QPushButton(QStringLiteral("&Quit"), client), "CmdQuit", twipsRect(9240, 9720, 975, 375),
+                    QStringLiteral("Quit Program"));
     createMenu();
-
-    BrowserWidgets browser;
-    browser.DrvOpen = DrvOpen;
-    browser.DirOpen = DirOpen;
-    browser.FilOpen = FilOpen;
-    browser.lv1 = lv1;
-    browser.TxtDispTag = TxtDispTag;
-    browser.ChkKeepTag = ChkKeepTag;
-    browser.CmbGenre = CmbGenre;
-    browser.ChkRenFile = ChkRenFile;
-    browser.TxtNewFilename = TxtNewFilename;
-    browser.CmdSave = CmdSave;
-    browser.Cmdswap = Cmdswap;
-    browser.Cmdfilesong = Cmdfilesong;
-    browser.Text4 = Text4;
-    m_editor = new TagEditor(browser, m_state, GenreList, [this] { return m_player.get().playState(); }, this);
-
-    PlayerWidgets playerWidgets;
-    playerWidgets.Command1 = Command1;
-    playerWidgets.Command3 = Command3;
-    playerWidgets.Command5 = Command5;
-    playerWidgets.Command6 = Command6;
-    playerWidgets.Command7 = Command7;
-    playerWidgets.Text1 = Text1;
-    playerWidgets.Text4 = Text4;
-    playerWidgets.pb1 = pb1;
-    playerWidgets.Slider1 = Slider1;
-    playerWidgets.Slider2 = Slider2;
-    playerWidgets.Timer1 = Timer1;
-    playerWidgets.Timer2 = Timer2;
-    playerWidgets.Timer3 = Timer3;
-    playerWidgets.TxtNewFilename = TxtNewFilename;
-    m_playerControls = new PlayerControls(playerWidgets, m_state, m_player, this);
+    // The browser tells the player which file the user clicked and what name it proposes.
+    connect(m_editor, &TagEditor::currentFileChanged, m_playerControls,
+            [this](const QByteArray &, const QString &label) { m_playerControls->showFileLabel(label); });
+    connect(m_editor, &TagEditor::proposalChanged, m_playerControls, &PlayerControls::setProposedName);
 
     connect(CmdQuit, &QPushButton::clicked, this, &FrmMain::CmdQuit_Click);
     arrangeTabOrder();
-    // Closing the last open window through its frame ends the program: the player stops,
-    // nothing is stored.
-    connect(qApp, &QGuiApplication::lastWindowClosed, this, &FrmMain::Form_Terminate);
+    connect(qApp, &QGuiApplication::lastWindowClosed, this, &FrmMain::onLastWindowClosed);
 
     // A fixed-size window centred on the screen.
     adjustSize();
@@ -175,154 +131,55 @@ FrmSettings *FrmMain::settingsDialog() const { return m_settings; }
 
 FrmAbout *FrmMain::aboutBox() const { return m_about; }
 
-void FrmMain::createBrowsingControls(QWidget *client)
+void FrmMain::placeBrowserControls()
 {
-    DrvOpen = place(new DriveList(client), "DrvOpen", twipsRect(120, 720, 2535, 315), QStringLiteral("Drive"));
-    DirOpen = place(new FolderList(client), "DirOpen", twipsRect(120, 1080, 2535, 3015),
-                    QStringLiteral("Directory"));
-    FilOpen = new FileList(this);
-    FilOpen->setObjectName(QStringLiteral("FilOpen"));
-    lv1 = place(new Mp3List(client), "lv1", twipsRect(120, 4440, 10005, 4335), QStringLiteral("MP3 List "));
+    const BrowserControls &c = m_editor->controls();
+    DrvOpen = c.DrvOpen;
+    DirOpen = c.DirOpen;
+    FilOpen = c.FilOpen;
+    lv1 = c.lv1;
+    DrvOpen->setGeometry(twipsRect(120, 720, 2535, 315));
+    DirOpen->setGeometry(twipsRect(120, 1080, 2535, 3015));
+    lv1->setGeometry(twipsRect(120, 4440, 10005, 4335));
     lv1->setRowIcon(rowIcon());
 
-    // Before anything is stored the lists show the folder the program was started in. Nothing
-    // listens yet, so this runs no scan.
-    const QByteArray startFolder = QFile::encodeName(QDir::currentPath());
-    DrvOpen->setDriveFor(startFolder);
-    DrvOpen->rememberFolder(startFolder);
-    DirOpen->setRoot(DrvOpen->drive());
-    DirOpen->setPath(startFolder);
-}
+    Label11 = c.Label11;
+    Label12 = c.Label12;
+    TagLabels = c.TagLabels;
+    TxtDispTag = c.TxtDispTag;
+    CmbGenre = c.CmbGenre;
+    ChkKeepTag = c.ChkKeepTag;
+    ChkRenFile = c.ChkRenFile;
+    Label13 = c.Label13;
+    TxtNewFilename = c.TxtNewFilename;
+    CmdSave = c.CmdSave;
+    Cmdswap = c.Cmdswap;
+    Cmdfilesong = c.Cmdfilesong;
 
-void FrmMain::createPanelControls(QWidget *client)
-{
-    Label11 = place(new QLabel(QStringLiteral("Tag"), client), "Label11", twipsRect(3840, 1920, 2535, 255));
-    Label12 = place(new QLabel(QStringLiteral("Keep"), client), "Label12", twipsRect(9840, 1920, 375, 255));
-
-    struct Row {
-        const char *label;
-        QString caption;
-        int labelWidth;
-        QString tooltip;
-        int maxLength;
-    };
-    const std::array<Row, 6> rows{{
-        {"Label2", QStringLiteral("Song Name:"), 975, QStringLiteral("Song Name"), Id3v1::TitleWidth},
-        {"Label3", QStringLiteral("Artist:"), 1095, QStringLiteral("Artist"), Id3v1::ArtistWidth},
-        {"Label4", QStringLiteral("Album Name:"), 1095, QStringLiteral("Album Name"), Id3v1::AlbumWidth},
-        {"Label5", QStringLiteral("Year:"), 1095, QStringLiteral("Year"), Id3v1::YearWidth},
-        {"Label6", QStringLiteral("Comment:"), 1095, QStringLiteral("Comment"), Id3v1::CommentWidth},
-        {"Label7", QStringLiteral("Genre:"), 1095, QString(), 0},
-    }};
-    const QString keepTip = QStringLiteral("Check to use the current value again");
+    Label11->setGeometry(twipsRect(3840, 1920, 2535, 255));
+    Label12->setGeometry(twipsRect(9840, 1920, 375, 255));
     for (int k = 0; k < 6; ++k) {
         const int top = 2160 + 360 * k;
-        TagLabels[k] = place(new QLabel(rows[k].caption, client), rows[k].label,
-                             twipsRect(2880, top, rows[k].labelWidth, 255));
-        if (k < 5) {
-            auto *box = place(new QLineEdit(client), qPrintable(QStringLiteral("TxtDispTag%1").arg(k)),
-                              twipsRect(3840, top, 5895, 285), rows[k].tooltip);
-            box->setMaxLength(rows[k].maxLength);
-            box->setValidator(new CodePageValidator(box));
-            TxtDispTag[k] = box;
-        } else {
-            CmbGenre = place(new GenreBox(client), "CmbGenre", twipsRect(3840, top, 5895, 315),
-                             QStringLiteral("Genre"));
-        }
-        ChkKeepTag[k] = place(new QCheckBox(QStringLiteral("Check1"), client),
-                              qPrintable(QStringLiteral("ChkKeepTag%1").arg(k)), twipsRect(9960, top, 255, 255),
-                              keepTip);
+        TagLabels[k]->setGeometry(twipsRect(2880, top, k == 0 ? 975 : 1095, 255));
+        fitCaption(TagLabels[k], twips(3840) - twips(2880));
+        if (k < 5)
+            TxtDispTag[k]->setGeometry(twipsRect(3840, top, 5895, 285));
+        ChkKeepTag[k]->setGeometry(twipsRect(9960, top, 255, 255));
     }
-
-    CmdSave = place(new QPushButton(QStringLiteral("&Save Tags"), client), "CmdSave", twipsRect(120, 8880, 10095, 375));
-    ChkRenFile = place(new QCheckBox(QStringLiteral("Rename File"), client), "ChkRenFile",
-                       twipsRect(120, 9360, 1335, 255),
-                       QStringLiteral("Check to rename MP3 using name to the right"));
-    Label13 = place(new QLabel(QStringLiteral("New Filename:"), client), "Label13", twipsRect(4440, 9360, 1095, 255));
-    TxtNewFilename = place(new QLineEdit(client), "TxtNewFilename", twipsRect(5520, 9360, 4695, 285),
-                           QStringLiteral("New Filename if \"Rename File\" is checked"));
-    Cmdswap = place(new QPushButton(QStringLiteral("S&wap Song Name->Artist"), client), "Cmdswap",
-                    twipsRect(120, 9720, 2055, 375),
-                    QStringLiteral("Swap what is showing as the song name with what is showing for the artist name"));
-    Cmdfilesong = place(new QPushButton(QStringLiteral(" &Filename->Song Name"), client), "Cmdfilesong",
-                        twipsRect(2280, 9720, 2055, 375), QStringLiteral("Make the song name the same as the filename"));
-    CmdQuit = place(new QPushButton(QStringLiteral("&Quit"), client), "CmdQuit", twipsRect(9240, 9720, 975, 375),
-                    QStringLiteral("Quit Program"));
+    CmbGenre->setGeometry(twipsRect(3840, 3960, 5895, 315));
+    CmdSave->setGeometry(twipsRect(120, 8880, 10095, 375));
+    ChkRenFile->setGeometry(twipsRect(120, 9360, 1335, 255));
+    Label13->setGeometry(twipsRect(4440, 9360, 1095, 255));
+    fitCaption(Label13, twips(5520) - twips(4440));
+    TxtNewFilename->setGeometry(twipsRect(5520, 9360, 4695, 285));
+    Cmdswap->setGeometry(twipsRect(120, 9720, 2055, 375));
+    Cmdfilesong->setGeometry(twipsRect(2280, 9720, 2055, 375));
 }
 
-void FrmMain::createPlayerControls(QWidget *client)
+void FrmMain::createPlayer(QWidget *client)
 {
-    Frame1 = place(new QGroupBox(QStringLiteral("Play File"), client), "Frame1", twipsRect(4200, 0, 6015, 1815));
-
-    struct Button {
-        QToolButton **slot;
-        const char *name;
-        TransportButton kind;
-        int left;
-        QString tooltip;
-    };
-    const std::array<Button, 5> buttons{{
-        {&Command6, "Command6", TransportButton::Rewind, 4440, QStringLiteral("Rewind")},
-        {&Command5, "Command5", TransportButton::Play, 4920, QStringLiteral("Play")},
-        {&Command7, "Command7", TransportButton::FastForward, 5400, QStringLiteral("Fast Forward")},
-        {&Command3, "Command3", TransportButton::Pause, 5880, QStringLiteral("Pause")},
-        {&Command1, "Command1", TransportButton::Stop, 6360, QStringLiteral("Stop")},
-    }};
-    for (const Button &b : buttons) {
-        auto *button = place(new QToolButton(client), b.name, twipsRect(b.left, 240, 495, 495), b.tooltip);
-        button->setIcon(transportIcon(b.kind));
-        button->setIconSize(QSize(28, 28));
-        *b.slot = button;
-    }
-
-    Text4 = place(new QLineEdit(client), "Text4", twipsRect(4440, 720, 3975, 285), QStringLiteral("Filename"));
-    Text4->setReadOnly(true);
-    QPalette labelPalette = Text4->palette();
-    labelPalette.setColor(QPalette::Text, QColor(64, 0, 64));
-    Text4->setPalette(labelPalette);
-
-    pb1 = place(new QProgressBar(client), "pb1", twipsRect(4440, 1080, 5295, 255));
-    pb1->setRange(0, 100);
-    pb1->setValue(0);
-    pb1->setTextVisible(false);
-
-    Slider1 = place(new QSlider(Qt::Horizontal, client), "Slider1", twipsRect(4320, 1320, 5535, 375),
-                    QStringLiteral("Change song position"));
-    Slider1->setRange(0, 250);
-    Slider1->setSingleStep(1);
-    Slider1->setPageStep(1);
-    Slider1->setTickInterval(5);
-    Slider1->setTickPosition(QSlider::NoTicks);
-
-    Text2 = place(new QLineEdit(QStringLiteral("Time Remaining"), client), "Text2", twipsRect(8520, 240, 1455, 255));
-    makeCaption(Text2);
-
-    Text1 = place(new QLineEdit(QStringLiteral("0:00"), client), "Text1", twipsRect(8520, 480, 1215, 570));
-    Text1->setReadOnly(true);
-    Text1->setAlignment(Qt::AlignCenter);
-    Text1->setFont(fontOf({QStringLiteral("Modern No. 20"), QStringLiteral("C059"), QStringLiteral("serif")},
-                          27.75, false, true));
-    QPalette timePalette = Text1->palette();
-    timePalette.setColor(QPalette::Base, Qt::white);
-    timePalette.setColor(QPalette::Text, Qt::black);
-    Text1->setPalette(timePalette);
-    Text1->setTextMargins(0, 0, 0, 0);
-
-    Text3 = place(new QLineEdit(QStringLiteral("Vol"), client), "Text3", twipsRect(9870, 120, 255, 255));
-    makeCaption(Text3);
-
-    Slider2 = place(new QSlider(Qt::Vertical, client), "Slider2", twipsRect(9870, 360, 255, 1335),
-                    QStringLiteral("Volume"));
-    Slider2->setRange(0, 3000);
-    Slider2->setSingleStep(1);
-    Slider2->setPageStep(5);
-    Slider2->setTickPosition(QSlider::NoTicks);
-    Slider2->setInvertedAppearance(true);  // 0, the loudest, at the top
-    Slider2->setInvertedControls(true);
-
-    Timer1 = makeTimer(this, "Timer1", 1000);
-    Timer2 = makeTimer(this, "Timer2", 500);
-    Timer3 = makeTimer(this, "Timer3", 500);
+    Frame1 = new PlayerPanel(client);
+    m_playerControls = new PlayerControls(*Frame1, m_state, m_player, this);
 }
 
 void FrmMain::createDecoration(QWidget *client)
@@ -342,8 +199,9 @@ void FrmMain::arrangeTabOrder()
     chain.insert(chain.end(), TxtDispTag.begin(), TxtDispTag.end());
     chain.push_back(CmbGenre);
     chain.insert(chain.end(), ChkKeepTag.begin(), ChkKeepTag.end());
-    chain.insert(chain.end(), {lv1, CmdSave, ChkRenFile, TxtNewFilename, Cmdswap, Cmdfilesong, CmdQuit, Command6,
-                               Command5, Command7, Command3, Command1, Slider1, Slider2});
+    chain.insert(chain.end(), {lv1, CmdSave, ChkRenFile, TxtNewFilename, Cmdswap, Cmdfilesong, CmdQuit});
+    chain.insert(chain.end(), {Frame1->Command6, Frame1->Command5, Frame1->Command7, Frame1->Command3,
+                               Frame1->Command1, Frame1->Slider1, Frame1->Slider2});
     for (size_t i = 1; i < chain.size(); ++i)
         QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
@@ -397,7 +255,7 @@ void FrmMain::Form_Load()
     runLoadStep([this] {
         // Kept as raw bytes, so a folder whose name is not UTF-8 comes back unchanged.
         const QByteArray stored = SettingsStore::readBytes(kApplication, kSection, kPathKey).value_or(QByteArray());
-        return DirOpen->setPath(stored).description();
+        return m_editor->openFolder(stored).description();
     });
     runLoadStep([this] {
         DrvOpen->setDriveFor(DirOpen->path());
@@ -422,6 +280,21 @@ void FrmMain::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+void FrmMain::showEvent(QShowEvent *event)
+{
+    m_shown = true;
+    QMainWindow::showEvent(event);
+}
+
+// The application reports the last window closed for any window, also for a message box that
+// closes during the load, before this window was ever shown. Only this window closed through its
+// frame, after it was shown, with no other window left, ends the program.
+void FrmMain::onLastWindowClosed()
+{
+    if (m_shown && isHidden())
+        Form_Terminate();
+}
+
 void FrmMain::Form_Terminate()
 {
     m_player.get().stop();
@@ -440,7 +313,10 @@ void FrmMain::quit()
     if (!stored)
         std::fprintf(stderr, "Velmora: the settings could not be stored in %s: %s\n",
                      qPrintable(SettingsStore::filePath(kApplication)), qPrintable(failure));
-    m_player.get().stop();
+    // A player that was never created has nothing to stop; creating it would start the audio
+    // backend just as the program ends.
+    if (m_player.exists())
+        m_player.get().stop();
     m_endProgram();
 }
 

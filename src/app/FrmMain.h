@@ -1,9 +1,10 @@
 #pragma once
 // The main window: every control the user works with, under its own name, and the load handling
 // that brings the last folder back. The behaviour of each area lives in its subsystem: the folder
-// browser and editing panel in TagEditor, the player in PlayerControls.
+// browser and editing panel in TagEditor (which makes their controls; the window places them),
+// the player in PlayerPanel (its frame and controls) and PlayerControls (their handlers). The
+// window connects them.
 
-#include "BrowserWidgets.h"
 #include "MdlDefault.h"
 #include "PlayerInstance.h"
 
@@ -14,19 +15,20 @@
 #include <functional>
 
 class QAction;
+class DriveList;
+class FileList;
+class FolderList;
+class GenreBox;
+class Mp3List;
 class QCheckBox;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QProgressBar;
 class QPushButton;
-class QSlider;
-class QTimer;
-class QToolButton;
 class FrmAbout;
 class FrmSettings;
 class PlayerControls;
+class PlayerPanel;
 class TagEditor;
 
 class FrmMain : public QMainWindow {
@@ -72,14 +74,8 @@ public:
     QLineEdit *TxtNewFilename = nullptr;
     QPushButton *CmdSave = nullptr, *Cmdswap = nullptr, *Cmdfilesong = nullptr, *CmdQuit = nullptr;
 
-    // Player
-    QGroupBox *Frame1 = nullptr;
-    QToolButton *Command6 = nullptr, *Command5 = nullptr, *Command7 = nullptr, *Command3 = nullptr,
-                *Command1 = nullptr;
-    QLineEdit *Text4 = nullptr, *Text2 = nullptr, *Text1 = nullptr, *Text3 = nullptr;
-    QProgressBar *pb1 = nullptr;
-    QSlider *Slider1 = nullptr, *Slider2 = nullptr;
-    QTimer *Timer1 = nullptr, *Timer2 = nullptr, *Timer3 = nullptr;
+    // Player: the frame "Play File" with the transport buttons, sliders and time display
+    PlayerPanel *Frame1 = nullptr;
 
     // Decoration
     QLabel *Label1 = nullptr, *Image1 = nullptr;
@@ -92,15 +88,16 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
-    void createBrowsingControls(QWidget *client);
-    void createPanelControls(QWidget *client);
-    void createPlayerControls(QWidget *client);
+    void placeBrowserControls();
+    void createPlayer(QWidget *client);
     void createDecoration(QWidget *client);
     void createMenu();
     void arrangeTabOrder();
     void quit();
+    void onLastWindowClosed();
     // Runs one step of the load handling; a step returns the description of its failure, or
     // empty text. A failure is shown and the load goes on, so the window is always usable.
     void runLoadStep(const std::function<QString()> &step);
@@ -113,6 +110,7 @@ private:
     QPointer<FrmAbout> m_about;
     std::function<void()> m_endProgram;
     bool m_loaded = false;
+    bool m_shown = false;  // the window has been on screen
 };
 
 // The path handed to the desktop for the Help menu's instructions: the program folder followed by

@@ -159,7 +159,10 @@ void FolderList::openRow(int row)
     const QByteArray folder = folderAt(row);
     if (folder.isEmpty())
         return;
+    const bool shown = folder == m_path;
     const FileStatus status = setPath(folder);
+    if (status.ok() && shown)
+        emit reopened();
     if (!status.ok()) {
         // The folder may have gone since the list was read: list the current folder again so
         // that it is not offered a second time.

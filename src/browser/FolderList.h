@@ -39,7 +39,8 @@ public:
     static QByteArray normalizedPath(const QByteArray &path, const QByteArray &base);
 
 signals:
-    void change();  // the path changed, by the user or by the program
+    void change();    // the path changed, by the user or by the program
+    void reopened();  // the user opened the folder already shown: it is to be read again
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

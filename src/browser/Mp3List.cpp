@@ -4,11 +4,10 @@
 #include "Id3v1.h"
 
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 
 #include <algorithm>
-#include <utility>
 
 namespace {
 
@@ -168,6 +167,13 @@ Mp3List::Mp3List(QWidget *parent) : QTreeView(parent), m_model(new Mp3ListModel(
     header()->setStretchLastSection(false);
     for (int c = 0; c < Mp3ListModel::ColumnCount; ++c)
         header()->resizeSection(c, qRound(Columns[c].twips / 15.0));
+    // Whatever moves the highlight (keys, a drag, wheel and modifiers, code) reports it, so the
+    // highlighted row is always the file that is loaded.
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection &selected, const QItemSelection &deselected) {
+                if (!m_quiet && !(selected.isEmpty() && deselected.isEmpty()))
+                    emit rowClicked();
+            });
 }
 
 void Mp3List::setRowIcon(const QIcon &icon) { m_model->setRowIcon(icon); }
@@ -192,47 +198,53 @@ void Mp3List::selectRow(int row)
 {
     if (row < 0 || row >= rowCount())
         return;
-    const QModelIndex index = m_model->index(row, 0);
-    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
-                                                 QItemSelectionModel::Rows);
-    scrollTo(index);
+    showRow(row);
     emit rowClicked();
+}
+
+void Mp3List::showRow(int row)
+{
+    const QScopedValueRollback quiet(m_quiet, true);
+    if (row < 0 || row >= rowCount()) {
+        selectionModel()->clear();
+        return;
+    }
+    const QModelIndex index = m_model->index(row, 0);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(index);
 }
 
 void Mp3List::mousePressEvent(QMouseEvent *event)
 {
-    QTreeView::mousePressEvent(event);
-    m_pressedRow = -1;
-    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid()) {
-        emit rowClicked();
-        m_pressedRow = selectedRow();
+    // Nor does a click below the last row take the highlight away.
+    if (event->button() != Qt::LeftButton || !indexAt(event->position().toPoint()).isValid()) {
+        event->accept();
+        return;
     }
+    {
+        // A press on the row already highlighted reloads it too, so it is reported below.
+        const QScopedValueRollback quiet(m_quiet, true);
+        QTreeView::mousePressEvent(event);
+    }
+    emit rowClicked();
 }
 
 void Mp3List::mouseReleaseEvent(QMouseEvent *event)
 {
+    if (event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
     QTreeView::mouseReleaseEvent(event);
-    // Dragging with the button down moves the selection to another row; that row must load too,
-    // or the highlighted row would not be the file a save writes.
-    const int pressed = std::exchange(m_pressedRow, -1);
-    const int selected = selectedRow();
-    if (event->button() == Qt::LeftButton && pressed >= 0 && selected >= 0 && selected != pressed)
-        emit rowClicked();
 }
 
 void Mp3List::mouseDoubleClickEvent(QMouseEvent *event)
 {
+    if (event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
     QTreeView::mouseDoubleClickEvent(event);
-    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid())
+    if (indexAt(event->position().toPoint()).isValid())
         emit rowDoubleClicked();
-}
-
-void Mp3List::keyPressEvent(QKeyEvent *event)
-{
-    // Arrow keys move and select; Space selects the row under the cursor without moving it.
-    const int before = selectedRow();
-    QTreeView::keyPressEvent(event);
-    const int after = selectedRow();
-    if (after >= 0 && after != before)
-        emit rowClicked();
 }

@@ -4,7 +4,7 @@
 // stays small: the tag texts of all rows share one buffer, and a file name is the listing's own
 // string, shared rather than copied.
 
-#include "MdlDefault.h"
+#include "TagRecord.h"
 
 #include <QAbstractTableModel>
 #include <QIcon>
@@ -72,18 +72,22 @@ public:
     QString text(int row, int column) const;  // column 0 the file name, 1..6 the tag
     int selectedRow() const;                  // from 0, -1 when none
     void selectRow(int row);                  // as a click would, reports rowClicked()
+    // Highlights row (none for -1) without reporting it: for the row of the file already loaded.
+    void showRow(int row);
 
 signals:
-    void rowClicked();        // a click, a drag or a key selected a row
+    // The highlighted row changed, or a row was clicked with the left button (also the row
+    // already highlighted). Every way the highlight can move reports it: keys, a drag, code.
+    void rowClicked();
     void rowDoubleClicked();  // a double click on a row
 
 protected:
+    // Only the left button selects: other buttons never move the highlight.
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     Mp3ListModel *m_model;
-    int m_pressedRow = -1;  // the row selected once a press was reported
+    bool m_quiet = false;  // selection changes that are not reported
 };

@@ -1,90 +1,79 @@
 #pragma once
-// The handlers of the folder browser and the editing panel: the folder scan that fills the MP3
-// list, reading a tag into the panel, the selection of a row, the panel's two helper buttons and
-// Save Tags. The window owns the controls; this class is given them and owns the file slot
-// through which every tag is read and written.
+// The folder browser and the editing panel: creates their controls and owns their handlers,
+// each a short step that calls the scan, the selection, the panel and the tag core in turn.
+// The rest of the window hears of the current file and of the proposed name by two signals.
 
-#include "BrowserWidgets.h"
-#include "FileStatus.h"
-#include "Id3v1.h"
+#include "BrowserControls.h"
+#include "FolderScan.h"
 #include "MdlDefault.h"
-#include "RawTrailer.h"
-#include "TagFile.h"
+#include "Selection.h"
+#include "TagPanel.h"
+#include "TagRecord.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
-#include <functional>
+class QWidget;
 
 class TagEditor : public QObject {
     Q_OBJECT
 public:
-    // genreList is read whenever a genre is named, so the window may fill it after construction.
-    // playState answers the player's state (2 playing).
-    TagEditor(const BrowserWidgets &w, MdlDefault &state, const QStringList &genreList,
-              std::function<int()> playState, QObject *parent = nullptr);
+    // The controls become children of controlsParent, which the window places. genreList is
+    // read whenever a genre is named, so the window may fill it after construction.
+    TagEditor(QWidget *controlsParent, MdlDefault &state, const QStringList &genreList, QObject *parent = nullptr);
+
+    const BrowserControls &controls() const { return c; }
+
+    // Shows folder in the folder list and lists its files, also when it is the folder shown
+    // already (the folder list reports only a change of folder).
+    FileStatus openFolder(const QByteArray &folder);
 
     void DrvOpen_Change();
-    void DirOpen_Change();  // the scan
-    void FillMp3List();     // rebuilds the MP3 list from the file list's entries
-    void ReadTag();         // reads the file open in the slot into CurrentTag and the panel
+    void DirOpen_Change();                    // the scan; also F5 and re-opening the folder shown
+    void FillMp3List();                       // rebuilds the MP3 list from the file list's entries
+    void ReadTag(const TagReading &reading);  // into CurrentTag, the genre variables and the panel
     void UpdateFileName();
     void lv1_Click();
-    void FilOpen_Click();  // loads the selected entry
+    FileStatus FilOpen_Click(int entry);  // the load step: entry becomes the current file
     void lv1_DblClick();
     void Cmdswap_Click();
     void Cmdfilesong_Click();
     void CmdSave_Click();
 
-    // The current folder followed by "/" ("/" alone for the root).
-    QByteArray folderPrefix() const { return m_folderPrefix; }
+    const Selection &selection() const { return m_selection; }
+    const TagRecord &CurrentTag() const { return m_currentTag; }  // the tag last read
     quint8 genreByte() const { return m_genreByte; }
     quint8 genreNumber() const { return m_genreNumber; }
-    TagFile &tagFile() { return m_tagFile; }
+    // The current folder followed by "/" ("/" alone for the root).
+    QByteArray folderPrefix() const { return m_folderPrefix; }
 
     // The message shown once after a list rebuild in which some files could not be read.
     static QString readErrorText();
     // The message of a save with no file selected.
     static QString noFileText();
 
+signals:
+    // A row was loaded: its file is now the current file; label is the name proposed for it.
+    void currentFileChanged(const QByteArray &path, const QString &label);
+    void proposalChanged(const QString &name);  // the text of the new-name box changed
+
 private:
-    struct Reading {
-        bool tagged = false;
-        Id3v1::Fields fields;
-    };
-
-    // Reads the trailer of the file open in the slot and closes the slot.
-    FileStatus readOpenFile(Reading &reading);
-    static Reading readingOf(const RawTrailer &raw);
-    // Puts a reading into CurrentTag and the genre variables.
-    void publish(const Reading &reading);
-    // Puts a reading into the panel boxes whose Keep box is clear.
-    void applyToPanel(const Reading &reading);
-    // Rebuilds the list; returns how many files could not be read.
-    int fillList();
-    void clearUnkeptFields();
-    bool kept(int index) const;
+    void publish(const TagReading &reading);  // CurrentTag and the genre variables
+    int fillList();                           // returns how many files could not be read
     QByteArray currentPrefix() const;
-    QString currentFileName() const;
-    QByteArray newNameBytes(const QString &name) const;
-    void restoreSelection();
-    bool saveSteps(int &unreadable);
 
-    BrowserWidgets w;
+    BrowserControls c;
     MdlDefault &m_state;
     const QStringList &m_genreList;
-    std::function<int()> m_playState;
+    TagPanel m_panel;
+    FolderScan m_scan;
+    Selection m_selection;
 
-    TagFile m_tagFile;
     QByteArray m_folderPrefix;
-    QByteArray m_tagBuffer;
+    TagRecord m_currentTag;
     quint8 m_genreByte = 0;
     quint8 m_genreNumber = 0;
-
-    int m_loadedEntry = -1;         // the file-list entry whose file is current, -1 none
-    bool m_loadFailed = false;      // set by the load step for the selection that started it
-    bool m_restoring = false;       // selection changes made while undoing a failed load
-    bool m_quietNames = false;      // box changes that must not rebuild the proposal
+    bool m_quietNames = false;  // box changes that must not rebuild the proposal
 };

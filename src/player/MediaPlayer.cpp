@@ -89,9 +89,14 @@ float MediaPlayer::gainForVolume(int hundredthsOfDb)
     return float(std::pow(10.0, v / 2000.0));
 }
 
-int MediaPlayer::playState() const
+MediaPlayer::PlayState MediaPlayer::playState() const
 {
-    return int(m_state);
+    return m_state;
+}
+
+bool MediaPlayer::holds(const QByteArray &nativePath) const
+{
+    return m_hasMedia && m_path == nativePath;
 }
 
 void MediaPlayer::open(const QByteArray &nativePath)
@@ -101,8 +106,9 @@ void MediaPlayer::open(const QByteArray &nativePath)
     m_failureReported = false;
     m_pendingPositionMs.reset();
     m_seekTargetMs.reset();
-    m_state = State::Stopped;
+    m_state = PlayState::Stopped;
     m_hasMedia = false;
+    m_path = nativePath;
 
     // Opened by its raw bytes so that names which are not valid UTF-8 play too. Only a regular
     // file is read: a FIFO or device named like an MP3 file must not block or stream forever.
@@ -135,7 +141,7 @@ void MediaPlayer::open(const QByteArray &nativePath)
     m_device = device;
     m_backendUsed = true;
     m_hasMedia = true;
-    m_state = State::Playing;
+    m_state = PlayState::Playing;
     m_player->setSourceDevice(m_device, QUrl::fromLocalFile(QString::fromUtf8(nativePath)));
     m_player->play();
 }
@@ -144,7 +150,7 @@ void MediaPlayer::play()
 {
     if (!m_hasMedia)
         return;
-    m_state = State::Playing;
+    m_state = PlayState::Playing;
     m_player->play();
 }
 
@@ -152,13 +158,13 @@ void MediaPlayer::pause()
 {
     if (!m_hasMedia)
         return;
-    m_state = State::Paused;
+    m_state = PlayState::Paused;
     m_player->pause();
 }
 
 void MediaPlayer::stop()
 {
-    m_state = State::Stopped;
+    m_state = PlayState::Stopped;
     m_pendingPositionMs.reset();
     m_seekTargetMs.reset();
     m_player->stop();
@@ -246,7 +252,7 @@ void MediaPlayer::onMediaStatusChanged()
         break;
     case QMediaPlayer::EndOfMedia:
         // Finished by itself: neither playing nor paused any more.
-        m_state = State::Stopped;
+        m_state = PlayState::Stopped;
         m_seekTargetMs.reset();
         break;
     default:
@@ -259,7 +265,7 @@ void MediaPlayer::onPlaybackStateChanged()
 {
     if (m_player->playbackState() == QMediaPlayer::StoppedState
         && m_player->mediaStatus() == QMediaPlayer::EndOfMedia)
-        m_state = State::Stopped;
+        m_state = PlayState::Stopped;
 }
 
 void MediaPlayer::onError(const QString &description)
@@ -267,7 +273,7 @@ void MediaPlayer::onError(const QString &description)
     if (!m_hasMedia)
         return;
     m_hasMedia = false;
-    m_state = State::Stopped;
+    m_state = PlayState::Stopped;
     m_pendingPositionMs.reset();
     m_seekTargetMs.reset();
     m_player->stop();

@@ -1,11 +1,11 @@
 #pragma once
 // The media playback component: plays one MP3 file at a time through Qt Multimedia.
 //
-// The program asks for a small, synchronous-looking contract (a play state of 2/1/0, positions
-// and lengths in real seconds, a volume in hundredths of a decibel) while the backend loads and
-// seeks asynchronously. This class bridges the two: requests made before the file has loaded are
-// kept and applied once it has, and playState() answers with what was last asked for until the
-// backend reports something the caller did not ask for (the end of the file, an error).
+// The program asks for a small, synchronous-looking contract (playing, paused or neither,
+// positions and lengths in real seconds, a volume in hundredths of a decibel) while the backend
+// loads and seeks asynchronously. This class bridges the two: requests made before the file has
+// loaded are kept and applied once it has, and playState() answers with what was last asked for
+// until the backend reports something the caller did not ask for (the end of the file, an error).
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -23,10 +23,16 @@ public:
     static constexpr int MinVolume = -3000;
     static constexpr int MaxVolume = 0;
 
+    enum class PlayState { Stopped = 0, Paused = 1, Playing = 2 };
+    Q_ENUM(PlayState)
+
     explicit MediaPlayer(QObject *parent = nullptr);
     ~MediaPlayer() override;
 
-    int playState() const;                   // 2 playing, 1 paused, 0 otherwise
+    PlayState playState() const;
+    // True while the file last opened at this path is loaded (playing, paused, stopped or
+    // finished); false when nothing was opened or the file could not be played.
+    bool holds(const QByteArray &nativePath) const;
     void open(const QByteArray &nativePath); // loads the file and starts playing it by itself
     void play();                             // resumes; after a jump, plays on from the new position
     void pause();
@@ -44,8 +50,6 @@ signals:
     void failed(const QString &description); // a file that cannot be opened or decoded, once per open
 
 private:
-    enum class State { Stopped = 0, Paused = 1, Playing = 2 };
-
     void onMediaStatusChanged();
     void onPlaybackStateChanged();
     void onError(const QString &description);
@@ -61,7 +65,8 @@ private:
     QAudioOutput *m_output = nullptr;
     QFile *m_device = nullptr;                // the opened file the backend reads from
     bool m_backendUsed = false;               // m_player was given a file
-    State m_state = State::Stopped;           // what the caller last asked for
+    PlayState m_state = PlayState::Stopped;   // what the caller last asked for
+    QByteArray m_path;                        // the file last opened
     bool m_hasMedia = false;                  // a file was opened and has not failed
     bool m_failureReported = false;           // failed() already emitted for this open
     std::optional<qint64> m_pendingPositionMs; // a jump asked for before the file loaded

@@ -120,9 +120,3 @@ FileStatus reserveThenRename(const QByteArray &from, const QByteArray &to)
 }
 
 }  // namespace RenameFallback
-
-bool isPlainFileName(const QString &name)
-{
-    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && !name.contains(QChar(0))
-        && !name.startsWith(QLatin1Char('.'));
-}

@@ -12,10 +12,6 @@
 // or a change of letter case only of the same file (same device and inode), is not a collision.
 FileStatus renameNoReplace(const QByteArray &from, const QByteArray &to);
 
-// A new name must be a plain name in the same folder: not empty, no '/', no NUL, and not
-// beginning with '.' (a hidden file would vanish from the list).
-bool isPlainFileName(const QString &name);
-
 // The two ways renameNoReplace falls back on where the file system refuses RENAME_NOREPLACE; each
 // fails with EEXIST rather than replace a file. Reachable here so that they can be checked on any
 // file system.

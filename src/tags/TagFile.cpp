@@ -65,6 +65,11 @@ FileStatus TagFile::open(const QByteArray &path, int access)
         return notRegularFileStatus(st.st_mode);
     }
     m_fd = fd;
+    m_opened.device = quint64(st.st_dev);
+    m_opened.inode = quint64(st.st_ino);
+    m_opened.size = st.st_size;
+    m_opened.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    m_length = st.st_size;
     return FileStatus::success();
 }
 
@@ -83,22 +88,15 @@ FileStatus TagFile::identity(FileIdentity &id) const
 {
     if (m_fd < 0)
         return FileStatus::fromErrno(EBADF);
-    struct stat st;
-    if (::fstat(m_fd, &st) != 0)
-        return FileStatus::fromLastError();
-    id.device = quint64(st.st_dev);
-    id.inode = quint64(st.st_ino);
-    id.size = st.st_size;
-    id.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    id = m_opened;
     return FileStatus::success();
 }
 
 FileStatus TagFile::readTrailer(QByteArray &trailer)
 {
-    qint64 size = 0;
-    const FileStatus status = length(size);
-    if (!status)
-        return status;
+    if (m_fd < 0)
+        return FileStatus::fromErrno(EBADF);
+    const qint64 size = m_length;
     if (size < Id3v1::TrailerSize) {
         trailer.clear();
         return FileStatus::success();
@@ -151,6 +149,8 @@ FileStatus TagFile::writeTrailer(const QByteArray &trailer, bool overwrite)
     }
     if (status && ::fsync(m_fd) != 0)
         status = FileStatus::fromLastError();
+    if (status)
+        m_length = overwrite ? size : size + Id3v1::TrailerSize;
     if (!status) {
         // Leave no half trailer behind: the file goes back to what it was.
         if (overwrite) {

@@ -4,7 +4,7 @@
 
 #include "FileStatus.h"
 
-struct FileIdentity;
+#include "TagCore.h"
 
 #include <QByteArray>
 
@@ -25,11 +25,12 @@ public:
     FileStatus openForReadWrite(const QByteArray &path);
 
     FileStatus length(qint64 &bytes) const;
-    // Device, inode, size and modification time of the open file.
+    // Device, inode, size and modification time of the file as it was opened.
     FileStatus identity(FileIdentity &id) const;
 
     // Reads the last 128 bytes into trailer with exactly one pread; when the file is shorter
-    // than 128 bytes nothing is read and trailer is emptied.
+    // than 128 bytes nothing is read and trailer is emptied. The length is the one the open saw
+    // (or the last append left): a file cut short since is an error, never a short trailer.
     FileStatus readTrailer(QByteArray &trailer);
 
     // Writes the 128 bytes of trailer over the last 128 bytes (overwrite) or at the end of the
@@ -42,4 +43,6 @@ private:
     FileStatus open(const QByteArray &path, int access);
 
     int m_fd = -1;
+    FileIdentity m_opened;  // from the open's own fstat, so that asking costs no system call
+    qint64 m_length = 0;    // the open's length, moved on by an append
 };

@@ -6,12 +6,16 @@
 
 #include "FileList.h"
 #include "FrmMain.h"
+#include "Id3v1.h"
 #include "GenreBox.h"
 #include "MediaPlayer.h"
+#include "PlayerControls.h"
+#include "PlayerPanel.h"
 #include "Mp3List.h"
 #include "TagEditor.h"
 
 #include <QDesktopServices>
+#include <QSignalSpy>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -65,10 +69,13 @@ private slots:
         Window w;
         w->state().SupportLFN = true;
         QVERIFY(w.openFolder(m_folder));
+        QSignalSpy loaded(&w->editor(), &TagEditor::currentFileChanged);
+        QSignalSpy proposals(&w->editor(), &TagEditor::proposalChanged);
         w.clickRow(0);
-        QCOMPARE(w->state().SelectedIndex, 1);
+        QCOMPARE(w->editor().selection().SelectedIndex(), 1);
         QCOMPARE(w->state().CurrentPath, file("a.mp3"));
         w.typeInto(1, QStringLiteral("Kept Artist"));
+        QCOMPARE(proposals.last().at(0).toString(), QStringLiteral("Kept Artist-Song A.MP3"));
         w.typeInto(2, QStringLiteral("Kept Album"));
         w.setKeep(1, true);
         w.setKeep(2, true);
@@ -79,8 +86,11 @@ private slots:
         w.clickRow(2);
         QCOMPARE(w.panel(), QStringList({"Song C", "Kept Artist", "Kept Album", "2003", "third", "Jazz"}));
         QCOMPARE(w->TxtNewFilename->text(), QStringLiteral("Kept Artist-Song C.MP3"));
-        QCOMPARE(w->state().CurrentTag.Artist, QStringLiteral("Artist C"));
-        QCOMPARE(w->state().SelectedIndex, 3);
+        // Each load tells the window the file and its label.
+        QCOMPARE(loaded.count(), 3);
+        QCOMPARE(loaded.last(), QVariantList({file("c.mp3"), QStringLiteral("Kept Artist-Song C.MP3")}));
+        QCOMPARE(w->editor().CurrentTag().Artist, QStringLiteral("Artist C"));
+        QCOMPARE(w->editor().selection().SelectedIndex(), 3);
         QCOMPARE(w->FilOpen->selectedIndex(), 2);
     }
 
@@ -94,12 +104,12 @@ private slots:
         QTest::keyClick(w->lv1, Qt::Key_Down);
         QCOMPARE(w->state().CurrentPath, file("b.mp3"));
         QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("Song B"));
-        QCOMPARE(w->state().SelectedIndex, 2);
+        QCOMPARE(w->editor().selection().SelectedIndex(), 2);
         QTest::keyClick(w->lv1, Qt::Key_End);
         QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("Song C"));
         QTest::keyClick(w->lv1, Qt::Key_Home);
         QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("Song A"));
-        QCOMPARE(w->state().SelectedIndex, 1);
+        QCOMPARE(w->editor().selection().SelectedIndex(), 1);
     }
 
     void thePlayerLabelFollowsClicksUnlessPlaying()
@@ -112,24 +122,98 @@ private slots:
 
         // Stopped: the label shows the clicked file's proposal at once.
         w.clickRow(0);
-        QCOMPARE(w->Text4->text(), QStringLiteral("Tone-First Tone.MP3"));
+        QCOMPARE(w->Frame1->Text4->text(), QStringLiteral("Tone-First Tone.MP3"));
         QCOMPARE(w->state().CurrentName, QStringLiteral("Tone-First Tone.MP3"));
 
-        QTest::mouseClick(w->Command5, Qt::LeftButton);  // Play
-        QTRY_COMPARE_WITH_TIMEOUT(w->player().get().playState(), 2, 5000);
+        QTest::mouseClick(w->Frame1->Command5, Qt::LeftButton);  // Play
+        QTRY_COMPARE_WITH_TIMEOUT(w->player().get().playState(), MediaPlayer::PlayState::Playing, 5000);
         QCOMPARE(w->state().PlayerFile, file("a.mp3"));
 
         // Playing: the label keeps the playing song; the clicked file's proposal is remembered.
         w.clickRow(1);
-        QCOMPARE(w->Text4->text(), QStringLiteral("Tone-First Tone.MP3"));
+        QCOMPARE(w->Frame1->Text4->text(), QStringLiteral("Tone-First Tone.MP3"));
         QCOMPARE(w->state().CurrentName, QStringLiteral("Tone-Second Tone.MP3"));
 
         // Paused counts as not playing.
-        QTest::mouseClick(w->Command3, Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(w->player().get().playState(), 1, 5000);
+        QTest::mouseClick(w->Frame1->Command3, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(w->player().get().playState(), MediaPlayer::PlayState::Paused, 5000);
         w.clickRow(1);
-        QCOMPARE(w->Text4->text(), QStringLiteral("Tone-Second Tone.MP3"));
+        QCOMPARE(w->Frame1->Text4->text(), QStringLiteral("Tone-Second Tone.MP3"));
         w->player().get().stop();
+    }
+
+    void theHighlightedRowIsTheFileSaved_data()
+    {
+        QTest::addColumn<QString>("way");
+        for (const char *way : {"right click", "middle click", "right double click", "right drag", "left drag",
+                                "down key", "control down key", "control space", "control wheel", "shift wheel",
+                                "selected by code", "current by code"})
+            QTest::newRow(way) << QString::fromLatin1(way);
+    }
+
+    // After file A is loaded, something moves at row B: whatever row ends up highlighted is the
+    // file the panel shows and Save writes, and no other file changes.
+    void theHighlightedRowIsTheFileSaved()
+    {
+        QFETCH(QString, way);
+        threeSongs();
+        const QByteArray before[3] = {readFile(file("a.mp3")), readFile(file("b.mp3")), readFile(file("c.mp3"))};
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+        w.clickRow(0);
+        Mp3List *list = w->lv1;
+        QWidget *view = list->viewport();
+        const QPoint a = list->visualRect(list->model()->index(0, 1)).center();
+        const QPoint b = list->visualRect(list->model()->index(1, 1)).center();
+        const auto drag = [&](Qt::MouseButton button) {
+            QTest::mousePress(view, button, {}, a);
+            QMouseEvent move(QEvent::MouseMove, b, view->mapToGlobal(b), Qt::NoButton, button, Qt::NoModifier);
+            QApplication::sendEvent(view, &move);
+            QTest::mouseRelease(view, button, {}, b);
+        };
+        const auto wheel = [&](Qt::KeyboardModifiers modifiers) {
+            QWheelEvent turn(b, view->mapToGlobal(b), {}, {0, -120}, Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(view, &turn);
+        };
+        list->setFocus();
+        if (way == "right click")
+            QTest::mouseClick(view, Qt::RightButton, {}, b);
+        else if (way == "middle click")
+            QTest::mouseClick(view, Qt::MiddleButton, {}, b);
+        else if (way == "right double click")
+            QTest::mouseDClick(view, Qt::RightButton, {}, b);
+        else if (way == "right drag")
+            drag(Qt::RightButton);
+        else if (way == "left drag")
+            drag(Qt::LeftButton);
+        else if (way == "down key")
+            QTest::keyClick(list, Qt::Key_Down);
+        else if (way == "control down key")
+            QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
+        else if (way == "control space")
+            QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
+        else if (way == "control wheel")
+            wheel(Qt::ControlModifier);
+        else if (way == "shift wheel")
+            wheel(Qt::ShiftModifier);
+        else if (way == "selected by code")
+            list->selectionModel()->select(list->model()->index(1, 0),
+                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        else if (way == "current by code")
+            list->setCurrentIndex(list->model()->index(1, 0));
+
+        const int lit = list->selectedRow();
+        QVERIFY(lit >= 0);
+        QCOMPARE(w->FilOpen->selectedIndex(), lit);
+        QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("Song ") + QChar('A' + lit));
+        w.typeInto(4, QStringLiteral("edited"));
+        w.save();
+        for (int r = 0; r < 3; ++r) {
+            QByteArray expected = before[r];
+            if (r == lit)
+                expected.replace(900 + Id3v1::CommentOffset, 30, QByteArray("edited").leftJustified(30, ' '));
+            QCOMPARE(readFile(file(QByteArray(1, char('a' + r)) + ".mp3")), expected);
+        }
     }
 
     void swapTwiceAndTheFileNameCopy()
@@ -183,18 +267,19 @@ private slots:
         w.clickRow(0);
         w.typeInto(4, QStringLiteral("edited"));
         const QStringList panel = w.panel();
-        const QString label = w->Text4->text();
+        const QString label = w->Frame1->Text4->text();
         QVERIFY(::unlink(file("b.mp3").constData()) == 0);
 
+        QSignalSpy loaded(&w->editor(), &TagEditor::currentFileChanged);
         w.clickRow(1);
+        QCOMPARE(loaded.count(), 0);
         QCOMPARE(log.texts, QStringList({FileStatus::fromErrno(ENOENT).description()}));
         QCOMPARE(w->state().CurrentPath, file("a.mp3"));
-        QCOMPARE(w->state().SelectedIndex, 1);
+        QCOMPARE(w->editor().selection().SelectedIndex(), 1);
         QCOMPARE(w->FilOpen->selectedIndex(), 0);
         QCOMPARE(w->lv1->selectedRow(), 0);
         QCOMPARE(w.panel(), panel);
-        QCOMPARE(w->Text4->text(), label);
-        QVERIFY(!w->editor().tagFile().isOpen());
+        QCOMPARE(w->Frame1->Text4->text(), label);
 
         // Saving now writes the edited fields into the file they came from.
         log.clear();
@@ -226,7 +311,7 @@ private slots:
         QCOMPARE(w->lv1->rowCount(), 0);
         QTest::mouseClick(w->lv1->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
         w->editor().lv1_Click();
-        QCOMPARE(w->state().SelectedIndex, 0);
+        QCOMPARE(w->editor().selection().SelectedIndex(), 0);
         QCOMPARE(w->state().CurrentPath, QByteArray());
         QCOMPARE(log.texts, QStringList());
     }

@@ -16,6 +16,8 @@
 
 namespace {
 
+using enum MediaPlayer::PlayState;
+
 const QByteArray Tone3 = VELMORA_FIXTURES_DIR "/tone3s.mp3";
 const QByteArray Tone10 = VELMORA_FIXTURES_DIR "/tone10s.mp3";
 
@@ -60,11 +62,11 @@ void TestMediaPlayer::nothingOpened()
     p.play();
     p.pause();
     p.setPosition(5);
-    QCOMPARE(p.playState(), 0);
+    QCOMPARE(p.playState(), Stopped);
     QCOMPARE(p.position(), 0.0);
     QCOMPARE(p.duration(), 0.0);
     p.stop();
-    QCOMPARE(p.playState(), 0);
+    QCOMPARE(p.playState(), Stopped);
 }
 
 void TestMediaPlayer::openPlaysInRealTime()
@@ -72,7 +74,7 @@ void TestMediaPlayer::openPlaysInRealTime()
     MediaPlayer p;
     QSignalSpy failures(&p, &MediaPlayer::failed);
     p.open(Tone10);
-    QCOMPARE(p.playState(), 2);  // at once, before the backend has loaded anything
+    QCOMPARE(p.playState(), Playing);  // at once, before the backend has loaded anything
     QTRY_VERIFY_WITH_TIMEOUT(p.position() > 0.2, Patience);
 
     // Real time: the position advances as fast as the clock, not faster (a sink that does not
@@ -85,7 +87,7 @@ void TestMediaPlayer::openPlaysInRealTime()
     const double elapsed = clock.elapsed() / 1000.0;
     QVERIFY2(advanced > elapsed * 0.6 && advanced < elapsed * 1.3,
              qPrintable(QStringLiteral("advanced %1 s in %2 s").arg(advanced).arg(elapsed)));
-    QCOMPARE(p.playState(), 2);
+    QCOMPARE(p.playState(), Playing);
     QVERIFY2(qAbs(p.duration() - 10.0) < 0.15, qPrintable(QString::number(p.duration())));
     QCOMPARE(failures.count(), 0);
 }
@@ -96,15 +98,15 @@ void TestMediaPlayer::pauseHoldsAndPlayResumes()
     p.open(Tone10);
     QTRY_VERIFY_WITH_TIMEOUT(p.position() > 0.3, Patience);
     p.pause();
-    QCOMPARE(p.playState(), 1);
+    QCOMPARE(p.playState(), Paused);
     settle(200);
     const double held = p.position();
     settle(500);
     QVERIFY2(qAbs(p.position() - held) < 0.05, qPrintable(QString::number(p.position() - held)));
-    QCOMPARE(p.playState(), 1);
+    QCOMPARE(p.playState(), Paused);
 
     p.play();
-    QCOMPARE(p.playState(), 2);
+    QCOMPARE(p.playState(), Playing);
     QTRY_VERIFY_WITH_TIMEOUT(p.position() > held + 0.3, Patience);
     // Resumed from where it was held, not from the start.
     QVERIFY(p.position() < held + 2.0);
@@ -115,15 +117,15 @@ void TestMediaPlayer::pauseRightAfterOpen()
     MediaPlayer p;
     p.open(Tone10);
     p.pause();
-    QCOMPARE(p.playState(), 1);
+    QCOMPARE(p.playState(), Paused);
     settle(1000);
-    QCOMPARE(p.playState(), 1);
+    QCOMPARE(p.playState(), Paused);
     QVERIFY2(p.position() < 0.3, qPrintable(QString::number(p.position())));
     QTRY_VERIFY_WITH_TIMEOUT(p.duration() > 5, Patience);
 
     p.play();
     QTRY_VERIFY_WITH_TIMEOUT(p.position() > 0.3, Patience);
-    QCOMPARE(p.playState(), 2);
+    QCOMPARE(p.playState(), Playing);
 }
 
 void TestMediaPlayer::seekRightAfterOpen()
@@ -134,7 +136,7 @@ void TestMediaPlayer::seekRightAfterOpen()
     QCOMPARE(p.position(), 6.0);  // what was asked for, even before the file has loaded
     QTRY_VERIFY_WITH_TIMEOUT(p.position() > 6.2, Patience);
     QVERIFY2(p.position() < 8.5, qPrintable(QString::number(p.position())));
-    QCOMPARE(p.playState(), 2);
+    QCOMPARE(p.playState(), Playing);
 }
 
 void TestMediaPlayer::seekWhilePlaying()
@@ -146,7 +148,7 @@ void TestMediaPlayer::seekWhilePlaying()
     QVERIFY(qAbs(p.position() - 7.0) < 0.1);
     QTRY_VERIFY_WITH_TIMEOUT(p.position() > 7.2, Patience);
     QVERIFY(p.position() < 9.0);
-    QCOMPARE(p.playState(), 2);
+    QCOMPARE(p.playState(), Playing);
 
     // And back towards the start.
     p.setPosition(0);
@@ -162,9 +164,9 @@ void TestMediaPlayer::seekWhilePausedStaysPaused()
     QTRY_VERIFY_WITH_TIMEOUT(p.position() > 0.3, Patience);
     p.pause();
     p.setPosition(5);
-    QCOMPARE(p.playState(), 1);
+    QCOMPARE(p.playState(), Paused);
     settle(600);
-    QCOMPARE(p.playState(), 1);
+    QCOMPARE(p.playState(), Paused);
     QVERIFY2(qAbs(p.position() - 5.0) < 0.1, qPrintable(QString::number(p.position())));
 
     p.play();  // plays on from the new position
@@ -178,14 +180,14 @@ void TestMediaPlayer::stopHoldsStill()
     p.open(Tone10);
     QTRY_VERIFY_WITH_TIMEOUT(p.position() > 0.3, Patience);
     p.stop();
-    QCOMPARE(p.playState(), 0);
+    QCOMPARE(p.playState(), Stopped);
     settle(200);
     const double after = p.position();
     settle(400);
     QCOMPARE(p.position(), after);
-    QCOMPARE(p.playState(), 0);
+    QCOMPARE(p.playState(), Stopped);
     p.stop();  // twice is harmless
-    QCOMPARE(p.playState(), 0);
+    QCOMPARE(p.playState(), Stopped);
 }
 
 void TestMediaPlayer::finishedFileReadsNeitherPlayingNorPaused()
@@ -194,11 +196,11 @@ void TestMediaPlayer::finishedFileReadsNeitherPlayingNorPaused()
     QSignalSpy failures(&p, &MediaPlayer::failed);
     p.open(Tone3);
     p.setPosition(2.3);
-    QTRY_COMPARE_WITH_TIMEOUT(p.playState(), 0, 4000);
+    QTRY_COMPARE_WITH_TIMEOUT(p.playState(), Stopped, 4000);
     QCOMPARE(failures.count(), 0);
     // Play after the end starts it again.
     p.play();
-    QCOMPARE(p.playState(), 2);
+    QCOMPARE(p.playState(), Playing);
     QTRY_VERIFY_WITH_TIMEOUT(p.position() > 0.2 && p.position() < 2.0, Patience);
 }
 
@@ -209,7 +211,7 @@ void TestMediaPlayer::openAnotherFileSwitches()
     p.setPosition(6);
     QTRY_VERIFY_WITH_TIMEOUT(p.position() > 6.2, Patience);
     p.open(Tone3);
-    QCOMPARE(p.playState(), 2);
+    QCOMPARE(p.playState(), Playing);
     QVERIFY(p.position() < 6.0);  // the old jump does not carry over
     QTRY_VERIFY_WITH_TIMEOUT(qAbs(p.duration() - 3.0) < 0.15, Patience);
     QTRY_VERIFY_WITH_TIMEOUT(p.position() > 0.2, Patience);
@@ -306,13 +308,13 @@ void TestMediaPlayer::unplayableFilesFailOnce()
     QVERIFY(!text.isEmpty());
     if (!expected.isEmpty())
         QCOMPARE(text, expected);
-    QCOMPARE(p.playState(), 0);
+    QCOMPARE(p.playState(), Stopped);
     QCOMPARE(p.duration(), 0.0);
     // The controls may still be pressed afterwards.
     p.play();
     p.pause();
     p.setPosition(1);
-    QCOMPARE(p.playState(), 0);
+    QCOMPARE(p.playState(), Stopped);
     p.stop();
     settle(100);
     QCOMPARE(failures.count(), 1);
@@ -335,7 +337,7 @@ void TestMediaPlayer::unreadableFileFails()
         QCOMPARE(::seteuid(0), 0);
     QTRY_COMPARE_WITH_TIMEOUT(failures.count(), 1, Patience);
     QCOMPARE(failures.at(0).at(0).toString(), QString::fromLocal8Bit(strerror(EACCES)));
-    QCOMPARE(p.playState(), 0);
+    QCOMPARE(p.playState(), Stopped);
 }
 
 void TestMediaPlayer::failureOfAnEarlierOpenIsNotReported()
@@ -346,7 +348,7 @@ void TestMediaPlayer::failureOfAnEarlierOpenIsNotReported()
     p.open(Tone3);  // the user moved on before the failure was reported
     QTRY_VERIFY_WITH_TIMEOUT(p.position() > 0.2, Patience);
     QCOMPARE(failures.count(), 0);
-    QCOMPARE(p.playState(), 2);
+    QCOMPARE(p.playState(), Playing);
 }
 
 void TestMediaPlayer::playsAfterAFailure()
@@ -362,7 +364,7 @@ void TestMediaPlayer::playsAfterAFailure()
     p.open(QFile::encodeName(bad.fileName()));
     QTRY_COMPARE_WITH_TIMEOUT(failures.count(), 1, 5000);
     p.open(Tone10);
-    QCOMPARE(p.playState(), 2);
+    QCOMPARE(p.playState(), Playing);
     QTRY_VERIFY_WITH_TIMEOUT(p.position() > 0.3, Patience);
     QTRY_VERIFY_WITH_TIMEOUT(qAbs(p.duration() - 10.0) < 0.15, Patience);
     QCOMPARE(failures.count(), 1);
@@ -380,7 +382,7 @@ void TestMediaPlayer::nonUtf8NamePlays()
     p.open(path);
     QTRY_VERIFY_WITH_TIMEOUT(p.position() > 0.3, Patience);
     QVERIFY(qAbs(p.duration() - 3.0) < 0.15);
-    QCOMPARE(p.playState(), 2);
+    QCOMPARE(p.playState(), Playing);
     QCOMPARE(failures.count(), 0);
     p.stop();
     std::filesystem::remove(std::filesystem::path(path.toStdString()));  // QTemporaryDir cannot

@@ -1,26 +1,26 @@
-// The transport buttons, timers and sliders on real widgets, driving the real player on real
-// MP3 files.
+// The player's frame as the window has it: its buttons, timers and sliders driving the real
+// player on real MP3 files, and its time display.
 
 #include "Message.h"
 #include "PlayerControls.h"
+#include "PlayerPanel.h"
+#include "TimeDisplay.h"
 #include "TransportIcons.h"
 
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QProcess>
 #include <QSlider>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QVBoxLayout>
-#include <QWidget>
+#include <QToolButton>
 #include <QtTest>
 
-#include <memory>
-
 namespace {
+
+using enum MediaPlayer::PlayState;
 
 const QByteArray Tone3 = VELMORA_FIXTURES_DIR "/tone3s.mp3";
 const QByteArray Tone10 = VELMORA_FIXTURES_DIR "/tone10s.mp3";
@@ -42,52 +42,19 @@ bool makeTone(const QString &mp3, double seconds)
         && run(QStringLiteral("lame"), {"--quiet", "-b", "128", wav, mp3});
 }
 
-// The player's part of the main window, built the way the window builds it.
+// The player's frame as the window has it, with its handlers on the real player.
 struct Rig {
-    QWidget window;
-    PlayerWidgets w;
+    PlayerPanel panel;
     MdlDefault state;
     PlayerInstance instance;
-    std::unique_ptr<PlayerControls> controls;
+    PlayerControls controls{panel, state, instance, nullptr};
     QStringList messages;
     Message::Handler previous;
 
     Rig()
     {
-        auto *layout = new QVBoxLayout(&window);
-        auto button = [&](const char *name) {
-            auto *b = new QPushButton(QString::fromLatin1(name), &window);
-            b->setObjectName(QString::fromLatin1(name));
-            layout->addWidget(b);
-            return b;
-        };
-        w.Command1 = button("Command1");
-        w.Command3 = button("Command3");
-        w.Command5 = button("Command5");
-        w.Command6 = button("Command6");
-        w.Command7 = button("Command7");
-        w.Text1 = new QLineEdit(QStringLiteral("0:00"), &window);
-        w.Text4 = new QLineEdit(&window);
-        w.TxtNewFilename = new QLineEdit(&window);
-        w.pb1 = new QProgressBar(&window);
-        w.pb1->setRange(0, 100);
-        w.pb1->setValue(0);
-        w.Slider1 = new QSlider(Qt::Horizontal, &window);
-        w.Slider1->setRange(0, 10);
-        w.Slider2 = new QSlider(Qt::Vertical, &window);
-        w.Slider2->setRange(0, 3000);
-        for (QWidget *x : {static_cast<QWidget *>(w.Text1), static_cast<QWidget *>(w.Text4),
-                           static_cast<QWidget *>(w.TxtNewFilename), static_cast<QWidget *>(w.pb1),
-                           static_cast<QWidget *>(w.Slider1), static_cast<QWidget *>(w.Slider2)})
-            layout->addWidget(x);
-        w.Timer1 = new QTimer(&window);
-        w.Timer2 = new QTimer(&window);
-        w.Timer2->setInterval(500);
-        w.Timer3 = new QTimer(&window);
-        w.Timer3->setInterval(500);
-        controls = std::make_unique<PlayerControls>(w, state, instance, &window);
         previous = Message::setHandler([this](const QString &text) { messages << text; });
-        window.show();
+        panel.show();
     }
     ~Rig()
     {
@@ -102,9 +69,9 @@ struct Rig {
     bool playAndTick(const QByteArray &path)
     {
         state.CurrentPath = path;
-        click(w.Command5);
+        click(panel.Command5);
         // Generous: loading the first file can take a while on a busy machine.
-        return QTest::qWaitFor([&] { return !w.Text1->text().isEmpty() && w.pb1->maximum() > 0; }, 6000);
+        return QTest::qWaitFor([&] { return !panel.Text1->text().isEmpty() && panel.pb1->maximum() > 0; }, 6000);
     }
 };
 
@@ -116,6 +83,7 @@ private slots:
     void playStartsTheFileAndTheDisplay();
     void playLabelFallsBackToTheProposedName();
     void playWithoutSelectionDoesNothing();
+    void fileLabelWaitsWhilePlaying();
     void secondPlayOnThePlayingFileChangesNothing();
     void playWhilePausedStartsAgainFromTheBeginning();
     void playAnotherFileSwitches();
@@ -134,6 +102,7 @@ private slots:
     void tickWithNothingLoadedLeavesTheDisplay();
     void unplayableFileIsReportedOnce_data();
     void unplayableFileIsReportedOnce();
+    void timeDisplayShowsEveryTimeWhole();
     void transportIcons();
 };
 
@@ -142,40 +111,40 @@ void TestPlayerControls::playStartsTheFileAndTheDisplay()
     Rig r;
     r.state.CurrentPath = Tone10;
     r.state.CurrentName = QStringLiteral("Artist - Ten seconds");
-    r.w.TxtNewFilename->setText(QStringLiteral("ignored"));
+    r.controls.setProposedName(QStringLiteral("ignored"));
     r.player().setVolume(-1200);
-    r.w.Text1->setText(QStringLiteral("7:77"));
+    r.panel.Text1->setText(QStringLiteral("7:77"));
     // When the first tick comes is measured, not sampled: a busy machine only makes it later.
     QElapsedTimer clock;
     qint64 firstTickAt = -1;
-    QObject::connect(r.w.Timer1, &QTimer::timeout, &r.window, [&] {
+    QObject::connect(r.controls.Timer1, &QTimer::timeout, &r.panel, [&] {
         if (firstTickAt < 0)
             firstTickAt = clock.elapsed();
     });
     clock.start();
-    r.click(r.w.Command5);
+    r.click(r.panel.Command5);
 
-    QCOMPARE(r.player().playState(), 2);
+    QCOMPARE(r.player().playState(), Playing);
     QCOMPARE(r.state.PlayerFile, Tone10);
-    QCOMPARE(r.w.Text4->text(), QStringLiteral("Artist - Ten seconds"));
-    QCOMPARE(r.w.Slider2->value(), 1200);
-    QCOMPARE(r.w.Text1->text(), QString());
-    QVERIFY(!r.w.Text1->isHidden());
-    QVERIFY(r.w.Timer1->isActive());
-    QCOMPARE(r.w.Timer1->interval(), 1000);
-    QVERIFY(!r.w.Timer2->isActive());
-    QCOMPARE(r.w.pb1->value(), 0);
+    QCOMPARE(r.panel.Text4->text(), QStringLiteral("Artist - Ten seconds"));
+    QCOMPARE(r.panel.Slider2->value(), 1200);
+    QCOMPARE(r.panel.Text1->text(), QString());
+    QVERIFY(!r.panel.Text1->isHidden());
+    QVERIFY(r.controls.Timer1->isActive());
+    QCOMPARE(r.controls.Timer1->interval(), 1000);
+    QVERIFY(!r.controls.Timer2->isActive());
+    QCOMPARE(r.panel.pb1->value(), 0);
 
     // The first tick one second later fills the display, then it ticks every 300 ms.
-    QTRY_VERIFY_WITH_TIMEOUT(!r.w.Text1->text().isEmpty(), 6000);
+    QTRY_VERIFY_WITH_TIMEOUT(!r.panel.Text1->text().isEmpty(), 6000);
     QVERIFY2(firstTickAt >= 950, qPrintable(QString::number(firstTickAt)));
-    QCOMPARE(r.w.Timer1->interval(), 300);
-    QCOMPARE(r.w.pb1->maximum(), 10);
-    QCOMPARE(r.w.Slider1->maximum(), 10);
-    QVERIFY(r.w.Timer3->isActive());
-    QTRY_COMPARE_WITH_TIMEOUT(r.w.Text1->text(), QStringLiteral("0:08"), 5000);
-    QCOMPARE(r.w.pb1->value(), 2);
-    QCOMPARE(r.w.Slider1->value(), 2);
+    QCOMPARE(r.controls.Timer1->interval(), 300);
+    QCOMPARE(r.panel.pb1->maximum(), 10);
+    QCOMPARE(r.panel.Slider1->maximum(), 10);
+    QVERIFY(r.controls.Timer3->isActive());
+    QTRY_COMPARE_WITH_TIMEOUT(r.panel.Text1->text(), QStringLiteral("0:08"), 5000);
+    QCOMPARE(r.panel.pb1->value(), 2);
+    QCOMPARE(r.panel.Slider1->value(), 2);
     QVERIFY(r.messages.isEmpty());
 }
 
@@ -183,20 +152,37 @@ void TestPlayerControls::playLabelFallsBackToTheProposedName()
 {
     Rig r;
     r.state.CurrentPath = Tone3;
-    r.w.TxtNewFilename->setText(QStringLiteral("Proposed Name.mp3"));
-    r.click(r.w.Command5);
-    QCOMPARE(r.w.Text4->text(), QStringLiteral("Proposed Name.mp3"));
+    r.controls.setProposedName(QStringLiteral("Proposed Name.mp3"));
+    r.click(r.panel.Command5);
+    QCOMPARE(r.panel.Text4->text(), QStringLiteral("Proposed Name.mp3"));
 }
 
 void TestPlayerControls::playWithoutSelectionDoesNothing()
 {
     Rig r;
-    r.click(r.w.Command5);
+    r.click(r.panel.Command5);
     QVERIFY(r.instance.exists());  // every handler makes sure the player exists
-    QCOMPARE(r.player().playState(), 0);
-    QVERIFY(!r.w.Timer1->isActive());
-    QCOMPARE(r.w.Text1->text(), QStringLiteral("0:00"));
+    QCOMPARE(r.player().playState(), Stopped);
+    QVERIFY(!r.controls.Timer1->isActive());
+    QCOMPARE(r.panel.Text1->text(), QStringLiteral("0:00"));
     QVERIFY(r.state.PlayerFile.isEmpty());
+}
+
+void TestPlayerControls::fileLabelWaitsWhilePlaying()
+{
+    Rig r;
+    r.controls.showFileLabel(QStringLiteral("First.mp3"));
+    QCOMPARE(r.panel.Text4->text(), QStringLiteral("First.mp3"));
+    QVERIFY(!r.instance.exists());  // asking whether a file plays starts no player
+
+    r.state.CurrentName = QStringLiteral("Playing.mp3");
+    QVERIFY(r.playAndTick(Tone10));
+    r.controls.showFileLabel(QStringLiteral("Second.mp3"));
+    QCOMPARE(r.panel.Text4->text(), QStringLiteral("Playing.mp3"));
+
+    r.click(r.panel.Command3);  // paused: the label follows the list again
+    r.controls.showFileLabel(QStringLiteral("Third.mp3"));
+    QCOMPARE(r.panel.Text4->text(), QStringLiteral("Third.mp3"));
 }
 
 void TestPlayerControls::secondPlayOnThePlayingFileChangesNothing()
@@ -204,11 +190,11 @@ void TestPlayerControls::secondPlayOnThePlayingFileChangesNothing()
     Rig r;
     QVERIFY(r.playAndTick(Tone10));
     QTRY_VERIFY_WITH_TIMEOUT(r.player().position() > 1.4, 2000);
-    const QString shown = r.w.Text1->text();
+    const QString shown = r.panel.Text1->text();
     const double before = r.player().position();
-    r.click(r.w.Command5);
-    QCOMPARE(r.w.Text1->text(), shown);
-    QCOMPARE(r.w.Timer1->interval(), 300);
+    r.click(r.panel.Command5);
+    QCOMPARE(r.panel.Text1->text(), shown);
+    QCOMPARE(r.controls.Timer1->interval(), 300);
     QVERIFY(r.player().position() >= before);  // no restart
     QTest::qWait(200);
     QVERIFY(r.player().position() > before);
@@ -220,12 +206,12 @@ void TestPlayerControls::playWhilePausedStartsAgainFromTheBeginning()
     QVERIFY(r.playAndTick(Tone10));
     r.player().setPosition(6);
     QTRY_VERIFY_WITH_TIMEOUT(r.player().position() > 6.1, 2000);
-    r.click(r.w.Command3);
-    QVERIFY(r.w.Timer2->isActive());
-    r.click(r.w.Command5);
-    QCOMPARE(r.player().playState(), 2);
-    QVERIFY(!r.w.Timer2->isActive());
-    QVERIFY(!r.w.Text1->isHidden());
+    r.click(r.panel.Command3);
+    QVERIFY(r.controls.Timer2->isActive());
+    r.click(r.panel.Command5);
+    QCOMPARE(r.player().playState(), Playing);
+    QVERIFY(!r.controls.Timer2->isActive());
+    QVERIFY(!r.panel.Text1->isHidden());
     QTRY_VERIFY_WITH_TIMEOUT(r.player().position() > 0.2, 3000);
     QVERIFY(r.player().position() < 3.0);
 }
@@ -235,79 +221,79 @@ void TestPlayerControls::playAnotherFileSwitches()
     Rig r;
     QVERIFY(r.playAndTick(Tone10));
     r.state.CurrentPath = Tone3;
-    r.click(r.w.Command5);
+    r.click(r.panel.Command5);
     QCOMPARE(r.state.PlayerFile, Tone3);
-    QTRY_COMPARE_WITH_TIMEOUT(r.w.pb1->maximum(), 3, 3000);
-    QCOMPARE(r.w.Slider1->maximum(), 3);
+    QTRY_COMPARE_WITH_TIMEOUT(r.panel.pb1->maximum(), 3, 3000);
+    QCOMPARE(r.panel.Slider1->maximum(), 3);
 }
 
 void TestPlayerControls::pauseBlinksAndResumeStops()
 {
     Rig r;
     QVERIFY(r.playAndTick(Tone10));
-    r.click(r.w.Command3);
-    QCOMPARE(r.player().playState(), 1);
-    QVERIFY(r.w.Timer2->isActive());
-    QVERIFY(r.w.Timer1->isActive());  // the display stays current while paused
+    r.click(r.panel.Command3);
+    QCOMPARE(r.player().playState(), Paused);
+    QVERIFY(r.controls.Timer2->isActive());
+    QVERIFY(r.controls.Timer1->isActive());  // the display stays current while paused
     QTest::qWait(400);
-    const QString held = r.w.Text1->text();
+    const QString held = r.panel.Text1->text();
 
     // Blinks every 500 ms and keeps the same time.
     int changes = 0;
-    bool hidden = r.w.Text1->isHidden();
+    bool hidden = r.panel.Text1->isHidden();
     for (int i = 0; i < 24; ++i) {
         QTest::qWait(50);
-        if (r.w.Text1->isHidden() != hidden) {
+        if (r.panel.Text1->isHidden() != hidden) {
             hidden = !hidden;
             ++changes;
         }
-        QCOMPARE(r.w.Text1->text(), held);
+        QCOMPARE(r.panel.Text1->text(), held);
     }
     QVERIFY2(changes >= 2, qPrintable(QString::number(changes)));
 
-    r.click(r.w.Command3);
-    QCOMPARE(r.player().playState(), 2);
-    QVERIFY(!r.w.Timer2->isActive());
-    QVERIFY(!r.w.Text1->isHidden());
-    QTRY_VERIFY_WITH_TIMEOUT(r.w.Text1->text() != held, 2000);  // counting down again
-    QVERIFY(!r.w.Text1->isHidden());
+    r.click(r.panel.Command3);
+    QCOMPARE(r.player().playState(), Playing);
+    QVERIFY(!r.controls.Timer2->isActive());
+    QVERIFY(!r.panel.Text1->isHidden());
+    QTRY_VERIFY_WITH_TIMEOUT(r.panel.Text1->text() != held, 2000);  // counting down again
+    QVERIFY(!r.panel.Text1->isHidden());
 }
 
 void TestPlayerControls::pauseWithNothingPlayingDoesNothing()
 {
     Rig r;
-    r.click(r.w.Command3);
-    QCOMPARE(r.player().playState(), 0);
-    QVERIFY(!r.w.Timer2->isActive());
+    r.click(r.panel.Command3);
+    QCOMPARE(r.player().playState(), Stopped);
+    QVERIFY(!r.controls.Timer2->isActive());
 
     QVERIFY(r.playAndTick(Tone3));
-    r.click(r.w.Command1);
-    r.click(r.w.Command3);
-    QCOMPARE(r.player().playState(), 0);
-    QVERIFY(!r.w.Timer2->isActive());
+    r.click(r.panel.Command1);
+    r.click(r.panel.Command3);
+    QCOMPARE(r.player().playState(), Stopped);
+    QVERIFY(!r.controls.Timer2->isActive());
 }
 
 void TestPlayerControls::stopKeepsTheLastTime()
 {
     Rig r;
     QVERIFY(r.playAndTick(Tone10));
-    r.click(r.w.Command3);  // paused and blinking
-    QTRY_VERIFY_WITH_TIMEOUT(r.w.Text1->isHidden(), 1000);
-    const QString last = r.w.Text1->text();
-    r.click(r.w.Command1);
-    QCOMPARE(r.player().playState(), 0);
-    QVERIFY(!r.w.Timer1->isActive());
-    QVERIFY(!r.w.Timer2->isActive());
-    QVERIFY(!r.w.Text1->isHidden());
-    QCOMPARE(r.w.Text1->text(), last);
-    QCOMPARE(r.w.pb1->value(), 0);
-    QCOMPARE(r.w.Slider1->value(), 0);
+    r.click(r.panel.Command3);  // paused and blinking
+    QTRY_VERIFY_WITH_TIMEOUT(r.panel.Text1->isHidden(), 1000);
+    const QString last = r.panel.Text1->text();
+    r.click(r.panel.Command1);
+    QCOMPARE(r.player().playState(), Stopped);
+    QVERIFY(!r.controls.Timer1->isActive());
+    QVERIFY(!r.controls.Timer2->isActive());
+    QVERIFY(!r.panel.Text1->isHidden());
+    QCOMPARE(r.panel.Text1->text(), last);
+    QCOMPARE(r.panel.pb1->value(), 0);
+    QCOMPARE(r.panel.Slider1->value(), 0);
     QCOMPARE(r.state.PlayerFile, Tone10);  // the last played file stays protected
     // Neither the display tick nor the blink tick runs after Stop.
     QTest::qWait(800);
-    QCOMPARE(r.w.Text1->text(), last);
-    QVERIFY(!r.w.Text1->isHidden());
-    QCOMPARE(r.w.Slider1->value(), 0);
+    QCOMPARE(r.panel.Text1->text(), last);
+    QVERIFY(!r.panel.Text1->isHidden());
+    QCOMPARE(r.panel.Slider1->value(), 0);
 }
 
 void TestPlayerControls::rewindWhilePausedStaysPaused()
@@ -315,27 +301,27 @@ void TestPlayerControls::rewindWhilePausedStaysPaused()
     Rig r;
     QVERIFY(r.playAndTick(Tone10));
     r.player().setPosition(5);
-    r.click(r.w.Command3);
-    r.click(r.w.Command6);
-    QCOMPARE(r.player().playState(), 1);
+    r.click(r.panel.Command3);
+    r.click(r.panel.Command6);
+    QCOMPARE(r.player().playState(), Paused);
     QVERIFY(r.player().position() < 0.1);
     QTest::qWait(600);
-    QCOMPARE(r.player().playState(), 1);
+    QCOMPARE(r.player().playState(), Paused);
     QVERIFY(r.player().position() < 0.1);
     // The next display tick shows the whole length again.
-    QTRY_COMPARE_WITH_TIMEOUT(r.w.Text1->text(), QStringLiteral("0:10"), 1000);
-    QCOMPARE(r.w.Slider1->value(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(r.panel.Text1->text(), QStringLiteral("0:10"), 1000);
+    QCOMPARE(r.panel.Slider1->value(), 0);
 }
 
 void TestPlayerControls::fastForwardJumpsToTheEnd()
 {
     Rig r;
     QVERIFY(r.playAndTick(Tone10));
-    r.click(r.w.Command7);
+    r.click(r.panel.Command7);
     QVERIFY(r.player().position() > 9.9);
-    QTRY_COMPARE_WITH_TIMEOUT(r.player().playState(), 0, 2000);  // the file ran out
+    QTRY_COMPARE_WITH_TIMEOUT(r.player().playState(), Stopped, 2000);  // the file ran out
     QVERIFY(r.messages.isEmpty());
-    QTRY_COMPARE_WITH_TIMEOUT(r.w.Text1->text(), QStringLiteral("0:00"), 1000);
+    QTRY_COMPARE_WITH_TIMEOUT(r.panel.Text1->text(), QStringLiteral("0:00"), 1000);
 }
 
 void TestPlayerControls::fastForwardWhenTheLengthRoundsUp()
@@ -347,15 +333,15 @@ void TestPlayerControls::fastForwardWhenTheLengthRoundsUp()
     QVERIFY(makeTone(song, 6.6));
     Rig r;
     QVERIFY(r.playAndTick(QFile::encodeName(song)));
-    QCOMPARE(r.w.pb1->maximum(), 7);
-    r.click(r.w.Command7);
+    QCOMPARE(r.panel.pb1->maximum(), 7);
+    r.click(r.panel.Command7);
     QElapsedTimer clock;
     clock.start();
-    while (r.player().playState() != 0 && clock.elapsed() < 4000) {
+    while (r.player().playState() != Stopped && clock.elapsed() < 4000) {
         QVERIFY2(r.player().position() > 6.0, qPrintable(QString::number(r.player().position())));
         QTest::qWait(20);
     }
-    QCOMPARE(r.player().playState(), 0);
+    QCOMPARE(r.player().playState(), Stopped);
     QVERIFY(r.messages.isEmpty());
 }
 
@@ -363,23 +349,23 @@ void TestPlayerControls::slider1JumpsWhilePlaying()
 {
     Rig r;
     QVERIFY(r.playAndTick(Tone10));
-    r.w.Slider1->setSliderPosition(6);  // what a drag does
-    QCOMPARE(r.w.Slider1->value(), 6);
-    QCOMPARE(r.player().playState(), 2);
+    r.panel.Slider1->setSliderPosition(6);  // what a drag does
+    QCOMPARE(r.panel.Slider1->value(), 6);
+    QCOMPARE(r.player().playState(), Playing);
     QVERIFY(qAbs(r.player().position() - 6.0) < 0.1);
-    QVERIFY(r.w.Timer1->isActive());
-    QVERIFY(!r.w.Timer2->isActive());
-    QCOMPARE(r.window.focusWidget(), r.w.Command1);
+    QVERIFY(r.controls.Timer1->isActive());
+    QVERIFY(!r.controls.Timer2->isActive());
+    QCOMPARE(r.panel.focusWidget(), r.panel.Command1);
     QTRY_VERIFY_WITH_TIMEOUT(r.player().position() > 6.2, 2000);
     QVERIFY(r.player().position() < 8.0);
 
     // And by the keyboard.
-    r.w.Slider1->setFocus();
-    QTest::keyClick(r.w.Slider1, Qt::Key_Home);
+    r.panel.Slider1->setFocus();
+    QTest::keyClick(r.panel.Slider1, Qt::Key_Home);
     QVERIFY(r.player().position() < 0.1);
     QTRY_VERIFY_WITH_TIMEOUT(r.player().position() > 0.1, 2000);
     QVERIFY(r.player().position() < 2.0);
-    QCOMPARE(r.player().playState(), 2);
+    QCOMPARE(r.player().playState(), Playing);
 }
 
 void TestPlayerControls::slidersSetByTheProgramDoNothing()
@@ -388,8 +374,8 @@ void TestPlayerControls::slidersSetByTheProgramDoNothing()
     QVERIFY(r.playAndTick(Tone10));
     r.player().setVolume(-300);
     const double before = r.player().position();
-    r.w.Slider1->setValue(8);
-    r.w.Slider2->setValue(2500);
+    r.panel.Slider1->setValue(8);
+    r.panel.Slider2->setValue(2500);
     QVERIFY(r.player().position() < before + 0.5);
     QCOMPARE(r.player().volume(), -300);
     QTest::qWait(200);
@@ -400,28 +386,28 @@ void TestPlayerControls::slider1DoesNothingWhilePausedOrStopped()
 {
     Rig r;
     QVERIFY(r.playAndTick(Tone10));
-    r.click(r.w.Command3);
+    r.click(r.panel.Command3);
     QTest::qWait(200);
     const double held = r.player().position();
-    r.w.Slider1->setSliderPosition(7);
-    QCOMPARE(r.player().playState(), 1);
+    r.panel.Slider1->setSliderPosition(7);
+    QCOMPARE(r.player().playState(), Paused);
     QCOMPARE(r.player().position(), held);
-    QVERIFY(r.w.Timer2->isActive());
+    QVERIFY(r.controls.Timer2->isActive());
     // The next display tick puts the slider back where the file is.
-    QTRY_COMPARE_WITH_TIMEOUT(r.w.Slider1->value(), qRound(held), 1000);
+    QTRY_COMPARE_WITH_TIMEOUT(r.panel.Slider1->value(), qRound(held), 1000);
 
-    r.click(r.w.Command1);
-    r.w.Slider1->setSliderPosition(5);
-    QCOMPARE(r.player().playState(), 0);
-    QVERIFY(!r.w.Timer1->isActive());
-    QVERIFY(!r.w.Timer2->isActive());
+    r.click(r.panel.Command1);
+    r.panel.Slider1->setSliderPosition(5);
+    QCOMPARE(r.player().playState(), Stopped);
+    QVERIFY(!r.controls.Timer1->isActive());
+    QVERIFY(!r.controls.Timer2->isActive());
 
     // Nothing selected: nothing happens, even with the file playing.
     Rig fresh;
     QVERIFY(fresh.playAndTick(Tone10));
     fresh.state.CurrentPath.clear();
     const double at = fresh.player().position();
-    fresh.w.Slider1->setSliderPosition(7);
+    fresh.panel.Slider1->setSliderPosition(7);
     QVERIFY(fresh.player().position() < at + 0.5);
 }
 
@@ -429,36 +415,36 @@ void TestPlayerControls::slider1AtTheRightEndStops()
 {
     Rig r;
     QVERIFY(r.playAndTick(Tone10));
-    r.w.Slider1->setFocus();
-    QTest::keyClick(r.w.Slider1, Qt::Key_End);
-    QCOMPARE(r.w.Slider1->value(), 10);
-    QCOMPARE(r.player().playState(), 0);
-    QCOMPARE(r.w.pb1->value(), r.w.pb1->maximum());
-    QVERIFY(r.w.Timer1->isActive());  // the display goes on showing what the player reports
-    QVERIFY(!r.w.Timer2->isActive());
+    r.panel.Slider1->setFocus();
+    QTest::keyClick(r.panel.Slider1, Qt::Key_End);
+    QCOMPARE(r.panel.Slider1->value(), 10);
+    QCOMPARE(r.player().playState(), Stopped);
+    QCOMPARE(r.panel.pb1->value(), r.panel.pb1->maximum());
+    QVERIFY(r.controls.Timer1->isActive());  // the display goes on showing what the player reports
+    QVERIFY(!r.controls.Timer2->isActive());
     QTest::qWait(1000);
-    QCOMPARE(r.player().playState(), 0);
+    QCOMPARE(r.player().playState(), Stopped);
     QVERIFY(r.messages.isEmpty());
 }
 
 void TestPlayerControls::slider2SetsTheVolume()
 {
     Rig r;  // works before any file was played
-    r.w.Slider2->setFocus();
-    QTest::keyClick(r.w.Slider2, Qt::Key_End);
-    QCOMPARE(r.w.Slider2->value(), 3000);
+    r.panel.Slider2->setFocus();
+    QTest::keyClick(r.panel.Slider2, Qt::Key_End);
+    QCOMPARE(r.panel.Slider2->value(), 3000);
     QCOMPARE(r.player().volume(), -3000);
-    QCOMPARE(r.window.focusWidget(), r.w.Command1);
-    r.w.Slider2->setFocus();
-    QTest::keyClick(r.w.Slider2, Qt::Key_Home);
+    QCOMPARE(r.panel.focusWidget(), r.panel.Command1);
+    r.panel.Slider2->setFocus();
+    QTest::keyClick(r.panel.Slider2, Qt::Key_Home);
     QCOMPARE(r.player().volume(), 0);
-    r.w.Slider2->setSliderPosition(1750);
+    r.panel.Slider2->setSliderPosition(1750);
     QCOMPARE(r.player().volume(), -1750);
 
     // Play shows the volume the player holds.
-    r.w.Slider2->setValue(0);
+    r.panel.Slider2->setValue(0);
     QVERIFY(r.playAndTick(Tone3));
-    QCOMPARE(r.w.Slider2->value(), 1750);
+    QCOMPARE(r.panel.Slider2->value(), 1750);
     QCOMPARE(r.player().volume(), -1750);
 }
 
@@ -468,11 +454,11 @@ void TestPlayerControls::sliderMaximumTickFiresDuringPlayback()
     // 500 ms rather than being pushed back forever.
     Rig r;
     QVERIFY(r.playAndTick(Tone10));
-    QSignalSpy fired(r.w.Timer3, &QTimer::timeout);
+    QSignalSpy fired(r.controls.Timer3, &QTimer::timeout);
     QTRY_VERIFY_WITH_TIMEOUT(fired.count() >= 2, 4000);
     // And it settles the slider's maximum to the length.
-    r.w.Slider1->setMaximum(99);
-    QTRY_COMPARE_WITH_TIMEOUT(r.w.Slider1->maximum(), 10, 1000);
+    r.panel.Slider1->setMaximum(99);
+    QTRY_COMPARE_WITH_TIMEOUT(r.panel.Slider1->maximum(), 10, 1000);
 }
 
 void TestPlayerControls::tickWithNothingLoadedLeavesTheDisplay()
@@ -480,17 +466,17 @@ void TestPlayerControls::tickWithNothingLoadedLeavesTheDisplay()
     // Before the length is known there is nothing sensible to show: no "0:00" flash, no
     // empty progress range (a busy indicator), no negative time.
     Rig r;
-    r.w.Text1->setText(QString());
-    r.w.pb1->setRange(0, 10);
-    r.w.pb1->setValue(4);
-    r.controls->Timer1_Timer();
-    QCOMPARE(r.w.Text1->text(), QString());
-    QCOMPARE(r.w.pb1->maximum(), 10);
-    QCOMPARE(r.w.pb1->value(), 4);
-    QCOMPARE(r.w.Timer1->interval(), 300);
-    r.controls->Timer3_Timer();
-    QCOMPARE(r.w.Slider1->maximum(), 10);
-    QVERIFY(!r.w.Timer3->isActive());
+    r.panel.Text1->setText(QString());
+    r.panel.pb1->setRange(0, 10);
+    r.panel.pb1->setValue(4);
+    r.controls.Timer1_Timer();
+    QCOMPARE(r.panel.Text1->text(), QString());
+    QCOMPARE(r.panel.pb1->maximum(), 10);
+    QCOMPARE(r.panel.pb1->value(), 4);
+    QCOMPARE(r.controls.Timer1->interval(), 300);
+    r.controls.Timer3_Timer();
+    QCOMPARE(r.panel.Slider1->maximum(), 250);
+    QVERIFY(!r.controls.Timer3->isActive());
 }
 
 void TestPlayerControls::unplayableFileIsReportedOnce_data()
@@ -512,24 +498,40 @@ void TestPlayerControls::unplayableFileIsReportedOnce()
     }
     Rig r;
     r.state.CurrentPath = QFile::encodeName(name);
-    r.click(r.w.Command5);
+    r.click(r.panel.Command5);
     QTRY_COMPARE_WITH_TIMEOUT(r.messages.size(), 1, 5000);
     QVERIFY(!r.messages.first().isEmpty());
-    QCOMPARE(r.player().playState(), 0);
-    QVERIFY(!r.w.Timer1->isActive());
-    QVERIFY(!r.w.Timer2->isActive());
-    QVERIFY(!r.w.Timer3->isActive());
-    QCOMPARE(r.w.Text1->text(), QStringLiteral("0:00"));
-    QVERIFY(!r.w.Text1->isHidden());
-    QCOMPARE(r.w.pb1->value(), 0);
+    QCOMPARE(r.player().playState(), Stopped);
+    QVERIFY(!r.controls.Timer1->isActive());
+    QVERIFY(!r.controls.Timer2->isActive());
+    QVERIFY(!r.controls.Timer3->isActive());
+    QCOMPARE(r.panel.Text1->text(), QStringLiteral("0:00"));
+    QVERIFY(!r.panel.Text1->isHidden());
+    QCOMPARE(r.panel.pb1->value(), 0);
     QTest::qWait(1200);
     QCOMPARE(r.messages.size(), 1);
-    QCOMPARE(r.w.Text1->text(), QStringLiteral("0:00"));
+    QCOMPARE(r.panel.Text1->text(), QStringLiteral("0:00"));
 
     // The player is usable again at once.
     QVERIFY(r.playAndTick(Tone10));
-    QCOMPARE(r.player().playState(), 2);
+    QCOMPARE(r.player().playState(), Playing);
     QCOMPARE(r.messages.size(), 1);
+}
+
+void TestPlayerControls::timeDisplayShowsEveryTimeWhole()
+{
+    // From "0:00" to the longest time the display shows, every text is drawn whole inside the
+    // box, which keeps its place and size; times below ten minutes keep the full size.
+    PlayerPanel panel;
+    const QRect box = panel.Text1->geometry();
+    for (const char *text : {"0:00", "9:59", "10:00", "59:59", "99:59", "100:00", "999:59"}) {
+        panel.Text1->setText(QLatin1String(text));
+        QCOMPARE(panel.Text1->geometry(), box);
+        QVERIFY2(TimeDisplay::showsWhole(panel.Text1), text);
+        QVERIFY2(panel.Text1->font().pointSizeF() >= 16, text);  // still easy to read
+        if (qstrlen(text) == 4)
+            QCOMPARE(panel.Text1->font().pointSizeF(), PlayerPanel::TimePointSize);
+    }
 }
 
 void TestPlayerControls::transportIcons()

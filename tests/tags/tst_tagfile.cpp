@@ -1,5 +1,5 @@
-// The file slot on real files: which files it opens, what it reads, and that a write leaves the
-// file either as it was or fully tagged.
+// The file slot on real files: which files it opens, what it refuses, and that it leaks nothing.
+// What a read finds and what a save writes are tested through the tag core (tst_tagcore).
 
 #include "Id3v1.h"
 #include "TagFile.h"
@@ -12,12 +12,10 @@
 #include <QTest>
 
 #include <chrono>
-#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <future>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -88,19 +86,11 @@ class TestTagFile : public QObject {
 private slots:
     void init();
     void cleanupTestCase();
-    void readsTheLast128Bytes_data();
-    void readsTheLast128Bytes();
-    void shortFilesHaveNoTrailer_data();
-    void shortFilesHaveNoTrailer();
-    void overwriteKeepsTheLengthAndChangesOnlyTheTrailer();
-    void appendGrowsBy128AndKeepsTheFirstBytes();
     void refusedWritesChangeNothing();
     void onlyRegularFilesAreOpenedAndNothingBlocks();
     void missingFilesAreNotCreated();
     void linksAndNonUtf8NamesOpen();
     void reopeningClosesTheOldFileAndNothingLeaks();
-    void writesStoppedByTheFileSizeLimitLeaveTheFileAsItWas_data();
-    void writesStoppedByTheFileSizeLimitLeaveTheFileAsItWas();
     void readingOneTrailerIsOneOpenOnePreadOneClose();
 
 private:
@@ -118,109 +108,6 @@ void TestTagFile::cleanupTestCase()
     // QTemporaryDir leaves FIFOs behind.
     std::error_code ignored;
     std::filesystem::remove_all(QFile::encodeName(m_dir.path()).toStdString(), ignored);
-}
-
-void TestTagFile::readsTheLast128Bytes_data()
-{
-    QTest::addColumn<int>("before");
-    QTest::newRow("exactly 128 bytes") << 0;
-    QTest::newRow("5000 bytes") << 4872;
-    QTest::newRow("larger than 4 GiB offset") << -1;
-}
-
-void TestTagFile::readsTheLast128Bytes()
-{
-    QFETCH(int, before);
-    const QByteArray path = pathOf("song.mp3");
-    const QByteArray trailer = sampleTrailer("Title");
-    if (before >= 0) {
-        writeFile(path, pattern(before) + trailer);
-    } else {
-        // A sparse file whose trailer lies beyond 32-bit offsets.
-        writeFile(path, QByteArray());
-        const qint64 offset = (qint64(5) << 30);
-        const int fd = ::open(path.constData(), O_WRONLY);
-        QVERIFY(fd >= 0);
-        QCOMPARE(::pwrite(fd, trailer.constData(), 128, offset), ssize_t(128));
-        ::close(fd);
-    }
-
-    TagFile file;
-    QVERIFY(file.openForReading(path));
-    QVERIFY(file.isOpen());
-    QByteArray read;
-    const FileStatus status = file.readTrailer(read);
-    QVERIFY2(status, qPrintable(status.description()));
-    QCOMPARE(read, trailer);
-    QVERIFY(Id3v1::hasMarker(read));
-    qint64 length = 0;
-    QVERIFY(file.length(length));
-    QCOMPARE(length, before >= 0 ? qint64(before + 128) : (qint64(5) << 30) + 128);
-    file.close();
-    QVERIFY(!file.isOpen());
-}
-
-void TestTagFile::shortFilesHaveNoTrailer_data()
-{
-    QTest::addColumn<int>("size");
-    QTest::newRow("empty") << 0;
-    QTest::newRow("127 bytes") << 127;
-}
-
-void TestTagFile::shortFilesHaveNoTrailer()
-{
-    QFETCH(int, size);
-    const QByteArray path = pathOf("short.mp3");
-    writeFile(path, sampleTrailer("X").left(size));
-    TagFile file;
-    QVERIFY(file.openForReading(path));
-    QByteArray read = sampleTrailer("left over from the last file");
-    QVERIFY(file.readTrailer(read));
-    QVERIFY(read.isEmpty());
-}
-
-void TestTagFile::overwriteKeepsTheLengthAndChangesOnlyTheTrailer()
-{
-    const QByteArray path = pathOf("tagged.mp3");
-    const QByteArray head = pattern(4872);
-    writeFile(path, head + sampleTrailer("Old"));
-
-    TagFile file;
-    QVERIFY(file.openForReadWrite(path));
-    const QByteArray fresh = sampleTrailer("New", 200);
-    const FileStatus status = file.writeTrailer(fresh, true);
-    QVERIFY2(status, qPrintable(status.description()));
-    file.close();
-
-    const QByteArray after = contents(path);
-    QCOMPARE(after.size(), 5000);
-    QCOMPARE(after.left(4872), head);
-    QCOMPARE(after.mid(4872), fresh);
-}
-
-void TestTagFile::appendGrowsBy128AndKeepsTheFirstBytes()
-{
-    for (int size : {0, 100, 5000}) {
-        const QByteArray path = pathOf("untagged.mp3");
-        const QByteArray head = pattern(size, size);
-        writeFile(path, head);
-        TagFile file;
-        QVERIFY(file.openForReadWrite(path));
-        const QByteArray fresh = sampleTrailer("Appended");
-        QVERIFY(file.writeTrailer(fresh, false));
-        qint64 length = 0;
-        QVERIFY(file.length(length));
-        QCOMPARE(length, qint64(size + 128));
-        // The slot reads back what it wrote.
-        QByteArray read;
-        QVERIFY(file.readTrailer(read));
-        QCOMPARE(read, fresh);
-        file.close();
-        const QByteArray after = contents(path);
-        QCOMPARE(after.size(), size + 128);
-        QCOMPARE(after.left(size), head);
-        QCOMPARE(after.mid(size), fresh);
-    }
 }
 
 void TestTagFile::refusedWritesChangeNothing()
@@ -349,44 +236,6 @@ void TestTagFile::reopeningClosesTheOldFileAndNothingLeaks()
     }
     // The destructor closes.
     QCOMPARE(openDescriptors(), before);
-}
-
-void TestTagFile::writesStoppedByTheFileSizeLimitLeaveTheFileAsItWas_data()
-{
-    QTest::addColumn<bool>("overwrite");
-    QTest::newRow("append") << false;
-    QTest::newRow("overwrite") << true;
-}
-
-void TestTagFile::writesStoppedByTheFileSizeLimitLeaveTheFileAsItWas()
-{
-    QFETCH(bool, overwrite);
-    const QByteArray path = pathOf("limited.mp3");
-    const QByteArray original = overwrite ? pattern(1000) + sampleTrailer("Old") : pattern(1000);
-    writeFile(path, original);
-
-    TagFile file;
-    QVERIFY(file.openForReadWrite(path));
-
-    struct rlimit saved;
-    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    // Room for part of the 128 bytes: the first write goes part of the way, the next one fails.
-    struct rlimit limited = saved;
-    limited.rlim_cur = 1050;
-    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const FileStatus status = file.writeTrailer(sampleTrailer("Too long"), overwrite);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-
-    QVERIFY(!status);
-    QCOMPARE(status.code(), EFBIG);
-    QVERIFY(!status.description().isEmpty());
-    qint64 length = 0;
-    QVERIFY(file.length(length));
-    QCOMPARE(length, qint64(original.size()));
-    file.close();
-    QCOMPARE(contents(path), original);
 }
 
 void TestTagFile::readingOneTrailerIsOneOpenOnePreadOneClose()

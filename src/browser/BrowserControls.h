@@ -1,0 +1,37 @@
+#pragma once
+// The controls of the folder browser and the editing panel, created under their own names with
+// their captions, tooltips and limits. The window places them; the browser works on them.
+
+#include <array>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QObject;
+class QPushButton;
+class QWidget;
+class DriveList;
+class FolderList;
+class FileList;
+class Mp3List;
+class GenreBox;
+
+struct BrowserControls {
+    // Widgets become children of parent; the file list, which is never shown, of owner.
+    BrowserControls(QWidget *parent, QObject *owner);
+
+    DriveList *DrvOpen;
+    FolderList *DirOpen;
+    FileList *FilOpen;  // never shown: the entries behind the rows of lv1
+    Mp3List *lv1;
+
+    QLabel *Label11, *Label12;                // "Tag" and "Keep" over the panel
+    std::array<QLabel *, 6> TagLabels{};      // Label2 .. Label7, beside the six fields
+    std::array<QLineEdit *, 5> TxtDispTag{};  // 0 Title, 1 Artist, 2 Album, 3 Year, 4 Comment
+    GenreBox *CmbGenre;
+    std::array<QCheckBox *, 6> ChkKeepTag{};  // 0..4 beside TxtDispTag, 5 beside CmbGenre
+    QCheckBox *ChkRenFile;
+    QLabel *Label13;
+    QLineEdit *TxtNewFilename;
+    QPushButton *CmdSave, *Cmdswap, *Cmdfilesong;
+};

@@ -1,0 +1,42 @@
+#include "FolderScan.h"
+
+#include "CodePage.h"
+#include "FileList.h"
+#include "FolderTags.h"
+#include "GenreList.h"
+#include "Mp3List.h"
+
+FolderScan::Result FolderScan::fill(const FileList &files, const QByteArray &folderPrefix)
+{
+    Result result;
+    const CodePage &page = CodePage::system();
+    const std::vector<ListedFile> &entries = files.entries();
+    RawTrailer lastRead;  // of the last file that could be read
+    bool anyRead = false;
+    bool lastFailed = false;
+    m_list.beginRebuild();
+    m_list.clear();
+    // Each row is decoded straight from the bytes read into the list: no strings of its own.
+    readFolderTrailers(folderPrefix, entries, [&](int i, const RawTrailer &raw) {
+        const bool tagged = raw.status && raw.tagged();
+        const quint8 genre = tagged ? quint8(raw.bytes[Id3v1::GenreOffset]) : 0;
+        // An unreadable file gets an empty row, never the previous file's values.
+        m_list.appendRow(entries[size_t(i)].display, tagged ? raw.bytes : nullptr, page,
+                         tagged ? Genres::nameOf(m_genreList, genre) : QString());
+        lastFailed = !raw.status;
+        if (lastFailed) {
+            ++result.unreadable;
+            return;
+        }
+        if (tagged)
+            result.lastGenre = genre;
+        lastRead = raw;
+        anyRead = true;
+    });
+    m_list.endRebuild();
+    if (anyRead)
+        result.lastRead = tagReadingOf(lastRead);
+    if (anyRead && !lastFailed)
+        result.last = tagRecordOf(*result.lastRead, m_genreList);
+    return result;
+}

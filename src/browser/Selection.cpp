@@ -1,0 +1,45 @@
+#include "Selection.h"
+
+#include "FileList.h"
+
+FileStatus Selection::load(int entry, const QByteArray &folderPrefix)
+{
+    const QByteArray path = folderPrefix + m_files.name(entry);
+    TagReading reading = readTagFile(path);
+    if (!reading.status)
+        return reading.status;
+    m_files.select(entry);
+    m_selectedIndex = entry + 1;
+    m_path = path;
+    m_reading = std::move(reading);
+    m_label.clear();
+    return FileStatus::success();
+}
+
+void Selection::deselect()
+{
+    m_files.clearSelection();
+}
+
+int Selection::entry() const
+{
+    return m_files.selectedIndex();
+}
+
+QString Selection::fileName() const
+{
+    return m_files.displayName(entry());
+}
+
+QByteArray Selection::nameBytes(const QString &name) const
+{
+    const int selected = entry();
+    if (selected >= 0) {
+        const QString shown = m_files.displayName(selected);
+        if (name == shown)
+            return m_files.name(selected);
+        if (name.startsWith(shown) && name.size() == shown.size() + 4)
+            return m_files.name(selected) + name.mid(shown.size()).toUtf8();
+    }
+    return name.toUtf8();
+}

@@ -1,0 +1,116 @@
+#include "CommandLine.h"
+
+#include <cstring>
+
+namespace {
+
+struct OptionSpec {
+    const char *name;
+    bool takesValue;
+};
+
+struct CommandSpec {
+    const char *name;
+    std::vector<OptionSpec> options;
+};
+
+const std::vector<CommandSpec> &commandSpecs()
+{
+    static const std::vector<CommandSpec> specs = {
+        {"list", {{"--json", false}}},
+        {"set",
+         {{"--title", true}, {"--artist", true}, {"--album", true}, {"--year", true}, {"--comment", true}, {"--genre", true}}},
+        {"rename", {{"--style", true}, {"--dry-run", false}}},
+    };
+    return specs;
+}
+
+const OptionSpec *findOption(const CommandSpec &command, const QByteArray &name)
+{
+    for (const OptionSpec &option : command.options) {
+        if (name == option.name)
+            return &option;
+    }
+    return nullptr;
+}
+
+bool isHelp(const char *word)
+{
+    return std::strcmp(word, "--help") == 0 || std::strcmp(word, "-h") == 0;
+}
+
+CommandLine bad(const QString &problem)
+{
+    CommandLine line;
+    line.problem = problem;
+    return line;
+}
+
+}  // namespace
+
+std::optional<QByteArray> CommandLine::value(const char *option) const
+{
+    const auto found = options.find(option);
+    if (found == options.end())
+        return std::nullopt;
+    return found->second;
+}
+
+CommandLine parseCommandLine(int argc, const char *const argv[])
+{
+    CommandLine line;
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+        if (isHelp(argv[i])) {
+            line.command = "help";
+            return line;
+        }
+    }
+    if (argc < 2)
+        return bad(QStringLiteral("no command given"));
+    if (std::strcmp(argv[1], "--version") == 0 && argc == 2) {
+        line.command = "version";
+        return line;
+    }
+    const CommandSpec *command = nullptr;
+    for (const CommandSpec &spec : commandSpecs()) {
+        if (std::strcmp(argv[1], spec.name) == 0)
+            command = &spec;
+    }
+    if (!command)
+        return bad(QStringLiteral("unknown command \"%1\"").arg(QString::fromLocal8Bit(argv[1])));
+    line.command = command->name;
+
+    bool optionsEnded = false;
+    for (int i = 2; i < argc; ++i) {
+        const QByteArray word(argv[i]);
+        if (optionsEnded || !word.startsWith('-') || word == "-") {
+            line.operands.push_back(word);
+            continue;
+        }
+        if (word == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const qsizetype equals = word.indexOf('=');
+        const QByteArray name = equals < 0 ? word : word.left(equals);
+        const OptionSpec *option = findOption(*command, name);
+        const QString shown = QString::fromLocal8Bit(name);
+        if (!option)
+            return bad(QStringLiteral("%1: unknown option \"%2\"").arg(QLatin1String(command->name), shown));
+        if (line.has(option->name))
+            return bad(QStringLiteral("option \"%1\" given twice").arg(shown));
+        QByteArray value;
+        if (!option->takesValue) {
+            if (equals >= 0)
+                return bad(QStringLiteral("option \"%1\" takes no value").arg(shown));
+        } else if (equals >= 0) {
+            value = word.mid(equals + 1);
+        } else if (i + 1 < argc) {
+            value = argv[++i];
+        } else {
+            return bad(QStringLiteral("option \"%1\" needs a value").arg(shown));
+        }
+        line.options[option->name] = value;
+    }
+    return line;
+}

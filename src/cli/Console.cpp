@@ -1,0 +1,83 @@
+#include "Console.h"
+
+#include "Escape.h"
+
+#include <QByteArray>
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace {
+
+constexpr qsizetype ProgressAbove = 1000;
+constexpr std::chrono::milliseconds ProgressInterval(100);
+
+}  // namespace
+
+void writeToStandardError(QByteArrayView bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(STDERR_FILENO, bytes.data() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;  // nowhere left to tell
+        done += n;
+    }
+}
+
+Console::Console() : m_terminal(::isatty(STDERR_FILENO) == 1) {}
+
+void Console::fileFailed(QByteArrayView path, const QString &reason)
+{
+    m_failed = true;
+    hideProgress();
+    QByteArray line("velmora-cli: ");
+    Escape::appendName(line, path);
+    line += ": " + reason.toLocal8Bit() + '\n';
+    writeToStandardError(line);
+}
+
+void Console::usageError(const QString &message)
+{
+    writeToStandardError("velmora-cli: " + message.toLocal8Bit() + "\nTry 'velmora-cli --help'.\n");
+}
+
+void Console::startProgress(const char *what, qsizetype total)
+{
+    m_what = what;
+    m_total = m_terminal && total > ProgressAbove ? total : 0;
+    m_lastDrawn = {};
+}
+
+void Console::progress(qsizetype done)
+{
+    if (m_total == 0)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_lastDrawn < ProgressInterval)
+        return;
+    m_lastDrawn = now;
+    writeProgress(done);
+}
+
+void Console::endProgress()
+{
+    hideProgress();
+    m_total = 0;
+}
+
+void Console::writeProgress(qsizetype done)
+{
+    writeToStandardError("\r" + QByteArray(m_what) + ' ' + QByteArray::number(done) + '/' +
+                         QByteArray::number(m_total) + "\033[K");
+    m_showing = true;
+}
+
+void Console::hideProgress()
+{
+    if (m_showing)
+        writeToStandardError("\r\033[K");
+    m_showing = false;
+}

@@ -1,0 +1,77 @@
+#include "FileTargets.h"
+
+#include "FolderListing.h"
+#include "TagCore.h"
+
+#include <QSet>
+
+#include <sys/stat.h>
+
+namespace {
+
+const QString mp3Pattern = QStringLiteral("*.mp3");
+
+bool isFolder(const QByteArray &path)
+{
+    struct stat st;
+    return ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+FileTarget fileTarget(const QByteArray &path)
+{
+    QByteArray trimmed = path;
+    while (trimmed.size() > 1 && trimmed.endsWith('/'))
+        trimmed.chop(1);
+    const qsizetype slash = trimmed.lastIndexOf('/');
+    if (slash < 0)
+        return {trimmed, QByteArray("."), trimmed};
+    return {trimmed, slash == 0 ? QByteArray("/") : trimmed.left(slash), trimmed.mid(slash + 1)};
+}
+
+}  // namespace
+
+std::vector<FileTarget> expandFileTargets(const std::vector<QByteArray> &operands, Console &console)
+{
+    std::vector<FileTarget> targets;
+    QSet<QByteArray> seen;
+    auto add = [&](FileTarget target) {
+        if (!seen.contains(target.path)) {
+            seen.insert(target.path);
+            targets.push_back(std::move(target));
+        }
+    };
+    for (const QByteArray &operand : operands) {
+        if (!operand.contains('\0') && isFolder(operand)) {
+            std::vector<ListedFile> files;
+            const FileStatus status = listFolderFiles(operand, mp3Pattern, files);
+            if (!status)
+                console.fileFailed(operand, status.description());
+            const QByteArray prefix = operand.endsWith('/') ? operand : operand + '/';
+            for (const ListedFile &file : files)
+                add({prefix + file.name, operand, file.name});
+            continue;
+        }
+        FileTarget target = fileTarget(operand);
+        if (!matchesFilePattern(target.name, mp3Pattern))
+            console.fileFailed(operand, QStringLiteral("not an MP3 file (the name does not end in \".mp3\")"));
+        else
+            add(std::move(target));
+    }
+    return targets;
+}
+
+void forEachReadTarget(const std::vector<FileTarget> &targets, const char *what, Console &console,
+                       const std::function<void(const FileTarget &, const TagReading &)> &handle)
+{
+    console.startProgress(what, qsizetype(targets.size()));
+    qsizetype done = 0;
+    for (const FileTarget &target : targets) {
+        console.progress(done++);
+        const TagReading reading = readTagFile(target.path);
+        if (reading.status)
+            handle(target, reading);
+        else
+            console.fileFailed(target.path, reading.status.description());
+    }
+    console.endProgress();
+}

@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QByteArray>
+
+// What --help prints.
+QByteArray helpText();

@@ -1,0 +1,136 @@
+#include "ListCommand.h"
+
+#include "CodePage.h"
+#include "CommandLine.h"
+#include "Escape.h"
+#include "FolderListing.h"
+#include "GenreList.h"
+#include "TagCore.h"
+
+#include <array>
+#include <vector>
+
+namespace {
+
+const char *const columnNames[] = {"file", "title", "artist", "album", "year", "comment", "genre", "genre_number"};
+constexpr int TextColumns = 5;  // title to comment
+
+char *put(char *out, QByteArrayView text)
+{
+    return std::copy(text.begin(), text.end(), out);
+}
+
+// Writes the rows of one listing in text or JSON, each straight into the output buffer.
+class RowWriter {
+public:
+    RowWriter(Output &out, bool json) : m_out(out), m_json(json), m_fields(CodePage::system(), json)
+    {
+        const QStringList genres = Genres::buildGenreList();
+        for (int number = 0; number < 256; ++number) {
+            const QByteArray name = Genres::nameOf(genres, number).toUtf8();  // plain ASCII
+            m_genres[number] = json ? ",\"genre\":\"" + name + "\",\"genre_number\":" + QByteArray::number(number) + "}"
+                                    : "\t" + name + '\t' + QByteArray::number(number) + '\n';
+        }
+        m_untaggedGenre = json ? ",\"genre\":\"\",\"genre_number\":null}" : "\t\t\n";
+    }
+
+    void begin()
+    {
+        QByteArray &b = m_out.buffer();
+        if (m_json) {
+            b += "[\n";
+            return;
+        }
+        for (const char *column : columnNames) {
+            b += column;
+            b += column == columnNames[7] ? '\n' : '\t';
+        }
+    }
+
+    void row(const QByteArray &name, const TagReading &reading)
+    {
+        const Id3v1::Fields &f = reading.fields;
+        const QByteArrayView texts[TextColumns] = {f.title, f.artist, f.album, f.year, f.comment};
+        const QByteArrayView genre = reading.tagged ? m_genres[f.genre] : m_untaggedGenre;
+        qsizetype most = Escape::mostBytes(name.size(), m_json) + genre.size() + 96;
+        for (const QByteArrayView text : texts)
+            most += Escape::mostBytes(text.size(), m_json);
+
+        QByteArray &b = m_out.buffer();
+        const qsizetype start = b.size();
+        b.resize(start + most);
+        char *out = b.data() + start;
+        if (m_json) {
+            out = put(out, m_rows++ == 0 ? "{\"file\":\"" : ",\n{\"file\":\"");
+            out = Escape::writeName(out, name, true);
+            for (int i = 0; i < TextColumns; ++i) {
+                out = put(out, "\",\"");
+                out = put(out, columnNames[i + 1]);
+                out = put(out, "\":\"");
+                out = m_fields.write(out, texts[i]);
+            }
+            *out++ = '"';
+        } else {
+            out = Escape::writeName(out, name);
+            for (const QByteArrayView text : texts) {
+                *out++ = '\t';
+                out = m_fields.write(out, text);
+            }
+        }
+        out = put(out, genre);
+        b.truncate(out - b.constData());
+        m_out.written();
+    }
+
+    void end()
+    {
+        if (m_json)
+            m_out.buffer() += m_rows == 0 ? "]\n" : "\n]\n";
+    }
+
+private:
+    Output &m_out;
+    bool m_json;
+    Escape::FieldPrinter m_fields;
+    std::array<QByteArray, 256> m_genres;  // everything after the comment, for each genre byte
+    QByteArray m_untaggedGenre;
+    qsizetype m_rows = 0;
+};
+
+QByteArray folderPrefix(const QByteArray &folder)
+{
+    return folder.endsWith('/') ? folder : folder + '/';
+}
+
+}  // namespace
+
+int listFolder(const ListRequest &request, Output &out, Console &console)
+{
+    std::vector<ListedFile> files;
+    const FileStatus listed = listFolderFiles(request.folder, QStringLiteral("*.mp3"), files);
+    if (!listed) {
+        console.fileFailed(request.folder, listed.description());
+        return ExitSomeFailed;
+    }
+    RowWriter writer(out, request.json);
+    writer.begin();
+    const QByteArray prefix = folderPrefix(request.folder);
+    QByteArray path = prefix;
+    console.startProgress("list", qsizetype(files.size()));
+    for (size_t i = 0; i < files.size(); ++i) {
+        path.truncate(prefix.size());
+        path += files[i].name;
+        const TagReading reading = readTagFile(path);
+        if (reading.status)
+            writer.row(files[i].name, reading);
+        else
+            console.fileFailed(path, reading.status.description());
+        console.progress(qsizetype(i + 1));
+    }
+    console.endProgress();
+    writer.end();
+    const FileStatus written = out.finish();
+    if (!written)
+        console.fileFailed("standard output", written.description());
+    return console.anyFailed() ? ExitSomeFailed : ExitDone;
+}

@@ -1,0 +1,16 @@
+#pragma once
+// velmora-cli list: the tags of a folder's MP3 files, one line (or JSON object) per file.
+
+#include "Console.h"
+#include "Output.h"
+
+#include <QByteArray>
+
+struct ListRequest {
+    QByteArray folder;  // raw bytes
+    bool json = false;
+};
+
+// Lists the folder as the window does (same files, same order), reading each file once through
+// the tags core; a file that cannot be read is reported and left out. Returns the exit status.
+int listFolder(const ListRequest &request, Output &out, Console &console);

@@ -1,0 +1,16 @@
+#pragma once
+// velmora-cli rename: each tagged file gets the name the window proposes for it.
+
+#include "Console.h"
+#include "FileTargets.h"
+#include "Output.h"
+
+struct RenameRequest {
+    bool longNames = true;  // "Artist-Song.MP3"; false: the 8.3 style "ARTISONG.MP3"
+    bool dryRun = false;    // only print what would be done
+};
+
+// Renames each tagged file whose artist and song name are not empty, through the same save as
+// the window, never replacing another file; prints "old -> new" for each. A file that would take
+// a name already in use is reported and left alone. Returns the exit status.
+int renameFiles(const std::vector<FileTarget> &targets, const RenameRequest &request, Output &out, Console &console);

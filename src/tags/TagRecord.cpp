@@ -1,0 +1,20 @@
+#include "TagRecord.h"
+
+#include "CodePage.h"
+#include "GenreList.h"
+#include "TagCore.h"
+
+TagRecord tagRecordOf(const TagReading &reading, const QStringList &genreList)
+{
+    TagRecord tag;
+    if (!reading.tagged)
+        return tag;
+    const CodePage &page = CodePage::system();
+    tag.Title = page.decode(reading.fields.title);
+    tag.Artist = page.decode(reading.fields.artist);
+    tag.Album = page.decode(reading.fields.album);
+    tag.Year = page.decode(reading.fields.year);
+    tag.Comment = page.decode(reading.fields.comment);
+    tag.Genre = Genres::nameOf(genreList, reading.fields.genre);
+    return tag;
+}
