@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <deque>
 
 namespace {
 
@@ -68,18 +69,59 @@ private:
     bool m_everyFile = false;
 };
 
-// The name without regard to case, as bytes that sort in the order of the case-folded text. Most
-// names are ASCII, whose folding is a byte-wise lowering; only the others go through Unicode.
-QByteArray sortKey(const char *name, qsizetype length)
-{
-    QByteArray key(name, length);
-    for (char &c : key) {
-        if (uchar(c) >= 0x80)
-            return QString::fromUtf8(name, length).toCaseFolded().toUtf8();
-        c = foldAscii(c);
+// A name's place in the order: the name without regard to case, as bytes that sort in the order
+// of the case-folded text. Most names are ASCII, whose folding is a byte-wise lowering done as the
+// bytes are compared; only the others are folded through Unicode, once. The first 16 folded bytes
+// are packed into two numbers, which decide nearly every comparison without touching the heap.
+class SortKey {
+public:
+    SortKey(const QByteArray &name, int index, std::deque<QByteArray> &foldedNames) : m_index(index)
+    {
+        m_bytes = name.constData();
+        m_size = name.size();
+        for (qsizetype i = 0; i < m_size; ++i) {
+            if (uchar(m_bytes[i]) >= 0x80) {
+                foldedNames.push_back(QString::fromUtf8(name).toCaseFolded().toUtf8());
+                m_bytes = foldedNames.back().constData();  // kept alive and unmoved: see listFolderFiles
+                m_size = foldedNames.back().size();
+                m_ascii = false;
+                break;
+            }
+        }
+        for (int i = 0; i < 16; ++i)
+            m_prefix[i / 8] = (m_prefix[i / 8] << 8) | byteAt(i);
     }
-    return key;
-}
+
+    int index() const { return m_index; }
+
+    // Negative, zero or positive as the folded forms compare.
+    int compare(const SortKey &other) const
+    {
+        if (m_prefix[0] != other.m_prefix[0])
+            return m_prefix[0] < other.m_prefix[0] ? -1 : 1;
+        if (m_prefix[1] != other.m_prefix[1])
+            return m_prefix[1] < other.m_prefix[1] ? -1 : 1;
+        for (qsizetype i = 16;; ++i) {
+            const uchar a = byteAt(i), b = other.byteAt(i);  // 0 past the end: names hold no NUL
+            if (a != b || a == 0)
+                return int(a) - int(b);
+        }
+    }
+
+private:
+    uchar byteAt(qsizetype i) const
+    {
+        if (i >= m_size)
+            return 0;
+        return uchar(m_ascii ? foldAscii(m_bytes[i]) : m_bytes[i]);
+    }
+
+    quint64 m_prefix[2] = {0, 0};
+    const char *m_bytes;  // the name (ASCII) or its folded form
+    qsizetype m_size;
+    int m_index;
+    bool m_ascii = true;
+};
 
 }  // namespace
 
@@ -95,24 +137,27 @@ FileStatus listFolderFiles(const QByteArray &folder, const QString &pattern, std
         return FileStatus::fromErrno(ENOENT);
     const FilePattern filePattern(pattern);
     std::vector<QByteArray> names;
-    std::vector<std::pair<QByteArray, int>> order;  // sort key, index into names
     const FileStatus status = forEachVisibleEntry(folder, [&](const FolderEntry &entry) {
         const char *name = entry.rawName();
         const qsizetype length = qsizetype(std::strlen(name));
-        if (!filePattern.matches(name, length) || !entry.isRegularFile())
-            return;
-        order.emplace_back(sortKey(name, length), int(names.size()));
-        names.emplace_back(name, length);
+        if (filePattern.matches(name, length) && entry.isRegularFile())
+            names.emplace_back(name, length);
     });
     if (!status.ok())
         return status;
-    std::sort(order.begin(), order.end(), [&names](const auto &a, const auto &b) {
-        const int c = a.first.compare(b.first);
-        return c != 0 ? c < 0 : names[size_t(a.second)] < names[size_t(b.second)];
+    // Keys point into names and into foldedNames, neither of which changes while they live.
+    std::deque<QByteArray> foldedNames;
+    std::vector<SortKey> order;
+    order.reserve(names.size());
+    for (size_t i = 0; i < names.size(); ++i)
+        order.emplace_back(names[i], int(i), foldedNames);
+    std::sort(order.begin(), order.end(), [&names](const SortKey &a, const SortKey &b) {
+        const int c = a.compare(b);
+        return c != 0 ? c < 0 : names[size_t(a.index())] < names[size_t(b.index())];
     });
     files.reserve(order.size());
-    for (const auto &[key, index] : order) {
-        QByteArray &name = names[size_t(index)];
+    for (const SortKey &key : order) {
+        QByteArray &name = names[size_t(key.index())];
         QString display = QString::fromUtf8(name);
         files.push_back({std::move(name), std::move(display)});
     }
