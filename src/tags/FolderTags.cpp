@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <sys/resource.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 
@@ -96,8 +97,12 @@ private:
     void startHelpers(int count)
     {
         m_threads.reserve(size_t(count));
-        for (int i = 0; i < count; ++i)
-            m_threads.emplace_back(&FolderRead::helper, this);
+        try {
+            for (int i = 0; i < count; ++i)
+                m_threads.emplace_back(&FolderRead::helper, this);
+        } catch (const std::system_error &) {
+            // Out of threads: fewer helpers, or the caller alone, read the rest all the same.
+        }
     }
 
     struct Slot {
