@@ -32,6 +32,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <memory>
@@ -92,8 +93,18 @@ long maxRssKiB()
     return usage.ru_maxrss;
 }
 
+// The machine's load average over the last minute, noted beside every figure: the machine may be
+// shared, and wall times mean little without it.
+void noteLoad(benchmark::State &state)
+{
+    double load[1];
+    if (::getloadavg(load, 1) == 1)
+        state.counters["load"] = load[0];
+}
+
 void perFile(benchmark::State &state, int files)
 {
+    noteLoad(state);
     // Seconds per file, printed with an SI prefix (u = microseconds).
     state.counters["per_file"] = benchmark::Counter(double(files) * double(state.iterations()),
                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
@@ -343,6 +354,7 @@ void BM_StartUp(benchmark::State &state)
         state.counters[std::string(names[i]) + "_ms"] = wall[i] / n;
         state.counters[std::string(names[i]) + "_cpu_ms"] = cpu[i] / n;
     }
+    noteLoad(state);
     state.counters["first_ms"] = firstWall / 1e6;
     state.counters["first_cpu_ms"] = firstCpu / 1e6;
 }
