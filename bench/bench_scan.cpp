@@ -8,6 +8,7 @@
 // benchmarks only, and removed at the end or on an interrupt.
 
 #include "BenchFolders.h"
+#include "BenchSupport.h"
 #include "FileList.h"
 #include "FolderList.h"
 #include "FolderTags.h"
@@ -24,100 +25,16 @@
 #include <QCheckBox>
 #include <QLineEdit>
 
-#include <dirent.h>
 #include <fcntl.h>
-#include <strings.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <ctime>
 #include <memory>
 #include <string>
 
 namespace {
 
 int g_messages = 0;
-
-// Only what the file system must do for a scan, one file after another.
-int floorScan(const QByteArray &folder)
-{
-    DIR *dir = ::opendir(folder.constData());
-    if (!dir)
-        return -1;
-    std::vector<QByteArray> names;
-    while (const dirent *entry = ::readdir(dir)) {
-        const size_t length = std::strlen(entry->d_name);
-        if (length > 4 && ::strcasecmp(entry->d_name + length - 4, ".mp3") == 0)
-            names.emplace_back(entry->d_name);
-    }
-    ::closedir(dir);
-    int tagged = 0;
-    QByteArray path = folder + '/';
-    const qsizetype prefix = path.size();
-    char trailer[128];
-    for (const QByteArray &name : names) {
-        path.truncate(prefix);
-        path += name;
-        const int fd = ::open(path.constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0)
-            continue;
-        struct stat st;
-        if (::fstat(fd, &st) == 0 && st.st_size >= 128 &&
-            ::pread(fd, trailer, sizeof trailer, st.st_size - 128) == 128 && std::memcmp(trailer, "TAG", 3) == 0)
-            ++tagged;
-        ::close(fd);
-    }
-    return tagged;
-}
-
-// Wall and processor time (of all threads) in nanoseconds.
-struct Stamp {
-    double wall, cpu;
-    static Stamp now()
-    {
-        timespec w, c;
-        ::clock_gettime(CLOCK_MONOTONIC, &w);
-        ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &c);
-        return {w.tv_sec * 1e9 + double(w.tv_nsec), c.tv_sec * 1e9 + double(c.tv_nsec)};
-    }
-};
-
-long maxRssKiB()
-{
-    struct rusage usage;
-    ::getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-// The machine's load average over the last minute, noted beside every figure: the machine may be
-// shared, and wall times mean little without it.
-void noteLoad(benchmark::State &state)
-{
-    double load[1];
-    if (::getloadavg(load, 1) == 1)
-        state.counters["load"] = load[0];
-}
-
-void perFile(benchmark::State &state, int files)
-{
-    noteLoad(state);
-    // Seconds per file, printed with an SI prefix (u = microseconds).
-    state.counters["per_file"] = benchmark::Counter(double(files) * double(state.iterations()),
-                                                    benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-}
-
-// The folder of the benchmark's first argument; false (the benchmark skipped) when it cannot be made.
-bool folderFor(benchmark::State &state, QByteArray &folder)
-{
-    folder = BenchFolders::folderOf(int(state.range(0)));
-    if (folder.isEmpty())
-        state.SkipWithError("the files could not be generated");
-    return !folder.isEmpty();
-}
 
 // A window that starts with nothing stored: the user's own settings play no part.
 std::unique_ptr<FrmMain> loadedWindow()
@@ -129,33 +46,6 @@ std::unique_ptr<FrmMain> loadedWindow()
     return window;
 }
 
-// Cold passes: the cache is dropped before each, then a small other folder is read so that the
-// program's own code is paged in again and only the folder measured comes from the device.
-class ColdCache {
-public:
-    explicit ColdCache(benchmark::State &state) : m_state(state)
-    {
-        m_warmUp = BenchFolders::folderOf(50);
-        const QString why = BenchFolders::dropCaches();
-        if (!why.isEmpty())
-            state.SkipWithError(qPrintable(why));
-        m_ok = why.isEmpty() && !m_warmUp.isEmpty();
-    }
-    bool ok() const { return m_ok; }
-    QByteArray warmUpFolder() const { return m_warmUp; }
-    void dropBeforePass(const std::function<void()> &pageInCode)
-    {
-        m_state.PauseTiming();
-        BenchFolders::dropCaches();
-        pageInCode();
-        m_state.ResumeTiming();
-    }
-
-private:
-    benchmark::State &m_state;
-    QByteArray m_warmUp;
-    bool m_ok = false;
-};
 
 void floorBenchmark(benchmark::State &state, bool cold)
 {
@@ -359,11 +249,6 @@ void BM_StartUp(benchmark::State &state)
     state.counters["first_cpu_ms"] = firstCpu / 1e6;
 }
 
-// Milliseconds; wall time per iteration and per file; the processor time of every thread.
-benchmark::internal::Benchmark *timed(benchmark::internal::Benchmark *b, int iterations = 5)
-{
-    return b->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Iterations(iterations);
-}
 }  // namespace
 
 BENCHMARK(BM_Floor)->Apply([](auto *b) { timed(b->Arg(1000)->Arg(10000)->Arg(100000)); });
