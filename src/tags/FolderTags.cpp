@@ -87,8 +87,12 @@ private:
     private:
         static long voluntarySwitches()
         {
+#ifdef RUSAGE_THREAD
             struct rusage usage;
             return ::getrusage(RUSAGE_THREAD, &usage) == 0 ? usage.ru_nvcsw : 0;
+#else
+            return 0;  // no count for one thread: the caller reads alone
+#endif
         }
         int m_batches = 0;
         long m_waits = voluntarySwitches();
