@@ -14,6 +14,10 @@ packages=(
   xdg-utils
   fonts-urw-base35 fonts-comic-neue fonts-dejavu-core
   sox lame libbenchmark-dev strace
+  # Desktop integration: the validators of the desktop entry and the AppStream file, the icon
+  # renderer and the picture comparison of tests/install, and the X server, window tool and file
+  # type guesser (for xdg-open) of the package check and the screenshot script.
+  desktop-file-utils appstream librsvg2-bin imagemagick xvfb xdotool file
 )
 
 missing=()

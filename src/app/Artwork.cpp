@@ -112,17 +112,6 @@ void drawTrebleClef(QPainter &p, const QRectF &box, const QColor &colour)
     p.restore();
 }
 
-QPixmap iconPixmap(int size)
-{
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    drawDisc(p, QPointF(size * 0.45, size * 0.55), size * 0.43, QColor(230, 190, 40));
-    drawNote(p, QPointF(size * 0.72, size * 0.80), size * 0.17, purple, true);
-    return pixmap;
-}
-
 }  // namespace
 
 QPixmap splashPicture()
@@ -188,11 +177,16 @@ QPixmap staffPicture()
     return pixmap;
 }
 
+// Q_INIT_RESOURCE may not stand in a namespace. The pictures are compiled into a static library,
+// whose resource initialiser the linker drops unless something calls it.
+static void loadProgramResources() { Q_INIT_RESOURCE(resources); }
+
 QIcon windowIcon()
 {
+    loadProgramResources();
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128})
-        icon.addPixmap(iconPixmap(size));
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/velmora-%1.png").arg(size), QSize(size, size));
     return icon;
 }
 

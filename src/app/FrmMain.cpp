@@ -1,5 +1,6 @@
 #include "FrmMain.h"
 
+#include "AccessibleNames.h"
 #include "Artwork.h"
 #include "DocumentOpener.h"
 #include "DriveList.h"
@@ -9,6 +10,7 @@
 #include "FrmSettings.h"
 #include "GenreBox.h"
 #include "GenreList.h"
+#include "InstructionsFile.h"
 #include "Message.h"
 #include "Mp3List.h"
 #include "PlayerControls.h"
@@ -75,11 +77,6 @@ void fitCaption(QLabel *caption, int roomToBox)
 
 }  // namespace
 
-QString instructionsPath(const QString &programFolder)
-{
-    return programFolder + QStringLiteral("/instructions.txt");
-}
-
 FrmMain::FrmMain(std::function<void()> endProgram, QWidget *parent)
     : QMainWindow(parent), m_endProgram(std::move(endProgram))
 {
@@ -111,6 +108,7 @@ FrmMain::FrmMain(std::function<void()> endProgram, QWidget *parent)
 
     connect(CmdQuit, &QPushButton::clicked, this, &FrmMain::CmdQuit_Click);
     arrangeTabOrder();
+    nameControlsWithoutText(this);
     connect(qApp, &QGuiApplication::lastWindowClosed, this, &FrmMain::onLastWindowClosed);
 
     // A fixed-size window centred on the screen.
@@ -255,7 +253,8 @@ void FrmMain::Form_Load()
     runLoadStep([this] {
         // Kept as raw bytes, so a folder whose name is not UTF-8 comes back unchanged.
         const QByteArray stored = SettingsStore::readBytes(kApplication, kSection, kPathKey).value_or(QByteArray());
-        return m_editor->openFolder(stored).description();
+        // A folder named on the command line takes the stored one's place.
+        return m_editor->openFolder(m_start.folder.isEmpty() ? stored : m_start.folder).description();
     });
     runLoadStep([this] {
         DrvOpen->setDriveFor(DirOpen->path());
@@ -271,6 +270,23 @@ void FrmMain::Form_Load()
         CmbGenre->setText(QString());
         return QString();
     });
+    selectStartFile();
+}
+
+// The file named on the command line becomes the current file, as a click on its row makes it.
+void FrmMain::selectStartFile()
+{
+    if (!m_start.message.isEmpty())
+        Message::show(m_start.message);
+    if (m_start.fileName.isEmpty() || DirOpen->path() != m_start.folder)
+        return;
+    for (int entry = 0; entry < FilOpen->count(); ++entry) {
+        if (FilOpen->name(entry) == m_start.fileName) {
+            lv1->selectRow(entry);
+            return;
+        }
+    }
+    Message::show(QStringLiteral("%1 is not in the list of MP3 files.").arg(QString::fromUtf8(m_start.fileName)));
 }
 
 void FrmMain::closeEvent(QCloseEvent *event)
@@ -334,9 +350,12 @@ void FrmMain::mnuSettings_Click()
 
 void FrmMain::mnuinstr_Click()
 {
-    const QString path = instructionsPath(QCoreApplication::applicationDirPath());
-    if (!QFileInfo::exists(path)) {
-        Message::show(QStringLiteral("The instructions file %1 is missing.").arg(path));
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QString path = findInstructions(programFolder);
+    if (path.isEmpty()) {
+        const QStringList places = instructionsCandidates(programFolder);
+        Message::show(QStringLiteral("The instructions file is missing: neither %1 nor %2 exists.")
+                          .arg(places.value(0), places.value(1)));
         return;
     }
     if (!openDocument(QFile::encodeName(path)))

@@ -7,6 +7,7 @@
 
 #include "MdlDefault.h"
 #include "PlayerInstance.h"
+#include "StartPath.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -37,6 +38,10 @@ public:
     // endProgram ends the program at once (the quit commands and the settings removal call it).
     explicit FrmMain(std::function<void()> endProgram = {}, QWidget *parent = nullptr);
     ~FrmMain() override;
+
+    // What `velmora PATH` asked for: the load handling opens its folder in place of the stored
+    // one and selects its file. Set it before the window is first shown.
+    void setStartRequest(const StartRequest &request) { m_start = request; }
 
     // The load handling; runs once, before the window is first shown.
     void Form_Load();
@@ -97,6 +102,7 @@ private:
     void createMenu();
     void arrangeTabOrder();
     void quit();
+    void selectStartFile();
     void onLastWindowClosed();
     // Runs one step of the load handling; a step returns the description of its failure, or
     // empty text. A failure is shown and the load goes on, so the window is always usable.
@@ -111,8 +117,5 @@ private:
     std::function<void()> m_endProgram;
     bool m_loaded = false;
     bool m_shown = false;  // the window has been on screen
+    StartRequest m_start;
 };
-
-// The path handed to the desktop for the Help menu's instructions: the program folder followed by
-// "/instructions.txt".
-QString instructionsPath(const QString &programFolder);

@@ -90,8 +90,15 @@ private slots:
         QVERIFY(rowIcon().availableSizes().contains(QSize(16, 16)));
         const QImage row = rowIcon().pixmap(16, 16).toImage();
         QVERIFY(distinctColours(row) > 2);
-        QVERIFY(!windowIcon().isNull());
-        QVERIFY(windowIcon().availableSizes().size() >= 3);
+        // The window shows the pictures the desktop shows, at every size, the 16 px one drawn for it.
+        const QIcon icon = windowIcon();
+        for (int size : {16, 32, 48, 64, 128, 256}) {
+            const QImage shown = icon.pixmap(size, size).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            const QImage shipped(QString::fromUtf8(VELMORA_SOURCE_DIR "/resources/icons/velmora-%1.png").arg(size));
+            QCOMPARE(shown.size(), QSize(size, size));
+            QVERIFY2(shown == shipped.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                     qPrintable(QString::number(size)));
+        }
     }
 
     void instructionsCoverTheMessagesAndFitTheWidth()

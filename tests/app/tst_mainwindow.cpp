@@ -5,6 +5,7 @@
 #include "Form1.h"
 #include "FrmMain.h"
 #include "GenreBox.h"
+#include "InstructionsFile.h"
 #include "Message.h"
 #include "Mp3List.h"
 #include "PlayerControls.h"
@@ -318,6 +319,22 @@ private slots:
     {
         QCOMPARE(instructionsPath(QStringLiteral("/opt/velmora/bin")), QStringLiteral("/opt/velmora/bin/instructions.txt"));
         QCOMPARE(instructionsPath(QStringLiteral("/")), QStringLiteral("//instructions.txt"));
+    }
+
+    void instructionsFoundBesideTheProgramOrInTheInstalledDataFolder()
+    {
+        QTemporaryDir prefix;
+        const QString bin = prefix.filePath(QStringLiteral("bin"));
+        const QString installed = prefix.filePath(QStringLiteral("share/velmora/instructions.txt"));
+        QVERIFY(QDir().mkpath(bin));
+        QCOMPARE(findInstructions(bin), QString());
+        QCOMPARE(instructionsCandidates(bin), (QStringList{bin + "/instructions.txt", installed}));
+
+        QVERIFY(QDir().mkpath(prefix.filePath(QStringLiteral("share/velmora"))));
+        QVERIFY(QFile(installed).open(QIODevice::WriteOnly));
+        QCOMPARE(findInstructions(bin), installed);
+        QVERIFY(QFile(bin + "/instructions.txt").open(QIODevice::WriteOnly));  // a build tree
+        QCOMPARE(findInstructions(bin), bin + "/instructions.txt");
     }
 
     void instructionsGoToTheDesktopOpener()

@@ -1,0 +1,52 @@
+# Removes the files listed in MANIFEST (as `cmake --install` wrote it), then each of their folders
+# that is left empty, walking up until a folder still holds something. The folder all the files
+# share (the prefix) and everything above it stay. Like the install, it honours DESTDIR.
+if(NOT EXISTS "${MANIFEST}")
+  message(FATAL_ERROR "Nothing to uninstall: ${MANIFEST} does not exist")
+endif()
+
+# Sets ${result} to whether path lies strictly inside folder (plain text, no pattern matching).
+function(inside path folder result)
+  string(FIND "${path}" "${folder}/" at)
+  if(at EQUAL 0)
+    set(${result} TRUE PARENT_SCOPE)
+  else()
+    set(${result} FALSE PARENT_SCOPE)
+  endif()
+endfunction()
+
+file(STRINGS "${MANIFEST}" files)
+set(folders)
+foreach(file IN LISTS files)
+  set(file "$ENV{DESTDIR}${file}")
+  if(EXISTS "${file}" OR IS_SYMLINK "${file}")
+    file(REMOVE "${file}")
+    message(STATUS "Removed ${file}")
+  endif()
+  get_filename_component(folder "${file}" DIRECTORY)
+  list(APPEND folders "${folder}")
+endforeach()
+list(REMOVE_DUPLICATES folders)
+
+# The deepest folder that holds every installed file.
+list(GET folders 0 prefix)
+foreach(folder IN LISTS folders)
+  inside("${folder}/" "${prefix}" holds)
+  while(NOT holds)
+    get_filename_component(prefix "${prefix}" DIRECTORY)
+    inside("${folder}/" "${prefix}" holds)
+  endwhile()
+endforeach()
+
+foreach(folder IN LISTS folders)
+  inside("${folder}" "${prefix}" removable)
+  while(removable AND IS_DIRECTORY "${folder}")
+    file(GLOB left "${folder}/*" "${folder}/.*")
+    if(left)
+      break()
+    endif()
+    file(REMOVE_RECURSE "${folder}")
+    get_filename_component(folder "${folder}" DIRECTORY)
+    inside("${folder}" "${prefix}" removable)
+  endwhile()
+endforeach()
