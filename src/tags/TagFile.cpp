@@ -1,25 +1,14 @@
 #include "TagFile.h"
 
 #include "Id3v1.h"
+#include "RawTrailer.h"
 #include "TagCore.h"
 
-#include <QCoreApplication>
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-
-FileStatus notRegular(const struct stat &st)
-{
-    if (S_ISDIR(st.st_mode))
-        return FileStatus::fromErrno(EISDIR);
-    return FileStatus::failure(EINVAL, QCoreApplication::translate("TagFile", "Not a regular file"));
-}
-
-}  // namespace
 
 TagFile::~TagFile()
 {
@@ -57,7 +46,7 @@ FileStatus TagFile::open(const QByteArray &path, int access)
     if (::stat(path.constData(), &st) != 0)
         return FileStatus::fromLastError();
     if (!S_ISREG(st.st_mode))
-        return notRegular(st);
+        return notRegularFileStatus(st.st_mode);
 
     // O_NONBLOCK: should the name be swapped for a FIFO after the look, the open still returns.
     int fd;
@@ -73,7 +62,7 @@ FileStatus TagFile::open(const QByteArray &path, int access)
     }
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
-        return notRegular(st);
+        return notRegularFileStatus(st.st_mode);
     }
     m_fd = fd;
     m_opened.device = quint64(st.st_dev);
@@ -113,17 +102,9 @@ FileStatus TagFile::readTrailer(QByteArray &trailer)
         return FileStatus::success();
     }
     QByteArray buffer(Id3v1::TrailerSize, Qt::Uninitialized);
-    ssize_t got;
-    do {
-        got = ::pread(m_fd, buffer.data(), Id3v1::TrailerSize, size - Id3v1::TrailerSize);
-    } while (got < 0 && errno == EINTR);
-    if (got < 0)
-        return FileStatus::fromLastError();
-    if (got != Id3v1::TrailerSize) {
-        // The file was cut short between fstat and pread.
-        return FileStatus::failure(EIO, QCoreApplication::translate(
-                                            "TagFile", "The file changed while it was being read"));
-    }
+    const FileStatus read = preadTrailer(m_fd, size, buffer.data());
+    if (!read)
+        return read;
     trailer = buffer;
     return FileStatus::success();
 }
