@@ -1,223 +1,267 @@
 // How long reading a folder of MP3 files takes, against the floor of what the file system itself
-// needs: list the folder, then open, read the last 128 bytes of and close each file.
+// needs: list the folder, then open, read the last 128 bytes of and close each file. Warm (the
+// files in the page cache) and cold (the cache dropped before each pass), and the start of the
+// program up to a painted list.
 //
-// Generates folders of 1,000, 10,000 and 100,000 sparse MP3-sized files (90% tagged, plus a few
-// other files) under $VELMORA_BENCH_DIR (default: the temporary folder) and removes them at the end.
+// The folders (1,000, 10,000 and 100,000 sparse MP3-sized files, 90% tagged, plus a few other
+// files) are generated under $VELMORA_BENCH_DIR (default: the temporary folder) for the selected
+// benchmarks only, and removed at the end or on an interrupt.
 
+#include "BenchFolders.h"
+#include "BenchSupport.h"
 #include "FileList.h"
 #include "FolderList.h"
+#include "FolderTags.h"
 #include "FrmMain.h"
 #include "ListCommand.h"
 #include "Message.h"
 #include "Mp3List.h"
+#include "SettingsStore.h"
 #include "TagEditor.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDir>
 #include <QLineEdit>
 
-#include <dirent.h>
 #include <fcntl.h>
-#include <strings.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <map>
+#include <memory>
+#include <string>
 
 namespace {
 
-QByteArray g_root;
-std::map<int, QByteArray> g_folders;  // file count -> folder
 int g_messages = 0;
 
-QByteArray trailerFor(int i)
+// A window that starts with nothing stored: the user's own settings play no part.
+std::unique_ptr<FrmMain> loadedWindow()
 {
-    QByteArray t("TAG");
-    auto field = [&](const QByteArray &text, int width) { t += text.left(width).leftJustified(width, ' '); };
-    field("Title number " + QByteArray::number(i), 30);
-    field("Artist " + QByteArray::number(i % 97), 30);
-    field("Album " + QByteArray::number(i % 13), 30);
-    field(QByteArray::number(1960 + i % 60), 4);
-    field("generated", 30);
-    t += char(i % 130);
-    return t;
+    qputenv("XDG_CONFIG_HOME", BenchFolders::scratchFolder("no-settings"));
+    auto window = std::make_unique<FrmMain>();
+    window->Form_Load();
+    window->show();
+    return window;
 }
 
-bool generate(const QByteArray &folder, int count)
+
+void floorBenchmark(benchmark::State &state, bool cold)
 {
-    if (::mkdir(folder.constData(), 0755) != 0)
-        return false;
-    for (int i = 0; i < count; ++i) {
-        char name[64];
-        std::snprintf(name, sizeof name, "/Track %06d - Generated Song.mp3", i);
-        const QByteArray path = folder + name;
-        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (fd < 0)
-            return false;
-        const off_t size = 3'000'000 + (i * 7919) % 4'000'000;  // 3 to 7 MB, as songs are
-        bool ok = ::ftruncate(fd, size) == 0;
-        if (ok && i % 10 != 0) {
-            const QByteArray t = trailerFor(i);
-            ok = ::pwrite(fd, t.constData(), t.size(), size - t.size()) == t.size();
-        }
-        ::close(fd);
-        if (!ok)
-            return false;
+    QByteArray folder;
+    if (!folderFor(state, folder))
+        return;
+    std::unique_ptr<ColdCache> cache = cold ? std::make_unique<ColdCache>(state) : nullptr;
+    if (cache && !cache->ok())
+        return;
+    for (auto _ : state) {
+        if (cache)
+            cache->dropBeforePass([&] { floorScan(cache->warmUpFolder()); });
+        benchmark::DoNotOptimize(floorScan(folder));
     }
-    for (const char *other : {"/cover.jpg", "/playlist.m3u", "/notes.txt", "/folder.ini"})
-    {
-        const int fd = ::open((folder + other).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (fd < 0 || ::ftruncate(fd, 2048) != 0)
-            return false;
-        ::close(fd);
-    }
-    return true;
+    perFile(state, int(state.range(0)));
 }
 
-// Only what the file system must do for a scan.
-int floorScan(const QByteArray &folder)
-{
-    DIR *dir = ::opendir(folder.constData());
-    if (!dir)
-        return -1;
-    std::vector<QByteArray> names;
-    while (const dirent *entry = ::readdir(dir)) {
-        const size_t length = std::strlen(entry->d_name);
-        if (length > 4 && ::strcasecmp(entry->d_name + length - 4, ".mp3") == 0)
-            names.emplace_back(entry->d_name);
-    }
-    ::closedir(dir);
-    int tagged = 0;
-    QByteArray path = folder + '/';
-    const qsizetype prefix = path.size();
-    char trailer[128];
-    for (const QByteArray &name : names) {
-        path.truncate(prefix);
-        path += name;
-        const int fd = ::open(path.constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0)
-            continue;
-        struct stat st;
-        if (::fstat(fd, &st) == 0 && st.st_size >= 128 &&
-            ::pread(fd, trailer, sizeof trailer, st.st_size - 128) == 128 && std::memcmp(trailer, "TAG", 3) == 0)
-            ++tagged;
-        ::close(fd);
-    }
-    return tagged;
-}
-
-long maxRssKiB()
-{
-    struct rusage usage;
-    ::getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-void perFile(benchmark::State &state, int files)
-{
-    // Seconds per file, printed with an SI prefix (u = microseconds).
-    state.counters["per_file"] = benchmark::Counter(double(files) * double(state.iterations()),
-                                                    benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-}
-
-void BM_Floor(benchmark::State &state)
-{
-    const int files = int(state.range(0));
-    for (auto _ : state)
-        benchmark::DoNotOptimize(floorScan(g_folders[files]));
-    perFile(state, files);
-}
+void BM_Floor(benchmark::State &state) { floorBenchmark(state, false); }
+void BM_FloorCold(benchmark::State &state) { floorBenchmark(state, true); }
 
 void BM_FileListRefresh(benchmark::State &state)
 {
-    const int files = int(state.range(0));
+    QByteArray folder;
+    if (!folderFor(state, folder))
+        return;
     FileList list;
-    list.setPath(g_folders[files]);
+    list.setPath(folder);
     list.setPattern(QStringLiteral("*.mp3"));
     for (auto _ : state) {
         if (!list.refresh().ok())
             state.SkipWithError("refresh failed");
     }
-    if (list.count() != files)
+    if (list.count() != state.range(0))
         state.SkipWithError("wrong count");
-    perFile(state, files);
+    perFile(state, int(state.range(0)));
 }
 
-// The scan the folder list's change runs: the file list re-read and every trailer read into lv1.
-void BM_FullScan(benchmark::State &state)
+// The trailers of a listed folder read by the caller alone (0), with helpers once reads are seen to
+// wait (1, what the scan does) or with helpers from the start (2); nothing decoded.
+int readTrailers(const QByteArray &folder, const std::vector<ListedFile> &files, int readAhead)
 {
+    const ReadAhead modes[3] = {ReadAhead::Never, ReadAhead::WhenReadsWait, ReadAhead::Always};
+    int tagged = 0;
+    readFolderTrailers(folder, files, [&tagged](int, const RawTrailer &raw) { tagged += raw.tagged(); },
+                       modes[readAhead]);
+    return tagged;
+}
+
+void readTrailersBenchmark(benchmark::State &state, bool cold)
+{
+    QByteArray folder;
+    if (!folderFor(state, folder))
+        return;
+    const int readAhead = int(state.range(1));
+    std::vector<ListedFile> files;
+    std::unique_ptr<ColdCache> cache = cold ? std::make_unique<ColdCache>(state) : nullptr;
+    if (cache && !cache->ok())
+        return;
+    for (auto _ : state) {
+        if (cache)
+            cache->dropBeforePass([&] {
+                std::vector<ListedFile> few;
+                listFolderFiles(cache->warmUpFolder(), QStringLiteral("*.mp3"), few);
+                readTrailers(cache->warmUpFolder(), few, readAhead);
+            });
+        listFolderFiles(folder, QStringLiteral("*.mp3"), files);
+        benchmark::DoNotOptimize(readTrailers(folder, files, readAhead));
+    }
+    perFile(state, int(state.range(0)));
+}
+
+void BM_ReadTrailers(benchmark::State &state) { readTrailersBenchmark(state, false); }
+void BM_ReadTrailersCold(benchmark::State &state) { readTrailersBenchmark(state, true); }
+
+// The scan the folder list's change runs: the file list re-read and every trailer read into lv1.
+void fullScanBenchmark(benchmark::State &state, bool cold)
+{
+    QByteArray folder;
+    if (!folderFor(state, folder))
+        return;
     const int files = int(state.range(0));
-    FrmMain window;
-    window.Form_Load();
-    window.show();
-    window.DirOpen->setPath(g_folders[files]);
-    for (auto _ : state)
-        window.editor().DirOpen_Change();
-    if (window.lv1->rowCount() != files || g_messages != 0)
+    std::unique_ptr<ColdCache> cache = cold ? std::make_unique<ColdCache>(state) : nullptr;
+    if (cache && !cache->ok())
+        return;
+    std::unique_ptr<FrmMain> window = loadedWindow();
+    window->DirOpen->setPath(folder);
+    // Cold, a second window scans the small folder after each drop.
+    std::unique_ptr<FrmMain> warmUp = cache ? loadedWindow() : nullptr;
+    if (warmUp)
+        warmUp->DirOpen->setPath(cache->warmUpFolder());
+    for (auto _ : state) {
+        if (cache)
+            cache->dropBeforePass([&] { warmUp->editor().DirOpen_Change(); });
+        window->editor().DirOpen_Change();
+    }
+    if (window->lv1->rowCount() != files || g_messages != 0)
         state.SkipWithError("scan incomplete");
     perFile(state, files);
     state.counters["max_rss_MiB"] = double(maxRssKiB()) / 1024.0;
 }
 
+void BM_FullScan(benchmark::State &state) { fullScanBenchmark(state, false); }
+void BM_FullScanCold(benchmark::State &state) { fullScanBenchmark(state, true); }
+
 // Opening the folder as the user does: the folder list lists it as well.
 void BM_OpenFolder(benchmark::State &state)
 {
-    const int files = int(state.range(0));
-    FrmMain window;
-    window.Form_Load();
-    window.show();
+    QByteArray folder;
+    if (!folderFor(state, folder))
+        return;
+    std::unique_ptr<FrmMain> window = loadedWindow();
+    const QByteArray parent = folder.left(folder.lastIndexOf('/'));
     for (auto _ : state) {
-        window.DirOpen->setPath(g_root);
-        window.DirOpen->setPath(g_folders[files]);
+        window->DirOpen->setPath(parent);
+        window->DirOpen->setPath(folder);
     }
-    if (window.lv1->rowCount() != files)
+    if (window->lv1->rowCount() != state.range(0))
         state.SkipWithError("scan incomplete");
-    perFile(state, files);
+    perFile(state, int(state.range(0)));
 }
 
 // One Save Tags of a file in the middle of the folder, with or without renaming it.
 void BM_Save(benchmark::State &state)
 {
+    QByteArray folder;
+    if (!folderFor(state, folder))
+        return;
     const int files = int(state.range(0));
     const bool rename = state.range(1) != 0;
-    FrmMain window;
-    window.Form_Load();
-    window.show();
-    window.DirOpen->setPath(g_folders[files]);
+    std::unique_ptr<FrmMain> window = loadedWindow();
+    window->DirOpen->setPath(folder);
     const QString names[2] = {QStringLiteral("Track 005000 - Renamed A.mp3"), QStringLiteral("Track 005000 - Renamed B.mp3")};
     int round = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        int row = files / 2;
-        window.lv1->selectRow(row);
-        window.TxtDispTag[0]->setText(QStringLiteral("Saved %1").arg(round));
+        window->lv1->selectRow(files / 2);
+        window->TxtDispTag[0]->setText(QStringLiteral("Saved %1").arg(round));
         if (rename) {
-            window.ChkRenFile->setChecked(true);
-            window.TxtNewFilename->setText(names[round % 2]);
+            window->ChkRenFile->setChecked(true);
+            window->TxtNewFilename->setText(names[round % 2]);
         }
         ++round;
         state.ResumeTiming();
-        window.editor().CmdSave_Click();
+        window->editor().CmdSave_Click();
     }
-    if (window.lv1->rowCount() != files || g_messages != 0)
+    if (window->lv1->rowCount() != files || g_messages != 0)
         state.SkipWithError("save failed");
     perFile(state, files);
 }
 
+// What the user waits for: from the main window's construction, with a folder stored in the
+// settings, to its first paint with the list filled (the splash before it not counted).
+void BM_StartUp(benchmark::State &state)
+{
+    QByteArray folder;
+    if (!folderFor(state, folder))
+        return;
+    const QByteArray settings = BenchFolders::scratchFolder("settings");
+    qputenv("XDG_CONFIG_HOME", settings);
+    if (settings.isEmpty() || !SettingsStore::writeBytes(QStringLiteral("Quorrel"), QStringLiteral("Startup"),
+                                                         QStringLiteral("Path"), folder)) {
+        state.SkipWithError("the settings could not be stored");
+        return;
+    }
+    // Wall and processor time of the three steps; the processor time counts every thread.
+    double wall[3] = {}, cpu[3] = {};
+    double firstWall = -1, firstCpu = -1;  // the first window of the process loads fonts and styles
+    for (auto _ : state) {
+        const Stamp start = Stamp::now();
+        auto window = std::make_unique<FrmMain>();
+        const Stamp built = Stamp::now();
+        window->Form_Load();
+        const Stamp loaded = Stamp::now();
+        window->show();
+        QCoreApplication::processEvents();  // the expose and the first paint
+        const Stamp shown = Stamp::now();
+        state.PauseTiming();
+        const Stamp steps[4] = {start, built, loaded, shown};
+        if (firstWall < 0) {
+            firstWall = shown.wall - start.wall;
+            firstCpu = shown.cpu - start.cpu;
+        }
+        for (int i = 0; i < 3; ++i) {
+            wall[i] += steps[i + 1].wall - steps[i].wall;
+            cpu[i] += steps[i + 1].cpu - steps[i].cpu;
+        }
+        if (window->lv1->rowCount() != state.range(0) || g_messages != 0)
+            state.SkipWithError("the list was not filled");
+        window.reset();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    const double n = double(state.iterations()) * 1e6;
+    const char *names[3] = {"construct", "load", "paint"};
+    for (int i = 0; i < 3; ++i) {
+        state.counters[std::string(names[i]) + "_ms"] = wall[i] / n;
+        state.counters[std::string(names[i]) + "_cpu_ms"] = cpu[i] / n;
+    }
+    noteLoad(state);
+    state.counters["first_ms"] = firstWall / 1e6;
+    state.counters["first_cpu_ms"] = firstCpu / 1e6;
+}
+
 }  // namespace
 
-BENCHMARK(BM_Floor)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_FileListRefresh)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_FullScan)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_OpenFolder)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_Save)->Args({10000, 0})->Args({10000, 1})->Unit(benchmark::kMillisecond)->Iterations(6);
+BENCHMARK(BM_Floor)->Apply([](auto *b) { timed(b->Arg(1000)->Arg(10000)->Arg(100000)); });
+BENCHMARK(BM_FileListRefresh)->Apply([](auto *b) { timed(b->Arg(1000)->Arg(10000)->Arg(100000)); });
+BENCHMARK(BM_ReadTrailers)->Apply([](auto *b) { timed(b->ArgsProduct({{1000, 10000, 100000}, {0, 1, 2}})); });
+BENCHMARK(BM_FullScan)->Apply([](auto *b) { timed(b->Arg(1000)->Arg(10000)->Arg(100000)); });
+BENCHMARK(BM_OpenFolder)->Apply([](auto *b) { timed(b->Arg(10000)); });
+BENCHMARK(BM_Save)->Apply([](auto *b) { timed(b->Args({10000, 0})->Args({10000, 1}), 6); });
+BENCHMARK(BM_StartUp)->Apply([](auto *b) { timed(b->Arg(10000)); });
+// Each cold pass first writes back and drops the whole page cache of the machine.
+BENCHMARK(BM_FloorCold)->Apply([](auto *b) { timed(b->Arg(10000), 3); });
+BENCHMARK(BM_ReadTrailersCold)->Apply([](auto *b) { timed(b->ArgsProduct({{10000}, {0, 1, 2}}), 3); });
+BENCHMARK(BM_FullScanCold)->Apply([](auto *b) { timed(b->Arg(10000), 3); });
 
 // ---- velmora-cli list ----
 
@@ -226,13 +270,16 @@ BENCHMARK(BM_Save)->Args({10000, 0})->Args({10000, 1})->Unit(benchmark::kMillise
 namespace {
 void BM_CliList(benchmark::State &state)
 {
+    QByteArray folder;
+    if (!folderFor(state, folder))
+        return;
     const int files = int(state.range(0));
     const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
     int status = devNull < 0 ? 1 : 0;
     for (auto _ : state) {
         Output out(devNull);
         Console console;
-        status |= listFolder({g_folders[files], false}, out, console);
+        status |= listFolder({folder, false}, out, console);
     }
     ::close(devNull);
     if (status != 0)
@@ -241,7 +288,7 @@ void BM_CliList(benchmark::State &state)
 }
 }  // namespace
 
-BENCHMARK(BM_CliList)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_CliList)->Apply([](auto *b) { timed(b->Arg(10000)); });
 
 // ---- end of velmora-cli list ----
 
@@ -249,33 +296,18 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    benchmark::Initialize(&argc, argv);  // --help ends here, before anything is generated
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    BenchFolders::prepare();
     QApplication app(argc, argv);
     Message::setHandler([](const QString &text) {
         ++g_messages;
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
     });
-    const QByteArray base = qEnvironmentVariableIsEmpty("VELMORA_BENCH_DIR")
-                                ? QFile::encodeName(QDir::tempPath())
-                                : qgetenv("VELMORA_BENCH_DIR");
-    QByteArray root = base + "/velmora-bench-XXXXXX";
-    if (!::mkdtemp(root.data())) {
-        std::perror("mkdtemp");
-        return 1;
-    }
-    g_root = root;
-    for (int count : {1000, 10000, 100000}) {
-        const QByteArray folder = root + "/files" + QByteArray::number(count);
-        if (!generate(folder, count)) {
-            std::perror("generating the folders");
-            return 1;
-        }
-        g_folders[count] = folder;
-    }
-    benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    std::error_code error;
-    std::filesystem::remove_all(root.toStdString(), error);
+    BenchFolders::removeAll();
     std::fprintf(stderr, "max RSS %ld KiB\n", maxRssKiB());
     return 0;
 }

@@ -30,6 +30,7 @@ public:
     FileStatus refresh();
 
     int count() const { return int(m_entries.size()); }
+    const std::vector<ListedFile> &entries() const { return m_entries; }
     QByteArray name(int index) const;       // raw bytes; empty when out of range
     QString displayName(int index) const;   // decoded, U+FFFD for invalid bytes
 

@@ -1,51 +1,42 @@
 #include "FolderScan.h"
 
+#include "CodePage.h"
 #include "FileList.h"
+#include "FolderTags.h"
+#include "GenreList.h"
 #include "Mp3List.h"
-
-namespace {
-// Files read before their rows are added: bounds the memory a folder of any size needs.
-constexpr int BatchSize = 256;
-}  // namespace
-
-void FolderScan::readBatch(const FileList &files, const QByteArray &folderPrefix, int first, int count,
-                           std::vector<TagReading> &readings)
-{
-    readings.clear();
-    QByteArray path = folderPrefix;
-    const qsizetype prefixLength = path.size();
-    for (int i = first; i < first + count; ++i) {
-        path.truncate(prefixLength);
-        path.append(files.name(i));
-        readings.push_back(readTagFile(path));
-    }
-}
 
 FolderScan::Result FolderScan::fill(const FileList &files, const QByteArray &folderPrefix)
 {
     Result result;
-    const int n = files.count();
-    std::vector<TagReading> readings;
-    readings.reserve(BatchSize);
+    const CodePage &page = CodePage::system();
+    const std::vector<ListedFile> &entries = files.entries();
+    RawTrailer lastRead;  // of the last file that could be read
+    bool anyRead = false;
+    bool lastFailed = false;
     m_list.beginRebuild();
     m_list.clear();
-    for (int first = 0; first < n; first += BatchSize) {
-        const int count = std::min(BatchSize, n - first);
-        readBatch(files, folderPrefix, first, count, readings);
-        for (int k = 0; k < count; ++k) {
-            TagReading &reading = readings[size_t(k)];
-            // An unreadable file gets an empty row, never the previous file's values.
-            result.last = reading.status ? tagRecordOf(reading, m_genreList) : TagRecord();
-            m_list.appendRow(files.displayName(first + k), result.last);
-            if (!reading.status) {
-                result.unreadable.insert(files.name(first + k));
-                continue;
-            }
-            if (reading.tagged)
-                result.lastGenre = reading.fields.genre;
-            result.lastRead = std::move(reading);
+    // Each row is decoded straight from the bytes read into the list: no strings of its own.
+    readFolderTrailers(folderPrefix, entries, [&](int i, const RawTrailer &raw) {
+        const bool tagged = raw.status && raw.tagged();
+        const quint8 genre = tagged ? quint8(raw.bytes[Id3v1::GenreOffset]) : 0;
+        // An unreadable file gets an empty row, never the previous file's values.
+        m_list.appendRow(entries[size_t(i)].display, tagged ? raw.bytes : nullptr, page,
+                         tagged ? Genres::nameOf(m_genreList, genre) : QString());
+        lastFailed = !raw.status;
+        if (lastFailed) {
+            result.unreadable.insert(entries[size_t(i)].name);
+            return;
         }
-    }
+        if (tagged)
+            result.lastGenre = genre;
+        lastRead = raw;
+        anyRead = true;
+    });
     m_list.endRebuild();
+    if (anyRead)
+        result.lastRead = tagReadingOf(lastRead);
+    if (anyRead && !lastFailed)
+        result.last = tagRecordOf(*result.lastRead, m_genreList);
     return result;
 }

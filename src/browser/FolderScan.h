@@ -1,7 +1,7 @@
 #pragma once
-// The folder scan: one row of the MP3 list per entry of the file list, in the same order, each
-// read through the tag core. Rows are built from each file's own reading; what the scan leaves
-// behind for the program-wide record comes back in the result.
+// The folder scan: one row of the MP3 list per entry of the file list, in the same order, the
+// trailers read through the tag core's folder reader. Rows are built from each file's own bytes;
+// what the scan leaves behind for the program-wide record comes back in the result.
 
 #include "TagCore.h"
 #include "TagRecord.h"
@@ -11,7 +11,6 @@
 #include <QStringList>
 
 #include <optional>
-#include <vector>
 
 class FileList;
 class Mp3List;
@@ -29,11 +28,6 @@ public:
 
     // Rebuilds the list from the entries of files, which lie in the folder of folderPrefix.
     Result fill(const FileList &files, const QByteArray &folderPrefix);
-
-    // Reads the trailers of the entries first .. first + count - 1, in order, into readings: the
-    // only place where the scan touches the files.
-    static void readBatch(const FileList &files, const QByteArray &folderPrefix, int first, int count,
-                          std::vector<TagReading> &readings);
 
 private:
     Mp3List &m_list;

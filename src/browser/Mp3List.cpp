@@ -1,5 +1,8 @@
 #include "Mp3List.h"
 
+#include "CodePage.h"
+#include "Id3v1.h"
+
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
@@ -65,23 +68,57 @@ void Mp3ListModel::clear()
         endResetModel();
 }
 
-void Mp3ListModel::appendRow(const QString &fileName, const TagRecord &tag)
+void Mp3ListModel::appendText(Row &row, int column, QStringView text)
 {
-    const QString *fields[ColumnCount] = {&fileName,  &tag.Title,   &tag.Artist, &tag.Album,
-                                          &tag.Year,  &tag.Comment, &tag.Genre};
-    Row row{m_text.size(), {}};
-    for (int c = 0; c < ColumnCount; ++c) {
-        // A file name is at most a few hundred characters and a field thirty; the cap only
-        // guards the length's type.
-        const qsizetype n = std::min<qsizetype>(fields[c]->size(), 0xFFFF);
-        row.length[size_t(c)] = quint16(n);
-        m_text.append(fields[c]->constData(), n);
-    }
+    // A field is at most thirty characters and a genre name a few more; the cap only guards the
+    // length's type.
+    const qsizetype n = std::min<qsizetype>(text.size(), 0xFFFF);
+    row.length[size_t(column - 1)] = quint16(n);
+    m_text.append(text.first(n));
+}
+
+void Mp3ListModel::appendDecoded(Row &row, int column, const char *bytes, int width, const CodePage &page)
+{
+    const int n = Id3v1::trimmedLength(bytes, width);
+    row.length[size_t(column - 1)] = quint16(n);
+    const qsizetype at = m_text.size();
+    m_text.resize(at + n);
+    QChar *out = m_text.data() + at;
+    for (int i = 0; i < n; ++i)
+        out[i] = page.toChar(quint8(bytes[i]));
+}
+
+void Mp3ListModel::addRow(const Row &row)
+{
     if (!m_rebuilding)
         beginInsertRows({}, rowCount(), rowCount());
     m_rows.push_back(row);
     if (!m_rebuilding)
         endInsertRows();
+}
+
+void Mp3ListModel::appendRow(const QString &fileName, const TagRecord &tag)
+{
+    const QString *fields[TagColumns] = {&tag.Title, &tag.Artist, &tag.Album, &tag.Year, &tag.Comment, &tag.Genre};
+    Row row{fileName, m_text.size(), {}};
+    for (int c = 1; c < ColumnCount; ++c)
+        appendText(row, c, *fields[c - 1]);
+    addRow(row);
+}
+
+void Mp3ListModel::appendRow(const QString &fileName, const char *trailer, const CodePage &page, QStringView genre)
+{
+    Row row{fileName, m_text.size(), {}};
+    if (trailer) {
+        using namespace Id3v1;
+        const int fields[5][2] = {{TitleOffset, TitleWidth},     {ArtistOffset, ArtistWidth},
+                                  {AlbumOffset, AlbumWidth},     {YearOffset, YearWidth},
+                                  {CommentOffset, CommentWidth}};
+        for (int f = 0; f < 5; ++f)
+            appendDecoded(row, f + 1, trailer + fields[f][0], fields[f][1], page);
+        appendText(row, 6, genre);
+    }
+    addRow(row);
 }
 
 void Mp3ListModel::beginRebuild()
@@ -106,10 +143,12 @@ QString Mp3ListModel::text(int row, int column) const
     if (row < 0 || row >= rowCount() || column < 0 || column >= ColumnCount)
         return {};
     const Row &r = m_rows[size_t(row)];
+    if (column == 0)
+        return r.name;
     qsizetype start = r.start;
-    for (int c = 0; c < column; ++c)
-        start += r.length[size_t(c)];
-    return m_text.mid(start, r.length[size_t(column)]);
+    for (int c = 1; c < column; ++c)
+        start += r.length[size_t(c - 1)];
+    return m_text.mid(start, r.length[size_t(column - 1)]);
 }
 
 Mp3List::Mp3List(QWidget *parent) : QTreeView(parent), m_model(new Mp3ListModel(this))
@@ -140,6 +179,10 @@ Mp3List::Mp3List(QWidget *parent) : QTreeView(parent), m_model(new Mp3ListModel(
 void Mp3List::setRowIcon(const QIcon &icon) { m_model->setRowIcon(icon); }
 void Mp3List::clear() { m_model->clear(); }
 void Mp3List::appendRow(const QString &fileName, const TagRecord &tag) { m_model->appendRow(fileName, tag); }
+void Mp3List::appendRow(const QString &fileName, const char *trailer, const CodePage &page, QStringView genre)
+{
+    m_model->appendRow(fileName, trailer, page, genre);
+}
 void Mp3List::beginRebuild() { m_model->beginRebuild(); }
 void Mp3List::endRebuild() { m_model->endRebuild(); }
 int Mp3List::rowCount() const { return m_model->rowCount(); }

@@ -1,7 +1,8 @@
 #pragma once
 // The MP3 list: one row per file of the folder, its name and the six tag columns, in report view.
 // Rows live in a compact model of their own so that a folder of 100,000 files fills quickly and
-// stays small: the texts of all rows share one buffer.
+// stays small: the tag texts of all rows share one buffer, and a file name is the listing's own
+// string, shared rather than copied.
 
 #include "TagRecord.h"
 
@@ -11,6 +12,8 @@
 
 #include <array>
 #include <vector>
+
+class CodePage;
 
 class Mp3ListModel : public QAbstractTableModel {
     Q_OBJECT
@@ -27,15 +30,22 @@ public:
     void setRowIcon(const QIcon &icon);
     void clear();
     void appendRow(const QString &fileName, const TagRecord &tag);
+    void appendRow(const QString &fileName, const char *trailer, const CodePage &page, QStringView genre);
     void beginRebuild();
     void endRebuild();
     QString text(int row, int column) const;
 
 private:
+    static constexpr int TagColumns = ColumnCount - 1;
     struct Row {
-        qsizetype start;  // offset of the first column's text in m_text
-        std::array<quint16, ColumnCount> length;
+        QString name;     // shared with whoever listed the file, not copied
+        qsizetype start;  // offset of the first tag column's text in m_text
+        std::array<quint16, TagColumns> length;
     };
+
+    void appendText(Row &row, int column, QStringView text);
+    void appendDecoded(Row &row, int column, const char *bytes, int width, const CodePage &page);
+    void addRow(const Row &row);
 
     std::vector<Row> m_rows;
     QString m_text;
@@ -51,6 +61,9 @@ public:
     void setRowIcon(const QIcon &icon);
     void clear();
     void appendRow(const QString &fileName, const TagRecord &tag);
+    // The row of a file from its trailer as stored, decoded with page straight into the list:
+    // the 128 bytes (nullptr: six empty columns) and the genre's name.
+    void appendRow(const QString &fileName, const char *trailer, const CodePage &page, QStringView genre);
     // Between these two, appended rows are not reported to the view one by one.
     void beginRebuild();
     void endRebuild();

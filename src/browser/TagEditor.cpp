@@ -123,7 +123,9 @@ void TagEditor::DirOpen_Change()
     c.FilOpen->setPath(folder);
     c.FilOpen->setPattern(QStringLiteral("*.mp3"));
     // A folder that cannot be listed leaves the file list empty; the MP3 list follows it so that
-    // row r always stands for entry r - 1.
+    // row r always stands for entry r - 1. Its rows share the old names: they go first, so that
+    // the old and the new listing of a large folder are never held at once.
+    c.lv1->clear();
     const FileStatus listed = c.FilOpen->refresh();
     const int unreadable = fillList();
     m_panel.clearUnkept();
@@ -280,7 +282,8 @@ void TagEditor::CmdSave_Click()
         return;
     }
     // The entries are read again, so that the rebuild does not try files gone since the scan
-    // (and lists the new name after a rename).
+    // (and lists the new name after a rename). The rows go first: they show the entries' names.
+    c.lv1->clear();
     const FileStatus listed = c.FilOpen->refresh();
     if (!listed) {
         Message::show(listed.description());

@@ -4,6 +4,7 @@
 #include "CommandLine.h"
 #include "Escape.h"
 #include "FolderListing.h"
+#include "FolderTags.h"
 #include "GenreList.h"
 #include "TagCore.h"
 
@@ -115,18 +116,17 @@ int listFolder(const ListRequest &request, Output &out, Console &console)
     RowWriter writer(out, request.json);
     writer.begin();
     const QByteArray prefix = folderPrefix(request.folder);
-    QByteArray path = prefix;
     console.startProgress("list", qsizetype(files.size()));
-    for (size_t i = 0; i < files.size(); ++i) {
-        path.truncate(prefix.size());
-        path += files[i].name;
-        const TagReading reading = readTagFile(path);
+    // The same folder reader as the window's scan: reads overlap when the disk makes them wait.
+    readFolderTrailers(request.folder, files, [&](int i, const RawTrailer &raw) {
+        const ListedFile &file = files[size_t(i)];
+        const TagReading reading = tagReadingOf(raw);
         if (reading.status)
-            writer.row(files[i].name, reading);
+            writer.row(file.name, reading);
         else
-            console.fileFailed(path, reading.status.description());
+            console.fileFailed(prefix + file.name, reading.status.description());
         console.progress(qsizetype(i + 1));
-    }
+    });
     console.endProgress();
     writer.end();
     const FileStatus written = out.finish();

@@ -9,6 +9,11 @@ QByteArray FolderEntry::name() const
     return QByteArray(m_entry.d_name);
 }
 
+const char *FolderEntry::rawName() const
+{
+    return m_entry.d_name;
+}
+
 int FolderEntry::followedMode() const
 {
     struct stat st;

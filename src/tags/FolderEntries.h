@@ -14,6 +14,7 @@ public:
     FolderEntry(int folderFd, const dirent &entry) : m_folderFd(folderFd), m_entry(entry) {}
 
     QByteArray name() const;
+    const char *rawName() const;  // NUL-terminated, valid while the entry is visited
     // Both follow links; a broken link is neither. The entry's type answers most entries
     // without a stat.
     bool isRegularFile() const;

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <deque>
 
 namespace {
 
@@ -38,79 +40,126 @@ bool globMatch(const char *name, const char *nameEnd, const char *pat, const cha
     return pat == patEnd;
 }
 
-// The parts of a pattern such as "*.mp3;*.mp2", each as bytes; empty parts dropped.
-std::vector<QByteArray> patternParts(const QString &pattern)
-{
-    std::vector<QByteArray> parts;
-    for (const QString &part : pattern.split(u';', Qt::SkipEmptyParts)) {
-        const QByteArray p = part.trimmed().toUtf8();
-        if (!p.isEmpty())
-            parts.push_back(p);
+// A pattern such as "*.mp3;*.mp2", split once for a whole folder.
+class FilePattern {
+public:
+    explicit FilePattern(const QString &pattern)
+    {
+        for (const QString &part : pattern.split(u';', Qt::SkipEmptyParts)) {
+            const QByteArray p = part.trimmed().toUtf8();
+            if (p == "*.*")  // the traditional "every file", names without a dot included
+                m_everyFile = true;
+            else if (!p.isEmpty())
+                m_parts.push_back(p);
+        }
     }
-    return parts;
-}
 
-bool matchesAnyPart(const QByteArray &name, const std::vector<QByteArray> &parts)
-{
-    for (const QByteArray &p : parts) {
-        if (p == "*.*")  // the traditional "every file", names without a dot included
+    bool matches(const char *name, qsizetype length) const
+    {
+        if (m_everyFile)
             return true;
-        if (globMatch(name.constData(), name.constData() + name.size(), p.constData(),
-                      p.constData() + p.size()))
-            return true;
+        for (const QByteArray &p : m_parts)
+            if (globMatch(name, name + length, p.constData(), p.constData() + p.size()))
+                return true;
+        return false;
     }
-    return false;
-}
 
-// The sort key: the name case-folded. Most names are ASCII, whose folding is plain lower case;
-// the Unicode tables are needed only for the others.
-QString sortKey(const QString &display)
-{
-    QString key = display;
-    char16_t *c = reinterpret_cast<char16_t *>(key.data());
-    for (char16_t *end = c + key.size(); c != end; ++c) {
-        if (*c >= 0x80)
-            return display.toCaseFolded();
-        if (*c >= u'A' && *c <= u'Z')
-            *c += u'a' - u'A';
+private:
+    std::vector<QByteArray> m_parts;
+    bool m_everyFile = false;
+};
+
+// A name's place in the order: the name without regard to case, as bytes that sort in the order
+// of the case-folded text. Most names are ASCII, whose folding is a byte-wise lowering done as the
+// bytes are compared; only the others are folded through Unicode, once. The first 16 folded bytes
+// are packed into two numbers, which decide nearly every comparison without touching the heap.
+class SortKey {
+public:
+    SortKey(const QByteArray &name, int index, std::deque<QByteArray> &foldedNames) : m_index(index)
+    {
+        m_bytes = name.constData();
+        m_size = name.size();
+        for (qsizetype i = 0; i < m_size; ++i) {
+            if (uchar(m_bytes[i]) >= 0x80) {
+                foldedNames.push_back(QString::fromUtf8(name).toCaseFolded().toUtf8());
+                m_bytes = foldedNames.back().constData();  // kept alive and unmoved: see listFolderFiles
+                m_size = foldedNames.back().size();
+                m_ascii = false;
+                break;
+            }
+        }
+        for (int i = 0; i < 16; ++i)
+            m_prefix[i / 8] = (m_prefix[i / 8] << 8) | byteAt(i);
     }
-    return key;
-}
+
+    int index() const { return m_index; }
+
+    // Negative, zero or positive as the folded forms compare.
+    int compare(const SortKey &other) const
+    {
+        if (m_prefix[0] != other.m_prefix[0])
+            return m_prefix[0] < other.m_prefix[0] ? -1 : 1;
+        if (m_prefix[1] != other.m_prefix[1])
+            return m_prefix[1] < other.m_prefix[1] ? -1 : 1;
+        for (qsizetype i = 16;; ++i) {
+            const uchar a = byteAt(i), b = other.byteAt(i);  // 0 past the end: names hold no NUL
+            if (a != b || a == 0)
+                return int(a) - int(b);
+        }
+    }
+
+private:
+    uchar byteAt(qsizetype i) const
+    {
+        if (i >= m_size)
+            return 0;
+        return uchar(m_ascii ? foldAscii(m_bytes[i]) : m_bytes[i]);
+    }
+
+    quint64 m_prefix[2] = {0, 0};
+    const char *m_bytes;  // the name (ASCII) or its folded form
+    qsizetype m_size;
+    int m_index;
+    bool m_ascii = true;
+};
 
 }  // namespace
 
 bool matchesFilePattern(const QByteArray &name, const QString &pattern)
 {
-    return matchesAnyPart(name, patternParts(pattern));
+    return FilePattern(pattern).matches(name.constData(), name.size());
 }
 
 FileStatus listFolderFiles(const QByteArray &folder, const QString &pattern, std::vector<ListedFile> &files)
 {
     files.clear();
-    struct Sortable {
-        ListedFile file;
-        QString folded;  // sort key
-    };
-    std::vector<Sortable> found;
-    const std::vector<QByteArray> parts = patternParts(pattern);
-    const FileStatus status = folder.isEmpty()
-        ? FileStatus::fromErrno(ENOENT)
-        : forEachVisibleEntry(folder, [&](const FolderEntry &entry) {
-              const QByteArray name = entry.name();
-              if (!matchesAnyPart(name, parts) || !entry.isRegularFile())
-                  return;
-              Sortable s{{name, QString::fromUtf8(name)}, {}};
-              s.folded = sortKey(s.file.display);
-              found.push_back(std::move(s));
-          });
+    if (folder.isEmpty())
+        return FileStatus::fromErrno(ENOENT);
+    const FilePattern filePattern(pattern);
+    std::vector<QByteArray> names;
+    const FileStatus status = forEachVisibleEntry(folder, [&](const FolderEntry &entry) {
+        const char *name = entry.rawName();
+        const qsizetype length = qsizetype(std::strlen(name));
+        if (filePattern.matches(name, length) && entry.isRegularFile())
+            names.emplace_back(name, length);
+    });
     if (!status.ok())
         return status;
-    std::sort(found.begin(), found.end(), [](const Sortable &a, const Sortable &b) {
-        const int c = a.folded.compare(b.folded);
-        return c != 0 ? c < 0 : a.file.name < b.file.name;
+    // Keys point into names and into foldedNames, neither of which changes while they live.
+    std::deque<QByteArray> foldedNames;
+    std::vector<SortKey> order;
+    order.reserve(names.size());
+    for (size_t i = 0; i < names.size(); ++i)
+        order.emplace_back(names[i], int(i), foldedNames);
+    std::sort(order.begin(), order.end(), [&names](const SortKey &a, const SortKey &b) {
+        const int c = a.compare(b);
+        return c != 0 ? c < 0 : names[size_t(a.index())] < names[size_t(b.index())];
     });
-    files.reserve(found.size());
-    for (Sortable &s : found)
-        files.push_back(std::move(s.file));
+    files.reserve(order.size());
+    for (const SortKey &key : order) {
+        QByteArray &name = names[size_t(key.index())];
+        QString display = QString::fromUtf8(name);
+        files.push_back({std::move(name), std::move(display)});
+    }
     return status;
 }

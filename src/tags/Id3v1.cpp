@@ -4,14 +4,9 @@ namespace Id3v1 {
 
 namespace {
 
-QByteArray field(const QByteArray &trailer, int offset, int width)
+QByteArray field(const char *trailer, int offset, int width)
 {
-    QByteArray text = trailer.mid(offset, width);
-    qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1) == ' ')
-        --end;
-    text.truncate(end);
-    return text;
+    return QByteArray(trailer + offset, trimmedLength(trailer + offset, width));
 }
 
 void put(QByteArray &out, const QByteArray &text, int width)
@@ -28,7 +23,14 @@ bool hasMarker(const QByteArray &trailer)
     return trailer.startsWith("TAG");
 }
 
-Fields parse(const QByteArray &trailer)
+int trimmedLength(const char *text, int width)
+{
+    while (width > 0 && text[width - 1] == ' ')
+        --width;
+    return width;
+}
+
+Fields parse(const char *trailer)
 {
     Fields f;
     f.title = field(trailer, TitleOffset, TitleWidth);
@@ -36,7 +38,17 @@ Fields parse(const QByteArray &trailer)
     f.album = field(trailer, AlbumOffset, AlbumWidth);
     f.year = field(trailer, YearOffset, YearWidth);
     f.comment = field(trailer, CommentOffset, CommentWidth);
-    f.genre = trailer.size() > GenreOffset ? quint8(trailer.at(GenreOffset)) : 0;
+    f.genre = quint8(trailer[GenreOffset]);
+    return f;
+}
+
+Fields parse(const QByteArray &trailer)
+{
+    if (trailer.size() >= TrailerSize)
+        return parse(trailer.constData());
+    // Spaces in place of the missing bytes are trimmed away again; the genre byte is missing.
+    Fields f = parse(trailer.leftJustified(TrailerSize, ' ').constData());
+    f.genre = 0;
     return f;
 }
 

@@ -32,6 +32,11 @@ bool hasMarker(const QByteArray &trailer);
 // trailing spaces (0x20 only); NUL bytes and whatever follows them stay. A shorter buffer gives
 // empty fields for what it lacks.
 Fields parse(const QByteArray &trailer);
+// The same straight from 128 bytes.
+Fields parse(const char *trailer);
+
+// How many of a field's width bytes remain once its trailing spaces are removed.
+int trimmedLength(const char *text, int width);
 
 // "TAG", each field padded with spaces to its width (a longer one cut to its width), then the
 // genre byte: always 128 bytes.

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <sys/sysmacros.h>
 #include <sys/vfs.h>
 
 #ifdef __linux__
@@ -69,16 +70,11 @@ FileStatus resolveInsideFolder(const QByteArray &path, const QByteArray &folder,
                    .arg(QString::fromUtf8(path), QString::fromUtf8(target), QString::fromUtf8(realFolder)));
 }
 
-FileStatus notRegularRefusal(const struct stat &st)
-{
-    if (S_ISDIR(st.st_mode))
-        return FileStatus::fromErrno(EISDIR);
-    return FileStatus::failure(EINVAL, QCoreApplication::translate("TagFile", "Not a regular file"));
-}
-
-bool onPseudoFileSystem(int fd)
+bool onPseudoFileSystem(int fd, const struct stat &st)
 {
 #ifdef __linux__
+    if (major(st.st_dev) != 0)
+        return false;
     struct statfs fs;
     if (::fstatfs(fd, &fs) != 0)
         return true;  // a file system that cannot say what it is gets no benefit of the doubt
@@ -94,6 +90,7 @@ bool onPseudoFileSystem(int fd)
             return true;
 #else
     (void)fd;
+    (void)st;
 #endif
     return false;
 }

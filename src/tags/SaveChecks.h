@@ -1,6 +1,7 @@
 #pragma once
 // The checks that keep a save on the file that was read: where a path really leads, which file
-// systems hold no user files, and whether an open file is still the one read.
+// systems hold no user files (reads skip those too), and whether an open file is still the one
+// read.
 
 #include "FileStatus.h"
 
@@ -18,11 +19,10 @@ namespace SaveChecks {
 // another place for instance, is refused with a message that says where it leads.
 FileStatus resolveInsideFolder(const QByteArray &path, const QByteArray &folder, QByteArray &target);
 
-// The refusal of a folder, FIFO, device or socket named like a song.
-FileStatus notRegularRefusal(const struct stat &st);
-
 // procfs, sysfs and their kind hold the kernel's state, not files: never written, never read.
-bool onPseudoFileSystem(int fd);
+// st is the open file's: only file systems without a device of their own (major number 0, where
+// all of these are, beside tmpfs, btrfs and network file systems) cost a look.
+bool onPseudoFileSystem(int fd, const struct stat &st);
 FileStatus pseudoFileSystemRefusal();
 
 // The refusal when the file on disk is no longer the one that was read.

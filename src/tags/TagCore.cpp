@@ -1,9 +1,11 @@
 #include "TagCore.h"
 
 #include "FileRename.h"
+#include "RawTrailer.h"
 #include "TagFile.h"
 
 #include <cerrno>
+#include <fcntl.h>
 
 namespace {
 
@@ -26,20 +28,29 @@ TagSaveResult failed(const FileStatus &status, bool written, const QByteArray &p
 
 TagReading readTagFile(const QByteArray &path)
 {
-    TagReading reading;
-    TagFile file;
-    reading.status = file.openForReading(path);
-    if (reading.status)
-        reading.status = file.identity(reading.identity);
-    if (reading.status)
-        reading.status = file.readTrailer(reading.trailer);
-    if (!reading.status) {
-        reading.trailer.clear();
+    if (path.isEmpty() || path.contains('\0')) {
+        TagReading reading;
+        // A path holding NUL would name a shorter one to the system.
+        reading.status = FileStatus::fromErrno(path.isEmpty() ? ENOENT : EINVAL);
         return reading;
     }
-    if (reading.trailer.size() == Id3v1::TrailerSize && Id3v1::hasMarker(reading.trailer)) {
+    RawTrailer raw;
+    readRawTrailer(AT_FDCWD, path.constData(), EntryKind::Unknown, raw);
+    return tagReadingOf(raw);
+}
+
+TagReading tagReadingOf(const RawTrailer &raw)
+{
+    TagReading reading;
+    reading.status = raw.status;
+    if (!raw.status)
+        return reading;
+    reading.identity = raw.identity;
+    if (raw.complete)
+        reading.trailer = QByteArray(raw.bytes, Id3v1::TrailerSize);
+    if (raw.tagged()) {
         reading.tagged = true;
-        reading.fields = Id3v1::parse(reading.trailer);
+        reading.fields = Id3v1::parse(raw.bytes);
     }
     return reading;
 }

@@ -33,6 +33,11 @@ struct TagReading {
 // creating one, never blocking), reads its last 128 bytes with one pread and closes it.
 TagReading readTagFile(const QByteArray &path);
 
+// The same for the files of a folder listing, many read at a time: FolderTags.h. A scan that
+// decodes its rows itself takes the raw bytes; this turns them into what readTagFile returns.
+struct RawTrailer;
+TagReading tagReadingOf(const RawTrailer &raw);
+
 struct TagSave {
     QByteArray path;       // the file to write
     Id3v1::Fields fields;  // the trailer's fields, already in code-page bytes, genre included

@@ -1,6 +1,7 @@
 #include "TagFile.h"
 
 #include "Id3v1.h"
+#include "RawTrailer.h"
 #include "SaveChecks.h"
 #include "TagCore.h"
 
@@ -43,7 +44,7 @@ FileStatus TagFile::open(const QByteArray &path, int access)
     if (::stat(path.constData(), &st) != 0)
         return FileStatus::fromLastError();
     if (!S_ISREG(st.st_mode))
-        return SaveChecks::notRegularRefusal(st);
+        return notRegularFileStatus(st.st_mode);
 
     // O_NONBLOCK: should the name be swapped for a FIFO after the look, the open still returns.
     int fd;
@@ -59,9 +60,9 @@ FileStatus TagFile::open(const QByteArray &path, int access)
     }
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
-        return SaveChecks::notRegularRefusal(st);
+        return notRegularFileStatus(st.st_mode);
     }
-    if (SaveChecks::onPseudoFileSystem(fd)) {
+    if (SaveChecks::onPseudoFileSystem(fd, st)) {
         ::close(fd);
         return SaveChecks::pseudoFileSystemRefusal();
     }
@@ -100,17 +101,9 @@ FileStatus TagFile::readTrailer(QByteArray &trailer)
         return FileStatus::success();
     }
     QByteArray buffer(Id3v1::TrailerSize, Qt::Uninitialized);
-    ssize_t got;
-    do {
-        got = ::pread(m_fd, buffer.data(), Id3v1::TrailerSize, size - Id3v1::TrailerSize);
-    } while (got < 0 && errno == EINTR);
-    if (got < 0)
-        return FileStatus::fromLastError();
-    if (got != Id3v1::TrailerSize) {
-        // The file was cut short between fstat and pread.
-        return FileStatus::failure(EIO, QCoreApplication::translate(
-                                            "TagFile", "The file changed while it was being read"));
-    }
+    const FileStatus read = preadTrailer(m_fd, size, buffer.data());
+    if (!read)
+        return read;
     trailer = buffer;
     return FileStatus::success();
 }

@@ -2,6 +2,7 @@
 
 #include "TagFile.h"
 
+#include "RawTrailer.h"
 #include "SaveChecks.h"
 #include "TagCore.h"
 
@@ -48,15 +49,15 @@ FileStatus TagFile::openForSaving(const QByteArray &path, const QByteArray &fold
     if (S_ISLNK(st.st_mode))
         return SaveChecks::changedOnDiskRefusal();
     if (!S_ISREG(st.st_mode))
-        return SaveChecks::notRegularRefusal(st);  // looked at before opening: opening a device can do things
+        return notRegularFileStatus(st.st_mode);  // looked at before opening: opening a device can do things
     const int reader = openNoFollow(target, O_RDONLY);
     if (reader < 0)
         return errno == ELOOP ? SaveChecks::changedOnDiskRefusal() : FileStatus::fromLastError();
     if (::fstat(reader, &st) != 0)
         return closeWith(reader, FileStatus::fromLastError());
     if (!S_ISREG(st.st_mode))
-        return closeWith(reader, SaveChecks::notRegularRefusal(st));
-    if (SaveChecks::onPseudoFileSystem(reader))
+        return closeWith(reader, notRegularFileStatus(st.st_mode));
+    if (SaveChecks::onPseudoFileSystem(reader, st))
         return closeWith(reader, SaveChecks::pseudoFileSystemRefusal());
     if (!SaveChecks::isExpected(st, expected))
         return closeWith(reader, SaveChecks::changedOnDiskRefusal());

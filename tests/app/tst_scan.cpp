@@ -289,7 +289,7 @@ private slots:
         // A leak check cannot run under a tracer (sanitizer builds); the traced run only counts calls.
         env.insert(QStringLiteral("ASAN_OPTIONS"), env.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":detect_leaks=0"));
         child.setProcessEnvironment(env);
-        child.start(strace, {"-f", "-qq", "-o", log, "-e", "trace=open,openat,read,pread64,lseek,close,mmap",
+        child.start(strace, {"-f", "-qq", "-o", log, "-e", "trace=open,openat,read,pread64,lseek,close,mmap,stat,lstat,newfstatat,statx",
                              QCoreApplication::applicationFilePath(), "traceChild"});
         QVERIFY(child.waitForFinished(120000));
         QCOMPARE(child.exitCode(), 0);
@@ -297,13 +297,19 @@ private slots:
         QFile traceFile(log);
         QVERIFY(traceFile.open(QIODevice::ReadOnly));
         struct Calls {
-            int opens = 0, preads = 0, closes = 0, other = 0;
+            int opens = 0, fstats = 0, preads = 0, closes = 0, other = 0;
         };
         QHash<QString, Calls> calls;
         QHash<QString, QString> fdPath;  // "pid:fd" -> file
+        QHash<QString, QString> folderOf;  // fd -> folder opened on it
         QHash<QString, QString> pending;  // pid -> the start of an unfinished call
         const QRegularExpression line(QStringLiteral("^(\\d+)\\s+(.*)$"));
-        const QRegularExpression open(QStringLiteral("^open(?:at)?\\((?:AT_FDCWD, )?\"([^\"]*)\".*\\) = (-?\\d+)"));
+        const QRegularExpression open(QStringLiteral("^open(?:at)?\\((?:(AT_FDCWD|\\d+), )?\"([^\"]*)\"(.*)\\) = (-?\\d+)"));
+        const QRegularExpression stat(QStringLiteral("^(?:stat|lstat|newfstatat|statx)\\((?:(AT_FDCWD|\\d+), )?\"([^\"]*)\""));
+        // A name opened or looked at relative to a folder's descriptor, as a path.
+        auto pathOf = [&folderOf](const QString &dirFd, const QString &name) {
+            return QDir::cleanPath(name.startsWith('/') || !folderOf.contains(dirFd) ? name : folderOf[dirFd] + '/' + name);
+        };
         const QRegularExpression pread(QStringLiteral("^pread64\\((\\d+), .*, (\\d+), (\\d+)\\) = (-?\\d+)"));
         const QRegularExpression onFd(QStringLiteral("^(read|lseek|mmap|close)\\((?:NULL, \\d+, [^,]+, [^,]+, )?(\\d+)"));
         const QString prefix = QString::fromUtf8(folder) + '/';
@@ -321,11 +327,20 @@ private slots:
                 call = pending.take(pid) + call.mid(call.indexOf(QLatin1String("resumed>")) + 8);
             }
             if (const auto o = open.match(call); o.hasMatch()) {
-                if (o.captured(1).startsWith(prefix)) {
-                    ++calls[o.captured(1)].opens;
-                    if (o.captured(2).toInt() >= 0)
-                        fdPath[pid + ':' + o.captured(2)] = o.captured(1);
+                const QString path = pathOf(o.captured(1), o.captured(2));
+                if (o.captured(3).contains(QLatin1String("O_DIRECTORY")))
+                    folderOf[o.captured(4)] = path;
+                if (path.startsWith(prefix)) {
+                    ++calls[path].opens;
+                    if (o.captured(4).toInt() >= 0)
+                        fdPath[pid + ':' + o.captured(4)] = path;
                 }
+            } else if (const auto st = stat.match(call); st.hasMatch()) {
+                const QString key = pid + ':' + st.captured(1);
+                if (st.captured(2).isEmpty() && fdPath.contains(key))
+                    ++calls[fdPath[key]].fstats;
+                else if (const QString path = pathOf(st.captured(1), st.captured(2)); path.startsWith(prefix))
+                    ++calls[path].other;
             } else if (const auto p = pread.match(call); p.hasMatch()) {
                 const QString key = pid + ':' + p.captured(1);
                 if (fdPath.contains(key)) {
@@ -346,10 +361,11 @@ private slots:
         }
         QCOMPARE(calls.size(), 6);
         for (auto it = calls.cbegin(); it != calls.cend(); ++it) {
-            QVERIFY2(it->opens == 1 && it->preads == 1 && it->closes == 1 && it->other == 0,
-                     qPrintable(QStringLiteral("%1: %2 opens, %3 preads of 128, %4 closes, %5 other")
+            QVERIFY2(it->opens == 1 && it->fstats == 1 && it->preads == 1 && it->closes == 1 && it->other == 0,
+                     qPrintable(QStringLiteral("%1: %2 opens, %3 fstats, %4 preads of 128, %5 closes, %6 other")
                                     .arg(it.key())
                                     .arg(it->opens)
+                                    .arg(it->fstats)
                                     .arg(it->preads)
                                     .arg(it->closes)
                                     .arg(it->other)));

@@ -1,5 +1,7 @@
 // The MP3 list: its columns, its rows, how clicks and keys report rows, and that 100,000 rows
 // stay cheap.
+#include "CodePage.h"
+#include "Id3v1.h"
 #include "Mp3List.h"
 
 #include <QApplication>
@@ -40,6 +42,7 @@ class TestMp3List : public QObject {
 private slots:
     void columnsAndWidths();
     void rowsTextsAndIcon();
+    void rowsFromTrailerBytesReadAsRowsFromRecords();
     void clearAndRebuild();
     void clicksAndDoubleClicks();
     void keyboardMovesReportRows();
@@ -95,6 +98,34 @@ void TestMp3List::rowsTextsAndIcon()
         QCOMPARE(icon.pixmap(16, 16).toImage().pixelColor(8, 8), QColor(Qt::red));
         QVERIFY(!list.model()->index(r, 1).data(Qt::DecorationRole).isValid());
     }
+}
+
+void TestMp3List::rowsFromTrailerBytesReadAsRowsFromRecords()
+{
+    // Spaces at the end go, a NUL and what follows it stay, high bytes decode through the page.
+    Id3v1::Fields f;
+    f.title = "Caf\xE9 \x80 ";
+    f.artist = QByteArray("Nul\0after", 9);
+    f.album = QByteArray(30, 'A');
+    f.year = "1999";
+    f.comment = " ";
+    const QByteArray trailer = Id3v1::build(f);
+    const CodePage &page = CodePage::byNumber(1252);
+
+    Mp3List list;
+    list.appendRow(QStringLiteral("raw.mp3"), trailer.constData(), page, u"Blues");
+    list.appendRow(QStringLiteral("untagged.mp3"), nullptr, page, u"ignored");
+    const Id3v1::Fields parsed = Id3v1::parse(trailer);
+    list.appendRow("record.mp3", TagRecord{page.decode(parsed.title), page.decode(parsed.artist),
+                                           page.decode(parsed.album), page.decode(parsed.year),
+                                           page.decode(parsed.comment), "Blues"});
+    QCOMPARE(list.text(0, 1), QString::fromUtf8("Caf\u00E9 \u20AC"));
+    QCOMPARE(list.text(0, 2), QString::fromUtf8("Nul\0after", 9));
+    for (int c = 1; c < 7; ++c) {
+        QCOMPARE(list.text(0, c), list.text(2, c));
+        QCOMPARE(list.text(1, c), QString());
+    }
+    QCOMPARE(list.text(1, 0), QString("untagged.mp3"));
 }
 
 void TestMp3List::clearAndRebuild()

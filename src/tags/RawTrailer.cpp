@@ -1,0 +1,86 @@
+#include "RawTrailer.h"
+
+#include "SaveChecks.h"
+
+#include <QCoreApplication>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+FileStatus readOpenTrailer(int fd, RawTrailer &out)
+{
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return FileStatus::fromLastError();
+    if (!S_ISREG(st.st_mode))
+        return notRegularFileStatus(st.st_mode);
+    if (SaveChecks::onPseudoFileSystem(fd, st))
+        return SaveChecks::pseudoFileSystemRefusal();  // a listed link into /proc or /sys
+    out.identity = SaveChecks::identityOf(st);
+    if (st.st_size < Id3v1::TrailerSize)
+        return FileStatus::success();
+    const FileStatus status = preadTrailer(fd, st.st_size, out.bytes);
+    if (!status)
+        return status;
+    out.complete = true;
+    return FileStatus::success();
+}
+
+}  // namespace
+
+FileStatus preadTrailer(int fd, qint64 size, char *out)
+{
+    ssize_t got;
+    do {
+        got = ::pread(fd, out, Id3v1::TrailerSize, size - Id3v1::TrailerSize);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0)
+        return FileStatus::fromLastError();
+    if (got != Id3v1::TrailerSize) {
+        // The file was cut short since its size was taken.
+        return FileStatus::failure(EIO, QCoreApplication::translate(
+                                            "TagFile", "The file changed while it was being read"));
+    }
+    return FileStatus::success();
+}
+
+FileStatus notRegularFileStatus(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return FileStatus::fromErrno(EISDIR);
+    return FileStatus::failure(EINVAL, QCoreApplication::translate("TagFile", "Not a regular file"));
+}
+
+void readRawTrailer(int folderFd, const char *name, EntryKind kind, RawTrailer &out)
+{
+    out.complete = false;
+    out.identity = FileIdentity();
+    if (kind != EntryKind::Regular) {
+        struct stat st;
+        if (::fstatat(folderFd, name, &st, 0) != 0) {
+            out.status = FileStatus::fromLastError();
+            return;
+        }
+        if (!S_ISREG(st.st_mode)) {
+            out.status = notRegularFileStatus(st.st_mode);
+            return;
+        }
+    }
+    // O_NONBLOCK: should the name have become a FIFO since it was looked at, the open still returns.
+    int fd;
+    do {
+        fd = ::openat(folderFd, name, O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        out.status = FileStatus::fromLastError();
+        return;
+    }
+    out.status = readOpenTrailer(fd, out);
+    ::close(fd);  // nothing was written: a close error loses nothing
+    if (!out.status)
+        out.complete = false;
+}

@@ -1,0 +1,34 @@
+#pragma once
+// The last 128 bytes of one file, read with the fewest system calls the job allows: an open
+// relative to the folder's descriptor, one fstat (type, size and identity at once), one pread and
+// a close. Both the reading of a single file and the reading of a whole folder use it.
+
+#include "FileStatus.h"
+#include "Id3v1.h"
+#include "TagCore.h"
+
+#include <sys/types.h>
+
+struct RawTrailer {
+    FileStatus status = FileStatus::success();
+    FileIdentity identity;  // valid when status is ok
+    bool complete = false;  // the file is at least 128 bytes long and bytes holds its last 128
+    char bytes[Id3v1::TrailerSize];
+
+    bool tagged() const { return complete && bytes[0] == 'T' && bytes[1] == 'A' && bytes[2] == 'G'; }
+};
+
+// What the folder listing already knows about an entry: a regular file (or a link to one) needs no
+// look before the open, anything else is looked at first, because opening a device can have side
+// effects of its own. Either way the open cannot block and only a regular file is read.
+enum class EntryKind { Unknown, Regular };
+
+// name is relative to folderFd, or AT_FDCWD for a path relative to the working folder or absolute.
+void readRawTrailer(int folderFd, const char *name, EntryKind kind, RawTrailer &out);
+
+// Reads the last 128 bytes of the open file of the given size (at least 128) into out, with one
+// pread.
+FileStatus preadTrailer(int fd, qint64 size, char *out);
+
+// The status of a refused file that is not a regular one.
+FileStatus notRegularFileStatus(mode_t mode);

@@ -1,0 +1,209 @@
+// Reading trailers the fast way (relative to the folder, many files at a time) gives exactly what
+// reading one file through the file slot gives, for every kind of entry a folder can hold.
+
+#include "FolderListing.h"
+#include "FolderTags.h"
+#include "Id3v1.h"
+#include "TagCore.h"
+#include "TagFile.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray trailerFor(const QByteArray &title)
+{
+    Id3v1::Fields f;
+    f.title = title;
+    f.artist = "Artist ";
+    f.genre = 200;
+    return Id3v1::build(f);
+}
+
+void writeFile(const QByteArray &path, const QByteArray &bytes)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    QVERIFY2(fd >= 0, path.constData());
+    QCOMPARE(::write(fd, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
+    ::close(fd);
+}
+
+// What the file slot reads: the reference the fast paths must agree with.
+TagReading slotReading(const QByteArray &path)
+{
+    TagReading r;
+    TagFile file;
+    r.status = file.openForReading(path);
+    if (r.status)
+        r.status = file.identity(r.identity);
+    if (r.status)
+        r.status = file.readTrailer(r.trailer);
+    if (!r.status) {
+        r.trailer.clear();
+        r.identity = FileIdentity();
+    } else if (r.trailer.size() == Id3v1::TrailerSize && Id3v1::hasMarker(r.trailer)) {
+        r.tagged = true;
+        r.fields = Id3v1::parse(r.trailer);
+    }
+    return r;
+}
+
+void compareReadings(const TagReading &actual, const TagReading &expected, const QByteArray &name)
+{
+    const QByteArray where = "file " + name;
+    QVERIFY2(actual.status.code() == expected.status.code(), where.constData());
+    QCOMPARE(actual.status.description(), expected.status.description());
+    QVERIFY2(actual.tagged == expected.tagged, where.constData());
+    QCOMPARE(actual.fields, expected.fields);
+    QCOMPARE(actual.trailer, expected.trailer);
+    QVERIFY2(actual.identity == expected.identity, where.constData());
+}
+
+std::vector<ListedFile> listed(const QList<QByteArray> &names)
+{
+    std::vector<ListedFile> files;
+    for (const QByteArray &name : names)
+        files.push_back({name, QString::fromUtf8(name)});
+    return files;
+}
+
+std::vector<TagReading> readAll(const QByteArray &folder, const std::vector<ListedFile> &files, ReadAhead readAhead)
+{
+    std::vector<TagReading> out;
+    readFolderTrailers(folder, files, [&](int index, const RawTrailer &raw) {
+        QCOMPARE(index, int(out.size()));  // in order, each once
+        out.push_back(tagReadingOf(raw));
+    }, readAhead);
+    return out;
+}
+
+}  // namespace
+
+class TestFolderRead : public QObject {
+    Q_OBJECT
+private slots:
+    void everyKindOfEntryReadsAsTheFileSlotReadsIt();
+    void aLargeFolderComesBackInOrder();
+    void aFolderThatCannotBeOpenedFailsEveryFile();
+    void listingSortsAsciiAndOtherNamesAlike();
+    void cleanupTestCase();
+
+private:
+    QByteArray folder() const { return QFile::encodeName(m_dir.path()); }
+    QTemporaryDir m_dir;
+};
+
+void TestFolderRead::cleanupTestCase()
+{
+    // QTemporaryDir leaves FIFOs behind.
+    std::error_code ignored;
+    std::filesystem::remove_all(folder().toStdString(), ignored);
+}
+
+void TestFolderRead::everyKindOfEntryReadsAsTheFileSlotReadsIt()
+{
+    const QByteArray d = folder() + "/kinds";
+    QCOMPARE(::mkdir(d.constData(), 0755), 0);
+    writeFile(d + "/tagged.mp3", QByteArray(5000, 'x') + trailerFor("Tagged"));
+    writeFile(d + "/only-tag.mp3", trailerFor("Only"));
+    writeFile(d + "/untagged.mp3", QByteArray(4000, 'y'));
+    writeFile(d + "/short.mp3", QByteArray(127, 'T'));
+    writeFile(d + "/empty.mp3", QByteArray());
+    writeFile(d + "/caf\xE9.mp3", QByteArray(300, 'z') + trailerFor("Raw name"));
+    QCOMPARE(::symlink((d + "/tagged.mp3").constData(), (d + "/link.mp3").constData()), 0);
+    QCOMPARE(::symlink((d + "/gone").constData(), (d + "/broken.mp3").constData()), 0);
+    QCOMPARE(::mkfifo((d + "/fifo.mp3").constData(), 0644), 0);
+    QCOMPARE(::mkdir((d + "/folder.mp3").constData(), 0755), 0);
+    // The listing never offers these last ones; a name can still change into one after it.
+    const QList<QByteArray> names = {"tagged.mp3", "only-tag.mp3", "untagged.mp3", "short.mp3",
+                                     "empty.mp3", "caf\xE9.mp3", "link.mp3", "broken.mp3",
+                                     "fifo.mp3", "folder.mp3", "missing.mp3", "/dev/null"};
+    const std::vector<ListedFile> files = listed(names);
+
+    for (ReadAhead readAhead : {ReadAhead::Never, ReadAhead::Always}) {
+        const std::vector<TagReading> batch = readAll(d, files, readAhead);
+        QCOMPARE(batch.size(), files.size());
+        for (int i = 0; i < names.size(); ++i) {
+            const QByteArray path = names[i].startsWith('/') ? names[i] : d + '/' + names[i];
+            const TagReading expected = slotReading(path);
+            compareReadings(readTagFile(path), expected, names[i]);
+            // The batch opens relative to the folder, so an absolute name is its own path.
+            compareReadings(batch[size_t(i)], expected, names[i]);
+        }
+    }
+    const TagReading tagged = readTagFile(d + "/link.mp3");
+    QVERIFY(tagged.status && tagged.tagged);
+    QCOMPARE(tagged.fields.title, QByteArray("Tagged"));
+    QCOMPARE(tagged.fields.artist, QByteArray("Artist"));
+    QCOMPARE(tagged.fields.genre, quint8(200));
+    QCOMPARE(readTagFile(d + "/fifo.mp3").status.description(), QStringLiteral("Not a regular file"));
+    QCOMPARE(readTagFile(d + "/folder.mp3").status.code(), EISDIR);
+    QCOMPARE(readTagFile(QByteArray()).status.code(), ENOENT);
+    QCOMPARE(readTagFile(d + QByteArray("/tagged.mp3\0x", 13)).status.code(), EINVAL);
+}
+
+void TestFolderRead::aLargeFolderComesBackInOrder()
+{
+    // More files than the reader holds results for at once, so its ring of slots turns over.
+    const QByteArray d = folder() + "/large";
+    QCOMPARE(::mkdir(d.constData(), 0755), 0);
+    const int count = 2500;
+    for (int i = 0; i < count; ++i)
+        writeFile(d + "/" + QByteArray::number(i) + ".mp3",
+                  i % 7 == 0 ? QByteArray(200, 'u') : trailerFor(QByteArray::number(i)));
+    std::vector<ListedFile> files;
+    QVERIFY(listFolderFiles(d, QStringLiteral("*.mp3"), files).ok());
+    QCOMPARE(int(files.size()), count);
+
+    for (ReadAhead readAhead : {ReadAhead::Never, ReadAhead::WhenReadsWait, ReadAhead::Always}) {
+        const std::vector<TagReading> readings = readAll(d, files, readAhead);
+        QCOMPARE(int(readings.size()), count);
+        for (int i = 0; i < count; ++i) {
+            const QByteArray number = files[size_t(i)].name.chopped(4);
+            const TagReading &r = readings[size_t(i)];
+            QVERIFY(r.status);
+            QCOMPARE(r.tagged, number.toInt() % 7 != 0);
+            if (r.tagged)
+                QCOMPARE(r.fields.title, number);
+        }
+    }
+}
+
+void TestFolderRead::aFolderThatCannotBeOpenedFailsEveryFile()
+{
+    const std::vector<ListedFile> files = listed({"a.mp3", "b.mp3"});
+    for (const QByteArray &bad : {folder() + "/no-such-folder", QByteArray("/tmp\0/x", 7)}) {
+        const std::vector<TagReading> readings = readAll(bad, files, ReadAhead::Always);
+        QCOMPARE(readings.size(), files.size());
+        for (const TagReading &r : readings)
+            QCOMPARE(r.status.code(), bad.contains('\0') ? EINVAL : ENOENT);
+    }
+}
+
+void TestFolderRead::listingSortsAsciiAndOtherNamesAlike()
+{
+    // Names that are not ASCII fold through Unicode (the Kelvin sign folds to "k"), the others
+    // byte by byte; both must land in one order.
+    const QByteArray d = folder() + "/order";
+    QCOMPARE(::mkdir(d.constData(), 0755), 0);
+    const QList<QByteArray> expected = {"ezra.mp3", "Ka.mp3", "\xE2\x84\xAA" "b.mp3", "kc.mp3",
+                                        "Zed.mp3", "\xC3\xA9" "a.mp3", "\xC3\x89" "mile.mp3"};
+    for (const QByteArray &name : expected)
+        writeFile(d + "/" + name, "x");
+    std::vector<ListedFile> files;
+    QVERIFY(listFolderFiles(d, QStringLiteral(" *.MP2 ; *.mp3 "), files).ok());
+    QList<QByteArray> names;
+    for (const ListedFile &file : files)
+        names.append(file.name);
+    QCOMPARE(names, expected);
+    QCOMPARE(files[2].display, QString::fromUtf8("\xE2\x84\xAA" "b.mp3"));
+}
+
+QTEST_GUILESS_MAIN(TestFolderRead)
+#include "tst_folderread.moc"
