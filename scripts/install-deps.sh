@@ -14,6 +14,8 @@ packages=(
   xdg-utils
   fonts-urw-base35 fonts-comic-neue fonts-dejavu-core
   sox lame libbenchmark-dev strace
+  # The sanitizer build of the tests and the libFuzzer targets.
+  clang-14 libclang-rt-14-dev
   # Desktop integration: the validators of the desktop entry and the AppStream file, the icon
   # renderer and the picture comparison of tests/install, and the X server, window tool and file
   # type guesser (for xdg-open) of the package check and the screenshot script.

@@ -1,9 +1,21 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test headless (offscreen Qt, silent audio).
+# Installs what is missing, builds, and runs every test headless (offscreen Qt, silent audio):
+#  1. the normal build in build/ (or $VELMORA_BUILD_DIR) and its whole suite;
+#  2. the whole suite again built by clang with AddressSanitizer and UBSan, in build-sanitize/
+#     (or $VELMORA_SANITIZE_DIR), where any report fails the test;
+#  3. a 20-second run of each fuzz target, built in the same folder.
+# Extra arguments go to both ctest runs, for example: scripts/test.sh -R tst_saving
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
-"$root/scripts/build.sh"
-cd "${VELMORA_BUILD_DIR:-$root/build}"
 export QT_QPA_PLATFORM=offscreen
-ctest --output-on-failure -j"$(nproc)" "$@"
+
+"$root/scripts/build.sh"
+(cd "${VELMORA_BUILD_DIR:-$root/build}" && ctest --output-on-failure -j"$(nproc)" "$@")
+
+sanitize=${VELMORA_SANITIZE_DIR:-$root/build-sanitize}
+CC=clang-14 CXX=clang++-14 VELMORA_BUILD_DIR="$sanitize" "$root/scripts/build.sh" \
+  -DVELMORA_BUILD_FUZZERS=ON -DVELMORA_BUILD_BENCH=OFF
+(cd "$sanitize" && ctest --output-on-failure -j"$(nproc)" "$@")
+
+VELMORA_FUZZ_BUILD_DIR="$sanitize" "$root/scripts/fuzz.sh" 20

@@ -1,5 +1,7 @@
 #include "SettingsStore.h"
 
+#include "IniText.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,25 +9,15 @@
 
 #include <cerrno>
 #include <charconv>
-#include <cstring>
 #include <cmath>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
-#include <vector>
+#include <unistd.h>
 
 namespace {
-
-struct Entry {
-    QByteArray key;    // as written in the file
-    QByteArray value;  // unescaped bytes
-};
-
-struct Section {
-    QByteArray name;
-    std::vector<Entry> entries;
-};
-
-using Document = std::vector<Section>;
 
 void setError(QString *error, const QString &text)
 {
@@ -33,139 +25,9 @@ void setError(QString *error, const QString &text)
         *error = text;
 }
 
-QByteArray trimmedBlanks(const QByteArray &text)
+QString systemText(int code)
 {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && (text[begin] == ' ' || text[begin] == '\t'))
-        ++begin;
-    while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t'))
-        --end;
-    return text.mid(begin, end - begin);
-}
-
-bool sameName(const QByteArray &a, const QString &b)
-{
-    return QString::fromUtf8(a).compare(b, Qt::CaseInsensitive) == 0;
-}
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-QByteArray unescape(const QByteArray &text)
-{
-    QByteArray out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c != '\\' || i + 1 >= text.size()) {
-            out += c;
-            continue;
-        }
-        const char next = text[i + 1];
-        if (next == '\\') {
-            out += '\\';
-            ++i;
-        } else if (next == 'n') {
-            out += '\n';
-            ++i;
-        } else if (next == 'r') {
-            out += '\r';
-            ++i;
-        } else if (next == 't') {
-            out += '\t';
-            ++i;
-        } else if (next == 'x' && i + 3 < text.size() && hexDigit(text[i + 2]) >= 0
-                   && hexDigit(text[i + 3]) >= 0) {
-            out += char(hexDigit(text[i + 2]) * 16 + hexDigit(text[i + 3]));
-            i += 3;
-        } else {
-            // A lone backslash (as in a hand-typed Windows path) stands for itself.
-            out += c;
-        }
-    }
-    return out;
-}
-
-// Length of the valid UTF-8 sequence starting at data[i], or 0 when the byte there does not
-// begin one (stray continuation byte, overlong form, surrogate, beyond U+10FFFF, cut short).
-int utf8Length(const QByteArray &data, qsizetype i)
-{
-    const auto b = [&](qsizetype k) { return static_cast<unsigned char>(data[k]); };
-    const unsigned char lead = b(i);
-    if (lead < 0x80)
-        return 1;
-    int length = 0;
-    unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0)
-            low = 0xA0;
-        if (lead == 0xED)
-            high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0)
-            low = 0x90;
-        if (lead == 0xF4)
-            high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (i + length > data.size())
-        return 0;
-    if (b(i + 1) < low || b(i + 1) > high)
-        return 0;
-    for (int k = 2; k < length; ++k)
-        if (b(i + k) < 0x80 || b(i + k) > 0xBF)
-            return 0;
-    return length;
-}
-
-QByteArray escape(const QByteArray &value)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    QByteArray out;
-    out.reserve(value.size() + 8);
-    const auto hex = [&](unsigned char byte) {
-        out += "\\x";
-        out += digits[byte >> 4];
-        out += digits[byte & 15];
-    };
-    qsizetype i = 0;
-    while (i < value.size()) {
-        const unsigned char c = static_cast<unsigned char>(value[i]);
-        const bool edge = i == 0 || i == value.size() - 1;
-        if (c == '\\') {
-            out += "\\\\";
-        } else if (c < 0x20 || c == 0x7F || (edge && c == ' ')) {
-            // Line breaks would end the entry and outer blanks are trimmed when read.
-            hex(c);
-        } else if (c >= 0x80) {
-            const int length = utf8Length(value, i);
-            if (length == 0) {
-                hex(c);
-            } else {
-                out += value.mid(i, length);
-                i += length;
-                continue;
-            }
-        } else {
-            out += char(c);
-        }
-        ++i;
-    }
-    return out;
+    return QString::fromLocal8Bit(std::strerror(code));
 }
 
 bool validName(const QString &name, QChar forbidden)
@@ -178,77 +40,62 @@ bool validName(const QString &name, QChar forbidden)
     return true;
 }
 
-Document parse(const QByteArray &data)
-{
-    Document doc;
-    Section *current = nullptr;  // entries outside a valid section header are ignored
-    for (QByteArray line : data.split('\n')) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-        line = trimmedBlanks(line);
-        if (line.isEmpty() || line.startsWith(';') || line.startsWith('#'))
-            continue;
-        if (line.startsWith('[')) {
-            const qsizetype close = line.indexOf(']');
-            if (close < 0) {
-                current = nullptr;
-                continue;
-            }
-            doc.push_back(Section{trimmedBlanks(line.mid(1, close - 1)), {}});
-            current = &doc.back();
-            continue;
-        }
-        const qsizetype equals = line.indexOf('=');
-        if (!current || equals <= 0)
-            continue;
-        const QByteArray key = trimmedBlanks(line.left(equals));
-        if (key.isEmpty())
-            continue;
-        current->entries.push_back(Entry{key, unescape(trimmedBlanks(line.mid(equals + 1)))});
-    }
-    return doc;
-}
-
-QByteArray serialise(const Document &doc)
-{
-    QByteArray out;
-    for (const Section &section : doc) {
-        if (!out.isEmpty())
-            out += '\n';
-        out += '[' + section.name + "]\n";
-        for (const Entry &entry : section.entries)
-            out += entry.key + '=' + escape(entry.value) + '\n';
-    }
-    return out;
-}
-
 enum class Load { Absent, Loaded, Failed };
 
+// The store's bytes. Opened without blocking and checked on the descriptor, so a FIFO or device
+// in the store's place is never read; a folder on the way that cannot be entered is a failure
+// with its reason, not an absent store.
 Load loadFile(const QString &path, QByteArray &data, QString *error)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
-        return Load::Absent;
-    if (info.isDir()) {
-        setError(error, QString::fromLocal8Bit(std::strerror(EISDIR)));
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return Load::Absent;
+        setError(error, systemText(errno));
         return Load::Failed;
     }
-    if (!info.isFile()) {
-        // A FIFO or device in the store's place: opening it could block or never end.
-        setError(error, QString::fromLocal8Bit(std::strerror(EINVAL)));
-        return Load::Failed;
+    struct stat st;
+    int problem = ::fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : !S_ISREG(st.st_mode) ? EINVAL : 0;
+    char buffer[16384];
+    ssize_t n = 0;
+    while (!problem && (n = ::read(fd, buffer, sizeof buffer)) != 0) {
+        if (n > 0)
+            data.append(buffer, n);
+        else if (errno != EINTR)
+            problem = errno;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        setError(error, file.errorString());
-        return Load::Failed;
-    }
-    data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        setError(error, file.errorString());
+    ::close(fd);
+    if (problem) {
+        setError(error, systemText(problem));
         return Load::Failed;
     }
     return Load::Loaded;
+}
+
+// mkdir -p that says which folder could not be made or entered, and why.
+bool makeFolder(const QByteArray &folder, QString *error)
+{
+    struct stat st;
+    if (::stat(folder.constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return true;
+        setError(error, QStringLiteral("cannot use %1 as a folder: %2")
+                            .arg(QFile::decodeName(folder), systemText(ENOTDIR)));
+        return false;
+    }
+    if (errno != ENOENT) {
+        setError(error, QStringLiteral("cannot reach the folder %1: %2").arg(QFile::decodeName(folder), systemText(errno)));
+        return false;
+    }
+    const qsizetype slash = folder.lastIndexOf('/');
+    if (slash > 0 && !makeFolder(folder.left(slash), error))
+        return false;
+    if (::mkdir(folder.constData(), 0700) != 0 && errno != EEXIST) {
+        setError(error, QStringLiteral("cannot create the folder %1: %2").arg(QFile::decodeName(folder), systemText(errno)));
+        return false;
+    }
+    return true;
 }
 
 QString configFolder()
@@ -281,14 +128,7 @@ std::optional<QByteArray> readBytes(const QString &application, const QString &s
     QByteArray data;
     if (loadFile(path, data, nullptr) != Load::Loaded)
         return std::nullopt;
-    for (const Section &s : parse(data)) {
-        if (!sameName(s.name, section))
-            continue;
-        for (const Entry &e : s.entries)
-            if (sameName(e.key, key))
-                return e.value;
-    }
-    return std::nullopt;
+    return IniText::value(data, section, key);
 }
 
 QString read(const QString &application, const QString &section, const QString &key,
@@ -304,56 +144,20 @@ bool writeBytes(const QString &application, const QString &section, const QStrin
     const QString path = filePath(application);
     if (path.isEmpty() || !validName(section, u']') || !validName(key, u'=')
         || key.startsWith(u'[') || key.startsWith(u';') || key.startsWith(u'#')) {
-        setError(error, QString::fromLocal8Bit(std::strerror(EINVAL)));
+        setError(error, systemText(EINVAL));
         return false;
     }
     QByteArray data;
     if (loadFile(path, data, error) == Load::Failed)
         return false;  // rewriting would drop the entries we could not read
 
-    Document doc = parse(data);
-    bool stored = false;
-    for (Section &s : doc) {
-        if (!sameName(s.name, section))
-            continue;
-        for (auto it = s.entries.begin(); it != s.entries.end();) {
-            if (!sameName(it->key, key)) {
-                ++it;
-            } else if (!stored) {
-                it->value = value;
-                stored = true;
-                ++it;
-            } else {
-                it = s.entries.erase(it);  // a later duplicate would be shadowed anyway
-            }
-        }
-    }
-    if (!stored) {
-        Section *target = nullptr;
-        for (Section &s : doc)
-            if (sameName(s.name, section)) {
-                target = &s;
-                break;
-            }
-        if (!target) {
-            doc.push_back(Section{section.toUtf8(), {}});
-            target = &doc.back();
-        }
-        target->entries.push_back(Entry{key.toUtf8(), value});
-    }
-
-    std::error_code ec;
-    const std::filesystem::path folder(QFile::encodeName(QFileInfo(path).absolutePath()).toStdString());
-    std::filesystem::create_directories(folder, ec);
-    if (ec) {
-        setError(error, QString::fromLocal8Bit(ec.message().c_str()));
+    if (!makeFolder(QFile::encodeName(QFileInfo(path).absolutePath()), error))
         return false;
-    }
     // QSaveFile writes a temporary file beside the store and renames it over the old one only
     // when everything was written and flushed.
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
-    const QByteArray bytes = serialise(doc);
+    const QByteArray bytes = IniText::withValue(data, section, key, value);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         setError(error, file.errorString());
         file.cancelWriting();
@@ -372,16 +176,20 @@ bool remove(const QString &application, QString *error)
 {
     const QString path = filePath(application);
     if (path.isEmpty()) {
-        setError(error, QString::fromLocal8Bit(std::strerror(EINVAL)));
+        setError(error, systemText(EINVAL));
         return false;
     }
     const std::filesystem::path native(QFile::encodeName(path).toStdString());
     std::error_code ec;
     const auto status = std::filesystem::symlink_status(native, ec);
+    if (ec && ec != std::errc::no_such_file_or_directory && ec != std::errc::not_a_directory) {
+        setError(error, QString::fromLocal8Bit(ec.message().c_str()));
+        return false;
+    }
     if (ec || status.type() == std::filesystem::file_type::not_found)
         return true;  // nothing stored
     if (status.type() == std::filesystem::file_type::directory) {
-        setError(error, QString::fromLocal8Bit(std::strerror(EISDIR)));
+        setError(error, systemText(EISDIR));
         return false;
     }
     if (!std::filesystem::remove(native, ec) && ec) {

@@ -6,7 +6,8 @@
 // letter case. Sections and keys are matched without regard to letter case as well. Every call
 // reads the file afresh (no cache), so a value written by another process is seen at once.
 // Writes replace the whole file atomically (a new file renamed over the old one), so a crash or a
-// full disk never leaves a half-written store.
+// full disk never leaves a half-written store; they change only the line of their entry, so
+// comments, blank lines, other sections and keys the program does not know stay as they were.
 //
 // Values are stored as text. Bytes that would break the line format (control characters, a
 // backslash, leading or trailing blanks, bytes that are not UTF-8) are written as \xHH escapes,
@@ -34,7 +35,8 @@ std::optional<QByteArray> readBytes(const QString &application, const QString &s
 // Creates or replaces the entry. False when nothing was stored: the folder or file cannot be
 // written, an existing file cannot be read (its other entries would be lost), or the section or
 // key is not a valid name (empty, or holding a line break, "=" in a key, "]" in a section).
-// *error, when given, receives the system's description of the failure.
+// *error, when given, receives the reason: the system's description of the failure, naming the
+// folder concerned when it is a folder on the way that cannot be made or entered.
 bool write(const QString &application, const QString &section, const QString &key,
            const QString &text, QString *error = nullptr);
 bool writeBytes(const QString &application, const QString &section, const QString &key,

@@ -25,7 +25,7 @@ FolderScan::Result FolderScan::fill(const FileList &files, const QByteArray &fol
                          tagged ? Genres::nameOf(m_genreList, genre) : QString());
         lastFailed = !raw.status;
         if (lastFailed) {
-            ++result.unreadable;
+            result.unreadable.insert(entries[size_t(i)].name);
             return;
         }
         if (tagged)

@@ -7,6 +7,7 @@
 #include "TagRecord.h"
 
 #include <QByteArray>
+#include <QSet>
 #include <QStringList>
 
 #include <optional>
@@ -17,7 +18,7 @@ class Mp3List;
 class FolderScan {
 public:
     struct Result {
-        int unreadable = 0;                  // files that could not be read: their rows are empty
+        QSet<QByteArray> unreadable;         // names of the files that could not be read: empty rows
         TagRecord last;                      // the last listed file's record (empty: no tag, unread)
         std::optional<quint8> lastGenre;     // the genre byte of the last tagged file
         std::optional<TagReading> lastRead;  // the last file that could be read

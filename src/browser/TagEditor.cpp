@@ -17,6 +17,9 @@
 #include <QScopedValueRollback>
 #include <QShortcut>
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 const char kCannotEditWhilePlaying[] = "Cannot Edit MP3 While Playing";
@@ -136,14 +139,16 @@ void TagEditor::FillMp3List()
         Message::show(readErrorText());
 }
 
-int TagEditor::fillList()
+int TagEditor::fillList(bool onlyNew)
 {
     if (c.FilOpen->count() == 0) {
         c.lv1->clear();
+        m_unreadable.clear();
         return 0;
     }
     m_folderPrefix = currentPrefix();
     const FolderScan::Result scanned = m_scan.fill(*c.FilOpen, m_folderPrefix);
+    const QSet<QByteArray> before = std::exchange(m_unreadable, scanned.unreadable);
     m_currentTag = scanned.last;
     if (scanned.lastGenre)
         m_genreByte = m_genreNumber = *scanned.lastGenre;
@@ -154,7 +159,10 @@ int TagEditor::fillList()
         m_panel.show(*scanned.lastRead);
     }
     c.TxtNewFilename->setText(QString());
-    return scanned.unreadable;
+    if (!onlyNew)
+        return int(m_unreadable.size());
+    return int(std::count_if(m_unreadable.cbegin(), m_unreadable.cend(),
+                             [&](const QByteArray &name) { return !before.contains(name); }));
 }
 
 // ---- reading and selection ----
@@ -273,16 +281,16 @@ void TagEditor::CmdSave_Click()
         Message::show(saved.status.description());
         return;
     }
-    if (rename) {
-        c.lv1->clear();
-        const FileStatus listed = c.FilOpen->refresh();
-        if (!listed) {
-            Message::show(listed.description());
-            return;
-        }
+    // The entries are read again, so that the rebuild does not try files gone since the scan
+    // (and lists the new name after a rename). The rows go first: they show the entries' names.
+    c.lv1->clear();
+    const FileStatus listed = c.FilOpen->refresh();
+    if (!listed) {
+        Message::show(listed.description());
+        return;
     }
     ReadTag(readTagFile(saved.path));
-    const int unreadable = fillList();
+    const int unreadable = fillList(true);
     m_panel.clearUnkept();
     c.ChkRenFile->setCheckState(Qt::Unchecked);
     m_selection.deselect();

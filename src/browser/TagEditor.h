@@ -61,7 +61,9 @@ signals:
 
 private:
     void publish(const TagReading &reading);  // CurrentTag and the genre variables
-    int fillList();                           // returns how many files could not be read
+    // Rebuilds the list and returns how many files could not be read; with onlyNew, only those
+    // that the list before could read (a save does not repeat what the scan already said).
+    int fillList(bool onlyNew = false);
     QByteArray currentPrefix() const;
 
     BrowserControls c;
@@ -76,4 +78,5 @@ private:
     quint8 m_genreByte = 0;
     quint8 m_genreNumber = 0;
     bool m_quietNames = false;  // box changes that must not rebuild the proposal
+    QSet<QByteArray> m_unreadable;  // names that the last rebuild could not read
 };

@@ -1,5 +1,7 @@
 #include "RawTrailer.h"
 
+#include "SaveChecks.h"
+
 #include <QCoreApplication>
 
 #include <cerrno>
@@ -9,14 +11,6 @@
 
 namespace {
 
-void takeIdentity(const struct stat &st, FileIdentity &id)
-{
-    id.device = quint64(st.st_dev);
-    id.inode = quint64(st.st_ino);
-    id.size = st.st_size;
-    id.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-}
-
 FileStatus readOpenTrailer(int fd, RawTrailer &out)
 {
     struct stat st;
@@ -24,7 +18,9 @@ FileStatus readOpenTrailer(int fd, RawTrailer &out)
         return FileStatus::fromLastError();
     if (!S_ISREG(st.st_mode))
         return notRegularFileStatus(st.st_mode);
-    takeIdentity(st, out.identity);
+    if (SaveChecks::onPseudoFileSystem(fd, st))
+        return SaveChecks::pseudoFileSystemRefusal();  // a listed link into /proc or /sys
+    out.identity = SaveChecks::identityOf(st);
     if (st.st_size < Id3v1::TrailerSize)
         return FileStatus::success();
     const FileStatus status = preadTrailer(fd, st.st_size, out.bytes);

@@ -1,6 +1,5 @@
 #include "TagCore.h"
 
-#include "ChngFileAtt.h"
 #include "FileRename.h"
 #include "RawTrailer.h"
 #include "TagFile.h"
@@ -59,24 +58,23 @@ TagReading tagReadingOf(const RawTrailer &raw)
 TagSaveResult saveTagFile(const TagSave &request)
 {
     const QByteArray &path = request.path;
-    FileStatus status = FileStatus::success();
-    // A missing file is reported by the open below, which never creates one.
-    ChngFileAtt().ChangeFileAttributes(path, 0, ChngFileAtt::ReadOnly, &status);
-    if (!status)
-        return failed(status, false, path);
-
+    // The open makes a read-only file writable once it knows the file is the one that was read;
+    // a missing file is reported there, never created.
     TagFile file;
-    status = file.openForReadWrite(path);
+    FileStatus status = file.openForSaving(path, request.folder, request.expected);
+    if (!status)
+        return failed(status, false, path);
     QByteArray trailer;
-    if (status)
-        status = file.readTrailer(trailer);
-    if (!status)
+    status = file.readTrailer(trailer);
+    if (status) {
+        const bool hadTag = trailer.size() == Id3v1::TrailerSize && Id3v1::hasMarker(trailer);
+        status = file.writeTrailer(Id3v1::build(request.fields), hadTag);
+    }
+    if (!status) {
+        file.putReadOnlyBack();  // the protection is kept when nothing was saved
         return failed(status, false, path);
-    const bool hadTag = trailer.size() == Id3v1::TrailerSize && Id3v1::hasMarker(trailer);
-    status = file.writeTrailer(Id3v1::build(request.fields), hadTag);
+    }
     file.close();
-    if (!status)
-        return failed(status, false, path);
 
     if (request.newName.isEmpty())
         return failed(status, true, path);

@@ -29,8 +29,8 @@ struct TagReading {
     FileIdentity identity;  // of the open file, valid when status is ok
 };
 
-// Opens the regular file at path (never a FIFO or device; never creating one), reads its last 128
-// bytes with one pread and closes it.
+// Opens the regular file at path (never a FIFO or device, nothing on procfs or sysfs; never
+// creating one, never blocking), reads its last 128 bytes with one pread and closes it.
 TagReading readTagFile(const QByteArray &path);
 
 // The same for the files of a folder listing, many read at a time: FolderTags.h. A scan that
@@ -44,8 +44,8 @@ struct TagSave {
     QByteArray newName;    // raw bytes of a plain name in the same folder; empty: no rename
     // The file as it was when read: a save refuses a file that is no longer that one. Unset: no check.
     std::optional<FileIdentity> expected;
-    // The folder the user chose: a link is saved through only when its target lies inside it.
-    // Empty: no check.
+    // The folder the user chose: the file, or a listed link's target, must lie inside it.
+    // Empty: the folder of path.
     QByteArray folder;
 };
 
@@ -55,9 +55,11 @@ struct TagSaveResult {
     QByteArray path;       // where the file is now: the new path after a rename
 };
 
-// Saves a tag: clears the read-only bit, writes the trailer over the old one (or appends it, all
-// or nothing, flushed to disk), then renames the file within its folder when a new name is given,
-// never replacing another file. Stops at the first failing step and says which in the result.
+// Saves a tag: opens only the file that was read (inside the folder, no pseudo file system, the
+// expected identity), clears its read-only bit, writes the trailer over the old one (or appends
+// it, all or nothing, flushed to disk; the bit put back when that fails), then renames the file
+// within its folder when a new name is given, never replacing another file. Stops at the first
+// failing step and says which in the result.
 TagSaveResult saveTagFile(const TagSave &request);
 
 // Why raw bytes cannot serve as a new file name in the same folder (empty, holding "/" or NUL,

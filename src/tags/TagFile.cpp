@@ -2,8 +2,10 @@
 
 #include "Id3v1.h"
 #include "RawTrailer.h"
+#include "SaveChecks.h"
 #include "TagCore.h"
 
+#include <QCoreApplication>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -17,6 +19,7 @@ TagFile::~TagFile()
 
 void TagFile::close()
 {
+    m_modeToRestore = -1;
     if (m_fd >= 0) {
         ::close(m_fd);  // a close error leaves nothing to retry: the descriptor is gone either way
         m_fd = -1;
@@ -26,11 +29,6 @@ void TagFile::close()
 FileStatus TagFile::openForReading(const QByteArray &path)
 {
     return open(path, O_RDONLY);
-}
-
-FileStatus TagFile::openForReadWrite(const QByteArray &path)
-{
-    return open(path, O_RDWR);
 }
 
 FileStatus TagFile::open(const QByteArray &path, int access)
@@ -64,11 +62,12 @@ FileStatus TagFile::open(const QByteArray &path, int access)
         ::close(fd);
         return notRegularFileStatus(st.st_mode);
     }
+    if (SaveChecks::onPseudoFileSystem(fd, st)) {
+        ::close(fd);
+        return SaveChecks::pseudoFileSystemRefusal();
+    }
     m_fd = fd;
-    m_opened.device = quint64(st.st_dev);
-    m_opened.inode = quint64(st.st_ino);
-    m_opened.size = st.st_size;
-    m_opened.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    m_opened = SaveChecks::identityOf(st);
     m_length = st.st_size;
     return FileStatus::success();
 }
@@ -149,26 +148,54 @@ FileStatus TagFile::writeTrailer(const QByteArray &trailer, bool overwrite)
     }
     if (status && ::fsync(m_fd) != 0)
         status = FileStatus::fromLastError();
-    if (status)
+    if (status) {
         m_length = overwrite ? size : size + Id3v1::TrailerSize;
-    if (!status) {
-        // Leave no half trailer behind: the file goes back to what it was.
-        if (overwrite) {
-            qint64 restored = 0;
-            while (restored < done) {
-                const ssize_t n = ::pwrite(m_fd, old.constData() + restored, size_t(done - restored),
-                                           start + restored);
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n <= 0)
-                    break;
-                restored += n;
-            }
-        } else {
-            while (::ftruncate(m_fd, size) != 0 && errno == EINTR) {
-            }
-        }
-        ::fsync(m_fd);
+        return status;
     }
-    return status;
+
+    // Leave no half trailer behind: the file goes back to what it was.
+    FileStatus undo = FileStatus::success();
+    if (overwrite) {
+        qint64 restored = 0;
+        while (restored < done) {
+            const ssize_t n = ::pwrite(m_fd, old.constData() + restored, size_t(done - restored),
+                                       start + restored);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                undo = n < 0 ? FileStatus::fromLastError() : FileStatus::fromErrno(EIO);
+                break;
+            }
+            restored += n;
+        }
+        done -= restored;
+    } else {
+        int result;
+        do {
+            result = ::ftruncate(m_fd, size);
+        } while (result != 0 && errno == EINTR);
+        if (result != 0)
+            undo = FileStatus::fromLastError();
+        qint64 now = 0;
+        done = length(now) ? now - size : done;
+    }
+    if (::fsync(m_fd) != 0 && undo)
+        undo = FileStatus::fromLastError();
+    return !undo && done > 0 ? putBackFailed(status, undo, done, overwrite) : status;
+}
+
+FileStatus TagFile::putBackFailed(const FileStatus &writeFailure, const FileStatus &restoreFailure,
+                                  qint64 bytes, bool overwrite) const
+{
+    const QString text = overwrite
+        ? QCoreApplication::translate("TagFile",
+                                      "The tag could not be written (%1), and the old tag could not be put "
+                                      "back (%2). The file may be damaged: %3 bytes of its old tag were "
+                                      "overwritten.")
+        : QCoreApplication::translate("TagFile",
+                                      "The tag could not be written (%1), and the file could not be cut back "
+                                      "to its old length (%2). The file may be damaged: %3 bytes were added "
+                                      "at its end.");
+    return FileStatus::failure(writeFailure.code(), text.arg(writeFailure.description(),
+                                                             restoreFailure.description(), QString::number(bytes)));
 }

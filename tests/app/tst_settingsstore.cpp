@@ -10,7 +10,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,21 +68,26 @@ class TstSettingsStore : public QObject {
 
     QString storeFile() const { return m_config + QStringLiteral("/quorrel.ini"); }
 
+    // Runs this program's store side in a child. As root, the child runs as user nobody, so that
+    // permissions count; nobody may not be able to reach the build folder, so it runs a copy of
+    // this program in the test's own folder.
     int runChild(const QStringList &arguments, QByteArray *out, QByteArray *err, bool dropRoot)
     {
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config);
         child.setProcessEnvironment(env);
+        QString program = QCoreApplication::applicationFilePath();
         if (dropRoot && ::geteuid() == 0) {
-            // Root may write anywhere; run the writer as an ordinary user so permissions count.
+            program = m_root.path() + QStringLiteral("/store-child");
+            if (!QFileInfo::exists(program) && !QFile::copy(QCoreApplication::applicationFilePath(), program))
+                return -2;
             child.setChildProcessModifier([] {
                 if (::setgid(65534) != 0 || ::setuid(65534) != 0)
                     ::_exit(97);
             });
         }
-        child.start(QCoreApplication::applicationFilePath(),
-                    QStringList{QStringLiteral("--store-child")} + arguments);
+        child.start(program, QStringList{QStringLiteral("--store-child")} + arguments);
         if (!child.waitForFinished(30000))
             return -1;
         if (out)
@@ -90,7 +97,28 @@ class TstSettingsStore : public QObject {
         return child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1;
     }
 
+    // Whether user nobody can run the copy at all (the temporary folder may lie on a mount it
+    // cannot reach or that forbids running programs).
+    QString childCannotRun()
+    {
+        if (::geteuid() != 0)
+            return QString();
+        QByteArray err;
+        const int code = runChild({QStringLiteral("read"), app, section, QStringLiteral("Path")}, nullptr, &err, true);
+        if (code == 0 || code == 3)
+            return QString();
+        return QStringLiteral("user nobody cannot run a copy of this test in %1 (exit %2): %3")
+            .arg(m_root.path()).arg(code).arg(QString::fromLocal8Bit(err));
+    }
+
 private slots:
+    void initTestCase()
+    {
+        // The child that runs as nobody must reach its copy of this program here.
+        QVERIFY(QFile::setPermissions(m_root.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                      | QFileDevice::ExeOwner | QFileDevice::ReadOther | QFileDevice::ExeOther));
+    }
+
     void init()
     {
         QVERIFY(m_root.isValid());
@@ -256,16 +284,70 @@ private slots:
         QCOMPARE(QDir(m_config).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("quorrel.ini")});
     }
 
+    void everyLineItDidNotWriteStaysByteForByte_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");  // once Path is /new and Support LFN False
+        QTest::newRow("comments, other sections, unknown keys, CRLF")
+            << QByteArray("\xef\xbb\xbf; by hand\r\n\r\n[Other]\r\nColour = blue ; not a comment\r\n\r\n"
+                          "# the start\r\n[Startup]\r\nTheme=dark\r\nPath = /old\r\n; last\r\n\r\n[Tail]\r\nx=1")
+            << QByteArray("\xef\xbb\xbf; by hand\r\n\r\n[Other]\r\nColour = blue ; not a comment\r\n\r\n"
+                          "# the start\r\n[Startup]\r\nTheme=dark\r\nPath = /new\r\nSupport LFN=False\r\n; last\r\n\r\n"
+                          "[Tail]\r\nx=1");
+        QTest::newRow("no such section, no final line break")
+            << QByteArray("# only a comment")
+            << QByteArray("# only a comment\n\n[Startup]\nPath=/new\nSupport LFN=False\n");
+        QTest::newRow("section ends the file without a line break")
+            << QByteArray("[startup]\nTheme=dark")
+            << QByteArray("[startup]\nTheme=dark\nPath=/new\nSupport LFN=False\n");
+        QTest::newRow("a key in a later section of the same name is changed there")
+            << QByteArray("[Startup]\nSupport LFN=True\n[Other]\n[Startup]\nPath=/second\n")
+            << QByteArray("[Startup]\nSupport LFN=False\n[Other]\n[Startup]\nPath=/new\n");
+    }
+
+    void everyLineItDidNotWriteStaysByteForByte()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        QVERIFY(QDir().mkpath(m_config));
+        putFile(storeFile(), before);
+        QVERIFY(SettingsStore::write(app, section, QStringLiteral("Path"), QStringLiteral("/new")));
+        QVERIFY(SettingsStore::write(app, section, QStringLiteral("Support LFN"), supportLfnText(false)));
+        QCOMPARE(fileBytes(storeFile()), after);
+        // Writing the same again changes nothing.
+        QVERIFY(SettingsStore::write(app, section, QStringLiteral("Path"), QStringLiteral("/new")));
+        QCOMPARE(fileBytes(storeFile()), after);
+    }
+
+    void unreachableFolderNamesTheReason()
+    {
+        // The config folder lies below a folder the writer may not enter.
+        const QString locked = m_root.path() + QStringLiteral("/locked");
+        QVERIFY(QDir().mkpath(locked));
+        m_config = locked + QStringLiteral("/sub/config");
+        if (const QString reason = childCannotRun(); !reason.isEmpty())
+            QSKIP(qPrintable(reason));
+        QVERIFY(QFile::setPermissions(locked, ::geteuid() == 0 ? QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                                   | QFileDevice::ExeOwner
+                                                               : QFileDevice::Permissions()));
+        QByteArray err;
+        const int code = runChild({QStringLiteral("write"), app, section, QStringLiteral("Path"),
+                                   QStringLiteral("/x")}, nullptr, &err, true);
+        QVERIFY(QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+        QCOMPARE(code, 1);
+        QCOMPARE(err.trimmed(), QString::fromLocal8Bit(std::strerror(EACCES)).toLocal8Bit());
+    }
+
     void readOnlyFolderRefusesWritesAndKeepsTheFile()
     {
+        if (const QString reason = childCannotRun(); !reason.isEmpty())
+            QSKIP(qPrintable(reason));
         QVERIFY(SettingsStore::write(app, section, QStringLiteral("Path"), QStringLiteral("/kept")));
         const QByteArray before = fileBytes(storeFile());
         // The file itself stays writable for the writer: only the folder is read-only, so a
         // writer that fell back to rewriting the file in place would succeed and be caught.
         if (::geteuid() == 0)
             QVERIFY(::chown(QFile::encodeName(storeFile()).constData(), 65534, 65534) == 0);
-        QVERIFY(QFile::setPermissions(m_root.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                      | QFileDevice::ExeOwner | QFileDevice::ReadOther | QFileDevice::ExeOther));
         QVERIFY(QFile::setPermissions(m_config, QFileDevice::ReadOwner | QFileDevice::ExeOwner
                                       | QFileDevice::ReadOther | QFileDevice::ExeOther));
         QByteArray err;

@@ -203,6 +203,26 @@ private slots:
         QCOMPARE(stored(QStringLiteral("Support LFN")), QStringLiteral("True"));
     }
 
+    void quitKeepsWhatItDidNotWrite()
+    {
+        // Comments, blank lines, other sections and keys of other programs, byte for byte.
+        QTemporaryDir music;
+        const QString path = SettingsStore::filePath(QStringLiteral("Quorrel"));
+        const QByteArray head = "# written by hand\n\n[Window]\nGeometry = 10 10 800 600\n\n[Startup]\n"
+                                "; the folder shown at quit\nPath=" + QFile::encodeName(music.path()) + "\nZoom=2\n";
+        const QByteArray tail = "\n[Recent]\nFile1=/a.mp3\n";
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(head + tail);
+        file.close();
+        FrmMain w([] {});
+        w.Form_Load();
+        QCOMPARE(w.DirOpen->path(), QFile::encodeName(music.path()));
+        QTest::mouseClick(w.CmdQuit, Qt::LeftButton);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), head + "Support LFN=True\n" + tail);
+    }
+
     void quitEndsEvenWhenNothingCanBeStored()
     {
         // A plain file where the settings folder should be: no write can succeed, even as root.

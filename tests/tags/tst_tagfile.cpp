@@ -65,7 +65,7 @@ FileStatus openWithin(const QByteArray &path, bool readWrite, bool &finished)
 {
     auto task = std::make_shared<TagFile>();
     auto future = std::async(std::launch::async, [task, path, readWrite] {
-        return readWrite ? task->openForReadWrite(path) : task->openForReading(path);
+        return readWrite ? task->openForSaving(path, {}, std::nullopt) : task->openForReading(path);
     });
     finished = future.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
     if (!finished) {
@@ -129,7 +129,7 @@ void TestTagFile::refusedWritesChangeNothing()
     QVERIFY(!readOnly.description().isEmpty());
 
     // A trailer of the wrong size, and an overwrite of a file too short to hold a trailer.
-    QVERIFY(file.openForReadWrite(path));
+    QVERIFY(file.openForSaving(path, {}, std::nullopt));
     QCOMPARE(file.writeTrailer(QByteArray(127, 'x'), false).code(), EINVAL);
     QCOMPARE(file.writeTrailer(sampleTrailer("x") + "y", false).code(), EINVAL);
     QCOMPARE(file.writeTrailer(sampleTrailer("x"), true).code(), EINVAL);
@@ -172,7 +172,7 @@ void TestTagFile::missingFilesAreNotCreated()
 {
     const QByteArray path = pathOf("gone.mp3");
     TagFile file;
-    QCOMPARE(file.openForReadWrite(path).code(), ENOENT);
+    QCOMPARE(file.openForSaving(path, {}, std::nullopt).code(), ENOENT);
     QCOMPARE(file.openForReading(path).code(), ENOENT);
     QVERIFY(!file.isOpen());
     QVERIFY(!QFile::exists(QString::fromUtf8(path)));
@@ -199,7 +199,7 @@ void TestTagFile::linksAndNonUtf8NamesOpen()
     QVERIFY(file.readTrailer(read));
     QCOMPARE(Id3v1::parse(read).title, QByteArray("Linked"));
 
-    QVERIFY(file.openForReadWrite(odd));
+    QVERIFY(file.openForSaving(odd, {}, std::nullopt));
     QVERIFY(file.writeTrailer(sampleTrailer("Odd"), false));
     QVERIFY(file.readTrailer(read));
     QCOMPARE(Id3v1::parse(read).title, QByteArray("Odd"));
@@ -219,12 +219,12 @@ void TestTagFile::reopeningClosesTheOldFileAndNothingLeaks()
         TagFile file;
         for (int i = 0; i < 50; ++i) {
             QVERIFY(file.openForReading(a));
-            QVERIFY(file.openForReadWrite(b));
+            QVERIFY(file.openForSaving(b, {}, std::nullopt));
             QVERIFY(!file.openForReading(fifo));
             QVERIFY(!file.openForReading(pathOf("missing.mp3")));
         }
         QVERIFY(file.openForReading(a));
-        QVERIFY(file.openForReadWrite(b));
+        QVERIFY(file.openForSaving(b, {}, std::nullopt));
         QByteArray read;
         QVERIFY(file.readTrailer(read));
         QCOMPARE(Id3v1::parse(read).title, QByteArray("B"));
@@ -249,6 +249,10 @@ void TestTagFile::readingOneTrailerIsOneOpenOnePreadOneClose()
     const QString log = m_dir.filePath(QStringLiteral("strace.log"));
 
     QProcess process;
+    // A leak check cannot run under a tracer (sanitizer builds); the traced run only counts calls.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ASAN_OPTIONS"), env.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":detect_leaks=0"));
+    process.setProcessEnvironment(env);
     process.start(strace, {QStringLiteral("-f"), QStringLiteral("-qq"), QStringLiteral("-y"),
                            QStringLiteral("-e"),
                            QStringLiteral("trace=open,openat,read,pread64,readv,preadv,preadv2,lseek,"

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Runs each libFuzzer target for SECONDS (default 20) on a scratch copy of its seed corpus and
+# prints how many inputs it ran. Fails at the first finding; the crashing input is kept in the
+# scratch folder that the message names. Usage: scripts/fuzz.sh [SECONDS] [TARGET...]
+# The targets come from a build configured with -DVELMORA_BUILD_FUZZERS=ON, by default
+# build-sanitize/ (or $VELMORA_FUZZ_BUILD_DIR).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${VELMORA_FUZZ_BUILD_DIR:-$root/build-sanitize}
+seconds=${1:-20}
+shift || true
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_trailer fuzz_trailer_file fuzz_save fuzz_settings fuzz_mountinfo)
+
+# The file targets write and flush a scratch file on every run: memory-backed /dev/shm is faster.
+[ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ] && export TMPDIR=/dev/shm
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+for target in "${targets[@]}"; do
+  work=$(mktemp -d "${TMPDIR:-/tmp}/velmora-$target-XXXXXX")
+  mkdir "$work/corpus"
+  cp "$root/tests/fuzz/corpus/$target/"* "$work/corpus/" 2>/dev/null || true
+  if ! (cd "$work" && "$build/tests/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 \
+        -timeout=10 -rss_limit_mb=4096 corpus >"$work/log" 2>&1); then
+    tail -40 "$work/log"
+    echo "$target: FAILED (input and log in $work)" >&2
+    exit 1
+  fi
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log")
+  echo "$target: ${runs:-?} runs in ${seconds} s, no finding"
+  rm -rf "$work"
+done

@@ -1,0 +1,103 @@
+// The save side of the file slot: opening only the file that was read, and the read-only bit.
+
+#include "TagFile.h"
+
+#include "RawTrailer.h"
+#include "SaveChecks.h"
+#include "TagCore.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// An open that never blocks, never makes a terminal ours, and never follows a final link.
+int openNoFollow(const QByteArray &path, int access)
+{
+    int fd;
+    do {
+        fd = ::open(path.constData(), access | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// Closes fd and hands back status, for the early returns of a failed open.
+FileStatus closeWith(int fd, const FileStatus &status)
+{
+    ::close(fd);
+    return status;
+}
+
+}  // namespace
+
+FileStatus TagFile::openForSaving(const QByteArray &path, const QByteArray &folder,
+                                  const std::optional<FileIdentity> &expected)
+{
+    close();
+    QByteArray target;
+    FileStatus status = SaveChecks::resolveInsideFolder(path, folder, target);
+    if (!status)
+        return status;
+
+    // First for reading only: nothing is opened for writing before it is known to be the file
+    // that was read. The target has no links left, so a final link now means it was swapped.
+    struct stat st;
+    if (::lstat(target.constData(), &st) != 0)
+        return FileStatus::fromLastError();
+    if (S_ISLNK(st.st_mode))
+        return SaveChecks::changedOnDiskRefusal();
+    if (!S_ISREG(st.st_mode))
+        return notRegularFileStatus(st.st_mode);  // looked at before opening: opening a device can do things
+    const int reader = openNoFollow(target, O_RDONLY);
+    if (reader < 0)
+        return errno == ELOOP ? SaveChecks::changedOnDiskRefusal() : FileStatus::fromLastError();
+    if (::fstat(reader, &st) != 0)
+        return closeWith(reader, FileStatus::fromLastError());
+    if (!S_ISREG(st.st_mode))
+        return closeWith(reader, notRegularFileStatus(st.st_mode));
+    if (SaveChecks::onPseudoFileSystem(reader, st))
+        return closeWith(reader, SaveChecks::pseudoFileSystemRefusal());
+    if (!SaveChecks::isExpected(st, expected))
+        return closeWith(reader, SaveChecks::changedOnDiskRefusal());
+
+    m_fd = reader;  // so that the permission change and its undo act on the checked file
+    status = makeWritable(int(st.st_mode & 07777));
+    if (!status) {
+        close();
+        return status;
+    }
+    const int writer = openNoFollow(target, O_RDWR);
+    struct stat written;
+    if (writer < 0 || ::fstat(writer, &written) != 0 || written.st_dev != st.st_dev
+        || written.st_ino != st.st_ino) {
+        status = writer < 0 && errno != ELOOP ? FileStatus::fromLastError() : SaveChecks::changedOnDiskRefusal();
+        if (writer >= 0)
+            ::close(writer);
+        putReadOnlyBack();
+        close();
+        return status;
+    }
+    ::close(reader);
+    m_fd = writer;
+    m_opened = SaveChecks::identityOf(written);
+    m_length = written.st_size;
+    return FileStatus::success();
+}
+
+FileStatus TagFile::makeWritable(int mode)
+{
+    if (mode & S_IWUSR)
+        return FileStatus::success();
+    if (::fchmod(m_fd, mode_t(mode | S_IWUSR)) != 0)
+        return FileStatus::fromLastError();
+    m_modeToRestore = mode;
+    return FileStatus::success();
+}
+
+void TagFile::putReadOnlyBack()
+{
+    if (m_fd >= 0 && m_modeToRestore >= 0 && ::fchmod(m_fd, mode_t(m_modeToRestore)) == 0)
+        m_modeToRestore = -1;
+}
