@@ -72,9 +72,9 @@ CommandLine parseCommandLine(int argc, const char *const argv[])
         return line;
     }
     const CommandSpec *command = nullptr;
-    for (const CommandSpec &spec : commandSpecs()) {
-        if (std::strcmp(argv[1], spec.name) == 0)
-            command = &spec;
+    for (const CommandSpec &candidate : commandSpecs()) {
+        if (std::strcmp(argv[1], candidate.name) == 0)
+            command = &candidate;
     }
     if (!command)
         return bad(QStringLiteral("unknown command \"%1\"").arg(QString::fromLocal8Bit(argv[1])));
