@@ -15,23 +15,23 @@ namespace {
 constexpr uid_t kOrdinaryUser = 65534;  // "nobody" on Debian
 constexpr gid_t kOrdinaryGroup = 65534;
 
-QByteArray field(const QByteArray &text, int width)
+QByteArray field(const QByteArray &text, int width, char pad = ' ')
 {
     QByteArray bytes = text.left(width);
-    bytes.append(QByteArray(width - bytes.size(), ' '));
+    bytes.append(QByteArray(width - bytes.size(), pad));
     return bytes;
 }
 }  // namespace
 
 QByteArray trailer(const QByteArray &title, const QByteArray &artist, const QByteArray &album,
-                   const QByteArray &year, const QByteArray &comment, quint8 genre)
+                   const QByteArray &year, const QByteArray &comment, quint8 genre, char pad)
 {
     QByteArray bytes("TAG");
-    bytes += field(title, 30);
-    bytes += field(artist, 30);
-    bytes += field(album, 30);
-    bytes += field(year, 4);
-    bytes += field(comment, 30);
+    bytes += field(title, 30, pad);
+    bytes += field(artist, 30, pad);
+    bytes += field(album, 30, pad);
+    bytes += field(year, 4, pad);
+    bytes += field(comment, 30, pad);
     bytes += char(genre);
     return bytes;
 }

@@ -13,9 +13,10 @@ namespace TestFiles {
 
 
 // A 128-byte trailer built byte by byte here, independently of the program's own builder. Each
-// text is padded with spaces (or cut) to its width.
+// text is padded with pad (or cut) to its width.
 QByteArray trailer(const QByteArray &title, const QByteArray &artist = {}, const QByteArray &album = {},
-                   const QByteArray &year = {}, const QByteArray &comment = {}, quint8 genre = 0);
+                   const QByteArray &year = {}, const QByteArray &comment = {}, quint8 genre = 0,
+                   char pad = ' ');
 
 // A trailer padded with NUL bytes, as most encoders write it: "Song" by "The Artist", 2001,
 // track 7 in the last byte of the comment, genre 17.
