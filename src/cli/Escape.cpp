@@ -230,6 +230,24 @@ char *FieldPrinter::write(char *out, QByteArrayView field) const
     return out;
 }
 
+namespace {
+
+// A character of the basic plane above ASCII (a page holds no surrogates): two or three bytes,
+// within the room of the \xNN escapes of the one or two bytes it was read from.
+char *putUtf8(char *out, char16_t c)
+{
+    if (c < 0x800) {
+        *out++ = char(0xC0 | c >> 6);
+    } else {
+        *out++ = char(0xE0 | c >> 12);
+        *out++ = char(0x80 | (c >> 6 & 0x3F));
+    }
+    *out++ = char(0x80 | (c & 0x3F));
+    return out;
+}
+
+}  // namespace
+
 char *FieldPrinter::writeDecoded(char *out, QByteArrayView field) const
 {
     QChar text[Id3v1::TrailerSize];
@@ -244,9 +262,7 @@ char *FieldPrinter::writeDecoded(char *out, QByteArrayView field) const
             for (char byte : m_page.encode(QStringView(&text[i], 1)))
                 out = putHexEscape(out, uchar(byte), m_json);
         } else {
-            // Two bytes at most become three of UTF-8: within the room of their \xNN escapes.
-            const QByteArray utf8 = QStringView(&text[i], 1).toUtf8();
-            out = std::copy(utf8.begin(), utf8.end(), out);
+            out = putUtf8(out, c);
         }
     }
     return out;

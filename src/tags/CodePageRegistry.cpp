@@ -54,13 +54,13 @@ std::unique_ptr<CodePage> build(const PageInfo &info)
     return nullptr;
 }
 
-bool namesPage(QStringView word, const PageInfo &info)
+// lower: a name in lower case.
+bool namesPage(const QString &lower, const PageInfo &info)
 {
     const QString number = QString::number(info.number);
-    if (word == number || word == QStringLiteral("cp") + number || word == QStringLiteral("windows-") + number
-        || word.compare(QLatin1StringView(info.name), Qt::CaseInsensitive) == 0)
+    if (lower == number || lower == QStringLiteral("cp") + number || lower == QStringLiteral("windows-") + number
+        || lower.compare(QLatin1StringView(info.name), Qt::CaseInsensitive) == 0)
         return true;
-    const QString lower = word.toString().toLower();
     for (QLatin1StringView alias : QLatin1StringView(info.aliases).tokenize(QLatin1Char(' '))) {
         if (lower == alias)
             return true;
@@ -103,9 +103,9 @@ const CodePage &CodePage::byNumber(int number)
 
 const CodePage *CodePage::byName(QStringView name)
 {
-    const QStringView word = name.trimmed();
+    const QString lower = name.trimmed().toString().toLower();
     for (const PageInfo &info : pageInfos) {
-        if (!word.isEmpty() && namesPage(word.toString().toLower(), info))
+        if (!lower.isEmpty() && namesPage(lower, info))
             return find(info.number);
     }
     return nullptr;

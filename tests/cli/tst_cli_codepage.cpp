@@ -11,9 +11,10 @@ using namespace CliTest;
 
 namespace {
 
-// "Утро" by "Кино" in 1251, "東京" by "坂本九" in 932, the second with a lead byte cut off.
+// "Утро" by "Кино" in 1251; "東京Αｱ" (two, two and one byte) by "坂本九" in 932, the second
+// with a lead byte cut off.
 const QByteArray cyrillicTrailer = trailer("\xD3\xF2\xF0\xEE", "\xCA\xE8\xED\xEE");
-const QByteArray japaneseTrailer = trailer("\x93\x8C\x8B\x9E", "\x8D\xE2\x96\x7B\x8B\xE3\x82");
+const QByteArray japaneseTrailer = trailer("\x93\x8C\x8B\x9E\x83\x9F\xB1", "\x8D\xE2\x96\x7B\x8B\xE3\x82");
 
 void makeFolder(const TempFolder &folder)
 {
@@ -62,7 +63,9 @@ void TestCliCodePage::listDecodesInTheChosenPage_data()
     QTest::newRow("number") << QStringList{"--codepage", "1251"} << cyrillicTrailer
                             << QByteArray("s.mp3\t\xD0\xA3\xD1\x82\xD1\x80\xD0\xBE\t\xD0\x9A\xD0\xB8\xD0\xBD\xD0\xBE\t");
     QTest::newRow("name, cut lead escaped") << QStringList{"--codepage=shift_jis"} << japaneseTrailer
-                                            << QByteArray("s.mp3\t東京\t坂本九\\x82\t");
+                                            << QByteArray("s.mp3\t東京Αｱ\t坂本九\\x82\t");
+    QTest::newRow("JSON") << QStringList{"--json", "--codepage", "932"} << japaneseTrailer
+                          << QByteArray("\"title\":\"東京Αｱ\",\"artist\":\"坂本九\\\\x82\",");
 }
 
 void TestCliCodePage::listDecodesInTheChosenPage()
