@@ -9,6 +9,7 @@
 #include "BenchSupport.h"
 #include "FolderList.h"
 #include "FrmMain.h"
+#include "ListCommand.h"
 #include "Message.h"
 #include "Mp3List.h"
 #include "TagEditor.h"
@@ -22,7 +23,9 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -157,11 +160,31 @@ void BM_SwitchPage(benchmark::State &state)
     perFile(state, Files);
 }
 
+// velmora-cli list of the folder into /dev/null, its text decoded in the page of the argument.
+void BM_CliListDoubleByte(benchmark::State &state)
+{
+    QByteArray folder;
+    if (!folderOrSkip(state, folder))
+        return;
+    const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    int status = devNull < 0 ? 1 : 0;
+    for (auto _ : state) {
+        Output out(devNull);
+        Console console;
+        status |= listFolder({folder, false, &CodePage::byNumber(int(state.range(0)))}, out, console);
+    }
+    ::close(devNull);
+    if (status != 0)
+        state.SkipWithError("list failed");
+    perFile(state, Files);
+}
+
 }  // namespace
 
 BENCHMARK(BM_FloorDoubleByte)->Apply([](auto *b) { timed(b); });
 BENCHMARK(BM_FullScanDoubleByte)->Apply([](auto *b) { timed(b); });
 BENCHMARK(BM_ReadAndDecode)->Apply([](auto *b) { timed(b->Arg(1252)->Arg(932)); });
+BENCHMARK(BM_CliListDoubleByte)->Apply([](auto *b) { timed(b->Arg(1252)->Arg(932)); });
 BENCHMARK(BM_SwitchPage)->Apply([](auto *b) { timed(b->Arg(1251)->Arg(932)->Arg(950), 20); });
 
 int main(int argc, char **argv)
