@@ -5,9 +5,9 @@
 // Every byte sequence decodes to text that encodes back to the same bytes. A single-byte page
 // maps every byte to its own character. In a double-byte page a byte that stands for nothing on
 // its own (a lead byte cut off by the end of a field, a pair the page leaves undefined, a byte
-// the page does not use) decodes to a kept-byte mark: a private-use character, U+F780 + the
-// byte's value above 0x80, that encodes back to that byte. shown() puts U+FFFD in their place
-// for reading.
+// the page does not use) decodes to a kept-byte mark: the private-use character U+EF80..U+EFFF
+// of its value, which encodes back to that byte. The pages' own private-use characters (their
+// user-defined areas) lie outside that range. shown() puts U+FFFD in the marks' place for reading.
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -57,7 +57,7 @@ public:
     // The bytes one character takes: 1 or 2 (1 for a character the page cannot store: its '?').
     int byteWidth(QChar c) const { return m_encode[c.unicode()] >= 0x100 ? 2 : 1; }
 
-    static constexpr char16_t KeptByteBase = 0xF700;
+    static constexpr char16_t KeptByteBase = 0xEF00;  // + the byte (0x80..0xFF)
     static bool isKeptByte(QChar c) { return c.unicode() >= KeptByteBase + 0x80 && c.unicode() <= KeptByteBase + 0xFF; }
     // The text for reading: kept-byte marks become U+FFFD.
     static QString shown(QStringView text);

@@ -1,6 +1,8 @@
 // Double-byte code pages, built at first use from the C library's converters: what each single
 // byte and each lead/trail pair decodes to, kept only where the character encodes back to the
-// same bytes, so that decoding and encoding are exact inverses.
+// same bytes, so that decoding and encoding are exact inverses. A pair that fails that (one of
+// two spellings of the same character, or a character in the marks' range) is read as a lead
+// byte kept as it is, followed by its trail read on its own.
 
 #include "tags/CodePagePairs.h"
 

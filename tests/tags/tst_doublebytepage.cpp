@@ -110,6 +110,9 @@ void TestDoubleBytePage::knownCharacters_data()
     QTest::newRow("949") << 949 << QByteArray("\xC7\xD1\xB1\xB9") << QStringLiteral("한국");
     QTest::newRow("949 extended") << 949 << QByteArray("\x81\x41") << QStringLiteral("갂");
     QTest::newRow("950") << 950 << QByteArray("\xA4\xA4\xB0\xEA") << QStringLiteral("中國");
+    // User-defined areas: private-use characters of the page's own, not kept-byte marks.
+    QTest::newRow("932 user-defined") << 932 << QByteArray("\xF0\x40") << QString(QChar(0xE000));
+    QTest::newRow("950 user-defined") << 950 << QByteArray("\xC7\xF0\xC8\xFE") << QString(QChar(0xF79D)) + QChar(0xF848);
     QTest::newRow("ASCII between") << 932 << QByteArray("A\x82\xA0z") << QStringLiteral("Aあz");
 }
 
