@@ -1,4 +1,4 @@
-#include "CodePage.h"
+#include "tags/CodePage.h"
 
 #include "tags/CodePagePairs.h"
 
