@@ -96,18 +96,6 @@ QByteArray trailerFor(int i)
     return t;
 }
 
-bool makeFile(const QByteArray &path, off_t size, const QByteArray &trailer)
-{
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    bool ok = ::ftruncate(fd, size) == 0;
-    if (ok && !trailer.isEmpty())
-        ok = ::pwrite(fd, trailer.constData(), size_t(trailer.size()), size - trailer.size()) == trailer.size();
-    ::close(fd);
-    return ok;
-}
-
 bool generate(const QByteArray &folder, int count)
 {
     std::fprintf(stderr, "generating %d files in %s\n", count, folder.constData());
@@ -117,11 +105,11 @@ bool generate(const QByteArray &folder, int count)
         char name[64];
         std::snprintf(name, sizeof name, "/Track %06d - Generated Song.mp3", i);
         const off_t size = 3'000'000 + (i * 7919) % 4'000'000;  // 3 to 7 MB, as songs are
-        if (!makeFile(folder + name, size, i % 10 != 0 ? trailerFor(i) : QByteArray()))
+        if (!makeSparseFile(folder + name, size, i % 10 != 0 ? trailerFor(i) : QByteArray()))
             return false;
     }
     for (const char *other : {"/cover.jpg", "/playlist.m3u", "/notes.txt", "/folder.ini"})
-        if (!makeFile(folder + other, 2048, QByteArray()))
+        if (!makeSparseFile(folder + other, 2048, QByteArray()))
             return false;
     return true;
 }
@@ -196,6 +184,18 @@ QString dropCaches()
     }
     ::close(fd);
     return QString();
+}
+
+bool makeSparseFile(const QByteArray &path, off_t size, const QByteArray &trailer)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    bool ok = ::ftruncate(fd, size) == 0;
+    if (ok && !trailer.isEmpty())
+        ok = ::pwrite(fd, trailer.constData(), size_t(trailer.size()), size - trailer.size()) == trailer.size();
+    ::close(fd);
+    return ok;
 }
 
 }  // namespace BenchFolders

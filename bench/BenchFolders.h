@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <sys/types.h>
+
 namespace BenchFolders {
 
 // Removes the folders of earlier runs whose process has gone, and arranges for this run's folders
@@ -18,6 +20,9 @@ QByteArray folderOf(int count);
 
 // A fresh empty folder for a benchmark's own files (a settings folder, say), removed with the rest.
 QByteArray scratchFolder(const char *name);
+
+// A sparse file of the given size ending in the trailer (none when it is empty).
+bool makeSparseFile(const QByteArray &path, off_t size, const QByteArray &trailer);
 
 // Removes everything generated so far.
 void removeAll();

@@ -14,6 +14,9 @@ packages=(
   xdg-utils
   fonts-urw-base35 fonts-comic-neue fonts-dejavu-core
   sox lame libbenchmark-dev strace
+  # The charset detector behind the suggested code page of a folder, and the translations of
+  # iso-codes: the real text in many scripts that its accuracy is measured on.
+  libuchardet-dev iso-codes
   # The sanitizer build of the tests and the libFuzzer targets.
   clang-14 libclang-rt-14-dev
   # Desktop integration: the validators of the desktop entry and the AppStream file, the icon

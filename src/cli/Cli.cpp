@@ -1,6 +1,7 @@
 #include "Cli.h"
 
 #include "CodePage.h"
+#include "CodePageCommand.h"
 #include "CommandLine.h"
 #include "Escape.h"
 #include "HelpText.h"
@@ -39,11 +40,16 @@ int printText(const QByteArray &text)
 
 int runList(const CommandLine &line)
 {
+    const CodePage *page = nullptr;
+    QString problem;
+    if (!chosenCodePage(line, page, problem))
+        return badUsage(problem);
     if (line.operands.size() > 1)
         return badUsage(QStringLiteral("list takes one folder"));
     ListRequest request;
     request.folder = line.operands.empty() ? QByteArray(".") : line.operands.front();
     request.json = line.has("--json");
+    request.page = page;
     Output out(STDOUT_FILENO);
     Console console;
     return listFolder(request, out, console);
@@ -52,8 +58,9 @@ int runList(const CommandLine &line)
 int runSet(const CommandLine &line)
 {
     FieldChanges changes;
+    const CodePage *page = nullptr;
     QString problem;
-    if (!parseFieldChanges(line, CodePage::system(), changes, problem))
+    if (!chosenCodePage(line, page, problem) || !parseFieldChanges(line, *page, changes, problem))
         return badUsage(problem);
     if (!changes.any())
         return badUsage(QStringLiteral("set needs at least one of --title, --artist, --album, --year, --comment, --genre"));
@@ -66,6 +73,9 @@ int runSet(const CommandLine &line)
 int runRename(const CommandLine &line)
 {
     RenameRequest request;
+    QString problem;
+    if (!chosenCodePage(line, request.page, problem))
+        return badUsage(problem);
     const QByteArray style = line.value("--style").value_or("long");
     if (style != "long" && style != "8.3")
         return badUsage(QStringLiteral("--style is \"long\" or \"8.3\""));
@@ -96,5 +106,7 @@ int runCli(int argc, const char *const argv[])
         return runList(line);
     if (line.command == "set")
         return runSet(line);
+    if (line.command == "codepage")
+        return runCodePage(line);
     return runRename(line);
 }

@@ -17,10 +17,17 @@ struct CommandSpec {
 const std::vector<CommandSpec> &commandSpecs()
 {
     static const std::vector<CommandSpec> specs = {
-        {"list", {{"--json", false}}},
+        {"list", {{"--json", false}, {"--codepage", true}}},
         {"set",
-         {{"--title", true}, {"--artist", true}, {"--album", true}, {"--year", true}, {"--comment", true}, {"--genre", true}}},
-        {"rename", {{"--style", true}, {"--dry-run", false}}},
+         {{"--title", true},
+          {"--artist", true},
+          {"--album", true},
+          {"--year", true},
+          {"--comment", true},
+          {"--genre", true},
+          {"--codepage", true}}},
+        {"rename", {{"--style", true}, {"--dry-run", false}, {"--codepage", true}}},
+        {"codepage", {}},
     };
     return specs;
 }

@@ -1,6 +1,7 @@
 #include "Escape.h"
 
 #include "CodePage.h"
+#include "Id3v1.h"
 
 #include <algorithm>
 #include <charconv>
@@ -187,7 +188,7 @@ bool unescapeField(QByteArrayView text, const CodePage &page, QByteArray &bytes,
     return wellFormed;
 }
 
-FieldPrinter::FieldPrinter(const CodePage &page, bool json)
+FieldPrinter::FieldPrinter(const CodePage &page, bool json) : m_page(page), m_json(json)
 {
     for (int byte = 0; byte < 256; ++byte) {
         char text[8];
@@ -199,7 +200,7 @@ FieldPrinter::FieldPrinter(const CodePage &page, bool json)
             end = putEscape(end, 't', json);
         else if (byte == '\n')
             end = putEscape(end, 'n', json);
-        else if (isControl(c))
+        else if (isControl(c) || CodePage::isKeptByte(QChar(c)))
             end = putHexEscape(end, uchar(byte), json);
         else if (c < 0x80)
             end = put(end, char(c), json);
@@ -218,11 +219,51 @@ char *FieldPrinter::write(char *out, QByteArrayView field) const
         end = field.size();
     while (end > 0 && field[end - 1] == ' ')
         --end;
+    if (m_page.isDoubleByte())
+        return writeDecoded(out, field.first(end));
     for (qsizetype i = 0; i < end; ++i) {
         // A whole piece is copied, only its size counts: the caller's room covers the rest.
         const Piece &piece = m_pieces[uchar(field[i])];
         std::memcpy(out, piece.bytes, sizeof piece.bytes);
         out += piece.size;
+    }
+    return out;
+}
+
+namespace {
+
+// A character of the basic plane above ASCII (a page holds no surrogates): two or three bytes,
+// within the room of the \xNN escapes of the one or two bytes it was read from.
+char *putUtf8(char *out, char16_t c)
+{
+    if (c < 0x800) {
+        *out++ = char(0xC0 | c >> 6);
+    } else {
+        *out++ = char(0xE0 | c >> 12);
+        *out++ = char(0x80 | (c >> 6 & 0x3F));
+    }
+    *out++ = char(0x80 | (c & 0x3F));
+    return out;
+}
+
+}  // namespace
+
+char *FieldPrinter::writeDecoded(char *out, QByteArrayView field) const
+{
+    QChar text[Id3v1::TrailerSize];
+    const qsizetype n = m_page.decodeInto(field.data(), std::min<qsizetype>(field.size(), Id3v1::TrailerSize), text);
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80 || CodePage::isKeptByte(text[i])) {
+            // Its byte on its own: ASCII, or a byte that stands for nothing.
+            const Piece &piece = m_pieces[c < 0x80 ? c : c - CodePage::KeptByteBase];
+            out = std::copy(piece.bytes, piece.bytes + piece.size, out);
+        } else if (isControl(c)) {
+            for (char byte : m_page.encode(QStringView(&text[i], 1)))
+                out = putHexEscape(out, uchar(byte), m_json);
+        } else {
+            out = putUtf8(out, c);
+        }
     }
     return out;
 }

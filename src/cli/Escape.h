@@ -37,7 +37,7 @@ bool unescapeName(QByteArrayView text, QByteArray &bytes, QString &problem);
 // false, with problem set, for a bad escape or a character the page cannot store.
 bool unescapeField(QByteArrayView text, const CodePage &page, QByteArray &bytes, QString &problem);
 
-// The printable form of tag text, one table lookup per byte.
+// The printable form of tag text, one table lookup per byte (per character in a double-byte page).
 class FieldPrinter {
 public:
     FieldPrinter(const CodePage &page, bool json);
@@ -46,11 +46,15 @@ public:
     char *write(char *out, QByteArrayView field) const;
 
 private:
+    char *writeDecoded(char *out, QByteArrayView field) const;
+
     struct Piece {
         char bytes[7];
         quint8 size;
     };
     Piece m_pieces[256];
+    const CodePage &m_page;
+    bool m_json;
 };
 
 }  // namespace Escape

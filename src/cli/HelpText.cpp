@@ -6,25 +6,28 @@ QByteArray helpText()
 Lists, sets and renames by the ID3v1 tags (the last 128 bytes) of MP3 files, the way Velmora does.
 
 Commands:
-  list [FOLDER] [--json]
+  list [FOLDER] [--json] [--codepage PAGE]
       One line per MP3 file of FOLDER (default: the current folder): file, title, artist,
       album, year, comment, genre and genre_number, separated by tabs, after a header line.
       --json prints a JSON array of objects with the same keys instead; genre_number is null
       for a file without a tag. Text is shown up to its first NUL, trailing spaces removed.
   set FILE|FOLDER... [--title T] [--artist A] [--album L] [--year Y] [--comment C]
-                     [--genre NAME|NUMBER]
+                     [--genre NAME|NUMBER] [--codepage PAGE]
       Writes the given fields and leaves every other byte of the tag as it was. A file without
       a tag gets one appended, starting from empty fields and genre 255. --genre takes a genre
       name in any letter case, a number from 0 to 255, or "" for 255 (no genre). Texts are
-      stored in the system's code page and may not be longer than their field (30 characters,
-      the year 4). A read-only file is made writable, as Velmora's Save Tags does.
-  rename FILE|FOLDER... [--style long|8.3] [--dry-run]
+      stored in the tags' code page and may not take more bytes than their field (30, the
+      year 4). A read-only file is made writable, as Velmora's Save Tags does.
+  rename FILE|FOLDER... [--style long|8.3] [--dry-run] [--codepage PAGE]
       Renames each tagged file to the name Velmora proposes: "Artist-Song.MP3" (long, the
       default) or the first four letters and digits of each, "ARTISONG.MP3" (8.3). Files
       without a tag, an artist or a song name keep their name. A name that is already taken
       is never replaced: that file is reported and left alone. The tag is written back as it
       is, through the same save as set. Prints "old -> new" for each file; --dry-run only
       prints and changes nothing.
+  codepage [FOLDER]
+      Prints the code page suggested for the tags of FOLDER (default: the current folder),
+      or why it cannot tell, and the page in use. Changes nothing.
 
 A FOLDER stands for its MP3 files as Velmora lists them: regular files whose names end in
 ".mp3" in any letter case and do not begin with ".", sorted by name without regard to case.
@@ -35,6 +38,12 @@ and JSON: \t a tab, \n a newline, \\ a backslash, \xNN any other control charact
 that is not valid UTF-8 (for tag text: the tag's byte in the code page). Arguments are read
 back the same way, so a name can be copied from the output; a backslash in a file name or a
 field must therefore be written \\.
+
+The tags' code page (--codepage PAGE for list, set and rename): a number (874, 1250 to 1258,
+932 Japanese, 936 Chinese Simplified, 949 Korean, 950 Chinese Traditional), a name such as
+cp1251, shift_jis, gbk, euc-kr, big5 or Cyrillic, or "system" for the locale's page. Without
+it, the page chosen in the window ([Tags] CodePage in $XDG_CONFIG_HOME/quorrel.ini), else the
+locale's. A byte of a double-byte page that stands for nothing on its own is shown as \xNN.
 
 Other options:
   -h, --help     this text

@@ -24,7 +24,7 @@ char *put(char *out, QByteArrayView text)
 // Writes the rows of one listing in text or JSON, each straight into the output buffer.
 class RowWriter {
 public:
-    RowWriter(Output &out, bool json) : m_out(out), m_json(json), m_fields(CodePage::system(), json)
+    RowWriter(Output &out, bool json, const CodePage &page) : m_out(out), m_json(json), m_fields(page, json)
     {
         const QStringList genres = Genres::buildGenreList();
         for (int number = 0; number < 256; ++number) {
@@ -113,7 +113,7 @@ int listFolder(const ListRequest &request, Output &out, Console &console)
         console.fileFailed(request.folder, listed.description());
         return ExitSomeFailed;
     }
-    RowWriter writer(out, request.json);
+    RowWriter writer(out, request.json, request.page ? *request.page : CodePage::system());
     writer.begin();
     const QByteArray prefix = folderPrefix(request.folder);
     console.startProgress("list", qsizetype(files.size()));

@@ -6,9 +6,12 @@
 
 #include <QByteArray>
 
+class CodePage;
+
 struct ListRequest {
     QByteArray folder;  // raw bytes
     bool json = false;
+    const CodePage *page = nullptr;  // the tags' code page; nullptr: the system's
 };
 
 // Lists the folder as the window does (same files, same order), reading each file once through

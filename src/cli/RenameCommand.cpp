@@ -45,11 +45,10 @@ private:
 
 // The new name the window would propose, or empty when the file keeps its name (no tag, an
 // empty artist or song name).
-QByteArray proposedName(const TagReading &reading, bool longNames)
+QByteArray proposedName(const TagReading &reading, bool longNames, const CodePage &page)
 {
     if (!reading.tagged)
         return QByteArray();
-    const CodePage &page = CodePage::system();
     return proposeFileName(page.decode(reading.fields.title), page.decode(reading.fields.artist), longNames, QString())
         .toUtf8();
 }
@@ -74,7 +73,7 @@ void printMove(Output &out, Console &console, const QByteArray &from, const QByt
 void renameOne(const FileTarget &target, const TagReading &reading, const RenameRequest &request,
                ExpectedNames &expected, Output &out, Console &console)
 {
-    const QByteArray newName = proposedName(reading, request.longNames);
+    const QByteArray newName = proposedName(reading, request.longNames, request.page ? *request.page : CodePage::system());
     if (newName.isEmpty() || newName == target.name)
         return;
     const QByteArray newPath = target.path.left(target.path.size() - target.name.size()) + newName;

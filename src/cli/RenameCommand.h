@@ -5,9 +5,12 @@
 #include "FileTargets.h"
 #include "Output.h"
 
+class CodePage;
+
 struct RenameRequest {
     bool longNames = true;  // "Artist-Song.MP3"; false: the 8.3 style "ARTISONG.MP3"
     bool dryRun = false;    // only print what would be done
+    const CodePage *page = nullptr;  // the tags' code page; nullptr: the system's
 };
 
 // Renames each tagged file whose artist and song name are not empty, through the same save as

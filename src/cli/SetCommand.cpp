@@ -77,9 +77,10 @@ bool parseFieldChanges(const CommandLine &line, const CodePage &page, FieldChang
             return false;
         }
         if (bytes.size() > option.width) {
-            problem = QStringLiteral("%1: \"%2\" is %3 characters long; the field holds %4")
+            problem = QStringLiteral("%1: \"%2\" takes %3 bytes in code page %4; the field holds %5")
                           .arg(QLatin1String(option.name), QString::fromLocal8Bit(*value))
                           .arg(bytes.size())
+                          .arg(page.number())
                           .arg(option.width);
             return false;
         }

@@ -1,116 +1,65 @@
-#include "CodePage.h"
+#include "tags/CodePage.h"
 
-#include "CodePageTables.h"
+#include "tags/CodePagePairs.h"
 
-#include <memory>
-#include <vector>
-
-namespace {
-
-struct Registry {
-    std::vector<std::unique_ptr<CodePage>> pages;
-    const CodePage *fallback = nullptr;
-};
-
-}  // namespace
-
-CodePage::CodePage(int number, const char16_t *upper) : m_number(number)
+CodePage::CodePage(int number) : m_number(number), m_encode(0x10000, 0)
 {
-    for (int b = 0; b < 0x80; ++b)
-        m_chars[b] = QChar(char16_t(b));
+    for (int b = 0; b < 0x80; ++b) {
+        m_single[b] = char16_t(b);
+        m_encode[size_t(b)] = quint16(b);
+    }
+}
+
+CodePage::CodePage(int number, const char16_t *upper) : CodePage(number)
+{
     for (int b = 0x80; b < 0x100; ++b) {
-        m_chars[b] = QChar(upper[b - 0x80]);
-        m_bytes.insert(upper[b - 0x80], quint8(b));
+        m_single[b] = upper[b - 0x80];
+        addEncoding(upper[b - 0x80], quint16(b));
     }
 }
 
-const CodePage &CodePage::byNumber(int number)
+CodePage::~CodePage() = default;
+
+void CodePage::addEncoding(char16_t c, quint16 bytes)
 {
-    // Built once, on first use; the pages live as long as the program.
-    struct Pages : Registry {
-        Pages()
-        {
-            for (int i = 0; i < CodePageTables::tableCount; ++i) {
-                const auto &t = CodePageTables::tables[i];
-                pages.push_back(std::unique_ptr<CodePage>(new CodePage(t.number, t.upper)));
-                if (t.number == 1252)
-                    fallback = pages.back().get();
-            }
-        }
-    };
-    static const Pages registry;
-    for (const auto &page : registry.pages) {
-        if (page->number() == number)
-            return *page;
-    }
-    return *registry.fallback;
+    // The first byte sequence of a character is the one it is stored as.
+    if (m_encode[c] == 0)
+        m_encode[c] = bytes;
 }
 
-const CodePage &CodePage::forLanguage(QLocale::Language language)
-{
-    switch (language) {
-    case QLocale::Russian:
-    case QLocale::Ukrainian:
-    case QLocale::Belarusian:
-    case QLocale::Bulgarian:
-    case QLocale::Serbian:
-    case QLocale::Macedonian:
-        return byNumber(1251);
-    case QLocale::Czech:
-    case QLocale::Polish:
-    case QLocale::Hungarian:
-    case QLocale::Slovak:
-    case QLocale::Slovenian:
-    case QLocale::Croatian:
-    case QLocale::Romanian:
-    case QLocale::Albanian:
-        return byNumber(1250);
-    case QLocale::Greek:
-        return byNumber(1253);
-    case QLocale::Turkish:
-    case QLocale::Azerbaijani:
-        return byNumber(1254);
-    case QLocale::Hebrew:
-        return byNumber(1255);
-    case QLocale::Arabic:
-    case QLocale::Persian:
-    case QLocale::Urdu:
-        return byNumber(1256);
-    case QLocale::Estonian:
-    case QLocale::Latvian:
-    case QLocale::Lithuanian:
-        return byNumber(1257);
-    case QLocale::Vietnamese:
-        return byNumber(1258);
-    case QLocale::Thai:
-        return byNumber(874);
-    default:
-        return byNumber(1252);
-    }
-}
-
-const CodePage &CodePage::system()
-{
-    // Asked once per file during a scan; the user's locale does not change while the program runs.
-    static const CodePage &page = forLanguage(QLocale::system().language());
-    return page;
-}
-
-QString CodePage::decode(const QByteArray &bytes) const
+QString CodePage::decode(QByteArrayView bytes) const
 {
     QString text(bytes.size(), Qt::Uninitialized);
-    QChar *out = text.data();
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        out[i] = m_chars[quint8(bytes.at(i))];
+    text.truncate(decodeInto(bytes.data(), bytes.size(), text.data()));
     return text;
 }
 
-bool CodePage::canEncode(QChar c) const
+qsizetype CodePage::decodeInto(const char *bytes, qsizetype n, QChar *out) const
 {
-    return c.unicode() < 0x80 || m_bytes.contains(c.unicode());
+    const auto *in = reinterpret_cast<const quint8 *>(bytes);
+    if (!m_pairs) {
+        for (qsizetype i = 0; i < n; ++i)
+            out[i] = QChar(m_single[in[i]]);
+        return n;
+    }
+    qsizetype written = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const quint8 b = in[i];
+        char16_t c = m_single[b];
+        // A lead byte without its trail, or with one the page leaves undefined, keeps its mark
+        // and the next byte is read on its own.
+        if (m_pairs->lead[b] && i + 1 < n) {
+            if (const char16_t pair = m_pairs->chars[b - 0x80][in[i + 1]]) {
+                c = pair;
+                ++i;
+            }
+        }
+        out[written++] = QChar(c);
+    }
+    return written;
 }
 
-bool CodePage::canEncode(const QString &text) const
+bool CodePage::canEncode(QStringView text) const
 {
     for (QChar c : text) {
         if (!canEncode(c))
@@ -119,25 +68,56 @@ bool CodePage::canEncode(const QString &text) const
     return true;
 }
 
-QByteArray CodePage::encode(const QString &text) const
+namespace {
+
+// Calls put(bytes, width) for each character of the text; a character outside the page, a
+// surrogate pair included, is one '?'.
+template <typename Put>
+void encodeEach(QStringView text, const std::vector<quint16> &table, Put put)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c < 0x80) {
+            put(quint16(c), 1);
+            continue;
+        }
+        if (const quint16 bytes = table[c]) {
+            put(bytes, bytes >= 0x100 ? 2 : 1);
+            continue;
+        }
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        put(quint16('?'), 1);
+    }
+}
+
+}  // namespace
+
+QByteArray CodePage::encode(QStringView text) const
 {
     QByteArray bytes;
-    bytes.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c.unicode() < 0x80) {
-            bytes.append(char(c.unicode()));
-            continue;
-        }
-        const auto found = m_bytes.constFind(c.unicode());
-        if (found != m_bytes.constEnd()) {
-            bytes.append(char(found.value()));
-            continue;
-        }
-        // A character outside the page; a surrogate pair is one character and one '?'.
-        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-            ++i;
-        bytes.append('?');
-    }
+    bytes.reserve(text.size() * (m_doubleByte ? 2 : 1));
+    encodeEach(text, m_encode, [&](quint16 value, int width) {
+        if (width == 2)
+            bytes.append(char(value >> 8));
+        bytes.append(char(value & 0xFF));
+    });
     return bytes;
+}
+
+qsizetype CodePage::encodedLength(QStringView text) const
+{
+    qsizetype length = 0;
+    encodeEach(text, m_encode, [&](quint16, int width) { length += width; });
+    return length;
+}
+
+QString CodePage::shown(QStringView text)
+{
+    QString out = text.toString();
+    for (QChar &c : out) {
+        if (isKeptByte(c))
+            c = QChar::ReplacementCharacter;
+    }
+    return out;
 }

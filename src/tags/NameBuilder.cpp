@@ -1,5 +1,7 @@
 #include "NameBuilder.h"
 
+#include "tags/CodePage.h"
+
 namespace {
 
 bool isAsciiLetterOrDigit(QChar c)
@@ -20,11 +22,14 @@ QString trimSpaces(const QString &text)
     return text.mid(first, last - first);
 }
 
-// Encoders pad fields with NUL: for a file name the text ends at the first one.
+// Encoders pad fields with NUL: for a file name the text ends at the first one. A byte kept as
+// it is (half of a character cut off by the end of a field) stands for nothing in a name.
 QString beforeNul(const QString &text)
 {
     const qsizetype nul = text.indexOf(QChar(0));
-    return nul < 0 ? text : text.left(nul);
+    QString name = nul < 0 ? text : text.left(nul);
+    name.removeIf(&CodePage::isKeptByte);
+    return name;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -26,6 +27,10 @@ private slots:
     void validate();
     void typingAndPastingIntoABox();
     void systemCodePageByDefault();
+    void fieldBytes_data();
+    void fieldBytes();
+    void aFullDoubleByteBoxRefusesTyping();
+    void changingThePageRechecksTheText();
 };
 
 void TestCodePageValidator::validate_data()
@@ -100,6 +105,80 @@ void TestCodePageValidator::systemCodePageByDefault()
             expected += c;
     QCOMPARE(text, expected);
     QVERIFY(text.startsWith("plain ASCII"));
+}
+
+void TestCodePageValidator::fieldBytes_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::addColumn<int>("bytes");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<int>("pos");
+    QTest::addColumn<QString>("kept");
+    QTest::addColumn<int>("keptPos");
+    const QString kanji15(15, QChar(0x6771));
+    QTest::newRow("15 kanji fill 30 bytes") << 932 << 30 << kanji15 << 15 << kanji15 << 15;
+    QTest::newRow("16th kanji typed at the end") << 932 << 30 << kanji15 + QChar(0x6771) << 16 << kanji15 << 15;
+    QTest::newRow("typed in the middle gives way") << 932 << 30 << "A" + kanji15 << 1 << kanji15 << 0;
+    QTest::newRow("one byte left takes ASCII") << 932 << 30 << QString(14, QChar(0x6771)) + "xy" << 16
+                                              << QString(14, QChar(0x6771)) + "xy" << 16;
+    QTest::newRow("pasted tail cut, old text kept") << 936 << 4 << QString::fromUtf8("你好吗ab") << 3
+                                                   << QString::fromUtf8("你ab") << 1;
+    QTest::newRow("year of four bytes") << 1252 << 4 << "19999" << 5 << "1999" << 4;
+    QTest::newRow("unstorable dropped before measuring") << 949 << 4 << QString::fromUtf8("한☃국") << 3
+                                                         << QString::fromUtf8("한국") << 2;
+}
+
+void TestCodePageValidator::fieldBytes()
+{
+    QFETCH(int, page);
+    QFETCH(int, bytes);
+    QFETCH(QString, input);
+    QFETCH(int, pos);
+    QFETCH(QString, kept);
+    QFETCH(int, keptPos);
+    CodePageValidator validator(CodePage::byNumber(page), bytes);
+    QCOMPARE(validator.validate(input, pos), QValidator::Acceptable);
+    QCOMPARE(input, kept);
+    QCOMPARE(pos, keptPos);
+}
+
+void TestCodePageValidator::aFullDoubleByteBoxRefusesTyping()
+{
+    QLineEdit box;
+    box.setMaxLength(30);
+    box.setValidator(new CodePageValidator(CodePage::byNumber(932), 30, &box));
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    for (int i = 0; i < 14; ++i)
+        typeText(&box, QString::fromUtf8("東"));
+    QTest::keyClicks(&box, "a");
+    typeText(&box, QString::fromUtf8("京"));  // needs two bytes, one is left: refused
+    QTest::keyClicks(&box, "b");
+    QTest::keyClicks(&box, "c");  // refused
+    QCOMPARE(box.text(), QString(14, QChar(0x6771)) + "ab");
+    QCOMPARE(CodePage::byNumber(932).encodedLength(box.text()), 30);
+}
+
+void TestCodePageValidator::changingThePageRechecksTheText()
+{
+    // Unsaved typing stays in the box; what the new page cannot store is found, not re-encoded.
+    QLineEdit box;
+    auto *validator = new CodePageValidator(CodePage::byNumber(1251), 30, &box);
+    box.setValidator(validator);
+    box.setText(QString::fromUtf8("Утро"));
+    QSignalSpy changed(validator, &QValidator::changed);
+    validator->setCodePage(CodePage::byNumber(932));
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(&validator->codePage(), &CodePage::byNumber(932));
+    QCOMPARE(box.text(), QString::fromUtf8("Утро"));
+    QVERIFY(box.hasAcceptableInput());  // 932 stores Cyrillic, two bytes each
+    validator->setCodePage(CodePage::byNumber(1253));
+    QVERIFY(!CodePage::byNumber(1253).canEncode(box.text()));
+    validator->setCodePage(CodePage::byNumber(1253));
+    QCOMPARE(changed.size(), 2);  // the same page again changes nothing
+    validator->setFieldBytes(4);
+    QCOMPARE(validator->fieldBytes(), 4);
+    QCOMPARE(changed.size(), 3);
 }
 
 QTEST_MAIN(TestCodePageValidator)

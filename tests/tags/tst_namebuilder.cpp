@@ -1,5 +1,6 @@
 // The proposed file name in both styles and the short-name fragment.
 #include "NameBuilder.h"
+#include "tags/CodePage.h"
 
 #include <QTest>
 
@@ -52,6 +53,11 @@ void TestNameBuilder::proposal_data()
     QTest::newRow("short, spaces around") << " Blue Lantern " << "Slow River" << false << ""
                                           << "BLUESLOW.MP3";
     QTest::newRow("long K9") << "K9" << "Go" << true << "" << "K9-Go.MP3";
+    // A kept byte (a double-byte character cut off by the field's end) is left out of a name.
+    const QString cutByte = CodePage::byNumber(932).decode("\x82");
+    QTest::newRow("long, cut byte left out") << QString::fromUtf8("坂本九") + cutByte << QString::fromUtf8("東京") << true
+                                             << "" << QString::fromUtf8("坂本九-東京.MP3");
+    QTest::newRow("long, only a cut byte") << cutByte << "Song" << true << "a.mp3" << "a.mp3";
     QTest::newRow("short K9") << "K9" << "Go" << false << "" << "K9GO.MP3";
 
     // An empty box keeps the current name exactly, extension case included.

@@ -1,0 +1,67 @@
+#include "CodePageCommand.h"
+
+#include "Console.h"
+#include "Output.h"
+#include "tags/CodePage.h"
+#include "tags/CodePageChoice.h"
+#include "tags/CodePageGuess.h"
+
+#include <unistd.h>
+
+bool chosenCodePage(const CommandLine &line, const CodePage *&page, QString &problem)
+{
+    const std::optional<QByteArray> value = line.value("--codepage");
+    if (!value) {
+        page = &CodePageChoice::pageOf(CodePageChoice::storedNumber());
+        return true;
+    }
+    const QString name = QString::fromLocal8Bit(*value);
+    page = name.compare(QStringLiteral("system"), Qt::CaseInsensitive) == 0 ? &CodePage::system()
+                                                                             : CodePage::byName(name);
+    if (page)
+        return true;
+    QStringList numbers;
+    for (int number : CodePage::numbers())
+        numbers << QString::number(number);
+    problem = QStringLiteral("--codepage: \"%1\" is not a code page; use one of %2 or \"system\"")
+                  .arg(name, numbers.join(QStringLiteral(", ")));
+    return false;
+}
+
+namespace {
+
+QByteArray guessLine(const FolderGuess &guess)
+{
+    if (guess.page != 0)
+        return "suggested: " + CodePage::byNumber(guess.page).title().toUtf8() + '\n';
+    if (guess.nonAsciiBytes == 0)
+        return "suggested: none (the tags are plain ASCII, any page reads them)\n";
+    if (guess.nonAsciiBytes < CodePageGuess::MinimumBytes)
+        return "suggested: none (too little text to tell)\n";
+    return "suggested: none (the text reads as none of the code pages)\n";
+}
+
+}  // namespace
+
+int runCodePage(const CommandLine &line)
+{
+    if (line.operands.size() > 1) {
+        Console::usageError(QStringLiteral("codepage takes one folder"));
+        return ExitBadUsage;
+    }
+    const QByteArray folder = line.operands.empty() ? QByteArray(".") : line.operands.front();
+    const FolderGuess guess = guessFolderCodePage(folder);
+    Console console;
+    if (!guess.status) {
+        console.fileFailed(folder, guess.status.description());
+        return ExitSomeFailed;
+    }
+    const int stored = CodePageChoice::storedNumber();
+    Output out(STDOUT_FILENO);
+    QByteArray &b = out.buffer();
+    b += guessLine(guess);
+    b += "in use: " + CodePageChoice::pageOf(stored).title().toUtf8() + (stored ? "\n" : " (system)\n");
+    b += "files: " + QByteArray::number(guess.files) + ", tagged: " + QByteArray::number(guess.tagged)
+         + ", bytes above ASCII: " + QByteArray::number(guess.nonAsciiBytes) + '\n';
+    return out.finish() ? ExitDone : ExitSomeFailed;
+}
