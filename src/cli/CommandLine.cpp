@@ -19,8 +19,11 @@ const std::vector<CommandSpec> &commandSpecs()
     static const std::vector<CommandSpec> specs = {
         {"list", {{"--json", false}}},
         {"set",
-         {{"--title", true}, {"--artist", true}, {"--album", true}, {"--year", true}, {"--comment", true}, {"--genre", true}}},
-        {"rename", {{"--style", true}, {"--dry-run", false}}},
+         {{"--title", true}, {"--artist", true}, {"--album", true}, {"--year", true}, {"--comment", true}, {"--genre", true},
+          {"--no-journal", false}}},
+        {"rename", {{"--style", true}, {"--dry-run", false}, {"--no-journal", false}}},
+        {"history", {{"--json", false}}},
+        {"undo", {{"--batch", false}, {"--dry-run", false}}},
     };
     return specs;
 }

@@ -12,7 +12,7 @@
 enum ExitStatus { ExitDone = 0, ExitSomeFailed = 1, ExitBadUsage = 2 };
 
 struct CommandLine {
-    QByteArray command;                        // "list", "set", "rename", "help" or "version"
+    QByteArray command;                        // "list", "set", "rename", "history", "undo", "help" or "version"
     std::vector<QByteArray> operands;          // files and folders, in order
     std::map<QByteArray, QByteArray> options;  // "--title" -> its value; a flag -> empty
     QString problem;                           // why the line is bad usage; empty when it is not

@@ -5,9 +5,12 @@
 #include "FileTargets.h"
 #include "Output.h"
 
+class SaveJournal;
+
 struct RenameRequest {
     bool longNames = true;  // "Artist-Song.MP3"; false: the 8.3 style "ARTISONG.MP3"
     bool dryRun = false;    // only print what would be done
+    SaveJournal *journal = nullptr;  // where the renames are journalled; none: not journalled
 };
 
 // Renames each tagged file whose artist and song name are not empty, through the same save as
