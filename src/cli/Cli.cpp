@@ -137,10 +137,8 @@ int runCli(int argc, const char *const argv[])
         return badUsage(problem);
     // A save that a crash cut short is put right before anything else.
     SaveJournal journal;
-    if (!line.has("--no-journal")) {
-        Console console;
-        recoverAtStart(journal, console);
-    }
+    if (!line.has("--no-journal"))
+        recoverAtStart(journal);
     if (line.command == "list")
         return runList(line);
     if (line.command == "set")

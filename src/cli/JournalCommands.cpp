@@ -106,11 +106,10 @@ std::vector<JournalRecord> chosenChanges(const std::vector<JournalRecord> &recor
 
 }  // namespace
 
-void recoverAtStart(SaveJournal &journal, Console &console)
+void recoverAtStart(SaveJournal &journal)
 {
     for (const QString &message : recoverInterruptedSaves(journal))
         writeToStandardError("velmora-cli: " + message.toUtf8() + '\n');
-    (void)console;
 }
 
 int showHistory(SaveJournal &journal, const HistoryRequest &request, Output &out, Console &console)

@@ -23,7 +23,7 @@ struct UndoRequest {
 };
 
 // Puts right the saves cut short since the last run; what was done goes to standard error.
-void recoverAtStart(SaveJournal &journal, Console &console);
+void recoverAtStart(SaveJournal &journal);
 
 // The journal, newest first, one line (or JSON object) per change. Returns the exit status.
 int showHistory(SaveJournal &journal, const HistoryRequest &request, Output &out, Console &console);

@@ -91,7 +91,7 @@ FileStatus SaveJournal::open(bool create)
     const int lockFlags = O_RDWR | (create ? O_CREAT : 0);
     if (m_lockFd < 0 && (m_lockFd = openCloexec(m_folder + "/journal.lock", lockFlags)) < 0)
         return create ? refused(errno) : FileStatus::fromLastError();
-    m_fd = openCloexec(filePath(), O_WRONLY | O_APPEND | (create ? O_CREAT : 0));
+    m_fd = openCloexec(filePath(), O_RDWR | O_APPEND | (create ? O_CREAT : 0));
     if (m_fd < 0)
         return create ? refused(errno) : FileStatus::fromLastError();
     m_knownSize = -1;
@@ -149,7 +149,11 @@ FileStatus SaveJournal::append(const QByteArray &line, bool flush)
     struct stat st;
     if (::fstat(m_fd, &st) != 0)
         return refused(errno);
-    const QByteArray bytes = st.st_size == 0 ? JournalFormat::Header + line : line;
+    // A line cut off by a crash is ended first, so that it damages no line after it.
+    char last = '\n';
+    if (st.st_size > 0 && ::pread(m_fd, &last, 1, st.st_size - 1) != 1)
+        last = '\n';
+    const QByteArray bytes = st.st_size == 0 ? JournalFormat::Header + line : last != '\n' ? '\n' + line : line;
     if (!writeAll(m_fd, bytes) || (flush && ::fdatasync(m_fd) != 0)) {
         const int code = errno ? errno : EIO;
         if (::ftruncate(m_fd, st.st_size) == 0)  // no half line left behind
