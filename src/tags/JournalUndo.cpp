@@ -113,7 +113,7 @@ FileStatus undoChange(SaveJournal &journal, const JournalRecord &record, bool dr
         status = applyInverse(file, record);
     if (!status) {
         file.putReadOnlyBack();
-        journal.finish(begun, Outcome::Nothing);
+        journal.leaveOpen();  // the next start checks what the failure left
         return status;
     }
     file.setMode(record.mode);  // a read-only file is read-only again

@@ -199,6 +199,12 @@ void SaveJournal::finish(const JournalRecord &record, JournalRecord::Outcome out
     flockRetrying(m_lockFd, LOCK_UN);
 }
 
+void SaveJournal::leaveOpen()
+{
+    if (m_lockFd >= 0)
+        flockRetrying(m_lockFd, LOCK_UN);
+}
+
 FileStatus SaveJournal::mark(qint64 id, JournalRecord::Outcome outcome)
 {
     FileStatus status = lockJournal();

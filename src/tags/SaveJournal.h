@@ -38,6 +38,9 @@ public:
     FileStatus begin(JournalRecord &record);
     // Appends the completion mark of a record begun here.
     void finish(const JournalRecord &record, JournalRecord::Outcome outcome);
+    // Ends a change that failed part-way without a mark: the next start looks at the file and puts
+    // right whatever the failure left.
+    void leaveOpen();
     // Appends the mark of a record of an earlier run, flushed.
     FileStatus mark(qint64 id, JournalRecord::Outcome outcome);
 

@@ -118,7 +118,8 @@ TagSaveResult saveTagFile(const TagSave &request)
         status = file.writeTrailer(newTrailer, hadTag);
     if (!status) {
         file.putReadOnlyBack();  // the protection is kept when nothing was saved
-        finish(JournalRecord::Outcome::Nothing);
+        if (request.journal && record.id)
+            request.journal->leaveOpen();  // the next start checks what the failure left
         return failed(status, false, path);
     }
     file.close();
