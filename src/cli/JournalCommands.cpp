@@ -53,9 +53,17 @@ QByteArray realFolder(const QByteArray &folder)
     return result;
 }
 
+// Local time at today's offset from UTC: asking the time zone for every row of a long journal
+// takes a second.
+QByteArray timeText(qint64 ms)
+{
+    static const int offset = QDateTime::currentDateTime().offsetFromUtc();
+    return QDateTime::fromMSecsSinceEpoch(ms, Qt::OffsetFromUTC, offset).toString(Qt::ISODate).toUtf8();
+}
+
 void appendRow(QByteArray &b, const JournalRecord &r, bool json, bool first)
 {
-    const QByteArray when = QDateTime::fromMSecsSinceEpoch(r.whenMs).toString(Qt::ISODate).toUtf8();
+    const QByteArray when = timeText(r.whenMs);
     const QByteArray numbers[] = {QByteArray::number(r.id), QByteArray::number(r.batch),
                                   r.undoes ? QByteArray::number(r.undoes) : QByteArray(),
                                   r.undoneBy ? QByteArray::number(r.undoneBy) : QByteArray()};

@@ -4,6 +4,8 @@
 
 #include <QList>
 
+#include <array>
+
 namespace {
 
 using Op = JournalRecord::Op;
@@ -37,10 +39,28 @@ QByteArray encodedName(const QByteArray &name)
     return name.toPercentEncoding();
 }
 
+// CRC-32 as zlib and PNG compute it, a table at a time: the whole journal is checked at each start.
+quint32 crc32(QByteArrayView bytes)
+{
+    static const auto table = [] {
+        std::array<quint32, 256> t{};
+        for (quint32 i = 0; i < 256; ++i) {
+            quint32 c = i;
+            for (int k = 0; k < 8; ++k)
+                c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[i] = c;
+        }
+        return t;
+    }();
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char byte : bytes)
+        crc = table[(crc ^ quint8(byte)) & 0xFF] ^ (crc >> 8);
+    return crc ^ 0xFFFFFFFFu;
+}
+
 QByteArray withChecksum(QByteArray line)
 {
-    const quint16 sum = qChecksum(QByteArrayView(line));
-    line += '\t' + QByteArray::number(sum, 16).rightJustified(4, '0') + '\n';
+    line += '\t' + QByteArray::number(crc32(line), 16).rightJustified(8, '0') + '\n';
     return line;
 }
 
@@ -136,8 +156,8 @@ char parseLine(QByteArrayView view, JournalRecord &record)
     if (lastTab < 0)
         return 0;
     bool ok = false;
-    const quint16 sum = line.mid(lastTab + 1).toUShort(&ok, 16);
-    if (!ok || line.size() - lastTab != 5 || sum != qChecksum(QByteArrayView(line).first(lastTab)))
+    const quint32 sum = line.mid(lastTab + 1).toUInt(&ok, 16);
+    if (!ok || line.size() - lastTab != 9 || sum != crc32(QByteArrayView(line).first(lastTab)))
         return 0;
     const QList<QByteArray> f = line.left(lastTab).split('\t');
     if (f[0] == "S" && f.size() == RecordFields - 1)

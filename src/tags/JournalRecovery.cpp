@@ -112,7 +112,8 @@ QStringList recoverInterruptedSaves(SaveJournal &journal)
     QStringList messages;
     if (!journal.holdQuiet())
         return messages;  // no journal yet
-    for (const JournalRecord &record : journal.records()) {
+    const std::vector<JournalRecord> records = journal.records();
+    for (const JournalRecord &record : records) {
         if (record.outcome != Outcome::Open)
             continue;
         QString message;
@@ -122,7 +123,8 @@ QStringList recoverInterruptedSaves(SaveJournal &journal)
         if (!message.isEmpty())
             messages << message;
     }
-    journal.trim();
+    if (records.size() > size_t(journal.limit()))
+        journal.trim();
     journal.releaseQuiet();
     return messages;
 }

@@ -27,6 +27,7 @@ public:
     QByteArray filePath() const;
     // The number of saves kept when the journal is trimmed.
     void setLimit(int saves) { m_limit = saves; }
+    int limit() const { return m_limit; }
 
     // The records begun until endBatch() share one batch: one command's saves, undone together.
     void beginBatch();
