@@ -5,9 +5,11 @@
 #include "CommandLine.h"
 #include "Escape.h"
 #include "HelpText.h"
+#include "JournalCommands.h"
 #include "ListCommand.h"
 #include "RenameCommand.h"
 #include "SetCommand.h"
+#include "tags/SaveJournal.h"
 
 #include <unistd.h>
 
@@ -55,7 +57,16 @@ int runList(const CommandLine &line)
     return listFolder(request, out, console);
 }
 
-int runSet(const CommandLine &line)
+// The journal of a command that saves: none with --no-journal. A batch: undone as a whole.
+SaveJournal *journalFor(const CommandLine &line, SaveJournal &journal)
+{
+    if (line.has("--no-journal"))
+        return nullptr;
+    journal.beginBatch();
+    return &journal;
+}
+
+int runSet(const CommandLine &line, SaveJournal &journal)
 {
     FieldChanges changes;
     const CodePage *page = nullptr;
@@ -67,10 +78,10 @@ int runSet(const CommandLine &line)
     if (line.operands.empty())
         return badUsage(QStringLiteral("set needs files or folders"));
     Console console;
-    return setTags(expandFileTargets(line.operands, console), changes, console);
+    return setTags(expandFileTargets(line.operands, console), changes, journalFor(line, journal), console);
 }
 
-int runRename(const CommandLine &line)
+int runRename(const CommandLine &line, SaveJournal &journal)
 {
     RenameRequest request;
     QString problem;
@@ -83,9 +94,41 @@ int runRename(const CommandLine &line)
     request.dryRun = line.has("--dry-run");
     if (line.operands.empty())
         return badUsage(QStringLiteral("rename needs files or folders"));
+    if (!request.dryRun)
+        request.journal = journalFor(line, journal);
     Output out(STDOUT_FILENO);
     Console console;
     return renameFiles(expandFileTargets(line.operands, console), request, out, console);
+}
+
+int runHistory(const CommandLine &line, SaveJournal &journal)
+{
+    if (line.operands.size() > 1)
+        return badUsage(QStringLiteral("history takes one folder"));
+    HistoryRequest request;
+    request.folder = line.operands.empty() ? QByteArray() : line.operands.front();
+    request.json = line.has("--json");
+    Output out(STDOUT_FILENO);
+    Console console;
+    return showHistory(journal, request, out, console);
+}
+
+int runUndo(const CommandLine &line, SaveJournal &journal)
+{
+    UndoRequest request;
+    request.batch = line.has("--batch");
+    request.dryRun = line.has("--dry-run");
+    if (line.operands.size() > 1 || (request.batch && !line.operands.empty()))
+        return badUsage(QStringLiteral("undo takes one change number, or --batch alone"));
+    if (!line.operands.empty()) {
+        bool ok = false;
+        request.id = line.operands.front().toLongLong(&ok);
+        if (!ok || *request.id <= 0)
+            return badUsage(QStringLiteral("undo: \"%1\" is not a change number").arg(QString::fromUtf8(line.operands.front())));
+    }
+    Output out(STDOUT_FILENO);
+    Console console;
+    return undoChanges(journal, request, out, console);
 }
 
 }  // namespace
@@ -102,11 +145,19 @@ int runCli(int argc, const char *const argv[])
     QString problem;
     if (!unescapeOperands(line.operands, problem))
         return badUsage(problem);
+    // A save that a crash cut short is put right before anything else.
+    SaveJournal journal;
+    if (!line.has("--no-journal"))
+        recoverAtStart(journal);
     if (line.command == "list")
         return runList(line);
     if (line.command == "set")
-        return runSet(line);
+        return runSet(line, journal);
     if (line.command == "codepage")
         return runCodePage(line);
-    return runRename(line);
+    if (line.command == "history")
+        return runHistory(line, journal);
+    if (line.command == "undo")
+        return runUndo(line, journal);
+    return runRename(line, journal);
 }

@@ -25,9 +25,12 @@ const std::vector<CommandSpec> &commandSpecs()
           {"--year", true},
           {"--comment", true},
           {"--genre", true},
-          {"--codepage", true}}},
-        {"rename", {{"--style", true}, {"--dry-run", false}, {"--codepage", true}}},
+          {"--codepage", true},
+          {"--no-journal", false}}},
+        {"rename", {{"--style", true}, {"--dry-run", false}, {"--codepage", true}, {"--no-journal", false}}},
         {"codepage", {}},
+        {"history", {{"--json", false}}},
+        {"undo", {{"--batch", false}, {"--dry-run", false}}},
     };
     return specs;
 }

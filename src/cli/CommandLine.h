@@ -12,7 +12,8 @@
 enum ExitStatus { ExitDone = 0, ExitSomeFailed = 1, ExitBadUsage = 2 };
 
 struct CommandLine {
-    QByteArray command;                        // "list", "set", "rename", "codepage", "help" or "version"
+    // "list", "set", "rename", "codepage", "history", "undo", "help" or "version"
+    QByteArray command;
     std::vector<QByteArray> operands;          // files and folders, in order
     std::map<QByteArray, QByteArray> options;  // "--title" -> its value; a flag -> empty
     QString problem;                           // why the line is bad usage; empty when it is not

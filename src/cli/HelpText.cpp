@@ -12,13 +12,13 @@ Commands:
       --json prints a JSON array of objects with the same keys instead; genre_number is null
       for a file without a tag. Text is shown up to its first NUL, trailing spaces removed.
   set FILE|FOLDER... [--title T] [--artist A] [--album L] [--year Y] [--comment C]
-                     [--genre NAME|NUMBER] [--codepage PAGE]
+                     [--genre NAME|NUMBER] [--codepage PAGE] [--no-journal]
       Writes the given fields and leaves every other byte of the tag as it was. A file without
       a tag gets one appended, starting from empty fields and genre 255. --genre takes a genre
       name in any letter case, a number from 0 to 255, or "" for 255 (no genre). Texts are
       stored in the tags' code page and may not take more bytes than their field (30, the
       year 4). A read-only file is made writable, as Velmora's Save Tags does.
-  rename FILE|FOLDER... [--style long|8.3] [--dry-run] [--codepage PAGE]
+  rename FILE|FOLDER... [--style long|8.3] [--dry-run] [--codepage PAGE] [--no-journal]
       Renames each tagged file to the name Velmora proposes: "Artist-Song.MP3" (long, the
       default) or the first four letters and digits of each, "ARTISONG.MP3" (8.3). Files
       without a tag, an artist or a song name keep their name. A name that is already taken
@@ -28,6 +28,17 @@ Commands:
   codepage [FOLDER]
       Prints the code page suggested for the tags of FOLDER (default: the current folder),
       or why it cannot tell, and the page in use. Changes nothing.
+  history [FOLDER] [--json]
+      The journal of saves, newest first (only FOLDER's with a folder): id, time, batch,
+      undoes, state, undone_by, folder, old_name, new_name and changed (the fields).
+  undo [ID | --batch] [--dry-run]
+      Undoes the last save, with --batch the last set or rename as a whole, or change ID:
+      the old tag bytes, permissions and name come back. Refused, with nothing written, when
+      the file has changed since. Prints "ID<TAB>path -> path" for each; --dry-run only checks.
+
+set and rename record each save in the journal of saves ($XDG_STATE_HOME/velmora/journal)
+before the file changes, and refuse to save when it cannot be written; --no-journal saves
+without it. At start, a save that a crash cut short is put right, and said so.
 
 A FOLDER stands for its MP3 files as Velmora lists them: regular files whose names end in
 ".mp3" in any letter case and do not begin with ".", sorted by name without regard to case.
@@ -57,5 +68,6 @@ Examples:
   velmora-cli list ~/Music/Album --json
   velmora-cli set ~/Music/Album --album "Blue Album" --year 1994 --genre Rock
   velmora-cli rename ~/Music/Album --dry-run
+  velmora-cli undo --batch
 )";
 }

@@ -6,11 +6,13 @@
 #include "Output.h"
 
 class CodePage;
+class SaveJournal;
 
 struct RenameRequest {
     bool longNames = true;  // "Artist-Song.MP3"; false: the 8.3 style "ARTISONG.MP3"
     bool dryRun = false;    // only print what would be done
     const CodePage *page = nullptr;  // the tags' code page; nullptr: the system's
+    SaveJournal *journal = nullptr;  // where the renames are journalled; none: not journalled
 };
 
 // Renames each tagged file whose artist and song name are not empty, through the same save as

@@ -10,6 +10,7 @@
 #include <optional>
 
 class CodePage;
+class SaveJournal;
 
 struct FieldChanges {
     std::optional<QByteArray> title, artist, album, year, comment;  // code-page bytes
@@ -25,5 +26,7 @@ struct FieldChanges {
 bool parseFieldChanges(const CommandLine &line, const CodePage &page, FieldChanges &changes, QString &problem);
 
 // Saves the changed fields into each file through the same save as the window (an untagged file
-// starts from empty fields and genre 255 and gets a trailer appended). Returns the exit status.
-int setTags(const std::vector<FileTarget> &targets, const FieldChanges &changes, Console &console);
+// starts from empty fields and genre 255 and gets a trailer appended), journalled in journal
+// (none: not journalled). Returns the exit status.
+int setTags(const std::vector<FileTarget> &targets, const FieldChanges &changes, SaveJournal *journal,
+            Console &console);

@@ -1,5 +1,7 @@
 #include "FileRename.h"
 
+#include "TestStop.h"
+
 #include <QString>
 
 #include <cerrno>
@@ -45,6 +47,7 @@ int linkThenUnlinkRaw(const char *from, const char *to)
 {
     if (::link(from, to) != 0)
         return errno;
+    TestStop::at("rename-linked");
     if (::unlink(from) != 0) {
         const int code = errno;
         ::unlink(to);  // back to one name, the old one
@@ -84,7 +87,8 @@ FileStatus renameNoReplace(const QByteArray &from, const QByteArray &to)
     if (from == to)
         return FileStatus::success();
 
-    int code = renameNoReplaceRaw(from.constData(), to.constData());
+    // A test stopping between the link and the unlink takes the way without RENAME_NOREPLACE.
+    int code = TestStop::armed("rename-linked") ? EINVAL : renameNoReplaceRaw(from.constData(), to.constData());
     if (flagsUnsupported(code)) {
         code = linkThenUnlinkRaw(from.constData(), to.constData());
         if (linksUnsupported(code))

@@ -2,9 +2,12 @@
 
 #include "FileRename.h"
 #include "RawTrailer.h"
+#include "SaveJournal.h"
 #include "TagFile.h"
+#include "TestStop.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 
 namespace {
@@ -22,6 +25,33 @@ TagSaveResult failed(const FileStatus &status, bool written, const QByteArray &p
     result.written = written;
     result.path = path;
     return result;
+}
+
+// The journal's record of a save of the checked, open file.
+JournalRecord recordOf(const TagSave &request, const TagFile &file, const QByteArray &oldTail,
+                       const QByteArray &newTrailer, bool overwrite)
+{
+    JournalRecord record;
+    const qsizetype slash = request.path.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : request.path.left(slash);
+    if (char *real = ::realpath(folder.constData(), nullptr)) {
+        record.folder = real;
+        std::free(real);
+    }
+    record.oldName = request.path.mid(slash + 1);
+    // A name that cannot be used is refused after the trailer is written: the file keeps its own.
+    const bool renames = !request.newName.isEmpty() && newNameProblem(request.newName).isEmpty();
+    record.newName = renames ? request.newName : record.oldName;
+    record.op = overwrite ? JournalRecord::Op::Write : JournalRecord::Op::Append;
+    FileIdentity identity;
+    file.identity(identity);
+    record.lengthBefore = identity.size;
+    record.device = identity.device;
+    record.inode = identity.inode;
+    record.mode = file.mode();
+    record.oldTail = oldTail;
+    record.newTail = newTrailer;
+    return record;
 }
 
 }  // namespace
@@ -58,31 +88,55 @@ TagReading tagReadingOf(const RawTrailer &raw)
 TagSaveResult saveTagFile(const TagSave &request)
 {
     const QByteArray &path = request.path;
-    // The open makes a read-only file writable once it knows the file is the one that was read;
-    // a missing file is reported there, never created.
+    // The checks first, with the file open for reading only: a missing file is reported there,
+    // never created, and nothing changes before the journal holds the record.
     TagFile file;
-    FileStatus status = file.openForSaving(path, request.folder, request.expected);
+    FileStatus status = file.openChecked(path, request.folder, request.expected);
     if (!status)
         return failed(status, false, path);
     QByteArray trailer;
     status = file.readTrailer(trailer);
-    if (status) {
-        const bool hadTag = trailer.size() == Id3v1::TrailerSize && Id3v1::hasMarker(trailer);
-        status = file.writeTrailer(Id3v1::build(request.fields), hadTag);
+    if (!status)
+        return failed(status, false, path);
+    const bool hadTag = trailer.size() == Id3v1::TrailerSize && Id3v1::hasMarker(trailer);
+    const QByteArray newTrailer = Id3v1::build(request.fields);
+    const QString problem = request.newName.isEmpty() ? QString() : newNameProblem(request.newName);
+    JournalRecord record;
+    if (request.journal) {
+        record = recordOf(request, file, trailer, newTrailer, hadTag);
+        if (status = request.journal->begin(record); !status)
+            return failed(status, false, path);
     }
+    const auto finish = [&](JournalRecord::Outcome outcome) {
+        if (request.journal && record.id)
+            request.journal->finish(record, outcome);
+    };
+    TestStop::at("journal");
+
+    status = file.prepareToWrite();  // a read-only file is made writable once it is known
+    if (status)
+        status = file.writeTrailer(newTrailer, hadTag);
     if (!status) {
         file.putReadOnlyBack();  // the protection is kept when nothing was saved
+        if (request.journal && record.id)
+            request.journal->leaveOpen();  // the next start checks what the failure left
         return failed(status, false, path);
     }
     file.close();
+    TestStop::at("trailer");
 
-    if (request.newName.isEmpty())
+    if (request.newName.isEmpty()) {
+        finish(JournalRecord::Outcome::All);
         return failed(status, true, path);
-    const QString problem = newNameProblem(request.newName);
-    if (!problem.isEmpty())
+    }
+    if (!problem.isEmpty()) {
+        finish(JournalRecord::Outcome::Trailer);
         return failed(FileStatus::failure(EINVAL, problem), true, path);
+    }
     const QByteArray newPath = folderPrefixOf(path) + request.newName;
     status = renameNoReplace(path, newPath);
+    TestStop::at("renamed");
+    finish(status ? JournalRecord::Outcome::All : JournalRecord::Outcome::Trailer);
     return failed(status, true, status ? newPath : path);
 }
 

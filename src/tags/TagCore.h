@@ -36,6 +36,7 @@ TagReading readTagFile(const QByteArray &path);
 // The same for the files of a folder listing, many read at a time: FolderTags.h. A scan that
 // decodes its rows itself takes the raw bytes; this turns them into what readTagFile returns.
 struct RawTrailer;
+class SaveJournal;
 TagReading tagReadingOf(const RawTrailer &raw);
 
 struct TagSave {
@@ -47,6 +48,9 @@ struct TagSave {
     // The folder the user chose: the file, or a listed link's target, must lie inside it.
     // Empty: the folder of path.
     QByteArray folder;
+    // Where the save is recorded before the file changes, so that it can be undone and a crash
+    // part-way put right. None: the save is not journalled.
+    SaveJournal *journal = nullptr;
 };
 
 struct TagSaveResult {
@@ -59,7 +63,8 @@ struct TagSaveResult {
 // expected identity), clears its read-only bit, writes the trailer over the old one (or appends
 // it, all or nothing, flushed to disk; the bit put back when that fails), then renames the file
 // within its folder when a new name is given, never replacing another file. Stops at the first
-// failing step and says which in the result.
+// failing step and says which in the result. With a journal, the save is recorded after the
+// checks and before any change, and refused when that record cannot be written.
 TagSaveResult saveTagFile(const TagSave &request);
 
 // Why raw bytes cannot serve as a new file name in the same folder (empty, holding "/" or NUL,

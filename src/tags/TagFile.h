@@ -32,7 +32,16 @@ public:
     // undoes that when the save goes no further.
     FileStatus openForSaving(const QByteArray &path, const QByteArray &folder,
                              const std::optional<FileIdentity> &expected);
+    // The two halves of openForSaving: the checks, leaving the file open for reading only (so
+    // that what it holds can be journalled before anything changes), then the change of a
+    // read-only file's bits and the open for writing.
+    FileStatus openChecked(const QByteArray &path, const QByteArray &folder,
+                           const std::optional<FileIdentity> &expected);
+    FileStatus prepareToWrite();
     void putReadOnlyBack();
+    // The permission bits the checked open found.
+    int mode() const { return m_mode; }
+    FileStatus setMode(int mode);
 
     FileStatus length(qint64 &bytes) const;
     // Device, inode, size and modification time of the file as it was opened.
@@ -49,6 +58,12 @@ public:
     // file is either unchanged or fully tagged. Should putting it back fail as well, the failure
     // says that the file may be damaged and how many bytes were added or overwritten.
     FileStatus writeTrailer(const QByteArray &trailer, bool overwrite);
+    // Cuts the last 128 bytes off (an appended trailer taken back), or the file to length (never
+    // longer than it is), and flushes the file.
+    FileStatus cutTrailer();
+    FileStatus cutTo(qint64 length);
+    // Up to count bytes from offset; fewer at the end of the file.
+    FileStatus readBytes(qint64 offset, qint64 count, QByteArray &bytes) const;
 
 private:
     FileStatus open(const QByteArray &path, int access);
@@ -57,7 +72,9 @@ private:
                              qint64 bytes, bool overwrite) const;
 
     int m_fd = -1;
-    int m_modeToRestore = -1;  // the permission bits a save changed, until it is done
+    int m_modeToRestore = -1;
+    int m_mode = 0;
+    QByteArray m_target;  // where the checked path leads  // the permission bits a save changed, until it is done
     FileIdentity m_opened;  // from the open's own fstat, so that asking costs no system call
     qint64 m_length = 0;    // the open's length, moved on by an append
 };

@@ -35,6 +35,13 @@ FileStatus closeWith(int fd, const FileStatus &status)
 FileStatus TagFile::openForSaving(const QByteArray &path, const QByteArray &folder,
                                   const std::optional<FileIdentity> &expected)
 {
+    const FileStatus status = openChecked(path, folder, expected);
+    return status ? prepareToWrite() : status;
+}
+
+FileStatus TagFile::openChecked(const QByteArray &path, const QByteArray &folder,
+                                const std::optional<FileIdentity> &expected)
+{
     close();
     QByteArray target;
     FileStatus status = SaveChecks::resolveInsideFolder(path, folder, target);
@@ -63,15 +70,26 @@ FileStatus TagFile::openForSaving(const QByteArray &path, const QByteArray &fold
         return closeWith(reader, SaveChecks::changedOnDiskRefusal());
 
     m_fd = reader;  // so that the permission change and its undo act on the checked file
-    status = makeWritable(int(st.st_mode & 07777));
+    m_target = target;
+    m_opened = SaveChecks::identityOf(st);
+    m_length = st.st_size;
+    m_mode = int(st.st_mode & 07777);
+    return FileStatus::success();
+}
+
+FileStatus TagFile::prepareToWrite()
+{
+    if (m_fd < 0)
+        return FileStatus::fromErrno(EBADF);
+    FileStatus status = makeWritable(m_mode);
     if (!status) {
         close();
         return status;
     }
-    const int writer = openNoFollow(target, O_RDWR);
+    const int writer = openNoFollow(m_target, O_RDWR);
     struct stat written;
-    if (writer < 0 || ::fstat(writer, &written) != 0 || written.st_dev != st.st_dev
-        || written.st_ino != st.st_ino) {
+    if (writer < 0 || ::fstat(writer, &written) != 0 || written.st_dev != dev_t(m_opened.device)
+        || written.st_ino != ino_t(m_opened.inode)) {
         status = writer < 0 && errno != ELOOP ? FileStatus::fromLastError() : SaveChecks::changedOnDiskRefusal();
         if (writer >= 0)
             ::close(writer);
@@ -79,7 +97,7 @@ FileStatus TagFile::openForSaving(const QByteArray &path, const QByteArray &fold
         close();
         return status;
     }
-    ::close(reader);
+    ::close(m_fd);
     m_fd = writer;
     m_opened = SaveChecks::identityOf(written);
     m_length = written.st_size;
@@ -100,4 +118,15 @@ void TagFile::putReadOnlyBack()
 {
     if (m_fd >= 0 && m_modeToRestore >= 0 && ::fchmod(m_fd, mode_t(m_modeToRestore)) == 0)
         m_modeToRestore = -1;
+}
+
+FileStatus TagFile::setMode(int mode)
+{
+    if (m_fd < 0)
+        return FileStatus::fromErrno(EBADF);
+    m_modeToRestore = -1;
+    if (::fchmod(m_fd, mode_t(mode)) != 0)
+        return FileStatus::fromLastError();
+    m_mode = mode;
+    return FileStatus::success();
 }

@@ -170,7 +170,12 @@ void TestCliEdit::setOnReadOnlyFiles()
     QCOMPARE(::chmod(folder.file("theirs.mp3").constData(), 0444), 0);
     QVERIFY(writeFile(folder.file("own.mp3"), song(300)));
     QCOMPARE(::chown(folder.file("own.mp3").constData(), Nobody, Nobody), 0);
+    TempFolder state;  // that user's own journal of saves
+    QCOMPARE(::chown(state.path().constData(), Nobody, Nobody), 0);
+    const QByteArray ownState = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", state.path());
     const Run run = runCli(args({"set", "theirs.mp3", "own.mp3", "--title", "T"}), folder.path(), Nobody);
+    qputenv("XDG_STATE_HOME", ownState);
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.err, QByteArray("velmora-cli: theirs.mp3: ") + std::strerror(EPERM) + '\n');
     QCOMPARE(readFile(folder.file("theirs.mp3")), song(300));

@@ -1,0 +1,169 @@
+#include "JournalCommands.h"
+
+#include "CommandLine.h"
+#include "Escape.h"
+#include "tags/Id3v1.h"
+#include "tags/JournalUndo.h"
+#include "tags/SaveJournal.h"
+
+#include <QDateTime>
+
+#include <cstdlib>
+
+namespace {
+
+using Outcome = JournalRecord::Outcome;
+
+QByteArray jsonText(QByteArrayView bytes)
+{
+    QByteArray text(Escape::mostBytes(bytes.size(), true), Qt::Uninitialized);
+    text.truncate(Escape::writeName(text.data(), bytes, true) - text.constData());
+    return '"' + text + '"';
+}
+
+Id3v1::Fields fieldsOf(const QByteArray &tail)
+{
+    if (tail.size() == Id3v1::TrailerSize && Id3v1::hasMarker(tail))
+        return Id3v1::parse(tail);
+    return Id3v1::Fields{{}, {}, {}, {}, {}, 0};
+}
+
+// The names of the fields the change gave new values, comma-separated.
+QByteArray changedFields(const JournalRecord &r)
+{
+    const Id3v1::Fields a = fieldsOf(r.oldTail), b = fieldsOf(r.newTail);
+    QByteArrayList names;
+    const std::pair<const char *, bool> fields[] = {
+        {"title", a.title != b.title},       {"artist", a.artist != b.artist},
+        {"album", a.album != b.album},       {"year", a.year != b.year},
+        {"comment", a.comment != b.comment}, {"genre", a.genre != b.genre}};
+    for (const auto &[name, differs] : fields)
+        if (differs)
+            names << name;
+    return names.join(',');
+}
+
+QByteArray realFolder(const QByteArray &folder)
+{
+    char *real = ::realpath(folder.constData(), nullptr);
+    if (!real)
+        return folder;
+    const QByteArray result(real);
+    std::free(real);
+    return result;
+}
+
+// Local time at today's offset from UTC: asking the time zone for every row of a long journal
+// takes a second.
+QByteArray timeText(qint64 ms)
+{
+    static const int offset = QDateTime::currentDateTime().offsetFromUtc();
+    return QDateTime::fromMSecsSinceEpoch(ms, Qt::OffsetFromUTC, offset).toString(Qt::ISODate).toUtf8();
+}
+
+void appendRow(QByteArray &b, const JournalRecord &r, bool json, bool first)
+{
+    const QByteArray when = timeText(r.whenMs);
+    const QByteArray numbers[] = {QByteArray::number(r.id), QByteArray::number(r.batch),
+                                  r.undoes ? QByteArray::number(r.undoes) : QByteArray(),
+                                  r.undoneBy ? QByteArray::number(r.undoneBy) : QByteArray()};
+    if (!json) {
+        b += numbers[0] + '\t' + when + '\t' + numbers[1] + '\t' + numbers[2] + '\t'
+            + JournalFormat::outcomeName(r.outcome) + '\t' + numbers[3] + '\t';
+        for (const QByteArray *name : {&r.folder, &r.oldName, &r.newName}) {
+            Escape::appendName(b, *name);
+            b += '\t';
+        }
+        b += changedFields(r) + '\n';
+        return;
+    }
+    const auto numberOrNull = [](const QByteArray &n) { return n.isEmpty() ? QByteArray("null") : n; };
+    b += first ? "{" : ",\n{";
+    b += "\"id\":" + numbers[0] + ",\"time\":\"" + when + "\",\"batch\":" + numbers[1]
+        + ",\"undoes\":" + numberOrNull(numbers[2]) + ",\"state\":\"" + JournalFormat::outcomeName(r.outcome)
+        + "\",\"undone_by\":" + numberOrNull(numbers[3]) + ",\"folder\":" + jsonText(r.folder)
+        + ",\"old_name\":" + jsonText(r.oldName) + ",\"new_name\":" + jsonText(r.newName)
+        + ",\"changed\":\"" + changedFields(r) + "\"}";
+}
+
+// The changes an undo request names, newest first; empty with problem set when there are none.
+std::vector<JournalRecord> chosenChanges(const std::vector<JournalRecord> &records, const UndoRequest &request,
+                                         QString &problem)
+{
+    std::vector<JournalRecord> chosen;
+    if (request.id) {
+        for (const JournalRecord &r : records)
+            if (r.id == *request.id)
+                chosen.push_back(r);
+        if (chosen.empty())
+            problem = QStringLiteral("the journal holds no change %1").arg(*request.id);
+        return chosen;
+    }
+    // The last save (not an undo) that can still be undone, or the whole command it was part of.
+    auto last = std::find_if(records.rbegin(), records.rend(),
+                             [](const JournalRecord &r) { return r.undoes == 0 && r.undoable(); });
+    if (last == records.rend()) {
+        problem = QStringLiteral("there is no save left to undo");
+        return chosen;
+    }
+    for (auto r = records.rbegin(); r != records.rend(); ++r)
+        if (r->undoes == 0 && r->undoable() && (request.batch ? r->batch == last->batch : r->id == last->id))
+            chosen.push_back(*r);
+    return chosen;
+}
+
+}  // namespace
+
+void recoverAtStart(SaveJournal &journal)
+{
+    for (const QString &message : recoverInterruptedSaves(journal))
+        writeToStandardError("velmora-cli: " + message.toUtf8() + '\n');
+}
+
+int showHistory(SaveJournal &journal, const HistoryRequest &request, Output &out, Console &console)
+{
+    const std::vector<JournalRecord> records = journal.records();
+    const QByteArray folder = request.folder.isEmpty() ? QByteArray() : realFolder(request.folder);
+    QByteArray &b = out.buffer();
+    b += request.json ? "[\n" : "id\ttime\tbatch\tundoes\tstate\tundone_by\tfolder\told_name\tnew_name\tchanged\n";
+    bool first = true;
+    for (auto r = records.rbegin(); r != records.rend(); ++r) {
+        if (!folder.isEmpty() && r->folder != folder)
+            continue;
+        appendRow(b, *r, request.json, first);
+        first = false;
+        out.written();
+    }
+    if (request.json)
+        b += first ? "]\n" : "\n]\n";
+    if (const FileStatus written = out.finish(); !written)
+        console.fileFailed("standard output", written.description());
+    return console.anyFailed() ? ExitSomeFailed : ExitDone;
+}
+
+int undoChanges(SaveJournal &journal, const UndoRequest &request, Output &out, Console &console)
+{
+    QString problem;
+    const std::vector<JournalRecord> chosen = chosenChanges(journal.records(), request, problem);
+    if (chosen.empty()) {
+        console.fileFailed("undo", problem);
+        return ExitSomeFailed;
+    }
+    journal.beginBatch();
+    for (const JournalRecord &r : chosen) {
+        const FileStatus status = undoChange(journal, r, request.dryRun);
+        if (!status) {
+            console.fileFailed(r.pathOf(r.currentName()), status.description());
+            continue;
+        }
+        QByteArray &b = out.buffer();
+        b += QByteArray::number(r.id) + '\t';
+        Escape::appendName(b, r.pathOf(r.currentName()));
+        b += " -> ";
+        Escape::appendName(b, r.pathOf(r.oldName));
+        b += '\n';
+        out.finish();
+    }
+    journal.endBatch();
+    return console.anyFailed() ? ExitSomeFailed : ExitDone;
+}
