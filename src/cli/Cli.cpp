@@ -2,11 +2,11 @@
 
 #include "CodePage.h"
 #include "CommandLine.h"
-#include "Escape.h"
 #include "HelpText.h"
 #include "ListCommand.h"
 #include "RenameCommand.h"
 #include "SetCommand.h"
+#include "tags/TextEscape.h"
 
 #include <unistd.h>
 
@@ -23,7 +23,7 @@ bool unescapeOperands(std::vector<QByteArray> &operands, QString &problem)
 {
     for (QByteArray &operand : operands) {
         QByteArray raw;
-        if (!Escape::unescapeName(operand, raw, problem))
+        if (!TextEscape::unescape(operand, raw, problem))
             return false;
         operand = raw;
     }
@@ -34,7 +34,11 @@ int printText(const QByteArray &text)
 {
     Output out(STDOUT_FILENO);
     out.buffer() = text;
-    return out.finish() ? ExitDone : ExitSomeFailed;
+    const FileStatus written = out.finish();
+    if (written)
+        return ExitDone;
+    Console().fileFailed("standard output", written.description());
+    return ExitSomeFailed;
 }
 
 int runList(const CommandLine &line)

@@ -24,17 +24,18 @@ Commands:
       without a tag, an artist or a song name keep their name. A name that is already taken
       is never replaced: that file is reported and left alone. The tag is written back as it
       is, through the same save as set. Prints "old -> new" for each file; --dry-run only
-      prints and changes nothing.
+      prints and changes nothing. A name holding "/" or a control character, or beginning
+      with ".", is refused.
 
 A FOLDER stands for its MP3 files as Velmora lists them: regular files whose names end in
 ".mp3" in any letter case and do not begin with ".", sorted by name without regard to case.
 "--" ends the options.
 
-Names and texts that are not plain printable UTF-8 are shown escaped, the same way in text
-and JSON: \t a tab, \n a newline, \\ a backslash, \xNN any other control character or a byte
-that is not valid UTF-8 (for tag text: the tag's byte in the code page). Arguments are read
-back the same way, so a name can be copied from the output; a backslash in a file name or a
-field must therefore be written \\.
+Names and texts that are not plain printable UTF-8 are shown escaped, the same way in text,
+JSON and messages: \t a tab, \n a newline, \\ a backslash, \xNN any other control character
+or a byte that is not valid UTF-8 (for tag text: the tag's byte in the code page). Arguments
+are read back the same way, so a name can be copied from the output; a backslash in a file
+name or a field must therefore be written \\.
 
 Other options:
   -h, --help     this text

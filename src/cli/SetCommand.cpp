@@ -1,7 +1,7 @@
 #include "SetCommand.h"
 
 #include "CodePage.h"
-#include "Escape.h"
+#include "FieldText.h"
 #include "GenreList.h"
 #include "TagCore.h"
 
@@ -72,7 +72,7 @@ bool parseFieldChanges(const CommandLine &line, const CodePage &page, FieldChang
         if (!value)
             continue;
         QByteArray bytes;
-        if (!Escape::unescapeField(*value, page, bytes, problem)) {
+        if (!FieldText::unescapeField(*value, page, bytes, problem)) {
             problem = QLatin1String(option.name) + QStringLiteral(": ") + problem;
             return false;
         }

@@ -3,6 +3,7 @@
 #include "FileRename.h"
 #include "RawTrailer.h"
 #include "TagFile.h"
+#include "TextEscape.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -22,6 +23,20 @@ TagSaveResult failed(const FileStatus &status, bool written, const QByteArray &p
     result.written = written;
     result.path = path;
     return result;
+}
+
+// Whether name holds a control character (C0, DEL, or C1 as UTF-8): in a file name it breaks
+// lines and listings, and a terminal may act on it.
+bool holdsControlCharacter(const QByteArray &name)
+{
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const uchar c = uchar(name[i]);
+        if (TextEscape::isControl(c) && c < 0x80)
+            return true;
+        if (c == 0xC2 && i + 1 < name.size() && TextEscape::isControl(uchar(name[i + 1])))
+            return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -88,13 +103,17 @@ TagSaveResult saveTagFile(const TagSave &request)
 
 QString newNameProblem(const QByteArray &name)
 {
-    const QString shown = QString::fromUtf8(name);
+    const QString shown = TextEscape::shown(name);
     if (name.isEmpty())
         return QStringLiteral("The new file name cannot be used: it is empty.");
     if (name.contains('/'))
         return QStringLiteral("The new file name \"%1\" cannot be used: a file name cannot contain \"/\".").arg(shown);
     if (name.contains('\0'))
         return QStringLiteral("The new file name cannot be used: it contains a NUL character.");
+    if (holdsControlCharacter(name))
+        return QStringLiteral("The new file name \"%1\" cannot be used: a file name cannot contain control characters "
+                              "(such as a tab or a line break).")
+            .arg(shown);
     if (name.startsWith('.'))
         return QStringLiteral("The new file name \"%1\" cannot be used: a name beginning with \".\" would hide the file.")
             .arg(shown);

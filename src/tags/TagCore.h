@@ -62,8 +62,8 @@ struct TagSaveResult {
 // failing step and says which in the result.
 TagSaveResult saveTagFile(const TagSave &request);
 
-// Why raw bytes cannot serve as a new file name in the same folder (empty, holding "/" or NUL,
-// beginning with "."), or empty text when they can.
+// Why raw bytes cannot serve as a new file name in the same folder (empty, holding "/", NUL or
+// another control character, beginning with "."), or empty text when they can.
 QString newNameProblem(const QByteArray &name);
 
 // name with ".MP3" appended unless it already ends in ".mp3" in any letter case.
