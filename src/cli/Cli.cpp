@@ -64,7 +64,7 @@ int runSet(const CommandLine &line)
     if (line.operands.empty())
         return badUsage(QStringLiteral("set needs files or folders"));
     Console console;
-    return setTags(expandFileTargets(line.operands, console), changes, console);
+    return setTags(expandFileTargets(line.operands, console), changes, line.has("--keep-times"), console);
 }
 
 int runRename(const CommandLine &line)
@@ -75,6 +75,7 @@ int runRename(const CommandLine &line)
         return badUsage(QStringLiteral("--style is \"long\" or \"8.3\""));
     request.longNames = style == "long";
     request.dryRun = line.has("--dry-run");
+    request.keepTimes = line.has("--keep-times");
     if (line.operands.empty())
         return badUsage(QStringLiteral("rename needs files or folders"));
     Output out(STDOUT_FILENO);

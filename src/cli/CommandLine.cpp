@@ -19,8 +19,14 @@ const std::vector<CommandSpec> &commandSpecs()
     static const std::vector<CommandSpec> specs = {
         {"list", {{"--json", false}}},
         {"set",
-         {{"--title", true}, {"--artist", true}, {"--album", true}, {"--year", true}, {"--comment", true}, {"--genre", true}}},
-        {"rename", {{"--style", true}, {"--dry-run", false}}},
+         {{"--title", true},
+          {"--artist", true},
+          {"--album", true},
+          {"--year", true},
+          {"--comment", true},
+          {"--genre", true},
+          {"--keep-times", false}}},
+        {"rename", {{"--style", true}, {"--dry-run", false}, {"--keep-times", false}}},
     };
     return specs;
 }

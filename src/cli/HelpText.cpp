@@ -12,20 +12,21 @@ Commands:
       --json prints a JSON array of objects with the same keys instead; genre_number is null
       for a file without a tag. Text is shown up to its first NUL, trailing spaces removed.
   set FILE|FOLDER... [--title T] [--artist A] [--album L] [--year Y] [--comment C]
-                     [--genre NAME|NUMBER]
+                     [--genre NAME|NUMBER] [--keep-times]
       Writes the given fields and leaves every other byte of the tag as it was. A file without
       a tag gets one appended, starting from empty fields and genre 255. --genre takes a genre
       name in any letter case, a number from 0 to 255, or "" for 255 (no genre). Texts are
       stored in the system's code page and may not be longer than their field (30 characters,
       the year 4). A read-only file is made writable, as Velmora's Save Tags does.
-  rename FILE|FOLDER... [--style long|8.3] [--dry-run]
+      --keep-times gives each file back its modification and access times after the write.
+  rename FILE|FOLDER... [--style long|8.3] [--dry-run] [--keep-times]
       Renames each tagged file to the name Velmora proposes: "Artist-Song.MP3" (long, the
       default) or the first four letters and digits of each, "ARTISONG.MP3" (8.3). Files
       without a tag, an artist or a song name keep their name. A name that is already taken
       is never replaced: that file is reported and left alone. The tag is written back as it
       is, through the same save as set. Prints "old -> new" for each file; --dry-run only
       prints and changes nothing. A name holding "/" or a control character, or beginning
-      with ".", is refused.
+      with ".", is refused. --keep-times: as for set.
 
 A FOLDER stands for its MP3 files as Velmora lists them: regular files whose names end in
 ".mp3" in any letter case and do not begin with ".", sorted by name without regard to case.

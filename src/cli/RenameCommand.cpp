@@ -97,6 +97,7 @@ void renameOne(const FileTarget &target, const TagReading &reading, const Rename
     save.newName = newName;
     save.expected = reading.identity;
     save.folder = target.folder;
+    save.keepTimes = request.keepTimes;
     const TagSaveResult result = saveTagFile(save);
     if (result.status)
         printMove(out, console, target.path, newPath);

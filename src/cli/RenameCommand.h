@@ -8,6 +8,7 @@
 struct RenameRequest {
     bool longNames = true;  // "Artist-Song.MP3"; false: the 8.3 style "ARTISONG.MP3"
     bool dryRun = false;    // only print what would be done
+    bool keepTimes = false; // each file keeps its modification and access times
 };
 
 // Renames each tagged file whose artist and song name are not empty, through the same save as

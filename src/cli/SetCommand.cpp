@@ -90,7 +90,7 @@ bool parseFieldChanges(const CommandLine &line, const CodePage &page, FieldChang
     return true;
 }
 
-int setTags(const std::vector<FileTarget> &targets, const FieldChanges &changes, Console &console)
+int setTags(const std::vector<FileTarget> &targets, const FieldChanges &changes, bool keepTimes, Console &console)
 {
     forEachReadTarget(targets, "set", console, [&](const FileTarget &target, const TagReading &reading) {
         Id3v1::Fields fields = reading.fields;
@@ -104,6 +104,7 @@ int setTags(const std::vector<FileTarget> &targets, const FieldChanges &changes,
         save.fields = fields;
         save.expected = reading.identity;
         save.folder = target.folder;
+        save.keepTimes = keepTimes;
         const TagSaveResult result = saveTagFile(save);
         if (!result.status)
             console.fileFailed(target.path, result.status.description());

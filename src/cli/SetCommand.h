@@ -26,4 +26,5 @@ bool parseFieldChanges(const CommandLine &line, const CodePage &page, FieldChang
 
 // Saves the changed fields into each file through the same save as the window (an untagged file
 // starts from empty fields and genre 255 and gets a trailer appended). Returns the exit status.
-int setTags(const std::vector<FileTarget> &targets, const FieldChanges &changes, Console &console);
+// keepTimes: each file keeps its modification and access times.
+int setTags(const std::vector<FileTarget> &targets, const FieldChanges &changes, bool keepTimes, Console &console);

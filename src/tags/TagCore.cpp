@@ -25,6 +25,13 @@ TagSaveResult failed(const FileStatus &status, bool written, const QByteArray &p
     return result;
 }
 
+FileStatus timesNotKept(const FileStatus &reason)
+{
+    return FileStatus::failure(reason.code(),
+                               QStringLiteral("The tag is written, but the file's times could not be kept: %1")
+                                   .arg(reason.description()));
+}
+
 // Whether name holds a control character (C0, DEL, or C1 as UTF-8): in a file name it breaks
 // lines and listings, and a terminal may act on it.
 bool holdsControlCharacter(const QByteArray &name)
@@ -88,6 +95,11 @@ TagSaveResult saveTagFile(const TagSave &request)
     if (!status) {
         file.putReadOnlyBack();  // the protection is kept when nothing was saved
         return failed(status, false, path);
+    }
+    if (request.keepTimes) {
+        status = file.restoreTimes();
+        if (!status)
+            return failed(timesNotKept(status), true, path);
     }
     file.close();
 

@@ -47,6 +47,9 @@ struct TagSave {
     // The folder the user chose: the file, or a listed link's target, must lie inside it.
     // Empty: the folder of path.
     QByteArray folder;
+    // Gives the file back its modification and access times once the trailer is written, so
+    // that a library sorted by date keeps its order.
+    bool keepTimes = false;
 };
 
 struct TagSaveResult {
@@ -57,9 +60,9 @@ struct TagSaveResult {
 
 // Saves a tag: opens only the file that was read (inside the folder, no pseudo file system, the
 // expected identity), clears its read-only bit, writes the trailer over the old one (or appends
-// it, all or nothing, flushed to disk; the bit put back when that fails), then renames the file
-// within its folder when a new name is given, never replacing another file. Stops at the first
-// failing step and says which in the result.
+// it, all or nothing, flushed to disk; the bit put back when that fails), sets the file's times
+// back when asked, then renames the file within its folder when a new name is given, never
+// replacing another file. Stops at the first failing step and says which in the result.
 TagSaveResult saveTagFile(const TagSave &request);
 
 // Why raw bytes cannot serve as a new file name in the same folder (empty, holding "/", NUL or

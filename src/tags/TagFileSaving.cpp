@@ -81,6 +81,8 @@ FileStatus TagFile::openForSaving(const QByteArray &path, const QByteArray &fold
     }
     ::close(reader);
     m_fd = writer;
+    m_timesBefore[0] = st.st_atim;  // looked at before anything was read or written
+    m_timesBefore[1] = st.st_mtim;
     m_opened = SaveChecks::identityOf(written);
     m_length = written.st_size;
     return FileStatus::success();
@@ -93,6 +95,15 @@ FileStatus TagFile::makeWritable(int mode)
     if (::fchmod(m_fd, mode_t(mode | S_IWUSR)) != 0)
         return FileStatus::fromLastError();
     m_modeToRestore = mode;
+    return FileStatus::success();
+}
+
+FileStatus TagFile::restoreTimes()
+{
+    if (m_fd < 0)
+        return FileStatus::fromErrno(EBADF);
+    if (::futimens(m_fd, m_timesBefore) != 0)
+        return FileStatus::fromLastError();
     return FileStatus::success();
 }
 

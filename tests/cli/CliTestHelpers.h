@@ -13,6 +13,9 @@ namespace CliTest {
 
 // The file helpers shared with the other tests: trailers, songs, raw reads and writes, folders.
 using TestFiles::exists;
+using TestFiles::oldTimes;
+using TestFiles::setTimes;
+using TestFiles::timesOf;
 using TestFiles::isOwnerWritable;
 using TestFiles::readFile;
 using TestFiles::song;
