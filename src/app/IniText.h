@@ -5,8 +5,9 @@
 //
 // Lines are "[Section]" and "Key=Value" with blanks around names and values ignored, ";" and "#"
 // begin comments; sections and keys are matched without regard to letter case, and the first
-// entry of a key counts. Values are escaped so that any bytes fit on one line: "\\", "\n", "\r",
-// "\t" and "\xHH" for control characters, outer blanks and bytes that are not UTF-8.
+// entry of a key counts. Values are stored in the printable form of tags/TextEscape.h, with outer
+// blanks escaped too, so that any bytes fit on one line; a backslash that begins no escape (as in
+// a hand-written Windows path) stands for itself.
 
 #include <QByteArray>
 #include <QString>
@@ -23,8 +24,5 @@ std::optional<QByteArray> value(const QByteArray &text, const QString &section, 
 // entry, else the section added at the end.
 QByteArray withValue(const QByteArray &text, const QString &section, const QString &key,
                      const QByteArray &value);
-
-QByteArray escape(const QByteArray &value);
-QByteArray unescape(const QByteArray &text);
 
 }  // namespace IniText

@@ -10,6 +10,7 @@ void installMessageBox()
     Message::setHandler([](const QString &text) {
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Velmora"), text, QMessageBox::Ok,
                         QApplication::activeWindow());
+        box.setTextFormat(Qt::PlainText);  // a name like "<b>x</b>" is shown as it is, not as markup
         box.exec();
     });
 }

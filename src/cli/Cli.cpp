@@ -3,13 +3,13 @@
 #include "CodePage.h"
 #include "CodePageCommand.h"
 #include "CommandLine.h"
-#include "Escape.h"
 #include "HelpText.h"
 #include "JournalCommands.h"
 #include "ListCommand.h"
 #include "RenameCommand.h"
 #include "SetCommand.h"
 #include "tags/SaveJournal.h"
+#include "tags/TextEscape.h"
 
 #include <unistd.h>
 
@@ -26,7 +26,7 @@ bool unescapeOperands(std::vector<QByteArray> &operands, QString &problem)
 {
     for (QByteArray &operand : operands) {
         QByteArray raw;
-        if (!Escape::unescapeName(operand, raw, problem))
+        if (!TextEscape::unescape(operand, raw, problem))
             return false;
         operand = raw;
     }
@@ -37,7 +37,11 @@ int printText(const QByteArray &text)
 {
     Output out(STDOUT_FILENO);
     out.buffer() = text;
-    return out.finish() ? ExitDone : ExitSomeFailed;
+    const FileStatus written = out.finish();
+    if (written)
+        return ExitDone;
+    Console().fileFailed("standard output", written.description());
+    return ExitSomeFailed;
 }
 
 int runList(const CommandLine &line)
@@ -78,7 +82,8 @@ int runSet(const CommandLine &line, SaveJournal &journal)
     if (line.operands.empty())
         return badUsage(QStringLiteral("set needs files or folders"));
     Console console;
-    return setTags(expandFileTargets(line.operands, console), changes, journalFor(line, journal), console);
+    return setTags(expandFileTargets(line.operands, console), changes, journalFor(line, journal),
+                   line.has("--keep-times"), console);
 }
 
 int runRename(const CommandLine &line, SaveJournal &journal)
@@ -92,6 +97,7 @@ int runRename(const CommandLine &line, SaveJournal &journal)
         return badUsage(QStringLiteral("--style is \"long\" or \"8.3\""));
     request.longNames = style == "long";
     request.dryRun = line.has("--dry-run");
+    request.keepTimes = line.has("--keep-times");
     if (line.operands.empty())
         return badUsage(QStringLiteral("rename needs files or folders"));
     if (!request.dryRun)

@@ -1,6 +1,6 @@
 #include "Console.h"
 
-#include "Escape.h"
+#include "tags/TextEscape.h"
 
 #include <QByteArray>
 
@@ -34,14 +34,16 @@ void Console::fileFailed(QByteArrayView path, const QString &reason)
     m_failed = true;
     hideProgress();
     QByteArray line("velmora-cli: ");
-    Escape::appendName(line, path);
-    line += ": " + reason.toLocal8Bit() + '\n';
+    TextEscape::append(line, path);
+    // Reasons may quote what a file holds: nothing in them may act on the terminal.
+    line += ": " + TextEscape::visible(reason, false).toLocal8Bit() + '\n';
     writeToStandardError(line);
 }
 
 void Console::usageError(const QString &message)
 {
-    writeToStandardError("velmora-cli: " + message.toLocal8Bit() + "\nTry 'velmora-cli --help'.\n");
+    writeToStandardError("velmora-cli: " + TextEscape::visible(message, false).toLocal8Bit() +
+                         "\nTry 'velmora-cli --help'.\n");
 }
 
 void Console::startProgress(const char *what, qsizetype total)

@@ -12,19 +12,22 @@ Commands:
       --json prints a JSON array of objects with the same keys instead; genre_number is null
       for a file without a tag. Text is shown up to its first NUL, trailing spaces removed.
   set FILE|FOLDER... [--title T] [--artist A] [--album L] [--year Y] [--comment C]
-                     [--genre NAME|NUMBER] [--codepage PAGE] [--no-journal]
+                     [--genre NAME|NUMBER] [--codepage PAGE] [--no-journal] [--keep-times]
       Writes the given fields and leaves every other byte of the tag as it was. A file without
       a tag gets one appended, starting from empty fields and genre 255. --genre takes a genre
       name in any letter case, a number from 0 to 255, or "" for 255 (no genre). Texts are
       stored in the tags' code page and may not take more bytes than their field (30, the
       year 4). A read-only file is made writable, as Velmora's Save Tags does.
+      --keep-times gives each file back its modification and access times after the write.
   rename FILE|FOLDER... [--style long|8.3] [--dry-run] [--codepage PAGE] [--no-journal]
+                        [--keep-times]
       Renames each tagged file to the name Velmora proposes: "Artist-Song.MP3" (long, the
       default) or the first four letters and digits of each, "ARTISONG.MP3" (8.3). Files
       without a tag, an artist or a song name keep their name. A name that is already taken
       is never replaced: that file is reported and left alone. The tag is written back as it
       is, through the same save as set. Prints "old -> new" for each file; --dry-run only
-      prints and changes nothing.
+      prints and changes nothing. A name holding "/" or a control character, or beginning
+      with ".", is refused. --keep-times: as for set.
   codepage [FOLDER]
       Prints the code page suggested for the tags of FOLDER (default: the current folder),
       or why it cannot tell, and the page in use. Changes nothing.
@@ -44,11 +47,11 @@ A FOLDER stands for its MP3 files as Velmora lists them: regular files whose nam
 ".mp3" in any letter case and do not begin with ".", sorted by name without regard to case.
 "--" ends the options.
 
-Names and texts that are not plain printable UTF-8 are shown escaped, the same way in text
-and JSON: \t a tab, \n a newline, \\ a backslash, \xNN any other control character or a byte
-that is not valid UTF-8 (for tag text: the tag's byte in the code page). Arguments are read
-back the same way, so a name can be copied from the output; a backslash in a file name or a
-field must therefore be written \\.
+Names and texts that are not plain printable UTF-8 are shown escaped, the same way in text,
+JSON and messages: \t a tab, \n a newline, \\ a backslash, \xNN any other control character
+or a byte that is not valid UTF-8 (for tag text: the tag's byte in the code page). Arguments
+are read back the same way, so a name can be copied from the output; a backslash in a file
+name or a field must therefore be written \\.
 
 The tags' code page (--codepage PAGE for list, set and rename): a number (874, 1250 to 1258,
 932 Japanese, 936 Chinese Simplified, 949 Korean, 950 Chinese Traditional), a name such as

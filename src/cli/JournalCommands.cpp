@@ -1,7 +1,7 @@
 #include "JournalCommands.h"
 
 #include "CommandLine.h"
-#include "Escape.h"
+#include "tags/TextEscape.h"
 #include "tags/Id3v1.h"
 #include "tags/JournalUndo.h"
 #include "tags/SaveJournal.h"
@@ -16,8 +16,8 @@ using Outcome = JournalRecord::Outcome;
 
 QByteArray jsonText(QByteArrayView bytes)
 {
-    QByteArray text(Escape::mostBytes(bytes.size(), true), Qt::Uninitialized);
-    text.truncate(Escape::writeName(text.data(), bytes, true) - text.constData());
+    QByteArray text(TextEscape::mostBytes(bytes.size(), true), Qt::Uninitialized);
+    text.truncate(TextEscape::write(text.data(), bytes, TextEscape::Json) - text.constData());
     return '"' + text + '"';
 }
 
@@ -71,7 +71,7 @@ void appendRow(QByteArray &b, const JournalRecord &r, bool json, bool first)
         b += numbers[0] + '\t' + when + '\t' + numbers[1] + '\t' + numbers[2] + '\t'
             + JournalFormat::outcomeName(r.outcome) + '\t' + numbers[3] + '\t';
         for (const QByteArray *name : {&r.folder, &r.oldName, &r.newName}) {
-            Escape::appendName(b, *name);
+            TextEscape::append(b, *name);
             b += '\t';
         }
         b += changedFields(r) + '\n';
@@ -158,9 +158,9 @@ int undoChanges(SaveJournal &journal, const UndoRequest &request, Output &out, C
         }
         QByteArray &b = out.buffer();
         b += QByteArray::number(r.id) + '\t';
-        Escape::appendName(b, r.pathOf(r.currentName()));
+        TextEscape::append(b, r.pathOf(r.currentName()));
         b += " -> ";
-        Escape::appendName(b, r.pathOf(r.oldName));
+        TextEscape::append(b, r.pathOf(r.oldName));
         b += '\n';
         out.finish();
     }

@@ -2,11 +2,12 @@
 
 #include "CodePage.h"
 #include "CommandLine.h"
-#include "Escape.h"
+#include "FieldText.h"
 #include "FolderListing.h"
 #include "FolderTags.h"
 #include "GenreList.h"
 #include "TagCore.h"
+#include "tags/TextEscape.h"
 
 #include <array>
 #include <vector>
@@ -53,9 +54,9 @@ public:
         const Id3v1::Fields &f = reading.fields;
         const QByteArrayView texts[TextColumns] = {f.title, f.artist, f.album, f.year, f.comment};
         const QByteArrayView genre = reading.tagged ? m_genres[f.genre] : m_untaggedGenre;
-        qsizetype most = Escape::mostBytes(name.size(), m_json) + genre.size() + 96;
+        qsizetype most = TextEscape::mostBytes(name.size(), m_json) + genre.size() + 96;
         for (const QByteArrayView text : texts)
-            most += Escape::mostBytes(text.size(), m_json);
+            most += TextEscape::mostBytes(text.size(), m_json);
 
         QByteArray &b = m_out.buffer();
         const qsizetype start = b.size();
@@ -63,7 +64,7 @@ public:
         char *out = b.data() + start;
         if (m_json) {
             out = put(out, m_rows++ == 0 ? "{\"file\":\"" : ",\n{\"file\":\"");
-            out = Escape::writeName(out, name, true);
+            out = TextEscape::write(out, name, TextEscape::Json);
             for (int i = 0; i < TextColumns; ++i) {
                 out = put(out, "\",\"");
                 out = put(out, columnNames[i + 1]);
@@ -72,7 +73,7 @@ public:
             }
             *out++ = '"';
         } else {
-            out = Escape::writeName(out, name);
+            out = TextEscape::write(out, name);
             for (const QByteArrayView text : texts) {
                 *out++ = '\t';
                 out = m_fields.write(out, text);
@@ -92,7 +93,7 @@ public:
 private:
     Output &m_out;
     bool m_json;
-    Escape::FieldPrinter m_fields;
+    FieldText::FieldPrinter m_fields;
     std::array<QByteArray, 256> m_genres;  // everything after the comment, for each genre byte
     QByteArray m_untaggedGenre;
     qsizetype m_rows = 0;

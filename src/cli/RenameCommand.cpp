@@ -2,9 +2,9 @@
 
 #include "CodePage.h"
 #include "CommandLine.h"
-#include "Escape.h"
 #include "NameBuilder.h"
 #include "TagCore.h"
+#include "tags/TextEscape.h"
 
 #include <QSet>
 
@@ -55,16 +55,16 @@ QByteArray proposedName(const TagReading &reading, bool longNames, const CodePag
 
 QString renameFailure(const QByteArray &newName, const QString &reason)
 {
-    return QStringLiteral("not renamed to \"%1\": %2").arg(QString::fromUtf8(Escape::name(newName)), reason);
+    return QStringLiteral("not renamed to \"%1\": %2").arg(TextEscape::shown(newName), reason);
 }
 
 void printMove(Output &out, Console &console, const QByteArray &from, const QByteArray &to)
 {
     console.hideProgress();
     QByteArray &b = out.buffer();
-    Escape::appendName(b, from);
+    TextEscape::append(b, from);
     b += " -> ";
-    Escape::appendName(b, to);
+    TextEscape::append(b, to);
     b += '\n';
     out.finish();  // each line as it happens, in step with the errors
 }
@@ -97,6 +97,7 @@ void renameOne(const FileTarget &target, const TagReading &reading, const Rename
     save.expected = reading.identity;
     save.folder = target.folder;
     save.journal = request.journal;
+    save.keepTimes = request.keepTimes;
     const TagSaveResult result = saveTagFile(save);
     if (result.status)
         printMove(out, console, target.path, newPath);

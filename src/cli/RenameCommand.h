@@ -13,6 +13,7 @@ struct RenameRequest {
     bool dryRun = false;    // only print what would be done
     const CodePage *page = nullptr;  // the tags' code page; nullptr: the system's
     SaveJournal *journal = nullptr;  // where the renames are journalled; none: not journalled
+    bool keepTimes = false; // each file keeps its modification and access times
 };
 
 // Renames each tagged file whose artist and song name are not empty, through the same save as

@@ -1,7 +1,7 @@
 #include "SetCommand.h"
 
 #include "CodePage.h"
-#include "Escape.h"
+#include "FieldText.h"
 #include "GenreList.h"
 #include "TagCore.h"
 
@@ -72,7 +72,7 @@ bool parseFieldChanges(const CommandLine &line, const CodePage &page, FieldChang
         if (!value)
             continue;
         QByteArray bytes;
-        if (!Escape::unescapeField(*value, page, bytes, problem)) {
+        if (!FieldText::unescapeField(*value, page, bytes, problem)) {
             problem = QLatin1String(option.name) + QStringLiteral(": ") + problem;
             return false;
         }
@@ -92,7 +92,7 @@ bool parseFieldChanges(const CommandLine &line, const CodePage &page, FieldChang
 }
 
 int setTags(const std::vector<FileTarget> &targets, const FieldChanges &changes, SaveJournal *journal,
-            Console &console)
+            bool keepTimes, Console &console)
 {
     forEachReadTarget(targets, "set", console, [&](const FileTarget &target, const TagReading &reading) {
         Id3v1::Fields fields = reading.fields;
@@ -107,6 +107,7 @@ int setTags(const std::vector<FileTarget> &targets, const FieldChanges &changes,
         save.expected = reading.identity;
         save.folder = target.folder;
         save.journal = journal;
+        save.keepTimes = keepTimes;
         const TagSaveResult result = saveTagFile(save);
         if (!result.status)
             console.fileFailed(target.path, result.status.description());

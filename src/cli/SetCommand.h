@@ -27,6 +27,7 @@ bool parseFieldChanges(const CommandLine &line, const CodePage &page, FieldChang
 
 // Saves the changed fields into each file through the same save as the window (an untagged file
 // starts from empty fields and genre 255 and gets a trailer appended), journalled in journal
-// (none: not journalled). Returns the exit status.
+// (none: not journalled). keepTimes: each file keeps its modification and access times.
+// Returns the exit status.
 int setTags(const std::vector<FileTarget> &targets, const FieldChanges &changes, SaveJournal *journal,
-            Console &console);
+            bool keepTimes, Console &console);

@@ -1,5 +1,7 @@
 #include "Message.h"
 
+#include "TextEscape.h"
+
 #include <cstdio>
 #include <utility>
 
@@ -14,10 +16,12 @@ Handler &installed()
 
 void show(const QString &text)
 {
+    // Messages quote names and tag text from files: their control characters are shown, not obeyed.
+    const QString shown = TextEscape::visible(text, true);
     if (installed())
-        installed()(text);
+        installed()(shown);
     else
-        std::fprintf(stderr, "Velmora: %s\n", text.toLocal8Bit().constData());
+        std::fprintf(stderr, "Velmora: %s\n", shown.toLocal8Bit().constData());
 }
 
 Handler setHandler(Handler handler)

@@ -9,7 +9,8 @@ namespace Message {
 
 using Handler = std::function<void(const QString &text)>;
 
-// Shows text through the installed handler (standard error when none is installed).
+// Shows text through the installed handler (standard error when none is installed), its control
+// characters other than line breaks in their printable form (\t, \xNN).
 void show(const QString &text);
 
 // Installs a handler and returns the one it replaces.

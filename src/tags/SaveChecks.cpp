@@ -1,6 +1,7 @@
 #include "SaveChecks.h"
 
 #include "TagCore.h"
+#include "TextEscape.h"
 
 #include <QCoreApplication>
 
@@ -67,7 +68,7 @@ FileStatus resolveInsideFolder(const QByteArray &path, const QByteArray &folder,
         return FileStatus::success();
     return FileStatus::failure(
         EXDEV, tr("\"%1\" leads to \"%2\", outside the folder \"%3\": the tag is not written there.")
-                   .arg(QString::fromUtf8(path), QString::fromUtf8(target), QString::fromUtf8(realFolder)));
+                   .arg(TextEscape::shown(path), TextEscape::shown(target), TextEscape::shown(realFolder)));
 }
 
 bool onPseudoFileSystem(int fd, const struct stat &st)

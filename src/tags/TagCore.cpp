@@ -5,6 +5,7 @@
 #include "SaveJournal.h"
 #include "TagFile.h"
 #include "TestStop.h"
+#include "TextEscape.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -52,6 +53,27 @@ JournalRecord recordOf(const TagSave &request, const TagFile &file, const QByteA
     record.oldTail = oldTail;
     record.newTail = newTrailer;
     return record;
+}
+
+FileStatus timesNotKept(const FileStatus &reason)
+{
+    return FileStatus::failure(reason.code(),
+                               QStringLiteral("The tag is written, but the file's times could not be kept: %1")
+                                   .arg(reason.description()));
+}
+
+// Whether name holds a control character (C0, DEL, or C1 as UTF-8): in a file name it breaks
+// lines and listings, and a terminal may act on it.
+bool holdsControlCharacter(const QByteArray &name)
+{
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const uchar c = uchar(name[i]);
+        if (TextEscape::isControl(c) && c < 0x80)
+            return true;
+        if (c == 0xC2 && i + 1 < name.size() && TextEscape::isControl(uchar(name[i + 1])))
+            return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -122,6 +144,11 @@ TagSaveResult saveTagFile(const TagSave &request)
             request.journal->leaveOpen();  // the next start checks what the failure left
         return failed(status, false, path);
     }
+    if (request.keepTimes) {
+        status = file.restoreTimes();
+        if (!status)
+            return failed(timesNotKept(status), true, path);
+    }
     file.close();
     TestStop::at("trailer");
 
@@ -142,13 +169,17 @@ TagSaveResult saveTagFile(const TagSave &request)
 
 QString newNameProblem(const QByteArray &name)
 {
-    const QString shown = QString::fromUtf8(name);
+    const QString shown = TextEscape::shown(name);
     if (name.isEmpty())
         return QStringLiteral("The new file name cannot be used: it is empty.");
     if (name.contains('/'))
         return QStringLiteral("The new file name \"%1\" cannot be used: a file name cannot contain \"/\".").arg(shown);
     if (name.contains('\0'))
         return QStringLiteral("The new file name cannot be used: it contains a NUL character.");
+    if (holdsControlCharacter(name))
+        return QStringLiteral("The new file name \"%1\" cannot be used: a file name cannot contain control characters "
+                              "(such as a tab or a line break).")
+            .arg(shown);
     if (name.startsWith('.'))
         return QStringLiteral("The new file name \"%1\" cannot be used: a name beginning with \".\" would hide the file.")
             .arg(shown);

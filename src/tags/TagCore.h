@@ -51,6 +51,9 @@ struct TagSave {
     // Where the save is recorded before the file changes, so that it can be undone and a crash
     // part-way put right. None: the save is not journalled.
     SaveJournal *journal = nullptr;
+    // Gives the file back its modification and access times once the trailer is written, so
+    // that a library sorted by date keeps its order.
+    bool keepTimes = false;
 };
 
 struct TagSaveResult {
@@ -61,14 +64,15 @@ struct TagSaveResult {
 
 // Saves a tag: opens only the file that was read (inside the folder, no pseudo file system, the
 // expected identity), clears its read-only bit, writes the trailer over the old one (or appends
-// it, all or nothing, flushed to disk; the bit put back when that fails), then renames the file
-// within its folder when a new name is given, never replacing another file. Stops at the first
-// failing step and says which in the result. With a journal, the save is recorded after the
-// checks and before any change, and refused when that record cannot be written.
+// it, all or nothing, flushed to disk; the bit put back when that fails), sets the file's times
+// back when asked, then renames the file within its folder when a new name is given, never
+// replacing another file. Stops at the first failing step and says which in the result. With a
+// journal, the save is recorded after the checks and before any change, and refused when that
+// record cannot be written.
 TagSaveResult saveTagFile(const TagSave &request);
 
-// Why raw bytes cannot serve as a new file name in the same folder (empty, holding "/" or NUL,
-// beginning with "."), or empty text when they can.
+// Why raw bytes cannot serve as a new file name in the same folder (empty, holding "/", NUL or
+// another control character, beginning with "."), or empty text when they can.
 QString newNameProblem(const QByteArray &name);
 
 // name with ".MP3" appended unless it already ends in ".mp3" in any letter case.

@@ -9,6 +9,7 @@
 #include <QByteArray>
 
 #include <optional>
+#include <sys/stat.h>
 
 class TagFile {
 public:
@@ -65,6 +66,10 @@ public:
     // Up to count bytes from offset; fewer at the end of the file.
     FileStatus readBytes(qint64 offset, qint64 count, QByteArray &bytes) const;
 
+    // Sets the modification and access times back to what the open for saving found, to the
+    // nanosecond. The system allows it only to the file's owner (or a privileged user).
+    FileStatus restoreTimes();
+
 private:
     FileStatus open(const QByteArray &path, int access);
     FileStatus makeWritable(int mode);
@@ -77,4 +82,5 @@ private:
     QByteArray m_target;  // where the checked path leads  // the permission bits a save changed, until it is done
     FileIdentity m_opened;  // from the open's own fstat, so that asking costs no system call
     qint64 m_length = 0;    // the open's length, moved on by an append
+    timespec m_timesBefore[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};  // access, modification
 };

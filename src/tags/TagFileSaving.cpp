@@ -74,6 +74,8 @@ FileStatus TagFile::openChecked(const QByteArray &path, const QByteArray &folder
     m_opened = SaveChecks::identityOf(st);
     m_length = st.st_size;
     m_mode = int(st.st_mode & 07777);
+    m_timesBefore[0] = st.st_atim;  // looked at before anything was read or written
+    m_timesBefore[1] = st.st_mtim;
     return FileStatus::success();
 }
 
@@ -111,6 +113,15 @@ FileStatus TagFile::makeWritable(int mode)
     if (::fchmod(m_fd, mode_t(mode | S_IWUSR)) != 0)
         return FileStatus::fromLastError();
     m_modeToRestore = mode;
+    return FileStatus::success();
+}
+
+FileStatus TagFile::restoreTimes()
+{
+    if (m_fd < 0)
+        return FileStatus::fromErrno(EBADF);
+    if (::futimens(m_fd, m_timesBefore) != 0)
+        return FileStatus::fromLastError();
     return FileStatus::success();
 }
 

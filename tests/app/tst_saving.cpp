@@ -227,8 +227,21 @@ private slots:
     }
 
     // Which names are refused is the core's (tst_tagcore); here, what the window does then.
+    void aRefusedRenameKeepsThePanelAndTheListForTheNextTry_data()
+    {
+        QTest::addColumn<QString>("newName");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("taken") << QStringLiteral("taken.mp3") << FileStatus::fromErrno(EEXIST).description();
+        QTest::newRow("control characters")
+            << QStringLiteral("a\tb\x1B")
+            << QStringLiteral("The new file name \"a\\tb\\x1B.MP3\" cannot be used: a file name cannot contain control "
+                              "characters (such as a tab or a line break).");
+    }
+
     void aRefusedRenameKeepsThePanelAndTheListForTheNextTry()
     {
+        QFETCH(QString, newName);
+        QFETCH(QString, message);
         const QByteArray taken = song(900, trailer("Taken", "Keep me"));
         QVERIFY(writeFile(file("taken.mp3"), taken));
         QVERIFY(writeFile(file("mine.mp3"), song(900, trailer("Mine"))));
@@ -238,11 +251,11 @@ private slots:
         select(w, "mine.mp3");
         w.typeInto(1, QStringLiteral("Written"));
         w.setRename(true);
-        w->TxtNewFilename->setText(QStringLiteral("taken.mp3"));
+        w->TxtNewFilename->setText(newName);
         const QStringList rows = {w->lv1->text(0, 2), w->lv1->text(1, 2)};
         w.save();
 
-        QCOMPARE(log.texts, QStringList({FileStatus::fromErrno(EEXIST).description()}));
+        QCOMPARE(log.texts, QStringList({message}));
         // The tag is written, nothing else moved, and the user can correct the name.
         QCOMPARE(readFile(file("mine.mp3")).right(128), trailer("Mine", "Written", "", "", "", 0));
         QCOMPARE(readFile(file("taken.mp3")), taken);

@@ -27,10 +27,12 @@ QList<QByteArray> namesIn(const QByteArray &folder)
     return names;
 }
 
-Run runCli(const QStringList &arguments, const QByteArray &folder, uid_t asUser)
+Run runCli(const QStringList &arguments, const QByteArray &folder, uid_t asUser, const QString &standardOutput)
 {
     QProcess process;
     process.setWorkingDirectory(QString::fromUtf8(folder));
+    if (!standardOutput.isEmpty())
+        process.setStandardOutputFile(standardOutput);
     if (asUser != uid_t(-1)) {
         process.setChildProcessModifier([asUser] {
             if (::setgid(asUser) != 0 || ::setuid(asUser) != 0)

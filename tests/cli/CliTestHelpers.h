@@ -13,6 +13,9 @@ namespace CliTest {
 
 // The file helpers shared with the other tests: trailers, songs, raw reads and writes, folders.
 using TestFiles::exists;
+using TestFiles::oldTimes;
+using TestFiles::setTimes;
+using TestFiles::timesOf;
 using TestFiles::isOwnerWritable;
 using TestFiles::readFile;
 using TestFiles::song;
@@ -28,7 +31,8 @@ struct Run {
 };
 // Runs velmora-cli with the arguments in the folder (the arguments go through QProcess as UTF-8;
 // names that are not UTF-8 are given in their escaped form). asUser: run with that user and group
-// id instead of the test's own.
-Run runCli(const QStringList &arguments, const QByteArray &folder, uid_t asUser = uid_t(-1));
+// id instead of the test's own. standardOutput: a file to write the output into instead.
+Run runCli(const QStringList &arguments, const QByteArray &folder, uid_t asUser = uid_t(-1),
+           const QString &standardOutput = QString());
 
 }  // namespace CliTest

@@ -41,6 +41,8 @@ private slots:
     void renamesAsTheWindowProposes();
     void renameNeverReplacesAFile();
     void dryRunChangesNothing();
+    void keepTimes_data();
+    void keepTimes();
 };
 
 void TestCliEdit::setWritesOnlyTheGivenFields_data()
@@ -258,6 +260,35 @@ void TestCliEdit::dryRunChangesNothing()
     QCOMPARE(real.out, dry.out);
     QCOMPARE(real.err, dry.err);
     QCOMPARE(namesIn(folder.path()), (QList<QByteArray>{"A-Y.MP3", "A-Z.MP3", "Band-Song.MP3", "b.mp3"}));
+}
+
+void TestCliEdit::keepTimes_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("written");  // the file's name afterwards
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("set") << QStringList{"set", "a.mp3", "--title", "New", "--keep-times"} << QByteArray("a.mp3") << true;
+    QTest::newRow("set without") << QStringList{"set", "a.mp3", "--title", "New"} << QByteArray("a.mp3") << false;
+    QTest::newRow("rename") << QStringList{"rename", "--keep-times", "a.mp3"} << QByteArray("Band-Old.MP3") << true;
+}
+
+void TestCliEdit::keepTimes()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, written);
+    QFETCH(bool, kept);
+    TempFolder folder;
+    QVERIFY(writeFile(folder.file("a.mp3"), song(300, trailer("Old", "Band"))));
+    QVERIFY(setTimes(folder.file("a.mp3"), oldTimes));
+    const Run run = runCli(arguments, folder.path());
+    QCOMPARE(run.err, QByteArray());
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(exists(folder.file(written)));
+    const TestFiles::FileTimes after = timesOf(folder.file(written));
+    // The access time is the command's own read of the tag; the modification time is the user's.
+    QCOMPARE(after.modifiedNs == oldTimes.modifiedNs, kept);
+    if (!kept)
+        QVERIFY(after.modifiedNs > oldTimes.modifiedNs);
 }
 
 QTEST_GUILESS_MAIN(TestCliEdit)

@@ -126,6 +126,22 @@ QByteArray TempFolder::subfolder(const QByteArray &name) const
     return path;
 }
 
+FileTimes timesOf(const QByteArray &path)
+{
+    struct stat st;
+    if (::stat(path.constData(), &st) != 0)
+        return {};
+    const auto ns = [](const timespec &t) { return qint64(t.tv_sec) * 1000000000 + t.tv_nsec; };
+    return {ns(st.st_atim), ns(st.st_mtim)};
+}
+
+bool setTimes(const QByteArray &path, const FileTimes &times)
+{
+    const auto spec = [](qint64 ns) { return timespec{time_t(ns / 1000000000), long(ns % 1000000000)}; };
+    const timespec both[2] = {spec(times.accessNs), spec(times.modifiedNs)};
+    return ::utimensat(AT_FDCWD, path.constData(), both, 0) == 0;
+}
+
 MessageLog::MessageLog()
 {
     m_previous = Message::setHandler([this](const QString &text) { texts << text; });

@@ -31,6 +31,17 @@ bool exists(const QByteArray &path);
 bool isOwnerWritable(const QByteArray &path);
 QStringList namesIn(const QByteArray &folder);  // sorted, decoded
 
+// A file's access and modification times, nanoseconds since the epoch.
+struct FileTimes {
+    qint64 accessNs = 0;
+    qint64 modifiedNs = 0;
+    bool operator==(const FileTimes &) const = default;
+};
+FileTimes timesOf(const QByteArray &path);  // zero when it cannot be looked at
+bool setTimes(const QByteArray &path, const FileTimes &times);
+// Times long past, with nanoseconds that a save could only keep on purpose.
+constexpr FileTimes oldTimes{1000000000123456789, 1200000000987654321};
+
 // A fresh folder under the temporary folder, open to every user, removed with everything in it
 // (names that are not UTF-8 and entries without permissions included).
 class TempFolder {

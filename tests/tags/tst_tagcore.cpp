@@ -239,6 +239,15 @@ private slots:
         QTest::newRow("slash") << QByteArray("A/B Unit-X.MP3") << "\"/\"";
         QTest::newRow("hidden") << QByteArray(".MP3") << "\".\"";
         QTest::newRow("NUL") << QByteArray("a\0b.MP3", 7) << "NUL";
+        // A name is quoted in its printable form: a crafted tag cannot act on a terminal.
+        QTest::newRow("slash after escapes") << QByteArray("evil-\x1B]0;PWN\x07\x1B[2J/x.MP3")
+                                             << "\"evil-\\x1B]0;PWN\\x07\\x1B[2J/x.MP3\" cannot be used: a file name cannot contain \"/\"";
+        const QString control = QStringLiteral("cannot be used: a file name cannot contain control characters");
+        QTest::newRow("tab") << QByteArray("a\tb.MP3") << "\"a\\tb.MP3\" " + control;
+        QTest::newRow("newline") << QByteArray("ctl-\x01\n.MP3") << "\"ctl-\\x01\\n.MP3\" " + control;
+        QTest::newRow("escape") << QByteArray("\x1B[2J.MP3") << control;
+        QTest::newRow("DEL") << QByteArray("a\x7F.MP3") << control;
+        QTest::newRow("C1") << QByteArray("a\xC2\x9B" "b.MP3") << "\"a\\xC2\\x9Bb.MP3\" " + control;
     }
 
     void refusedRenamesKeepTheWrittenTag()
