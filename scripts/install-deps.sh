@@ -14,6 +14,8 @@ packages=(
   xdg-utils
   fonts-urw-base35 fonts-comic-neue fonts-dejavu-core
   sox lame libbenchmark-dev strace
+  # The slow share of the benchmarks: a FUSE file system (libfuse 3) and fusermount3.
+  libfuse3-dev fuse3
   # The sanitizer build of the tests and the libFuzzer targets.
   clang-14 libclang-rt-14-dev
   # Desktop integration: the validators of the desktop entry and the AppStream file, the icon
