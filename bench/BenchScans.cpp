@@ -2,10 +2,10 @@
 
 #include "BenchFolders.h"
 #include "BenchSupport.h"
-#include "FolderTags.h"
-#include "Message.h"
-#include "Mp3List.h"
-#include "TagEditor.h"
+#include "browser/Mp3List.h"
+#include "browser/TagEditor.h"
+#include "tags/FolderTags.h"
+#include "tags/Message.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,8 +2,8 @@
 // What the benchmark programs share beyond the folders and clocks: a main window to scan with,
 // the folder reader's passes, the count of messages the program showed, and the run itself.
 
-#include "FolderListing.h"
-#include "FrmMain.h"
+#include "app/FrmMain.h"
+#include "tags/FolderListing.h"
 
 #include <QByteArray>
 

@@ -5,13 +5,12 @@
 // a Save Tags there. Each benchmark mounts the share anew and unmounts it at its end; without FUSE
 // they are skipped with the reason.
 
-#include "BenchFolders.h"
 #include "BenchScans.h"
 #include "BenchSupport.h"
-#include "FolderList.h"
-#include "Mp3List.h"
 #include "SlowShare.h"
-#include "TagEditor.h"
+#include "browser/FolderList.h"
+#include "browser/Mp3List.h"
+#include "browser/TagEditor.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,9 +3,9 @@
 // still come back once, in order, with its own trailer or a clean error. The test command runs
 // this under ThreadSanitizer too.
 
-#include "FolderListing.h"
-#include "FolderTags.h"
-#include "TagCore.h"
+#include "tags/FolderListing.h"
+#include "tags/FolderTags.h"
+#include "tags/TagCore.h"
 #include "TestFiles.h"
 
 #include <QDir>
