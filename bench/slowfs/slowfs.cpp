@@ -48,8 +48,8 @@ void *init(fuse_conn_info *conn, fuse_config *cfg)
     // Reads ahead and releases are background requests; many of them must be allowed in flight.
     conn->max_background = 1024;
     conn->congestion_threshold = 768;
-    // Names in one folder are looked up in parallel, as a network file system's client does;
-    // without this the kernel sends one lookup of a folder at a time.
+    // Lookups in one folder may run in parallel, as a network file system's client's do (the
+    // kernel here still looks up a name it has never seen one at a time: see readdir).
     conn->want |= conn->capable & FUSE_CAP_PARALLEL_DIROPS;
     // Listings carry the attributes of every entry (as NFS's READDIRPLUS and SMB's directory
     // queries do), always.
