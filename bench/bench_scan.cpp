@@ -8,44 +8,26 @@
 // benchmarks only, and removed at the end or on an interrupt.
 
 #include "BenchFolders.h"
+#include "BenchScans.h"
 #include "BenchSupport.h"
 #include "FileList.h"
 #include "FolderList.h"
-#include "FolderTags.h"
-#include "FrmMain.h"
 #include "ListCommand.h"
-#include "Message.h"
 #include "Mp3List.h"
 #include "SettingsStore.h"
 #include "TagEditor.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QLineEdit>
+#include <QCoreApplication>
 
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
 namespace {
-
-int g_messages = 0;
-
-// A window that starts with nothing stored: the user's own settings play no part.
-std::unique_ptr<FrmMain> loadedWindow()
-{
-    qputenv("XDG_CONFIG_HOME", BenchFolders::scratchFolder("no-settings"));
-    auto window = std::make_unique<FrmMain>();
-    window->Form_Load();
-    window->show();
-    return window;
-}
-
 
 void floorBenchmark(benchmark::State &state, bool cold)
 {
@@ -81,17 +63,6 @@ void BM_FileListRefresh(benchmark::State &state)
     if (list.count() != state.range(0))
         state.SkipWithError("wrong count");
     perFile(state, int(state.range(0)));
-}
-
-// The trailers of a listed folder read by the caller alone (0), with helpers once reads are seen to
-// wait (1, what the scan does) or with helpers from the start (2); nothing decoded.
-int readTrailers(const QByteArray &folder, const std::vector<ListedFile> &files, int readAhead)
-{
-    const ReadAhead modes[3] = {ReadAhead::Never, ReadAhead::WhenReadsWait, ReadAhead::Always};
-    int tagged = 0;
-    readFolderTrailers(folder, files, [&tagged](int, const RawTrailer &raw) { tagged += raw.tagged(); },
-                       modes[readAhead]);
-    return tagged;
 }
 
 void readTrailersBenchmark(benchmark::State &state, bool cold)
@@ -141,7 +112,7 @@ void fullScanBenchmark(benchmark::State &state, bool cold)
             cache->dropBeforePass([&] { warmUp->editor().DirOpen_Change(); });
         window->editor().DirOpen_Change();
     }
-    if (window->lv1->rowCount() != files || g_messages != 0)
+    if (window->lv1->rowCount() != files || messageCount() != 0)
         state.SkipWithError("scan incomplete");
     perFile(state, files);
     state.counters["max_rss_MiB"] = double(maxRssKiB()) / 1024.0;
@@ -173,27 +144,9 @@ void BM_Save(benchmark::State &state)
     QByteArray folder;
     if (!folderFor(state, folder))
         return;
-    const int files = int(state.range(0));
-    const bool rename = state.range(1) != 0;
     std::unique_ptr<FrmMain> window = loadedWindow();
     window->DirOpen->setPath(folder);
-    const QString names[2] = {QStringLiteral("Track 005000 - Renamed A.mp3"), QStringLiteral("Track 005000 - Renamed B.mp3")};
-    int round = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        window->lv1->selectRow(files / 2);
-        window->TxtDispTag[0]->setText(QStringLiteral("Saved %1").arg(round));
-        if (rename) {
-            window->ChkRenFile->setChecked(true);
-            window->TxtNewFilename->setText(names[round % 2]);
-        }
-        ++round;
-        state.ResumeTiming();
-        window->editor().CmdSave_Click();
-    }
-    if (window->lv1->rowCount() != files || g_messages != 0)
-        state.SkipWithError("save failed");
-    perFile(state, files);
+    savePasses(state, *window, int(state.range(0)), state.range(1) != 0);
 }
 
 // What the user waits for: from the main window's construction, with a folder stored in the
@@ -232,7 +185,7 @@ void BM_StartUp(benchmark::State &state)
             wall[i] += steps[i + 1].wall - steps[i].wall;
             cpu[i] += steps[i + 1].cpu - steps[i].cpu;
         }
-        if (window->lv1->rowCount() != state.range(0) || g_messages != 0)
+        if (window->lv1->rowCount() != state.range(0) || messageCount() != 0)
             state.SkipWithError("the list was not filled");
         window.reset();
         QCoreApplication::processEvents();
@@ -292,22 +245,4 @@ BENCHMARK(BM_CliList)->Apply([](auto *b) { timed(b->Arg(10000)); });
 
 // ---- end of velmora-cli list ----
 
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    benchmark::Initialize(&argc, argv);  // --help ends here, before anything is generated
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    BenchFolders::prepare();
-    QApplication app(argc, argv);
-    Message::setHandler([](const QString &text) {
-        ++g_messages;
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    });
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    BenchFolders::removeAll();
-    std::fprintf(stderr, "max RSS %ld KiB\n", maxRssKiB());
-    return 0;
-}
+int main(int argc, char **argv) { return runBenchmarks(argc, argv); }

@@ -22,3 +22,15 @@ if(VELMORA_SANITIZE)
     "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0"
     "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
 endif()
+
+# VELMORA_SANITIZE_THREAD builds with ThreadSanitizer instead (the two cannot share a build); the
+# test command builds and runs only the folder reader's tests this way, any report failing them.
+option(VELMORA_SANITIZE_THREAD "Build with -fsanitize=thread" OFF)
+if(VELMORA_SANITIZE_THREAD)
+  if(VELMORA_SANITIZE)
+    message(FATAL_ERROR "VELMORA_SANITIZE_THREAD cannot be combined with VELMORA_SANITIZE")
+  endif()
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+  set(VELMORA_SANITIZER_ENV "TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1")
+endif()

@@ -17,6 +17,8 @@ packages=(
   # The charset detector behind the suggested code page of a folder, and the translations of
   # iso-codes: the real text in many scripts that its accuracy is measured on.
   libuchardet-dev iso-codes
+  # The slow share of the benchmarks: a FUSE file system (libfuse 3) and fusermount3.
+  libfuse3-dev fuse3
   # The sanitizer build of the tests and the libFuzzer targets.
   clang-14 libclang-rt-14-dev
   # Desktop integration: the validators of the desktop entry and the AppStream file, the icon

@@ -13,7 +13,8 @@ namespace {
 
 constexpr int Batch = 8;         // files claimed at once: few atomic operations, reads spread out
 constexpr int Window = 1024;     // results held at most: memory stays small for any folder
-constexpr int Helpers = 16;      // reads in flight on a cold disk, beside the caller's own
+constexpr int Helpers = 64;      // reads in flight beside the caller's: a network share's round trips
+                                 // overlap as well as a cold disk's
 constexpr int ParallelFrom = 64; // fewer files are read by the caller alone
 
 // One pass over a listing. Files are claimed in batches by the helpers and by the caller; a batch
