@@ -21,6 +21,14 @@ void Selection::deselect()
     m_files.clearSelection();
 }
 
+void Selection::noteWritten(const TagSaveResult &saved)
+{
+    if (!saved.written)
+        return;
+    m_path = saved.path;
+    m_reading.identity = saved.identity;
+}
+
 int Selection::entry() const
 {
     return m_files.selectedIndex();

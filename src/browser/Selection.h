@@ -18,6 +18,9 @@ public:
     // current file; otherwise nothing changes. Returns the outcome of the read.
     FileStatus load(int entry, const QByteArray &folderPrefix);
     void deselect();  // no current file name; the rest stays
+    // A save wrote the current file: its record holds what the file is now, so that the next save
+    // of it (after a refused rename) is not taken for another program's change.
+    void noteWritten(const TagSaveResult &saved);
 
     int entry() const;          // the file list's entry, -1 when none
     int SelectedIndex() const { return m_selectedIndex; }  // row (from 1) last loaded

@@ -277,6 +277,7 @@ void TagEditor::CmdSave_Click()
     if (rename)
         request.newName = m_selection.nameBytes(withMp3Extension(c.TxtNewFilename->text()));
     const TagSaveResult saved = saveTagFile(request);
+    m_selection.noteWritten(saved);
     if (!saved.status) {
         Message::show(saved.status.description());
         return;

@@ -15,12 +15,19 @@ QByteArray folderPrefixOf(const QByteArray &path)
     return slash < 0 ? QByteArray() : path.left(slash + 1);
 }
 
-TagSaveResult failed(const FileStatus &status, bool written, const QByteArray &path)
+TagSaveResult failed(const FileStatus &status, const QByteArray &path)
 {
     TagSaveResult result;
     result.status = status;
-    result.written = written;
     result.path = path;
+    return result;
+}
+
+TagSaveResult writtenThen(const FileStatus &status, const FileIdentity &identity, const QByteArray &path)
+{
+    TagSaveResult result = failed(status, path);
+    result.written = true;
+    result.identity = identity;
     return result;
 }
 
@@ -63,7 +70,7 @@ TagSaveResult saveTagFile(const TagSave &request)
     TagFile file;
     FileStatus status = file.openForSaving(path, request.folder, request.expected);
     if (!status)
-        return failed(status, false, path);
+        return failed(status, path);
     QByteArray trailer;
     status = file.readTrailer(trailer);
     if (status) {
@@ -72,18 +79,20 @@ TagSaveResult saveTagFile(const TagSave &request)
     }
     if (!status) {
         file.putReadOnlyBack();  // the protection is kept when nothing was saved
-        return failed(status, false, path);
+        return failed(status, path);
     }
+    FileIdentity written;
+    file.identity(written);  // taken after the write; a rename leaves it as it is
     file.close();
 
     if (request.newName.isEmpty())
-        return failed(status, true, path);
+        return writtenThen(status, written, path);
     const QString problem = newNameProblem(request.newName);
     if (!problem.isEmpty())
-        return failed(FileStatus::failure(EINVAL, problem), true, path);
+        return writtenThen(FileStatus::failure(EINVAL, problem), written, path);
     const QByteArray newPath = folderPrefixOf(path) + request.newName;
     status = renameNoReplace(path, newPath);
-    return failed(status, true, status ? newPath : path);
+    return writtenThen(status, written, status ? newPath : path);
 }
 
 QString newNameProblem(const QByteArray &name)

@@ -53,6 +53,9 @@ struct TagSaveResult {
     FileStatus status = FileStatus::success();
     bool written = false;  // the trailer is on disk (a failure after it is the rename's)
     QByteArray path;       // where the file is now: the new path after a rename
+    // What the file is after the write (a rename keeps it), so that the next save of the same
+    // file is not taken for another program's change. Valid when written.
+    FileIdentity identity;
 };
 
 // Saves a tag: opens only the file that was read (inside the folder, no pseudo file system, the

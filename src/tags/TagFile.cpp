@@ -150,6 +150,9 @@ FileStatus TagFile::writeTrailer(const QByteArray &trailer, bool overwrite)
         status = FileStatus::fromLastError();
     if (status) {
         m_length = overwrite ? size : size + Id3v1::TrailerSize;
+        struct stat st;
+        if (::fstat(m_fd, &st) == 0)
+            m_opened = SaveChecks::identityOf(st);  // the write moved the modification time on
         return status;
     }
 

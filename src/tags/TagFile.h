@@ -35,7 +35,8 @@ public:
     void putReadOnlyBack();
 
     FileStatus length(qint64 &bytes) const;
-    // Device, inode, size and modification time of the file as it was opened.
+    // Device, inode, size and modification time of the file as it was opened, or as the last
+    // successful write left it.
     FileStatus identity(FileIdentity &id) const;
 
     // Reads the last 128 bytes into trailer with exactly one pread; when the file is shorter

@@ -250,6 +250,14 @@ private slots:
         QVERIFY(w->ChkRenFile->isChecked());
         QCOMPARE(QStringList({w->lv1->text(0, 2), w->lv1->text(1, 2)}), rows);  // not rebuilt
         QCOMPARE(w->TxtDispTag[1]->text(), QStringLiteral("Written"));
+
+        // The corrected name goes through: the first save's own write is no change by another.
+        log.clear();
+        w->TxtNewFilename->setText(QStringLiteral("free.mp3"));
+        w.save();
+        QCOMPARE(log.texts, QStringList());
+        QCOMPARE(namesIn(m_folder), QStringList({"free.mp3", "taken.mp3"}));
+        QCOMPARE(readFile(file("free.mp3")).right(128), trailer("Mine", "Written", "", "", "", 0));
     }
 
     void aSecondSaveWithoutSelectionChangesNothing()

@@ -264,6 +264,34 @@ private slots:
         QCOMPARE(namesIn(file("A")), QStringList());
     }
 
+    // A save after a refused rename expects what the first save left; another program's write
+    // since is still refused.
+    void theNextSaveExpectsWhatTheLastOneLeft()
+    {
+        QVERIFY(writeFile(file("taken.mp3"), song(900, trailer("Taken"))));
+        QVERIFY(writeFile(file("mine.mp3"), song(900)));
+        TagSave request;
+        request.path = file("mine.mp3");
+        request.fields = fields("Mine", "First");
+        request.newName = "taken.mp3";
+        request.expected = readTagFile(request.path).identity;
+        const TagSaveResult first = saveTagFile(request);
+        QCOMPARE(first.status.code(), EEXIST);
+        QCOMPARE(first.identity, readTagFile(file("mine.mp3")).identity);
+
+        request.expected = first.identity;
+        request.newName = "free.mp3";
+        const TagSaveResult second = saveTagFile(request);
+        QVERIFY2(second.status, qPrintable(second.status.description()));
+        QCOMPARE(second.identity, readTagFile(file("free.mp3")).identity);
+
+        QVERIFY(writeFile(file("free.mp3"), song(1000)));  // another program's change
+        request.path = file("free.mp3");
+        request.expected = second.identity;
+        request.newName.clear();
+        QCOMPARE(saveTagFile(request).status.code(), ESTALE);
+    }
+
     void aReadOnlyFolderRefusesTheRenameOnly()
     {
         QVERIFY(writeFile(file("f.mp3"), song(2000, trailer("Folder"))));
