@@ -9,15 +9,16 @@
 
 #include "BenchFolders.h"
 #include "BenchSupport.h"
-#include "FileList.h"
-#include "FolderList.h"
-#include "FolderTags.h"
-#include "FrmMain.h"
-#include "ListCommand.h"
-#include "Message.h"
-#include "Mp3List.h"
-#include "SettingsStore.h"
-#include "TagEditor.h"
+#include "browser/Mp3Files.h"
+#include "browser/FolderTree.h"
+#include "tags/BulkTrailerReader.h"
+#include "app/FrmMain.h"
+#include "cli/ListCommand.h"
+#include "tags/Message.h"
+#include "tags/PatternListing.h"
+#include "browser/Mp3List.h"
+#include "app/SettingsStore.h"
+#include "browser/TagEditor.h"
 
 #include <benchmark/benchmark.h>
 
@@ -35,6 +36,16 @@
 namespace {
 
 int g_messages = 0;
+
+// A control of the window, found by its object name as the tests find it.
+template <typename T>
+T *control(const QObject &window, const char *name)
+{
+    return window.findChild<T *>(QLatin1String(name));
+}
+
+FolderTree *folderTree(const FrmMain &window) { return control<FolderTree>(window, "DirOpen"); }
+Mp3List *mp3List(const FrmMain &window) { return control<Mp3List>(window, "lv1"); }
 
 // A window that starts with nothing stored: the user's own settings play no part.
 std::unique_ptr<FrmMain> loadedWindow()
@@ -71,9 +82,9 @@ void BM_FileListRefresh(benchmark::State &state)
     QByteArray folder;
     if (!folderFor(state, folder))
         return;
-    FileList list;
+    Mp3Files list;
     list.setPath(folder);
-    list.setPattern(QStringLiteral("*.mp3"));
+    list.setPattern(mp3Pattern());
     for (auto _ : state) {
         if (!list.refresh().ok())
             state.SkipWithError("refresh failed");
@@ -108,10 +119,10 @@ void readTrailersBenchmark(benchmark::State &state, bool cold)
         if (cache)
             cache->dropBeforePass([&] {
                 std::vector<ListedFile> few;
-                listFolderFiles(cache->warmUpFolder(), QStringLiteral("*.mp3"), few);
+                listFolderFiles(cache->warmUpFolder(), mp3Pattern(), few);
                 readTrailers(cache->warmUpFolder(), few, readAhead);
             });
-        listFolderFiles(folder, QStringLiteral("*.mp3"), files);
+        listFolderFiles(folder, mp3Pattern(), files);
         benchmark::DoNotOptimize(readTrailers(folder, files, readAhead));
     }
     perFile(state, int(state.range(0)));
@@ -131,17 +142,17 @@ void fullScanBenchmark(benchmark::State &state, bool cold)
     if (cache && !cache->ok())
         return;
     std::unique_ptr<FrmMain> window = loadedWindow();
-    window->DirOpen->setPath(folder);
+    folderTree(*window)->setPath(folder);
     // Cold, a second window scans the small folder after each drop.
     std::unique_ptr<FrmMain> warmUp = cache ? loadedWindow() : nullptr;
     if (warmUp)
-        warmUp->DirOpen->setPath(cache->warmUpFolder());
+        folderTree(*warmUp)->setPath(cache->warmUpFolder());
     for (auto _ : state) {
         if (cache)
             cache->dropBeforePass([&] { warmUp->editor().DirOpen_Change(); });
         window->editor().DirOpen_Change();
     }
-    if (window->lv1->rowCount() != files || g_messages != 0)
+    if (mp3List(*window)->rowCount() != files || g_messages != 0)
         state.SkipWithError("scan incomplete");
     perFile(state, files);
     state.counters["max_rss_MiB"] = double(maxRssKiB()) / 1024.0;
@@ -159,10 +170,10 @@ void BM_OpenFolder(benchmark::State &state)
     std::unique_ptr<FrmMain> window = loadedWindow();
     const QByteArray parent = folder.left(folder.lastIndexOf('/'));
     for (auto _ : state) {
-        window->DirOpen->setPath(parent);
-        window->DirOpen->setPath(folder);
+        folderTree(*window)->setPath(parent);
+        folderTree(*window)->setPath(folder);
     }
-    if (window->lv1->rowCount() != state.range(0))
+    if (mp3List(*window)->rowCount() != state.range(0))
         state.SkipWithError("scan incomplete");
     perFile(state, int(state.range(0)));
 }
@@ -176,22 +187,26 @@ void BM_Save(benchmark::State &state)
     const int files = int(state.range(0));
     const bool rename = state.range(1) != 0;
     std::unique_ptr<FrmMain> window = loadedWindow();
-    window->DirOpen->setPath(folder);
+    folderTree(*window)->setPath(folder);
     const QString names[2] = {QStringLiteral("Track 005000 - Renamed A.mp3"), QStringLiteral("Track 005000 - Renamed B.mp3")};
+    Mp3List *list = mp3List(*window);
+    auto *title = control<QLineEdit>(*window, "TxtDispTag0");
+    auto *renameBox = control<QCheckBox>(*window, "ChkRenFile");
+    auto *newName = control<QLineEdit>(*window, "TxtNewFilename");
     int round = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        window->lv1->selectRow(files / 2);
-        window->TxtDispTag[0]->setText(QStringLiteral("Saved %1").arg(round));
+        list->selectRow(files / 2);
+        title->setText(QStringLiteral("Saved %1").arg(round));
         if (rename) {
-            window->ChkRenFile->setChecked(true);
-            window->TxtNewFilename->setText(names[round % 2]);
+            renameBox->setChecked(true);
+            newName->setText(names[round % 2]);
         }
         ++round;
         state.ResumeTiming();
         window->editor().CmdSave_Click();
     }
-    if (window->lv1->rowCount() != files || g_messages != 0)
+    if (mp3List(*window)->rowCount() != files || g_messages != 0)
         state.SkipWithError("save failed");
     perFile(state, files);
 }
@@ -232,7 +247,7 @@ void BM_StartUp(benchmark::State &state)
             wall[i] += steps[i + 1].wall - steps[i].wall;
             cpu[i] += steps[i + 1].cpu - steps[i].cpu;
         }
-        if (window->lv1->rowCount() != state.range(0) || g_messages != 0)
+        if (mp3List(*window)->rowCount() != state.range(0) || g_messages != 0)
             state.SkipWithError("the list was not filled");
         window.reset();
         QCoreApplication::processEvents();

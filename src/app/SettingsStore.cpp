@@ -1,6 +1,6 @@
-#include "SettingsStore.h"
+#include "app/SettingsStore.h"
 
-#include "IniText.h"
+#include "app/IniText.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "CodePageValidator.h"
+#include "browser/CodePageValidator.h"
 
-#include "CodePage.h"
+#include "tags/CodePage.h"
 
 CodePageValidator::CodePageValidator(QObject *parent)
     : CodePageValidator(CodePage::system(), parent)

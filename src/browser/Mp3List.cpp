@@ -1,7 +1,7 @@
-#include "Mp3List.h"
+#include "browser/Mp3List.h"
 
-#include "CodePage.h"
-#include "Id3v1.h"
+#include "tags/CodePage.h"
+#include "tags/Id3v1.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>

@@ -4,7 +4,7 @@
 // stays small: the tag texts of all rows share one buffer, and a file name is the listing's own
 // string, shared rather than copied.
 
-#include "TagRecord.h"
+#include "tags/TagRecord.h"
 
 #include <QAbstractTableModel>
 #include <QIcon>

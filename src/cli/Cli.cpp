@@ -1,12 +1,12 @@
-#include "Cli.h"
+#include "cli/Cli.h"
 
-#include "CodePage.h"
-#include "CommandLine.h"
-#include "Escape.h"
-#include "HelpText.h"
-#include "ListCommand.h"
-#include "RenameCommand.h"
-#include "SetCommand.h"
+#include "tags/CodePage.h"
+#include "cli/CommandLine.h"
+#include "cli/Escape.h"
+#include "cli/HelpText.h"
+#include "cli/ListCommand.h"
+#include "cli/RenameCommand.h"
+#include "cli/SetCommand.h"
 
 #include <unistd.h>
 

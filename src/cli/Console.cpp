@@ -1,6 +1,6 @@
-#include "Console.h"
+#include "cli/Console.h"
 
-#include "Escape.h"
+#include "cli/Escape.h"
 
 #include <QByteArray>
 

@@ -1,6 +1,6 @@
 #include "Escape.h"
 
-#include "CodePage.h"
+#include "tags/CodePage.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,10 +1,10 @@
-#include "RenameCommand.h"
+#include "cli/RenameCommand.h"
 
-#include "CodePage.h"
-#include "CommandLine.h"
-#include "Escape.h"
-#include "NameBuilder.h"
-#include "TagCore.h"
+#include "tags/CodePage.h"
+#include "cli/CommandLine.h"
+#include "cli/Escape.h"
+#include "tags/NameBuilder.h"
+#include "tags/TagCore.h"
 
 #include <QSet>
 

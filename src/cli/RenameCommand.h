@@ -1,9 +1,9 @@
 #pragma once
 // velmora-cli rename: each tagged file gets the name the window proposes for it.
 
-#include "Console.h"
-#include "FileTargets.h"
-#include "Output.h"
+#include "cli/Console.h"
+#include "cli/FileTargets.h"
+#include "cli/Output.h"
 
 struct RenameRequest {
     bool longNames = true;  // "Artist-Song.MP3"; false: the 8.3 style "ARTISONG.MP3"

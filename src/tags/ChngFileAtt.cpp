@@ -1,4 +1,4 @@
-#include "ChngFileAtt.h"
+#include "tags/ChngFileAtt.h"
 
 #include <filesystem>
 #include <string>

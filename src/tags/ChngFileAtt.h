@@ -2,7 +2,7 @@
 // File attribute bits as the save sees them. Bit 1, read-only, means "the owner may not write the
 // file".
 
-#include "FileStatus.h"
+#include "tags/FileStatus.h"
 
 #include <QByteArray>
 #include <QtGlobal>

@@ -1,6 +1,6 @@
-#include "CodePage.h"
+#include "tags/CodePage.h"
 
-#include "CodePageTables.h"
+#include "tags/CodePageTables.h"
 
 #include <memory>
 #include <vector>

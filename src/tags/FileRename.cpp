@@ -1,4 +1,4 @@
-#include "FileRename.h"
+#include "tags/FileRename.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "Message.h"
+#include "tags/Message.h"
 
 #include <cstdio>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "NameBuilder.h"
+#include "tags/NameBuilder.h"
 
 namespace {
 

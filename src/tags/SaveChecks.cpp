@@ -1,6 +1,6 @@
-#include "SaveChecks.h"
+#include "tags/SaveChecks.h"
 
-#include "TagCore.h"
+#include "tags/TagCore.h"
 
 #include <QCoreApplication>
 

@@ -1,8 +1,8 @@
-#include "TagCore.h"
+#include "tags/TagCore.h"
 
-#include "FileRename.h"
-#include "RawTrailer.h"
-#include "TagFile.h"
+#include "tags/FileRename.h"
+#include "tags/RawTrailer.h"
+#include "tags/TagFile.h"
 
 #include <cerrno>
 #include <fcntl.h>

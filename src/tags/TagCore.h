@@ -3,8 +3,8 @@
 // its selection and Save Tags, and the command-line front end all go through these, so that a
 // file is read and written in exactly one way.
 
-#include "FileStatus.h"
-#include "Id3v1.h"
+#include "tags/FileStatus.h"
+#include "tags/Id3v1.h"
 
 #include <QByteArray>
 #include <QString>
@@ -33,7 +33,7 @@ struct TagReading {
 // creating one, never blocking), reads its last 128 bytes with one pread and closes it.
 TagReading readTagFile(const QByteArray &path);
 
-// The same for the files of a folder listing, many read at a time: FolderTags.h. A scan that
+// The same for the files of a folder listing, many read at a time: BulkTrailerReader.h. A scan that
 // decodes its rows itself takes the raw bytes; this turns them into what readTagFile returns.
 struct RawTrailer;
 TagReading tagReadingOf(const RawTrailer &raw);

@@ -1,9 +1,10 @@
-#include "TagFile.h"
+#include "tags/TagFile.h"
 
-#include "Id3v1.h"
-#include "RawTrailer.h"
-#include "SaveChecks.h"
-#include "TagCore.h"
+#include "tags/Id3v1.h"
+#include "tags/RawTrailer.h"
+#include "tags/RegularFile.h"
+#include "tags/SaveChecks.h"
+#include "tags/TagCore.h"
 
 #include <QCoreApplication>
 
@@ -38,38 +39,13 @@ FileStatus TagFile::open(const QByteArray &path, int access)
         return FileStatus::fromErrno(ENOENT);
     if (path.contains('\0'))
         return FileStatus::fromErrno(EINVAL);
-
-    // Look before opening: opening a device can have side effects of its own.
     struct stat st;
-    if (::stat(path.constData(), &st) != 0)
-        return FileStatus::fromLastError();
-    if (!S_ISREG(st.st_mode))
-        return notRegularFileStatus(st.st_mode);
-
-    // O_NONBLOCK: should the name be swapped for a FIFO after the look, the open still returns.
-    int fd;
-    do {
-        fd = ::open(path.constData(), access | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        return FileStatus::fromLastError();
-    if (::fstat(fd, &st) != 0) {
-        const FileStatus status = FileStatus::fromLastError();
-        ::close(fd);
+    const FileStatus status = openRegularFile(AT_FDCWD, path.constData(), access, true, m_fd, st);
+    if (!status)
         return status;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return notRegularFileStatus(st.st_mode);
-    }
-    if (SaveChecks::onPseudoFileSystem(fd, st)) {
-        ::close(fd);
-        return SaveChecks::pseudoFileSystemRefusal();
-    }
-    m_fd = fd;
     m_opened = SaveChecks::identityOf(st);
     m_length = st.st_size;
-    return FileStatus::success();
+    return status;
 }
 
 FileStatus TagFile::length(qint64 &bytes) const

@@ -2,9 +2,9 @@
 // The one file slot through which tags are read and written: a POSIX descriptor on a regular
 // file, read and written at 64-bit offsets.
 
-#include "FileStatus.h"
+#include "tags/FileStatus.h"
 
-#include "TagCore.h"
+#include "tags/TagCore.h"
 
 #include <QByteArray>
 

@@ -1,8 +1,8 @@
 // The MP3 list: its columns, its rows, how clicks and keys report rows, and that 100,000 rows
 // stay cheap.
-#include "CodePage.h"
-#include "Id3v1.h"
-#include "Mp3List.h"
+#include "tags/CodePage.h"
+#include "tags/Id3v1.h"
+#include "browser/Mp3List.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 // The printable form of names: which bytes are escaped, and that every name comes back whole.
 
-#include "Escape.h"
+#include "cli/Escape.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
 // Renaming without replacing, and the read-only attribute, on real files.
 
-#include "ChngFileAtt.h"
-#include "FileRename.h"
-#include "TestFiles.h"
+#include "tags/ChngFileAtt.h"
+#include "tags/FileRename.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,11 +1,11 @@
 // Reading trailers the fast way (relative to the folder, many files at a time) gives exactly what
 // reading one file through the file slot gives, for every kind of entry a folder can hold.
 
-#include "FolderListing.h"
-#include "FolderTags.h"
-#include "Id3v1.h"
-#include "TagCore.h"
-#include "TagFile.h"
+#include "tags/PatternListing.h"
+#include "tags/BulkTrailerReader.h"
+#include "tags/Id3v1.h"
+#include "tags/TagCore.h"
+#include "tags/TagFile.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -2,12 +2,12 @@
 // how it renames and what it refuses. The trailers are built byte by byte by the test helpers,
 // independently of the program's own builder.
 
-#include "TestFiles.h"
+#include "support/TestFiles.h"
 
-#include "ChngFileAtt.h"
-#include "GenreList.h"
-#include "TagCore.h"
-#include "TagRecord.h"
+#include "tags/ChngFileAtt.h"
+#include "tags/GenreList.h"
+#include "tags/TagCore.h"
+#include "tags/TagRecord.h"
 
 #include <QTest>
 

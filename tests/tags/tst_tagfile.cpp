@@ -1,8 +1,8 @@
 // The file slot on real files: which files it opens, what it refuses, and that it leaks nothing.
 // What a read finds and what a save writes are tested through the tag core (tst_tagcore).
 
-#include "Id3v1.h"
-#include "TagFile.h"
+#include "tags/Id3v1.h"
+#include "tags/TagFile.h"
 
 #include <QDir>
 #include <QFile>

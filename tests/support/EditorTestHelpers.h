@@ -2,7 +2,8 @@
 // Shared by the window tests of the folder scan, tag reading, selection and saving: the real main
 // window on a folder, driven as a user drives it. The files come from TestFiles.
 
-#include "tags/TestFiles.h"
+#include "support/TestFiles.h"
+#include "support/WindowControls.h"
 
 #include <QByteArray>
 #include <QString>
@@ -16,8 +17,8 @@ namespace EditorTest {
 
 using namespace TestFiles;
 
-// The real main window, loaded and shown offscreen.
-class Window {
+// The real main window, loaded and shown offscreen, with its controls found by name.
+class Window : public WindowControls {
 public:
     Window();
     ~Window();

@@ -1,6 +1,6 @@
 // The hidden file list on real folders: what is listed, in which order, with which bytes, and how
 // the selection reports itself.
-#include "FileList.h"
+#include "browser/Mp3Files.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -20,7 +20,7 @@ void writeFile(const QByteArray &path, const QByteArray &content = "data")
     ::close(fd);
 }
 
-QList<QByteArray> names(const FileList &list)
+QList<QByteArray> names(const Mp3Files &list)
 {
     QList<QByteArray> out;
     for (int i = 0; i < list.count(); ++i)
@@ -30,7 +30,7 @@ QList<QByteArray> names(const FileList &list)
 
 }  // namespace
 
-class TestFileList : public QObject {
+class TestMp3Files : public QObject {
     Q_OBJECT
 private slots:
     void listsOnlyMatchingRegularFilesInOrder();
@@ -44,7 +44,7 @@ private slots:
     void emptyFolderAndEmptyPath();
 };
 
-void TestFileList::listsOnlyMatchingRegularFilesInOrder()
+void TestMp3Files::listsOnlyMatchingRegularFilesInOrder()
 {
     QTemporaryDir dir;
     QTemporaryDir elsewhere;
@@ -65,7 +65,7 @@ void TestFileList::listsOnlyMatchingRegularFilesInOrder()
     QCOMPARE(::symlink((e + "/gone.bin").constData(), (d + "/broken.mp3").constData()), 0);
     QCOMPARE(::symlink(e.constData(), (d + "/folderlink.mp3").constData()), 0);
 
-    FileList list;
+    Mp3Files list;
     list.setPath(d);
     list.setPattern("*.mp3");
     QCOMPARE(list.path(), d);
@@ -88,7 +88,7 @@ void TestFileList::listsOnlyMatchingRegularFilesInOrder()
     QCOMPARE(list.name(2), QByteArray("c.mp3"));
 }
 
-void TestFileList::rawBytesNameIsKeptAndReopens()
+void TestMp3Files::rawBytesNameIsKeptAndReopens()
 {
     QTemporaryDir dir;
     const QByteArray d = QFile::encodeName(dir.path());
@@ -96,7 +96,7 @@ void TestFileList::rawBytesNameIsKeptAndReopens()
     writeFile(d + "/" + latin1Name, "raw-bytes");
     writeFile(d + "/d.mp3");
 
-    FileList list;
+    Mp3Files list;
     list.setPath(d);
     list.setPattern("*.mp3");
     QVERIFY(list.refresh().ok());
@@ -114,7 +114,7 @@ void TestFileList::rawBytesNameIsKeptAndReopens()
     QCOMPARE(QByteArray(buf), QByteArray("raw-bytes"));
 }
 
-void TestFileList::patternMatching_data()
+void TestMp3Files::patternMatching_data()
 {
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<QString>("pattern");
@@ -137,25 +137,25 @@ void TestFileList::patternMatching_data()
     QTest::newRow("backtracking") << QByteArray("a.mp3x.mp3") << "*.mp3" << true;
 }
 
-void TestFileList::patternMatching()
+void TestMp3Files::patternMatching()
 {
     QFETCH(QByteArray, name);
     QFETCH(QString, pattern);
     QFETCH(bool, match);
-    QCOMPARE(FileList::matches(name, pattern), match);
+    QCOMPARE(Mp3Files::matches(name, pattern), match);
 }
 
-void TestFileList::selectionReportsChanges()
+void TestMp3Files::selectionReportsChanges()
 {
     QTemporaryDir dir;
     const QByteArray d = QFile::encodeName(dir.path());
     writeFile(d + "/1.mp3");
     writeFile(d + "/2.mp3");
-    FileList list;
+    Mp3Files list;
     list.setPath(d);
     list.setPattern("*.mp3");
     QVERIFY(list.refresh().ok());
-    QSignalSpy clicks(&list, &FileList::click);
+    QSignalSpy clicks(&list, &Mp3Files::click);
 
     QCOMPARE(list.selectedIndex(), -1);
     list.clearSelection();  // nothing was selected: nothing to report
@@ -163,7 +163,7 @@ void TestFileList::selectionReportsChanges()
 
     // The selection is already visible to the receiver of click().
     int seen = -2;
-    connect(&list, &FileList::click, this, [&] { seen = list.selectedIndex(); });
+    connect(&list, &Mp3Files::click, this, [&] { seen = list.selectedIndex(); });
     list.select(1);
     QCOMPARE(list.selectedIndex(), 1);
     QCOMPARE(seen, 1);
@@ -186,16 +186,16 @@ void TestFileList::selectionReportsChanges()
     QCOMPARE(clicks.count(), 6);
 }
 
-void TestFileList::refreshClearsSelection()
+void TestMp3Files::refreshClearsSelection()
 {
     QTemporaryDir dir;
     const QByteArray d = QFile::encodeName(dir.path());
     writeFile(d + "/1.mp3");
-    FileList list;
+    Mp3Files list;
     list.setPath(d);
     list.setPattern("*.mp3");
     QVERIFY(list.refresh().ok());
-    QSignalSpy clicks(&list, &FileList::click);
+    QSignalSpy clicks(&list, &Mp3Files::click);
     QVERIFY(list.refresh().ok());
     QCOMPARE(clicks.count(), 0);  // no selection before: nothing changed
 
@@ -205,12 +205,12 @@ void TestFileList::refreshClearsSelection()
     QCOMPARE(clicks.count(), 2);
 }
 
-void TestFileList::missingOrNonFolderPathFails()
+void TestMp3Files::missingOrNonFolderPathFails()
 {
     QTemporaryDir dir;
     const QByteArray d = QFile::encodeName(dir.path());
     writeFile(d + "/1.mp3");
-    FileList list;
+    Mp3Files list;
     list.setPath(d);
     list.setPattern("*.mp3");
     QVERIFY(list.refresh().ok());
@@ -234,7 +234,7 @@ void TestFileList::missingOrNonFolderPathFails()
     QCOMPARE(list.count(), 0);
 }
 
-void TestFileList::unreadableFolderFails()
+void TestMp3Files::unreadableFolderFails()
 {
     if (::geteuid() == 0)
         QSKIP("permissions do not restrict the superuser");
@@ -243,7 +243,7 @@ void TestFileList::unreadableFolderFails()
     QCOMPARE(::mkdir(d.constData(), 0755), 0);
     writeFile(d + "/1.mp3");
     QCOMPARE(::chmod(d.constData(), 0), 0);
-    FileList list;
+    Mp3Files list;
     list.setPath(d);
     list.setPattern("*.mp3");
     const FileStatus status = list.refresh();
@@ -252,10 +252,10 @@ void TestFileList::unreadableFolderFails()
     QCOMPARE(list.count(), 0);
 }
 
-void TestFileList::emptyFolderAndEmptyPath()
+void TestMp3Files::emptyFolderAndEmptyPath()
 {
     QTemporaryDir dir;
-    FileList list;
+    Mp3Files list;
     list.setPattern("*.mp3");
     QVERIFY(!list.refresh().ok());  // no folder set yet
     list.setPath(QFile::encodeName(dir.path()));
@@ -264,5 +264,5 @@ void TestFileList::emptyFolderAndEmptyPath()
     QCOMPARE(list.displayName(0), QString());
 }
 
-QTEST_GUILESS_MAIN(TestFileList)
-#include "tst_filelist.moc"
+QTEST_GUILESS_MAIN(TestMp3Files)
+#include "tst_mp3files.moc"

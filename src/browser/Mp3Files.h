@@ -5,8 +5,8 @@
 // Names are the file system's raw bytes, so files whose names are not valid UTF-8 are listed
 // and can be opened again; only displayName() decodes them.
 
-#include "FileStatus.h"
-#include "FolderListing.h"
+#include "tags/FileStatus.h"
+#include "tags/PatternListing.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -14,10 +14,10 @@
 
 #include <vector>
 
-class FileList : public QObject {
+class Mp3Files : public QObject {
     Q_OBJECT
 public:
-    explicit FileList(QObject *parent = nullptr);
+    explicit Mp3Files(QObject *parent = nullptr);
 
     QByteArray path() const { return m_path; }
     void setPath(const QByteArray &folder) { m_path = folder; }  // takes effect at refresh()

@@ -1,15 +1,15 @@
-#include "FileList.h"
+#include "browser/Mp3Files.h"
 
-#include "FolderListing.h"
+#include "tags/PatternListing.h"
 
-FileList::FileList(QObject *parent) : QObject(parent) {}
+Mp3Files::Mp3Files(QObject *parent) : QObject(parent) {}
 
-bool FileList::matches(const QByteArray &name, const QString &pattern)
+bool Mp3Files::matches(const QByteArray &name, const QString &pattern)
 {
     return matchesFilePattern(name, pattern);
 }
 
-FileStatus FileList::refresh()
+FileStatus Mp3Files::refresh()
 {
     const bool hadSelection = m_selected >= 0;
     m_entries.clear();
@@ -21,17 +21,17 @@ FileStatus FileList::refresh()
     return status;
 }
 
-QByteArray FileList::name(int index) const
+QByteArray Mp3Files::name(int index) const
 {
     return index >= 0 && index < count() ? m_entries[size_t(index)].name : QByteArray();
 }
 
-QString FileList::displayName(int index) const
+QString Mp3Files::displayName(int index) const
 {
     return index >= 0 && index < count() ? m_entries[size_t(index)].display : QString();
 }
 
-void FileList::select(int index)
+void Mp3Files::select(int index)
 {
     if (index < 0 || index >= count()) {
         clearSelection();
@@ -41,7 +41,7 @@ void FileList::select(int index)
     emit click();
 }
 
-void FileList::clearSelection()
+void Mp3Files::clearSelection()
 {
     if (m_selected < 0)
         return;
