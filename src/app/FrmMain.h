@@ -73,11 +73,9 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void placeBrowserControls(QWidget *client);
     void createPlayer(QWidget *client);
     void createDecoration(QWidget *client);
     void createMenu();
-    void arrangeTabOrder();
     void quit();
     void selectStartFile();
     void onLastWindowClosed();

@@ -11,14 +11,9 @@ bool Mp3Files::matches(const QByteArray &name, const QString &pattern)
 
 FileStatus Mp3Files::refresh()
 {
-    const bool hadSelection = m_selected >= 0;
     m_entries.clear();
     m_selected = -1;
-
-    const FileStatus status = listFolderFiles(m_path, m_pattern, m_entries);
-    if (hadSelection)
-        emit click();
-    return status;
+    return listFolderFiles(m_path, m_pattern, m_entries);
 }
 
 QByteArray Mp3Files::name(int index) const
@@ -38,13 +33,9 @@ void Mp3Files::select(int index)
         return;
     }
     m_selected = index;
-    emit click();
 }
 
 void Mp3Files::clearSelection()
 {
-    if (m_selected < 0)
-        return;
     m_selected = -1;
-    emit click();
 }

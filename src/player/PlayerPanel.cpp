@@ -183,9 +183,12 @@ void PlayerPanel::createSliders()
     onUserMove(Slider2, this, [this](int value) { emit volumeRequested(value); });
 }
 
-QList<QWidget *> PlayerPanel::tabChain() const
+void PlayerPanel::continueTabOrderFrom(QWidget *previous)
 {
-    return {Command6, Command5, Command7, Command3, Command1, Slider1, Slider2};
+    for (QWidget *next : std::initializer_list<QWidget *>{Command6, Command5, Command7, Command3, Command1, Slider1, Slider2}) {
+        QWidget::setTabOrder(previous, next);
+        previous = next;
+    }
 }
 
 void PlayerPanel::showLabel(const QString &text) { Text4->setText(text); }

@@ -5,7 +5,6 @@
 // work. The window places the frame; the controls' places inside it are fixed here.
 
 #include <QGroupBox>
-#include <QList>
 
 class QLineEdit;
 class QProgressBar;
@@ -22,8 +21,8 @@ public:
     // The position slider's end before any length is known.
     static constexpr int PositionMaximumAtStart = 250;
 
-    // The widgets in the order Tab visits them, for the window's tab chain.
-    QList<QWidget *> tabChain() const;
+    // Tab goes on from previous through the panel's controls.
+    void continueTabOrderFrom(QWidget *previous);
 
 public slots:
     void showLabel(const QString &text);  // the player's label

@@ -2,7 +2,6 @@
 
 #include "tags/Id3v1.h"
 #include "tags/RawTrailer.h"
-#include "tags/RegularFile.h"
 #include "tags/SaveChecks.h"
 #include "tags/TagCore.h"
 
@@ -25,27 +24,6 @@ void TagFile::close()
         ::close(m_fd);  // a close error leaves nothing to retry: the descriptor is gone either way
         m_fd = -1;
     }
-}
-
-FileStatus TagFile::openForReading(const QByteArray &path)
-{
-    return open(path, O_RDONLY);
-}
-
-FileStatus TagFile::open(const QByteArray &path, int access)
-{
-    close();
-    if (path.isEmpty())
-        return FileStatus::fromErrno(ENOENT);
-    if (path.contains('\0'))
-        return FileStatus::fromErrno(EINVAL);
-    struct stat st;
-    const FileStatus status = openRegularFile(AT_FDCWD, path.constData(), access, true, m_fd, st);
-    if (!status)
-        return status;
-    m_opened = SaveChecks::identityOf(st);
-    m_length = st.st_size;
-    return status;
 }
 
 FileStatus TagFile::length(qint64 &bytes) const
