@@ -183,8 +183,13 @@ private slots:
         click(w.Command5);
         QTRY_COMPARE_WITH_TIMEOUT(log.texts.size(), 1, 5000);
         QCOMPARE(w->player().get().playState(), MediaPlayer::PlayState::Stopped);
-        QVERIFY(!w->playerController().Timer1->isActive());
+        const PlayerController &controller = w->playerController();
+        QVERIFY(!controller.Timer1->isActive() && !controller.Timer2->isActive() && !controller.Timer3->isActive());
         QCOMPARE(w.Text1->text(), QStringLiteral("0:00"));
+        QVERIFY(!w.Text1->isHidden());
+        QCOMPARE(w.pb1->value(), 0);
+        QTest::qWait(1200);
+        QCOMPARE(log.texts.size(), 1);  // reported once
 
         // Nothing plays it, so its tag can be mended.
         w.clickRow(2);

@@ -1,5 +1,5 @@
-// The record of the current file on real files: what a load puts in it, what a failed load leaves,
-// and what a save that wrote the file leaves for the next save.
+// The record of the current file on real files: what a load puts in it and what a failed load
+// leaves.
 
 #include "browser/Mp3Files.h"
 #include "browser/Selection.h"
@@ -73,37 +73,6 @@ private slots:
         QCOMPARE(record.entry(), 0);
         QCOMPARE(record.CurrentPath(), folder.file("a.mp3"));
         QCOMPARE(record.CurrentTag().Title, QStringLiteral("Kept"));
-    }
-
-    // After a save whose rename was refused, the record expects what that save wrote, so the
-    // corrected save goes through; a change by another program since is still refused.
-    void aWrittenFileIsExpectedAsTheSaveLeftIt()
-    {
-        TempFolder folder;
-        QVERIFY(writeFile(folder.file("a.mp3"), song(500)));
-        QVERIFY(writeFile(folder.file("taken.mp3"), song(500)));
-        Mp3Files files;
-        list(files, folder);
-        Selection record(files, m_genres);
-        QVERIFY(record.load(0, folder.path() + '/'));
-        TagSave request;
-        request.path = record.CurrentPath();
-        request.fields.title = "Saved";
-        request.newName = "taken.mp3";
-        request.expected = record.reading().identity;
-        const TagSaveResult refused = saveTagFile(request);
-        QCOMPARE(refused.status.code(), EEXIST);
-        record.noteWritten(refused);
-        QCOMPARE(record.CurrentPath(), folder.file("a.mp3"));
-
-        request.newName.clear();
-        request.expected = record.reading().identity;
-        const TagSaveResult corrected = saveTagFile(request);
-        QVERIFY2(corrected.status, qPrintable(corrected.status.description()));
-        record.noteWritten(corrected);
-        QVERIFY(writeFile(folder.file("a.mp3"), song(900)));  // another program's write
-        request.expected = record.reading().identity;
-        QCOMPARE(saveTagFile(request).status.code(), ESTALE);
     }
 
     void aNewNameThatIsTheFilesOwnKeepsItsBytes()

@@ -118,8 +118,6 @@ private slots:
     void slider2SetsTheVolume();
     void sliderMaximumTickFiresDuringPlayback();
     void tickWithNothingLoadedLeavesTheDisplay();
-    void unplayableFileIsReportedOnce_data();
-    void unplayableFileIsReportedOnce();
     void timeDisplayShowsEveryTimeWhole();
     void transportIcons();
 };
@@ -494,45 +492,6 @@ void TestPlayerController::tickWithNothingLoadedLeavesTheDisplay()
     r.controls.Timer3_Timer();
     QCOMPARE(r.Slider1->maximum(), 250);
     QVERIFY(!r.controls.Timer3->isActive());
-}
-
-void TestPlayerController::unplayableFileIsReportedOnce_data()
-{
-    QTest::addColumn<bool>("exists");
-    QTest::newRow("not MP3 data") << true;
-    QTest::newRow("vanished") << false;
-}
-
-void TestPlayerController::unplayableFileIsReportedOnce()
-{
-    QFETCH(bool, exists);
-    QTemporaryDir dir;
-    const QString name = dir.filePath("broken.mp3");
-    if (exists) {
-        QFile f(name);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(8192, '\x17'));
-    }
-    Rig r;
-    r.controls.setCurrentFile(QFile::encodeName(name), QString());
-    r.click(r.Command5);
-    QTRY_COMPARE_WITH_TIMEOUT(r.messages.size(), 1, 5000);
-    QVERIFY(!r.messages.first().isEmpty());
-    QCOMPARE(r.player().playState(), Stopped);
-    QVERIFY(!r.controls.Timer1->isActive());
-    QVERIFY(!r.controls.Timer2->isActive());
-    QVERIFY(!r.controls.Timer3->isActive());
-    QCOMPARE(r.Text1->text(), QStringLiteral("0:00"));
-    QVERIFY(!r.Text1->isHidden());
-    QCOMPARE(r.pb1->value(), 0);
-    QTest::qWait(1200);
-    QCOMPARE(r.messages.size(), 1);
-    QCOMPARE(r.Text1->text(), QStringLiteral("0:00"));
-
-    // The player is usable again at once.
-    QVERIFY(r.playAndTick(Tone10));
-    QCOMPARE(r.player().playState(), Playing);
-    QCOMPARE(r.messages.size(), 1);
 }
 
 void TestPlayerController::timeDisplayShowsEveryTimeWhole()
