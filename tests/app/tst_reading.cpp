@@ -13,23 +13,10 @@
 
 using namespace EditorTest;
 
-class TestReading : public QObject {
+class TestReading : public FolderTestCase {
     Q_OBJECT
 
-private:
-    QByteArray m_folder;
-    std::unique_ptr<TempFolder> m_dir;
-
-    QByteArray file(const char *name) const { return m_folder + '/' + name; }
-
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<TempFolder>();
-        QVERIFY(m_dir->isValid());
-        m_folder = m_dir->path();
-    }
-
     void untaggedFilesEmptyThePanelAndKeepTheGenreOfTheLastTag()
     {
         QVERIFY(writeFile(file("a.mp3"), trailer("Alpha", "Ann", "First", "1999", "c", 17)));

@@ -22,15 +22,10 @@
 
 using namespace EditorTest;
 
-class TestSaving : public QObject {
+class TestSaving : public FolderTestCase {
     Q_OBJECT
 
 private:
-    QByteArray m_folder;
-    std::unique_ptr<TempFolder> m_dir;
-
-    QByteArray file(const QByteArray &name) const { return m_folder + '/' + name; }
-
     // The window on the folder with the row of name clicked.
     void select(Window &w, const QByteArray &name)
     {
@@ -51,13 +46,6 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<TempFolder>();
-        QVERIFY(m_dir->isValid());
-        m_folder = m_dir->path();
-    }
-
     void aTaggedFileKeepsItsLengthAndOnlyTheTrailerChanges()
     {
         const QByteArray old = song(4872, trailer("Old", "Old Artist", "Old Album", "1980", "old", 17));

@@ -23,24 +23,13 @@
 
 using namespace EditorTest;
 
-class TestScan : public QObject {
+class TestScan : public FolderTestCase {
     Q_OBJECT
 
 private:
-    QByteArray m_folder;
-    std::unique_ptr<TempFolder> m_dir;
-
-    QByteArray file(const QByteArray &name) const { return m_folder + '/' + name; }
     QByteArray subfolder(const QByteArray &name) const { return m_dir->subfolder(name); }
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<TempFolder>();
-        QVERIFY(m_dir->isValid());
-        m_folder = m_dir->path();
-    }
-
     void everyMp3FileInAnyCaseGetsItsRowInOrder()
     {
         QVERIFY(writeFile(file("song.mp3"), song(1000, trailer("lower", "a"))));

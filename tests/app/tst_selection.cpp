@@ -31,15 +31,10 @@ public:
     Q_INVOKABLE void open(const QUrl &url) { urls << url; }
 };
 
-class TestSelection : public QObject {
+class TestSelection : public FolderTestCase {
     Q_OBJECT
 
 private:
-    QByteArray m_folder;
-    std::unique_ptr<TempFolder> m_dir;
-
-    QByteArray file(const QByteArray &name) const { return m_folder + '/' + name; }
-
     void threeSongs()
     {
         QVERIFY(writeFile(file("a.mp3"), song(900, trailer("Song A", "Artist A", "Album A", "2001", "first", 17))));
@@ -56,13 +51,6 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<TempFolder>();
-        QVERIFY(m_dir->isValid());
-        m_folder = m_dir->path();
-    }
-
     void keptArtistAndAlbumTravelFromRowToRow()
     {
         threeSongs();

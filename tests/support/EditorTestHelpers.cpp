@@ -23,6 +23,13 @@ Window::Window() : m_main(std::make_unique<FrmMain>())
 
 Window::~Window() = default;
 
+void FolderTestCase::init()
+{
+    m_dir = std::make_unique<TempFolder>();
+    QVERIFY(m_dir->isValid());
+    m_folder = m_dir->path();
+}
+
 bool Window::openFolder(const QByteArray &folder)
 {
     return DirOpen->setPath(folder).ok();

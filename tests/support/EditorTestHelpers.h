@@ -6,6 +6,7 @@
 #include "support/WindowControls.h"
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -38,6 +39,20 @@ public:
 
 private:
     std::unique_ptr<FrmMain> m_main;
+};
+
+// A test class each of whose tests gets a fresh folder of its own.
+class FolderTestCase : public QObject {
+    Q_OBJECT
+
+protected:
+    std::unique_ptr<TempFolder> m_dir;
+    QByteArray m_folder;
+
+    QByteArray file(const QByteArray &name) const { return m_folder + '/' + name; }
+
+private slots:
+    void init();
 };
 
 }  // namespace EditorTest
