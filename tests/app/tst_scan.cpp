@@ -4,7 +4,6 @@
 
 #include "support/EditorTestHelpers.h"
 
-#include "browser/DriveList.h"
 #include "browser/Mp3Files.h"
 #include "browser/FolderTree.h"
 #include "app/FrmMain.h"
@@ -188,62 +187,6 @@ private slots:
         w.clickRow(0);
         QCOMPARE(w.TxtDispTag[0]->text(), QStringLiteral("Other"));
         QCOMPARE(log.texts.size(), 1);
-    }
-
-    void aDriveThatIsNotReadyKeepsThePreviousFolder()
-    {
-        const QByteArray shown = subfolder("shown");
-        QVERIFY(writeFile(shown + "/s.mp3", song(300, trailer("Shown"))));
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(shown));
-        DriveList *drives = w.DrvOpen;
-        std::vector<DriveList::Volume> volumes = drives->volumes();
-        const QByteArray gone = file("unplugged");  // a volume whose mount point has gone
-        volumes.push_back({gone, "/dev/none", "vfat", QStringLiteral("STICK")});
-        drives->setVolumes(volumes);
-        log.clear();
-
-        int index = -1;
-        for (int i = 0; i < drives->count(); ++i)
-            if (drives->itemText(i).contains(QString::fromUtf8(gone)))
-                index = i;
-        QVERIFY(index >= 0);
-        drives->setCurrentIndex(index);  // as the user's choice in the list reports it
-        QCOMPARE(log.texts, QStringList({TagEditor::readErrorText()}));
-        QCOMPARE(drives->drive(), gone);
-        QCOMPARE(w.DirOpen->path(), shown);
-        QCOMPARE(w.FilOpen->path(), shown);
-        QCOMPARE(w.row(0), QStringList({"s.mp3", "Shown", "", "", "", "", "Blues"}));
-    }
-
-    void aDriveWhoseLastFolderVanishedShowsWhatRemainsOfIt()
-    {
-        const QByteArray volume = subfolder("stick");
-        const QByteArray album = subfolder("stick/album");
-        QVERIFY(writeFile(volume + "/top.mp3", song(300, trailer("Top"))));
-        MessageLog log;
-        Window w;
-        DriveList *drives = w.DrvOpen;
-        std::vector<DriveList::Volume> volumes = drives->volumes();
-        volumes.push_back({volume, "/dev/none", "vfat", QStringLiteral("STICK")});
-        drives->setVolumes(volumes);
-        const auto choose = [drives](const QByteArray &mountPoint) {
-            for (int i = 0; i < drives->count(); ++i)
-                if (drives->itemData(i).toByteArray() == mountPoint)
-                    drives->setCurrentIndex(i);
-        };
-        choose(volume);
-        QVERIFY(w.openFolder(album));
-        choose("/");
-        QVERIFY(::rmdir(album.constData()) == 0);
-        log.clear();
-
-        choose(volume);  // its last folder has gone, the volume has not
-        QCOMPARE(log.texts, QStringList());
-        QCOMPARE(drives->drive(), volume);
-        QCOMPARE(w.DirOpen->path(), volume);
-        QCOMPARE(w.row(0), QStringList({"top.mp3", "Top", "", "", "", "", "Blues"}));
     }
 
     // Run again under strace by scanPerFileSystemCalls; does nothing on its own.
