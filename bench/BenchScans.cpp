@@ -2,9 +2,10 @@
 
 #include "BenchFolders.h"
 #include "BenchSupport.h"
+#include "browser/FolderTree.h"
 #include "browser/Mp3List.h"
 #include "browser/TagEditor.h"
-#include "tags/FolderTags.h"
+#include "tags/BulkTrailerReader.h"
 #include "tags/Message.h"
 
 #include <benchmark/benchmark.h>
@@ -18,6 +19,9 @@
 namespace {
 int g_messages = 0;
 }
+
+FolderTree *folderTree(const FrmMain &window) { return control<FolderTree>(window, "DirOpen"); }
+Mp3List *mp3List(const FrmMain &window) { return control<Mp3List>(window, "lv1"); }
 
 std::unique_ptr<FrmMain> loadedWindow()
 {
@@ -43,17 +47,17 @@ void savePasses(benchmark::State &state, FrmMain &window, int files, bool rename
     int round = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        window.lv1->selectRow(files / 2);
-        window.TxtDispTag[0]->setText(QStringLiteral("Saved %1").arg(round));
+        mp3List(window)->selectRow(files / 2);
+        control<QLineEdit>(window, "TxtDispTag0")->setText(QStringLiteral("Saved %1").arg(round));
         if (rename) {
-            window.ChkRenFile->setChecked(true);
-            window.TxtNewFilename->setText(names[round % 2]);
+            control<QCheckBox>(window, "ChkRenFile")->setChecked(true);
+            control<QLineEdit>(window, "TxtNewFilename")->setText(names[round % 2]);
         }
         ++round;
         state.ResumeTiming();
         window.editor().CmdSave_Click();
     }
-    if (window.lv1->rowCount() != files || g_messages != 0)
+    if (mp3List(window)->rowCount() != files || g_messages != 0)
         state.SkipWithError("save failed");
     perFile(state, files);
 }

@@ -3,7 +3,7 @@
 // the folder reader's passes, the count of messages the program showed, and the run itself.
 
 #include "app/FrmMain.h"
-#include "tags/FolderListing.h"
+#include "tags/PatternListing.h"
 
 #include <QByteArray>
 
@@ -11,6 +11,18 @@
 
 #include <memory>
 #include <vector>
+
+class FolderTree;
+class Mp3List;
+
+// A control of the window, found by its object name as the tests find it.
+template <typename T>
+T *control(const QObject &window, const char *name)
+{
+    return window.findChild<T *>(QLatin1String(name));
+}
+FolderTree *folderTree(const FrmMain &window);
+Mp3List *mp3List(const FrmMain &window);
 
 // A loaded and shown main window that starts with nothing stored: the user's settings play no part.
 std::unique_ptr<FrmMain> loadedWindow();

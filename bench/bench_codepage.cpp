@@ -6,16 +6,17 @@
 // with a lead byte cut off) is generated under $VELMORA_BENCH_DIR and removed at the end.
 
 #include "BenchFolders.h"
+#include "BenchScans.h"
 #include "BenchSupport.h"
-#include "FolderList.h"
-#include "FrmMain.h"
-#include "ListCommand.h"
-#include "Message.h"
-#include "Mp3List.h"
-#include "TagEditor.h"
+#include "browser/FolderTree.h"
+#include "app/FrmMain.h"
+#include "cli/ListCommand.h"
+#include "tags/Message.h"
+#include "browser/Mp3List.h"
+#include "browser/TagEditor.h"
 #include "tags/CodePage.h"
-#include "tags/FolderListing.h"
-#include "tags/FolderTags.h"
+#include "tags/PatternListing.h"
+#include "tags/BulkTrailerReader.h"
 #include "tags/Id3v1.h"
 
 #include <benchmark/benchmark.h>
@@ -93,10 +94,10 @@ void BM_FullScanDoubleByte(benchmark::State &state)
     qputenv("XDG_CONFIG_HOME", BenchFolders::scratchFolder("no-settings"));
     FrmMain window;
     window.Form_Load();
-    window.DirOpen->setPath(folder);
+    folderTree(window)->setPath(folder);
     for (auto _ : state)
         window.editor().DirOpen_Change();
-    if (window.lv1->rowCount() != Files)
+    if (mp3List(window)->rowCount() != Files)
         state.SkipWithError("scan incomplete");
     perFile(state, Files);
 }

@@ -6,7 +6,7 @@
 #include "BenchFolders.h"
 #include "BenchSupport.h"
 
-#include "tags/FolderTags.h"
+#include "tags/BulkTrailerReader.h"
 #include "tags/SaveJournal.h"
 #include "tags/TagCore.h"
 

@@ -10,12 +10,16 @@
 #include "BenchFolders.h"
 #include "BenchScans.h"
 #include "BenchSupport.h"
-#include "FileList.h"
-#include "FolderList.h"
-#include "ListCommand.h"
-#include "Mp3List.h"
-#include "SettingsStore.h"
-#include "TagEditor.h"
+#include "browser/Mp3Files.h"
+#include "browser/FolderTree.h"
+#include "cli/ListCommand.h"
+#include "browser/Mp3List.h"
+#include "app/SettingsStore.h"
+#include "browser/TagEditor.h"
+#include "tags/BulkTrailerReader.h"
+#include "app/FrmMain.h"
+#include "tags/Message.h"
+#include "tags/PatternListing.h"
 
 #include <benchmark/benchmark.h>
 
@@ -53,9 +57,9 @@ void BM_FileListRefresh(benchmark::State &state)
     QByteArray folder;
     if (!folderFor(state, folder))
         return;
-    FileList list;
+    Mp3Files list;
     list.setPath(folder);
-    list.setPattern(QStringLiteral("*.mp3"));
+    list.setPattern(mp3Pattern());
     for (auto _ : state) {
         if (!list.refresh().ok())
             state.SkipWithError("refresh failed");
@@ -79,10 +83,10 @@ void readTrailersBenchmark(benchmark::State &state, bool cold)
         if (cache)
             cache->dropBeforePass([&] {
                 std::vector<ListedFile> few;
-                listFolderFiles(cache->warmUpFolder(), QStringLiteral("*.mp3"), few);
+                listFolderFiles(cache->warmUpFolder(), mp3Pattern(), few);
                 readTrailers(cache->warmUpFolder(), few, readAhead);
             });
-        listFolderFiles(folder, QStringLiteral("*.mp3"), files);
+        listFolderFiles(folder, mp3Pattern(), files);
         benchmark::DoNotOptimize(readTrailers(folder, files, readAhead));
     }
     perFile(state, int(state.range(0)));
@@ -102,17 +106,17 @@ void fullScanBenchmark(benchmark::State &state, bool cold)
     if (cache && !cache->ok())
         return;
     std::unique_ptr<FrmMain> window = loadedWindow();
-    window->DirOpen->setPath(folder);
+    folderTree(*window)->setPath(folder);
     // Cold, a second window scans the small folder after each drop.
     std::unique_ptr<FrmMain> warmUp = cache ? loadedWindow() : nullptr;
     if (warmUp)
-        warmUp->DirOpen->setPath(cache->warmUpFolder());
+        folderTree(*warmUp)->setPath(cache->warmUpFolder());
     for (auto _ : state) {
         if (cache)
             cache->dropBeforePass([&] { warmUp->editor().DirOpen_Change(); });
         window->editor().DirOpen_Change();
     }
-    if (window->lv1->rowCount() != files || messageCount() != 0)
+    if (mp3List(*window)->rowCount() != files || messageCount() != 0)
         state.SkipWithError("scan incomplete");
     perFile(state, files);
     state.counters["max_rss_MiB"] = double(maxRssKiB()) / 1024.0;
@@ -130,10 +134,10 @@ void BM_OpenFolder(benchmark::State &state)
     std::unique_ptr<FrmMain> window = loadedWindow();
     const QByteArray parent = folder.left(folder.lastIndexOf('/'));
     for (auto _ : state) {
-        window->DirOpen->setPath(parent);
-        window->DirOpen->setPath(folder);
+        folderTree(*window)->setPath(parent);
+        folderTree(*window)->setPath(folder);
     }
-    if (window->lv1->rowCount() != state.range(0))
+    if (mp3List(*window)->rowCount() != state.range(0))
         state.SkipWithError("scan incomplete");
     perFile(state, int(state.range(0)));
 }
@@ -145,7 +149,7 @@ void BM_Save(benchmark::State &state)
     if (!folderFor(state, folder))
         return;
     std::unique_ptr<FrmMain> window = loadedWindow();
-    window->DirOpen->setPath(folder);
+    folderTree(*window)->setPath(folder);
     savePasses(state, *window, int(state.range(0)), state.range(1) != 0);
 }
 
@@ -185,7 +189,7 @@ void BM_StartUp(benchmark::State &state)
             wall[i] += steps[i + 1].wall - steps[i].wall;
             cpu[i] += steps[i + 1].cpu - steps[i].cpu;
         }
-        if (window->lv1->rowCount() != state.range(0) || messageCount() != 0)
+        if (mp3List(*window)->rowCount() != state.range(0) || messageCount() != 0)
             state.SkipWithError("the list was not filled");
         window.reset();
         QCoreApplication::processEvents();

@@ -8,7 +8,7 @@
 #include "BenchScans.h"
 #include "BenchSupport.h"
 #include "SlowShare.h"
-#include "browser/FolderList.h"
+#include "browser/FolderTree.h"
 #include "browser/Mp3List.h"
 #include "browser/TagEditor.h"
 
@@ -35,7 +35,7 @@ std::unique_ptr<SlowShare> shareFor(benchmark::State &state)
 std::unique_ptr<FrmMain> windowOn(const SlowShare &share)
 {
     std::unique_ptr<FrmMain> window = loadedWindow();
-    window->DirOpen->setPath(share.path());
+    folderTree(*window)->setPath(share.path());
     return window;
 }
 
@@ -73,7 +73,7 @@ void BM_ShareFullScan(benchmark::State &state)
     const std::unique_ptr<FrmMain> window = windowOn(*share);
     for (auto _ : state)
         window->editor().DirOpen_Change();
-    if (window->lv1->rowCount() != state.range(0) || messageCount() != 0)
+    if (mp3List(*window)->rowCount() != state.range(0) || messageCount() != 0)
         state.SkipWithError("scan incomplete");
     perFile(state, int(state.range(0)));
 }

@@ -1,17 +1,21 @@
 # Each subsystem folder is one static library made of every source file in it, so that adding
 # a class needs no build-file edit.
 function(velmora_library name)
-  cmake_parse_arguments(L "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(L "" "" "LIBS;EXCLUDE;EXTRA" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS
     ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
-  add_library(${name} STATIC ${sources})
+  # A program's main() stays out of its library, so that tests reach everything else.
+  foreach(excluded ${L_EXCLUDE})
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+  endforeach()
+  add_library(${name} STATIC ${sources} ${L_EXTRA})
   # An include names its folder ("tags/TagCore.h"), so a line tells which room it comes from.
-  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/src)
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${L_LIBS})
 endfunction()
 
-# Every tests/<folder>/tst_*.cpp is one test program linked with the given libraries; the other
-# .cpp files of the folder are shared helpers compiled into each.
+# Every tests/<folder>/tst_*.cpp is one test program linked with the given libraries and the
+# shared test support; the other .cpp files of the folder are helpers compiled into each.
 function(velmora_tests_in_folder)
   cmake_parse_arguments(T "" "" "LIBS;SOURCES" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
@@ -19,7 +23,7 @@ function(velmora_tests_in_folder)
   list(FILTER helpers EXCLUDE REGEX "/tst_[^/]*\\.cpp$")
   foreach(test ${tests})
     get_filename_component(name ${test} NAME_WE)
-    velmora_add_test(${name} SOURCES ${test} ${helpers} ${T_SOURCES} LIBS ${T_LIBS})
-    target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+    velmora_add_test(${name} SOURCES ${test} ${helpers} ${T_SOURCES} LIBS ${T_LIBS} velmora_test_support)
+    target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   endforeach()
 endfunction()

@@ -1,8 +1,8 @@
-#include "Form1.h"
+#include "app/Form1.h"
 
-#include "Artwork.h"
-#include "FrmMain.h"
-#include "Twips.h"
+#include "app/Artwork.h"
+#include "app/FrmMain.h"
+#include "app/Twips.h"
 
 #include <QLabel>
 #include <QScreen>

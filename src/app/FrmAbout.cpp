@@ -1,7 +1,7 @@
-#include "FrmAbout.h"
+#include "app/FrmAbout.h"
 
-#include "Artwork.h"
-#include "Twips.h"
+#include "app/Artwork.h"
+#include "app/Twips.h"
 
 #include <QGuiApplication>
 #include <QLabel>

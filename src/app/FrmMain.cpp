@@ -1,25 +1,20 @@
-#include "FrmMain.h"
+#include "app/FrmMain.h"
 
-#include "AccessibleNames.h"
-#include "Artwork.h"
-#include "DocumentOpener.h"
-#include "DriveList.h"
-#include "FileList.h"
-#include "FolderList.h"
-#include "FrmAbout.h"
-#include "FrmSettings.h"
-#include "GenreBox.h"
-#include "GenreList.h"
-#include "InstructionsFile.h"
-#include "Message.h"
-#include "Mp3List.h"
-#include "PlayerControls.h"
-#include "PlayerPanel.h"
-#include "SettingsStore.h"
-#include "TagEditor.h"
-#include "Twips.h"
+#include "app/AccessibleNames.h"
+#include "app/Artwork.h"
+#include "app/BrowserLayout.h"
+#include "browser/DocumentOpener.h"
+#include "app/FrmAbout.h"
+#include "app/FrmSettings.h"
+#include "tags/GenreList.h"
+#include "app/InstructionsFile.h"
+#include "tags/Message.h"
+#include "player/PlayerController.h"
+#include "player/PlayerPanel.h"
+#include "app/SettingsStore.h"
+#include "browser/TagEditor.h"
+#include "app/Twips.h"
 
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -27,12 +22,9 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QSlider>
-#include <QToolButton>
 
 #include <cstdio>
 
@@ -64,17 +56,6 @@ QFont fontOf(const QStringList &families, double points, bool bold, bool italic)
     return font;
 }
 
-// The layout was drawn for a narrower face than the ones at hand: a caption that would run under
-// the box beside it is set just narrow enough to show whole, a little clear of the box.
-void fitCaption(QLabel *caption, int roomToBox)
-{
-    const int room = roomToBox - 2;
-    QFont font = caption->font();
-    for (int stretch = 99; stretch >= 80 && QFontMetrics(font).horizontalAdvance(caption->text()) > room; --stretch)
-        font.setStretch(stretch);
-    caption->setFont(font);
-}
-
 }  // namespace
 
 FrmMain::FrmMain(std::function<void()> endProgram, QWidget *parent)
@@ -97,17 +78,20 @@ FrmMain::FrmMain(std::function<void()> endProgram, QWidget *parent)
     createPlayer(client);
     createDecoration(client);
     m_editor = new TagEditor(client, m_state, GenreList, this);
-    placeBrowserControls();
+    placeBrowserControls(client);
+    m_editor->setRowIcon(rowIcon());
     CmdQuit = place(new QPushButton(QStringLiteral("&Quit"), client), "CmdQuit", twipsRect(9240, 9720, 975, 375),
                     QStringLiteral("Quit Program"));
     createMenu();
-    // The browser tells the player which file the user clicked and what name it proposes.
-    connect(m_editor, &TagEditor::currentFileChanged, m_playerControls,
-            [this](const QByteArray &, const QString &label) { m_playerControls->showFileLabel(label); });
-    connect(m_editor, &TagEditor::proposalChanged, m_playerControls, &PlayerControls::setProposedName);
+    // The browser tells the player which file the user clicked and what name it proposes; the
+    // player tells the browser which file it holds, which Save then refuses to edit.
+    connect(m_editor, &TagEditor::currentFileChanged, m_playerController, &PlayerController::setCurrentFile);
+    connect(m_editor, &TagEditor::proposalChanged, m_playerController, &PlayerController::setProposedName);
+    connect(m_playerController, &PlayerController::playerFileChanged, m_editor, &TagEditor::setPlayerFile);
 
     connect(CmdQuit, &QPushButton::clicked, this, &FrmMain::CmdQuit_Click);
-    arrangeTabOrder();
+    arrangeTabOrder(client, CmdQuit);
+    m_playerPanel->continueTabOrderFrom(CmdQuit);
     nameControlsWithoutText(this);
     connect(qApp, &QGuiApplication::lastWindowClosed, this, &FrmMain::onLastWindowClosed);
 
@@ -129,55 +113,10 @@ FrmSettings *FrmMain::settingsDialog() const { return m_settings; }
 
 FrmAbout *FrmMain::aboutBox() const { return m_about; }
 
-void FrmMain::placeBrowserControls()
-{
-    const BrowserControls &c = m_editor->controls();
-    DrvOpen = c.DrvOpen;
-    DirOpen = c.DirOpen;
-    FilOpen = c.FilOpen;
-    lv1 = c.lv1;
-    DrvOpen->setGeometry(twipsRect(120, 720, 2535, 315));
-    DirOpen->setGeometry(twipsRect(120, 1080, 2535, 3015));
-    lv1->setGeometry(twipsRect(120, 4440, 10005, 4335));
-    lv1->setRowIcon(rowIcon());
-
-    Label11 = c.Label11;
-    Label12 = c.Label12;
-    TagLabels = c.TagLabels;
-    TxtDispTag = c.TxtDispTag;
-    CmbGenre = c.CmbGenre;
-    ChkKeepTag = c.ChkKeepTag;
-    ChkRenFile = c.ChkRenFile;
-    Label13 = c.Label13;
-    TxtNewFilename = c.TxtNewFilename;
-    CmdSave = c.CmdSave;
-    Cmdswap = c.Cmdswap;
-    Cmdfilesong = c.Cmdfilesong;
-
-    Label11->setGeometry(twipsRect(3840, 1920, 2535, 255));
-    Label12->setGeometry(twipsRect(9840, 1920, 375, 255));
-    for (int k = 0; k < 6; ++k) {
-        const int top = 2160 + 360 * k;
-        TagLabels[k]->setGeometry(twipsRect(2880, top, k == 0 ? 975 : 1095, 255));
-        fitCaption(TagLabels[k], twips(3840) - twips(2880));
-        if (k < 5)
-            TxtDispTag[k]->setGeometry(twipsRect(3840, top, 5895, 285));
-        ChkKeepTag[k]->setGeometry(twipsRect(9960, top, 255, 255));
-    }
-    CmbGenre->setGeometry(twipsRect(3840, 3960, 5895, 315));
-    CmdSave->setGeometry(twipsRect(120, 8880, 10095, 375));
-    ChkRenFile->setGeometry(twipsRect(120, 9360, 1335, 255));
-    Label13->setGeometry(twipsRect(4440, 9360, 1095, 255));
-    fitCaption(Label13, twips(5520) - twips(4440));
-    TxtNewFilename->setGeometry(twipsRect(5520, 9360, 4695, 285));
-    Cmdswap->setGeometry(twipsRect(120, 9720, 2055, 375));
-    Cmdfilesong->setGeometry(twipsRect(2280, 9720, 2055, 375));
-}
-
 void FrmMain::createPlayer(QWidget *client)
 {
-    Frame1 = new PlayerPanel(client);
-    m_playerControls = new PlayerControls(*Frame1, m_state, m_player, this);
+    m_playerPanel = new PlayerPanel(client);
+    m_playerController = new PlayerController(*m_playerPanel, m_player, this);
 }
 
 void FrmMain::createDecoration(QWidget *client)
@@ -187,21 +126,6 @@ void FrmMain::createDecoration(QWidget *client)
                            20.25, true, true));
     Image1 = place(new QLabel(client), "Image1", twipsRect(2880, 720, 1260, 840));
     Image1->setPixmap(staffPicture());
-}
-
-// Tab walks the window as the work goes: folder, the tag fields top to bottom, their Keep boxes,
-// the list, saving, then the player.
-void FrmMain::arrangeTabOrder()
-{
-    std::vector<QWidget *> chain{DrvOpen, DirOpen};
-    chain.insert(chain.end(), TxtDispTag.begin(), TxtDispTag.end());
-    chain.push_back(CmbGenre);
-    chain.insert(chain.end(), ChkKeepTag.begin(), ChkKeepTag.end());
-    chain.insert(chain.end(), {lv1, CmdSave, ChkRenFile, TxtNewFilename, Cmdswap, Cmdfilesong, CmdQuit});
-    chain.insert(chain.end(), {Frame1->Command6, Frame1->Command5, Frame1->Command7, Frame1->Command3,
-                               Frame1->Command1, Frame1->Slider1, Frame1->Slider2});
-    for (size_t i = 1; i < chain.size(); ++i)
-        QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
 void FrmMain::createMenu()
@@ -237,10 +161,6 @@ void FrmMain::Form_Load()
         GenreList = Genres::buildGenreList();
         return QString();
     });
-    runLoadStep([this] {
-        FilOpen->setPattern(QStringLiteral("*.mp3"));
-        return QString();
-    });
     // The MP3 list is a report view from its creation on.
     runLoadStep([this] {
         const QString text = SettingsStore::read(kApplication, kSection, kLfnKey, QStringLiteral("True"));
@@ -254,20 +174,18 @@ void FrmMain::Form_Load()
         // Kept as raw bytes, so a folder whose name is not UTF-8 comes back unchanged.
         const QByteArray stored = SettingsStore::readBytes(kApplication, kSection, kPathKey).value_or(QByteArray());
         // A folder named on the command line takes the stored one's place.
-        return m_editor->openFolder(m_start.folder.isEmpty() ? stored : m_start.folder).description();
+        return m_editor->navigator().openFolder(m_start.folder.isEmpty() ? stored : m_start.folder).description();
     });
     runLoadStep([this] {
-        DrvOpen->setDriveFor(DirOpen->path());
+        m_editor->navigator().showDriveOfShownFolder();
         return QString();
     });
     runLoadStep([this] {
-        CmbGenre->fill(GenreList);
+        m_editor->fillGenres(GenreList);
         return QString();
     });
     runLoadStep([this] {
-        for (QLineEdit *box : TxtDispTag)
-            box->clear();
-        CmbGenre->setText(QString());
+        m_editor->clearPanel();
         return QString();
     });
     selectStartFile();
@@ -278,15 +196,10 @@ void FrmMain::selectStartFile()
 {
     if (!m_start.message.isEmpty())
         Message::show(m_start.message);
-    if (m_start.fileName.isEmpty() || DirOpen->path() != m_start.folder)
+    if (m_start.fileName.isEmpty() || m_editor->navigator().shownFolder() != m_start.folder)
         return;
-    for (int entry = 0; entry < FilOpen->count(); ++entry) {
-        if (FilOpen->name(entry) == m_start.fileName) {
-            lv1->selectRow(entry);
-            return;
-        }
-    }
-    Message::show(QStringLiteral("%1 is not in the list of MP3 files.").arg(QString::fromUtf8(m_start.fileName)));
+    if (!m_editor->selectFile(m_start.fileName))
+        Message::show(QStringLiteral("%1 is not in the list of MP3 files.").arg(QString::fromUtf8(m_start.fileName)));
 }
 
 void FrmMain::closeEvent(QCloseEvent *event)
@@ -324,7 +237,7 @@ void FrmMain::quit()
 {
     QString failure;
     const bool stored =
-        SettingsStore::writeBytes(kApplication, kSection, kPathKey, DirOpen->path(), &failure) &&
+        SettingsStore::writeBytes(kApplication, kSection, kPathKey, m_editor->navigator().shownFolder(), &failure) &&
         SettingsStore::write(kApplication, kSection, kLfnKey, supportLfnText(m_state.SupportLFN), &failure);
     if (!stored)
         std::fprintf(stderr, "Velmora: the settings could not be stored in %s: %s\n",

@@ -1,13 +1,13 @@
 #pragma once
 // The main window: every control the user works with, under its own name, and the load handling
 // that brings the last folder back. The behaviour of each area lives in its subsystem: the folder
-// browser and editing panel in TagEditor (which makes their controls; the window places them),
-// the player in PlayerPanel (its frame and controls) and PlayerControls (their handlers). The
-// window connects them.
+// browser and editing panel in TagEditor and FolderNavigator (which make their controls; the
+// window places them by name), the player in PlayerPanel (its frame and controls) and
+// PlayerController (what it does). The window connects them.
 
-#include "MdlDefault.h"
-#include "PlayerInstance.h"
-#include "StartPath.h"
+#include "tags/MdlDefault.h"
+#include "player/PlayerInstance.h"
+#include "app/StartPath.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -16,19 +16,12 @@
 #include <functional>
 
 class QAction;
-class DriveList;
-class FileList;
-class FolderList;
-class GenreBox;
-class Mp3List;
-class QCheckBox;
 class QLabel;
-class QLineEdit;
 class QMenu;
 class QPushButton;
 class FrmAbout;
 class FrmSettings;
-class PlayerControls;
+class PlayerController;
 class PlayerPanel;
 class TagEditor;
 
@@ -58,29 +51,13 @@ public:
     MdlDefault &state() { return m_state; }
     PlayerInstance &player() { return m_player; }
     TagEditor &editor() { return *m_editor; }
-    PlayerControls &playerControls() { return *m_playerControls; }
+    PlayerController &playerController() { return *m_playerController; }
     FrmSettings *settingsDialog() const;
     FrmAbout *aboutBox() const;
 
-    // Folder and file browsing
-    DriveList *DrvOpen = nullptr;
-    FolderList *DirOpen = nullptr;
-    FileList *FilOpen = nullptr;
-    Mp3List *lv1 = nullptr;
-
-    // Tag editing panel
-    QLabel *Label11 = nullptr, *Label12 = nullptr;
-    std::array<QLabel *, 6> TagLabels{};  // Label2 .. Label7
-    std::array<QLineEdit *, 5> TxtDispTag{};
-    GenreBox *CmbGenre = nullptr;
-    std::array<QCheckBox *, 6> ChkKeepTag{};
-    QCheckBox *ChkRenFile = nullptr;
-    QLabel *Label13 = nullptr;
-    QLineEdit *TxtNewFilename = nullptr;
-    QPushButton *CmdSave = nullptr, *Cmdswap = nullptr, *Cmdfilesong = nullptr, *CmdQuit = nullptr;
-
-    // Player: the frame "Play File" with the transport buttons, sliders and time display
-    PlayerPanel *Frame1 = nullptr;
+    // The window's own controls; the browser's and the player's stay in their panels and are
+    // found by their object names.
+    QPushButton *CmdQuit = nullptr;
 
     // Decoration
     QLabel *Label1 = nullptr, *Image1 = nullptr;
@@ -96,11 +73,9 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void placeBrowserControls();
     void createPlayer(QWidget *client);
     void createDecoration(QWidget *client);
     void createMenu();
-    void arrangeTabOrder();
     void quit();
     void selectStartFile();
     void onLastWindowClosed();
@@ -111,7 +86,8 @@ private:
     MdlDefault m_state;
     PlayerInstance m_player;
     TagEditor *m_editor = nullptr;
-    PlayerControls *m_playerControls = nullptr;
+    PlayerPanel *m_playerPanel = nullptr;
+    PlayerController *m_playerController = nullptr;
     QPointer<FrmSettings> m_settings;
     QPointer<FrmAbout> m_about;
     std::function<void()> m_endProgram;

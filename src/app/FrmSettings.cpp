@@ -1,9 +1,9 @@
-#include "FrmSettings.h"
+#include "app/FrmSettings.h"
 
-#include "Artwork.h"
-#include "Twips.h"
-#include "Message.h"
-#include "SettingsStore.h"
+#include "app/Artwork.h"
+#include "app/Twips.h"
+#include "tags/Message.h"
+#include "app/SettingsStore.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>

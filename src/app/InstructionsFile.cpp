@@ -1,4 +1,4 @@
-#include "InstructionsFile.h"
+#include "app/InstructionsFile.h"
 
 #include <QDir>
 #include <QFileInfo>

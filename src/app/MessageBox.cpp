@@ -1,6 +1,6 @@
-#include "MessageBox.h"
+#include "app/MessageBox.h"
 
-#include "Message.h"
+#include "tags/Message.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,6 +1,8 @@
-#include "SettingsStore.h"
+#include "app/SettingsStore.h"
 
-#include "IniText.h"
+#include "tags/RegularFile.h"
+
+#include "app/IniText.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,15 +50,17 @@ enum class Load { Absent, Loaded, Failed };
 Load loadFile(const QString &path, QByteArray &data, QString *error)
 {
     const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT)
+    int fd;
+    struct stat st;
+    const FileStatus opened = openRegularFile(AT_FDCWD, native.constData(), O_RDONLY, false, fd, st);
+    if (!opened) {
+        if (opened.code() == ENOENT)
             return Load::Absent;
-        setError(error, systemText(errno));
+        // The system's words, but the refusal of a pseudo file system says what it is.
+        setError(error, opened.code() == EPERM ? opened.description() : systemText(opened.code()));
         return Load::Failed;
     }
-    struct stat st;
-    int problem = ::fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : !S_ISREG(st.st_mode) ? EINVAL : 0;
+    int problem = 0;
     char buffer[16384];
     ssize_t n = 0;
     while (!problem && (n = ::read(fd, buffer, sizeof buffer)) != 0) {

@@ -1,6 +1,6 @@
-#include "StartPath.h"
+#include "app/StartPath.h"
 
-#include "FolderListing.h"
+#include "tags/PatternListing.h"
 
 #include <cerrno>
 #include <cstring>
@@ -44,7 +44,7 @@ StartRequest resolveStartPath(const QByteArray &argument, const QByteArray &curr
     const int slash = path.lastIndexOf('/');
     request.folder = slash == 0 ? QByteArray("/") : path.left(slash);
     const QByteArray name = path.mid(slash + 1);
-    if (matchesFilePattern(name, QStringLiteral("*.mp3")) && !name.startsWith('.'))
+    if (matchesFilePattern(name, mp3Pattern()) && !name.startsWith('.'))
         request.fileName = name;
     else
         request.message = QStringLiteral("%1 is not an MP3 file; Velmora lists only files ending in .mp3 "

@@ -11,6 +11,7 @@ constexpr QRect twipsRect(int left, int top, int width, int height)
 }
 
 #include <QFont>
+#include <QStringList>
 
 // The layouts were drawn for a small sans-serif face at 8 points; wider default faces would clip
 // the captions, so windows use the nearest face installed.

@@ -1,7 +1,7 @@
-#include "Form1.h"
-#include "FrmMain.h"
-#include "MessageBox.h"
-#include "StartPath.h"
+#include "app/Form1.h"
+#include "app/FrmMain.h"
+#include "app/MessageBox.h"
+#include "app/StartPath.h"
 
 #include <QApplication>
 

@@ -1,12 +1,14 @@
-#include "BrowserControls.h"
+#include "browser/BrowserControls.h"
 
-#include "CodePageValidator.h"
-#include "DriveList.h"
-#include "FileList.h"
-#include "FolderList.h"
-#include "GenreBox.h"
-#include "Id3v1.h"
-#include "Mp3List.h"
+#include "tags/PatternListing.h"
+
+#include "browser/CodePageValidator.h"
+#include "browser/DriveList.h"
+#include "browser/Mp3Files.h"
+#include "browser/FolderTree.h"
+#include "browser/GenreBox.h"
+#include "tags/Id3v1.h"
+#include "browser/Mp3List.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -29,10 +31,10 @@ W *named(W *widget, const QString &name, const QString &tooltip = {})
 BrowserControls::BrowserControls(QWidget *parent, QObject *owner)
 {
     DrvOpen = named(new DriveList(parent), QStringLiteral("DrvOpen"), QStringLiteral("Drive"));
-    DirOpen = named(new FolderList(parent), QStringLiteral("DirOpen"), QStringLiteral("Directory"));
-    FilOpen = new FileList(owner);
+    DirOpen = named(new FolderTree(parent), QStringLiteral("DirOpen"), QStringLiteral("Directory"));
+    FilOpen = new Mp3Files(owner);
     FilOpen->setObjectName(QStringLiteral("FilOpen"));
-    FilOpen->setPattern(QStringLiteral("*.mp3"));
+    FilOpen->setPattern(mp3Pattern());
     lv1 = named(new Mp3List(parent), QStringLiteral("lv1"), QStringLiteral("MP3 List "));
 
     Label11 = named(new QLabel(QStringLiteral("Tag"), parent), QStringLiteral("Label11"));

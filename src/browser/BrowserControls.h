@@ -11,8 +11,8 @@ class QObject;
 class QPushButton;
 class QWidget;
 class DriveList;
-class FolderList;
-class FileList;
+class FolderTree;
+class Mp3Files;
 class Mp3List;
 class GenreBox;
 
@@ -21,8 +21,8 @@ struct BrowserControls {
     BrowserControls(QWidget *parent, QObject *owner);
 
     DriveList *DrvOpen;
-    FolderList *DirOpen;
-    FileList *FilOpen;  // never shown: the entries behind the rows of lv1
+    FolderTree *DirOpen;
+    Mp3Files *FilOpen;  // never shown: the entries behind the rows of lv1
     Mp3List *lv1;
 
     QLabel *Label11, *Label12;                // "Tag" and "Keep" over the panel

@@ -1,4 +1,4 @@
-#include "CodePageValidator.h"
+#include "browser/CodePageValidator.h"
 
 #include "tags/CodePage.h"
 

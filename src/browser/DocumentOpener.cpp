@@ -1,4 +1,4 @@
-#include "DocumentOpener.h"
+#include "browser/DocumentOpener.h"
 
 #include <QDesktopServices>
 #include <QUrl>

@@ -1,4 +1,4 @@
-#include "DriveList.h"
+#include "browser/DriveList.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "GenreBox.h"
+#include "browser/GenreBox.h"
 
 #include <algorithm>
 #include <numeric>

@@ -1,7 +1,7 @@
-#include "Mp3List.h"
+#include "browser/Mp3List.h"
 
-#include "CodePage.h"
-#include "Id3v1.h"
+#include "tags/CodePage.h"
+#include "tags/Id3v1.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -97,15 +97,6 @@ void Mp3ListModel::addRow(const Row &row)
         endInsertRows();
 }
 
-void Mp3ListModel::appendRow(const QString &fileName, const TagRecord &tag)
-{
-    const QString *fields[TagColumns] = {&tag.Title, &tag.Artist, &tag.Album, &tag.Year, &tag.Comment, &tag.Genre};
-    Row row{fileName, m_text.size(), {}};
-    for (int c = 1; c < ColumnCount; ++c)
-        appendText(row, c, *fields[c - 1]);
-    addRow(row);
-}
-
 void Mp3ListModel::appendRow(const QString &fileName, const char *trailer, const CodePage &page, QStringView genre)
 {
     Row row{fileName, m_text.size(), {}};
@@ -178,7 +169,6 @@ Mp3List::Mp3List(QWidget *parent) : QTreeView(parent), m_model(new Mp3ListModel(
 
 void Mp3List::setRowIcon(const QIcon &icon) { m_model->setRowIcon(icon); }
 void Mp3List::clear() { m_model->clear(); }
-void Mp3List::appendRow(const QString &fileName, const TagRecord &tag) { m_model->appendRow(fileName, tag); }
 void Mp3List::appendRow(const QString &fileName, const char *trailer, const CodePage &page, QStringView genre)
 {
     m_model->appendRow(fileName, trailer, page, genre);

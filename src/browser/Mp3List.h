@@ -4,7 +4,6 @@
 // stays small: the tag texts of all rows share one buffer, and a file name is the listing's own
 // string, shared rather than copied.
 
-#include "TagRecord.h"
 
 #include <QAbstractTableModel>
 #include <QIcon>
@@ -29,7 +28,6 @@ public:
 
     void setRowIcon(const QIcon &icon);
     void clear();
-    void appendRow(const QString &fileName, const TagRecord &tag);
     void appendRow(const QString &fileName, const char *trailer, const CodePage &page, QStringView genre);
     void beginRebuild();
     void endRebuild();
@@ -60,7 +58,6 @@ public:
 
     void setRowIcon(const QIcon &icon);
     void clear();
-    void appendRow(const QString &fileName, const TagRecord &tag);
     // The row of a file from its trailer as stored, decoded with page straight into the list:
     // the 128 bytes (nullptr: six empty columns) and the genre's name.
     void appendRow(const QString &fileName, const char *trailer, const CodePage &page, QStringView genre);

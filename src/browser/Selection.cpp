@@ -1,6 +1,6 @@
-#include "Selection.h"
+#include "browser/Selection.h"
 
-#include "FileList.h"
+#include "browser/Mp3Files.h"
 
 FileStatus Selection::load(int entry, const QByteArray &folderPrefix)
 {
@@ -19,6 +19,19 @@ FileStatus Selection::load(int entry, const QByteArray &folderPrefix)
 void Selection::deselect()
 {
     m_files.clearSelection();
+}
+
+void Selection::noteWritten(const TagSaveResult &saved)
+{
+    // The path stays as loaded until the next load, also after a rename: the save deselects.
+    if (saved.written)
+        m_reading.identity = saved.identity;
+}
+
+void Selection::noteReread(const TagReading &reading)
+{
+    if (reading.status)
+        m_reading = reading;
 }
 
 int Selection::entry() const

@@ -1,30 +1,44 @@
 #pragma once
-// The current file: the one record of which file the panel and Save work on. Its entry is the
-// file list's selected entry, so a folder re-read (which clears that selection) leaves no current
-// file name, while the path, the reading and SelectedIndex stay until the next load.
+// The current file: the one record of which file the panel, Save and Play work on, and its only
+// writer. Its entry is the file list's selected entry, so a folder re-read (which clears that
+// selection) leaves no current file name, while the path, the reading and SelectedIndex stay until
+// the next load. The routines read the record by its program-wide names: CurrentPath, CurrentName,
+// CurrentTag, SelectedIndex and PlayerFile.
 
-#include "TagCore.h"
+#include "tags/TagCore.h"
+#include "tags/TagRecord.h"
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
-class FileList;
+class Mp3Files;
 
 class Selection {
 public:
-    explicit Selection(FileList &files) : m_files(files) {}
+    Selection(Mp3Files &files, const QStringList &genreList) : m_files(files), m_genreList(genreList) {}
 
     // Reads the file of entry in the folder of folderPrefix. When it can be read it becomes the
     // current file; otherwise nothing changes. Returns the outcome of the read.
     FileStatus load(int entry, const QByteArray &folderPrefix);
     void deselect();  // no current file name; the rest stays
-
-    int entry() const;          // the file list's entry, -1 when none
-    int SelectedIndex() const { return m_selectedIndex; }  // row (from 1) last loaded
-    const QByteArray &path() const { return m_path; }
-    const TagReading &reading() const { return m_reading; }
-    QString label() const { return m_label; }
+    // A save wrote the current file: its record holds what the file is now, so that the next save
+    // of it (after a refused rename) is not taken for another program's change.
+    void noteWritten(const TagSaveResult &saved);
+    // The file was read again after its save: the record holds that reading.
+    void noteReread(const TagReading &reading);
     void setLabel(const QString &label) { m_label = label; }
+    void setProposedName(const QString &name) { m_proposedName = name; }
+    void setPlayerFile(const QByteArray &path) { m_playerFile = path; }
+
+    int entry() const;  // the file list's entry, -1 when none
+    int SelectedIndex() const { return m_selectedIndex; }  // row (from 1) last loaded
+    const QByteArray &CurrentPath() const { return m_path; }
+    const QString &CurrentName() const { return m_label; }  // the player's label, set by a click
+    TagRecord CurrentTag() const { return tagRecordOf(m_reading, m_genreList); }
+    const QByteArray &PlayerFile() const { return m_playerFile; }  // the file the player holds
+    const TagReading &reading() const { return m_reading; }
+    const QString &proposedName() const { return m_proposedName; }
     QString fileName() const;  // the current entry's shown name, empty when none
 
     // Raw bytes for a new name: a name that is the current file's own shown name (or it with an
@@ -32,9 +46,12 @@ public:
     QByteArray nameBytes(const QString &name) const;
 
 private:
-    FileList &m_files;
+    Mp3Files &m_files;
+    const QStringList &m_genreList;
     int m_selectedIndex = 0;
     QByteArray m_path;
     QString m_label;
     TagReading m_reading;
+    QString m_proposedName;
+    QByteArray m_playerFile;
 };

@@ -1,23 +1,20 @@
-#include "TagEditor.h"
+#include "browser/TagEditor.h"
 
-#include "CodePage.h"
-#include "DocumentOpener.h"
-#include "DriveList.h"
-#include "FileList.h"
-#include "FolderList.h"
-#include "Message.h"
-#include "Mp3List.h"
-#include "NameBuilder.h"
+#include "browser/DocumentOpener.h"
+#include "browser/GenreBox.h"
+#include "browser/Mp3Files.h"
+#include "browser/Mp3List.h"
+#include "tags/CodePage.h"
+#include "tags/Message.h"
+#include "tags/NameBuilder.h"
 
 #include <QCheckBox>
-#include <QDir>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
-#include <QShortcut>
 
 #include <algorithm>
+#include <cerrno>
 #include <utility>
 
 namespace {
@@ -31,29 +28,18 @@ QByteArray prefixOf(const QByteArray &folder)
 
 }  // namespace
 
-TagEditor::TagEditor(QWidget *controlsParent, MdlDefault &state, const QStringList &genreList, QObject *parent)
+TagEditor::TagEditor(QWidget *controlsParent, const MdlDefault &settings, const QStringList &genreList,
+                     QObject *parent)
     : QObject(parent),
       c(controlsParent, this),
-      m_state(state),
+      m_settings(settings),
       m_genreList(genreList),
+      m_navigator(*c.DrvOpen, *c.DirOpen, controlsParent, this),
       m_panel(c, genreList),
       m_scan(*c.lv1, genreList),
-      m_selection(*c.FilOpen)
+      m_selection(*c.FilOpen, genreList)
 {
-    // Before anything is stored the lists show the folder the program was started in. Nothing
-    // listens yet, so this runs no scan.
-    const QByteArray startFolder = QFile::encodeName(QDir::currentPath());
-    c.DrvOpen->setDriveFor(startFolder);
-    c.DrvOpen->rememberFolder(startFolder);
-    c.DirOpen->setRoot(c.DrvOpen->drive());
-    c.DirOpen->setPath(startFolder);
-
-    connect(c.DrvOpen, &DriveList::change, this, &TagEditor::DrvOpen_Change);
-    connect(c.DirOpen, &FolderList::change, this, &TagEditor::DirOpen_Change);
-    connect(c.DirOpen, &FolderList::reopened, this, &TagEditor::DirOpen_Change);
-    auto *refresh = new QShortcut(QKeySequence(Qt::Key_F5), controlsParent);
-    refresh->setContext(Qt::WindowShortcut);
-    connect(refresh, &QShortcut::activated, this, &TagEditor::DirOpen_Change);
+    connect(&m_navigator, &FolderNavigator::folderToList, this, &TagEditor::DirOpen_Change);
     connect(c.lv1, &Mp3List::rowClicked, this, &TagEditor::lv1_Click);
     connect(c.lv1, &Mp3List::rowDoubleClicked, this, &TagEditor::lv1_DblClick);
     for (QLineEdit *box : c.TxtDispTag)
@@ -61,10 +47,41 @@ TagEditor::TagEditor(QWidget *controlsParent, MdlDefault &state, const QStringLi
             if (!m_quietNames)
                 UpdateFileName();
         });
-    connect(c.TxtNewFilename, &QLineEdit::textChanged, this, &TagEditor::proposalChanged);
+    connect(c.TxtNewFilename, &QLineEdit::textChanged, this, [this](const QString &name) {
+        m_selection.setProposedName(name);
+        emit proposalChanged(name);
+    });
     connect(c.Cmdswap, &QPushButton::clicked, this, &TagEditor::Cmdswap_Click);
     connect(c.Cmdfilesong, &QPushButton::clicked, this, &TagEditor::Cmdfilesong_Click);
     connect(c.CmdSave, &QPushButton::clicked, this, &TagEditor::CmdSave_Click);
+}
+
+void TagEditor::fillGenres(const QStringList &genreList)
+{
+    c.CmbGenre->fill(genreList);
+}
+
+void TagEditor::clearPanel()
+{
+    for (QLineEdit *box : c.TxtDispTag)
+        box->clear();
+    c.CmbGenre->setText(QString());
+}
+
+void TagEditor::setRowIcon(const QIcon &icon)
+{
+    c.lv1->setRowIcon(icon);
+}
+
+bool TagEditor::selectFile(const QByteArray &name)
+{
+    for (int entry = 0; entry < c.FilOpen->count(); ++entry) {
+        if (c.FilOpen->name(entry) == name) {
+            c.lv1->selectRow(entry);
+            return true;
+        }
+    }
+    return false;
 }
 
 QString TagEditor::noFileText()
@@ -79,49 +96,17 @@ QString TagEditor::readErrorText()
 
 QByteArray TagEditor::currentPrefix() const
 {
-    return prefixOf(c.DirOpen->path());
+    return prefixOf(m_navigator.shownFolder());
 }
 
-// ---- drive and folder ----
-
-FileStatus TagEditor::openFolder(const QByteArray &folder)
-{
-    const QByteArray shown = c.DirOpen->path();
-    const FileStatus status = c.DirOpen->setPath(folder);
-    if (status && !folder.isEmpty() && c.DirOpen->path() == shown)
-        DirOpen_Change();
-    return status;
-}
-
-void TagEditor::DrvOpen_Change()
-{
-    const QByteArray drive = c.DrvOpen->drive();
-    const QByteArray oldRoot = c.DirOpen->root();
-    c.DirOpen->setRoot(drive);
-    QByteArray folder = c.DrvOpen->currentFolderOf(drive);
-    FileStatus status = c.DirOpen->setPath(folder);
-    // The folder last shown on the volume may have gone since; its nearest remaining parent on
-    // the volume is shown instead. Only a volume that cannot be read at all is not ready.
-    while (!status.ok() && folder.size() > drive.size()) {
-        const qsizetype slash = folder.lastIndexOf('/');
-        folder = slash > 0 ? folder.left(slash) : QByteArray("/");
-        status = c.DirOpen->setPath(folder);
-    }
-    if (!status.ok()) {
-        // The folder list, the file list and the MP3 list stay on the previous folder.
-        c.DirOpen->setRoot(oldRoot);
-        Message::show(readErrorText());
-    }
-}
+// ---- the list ----
 
 void TagEditor::DirOpen_Change()
 {
-    const QByteArray folder = c.DirOpen->path();
+    const QByteArray folder = m_navigator.shownFolder();
     if (folder.isEmpty())
         return;
-    c.DrvOpen->rememberFolder(folder);
     c.FilOpen->setPath(folder);
-    c.FilOpen->setPattern(QStringLiteral("*.mp3"));
     // A folder that cannot be listed leaves the file list empty; the MP3 list follows it so that
     // row r always stands for entry r - 1. Its rows share the old names: they go first, so that
     // the old and the new listing of a large folder are never held at once.
@@ -139,19 +124,19 @@ void TagEditor::FillMp3List()
         Message::show(readErrorText());
 }
 
-int TagEditor::fillList(bool onlyNew)
+int TagEditor::fillList(bool onlyNew, const QByteArray &wanted, std::optional<TagReading> *wantedReading)
 {
     if (c.FilOpen->count() == 0) {
         c.lv1->clear();
         m_unreadable.clear();
         return 0;
     }
-    m_folderPrefix = currentPrefix();
-    const FolderScan::Result scanned = m_scan.fill(*c.FilOpen, m_folderPrefix);
+    const Mp3ListBuilder::Result scanned = m_scan.fill(*c.FilOpen, currentPrefix(), wanted);
+    if (wantedReading)
+        *wantedReading = scanned.wanted;
     const QSet<QByteArray> before = std::exchange(m_unreadable, scanned.unreadable);
-    m_currentTag = scanned.last;
     if (scanned.lastGenre)
-        m_genreByte = m_genreNumber = *scanned.lastGenre;
+        m_genreNumber = *scanned.lastGenre;
     // Each file read puts its fields into the panel and empties the proposal; only the last
     // one shows, so the boxes are set once.
     if (scanned.lastRead) {
@@ -169,10 +154,9 @@ int TagEditor::fillList(bool onlyNew)
 
 void TagEditor::publish(const TagReading &reading)
 {
-    m_currentTag = tagRecordOf(reading, m_genreList);
-    // A file without a tag leaves the genre variables of the last tag alone.
+    // A file without a tag leaves the genre variable of the last tag alone.
     if (reading.tagged)
-        m_genreByte = m_genreNumber = reading.fields.genre;
+        m_genreNumber = reading.fields.genre;
 }
 
 void TagEditor::ReadTag(const TagReading &reading)
@@ -191,7 +175,7 @@ void TagEditor::UpdateFileName()
 {
     const QString song = c.TxtDispTag[0]->text();
     const QString artist = c.TxtDispTag[1]->text();
-    c.TxtNewFilename->setText(proposeFileName(song, artist, m_state.SupportLFN, m_selection.fileName()));
+    c.TxtNewFilename->setText(proposeFileName(song, artist, m_settings.SupportLFN, m_selection.fileName()));
 }
 
 void TagEditor::lv1_Click()
@@ -209,10 +193,9 @@ void TagEditor::lv1_Click()
         Message::show(loaded.description());
         return;
     }
-    const QString proposal = c.TxtNewFilename->text();
+    const QString proposal = m_selection.proposedName();
     m_selection.setLabel(proposal);
-    m_state.CurrentName = proposal;
-    emit currentFileChanged(m_selection.path(), proposal);
+    emit currentFileChanged(m_selection.CurrentPath(), proposal);
 }
 
 FileStatus TagEditor::FilOpen_Click(int entry)
@@ -223,8 +206,6 @@ FileStatus TagEditor::FilOpen_Click(int entry)
     const FileStatus status = m_selection.load(entry, prefix);
     if (!status)
         return status;
-    m_folderPrefix = prefix;
-    m_state.CurrentPath = m_selection.path();
     ReadTag(m_selection.reading());
     UpdateFileName();
     return status;
@@ -234,7 +215,7 @@ void TagEditor::lv1_DblClick()
 {
     const int selected = m_selection.entry();
     if (selected >= 0 && c.lv1->selectedRow() == selected)
-        openDocument(m_selection.path());
+        openDocument(m_selection.CurrentPath());
 }
 
 void TagEditor::Cmdswap_Click()
@@ -258,7 +239,7 @@ void TagEditor::Cmdfilesong_Click()
 
 void TagEditor::CmdSave_Click()
 {
-    if (m_state.PlayerFile == m_state.CurrentPath) {
+    if (m_selection.PlayerFile() == m_selection.CurrentPath()) {
         Message::show(QString::fromLatin1(kCannotEditWhilePlaying));
         return;
     }
@@ -269,14 +250,15 @@ void TagEditor::CmdSave_Click()
         return;
     }
     TagSave request;
-    request.path = m_selection.path();
+    request.path = m_selection.CurrentPath();
     request.fields = m_panel.fieldsToSave(m_genreNumber);
     request.expected = m_selection.reading().identity;
-    request.folder = c.DirOpen->path();
+    request.folder = m_navigator.shownFolder();
     const bool rename = c.ChkRenFile->checkState() == Qt::Checked;
     if (rename)
         request.newName = m_selection.nameBytes(withMp3Extension(c.TxtNewFilename->text()));
     const TagSaveResult saved = saveTagFile(request);
+    m_selection.noteWritten(saved);
     if (!saved.status) {
         Message::show(saved.status.description());
         return;
@@ -289,11 +271,24 @@ void TagEditor::CmdSave_Click()
         Message::show(listed.description());
         return;
     }
-    ReadTag(readTagFile(saved.path));
-    const int unreadable = fillList(true);
+    const int unreadable = rereadAfterSave(saved);
     m_panel.clearUnkept();
     c.ChkRenFile->setCheckState(Qt::Unchecked);
     m_selection.deselect();
     if (unreadable > 0)
         Message::show(readErrorText());
+}
+
+// The rebuilt list reads the saved file with the others; its reading is the record's from then on.
+int TagEditor::rereadAfterSave(const TagSaveResult &saved)
+{
+    std::optional<TagReading> reread;
+    const int unreadable = fillList(true, saved.path.mid(saved.path.lastIndexOf('/') + 1), &reread);
+    if (!reread)
+        Message::show(FileStatus::fromErrno(ENOENT).description());  // gone since the save
+    else if (!reread->status)
+        Message::show(reread->status.description());
+    else
+        m_selection.noteReread(*reread);
+    return unreadable;
 }

@@ -1,20 +1,25 @@
 #pragma once
-// The folder browser and the editing panel: creates their controls and owns their handlers,
-// each a short step that calls the scan, the selection, the panel and the tag core in turn.
-// The rest of the window hears of the current file and of the proposed name by two signals.
+// The MP3 list and the editing panel: creates the browser's controls (the navigator works the
+// drive box and folder list) and owns the list's and the panel's handlers, each a short step that
+// calls the scan, the selection, the panel and the tag core in turn.
+// The rest of the window hears of the current file and of the proposed name by two signals, and
+// tells it which file the player holds.
 
-#include "BrowserControls.h"
-#include "FolderScan.h"
-#include "MdlDefault.h"
-#include "Selection.h"
-#include "TagPanel.h"
-#include "TagRecord.h"
+#include "browser/BrowserControls.h"
+#include "browser/FolderNavigator.h"
+#include "browser/Mp3ListBuilder.h"
+#include "browser/Selection.h"
+#include "browser/TagPanel.h"
+#include "tags/MdlDefault.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
+class QIcon;
 class QWidget;
 
 class TagEditor : public QObject {
@@ -22,15 +27,15 @@ class TagEditor : public QObject {
 public:
     // The controls become children of controlsParent, which the window places. genreList is
     // read whenever a genre is named, so the window may fill it after construction.
-    TagEditor(QWidget *controlsParent, MdlDefault &state, const QStringList &genreList, QObject *parent = nullptr);
+    TagEditor(QWidget *controlsParent, const MdlDefault &settings, const QStringList &genreList, QObject *parent = nullptr);
 
-    const BrowserControls &controls() const { return c; }
+    FolderNavigator &navigator() { return m_navigator; }
+    void fillGenres(const QStringList &genreList);  // the genre box's entries
+    void clearPanel();                              // the five boxes and the genre box emptied
+    void setRowIcon(const QIcon &icon);             // the MP3 list's rows show it
+    // Loads the listed file of that name as a click on its row does; false when it is not listed.
+    bool selectFile(const QByteArray &name);
 
-    // Shows folder in the folder list and lists its files, also when it is the folder shown
-    // already (the folder list reports only a change of folder).
-    FileStatus openFolder(const QByteArray &folder);
-
-    void DrvOpen_Change();
     void DirOpen_Change();                    // the scan; also F5 and re-opening the folder shown
     void FillMp3List();                       // rebuilds the MP3 list from the file list's entries
     void ReadTag(const TagReading &reading);  // into CurrentTag, the genre variables and the panel
@@ -42,12 +47,9 @@ public:
     void Cmdfilesong_Click();
     void CmdSave_Click();
 
-    const Selection &selection() const { return m_selection; }
-    const TagRecord &CurrentTag() const { return m_currentTag; }  // the tag last read
-    quint8 genreByte() const { return m_genreByte; }
-    quint8 genreNumber() const { return m_genreNumber; }
-    // The current folder followed by "/" ("/" alone for the root).
-    QByteArray folderPrefix() const { return m_folderPrefix; }
+    const Selection &selection() const { return m_selection; }  // the record of the current file
+    // The player now holds path (empty: nothing), which Save then refuses to edit.
+    void setPlayerFile(const QByteArray &path) { m_selection.setPlayerFile(path); }
 
     // The message shown once after a list rebuild in which some files could not be read.
     static QString readErrorText();
@@ -60,23 +62,24 @@ signals:
     void proposalChanged(const QString &name);  // the text of the new-name box changed
 
 private:
-    void publish(const TagReading &reading);  // CurrentTag and the genre variables
+    void publish(const TagReading &reading);  // the genre variable
     // Rebuilds the list and returns how many files could not be read; with onlyNew, only those
-    // that the list before could read (a save does not repeat what the scan already said).
-    int fillList(bool onlyNew = false);
+    // that the list before could read (a save does not repeat what the scan already said). The
+    // reading of the entry named wanted goes to *wantedReading (unset when it is not listed).
+    int fillList(bool onlyNew = false, const QByteArray &wanted = {},
+                 std::optional<TagReading> *wantedReading = nullptr);
+    int rereadAfterSave(const TagSaveResult &saved);  // returns fillList's count
     QByteArray currentPrefix() const;
 
     BrowserControls c;
-    MdlDefault &m_state;
+    const MdlDefault &m_settings;
     const QStringList &m_genreList;
+    FolderNavigator m_navigator;
     TagPanel m_panel;
-    FolderScan m_scan;
+    Mp3ListBuilder m_scan;
     Selection m_selection;
 
-    QByteArray m_folderPrefix;
-    TagRecord m_currentTag;
-    quint8 m_genreByte = 0;
-    quint8 m_genreNumber = 0;
+    quint8 m_genreNumber = 0;  // the genre a save writes when the box names no entry
     bool m_quietNames = false;  // box changes that must not rebuild the proposal
     QSet<QByteArray> m_unreadable;  // names that the last rebuild could not read
 };

@@ -1,9 +1,9 @@
-#include "TagPanel.h"
+#include "browser/TagPanel.h"
 
-#include "CodePage.h"
-#include "GenreBox.h"
-#include "GenreList.h"
-#include "TagCore.h"
+#include "tags/CodePage.h"
+#include "browser/GenreBox.h"
+#include "tags/GenreList.h"
+#include "tags/TagCore.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

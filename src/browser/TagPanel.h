@@ -2,8 +2,8 @@
 // The editing panel's rules: the Keep boxes, what a reading puts into the boxes, and the fields
 // a save writes from them.
 
-#include "BrowserControls.h"
-#include "Id3v1.h"
+#include "browser/BrowserControls.h"
+#include "tags/Id3v1.h"
 
 #include <QStringList>
 

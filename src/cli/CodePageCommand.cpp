@@ -1,7 +1,7 @@
-#include "CodePageCommand.h"
+#include "cli/CodePageCommand.h"
 
-#include "Console.h"
-#include "Output.h"
+#include "cli/Console.h"
+#include "cli/Output.h"
 #include "tags/CodePage.h"
 #include "tags/CodePageChoice.h"
 #include "tags/CodePageGuess.h"

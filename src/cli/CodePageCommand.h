@@ -2,7 +2,7 @@
 // The tags' code page on the command line: the --codepage option of list, set and rename, and the
 // codepage command, which prints the page suggested for a folder.
 
-#include "CommandLine.h"
+#include "cli/CommandLine.h"
 
 class CodePage;
 

@@ -1,4 +1,4 @@
-#include "Console.h"
+#include "cli/Console.h"
 
 #include "tags/TextEscape.h"
 

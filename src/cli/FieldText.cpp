@@ -1,4 +1,4 @@
-#include "FieldText.h"
+#include "cli/FieldText.h"
 
 #include "tags/CodePage.h"
 #include "tags/Id3v1.h"

@@ -1,15 +1,13 @@
-#include "FileTargets.h"
+#include "cli/FileTargets.h"
 
-#include "FolderListing.h"
-#include "TagCore.h"
+#include "tags/PatternListing.h"
+#include "tags/TagCore.h"
 
 #include <QSet>
 
 #include <sys/stat.h>
 
 namespace {
-
-const QString mp3Pattern = QStringLiteral("*.mp3");
 
 bool isFolder(const QByteArray &path)
 {
@@ -43,7 +41,7 @@ std::vector<FileTarget> expandFileTargets(const std::vector<QByteArray> &operand
     for (const QByteArray &operand : operands) {
         if (!operand.contains('\0') && isFolder(operand)) {
             std::vector<ListedFile> files;
-            const FileStatus status = listFolderFiles(operand, mp3Pattern, files);
+            const FileStatus status = listFolderFiles(operand, mp3Pattern(), files);
             if (!status)
                 console.fileFailed(operand, status.description());
             const QByteArray prefix = operand.endsWith('/') ? operand : operand + '/';
@@ -52,7 +50,7 @@ std::vector<FileTarget> expandFileTargets(const std::vector<QByteArray> &operand
             continue;
         }
         FileTarget target = fileTarget(operand);
-        if (!matchesFilePattern(target.name, mp3Pattern))
+        if (!matchesFilePattern(target.name, mp3Pattern()))
             console.fileFailed(operand, QStringLiteral("not an MP3 file (the name does not end in \".mp3\")"));
         else
             add(std::move(target));

@@ -2,7 +2,7 @@
 // The files a set or rename works on: each operand names a file, or a folder standing for its
 // MP3 files as the window lists them.
 
-#include "Console.h"
+#include "cli/Console.h"
 
 #include <QByteArray>
 

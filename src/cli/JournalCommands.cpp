@@ -1,6 +1,6 @@
-#include "JournalCommands.h"
+#include "cli/JournalCommands.h"
 
-#include "CommandLine.h"
+#include "cli/CommandLine.h"
 #include "tags/TextEscape.h"
 #include "tags/Id3v1.h"
 #include "tags/JournalUndo.h"

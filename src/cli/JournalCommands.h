@@ -2,8 +2,8 @@
 // velmora-cli history and undo: the journal of saves from the shell, and the start-up check that
 // puts right a save a crash cut short.
 
-#include "Console.h"
-#include "Output.h"
+#include "cli/Console.h"
+#include "cli/Output.h"
 
 #include <QByteArray>
 

@@ -1,12 +1,12 @@
-#include "ListCommand.h"
+#include "cli/ListCommand.h"
 
-#include "CodePage.h"
-#include "CommandLine.h"
-#include "FieldText.h"
-#include "FolderListing.h"
-#include "FolderTags.h"
-#include "GenreList.h"
-#include "TagCore.h"
+#include "tags/CodePage.h"
+#include "cli/CommandLine.h"
+#include "cli/FieldText.h"
+#include "tags/PatternListing.h"
+#include "tags/BulkTrailerReader.h"
+#include "tags/GenreList.h"
+#include "tags/TagCore.h"
 #include "tags/TextEscape.h"
 
 #include <array>
@@ -109,7 +109,7 @@ QByteArray folderPrefix(const QByteArray &folder)
 int listFolder(const ListRequest &request, Output &out, Console &console)
 {
     std::vector<ListedFile> files;
-    const FileStatus listed = listFolderFiles(request.folder, QStringLiteral("*.mp3"), files);
+    const FileStatus listed = listFolderFiles(request.folder, mp3Pattern(), files);
     if (!listed) {
         console.fileFailed(request.folder, listed.description());
         return ExitSomeFailed;

@@ -1,8 +1,8 @@
 #pragma once
 // velmora-cli list: the tags of a folder's MP3 files, one line (or JSON object) per file.
 
-#include "Console.h"
-#include "Output.h"
+#include "cli/Console.h"
+#include "cli/Output.h"
 
 #include <QByteArray>
 

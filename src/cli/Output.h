@@ -1,7 +1,7 @@
 #pragma once
 // Standard output (or any descriptor), written in large blocks.
 
-#include "FileStatus.h"
+#include "tags/FileStatus.h"
 
 #include <QByteArray>
 

@@ -1,9 +1,9 @@
-#include "RenameCommand.h"
+#include "cli/RenameCommand.h"
 
-#include "CodePage.h"
-#include "CommandLine.h"
-#include "NameBuilder.h"
-#include "TagCore.h"
+#include "tags/CodePage.h"
+#include "cli/CommandLine.h"
+#include "tags/NameBuilder.h"
+#include "tags/TagCore.h"
 #include "tags/TextEscape.h"
 
 #include <QSet>

@@ -1,9 +1,9 @@
 #pragma once
 // velmora-cli rename: each tagged file gets the name the window proposes for it.
 
-#include "Console.h"
-#include "FileTargets.h"
-#include "Output.h"
+#include "cli/Console.h"
+#include "cli/FileTargets.h"
+#include "cli/Output.h"
 
 class CodePage;
 class SaveJournal;

@@ -1,9 +1,9 @@
-#include "SetCommand.h"
+#include "cli/SetCommand.h"
 
-#include "CodePage.h"
-#include "FieldText.h"
-#include "GenreList.h"
-#include "TagCore.h"
+#include "tags/CodePage.h"
+#include "cli/FieldText.h"
+#include "tags/GenreList.h"
+#include "tags/TagCore.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 // velmora-cli set: writes the given fields into files and leaves every other byte of the trailer
 // as it was.
 
-#include "CommandLine.h"
-#include "Console.h"
-#include "FileTargets.h"
-#include "Id3v1.h"
+#include "cli/CommandLine.h"
+#include "cli/Console.h"
+#include "cli/FileTargets.h"
+#include "tags/Id3v1.h"
 
 #include <optional>
 

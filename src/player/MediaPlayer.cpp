@@ -1,4 +1,6 @@
-#include "MediaPlayer.h"
+#include "player/MediaPlayer.h"
+
+#include "tags/RegularFile.h"
 
 #include <QAudioOutput>
 #include <QFile>
@@ -113,19 +115,14 @@ void MediaPlayer::open(const QByteArray &nativePath)
     // Opened by its raw bytes so that names which are not valid UTF-8 play too. Only a regular
     // file is read: a FIFO or device named like an MP3 file must not block or stream forever.
     // A NUL byte would silently cut the path short and open some other file.
-    const int fd = nativePath.isEmpty()     ? (errno = ENOENT, -1)
-        : nativePath.contains('\0')        ? (errno = EINVAL, -1)
-        : ::open(nativePath.constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        fail(systemError(errno));
-        return;
-    }
+    int fd = -1;
     struct stat st {};
-    const bool statted = ::fstat(fd, &st) == 0;
-    if (!statted || !S_ISREG(st.st_mode)) {
-        const int code = !statted ? errno : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-        ::close(fd);
-        fail(systemError(code));
+    const FileStatus opened = nativePath.isEmpty() ? FileStatus::fromErrno(ENOENT)
+        : nativePath.contains('\0')              ? FileStatus::fromErrno(EINVAL)
+                                                  : openRegularFile(AT_FDCWD, nativePath.constData(), O_RDONLY, false, fd, st);
+    if (!opened) {
+        // The system's words, but the refusal of a pseudo file system says what it is.
+        fail(opened.code() == EPERM ? opened.description() : systemError(opened.code()));
         return;
     }
     // Reads should block normally from here on.

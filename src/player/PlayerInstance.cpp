@@ -1,4 +1,4 @@
-#include "PlayerInstance.h"
+#include "player/PlayerInstance.h"
 
 MediaPlayer &PlayerInstance::get()
 {

@@ -2,7 +2,7 @@
 // The one player of the main window. It is created by whichever operation first needs it and
 // lives as long as its owner.
 
-#include "MediaPlayer.h"
+#include "player/MediaPlayer.h"
 
 #include <memory>
 

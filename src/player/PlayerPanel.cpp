@@ -1,6 +1,6 @@
-#include "PlayerPanel.h"
+#include "player/PlayerPanel.h"
 
-#include "TransportIcons.h"
+#include "player/TransportIcons.h"
 
 #include <QLineEdit>
 #include <QProgressBar>
@@ -166,7 +166,7 @@ void PlayerPanel::createSliders()
 {
     Slider1 = place(new QSlider(Qt::Horizontal, this), "Slider1", inFrame(4320, 1320, 5535, 375),
                     QStringLiteral("Change song position"));
-    Slider1->setRange(0, 250);
+    Slider1->setRange(0, PositionMaximumAtStart);
     Slider1->setSingleStep(1);
     Slider1->setPageStep(1);
     Slider1->setTickInterval(5);
@@ -182,6 +182,51 @@ void PlayerPanel::createSliders()
     Slider2->setInvertedControls(true);
     onUserMove(Slider2, this, [this](int value) { emit volumeRequested(value); });
 }
+
+void PlayerPanel::continueTabOrderFrom(QWidget *previous)
+{
+    for (QWidget *next : std::initializer_list<QWidget *>{Command6, Command5, Command7, Command3, Command1, Slider1, Slider2}) {
+        QWidget::setTabOrder(previous, next);
+        previous = next;
+    }
+}
+
+void PlayerPanel::showLabel(const QString &text) { Text4->setText(text); }
+
+void PlayerPanel::showTime(const QString &text) { Text1->setText(text); }
+
+void PlayerPanel::setTimeShown(bool shown) { Text1->setVisible(shown); }
+
+// isHidden, not isVisible: the text's own state, whatever its window's.
+void PlayerPanel::blinkTime() { Text1->setHidden(!Text1->isHidden()); }
+
+void PlayerPanel::showPosition(int position, int length)
+{
+    pb1->setMaximum(length);
+    pb1->setValue(std::min(position, length));
+    Slider1->setMaximum(length);
+    if (!Slider1->isSliderDown())
+        Slider1->setValue(position);
+}
+
+void PlayerPanel::setPositionMaximum(int length) { Slider1->setMaximum(length); }
+
+void PlayerPanel::showAtRest()
+{
+    pb1->setValue(0);
+    Slider1->setValue(0);
+}
+
+void PlayerPanel::clearProgress() { pb1->setValue(0); }
+
+void PlayerPanel::showFinished() { pb1->setValue(pb1->maximum()); }
+
+void PlayerPanel::showVolume(int value)
+{
+    Slider2->setValue(std::clamp(value, Slider2->minimum(), Slider2->maximum()));
+}
+
+void PlayerPanel::focusStop() { Command1->setFocus(); }
 
 // The box keeps its place and size; a time of ten minutes or more, too wide for it at the full
 // size, is set just small enough to show whole instead of scrolling its first digits away.

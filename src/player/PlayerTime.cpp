@@ -1,4 +1,4 @@
-#include "PlayerTime.h"
+#include "player/PlayerTime.h"
 
 #include <climits>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "TransportIcons.h"
+#include "player/TransportIcons.h"
 
 #include <QPainter>
 #include <QPainterPath>

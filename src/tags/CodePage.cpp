@@ -1,6 +1,7 @@
 #include "tags/CodePage.h"
 
 #include "tags/CodePagePairs.h"
+#include "tags/CodePageTables.h"
 
 CodePage::CodePage(int number) : m_number(number), m_encode(0x10000, 0)
 {

@@ -1,7 +1,7 @@
 #include "tags/CodePageGuess.h"
 
-#include "tags/FolderListing.h"
-#include "tags/FolderTags.h"
+#include "tags/PatternListing.h"
+#include "tags/BulkTrailerReader.h"
 #include "tags/Id3v1.h"
 
 #include <uchardet.h>

@@ -3,7 +3,7 @@
 // Positions a code page leaves undefined hold the character of the same value, so every
 // table is one-to-one.
 
-#include "CodePageTables.h"
+#include "tags/CodePageTables.h"
 
 namespace CodePageTables {
 

@@ -1,6 +1,6 @@
-#include "FileRename.h"
+#include "tags/FileRename.h"
 
-#include "TestStop.h"
+#include "tags/TestStop.h"
 
 #include <QString>
 

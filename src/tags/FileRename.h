@@ -1,7 +1,7 @@
 #pragma once
 // Renaming a file within its folder without ever replacing another file.
 
-#include "FileStatus.h"
+#include "tags/FileStatus.h"
 
 #include <QByteArray>
 #include <QString>

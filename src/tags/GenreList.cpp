@@ -1,4 +1,4 @@
-#include "GenreList.h"
+#include "tags/GenreList.h"
 
 namespace Genres {
 

@@ -1,4 +1,4 @@
-#include "Id3v1.h"
+#include "tags/Id3v1.h"
 
 namespace Id3v1 {
 

@@ -1,4 +1,4 @@
-#include "JournalFiles.h"
+#include "tags/JournalFiles.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
-#include "JournalRecord.h"
+#include "tags/JournalRecord.h"
 
-#include "Id3v1.h"
+#include "tags/Id3v1.h"
 
 #include <QList>
 

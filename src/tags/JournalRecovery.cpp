@@ -1,9 +1,9 @@
 // Putting right at start-up the changes that a crash or power cut stopped part-way.
 
-#include "JournalUndo.h"
+#include "tags/JournalUndo.h"
 
-#include "SaveJournal.h"
-#include "TagFile.h"
+#include "tags/SaveJournal.h"
+#include "tags/TagFile.h"
 
 #include <QCoreApplication>
 

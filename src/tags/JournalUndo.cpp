@@ -1,9 +1,9 @@
-#include "JournalUndo.h"
+#include "tags/JournalUndo.h"
 
-#include "FileRename.h"
-#include "Id3v1.h"
-#include "SaveJournal.h"
-#include "TagFile.h"
+#include "tags/FileRename.h"
+#include "tags/Id3v1.h"
+#include "tags/SaveJournal.h"
+#include "tags/TagFile.h"
 
 #include <QCoreApplication>
 

@@ -1,8 +1,8 @@
 #pragma once
 // Taking a journalled change back, and putting right at start-up the changes a crash cut short.
 
-#include "FileStatus.h"
-#include "JournalRecord.h"
+#include "tags/FileStatus.h"
+#include "tags/JournalRecord.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "Message.h"
+#include "tags/Message.h"
 
-#include "TextEscape.h"
+#include "tags/TextEscape.h"
 
 #include <cstdio>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "NameBuilder.h"
+#include "tags/NameBuilder.h"
 
 #include "tags/CodePage.h"
 

@@ -1,6 +1,7 @@
-#include "RawTrailer.h"
+#include "tags/RawTrailer.h"
 
-#include "SaveChecks.h"
+#include "tags/RegularFile.h"
+#include "tags/SaveChecks.h"
 
 #include <QCoreApplication>
 
@@ -11,15 +12,8 @@
 
 namespace {
 
-FileStatus readOpenTrailer(int fd, RawTrailer &out)
+FileStatus readOpenTrailer(int fd, const struct stat &st, RawTrailer &out)
 {
-    struct stat st;
-    if (::fstat(fd, &st) != 0)
-        return FileStatus::fromLastError();
-    if (!S_ISREG(st.st_mode))
-        return notRegularFileStatus(st.st_mode);
-    if (SaveChecks::onPseudoFileSystem(fd, st))
-        return SaveChecks::pseudoFileSystemRefusal();  // a listed link into /proc or /sys
     out.identity = SaveChecks::identityOf(st);
     if (st.st_size < Id3v1::TrailerSize)
         return FileStatus::success();
@@ -59,27 +53,12 @@ void readRawTrailer(int folderFd, const char *name, EntryKind kind, RawTrailer &
 {
     out.complete = false;
     out.identity = FileIdentity();
-    if (kind != EntryKind::Regular) {
-        struct stat st;
-        if (::fstatat(folderFd, name, &st, 0) != 0) {
-            out.status = FileStatus::fromLastError();
-            return;
-        }
-        if (!S_ISREG(st.st_mode)) {
-            out.status = notRegularFileStatus(st.st_mode);
-            return;
-        }
-    }
-    // O_NONBLOCK: should the name have become a FIFO since it was looked at, the open still returns.
     int fd;
-    do {
-        fd = ::openat(folderFd, name, O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        out.status = FileStatus::fromLastError();
+    struct stat st;
+    out.status = openRegularFile(folderFd, name, O_RDONLY, kind != EntryKind::Regular, fd, st);
+    if (!out.status)
         return;
-    }
-    out.status = readOpenTrailer(fd, out);
+    out.status = readOpenTrailer(fd, st, out);
     ::close(fd);  // nothing was written: a close error loses nothing
     if (!out.status)
         out.complete = false;

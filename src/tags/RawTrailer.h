@@ -3,9 +3,9 @@
 // relative to the folder's descriptor, one fstat (type, size and identity at once), one pread and
 // a close. Both the reading of a single file and the reading of a whole folder use it.
 
-#include "FileStatus.h"
-#include "Id3v1.h"
-#include "TagCore.h"
+#include "tags/FileStatus.h"
+#include "tags/Id3v1.h"
+#include "tags/TagCore.h"
 
 #include <sys/types.h>
 

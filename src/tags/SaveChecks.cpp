@@ -1,7 +1,7 @@
-#include "SaveChecks.h"
+#include "tags/SaveChecks.h"
 
-#include "TagCore.h"
-#include "TextEscape.h"
+#include "tags/TagCore.h"
+#include "tags/TextEscape.h"
 
 #include <QCoreApplication>
 

@@ -3,7 +3,7 @@
 // systems hold no user files (reads skip those too), and whether an open file is still the one
 // read.
 
-#include "FileStatus.h"
+#include "tags/FileStatus.h"
 
 #include <QByteArray>
 

@@ -1,6 +1,6 @@
-#include "SaveJournal.h"
+#include "tags/SaveJournal.h"
 
-#include "JournalFiles.h"
+#include "tags/JournalFiles.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

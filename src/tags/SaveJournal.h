@@ -4,8 +4,8 @@
 // completion mark follows. From it a save is undone, and a save cut short by a crash is put right
 // at the next start (JournalUndo.h). Several processes may share one journal.
 
-#include "FileStatus.h"
-#include "JournalRecord.h"
+#include "tags/FileStatus.h"
+#include "tags/JournalRecord.h"
 
 #include <QByteArray>
 

@@ -1,11 +1,11 @@
-#include "TagCore.h"
+#include "tags/TagCore.h"
 
-#include "FileRename.h"
-#include "RawTrailer.h"
-#include "SaveJournal.h"
-#include "TagFile.h"
-#include "TestStop.h"
-#include "TextEscape.h"
+#include "tags/FileRename.h"
+#include "tags/RawTrailer.h"
+#include "tags/SaveJournal.h"
+#include "tags/TagFile.h"
+#include "tags/TestStop.h"
+#include "tags/TextEscape.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -19,12 +19,20 @@ QByteArray folderPrefixOf(const QByteArray &path)
     return slash < 0 ? QByteArray() : path.left(slash + 1);
 }
 
-TagSaveResult failed(const FileStatus &status, bool written, const QByteArray &path)
+TagSaveResult failed(const FileStatus &status, const QByteArray &path)
 {
     TagSaveResult result;
     result.status = status;
-    result.written = written;
     result.path = path;
+    return result;
+}
+
+// The trailer is on disk: identity is what the file is now, so the next save of it expects that.
+TagSaveResult writtenThen(const FileStatus &status, const FileIdentity &identity, const QByteArray &path)
+{
+    TagSaveResult result = failed(status, path);
+    result.written = true;
+    result.identity = identity;
     return result;
 }
 
@@ -115,11 +123,11 @@ TagSaveResult saveTagFile(const TagSave &request)
     TagFile file;
     FileStatus status = file.openChecked(path, request.folder, request.expected);
     if (!status)
-        return failed(status, false, path);
+        return failed(status, path);
     QByteArray trailer;
     status = file.readTrailer(trailer);
     if (!status)
-        return failed(status, false, path);
+        return failed(status, path);
     const bool hadTag = trailer.size() == Id3v1::TrailerSize && Id3v1::hasMarker(trailer);
     const QByteArray newTrailer = Id3v1::build(request.fields);
     const QString problem = request.newName.isEmpty() ? QString() : newNameProblem(request.newName);
@@ -127,7 +135,7 @@ TagSaveResult saveTagFile(const TagSave &request)
     if (request.journal) {
         record = recordOf(request, file, trailer, newTrailer, hadTag);
         if (status = request.journal->begin(record); !status)
-            return failed(status, false, path);
+            return failed(status, path);
     }
     const auto finish = [&](JournalRecord::Outcome outcome) {
         if (request.journal && record.id)
@@ -142,29 +150,30 @@ TagSaveResult saveTagFile(const TagSave &request)
         file.putReadOnlyBack();  // the protection is kept when nothing was saved
         if (request.journal && record.id)
             request.journal->leaveOpen();  // the next start checks what the failure left
-        return failed(status, false, path);
+        return failed(status, path);
     }
-    if (request.keepTimes) {
+    if (request.keepTimes)
         status = file.restoreTimes();
-        if (!status)
-            return failed(timesNotKept(status), true, path);
-    }
+    FileIdentity written;
+    file.identity(written);  // taken after the write and the times; a rename leaves it as it is
+    if (!status)
+        return writtenThen(timesNotKept(status), written, path);
     file.close();
     TestStop::at("trailer");
 
     if (request.newName.isEmpty()) {
         finish(JournalRecord::Outcome::All);
-        return failed(status, true, path);
+        return writtenThen(status, written, path);
     }
     if (!problem.isEmpty()) {
         finish(JournalRecord::Outcome::Trailer);
-        return failed(FileStatus::failure(EINVAL, problem), true, path);
+        return writtenThen(FileStatus::failure(EINVAL, problem), written, path);
     }
     const QByteArray newPath = folderPrefixOf(path) + request.newName;
     status = renameNoReplace(path, newPath);
     TestStop::at("renamed");
     finish(status ? JournalRecord::Outcome::All : JournalRecord::Outcome::Trailer);
-    return failed(status, true, status ? newPath : path);
+    return writtenThen(status, written, status ? newPath : path);
 }
 
 QString newNameProblem(const QByteArray &name)

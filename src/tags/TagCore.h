@@ -3,8 +3,8 @@
 // its selection and Save Tags, and the command-line front end all go through these, so that a
 // file is read and written in exactly one way.
 
-#include "FileStatus.h"
-#include "Id3v1.h"
+#include "tags/FileStatus.h"
+#include "tags/Id3v1.h"
 
 #include <QByteArray>
 #include <QString>
@@ -33,7 +33,7 @@ struct TagReading {
 // creating one, never blocking), reads its last 128 bytes with one pread and closes it.
 TagReading readTagFile(const QByteArray &path);
 
-// The same for the files of a folder listing, many read at a time: FolderTags.h. A scan that
+// The same for the files of a folder listing, many read at a time: BulkTrailerReader.h. A scan that
 // decodes its rows itself takes the raw bytes; this turns them into what readTagFile returns.
 struct RawTrailer;
 class SaveJournal;
@@ -60,6 +60,9 @@ struct TagSaveResult {
     FileStatus status = FileStatus::success();
     bool written = false;  // the trailer is on disk (a failure after it is the rename's)
     QByteArray path;       // where the file is now: the new path after a rename
+    // What the file is after the write (a rename keeps it), so that the next save of the same
+    // file is not taken for another program's change. Valid when written.
+    FileIdentity identity;
 };
 
 // Saves a tag: opens only the file that was read (inside the folder, no pseudo file system, the

@@ -1,10 +1,10 @@
-#include "TagFile.h"
+#include "tags/TagFile.h"
 
-#include "Id3v1.h"
-#include "RawTrailer.h"
-#include "SaveChecks.h"
-#include "TagCore.h"
-#include "TestStop.h"
+#include "tags/Id3v1.h"
+#include "tags/RawTrailer.h"
+#include "tags/SaveChecks.h"
+#include "tags/TagCore.h"
+#include "tags/TestStop.h"
 
 #include <QCoreApplication>
 
@@ -25,52 +25,6 @@ void TagFile::close()
         ::close(m_fd);  // a close error leaves nothing to retry: the descriptor is gone either way
         m_fd = -1;
     }
-}
-
-FileStatus TagFile::openForReading(const QByteArray &path)
-{
-    return open(path, O_RDONLY);
-}
-
-FileStatus TagFile::open(const QByteArray &path, int access)
-{
-    close();
-    if (path.isEmpty())
-        return FileStatus::fromErrno(ENOENT);
-    if (path.contains('\0'))
-        return FileStatus::fromErrno(EINVAL);
-
-    // Look before opening: opening a device can have side effects of its own.
-    struct stat st;
-    if (::stat(path.constData(), &st) != 0)
-        return FileStatus::fromLastError();
-    if (!S_ISREG(st.st_mode))
-        return notRegularFileStatus(st.st_mode);
-
-    // O_NONBLOCK: should the name be swapped for a FIFO after the look, the open still returns.
-    int fd;
-    do {
-        fd = ::open(path.constData(), access | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        return FileStatus::fromLastError();
-    if (::fstat(fd, &st) != 0) {
-        const FileStatus status = FileStatus::fromLastError();
-        ::close(fd);
-        return status;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return notRegularFileStatus(st.st_mode);
-    }
-    if (SaveChecks::onPseudoFileSystem(fd, st)) {
-        ::close(fd);
-        return SaveChecks::pseudoFileSystemRefusal();
-    }
-    m_fd = fd;
-    m_opened = SaveChecks::identityOf(st);
-    m_length = st.st_size;
-    return FileStatus::success();
 }
 
 FileStatus TagFile::length(qint64 &bytes) const
@@ -154,6 +108,9 @@ FileStatus TagFile::writeTrailer(const QByteArray &trailer, bool overwrite)
         status = FileStatus::fromLastError();
     if (status) {
         m_length = overwrite ? size : size + Id3v1::TrailerSize;
+        struct stat st;
+        if (::fstat(m_fd, &st) == 0)
+            m_opened = SaveChecks::identityOf(st);  // the write moved the modification time on
         return status;
     }
 

@@ -1,10 +1,10 @@
 #pragma once
-// The one file slot through which tags are read and written: a POSIX descriptor on a regular
-// file, read and written at 64-bit offsets.
+// The file slot through which a tag is saved: a POSIX descriptor on the regular file that was
+// read, read and written at 64-bit offsets. Reading alone goes through readTagFile.
 
-#include "FileStatus.h"
+#include "tags/FileStatus.h"
 
-#include "TagCore.h"
+#include "tags/TagCore.h"
 
 #include <QByteArray>
 
@@ -20,11 +20,6 @@ public:
 
     bool isOpen() const { return m_fd >= 0; }
     void close();
-
-    // Open an existing regular file (following links). A FIFO, device, socket or folder is refused
-    // with a clear error and never opened, so no open can block; a missing file is never created,
-    // and files of procfs, sysfs and the like are refused. Whatever was open before is closed first.
-    FileStatus openForReading(const QByteArray &path);
 
     // Opens for a save only the file that was read: path (a listed link included) must lead to a
     // regular file inside folder (its own folder when empty), not on a pseudo file system, and,
@@ -45,7 +40,8 @@ public:
     FileStatus setMode(int mode);
 
     FileStatus length(qint64 &bytes) const;
-    // Device, inode, size and modification time of the file as it was opened.
+    // Device, inode, size and modification time of the file as it was opened, or as the last
+    // successful write left it.
     FileStatus identity(FileIdentity &id) const;
 
     // Reads the last 128 bytes into trailer with exactly one pread; when the file is shorter
@@ -71,7 +67,6 @@ public:
     FileStatus restoreTimes();
 
 private:
-    FileStatus open(const QByteArray &path, int access);
     FileStatus makeWritable(int mode);
     FileStatus putBackFailed(const FileStatus &writeFailure, const FileStatus &restoreFailure,
                              qint64 bytes, bool overwrite) const;

@@ -1,36 +1,16 @@
 // The save side of the file slot: opening only the file that was read, and the read-only bit.
 
-#include "TagFile.h"
+#include "tags/TagFile.h"
 
-#include "RawTrailer.h"
-#include "SaveChecks.h"
-#include "TagCore.h"
+#include "tags/RawTrailer.h"
+#include "tags/RegularFile.h"
+#include "tags/SaveChecks.h"
+#include "tags/TagCore.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-
-// An open that never blocks, never makes a terminal ours, and never follows a final link.
-int openNoFollow(const QByteArray &path, int access)
-{
-    int fd;
-    do {
-        fd = ::open(path.constData(), access | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
-}
-
-// Closes fd and hands back status, for the early returns of a failed open.
-FileStatus closeWith(int fd, const FileStatus &status)
-{
-    ::close(fd);
-    return status;
-}
-
-}  // namespace
 
 FileStatus TagFile::openForSaving(const QByteArray &path, const QByteArray &folder,
                                   const std::optional<FileIdentity> &expected)
@@ -51,23 +31,14 @@ FileStatus TagFile::openChecked(const QByteArray &path, const QByteArray &folder
     // First for reading only: nothing is opened for writing before it is known to be the file
     // that was read. The target has no links left, so a final link now means it was swapped.
     struct stat st;
-    if (::lstat(target.constData(), &st) != 0)
-        return FileStatus::fromLastError();
-    if (S_ISLNK(st.st_mode))
+    int reader;
+    status = openRegularFile(AT_FDCWD, target.constData(), O_RDONLY | O_NOFOLLOW, true, reader, st);
+    if (!status)
+        return status.code() == ELOOP ? SaveChecks::changedOnDiskRefusal() : status;
+    if (!SaveChecks::isExpected(st, expected)) {
+        ::close(reader);
         return SaveChecks::changedOnDiskRefusal();
-    if (!S_ISREG(st.st_mode))
-        return notRegularFileStatus(st.st_mode);  // looked at before opening: opening a device can do things
-    const int reader = openNoFollow(target, O_RDONLY);
-    if (reader < 0)
-        return errno == ELOOP ? SaveChecks::changedOnDiskRefusal() : FileStatus::fromLastError();
-    if (::fstat(reader, &st) != 0)
-        return closeWith(reader, FileStatus::fromLastError());
-    if (!S_ISREG(st.st_mode))
-        return closeWith(reader, notRegularFileStatus(st.st_mode));
-    if (SaveChecks::onPseudoFileSystem(reader, st))
-        return closeWith(reader, SaveChecks::pseudoFileSystemRefusal());
-    if (!SaveChecks::isExpected(st, expected))
-        return closeWith(reader, SaveChecks::changedOnDiskRefusal());
+    }
 
     m_fd = reader;  // so that the permission change and its undo act on the checked file
     m_target = target;
@@ -88,11 +59,11 @@ FileStatus TagFile::prepareToWrite()
         close();
         return status;
     }
-    const int writer = openNoFollow(m_target, O_RDWR);
+    int writer = -1;
     struct stat written;
-    if (writer < 0 || ::fstat(writer, &written) != 0 || written.st_dev != dev_t(m_opened.device)
-        || written.st_ino != ino_t(m_opened.inode)) {
-        status = writer < 0 && errno != ELOOP ? FileStatus::fromLastError() : SaveChecks::changedOnDiskRefusal();
+    status = openRegularFile(AT_FDCWD, m_target.constData(), O_RDWR | O_NOFOLLOW, false, writer, written);
+    if (!status || written.st_dev != dev_t(m_opened.device) || written.st_ino != ino_t(m_opened.inode)) {
+        status = status.code() == ELOOP || status ? SaveChecks::changedOnDiskRefusal() : status;
         if (writer >= 0)
             ::close(writer);
         putReadOnlyBack();
@@ -122,6 +93,9 @@ FileStatus TagFile::restoreTimes()
         return FileStatus::fromErrno(EBADF);
     if (::futimens(m_fd, m_timesBefore) != 0)
         return FileStatus::fromLastError();
+    struct stat st;
+    if (::fstat(m_fd, &st) == 0)
+        m_opened = SaveChecks::identityOf(st);  // the next save expects the times given back
     return FileStatus::success();
 }
 

@@ -1,8 +1,8 @@
-#include "TagRecord.h"
+#include "tags/TagRecord.h"
 
-#include "CodePage.h"
-#include "GenreList.h"
-#include "TagCore.h"
+#include "tags/CodePage.h"
+#include "tags/GenreList.h"
+#include "tags/TagCore.h"
 
 TagRecord tagRecordOf(const TagReading &reading, const QStringList &genreList)
 {

@@ -1,4 +1,4 @@
-#include "TestStop.h"
+#include "tags/TestStop.h"
 
 #include <QByteArray>
 

@@ -1,4 +1,4 @@
-#include "TextEscape.h"
+#include "tags/TextEscape.h"
 
 #include <algorithm>
 #include <charconv>

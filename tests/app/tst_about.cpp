@@ -1,8 +1,8 @@
 // The about box as a real offscreen window, the drawn pictures it and the main window use, and
 // the instructions file shipped beside the program.
 
-#include "Artwork.h"
-#include "FrmAbout.h"
+#include "app/Artwork.h"
+#include "app/FrmAbout.h"
 
 #include <QDir>
 #include <QFile>

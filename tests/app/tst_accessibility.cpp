@@ -1,6 +1,6 @@
 // What a screen reader meets in the main window: every control it can reach has a name.
 
-#include "FrmMain.h"
+#include "app/FrmMain.h"
 
 #include <QAccessible>
 #include <QCheckBox>

@@ -1,16 +1,18 @@
 // The main window as the user meets it: its controls, the load handling with the stored settings,
 // the splash hand-over, quitting and the frame close.
 
-#include "FolderList.h"
-#include "Form1.h"
-#include "FrmMain.h"
-#include "GenreBox.h"
-#include "InstructionsFile.h"
-#include "Message.h"
-#include "Mp3List.h"
-#include "PlayerControls.h"
-#include "PlayerPanel.h"
-#include "SettingsStore.h"
+#include "browser/FolderTree.h"
+#include "app/Form1.h"
+#include "app/FrmMain.h"
+#include "browser/GenreBox.h"
+#include "app/InstructionsFile.h"
+#include "tags/Message.h"
+#include "browser/Mp3List.h"
+#include "player/PlayerController.h"
+#include "player/PlayerPanel.h"
+#include "app/SettingsStore.h"
+
+#include "support/WindowControls.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -146,33 +148,33 @@ private slots:
         }
         const int limits[] = {30, 30, 30, 4, 30};
         for (int k = 0; k < 5; ++k)
-            QCOMPARE(w.TxtDispTag[k]->maxLength(), limits[k]);
-        QCOMPARE(w.Frame1->title(), QStringLiteral("Play File"));
-        QCOMPARE(w.Frame1->Slider1->maximum(), 250);
-        QCOMPARE(w.Frame1->Slider2->maximum(), 3000);
-        const PlayerControls &player = w.playerControls();
+            QCOMPARE(controls(w).TxtDispTag[k]->maxLength(), limits[k]);
+        QCOMPARE(controls(w).Frame1->title(), QStringLiteral("Play File"));
+        QCOMPARE(controls(w).Slider1->maximum(), 250);
+        QCOMPARE(controls(w).Slider2->maximum(), 3000);
+        const PlayerController &player = w.playerController();
         QCOMPARE(player.Timer1->interval(), 1000);
         QVERIFY(!player.Timer1->isActive() && !player.Timer2->isActive() && !player.Timer3->isActive());
-        QCOMPARE(w.Frame1->Text4->palette().color(QPalette::Text), QColor(64, 0, 64));
-        QVERIFY(w.Frame1->Text1->font().italic());
+        QCOMPARE(controls(w).Text4->palette().color(QPalette::Text), QColor(64, 0, 64));
+        QVERIFY(controls(w).Text1->font().italic());
         QVERIFY(w.Label1->font().bold() && w.Label1->font().italic());
 
         // Every caption shows whole, up to the box beside it ("Album Name:" is the widest).
         for (int k = 0; k < 6; ++k) {
-            const QWidget *box = k < 5 ? static_cast<QWidget *>(w.TxtDispTag[k]) : w.CmbGenre;
-            QVERIFY2(QFontMetrics(w.TagLabels[k]->font()).horizontalAdvance(w.TagLabels[k]->text())
-                         <= box->x() - w.TagLabels[k]->x(),
-                     qPrintable(w.TagLabels[k]->text()));
+            const QWidget *box = k < 5 ? static_cast<QWidget *>(controls(w).TxtDispTag[k]) : controls(w).CmbGenre;
+            QVERIFY2(QFontMetrics(controls(w).TagLabels[k]->font()).horizontalAdvance(controls(w).TagLabels[k]->text())
+                         <= box->x() - controls(w).TagLabels[k]->x(),
+                     qPrintable(controls(w).TagLabels[k]->text()));
         }
-        QVERIFY(QFontMetrics(w.Label13->font()).horizontalAdvance(w.Label13->text())
-                <= w.TxtNewFilename->x() - w.Label13->x());
+        QVERIFY(QFontMetrics(controls(w).Label13->font()).horizontalAdvance(controls(w).Label13->text())
+                <= controls(w).TxtNewFilename->x() - controls(w).Label13->x());
         // The frame's top line, drawn where no control covers it, passes above the buttons.
-        const QImage frame = w.Frame1->grab().toImage();
+        const QImage frame = controls(w).Frame1->grab().toImage();
         const int free = frame.width() - 3;
         int line = 0;
         while (line < frame.height() && frame.pixel(free, line) == frame.pixel(free, 0))
             ++line;
-        QVERIFY2(line > 0 && line < w.Frame1->Command6->y(), qPrintable(QString::number(line)));
+        QVERIFY2(line > 0 && line < controls(w).Command6->y(), qPrintable(QString::number(line)));
 
         QCOMPARE(w.mnuHelp->title(), QStringLiteral("Help"));
         QStringList captions;
@@ -180,15 +182,15 @@ private slots:
             captions << action->objectName() + '=' + action->text();
         QCOMPARE(captions, (QStringList{"mnuinstr=&Instructions", "mnuSettings=&Settings", "mnuAbout=&About",
                                         "mnuQuit=&Quit"}));
-        QCOMPARE(w.lv1->model()->columnCount(), 7);
+        QCOMPARE(controls(w).lv1->model()->columnCount(), 7);
     }
 
     void tabWalksTheTagFieldsInOrder()
     {
         FrmMain w;
-        QCOMPARE(w.TxtDispTag[0]->nextInFocusChain(), w.TxtDispTag[1]);
-        QCOMPARE(w.TxtDispTag[4]->nextInFocusChain(), static_cast<QWidget *>(w.CmbGenre));
-        QVERIFY(w.CmdSave->nextInFocusChain() == w.ChkRenFile);
+        QCOMPARE(controls(w).TxtDispTag[0]->nextInFocusChain(), controls(w).TxtDispTag[1]);
+        QCOMPARE(controls(w).TxtDispTag[4]->nextInFocusChain(), static_cast<QWidget *>(controls(w).CmbGenre));
+        QVERIFY(controls(w).CmdSave->nextInFocusChain() == controls(w).ChkRenFile);
     }
 
     void firstStartUsesDefaults()
@@ -198,20 +200,20 @@ private slots:
         w.Form_Load();
         QVERIFY(m_messages.isEmpty());
         QVERIFY(w.state().SupportLFN);
-        QCOMPARE(w.DirOpen->path(), before);
-        QCOMPARE(w.CmbGenre->count(), 130);
-        QCOMPARE(w.CmbGenre->text(), QString());
+        QCOMPARE(controls(w).DirOpen->path(), before);
+        QCOMPARE(controls(w).CmbGenre->count(), 130);
+        QCOMPARE(controls(w).CmbGenre->text(), QString());
         // The box shows the names sorted, each carrying its number.
         QStringList shown;
-        for (int i = 0; i < w.CmbGenre->count(); ++i)
-            shown << w.CmbGenre->itemText(i);
+        for (int i = 0; i < controls(w).CmbGenre->count(); ++i)
+            shown << controls(w).CmbGenre->itemText(i);
         QStringList sorted = shown;
         std::sort(sorted.begin(), sorted.end(),
                   [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
         QCOMPARE(shown, sorted);
-        QCOMPARE(w.CmbGenre->itemData(w.CmbGenre->findText(QStringLiteral("Blues"))).toInt(), 0);
-        QCOMPARE(w.CmbGenre->itemData(w.CmbGenre->findText(QStringLiteral("Hardcore"))).toInt(), 129);
-        QCOMPARE(w.CmbGenre->itemData(w.CmbGenre->findText(QStringLiteral("Club-House Terror"))).toInt(), 128);
+        QCOMPARE(controls(w).CmbGenre->itemData(controls(w).CmbGenre->findText(QStringLiteral("Blues"))).toInt(), 0);
+        QCOMPARE(controls(w).CmbGenre->itemData(controls(w).CmbGenre->findText(QStringLiteral("Hardcore"))).toInt(), 129);
+        QCOMPARE(controls(w).CmbGenre->itemData(controls(w).CmbGenre->findText(QStringLiteral("Club-House Terror"))).toInt(), 128);
     }
 
     void storedFolderIsListedBeforeTheWindowShows_data()
@@ -235,12 +237,12 @@ private slots:
         QDir::setCurrent(before);
         QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join('|')));
         QVERIFY(!w.state().SupportLFN);
-        QCOMPARE(w.DirOpen->path(), QFile::encodeName(music.path()));
-        QCOMPARE(w.lv1->rowCount(), 1);
-        QCOMPARE(w.lv1->text(0, 1), QStringLiteral("First Song"));
+        QCOMPARE(controls(w).DirOpen->path(), QFile::encodeName(music.path()));
+        QCOMPARE(controls(w).lv1->rowCount(), 1);
+        QCOMPARE(controls(w).lv1->text(0, 1), QStringLiteral("First Song"));
         // The load ends with an empty panel.
-        QCOMPARE(w.TxtDispTag[0]->text(), QString());
-        QCOMPARE(w.CmbGenre->text(), QString());
+        QCOMPARE(controls(w).TxtDispTag[0]->text(), QString());
+        QCOMPARE(controls(w).CmbGenre->text(), QString());
     }
 
     void vanishedFolderIsReportedAndTheWindowStaysUsable()
@@ -252,8 +254,8 @@ private slots:
         QCOMPARE(m_messages.size(), 1);
         QVERIFY(m_messages[0].endsWith(QStringLiteral("Error while loading Quorrel.")));
         QVERIFY(m_messages[0].length() > QStringLiteral("Error while loading Quorrel.").length());
-        QCOMPARE(w.DirOpen->path(), before);
-        QCOMPARE(w.CmbGenre->count(), 130);  // the genre box is filled all the same
+        QCOMPARE(controls(w).DirOpen->path(), before);
+        QCOMPARE(controls(w).CmbGenre->count(), 130);  // the genre box is filled all the same
     }
 
     void garbledStyleIsReportedAndTheFolderStillOpens()
@@ -264,8 +266,8 @@ private slots:
         w.Form_Load();
         QCOMPARE(m_messages, QStringList{QStringLiteral("Type mismatchError while loading Quorrel.")});
         QVERIFY(!w.state().SupportLFN);
-        QCOMPARE(w.DirOpen->path(), QFile::encodeName(music.path()));
-        QCOMPARE(w.CmbGenre->count(), 130);
+        QCOMPARE(controls(w).DirOpen->path(), QFile::encodeName(music.path()));
+        QCOMPARE(controls(w).CmbGenre->count(), 130);
     }
 
     void quitStoresFolderAndStyle_data()
@@ -283,7 +285,7 @@ private slots:
         {
             FrmMain w([&ended] { ++ended; });
             w.Form_Load();
-            QVERIFY(w.DirOpen->setPath(QFile::encodeName(music.path())).ok());
+            QVERIFY(controls(w).DirOpen->setPath(QFile::encodeName(music.path())).ok());
             w.state().SupportLFN = false;
             if (byMenu)
                 w.mnuQuit->trigger();
@@ -298,7 +300,7 @@ private slots:
         // The next start opens what the quit stored.
         FrmMain next;
         next.Form_Load();
-        QCOMPARE(next.DirOpen->path(), QFile::encodeName(music.path()));
+        QCOMPARE(controls(next).DirOpen->path(), QFile::encodeName(music.path()));
         QVERIFY(!next.state().SupportLFN);
     }
 
@@ -365,7 +367,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(main != nullptr, 4000);
         QVERIFY(clock.elapsed() >= 1900);
         QVERIFY(main->isVisible());
-        QCOMPARE(main->CmbGenre->count(), 130);  // loaded before it was shown
+        QCOMPARE(controls(*main).CmbGenre->count(), 130);  // loaded before it was shown
         delete main;
     }
 };

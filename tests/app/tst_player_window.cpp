@@ -2,13 +2,15 @@
 // own buttons, the display following, the save guard on the file last played, and the end of
 // the window stopping playback.
 
-#include "EditorTestHelpers.h"
+#include "support/EditorTestHelpers.h"
 
-#include "FrmMain.h"
-#include "MediaPlayer.h"
-#include "PlayerControls.h"
-#include "PlayerPanel.h"
-#include "Mp3List.h"
+#include "browser/TagEditor.h"
+
+#include "app/FrmMain.h"
+#include "player/MediaPlayer.h"
+#include "player/PlayerController.h"
+#include "player/PlayerPanel.h"
+#include "browser/Mp3List.h"
 #include "player/TimeDisplay.h"
 
 #include <QLineEdit>
@@ -47,8 +49,8 @@ private:
     {
         QVERIFY(w.openFolder(m_dir->path()));
         w.clickRow(row);
-        QCOMPARE(w->state().CurrentPath, file(name));
-        click(w->Frame1->Command5);
+        QCOMPARE(w->editor().selection().CurrentPath(), file(name));
+        click(w.Command5);
     }
 
 private slots:
@@ -68,33 +70,33 @@ private slots:
         w->state().SupportLFN = true;
         QVERIFY(w.openFolder(m_dir->path()));
         w.clickRow(0);
-        QCOMPARE(w->state().CurrentPath, file("a.mp3"));
-        const QString label = w->state().CurrentName;
+        QCOMPARE(w->editor().selection().CurrentPath(), file("a.mp3"));
+        const QString label = w->editor().selection().CurrentName();
 
-        click(w->Frame1->Command5);
+        click(w.Command5);
         MediaPlayer &player = w->player().get();
         QCOMPARE(player.playState(), MediaPlayer::PlayState::Playing);
-        QCOMPARE(w->state().PlayerFile, file("a.mp3"));
-        QCOMPARE(w->Frame1->Text4->text(), label);
-        QCOMPARE(w->Frame1->Text1->text(), QString());
-        QTRY_COMPARE_WITH_TIMEOUT(w->Frame1->pb1->maximum(), 10, Patience);
-        QCOMPARE(w->Frame1->Slider1->maximum(), 10);
-        QTRY_COMPARE_WITH_TIMEOUT(w->Frame1->Text1->text(), QStringLiteral("0:08"), 5000);
+        QCOMPARE(w->editor().selection().PlayerFile(), file("a.mp3"));
+        QCOMPARE(w.Text4->text(), label);
+        QCOMPARE(w.Text1->text(), QString());
+        QTRY_COMPARE_WITH_TIMEOUT(w.pb1->maximum(), 10, Patience);
+        QCOMPARE(w.Slider1->maximum(), 10);
+        QTRY_COMPARE_WITH_TIMEOUT(w.Text1->text(), QStringLiteral("0:08"), 5000);
 
-        click(w->Frame1->Command3);
+        click(w.Command3);
         QCOMPARE(player.playState(), MediaPlayer::PlayState::Paused);
-        QVERIFY(w->playerControls().Timer2->isActive());
-        QTRY_VERIFY_WITH_TIMEOUT(w->Frame1->Text1->isHidden(), 1000);
-        click(w->Frame1->Command3);
+        QVERIFY(w->playerController().Timer2->isActive());
+        QTRY_VERIFY_WITH_TIMEOUT(w.Text1->isHidden(), 1000);
+        click(w.Command3);
         QCOMPARE(player.playState(), MediaPlayer::PlayState::Playing);
-        QVERIFY(!w->Frame1->Text1->isHidden());
+        QVERIFY(!w.Text1->isHidden());
 
-        click(w->Frame1->Command1);
+        click(w.Command1);
         QCOMPARE(player.playState(), MediaPlayer::PlayState::Stopped);
-        QVERIFY(!w->playerControls().Timer1->isActive());
-        QCOMPARE(w->Frame1->pb1->value(), 0);
-        QCOMPARE(w->Frame1->Slider1->value(), 0);
-        QVERIFY(!w->Frame1->Text1->text().isEmpty());
+        QVERIFY(!w->playerController().Timer1->isActive());
+        QCOMPARE(w.pb1->value(), 0);
+        QCOMPARE(w.Slider1->value(), 0);
+        QVERIFY(!w.Text1->text().isEmpty());
         QVERIFY(log.texts.isEmpty());
     }
 
@@ -105,8 +107,8 @@ private slots:
         MessageLog log;
         Window w;
         playRow(w, 2, "long.mp3");
-        QTRY_VERIFY_WITH_TIMEOUT(w->Frame1->Text1->text().startsWith(QStringLiteral("10:0")), Patience);
-        QVERIFY(TimeDisplay::showsWhole(w->Frame1->Text1));
+        QTRY_VERIFY_WITH_TIMEOUT(w.Text1->text().startsWith(QStringLiteral("10:0")), Patience);
+        QVERIFY(TimeDisplay::showsWhole(w.Text1));
         QVERIFY(log.texts.isEmpty());
     }
 
@@ -116,23 +118,23 @@ private slots:
         Window w;
         QVERIFY(w.openFolder(m_dir->path()));
         w.clickRow(0);
-        click(w->Frame1->Command5);
+        click(w.Command5);
         MediaPlayer &player = w->player().get();
-        QTRY_COMPARE_WITH_TIMEOUT(w->Frame1->Slider1->maximum(), 10, Patience);
+        QTRY_COMPARE_WITH_TIMEOUT(w.Slider1->maximum(), 10, Patience);
 
-        w->Frame1->Slider1->setSliderPosition(7);  // a drag to 7 seconds
+        w.Slider1->setSliderPosition(7);  // a drag to 7 seconds
         QTRY_VERIFY_WITH_TIMEOUT(player.position() > 7.1, 2000);
         QCOMPARE(player.playState(), MediaPlayer::PlayState::Playing);
-        QTRY_COMPARE_WITH_TIMEOUT(w->Frame1->Text1->text(), QStringLiteral("0:02"), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(w.Text1->text(), QStringLiteral("0:02"), 2000);
 
-        w->Frame1->Slider2->setSliderPosition(3000);
+        w.Slider2->setSliderPosition(3000);
         QCOMPARE(player.volume(), -3000);
-        w->Frame1->Slider2->setSliderPosition(0);
+        w.Slider2->setSliderPosition(0);
         QCOMPARE(player.volume(), 0);
 
-        click(w->Frame1->Command7);  // to the end: the file runs out
+        click(w.Command7);  // to the end: the file runs out
         QTRY_COMPARE_WITH_TIMEOUT(player.playState(), MediaPlayer::PlayState::Stopped, 2000);
-        QTRY_COMPARE_WITH_TIMEOUT(w->Frame1->Text1->text(), QStringLiteral("0:00"), 1500);
+        QTRY_COMPARE_WITH_TIMEOUT(w.Text1->text(), QStringLiteral("0:00"), 1500);
         QVERIFY(log.texts.isEmpty());
     }
 
@@ -144,9 +146,9 @@ private slots:
         const QByteArray before = readFile(file("a.mp3"));
 
         w.clickRow(0);
-        click(w->Frame1->Command5);
+        click(w.Command5);
         QTRY_VERIFY_WITH_TIMEOUT(w->player().get().position() > 0.2, Patience);
-        click(w->Frame1->Command1);
+        click(w.Command1);
 
         // Stopped, yet still the file last played.
         w.clickRow(0);
@@ -158,8 +160,8 @@ private slots:
         // Another file played: the first one may be saved again.
         log.clear();
         w.clickRow(1);
-        click(w->Frame1->Command5);
-        QCOMPARE(w->state().PlayerFile, file("b.mp3"));
+        click(w.Command5);
+        QCOMPARE(w->editor().selection().PlayerFile(), file("b.mp3"));
         w.clickRow(0);
         w.typeInto(0, QStringLiteral("Renamed"));
         w.save();
@@ -177,12 +179,17 @@ private slots:
         Window w;
         QVERIFY(w.openFolder(m_dir->path()));
         w.clickRow(2);
-        QCOMPARE(w->state().CurrentPath, file("c.mp3"));
-        click(w->Frame1->Command5);
+        QCOMPARE(w->editor().selection().CurrentPath(), file("c.mp3"));
+        click(w.Command5);
         QTRY_COMPARE_WITH_TIMEOUT(log.texts.size(), 1, 5000);
         QCOMPARE(w->player().get().playState(), MediaPlayer::PlayState::Stopped);
-        QVERIFY(!w->playerControls().Timer1->isActive());
-        QCOMPARE(w->Frame1->Text1->text(), QStringLiteral("0:00"));
+        const PlayerController &controller = w->playerController();
+        QVERIFY(!controller.Timer1->isActive() && !controller.Timer2->isActive() && !controller.Timer3->isActive());
+        QCOMPARE(w.Text1->text(), QStringLiteral("0:00"));
+        QVERIFY(!w.Text1->isHidden());
+        QCOMPARE(w.pb1->value(), 0);
+        QTest::qWait(1200);
+        QCOMPARE(log.texts.size(), 1);  // reported once
 
         // Nothing plays it, so its tag can be mended.
         w.clickRow(2);
@@ -193,8 +200,8 @@ private slots:
 
         // The next row plays.
         w.clickRow(0);
-        click(w->Frame1->Command5);
-        QTRY_VERIFY_WITH_TIMEOUT(!w->Frame1->Text1->text().isEmpty() && w->Frame1->Text1->text() != "0:00", Patience);
+        click(w.Command5);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.Text1->text().isEmpty() && w.Text1->text() != "0:00", Patience);
         QCOMPARE(log.texts.size(), 1);
     }
 
@@ -204,7 +211,7 @@ private slots:
         MessageLog log;
         Window w;
         playRow(w, 2, "caf\xe9.mp3");
-        QTRY_COMPARE_WITH_TIMEOUT(w->Frame1->pb1->maximum(), 3, Patience);
+        QTRY_COMPARE_WITH_TIMEOUT(w.pb1->maximum(), 3, Patience);
         QVERIFY(w->player().get().position() > 0.2);
         QCOMPARE(log.texts, QStringList());
     }
@@ -214,7 +221,7 @@ private slots:
         Window w;
         QVERIFY(w.openFolder(m_dir->path()));
         w.clickRow(0);
-        click(w->Frame1->Command5);
+        click(w.Command5);
         QTRY_VERIFY_WITH_TIMEOUT(w->player().get().position() > 0.2, Patience);
         w->Form_Terminate();
         QCOMPARE(w->player().get().playState(), MediaPlayer::PlayState::Stopped);

@@ -1,35 +1,22 @@
 // What a read puts into the program-wide tag, the genre variables, the editing panel and the
 // list, through the real main window on real files. What a read finds in a file: tst_tagcore.
 
-#include "EditorTestHelpers.h"
+#include "support/EditorTestHelpers.h"
 
-#include "FrmMain.h"
-#include "GenreBox.h"
-#include "Mp3List.h"
-#include "TagEditor.h"
+#include "app/FrmMain.h"
+#include "browser/GenreBox.h"
+#include "browser/Mp3List.h"
+#include "browser/TagEditor.h"
 
 #include <QLineEdit>
 #include <QtTest>
 
 using namespace EditorTest;
 
-class TestReading : public QObject {
+class TestReading : public FolderTestCase {
     Q_OBJECT
 
-private:
-    QByteArray m_folder;
-    std::unique_ptr<TempFolder> m_dir;
-
-    QByteArray file(const char *name) const { return m_folder + '/' + name; }
-
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<TempFolder>();
-        QVERIFY(m_dir->isValid());
-        m_folder = m_dir->path();
-    }
-
     void untaggedFilesEmptyThePanelAndKeepTheGenreOfTheLastTag()
     {
         QVERIFY(writeFile(file("a.mp3"), trailer("Alpha", "Ann", "First", "1999", "c", 17)));
@@ -42,14 +29,15 @@ private slots:
 
         w.clickRow(0);
         QCOMPARE(w.panel(), QStringList({"Alpha", "Ann", "First", "1999", "c", "Rock"}));
-        QCOMPARE(w->editor().genreNumber(), quint8(17));
         w.clickRow(1);
         QCOMPARE(w.panel(), QStringList(6, QString()));
-        QCOMPARE(w->editor().CurrentTag().Title, QString());
-        QCOMPARE(w->editor().CurrentTag().Genre, QString());
-        // An untagged file leaves the genre variables of the last tag alone.
-        QCOMPARE(w->editor().genreNumber(), quint8(17));
-        QCOMPARE(w->editor().genreByte(), quint8(17));
+        QCOMPARE(w->editor().selection().CurrentTag().Title, QString());
+        QCOMPARE(w->editor().selection().CurrentTag().Genre, QString());
+        // An untagged file leaves the genre variable of the last tag alone: a genre text that
+        // names no entry saves it.
+        w.CmbGenre->setText(QStringLiteral("No such genre"));
+        w.save();
+        QCOMPARE(quint8(readFile(file("b.mp3")).back()), quint8(17));
         QCOMPARE(log.texts, QStringList());
     }
 
@@ -66,7 +54,7 @@ private slots:
         const QString album = QString::fromLatin1("Ab\0cd", 5);
         QCOMPARE(w.panel(), QStringList({"", "  Lead", album, "99", "Caf\u00e9", "Blues"}));
         QCOMPARE(w.row(0), QStringList({"x.mp3", "", "  Lead", album, "99", "Caf\u00e9", "Blues"}));
-        QCOMPARE(w->editor().CurrentTag().Album, album);
+        QCOMPARE(w->editor().selection().CurrentTag().Album, album);
     }
 
     void genreWithoutNameAndTheKeepBoxes()
@@ -78,9 +66,8 @@ private slots:
         QCOMPARE(w.row(0)[6], QString());  // no name: empty column
 
         w.clickRow(0);
-        QCOMPARE(w->CmbGenre->text(), QStringLiteral("Unknown"));
-        QCOMPARE(w->editor().CurrentTag().Genre, QString());
-        QCOMPARE(w->editor().genreByte(), quint8(200));
+        QCOMPARE(w.CmbGenre->text(), QStringLiteral("Unknown"));
+        QCOMPARE(w->editor().selection().CurrentTag().Genre, QString());
 
         // Kept boxes are left alone; CurrentTag always describes the file just read.
         w.typeInto(1, QStringLiteral("Typed Artist"));
@@ -89,12 +76,12 @@ private slots:
         w.setKeep(5, true);
         w.clickRow(1);
         QCOMPARE(w.panel(), QStringList({"Two", "Typed Artist", "Alb", "2002", "", "Jazz"}));
-        QCOMPARE(w->editor().CurrentTag().Artist, QStringLiteral("Artist B"));
-        QCOMPARE(w->editor().CurrentTag().Genre, QStringLiteral("Pop"));
+        QCOMPARE(w->editor().selection().CurrentTag().Artist, QStringLiteral("Artist B"));
+        QCOMPARE(w->editor().selection().CurrentTag().Genre, QStringLiteral("Pop"));
         w.clickRow(0);
-        QCOMPARE(w->CmbGenre->text(), QStringLiteral("Jazz"));
-        QCOMPARE(w->TxtDispTag[1]->text(), QStringLiteral("Typed Artist"));
-        QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("One"));
+        QCOMPARE(w.CmbGenre->text(), QStringLiteral("Jazz"));
+        QCOMPARE(w.TxtDispTag[1]->text(), QStringLiteral("Typed Artist"));
+        QCOMPARE(w.TxtDispTag[0]->text(), QStringLiteral("One"));
     }
 
     void theProposalIsBuiltFromWhatWasRead()
@@ -105,13 +92,13 @@ private slots:
         w->state().SupportLFN = true;
         QVERIFY(w.openFolder(m_folder));
         w.clickRow(0);
-        QCOMPARE(w->TxtNewFilename->text(), QStringLiteral("Red Kettle-Morning Walk.MP3"));
+        QCOMPARE(w.TxtNewFilename->text(), QStringLiteral("Red Kettle-Morning Walk.MP3"));
         w->state().SupportLFN = false;
         w.clickRow(0);
-        QCOMPARE(w->TxtNewFilename->text(), QStringLiteral("REDKMORN.MP3"));
+        QCOMPARE(w.TxtNewFilename->text(), QStringLiteral("REDKMORN.MP3"));
         // Without a song name the proposal is the file's own name.
         w.clickRow(1);
-        QCOMPARE(w->TxtNewFilename->text(), QStringLiteral("track02.mp3"));
+        QCOMPARE(w.TxtNewFilename->text(), QStringLiteral("track02.mp3"));
     }
 };
 

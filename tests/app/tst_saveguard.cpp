@@ -2,11 +2,11 @@
 // of the folder is refused, and the rebuild after a save neither repeats the scan's message for
 // files it already could not read nor trips over files removed in the meantime.
 
-#include "EditorTestHelpers.h"
+#include "support/EditorTestHelpers.h"
 
-#include "FrmMain.h"
-#include "Mp3List.h"
-#include "TagEditor.h"
+#include "app/FrmMain.h"
+#include "browser/Mp3List.h"
+#include "browser/TagEditor.h"
 
 #include <QtTest>
 
@@ -32,7 +32,7 @@ private slots:
         MessageLog log;
         Window w;
         QVERIFY(w.openFolder(music.path()));
-        QCOMPARE(w->lv1->rowCount(), 1);
+        QCOMPARE(w.lv1->rowCount(), 1);
         w.clickRow(0);
         w.typeInto(1, QStringLiteral("touch gotcha"));
         w.save();
@@ -71,7 +71,7 @@ private slots:
         }
         QCOMPARE(log.texts, QStringList());
         QCOMPARE(readFile(music.file("a.mp3")).right(128), trailer("Saved", {}, {}, {}, {}, 255));
-        QCOMPARE(w->lv1->rowCount(), 2);
+        QCOMPARE(w.lv1->rowCount(), 2);
         QCOMPARE(w.row(1), QStringList({"locked.mp3", "", "", "", "", "", ""}));
     }
 };

@@ -3,16 +3,16 @@
 // and panel after a save, and the guard against the file last played. What a save does to a file
 // (appending, read-only files, a full disk, refused names): tst_tagcore.
 
-#include "EditorTestHelpers.h"
+#include "support/EditorTestHelpers.h"
 
-#include "FileList.h"
-#include "FrmMain.h"
-#include "GenreBox.h"
-#include "MediaPlayer.h"
-#include "PlayerControls.h"
-#include "PlayerPanel.h"
-#include "Mp3List.h"
-#include "TagEditor.h"
+#include "browser/Mp3Files.h"
+#include "app/FrmMain.h"
+#include "browser/GenreBox.h"
+#include "player/MediaPlayer.h"
+#include "player/PlayerController.h"
+#include "player/PlayerPanel.h"
+#include "browser/Mp3List.h"
+#include "browser/TagEditor.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -22,20 +22,15 @@
 
 using namespace EditorTest;
 
-class TestSaving : public QObject {
+class TestSaving : public FolderTestCase {
     Q_OBJECT
 
 private:
-    QByteArray m_folder;
-    std::unique_ptr<TempFolder> m_dir;
-
-    QByteArray file(const QByteArray &name) const { return m_folder + '/' + name; }
-
     // The window on the folder with the row of name clicked.
     void select(Window &w, const QByteArray &name)
     {
-        for (int r = 0; r < w->lv1->rowCount(); ++r)
-            if (w->lv1->text(r, 0) == QString::fromUtf8(name)) {
+        for (int r = 0; r < w.lv1->rowCount(); ++r)
+            if (w.lv1->text(r, 0) == QString::fromUtf8(name)) {
                 w.clickRow(r);
                 return;
             }
@@ -51,13 +46,6 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<TempFolder>();
-        QVERIFY(m_dir->isValid());
-        m_folder = m_dir->path();
-    }
-
     void aTaggedFileKeepsItsLengthAndOnlyTheTrailerChanges()
     {
         const QByteArray old = song(4872, trailer("Old", "Old Artist", "Old Album", "1980", "old", 17));
@@ -84,9 +72,9 @@ private slots:
         // The list is rebuilt, the panel emptied, the file deselected; the current path stays.
         QCOMPARE(w.row(0), QStringList({"t.mp3", "New Title", "New Artist", "New Album", "2024", "new comment", "Jazz"}));
         QCOMPARE(w.panel(), QStringList(6, QString()));
-        QCOMPARE(w->FilOpen->selectedIndex(), -1);
+        QCOMPARE(w.FilOpen->selectedIndex(), -1);
         QCOMPARE(w->editor().selection().SelectedIndex(), 1);
-        QCOMPARE(w->state().CurrentPath, file("t.mp3"));
+        QCOMPARE(w->editor().selection().CurrentPath(), file("t.mp3"));
     }
 
     void theGenreByteWritten()
@@ -99,13 +87,13 @@ private slots:
 
         // "Unknown" shown after reading 200 writes 200 again.
         select(w, "a.mp3");
-        QCOMPARE(w->CmbGenre->text(), QStringLiteral("Unknown"));
+        QCOMPARE(w.CmbGenre->text(), QStringLiteral("Unknown"));
         w.save();
         QCOMPARE(quint8(readFile(file("a.mp3")).back()), quint8(200));
 
         // An emptied box writes 255.
         select(w, "b.mp3");
-        w->CmbGenre->setText(QString());
+        w.CmbGenre->setText(QString());
         w.save();
         QCOMPARE(quint8(readFile(file("b.mp3")).back()), quint8(255));
 
@@ -117,20 +105,20 @@ private slots:
 
         // A name typed by hand, not confirmed with Enter, writes the genre it names.
         select(w, "b.mp3");
-        w->CmbGenre->lineEdit()->setFocus();
-        w->CmbGenre->lineEdit()->selectAll();
-        QTest::keyClicks(w->CmbGenre->lineEdit(), "Jazz");
-        QCOMPARE(w->CmbGenre->text(), QStringLiteral("Jazz"));
+        w.CmbGenre->lineEdit()->setFocus();
+        w.CmbGenre->lineEdit()->selectAll();
+        QTest::keyClicks(w.CmbGenre->lineEdit(), "Jazz");
+        QCOMPARE(w.CmbGenre->text(), QStringLiteral("Jazz"));
         w.save();
         QCOMPARE(quint8(readFile(file("b.mp3")).back()), quint8(8));
 
         // A kept genre that the reader showed for an earlier file writes the name shown, not the
         // genre of the file read last.
         select(w, "c.mp3");
-        QCOMPARE(w->CmbGenre->text(), QStringLiteral("Hardcore"));
+        QCOMPARE(w.CmbGenre->text(), QStringLiteral("Hardcore"));
         w.setKeep(5, true);
         select(w, "b.mp3");
-        QCOMPARE(w->CmbGenre->text(), QStringLiteral("Hardcore"));
+        QCOMPARE(w.CmbGenre->text(), QStringLiteral("Hardcore"));
         w.save();
         QCOMPARE(quint8(readFile(file("b.mp3")).back()), quint8(129));
     }
@@ -158,7 +146,7 @@ private slots:
 
         // Read back with the leading spaces.
         select(w, "1.mp3");
-        QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("  Intro"));
+        QCOMPARE(w.TxtDispTag[0]->text(), QStringLiteral("  Intro"));
     }
 
     void renamesThatWork()
@@ -180,27 +168,27 @@ private slots:
         QCOMPARE(log.texts, QStringList());
         QVERIFY(!exists(file("track01.mp3")));
         QCOMPARE(readFile(file("Red Kettle-Morning Walk.MP3")).right(128), trailer("Morning Walk", "Red Kettle", "", "", "", 0));
-        QVERIFY(!w->ChkRenFile->isChecked());
+        QVERIFY(!w.ChkRenFile->isChecked());
         QVERIFY(w.row(0)[0] == "Red Kettle-Morning Walk.MP3");
-        QCOMPARE(w->lv1->rowCount(), 4);
-        QCOMPARE(w->state().CurrentPath, file("track01.mp3"));  // until the next selection
+        QCOMPARE(w.lv1->rowCount(), 4);
+        QCOMPARE(w->editor().selection().CurrentPath(), file("track01.mp3"));  // until the next selection
 
         // A typed name ending in ".mp3" in any case keeps it; one without gets ".MP3".
         select(w, "track02.mp3");
         w.setRename(true);
-        w->TxtNewFilename->setText(QStringLiteral("Song.mp3"));
+        w.TxtNewFilename->setText(QStringLiteral("Song.mp3"));
         w.save();
         QVERIFY(exists(file("Song.mp3")));
         QVERIFY(!exists(file("Song.mp3.MP3")));
         select(w, "track03.mp3");
         w.setRename(true);
-        w->TxtNewFilename->setText(QStringLiteral("Plain"));
+        w.TxtNewFilename->setText(QStringLiteral("Plain"));
         w.save();
         QVERIFY(exists(file("Plain.MP3")));
 
         // A name that is not UTF-8, saved under its own proposal, keeps its bytes.
         select(w, raw);
-        QCOMPARE(w->TxtNewFilename->text(), QString::fromUtf8(raw));
+        QCOMPARE(w.TxtNewFilename->text(), QString::fromUtf8(raw));
         w.setRename(true);
         w.save();
         QCOMPARE(log.texts, QStringList());
@@ -218,7 +206,7 @@ private slots:
         w->state().SupportLFN = true;
         QVERIFY(w.openFolder(m_folder));
         select(w, "track07.mp3");
-        QCOMPARE(w->TxtNewFilename->text(), QStringLiteral("The Artist-Song.MP3"));
+        QCOMPARE(w.TxtNewFilename->text(), QStringLiteral("The Artist-Song.MP3"));
         w.setRename(true);
         w.save();
         QCOMPARE(log.texts, QStringList());
@@ -251,8 +239,8 @@ private slots:
         select(w, "mine.mp3");
         w.typeInto(1, QStringLiteral("Written"));
         w.setRename(true);
-        w->TxtNewFilename->setText(newName);
-        const QStringList rows = {w->lv1->text(0, 2), w->lv1->text(1, 2)};
+        w.TxtNewFilename->setText(newName);
+        const QStringList rows = {w.lv1->text(0, 2), w.lv1->text(1, 2)};
         w.save();
 
         QCOMPARE(log.texts, QStringList({message}));
@@ -260,9 +248,17 @@ private slots:
         QCOMPARE(readFile(file("mine.mp3")).right(128), trailer("Mine", "Written", "", "", "", 0));
         QCOMPARE(readFile(file("taken.mp3")), taken);
         QCOMPARE(namesIn(m_folder), QStringList({"mine.mp3", "taken.mp3"}));
-        QVERIFY(w->ChkRenFile->isChecked());
-        QCOMPARE(QStringList({w->lv1->text(0, 2), w->lv1->text(1, 2)}), rows);  // not rebuilt
-        QCOMPARE(w->TxtDispTag[1]->text(), QStringLiteral("Written"));
+        QVERIFY(w.ChkRenFile->isChecked());
+        QCOMPARE(QStringList({w.lv1->text(0, 2), w.lv1->text(1, 2)}), rows);  // not rebuilt
+        QCOMPARE(w.TxtDispTag[1]->text(), QStringLiteral("Written"));
+
+        // The corrected name goes through: the first save's own write is no change by another.
+        log.clear();
+        w.TxtNewFilename->setText(QStringLiteral("free.mp3"));
+        w.save();
+        QCOMPARE(log.texts, QStringList());
+        QCOMPARE(namesIn(m_folder), QStringList({"free.mp3", "taken.mp3"}));
+        QCOMPARE(readFile(file("free.mp3")).right(128), trailer("Mine", "Written", "", "", "", 0));
     }
 
     void aSecondSaveWithoutSelectionChangesNothing()
@@ -298,7 +294,7 @@ private slots:
         QCOMPARE(log.texts, QStringList({"Cannot Edit MP3 While Playing"}));
 
         select(w, "played.mp3");
-        QTest::mouseClick(w->Frame1->Command5, Qt::LeftButton);  // Play
+        QTest::mouseClick(w.Command5, Qt::LeftButton);  // Play
         QTRY_COMPARE_WITH_TIMEOUT(w->player().get().playState(), MediaPlayer::PlayState::Playing, 5000);
 
         // Another file can be saved while it plays.
@@ -310,13 +306,13 @@ private slots:
         QCOMPARE(readFile(file("other.mp3")).right(128), trailer("Other", "While playing", "", "", "", 0));
 
         // The played file, even after Stop.
-        QTest::mouseClick(w->Frame1->Command1, Qt::LeftButton);  // Stop
+        QTest::mouseClick(w.Command1, Qt::LeftButton);  // Stop
         select(w, "played.mp3");
         w.typeInto(0, QStringLiteral("Refused"));
         w.save();
         QCOMPARE(log.texts, QStringList({"Cannot Edit MP3 While Playing"}));
         QCOMPARE(readFile(file("played.mp3")), audio);
-        QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("Refused"));
+        QCOMPARE(w.TxtDispTag[0]->text(), QStringLiteral("Refused"));
     }
 };
 

@@ -2,17 +2,17 @@
 // player's label, keyboard moves, the swap and file-name buttons, the double click, and clicks on
 // files that cannot be read.
 
-#include "EditorTestHelpers.h"
+#include "support/EditorTestHelpers.h"
 
-#include "FileList.h"
-#include "FrmMain.h"
-#include "Id3v1.h"
-#include "GenreBox.h"
-#include "MediaPlayer.h"
-#include "PlayerControls.h"
-#include "PlayerPanel.h"
-#include "Mp3List.h"
-#include "TagEditor.h"
+#include "browser/Mp3Files.h"
+#include "app/FrmMain.h"
+#include "tags/Id3v1.h"
+#include "browser/GenreBox.h"
+#include "player/MediaPlayer.h"
+#include "player/PlayerController.h"
+#include "player/PlayerPanel.h"
+#include "browser/Mp3List.h"
+#include "browser/TagEditor.h"
 
 #include <QDesktopServices>
 #include <QSignalSpy>
@@ -31,15 +31,10 @@ public:
     Q_INVOKABLE void open(const QUrl &url) { urls << url; }
 };
 
-class TestSelection : public QObject {
+class TestSelection : public FolderTestCase {
     Q_OBJECT
 
 private:
-    QByteArray m_folder;
-    std::unique_ptr<TempFolder> m_dir;
-
-    QByteArray file(const QByteArray &name) const { return m_folder + '/' + name; }
-
     void threeSongs()
     {
         QVERIFY(writeFile(file("a.mp3"), song(900, trailer("Song A", "Artist A", "Album A", "2001", "first", 17))));
@@ -56,13 +51,6 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<TempFolder>();
-        QVERIFY(m_dir->isValid());
-        m_folder = m_dir->path();
-    }
-
     void keptArtistAndAlbumTravelFromRowToRow()
     {
         threeSongs();
@@ -73,7 +61,7 @@ private slots:
         QSignalSpy proposals(&w->editor(), &TagEditor::proposalChanged);
         w.clickRow(0);
         QCOMPARE(w->editor().selection().SelectedIndex(), 1);
-        QCOMPARE(w->state().CurrentPath, file("a.mp3"));
+        QCOMPARE(w->editor().selection().CurrentPath(), file("a.mp3"));
         w.typeInto(1, QStringLiteral("Kept Artist"));
         QCOMPARE(proposals.last().at(0).toString(), QStringLiteral("Kept Artist-Song A.MP3"));
         w.typeInto(2, QStringLiteral("Kept Album"));
@@ -82,16 +70,16 @@ private slots:
 
         w.clickRow(1);
         QCOMPARE(w.panel(), QStringList({"Song B", "Kept Artist", "Kept Album", "2002", "second", "Pop"}));
-        QCOMPARE(w->TxtNewFilename->text(), QStringLiteral("Kept Artist-Song B.MP3"));
+        QCOMPARE(w.TxtNewFilename->text(), QStringLiteral("Kept Artist-Song B.MP3"));
         w.clickRow(2);
         QCOMPARE(w.panel(), QStringList({"Song C", "Kept Artist", "Kept Album", "2003", "third", "Jazz"}));
-        QCOMPARE(w->TxtNewFilename->text(), QStringLiteral("Kept Artist-Song C.MP3"));
+        QCOMPARE(w.TxtNewFilename->text(), QStringLiteral("Kept Artist-Song C.MP3"));
         // Each load tells the window the file and its label.
         QCOMPARE(loaded.count(), 3);
         QCOMPARE(loaded.last(), QVariantList({file("c.mp3"), QStringLiteral("Kept Artist-Song C.MP3")}));
-        QCOMPARE(w->editor().CurrentTag().Artist, QStringLiteral("Artist C"));
+        QCOMPARE(w->editor().selection().CurrentTag().Artist, QStringLiteral("Artist C"));
         QCOMPARE(w->editor().selection().SelectedIndex(), 3);
-        QCOMPARE(w->FilOpen->selectedIndex(), 2);
+        QCOMPARE(w.FilOpen->selectedIndex(), 2);
     }
 
     void keyboardMovesLoadTheFile()
@@ -100,15 +88,15 @@ private slots:
         Window w;
         QVERIFY(w.openFolder(m_folder));
         w.clickRow(0);
-        w->lv1->setFocus();
-        QTest::keyClick(w->lv1, Qt::Key_Down);
-        QCOMPARE(w->state().CurrentPath, file("b.mp3"));
-        QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("Song B"));
+        w.lv1->setFocus();
+        QTest::keyClick(w.lv1, Qt::Key_Down);
+        QCOMPARE(w->editor().selection().CurrentPath(), file("b.mp3"));
+        QCOMPARE(w.TxtDispTag[0]->text(), QStringLiteral("Song B"));
         QCOMPARE(w->editor().selection().SelectedIndex(), 2);
-        QTest::keyClick(w->lv1, Qt::Key_End);
-        QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("Song C"));
-        QTest::keyClick(w->lv1, Qt::Key_Home);
-        QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("Song A"));
+        QTest::keyClick(w.lv1, Qt::Key_End);
+        QCOMPARE(w.TxtDispTag[0]->text(), QStringLiteral("Song C"));
+        QTest::keyClick(w.lv1, Qt::Key_Home);
+        QCOMPARE(w.TxtDispTag[0]->text(), QStringLiteral("Song A"));
         QCOMPARE(w->editor().selection().SelectedIndex(), 1);
     }
 
@@ -122,23 +110,23 @@ private slots:
 
         // Stopped: the label shows the clicked file's proposal at once.
         w.clickRow(0);
-        QCOMPARE(w->Frame1->Text4->text(), QStringLiteral("Tone-First Tone.MP3"));
-        QCOMPARE(w->state().CurrentName, QStringLiteral("Tone-First Tone.MP3"));
+        QCOMPARE(w.Text4->text(), QStringLiteral("Tone-First Tone.MP3"));
+        QCOMPARE(w->editor().selection().CurrentName(), QStringLiteral("Tone-First Tone.MP3"));
 
-        QTest::mouseClick(w->Frame1->Command5, Qt::LeftButton);  // Play
+        QTest::mouseClick(w.Command5, Qt::LeftButton);  // Play
         QTRY_COMPARE_WITH_TIMEOUT(w->player().get().playState(), MediaPlayer::PlayState::Playing, 5000);
-        QCOMPARE(w->state().PlayerFile, file("a.mp3"));
+        QCOMPARE(w->editor().selection().PlayerFile(), file("a.mp3"));
 
         // Playing: the label keeps the playing song; the clicked file's proposal is remembered.
         w.clickRow(1);
-        QCOMPARE(w->Frame1->Text4->text(), QStringLiteral("Tone-First Tone.MP3"));
-        QCOMPARE(w->state().CurrentName, QStringLiteral("Tone-Second Tone.MP3"));
+        QCOMPARE(w.Text4->text(), QStringLiteral("Tone-First Tone.MP3"));
+        QCOMPARE(w->editor().selection().CurrentName(), QStringLiteral("Tone-Second Tone.MP3"));
 
         // Paused counts as not playing.
-        QTest::mouseClick(w->Frame1->Command3, Qt::LeftButton);
+        QTest::mouseClick(w.Command3, Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(w->player().get().playState(), MediaPlayer::PlayState::Paused, 5000);
         w.clickRow(1);
-        QCOMPARE(w->Frame1->Text4->text(), QStringLiteral("Tone-Second Tone.MP3"));
+        QCOMPARE(w.Text4->text(), QStringLiteral("Tone-Second Tone.MP3"));
         w->player().get().stop();
     }
 
@@ -161,7 +149,7 @@ private slots:
         Window w;
         QVERIFY(w.openFolder(m_folder));
         w.clickRow(0);
-        Mp3List *list = w->lv1;
+        Mp3List *list = w.lv1;
         QWidget *view = list->viewport();
         const QPoint a = list->visualRect(list->model()->index(0, 1)).center();
         const QPoint b = list->visualRect(list->model()->index(1, 1)).center();
@@ -204,8 +192,8 @@ private slots:
 
         const int lit = list->selectedRow();
         QVERIFY(lit >= 0);
-        QCOMPARE(w->FilOpen->selectedIndex(), lit);
-        QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("Song ") + QChar('A' + lit));
+        QCOMPARE(w.FilOpen->selectedIndex(), lit);
+        QCOMPARE(w.TxtDispTag[0]->text(), QStringLiteral("Song ") + QChar('A' + lit));
         w.typeInto(4, QStringLiteral("edited"));
         w.save();
         for (int r = 0; r < 3; ++r) {
@@ -224,38 +212,38 @@ private slots:
         Window w;
         w->state().SupportLFN = true;
         QVERIFY(w.openFolder(m_folder));
-        const int rowOfSong = w->lv1->text(1, 0) == "song.mp3" ? 1 : 2;
+        const int rowOfSong = w.lv1->text(1, 0) == "song.mp3" ? 1 : 2;
         w.clickRow(rowOfSong);
-        QTest::mouseClick(w->Cmdfilesong, Qt::LeftButton);
-        QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("song"));
+        QTest::mouseClick(w.Cmdfilesong, Qt::LeftButton);
+        QCOMPARE(w.TxtDispTag[0]->text(), QStringLiteral("song"));
 
         w.typeInto(1, QStringLiteral("Singer"));
-        QCOMPARE(w->TxtNewFilename->text(), QStringLiteral("Singer-song.MP3"));
-        QTest::mouseClick(w->Cmdswap, Qt::LeftButton);
-        QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("Singer"));
-        QCOMPARE(w->TxtDispTag[1]->text(), QStringLiteral("song"));
-        QCOMPARE(w->TxtNewFilename->text(), QStringLiteral("song-Singer.MP3"));
+        QCOMPARE(w.TxtNewFilename->text(), QStringLiteral("Singer-song.MP3"));
+        QTest::mouseClick(w.Cmdswap, Qt::LeftButton);
+        QCOMPARE(w.TxtDispTag[0]->text(), QStringLiteral("Singer"));
+        QCOMPARE(w.TxtDispTag[1]->text(), QStringLiteral("song"));
+        QCOMPARE(w.TxtNewFilename->text(), QStringLiteral("song-Singer.MP3"));
         // Kept values move too.
         w.setKeep(0, true);
-        QTest::mouseClick(w->Cmdswap, Qt::LeftButton);
-        QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("song"));
-        QCOMPARE(w->TxtDispTag[1]->text(), QStringLiteral("Singer"));
-        QCOMPARE(w->TxtNewFilename->text(), QStringLiteral("Singer-song.MP3"));
+        QTest::mouseClick(w.Cmdswap, Qt::LeftButton);
+        QCOMPARE(w.TxtDispTag[0]->text(), QStringLiteral("song"));
+        QCOMPARE(w.TxtDispTag[1]->text(), QStringLiteral("Singer"));
+        QCOMPARE(w.TxtNewFilename->text(), QStringLiteral("Singer-song.MP3"));
         w.setKeep(0, false);
 
         w.clickRow(0);  // "Long Name Here.MP3"
-        QTest::mouseClick(w->Cmdfilesong, Qt::LeftButton);
-        QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("Long Name Here"));
+        QTest::mouseClick(w.Cmdfilesong, Qt::LeftButton);
+        QCOMPARE(w.TxtDispTag[0]->text(), QStringLiteral("Long Name Here"));
         w.clickRow(rowOfSong == 1 ? 2 : 1);  // x.mp3
-        QTest::mouseClick(w->Cmdfilesong, Qt::LeftButton);
-        QCOMPARE(w->TxtDispTag[0]->text(), QStringLiteral("x"));
+        QTest::mouseClick(w.Cmdfilesong, Qt::LeftButton);
+        QCOMPARE(w.TxtDispTag[0]->text(), QStringLiteral("x"));
 
         // No current file after a folder change: the copy empties the box.
         QVERIFY(w.openFolder(m_folder + "/.."));
         QVERIFY(w.openFolder(m_folder));
         w.typeInto(0, QStringLiteral("something"));
-        QTest::mouseClick(w->Cmdfilesong, Qt::LeftButton);
-        QCOMPARE(w->TxtDispTag[0]->text(), QString());
+        QTest::mouseClick(w.Cmdfilesong, Qt::LeftButton);
+        QCOMPARE(w.TxtDispTag[0]->text(), QString());
     }
 
     void aClickedFileThatVanishedDoesNotBecomeCurrent()
@@ -267,19 +255,19 @@ private slots:
         w.clickRow(0);
         w.typeInto(4, QStringLiteral("edited"));
         const QStringList panel = w.panel();
-        const QString label = w->Frame1->Text4->text();
+        const QString label = w.Text4->text();
         QVERIFY(::unlink(file("b.mp3").constData()) == 0);
 
         QSignalSpy loaded(&w->editor(), &TagEditor::currentFileChanged);
         w.clickRow(1);
         QCOMPARE(loaded.count(), 0);
         QCOMPARE(log.texts, QStringList({FileStatus::fromErrno(ENOENT).description()}));
-        QCOMPARE(w->state().CurrentPath, file("a.mp3"));
+        QCOMPARE(w->editor().selection().CurrentPath(), file("a.mp3"));
         QCOMPARE(w->editor().selection().SelectedIndex(), 1);
-        QCOMPARE(w->FilOpen->selectedIndex(), 0);
-        QCOMPARE(w->lv1->selectedRow(), 0);
+        QCOMPARE(w.FilOpen->selectedIndex(), 0);
+        QCOMPARE(w.lv1->selectedRow(), 0);
         QCOMPARE(w.panel(), panel);
-        QCOMPARE(w->Frame1->Text4->text(), label);
+        QCOMPARE(w.Text4->text(), label);
 
         // Saving now writes the edited fields into the file they came from.
         log.clear();
@@ -287,7 +275,7 @@ private slots:
         // The rebuild reads the folder again: the vanished file is no longer listed, and nothing
         // is reported about it.
         QCOMPARE(log.texts, QStringList());
-        QCOMPARE(w->lv1->rowCount(), 2);
+        QCOMPARE(w.lv1->rowCount(), 2);
         QVERIFY(!exists(file("b.mp3")));
         QCOMPARE(readFile(file("a.mp3")).right(128),
                  trailer("Song A", "Artist A", "Album A", "2001", "edited", 17));
@@ -300,9 +288,9 @@ private slots:
         log.clear();
         w.clickRow(2);
         QCOMPARE(log.texts.size(), 1);
-        QCOMPARE(w->FilOpen->selectedIndex(), -1);
-        QCOMPARE(w->lv1->selectedRow(), -1);
-        QCOMPARE(w->state().CurrentPath, file("a.mp3"));
+        QCOMPARE(w.FilOpen->selectedIndex(), -1);
+        QCOMPARE(w.lv1->selectedRow(), -1);
+        QCOMPARE(w->editor().selection().CurrentPath(), file("a.mp3"));
     }
 
     void clicksThatSelectNoRowChangeNothing()
@@ -310,11 +298,11 @@ private slots:
         MessageLog log;
         Window w;
         QVERIFY(w.openFolder(m_folder));
-        QCOMPARE(w->lv1->rowCount(), 0);
-        QTest::mouseClick(w->lv1->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+        QCOMPARE(w.lv1->rowCount(), 0);
+        QTest::mouseClick(w.lv1->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
         w->editor().lv1_Click();
         QCOMPARE(w->editor().selection().SelectedIndex(), 0);
-        QCOMPARE(w->state().CurrentPath, QByteArray());
+        QCOMPARE(w->editor().selection().CurrentPath(), QByteArray());
         QCOMPARE(log.texts, QStringList());
     }
 
@@ -328,7 +316,7 @@ private slots:
         w.doubleClickRow(2);
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         QCOMPARE(sink.urls, QList<QUrl>({QUrl::fromLocalFile(QString::fromUtf8(file("c.mp3")))}));
-        QCOMPARE(w->state().CurrentPath, file("c.mp3"));
+        QCOMPARE(w->editor().selection().CurrentPath(), file("c.mp3"));
     }
 };
 

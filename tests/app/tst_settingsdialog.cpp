@@ -1,9 +1,9 @@
 // The settings dialog as a real offscreen window: the options drive the program-wide flag live,
 // Cancel restores it, Ok and the frame keep it, and the remove button empties the store.
 
-#include "FrmSettings.h"
-#include "Message.h"
-#include "SettingsStore.h"
+#include "app/FrmSettings.h"
+#include "tags/Message.h"
+#include "app/SettingsStore.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // The settings store on a real INI file in a private config folder, including a second process
 // reading what this one wrote and a writer that may not write the folder.
 
-#include "SettingsStore.h"
+#include "app/SettingsStore.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,17 +1,19 @@
 // The Help menu's windows as the main window opens them, the end of the program through the frame,
 // and quitting while a file plays.
 
-#include "FolderList.h"
-#include "Form1.h"
-#include "FrmAbout.h"
-#include "FrmMain.h"
-#include "FrmSettings.h"
-#include "MediaPlayer.h"
-#include "PlayerControls.h"
-#include "PlayerPanel.h"
-#include "Message.h"
-#include "MessageBox.h"
-#include "SettingsStore.h"
+#include "browser/FolderTree.h"
+#include "app/Form1.h"
+#include "app/FrmAbout.h"
+#include "app/FrmMain.h"
+#include "app/FrmSettings.h"
+#include "player/MediaPlayer.h"
+#include "player/PlayerController.h"
+#include "player/PlayerPanel.h"
+#include "tags/Message.h"
+#include "app/MessageBox.h"
+#include "app/SettingsStore.h"
+
+#include "support/WindowControls.h"
 
 #include <QAction>
 #include <QFile>
@@ -100,7 +102,7 @@ private slots:
         {
             FrmMain w([&ended] { ++ended; });
             w.Form_Load();
-            QCOMPARE(w.DirOpen->path(), QFile::encodeName(music.path()));
+            QCOMPARE(controls(w).DirOpen->path(), QFile::encodeName(music.path()));
             w.mnuSettings->trigger();
             QTest::mouseClick(w.settingsDialog()->CmdRemoveQuit, Qt::LeftButton);
             QCOMPARE(ended, 1);
@@ -118,7 +120,7 @@ private slots:
         QVERIFY(about && about->isVisible());
         w.mnuAbout->trigger();
         QCOMPARE(w.aboutBox(), about);
-        QVERIFY(w.isEnabled() && w.CmdSave->isEnabled());  // not modal
+        QVERIFY(w.isEnabled() && controls(w).CmdSave->isEnabled());  // not modal
         QTest::mouseClick(about->findChild<QPushButton *>(QStringLiteral("CmdOk")), Qt::LeftButton);
         QTRY_VERIFY(w.aboutBox() == nullptr);
         QVERIFY(w.isVisible());
@@ -133,8 +135,8 @@ private slots:
         FrmMain w;
         w.Form_Load();
         w.show();
-        w.state().CurrentPath = VELMORA_FIXTURES_DIR "/tone10s.mp3";
-        QTest::mouseClick(w.Frame1->Command5, Qt::LeftButton);
+        w.playerController().setCurrentFile(VELMORA_FIXTURES_DIR "/tone10s.mp3", QString());
+        QTest::mouseClick(controls(w).Command5, Qt::LeftButton);
         w.mnuAbout->trigger();
         w.mnuSettings->trigger();
         QList<int> steps;
@@ -192,9 +194,9 @@ private slots:
         QTemporaryDir music;
         FrmMain w([&ended] { ++ended; });
         w.Form_Load();
-        QVERIFY(w.DirOpen->setPath(QFile::encodeName(music.path())).ok());
-        w.state().CurrentPath = VELMORA_FIXTURES_DIR "/tone10s.mp3";
-        QTest::mouseClick(w.Frame1->Command5, Qt::LeftButton);
+        QVERIFY(controls(w).DirOpen->setPath(QFile::encodeName(music.path())).ok());
+        w.playerController().setCurrentFile(VELMORA_FIXTURES_DIR "/tone10s.mp3", QString());
+        QTest::mouseClick(controls(w).Command5, Qt::LeftButton);
         QTRY_COMPARE(w.player().get().playState(), MediaPlayer::PlayState::Playing);
         QTest::mouseClick(w.CmdQuit, Qt::LeftButton);
         QCOMPARE(ended, 1);
@@ -217,7 +219,7 @@ private slots:
         file.close();
         FrmMain w([] {});
         w.Form_Load();
-        QCOMPARE(w.DirOpen->path(), QFile::encodeName(music.path()));
+        QCOMPARE(controls(w).DirOpen->path(), QFile::encodeName(music.path()));
         QTest::mouseClick(w.CmdQuit, Qt::LeftButton);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), head + "Support LFN=True\n" + tail);

@@ -1,14 +1,16 @@
 // `velmora PATH`: which folder opens and which file is selected, for the paths a desktop or a
 // shell hands over, and the window that starts on them.
 
-#include "FolderList.h"
-#include "FrmMain.h"
-#include "Mp3List.h"
-#include "PlayerPanel.h"
-#include "SettingsStore.h"
-#include "StartPath.h"
-#include "TagEditor.h"
-#include "tags/TestFiles.h"
+#include "browser/FolderTree.h"
+#include "app/FrmMain.h"
+#include "browser/Mp3List.h"
+#include "player/PlayerPanel.h"
+#include "app/SettingsStore.h"
+#include "app/StartPath.h"
+#include "browser/TagEditor.h"
+#include "support/TestFiles.h"
+
+#include "support/WindowControls.h"
 
 #include <QLineEdit>
 
@@ -126,15 +128,15 @@ private slots:
         FrmMain w;
         w.setStartRequest(resolveStartPath(name.isEmpty() ? album.path() : album.file(name), "/"));
         w.Form_Load();
-        QCOMPARE(w.DirOpen->path(), album.path());
-        QCOMPARE(w.lv1->rowCount(), 3);
-        QCOMPARE(w.lv1->selectedRow(), row);
+        QCOMPARE(controls(w).DirOpen->path(), album.path());
+        QCOMPARE(controls(w).lv1->rowCount(), 3);
+        QCOMPARE(controls(w).lv1->selectedRow(), row);
         if (row >= 0) {
-            QCOMPARE(w.editor().selection().path(), album.file(name));
-            QCOMPARE(w.TxtDispTag[0]->text(), QStringLiteral("Title b.mp3"));
+            QCOMPARE(w.editor().selection().CurrentPath(), album.file(name));
+            QCOMPARE(controls(w).TxtDispTag[0]->text(), QStringLiteral("Title b.mp3"));
             // As after a click, the player's label shows the proposed name.
-            QVERIFY(!w.TxtNewFilename->text().isEmpty());
-            QCOMPARE(w.Frame1->Text4->text(), w.TxtNewFilename->text());
+            QVERIFY(!controls(w).TxtNewFilename->text().isEmpty());
+            QCOMPARE(controls(w).Text4->text(), controls(w).TxtNewFilename->text());
         }
         QCOMPARE(messages.texts.size(), message.isEmpty() ? 0 : 1);
         if (!message.isEmpty())
@@ -154,9 +156,9 @@ private slots:
         FrmMain w;
         w.setStartRequest(resolveStartPath(stored.file("gone.mp3"), "/"));
         w.Form_Load();
-        QCOMPARE(w.DirOpen->path(), stored.path());
-        QCOMPARE(w.lv1->rowCount(), 1);
-        QCOMPARE(w.lv1->selectedRow(), -1);
+        QCOMPARE(controls(w).DirOpen->path(), stored.path());
+        QCOMPARE(controls(w).lv1->rowCount(), 1);
+        QCOMPARE(controls(w).lv1->selectedRow(), -1);
         QCOMPARE(messages.texts.size(), 1);
         QVERIFY2(messages.texts[0].startsWith(QStringLiteral("Velmora cannot open")), qPrintable(messages.texts[0]));
     }

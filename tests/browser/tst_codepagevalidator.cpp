@@ -1,6 +1,6 @@
 // The tag boxes' validator: only characters the code page can store get into the box.
-#include "CodePage.h"
-#include "CodePageValidator.h"
+#include "tags/CodePage.h"
+#include "browser/CodePageValidator.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

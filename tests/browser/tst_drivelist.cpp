@@ -1,6 +1,6 @@
 // The drive list: which mounts are volumes, choosing the volume of a path, and each volume's
 // remembered folder.
-#include "DriveList.h"
+#include "browser/DriveList.h"
 
 #include <QSignalSpy>
 #include <QTest>

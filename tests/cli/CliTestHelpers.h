@@ -2,7 +2,7 @@
 // Shared by the velmora-cli tests: the real program run on files in a temporary folder, and the
 // folder's raw names (Qt cannot list names that are not UTF-8).
 
-#include "tags/TestFiles.h"
+#include "support/TestFiles.h"
 
 #include <QByteArray>
 #include <QStringList>

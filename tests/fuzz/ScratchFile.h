@@ -3,7 +3,7 @@
 // it is written and read with the tests' own file helpers.
 
 #include "FuzzCheck.h"
-#include "TestFiles.h"
+#include "support/TestFiles.h"
 
 #include <unistd.h>
 

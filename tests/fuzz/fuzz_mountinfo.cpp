@@ -1,7 +1,7 @@
 // The mount list parser on any text: it never fails, and what it offers are absolute mount
 // points, each once, none of them a system or pseudo mount.
 
-#include "DriveList.h"
+#include "browser/DriveList.h"
 #include "FuzzCheck.h"
 
 #include <set>

@@ -3,9 +3,9 @@
 // same value again changes nothing. The input is the value, a NUL, then the file's bytes.
 
 #include "FuzzCheck.h"
-#include "IniText.h"
+#include "app/IniText.h"
 #include "ScratchFile.h"
-#include "SettingsStore.h"
+#include "app/SettingsStore.h"
 
 #include <QFile>
 

@@ -1,7 +1,8 @@
 // The playback component on real MP3 files, played in real time by GStreamer (into a silent
 // sink when no audio server is running).
 
-#include "MediaPlayer.h"
+#include "player/MediaPlayer.h"
+#include "tags/SaveChecks.h"
 
 #include <QAudioOutput>
 #include <QElapsedTimer>
@@ -269,6 +270,8 @@ void TestMediaPlayer::unplayableFilesFailOnce_data()
     QTest::newRow("fifo") << "fifo" << QString::fromLocal8Bit(strerror(EINVAL));
     QTest::newRow("empty path") << "empty path" << QString::fromLocal8Bit(strerror(ENOENT));
     QTest::newRow("NUL inside the path") << "nul" << QString::fromLocal8Bit(strerror(EINVAL));
+    // A link named like a song that leads into /proc: the kernel's state is never played.
+    QTest::newRow("pseudo file system") << "proc" << SaveChecks::pseudoFileSystemRefusal().description();
 }
 
 void TestMediaPlayer::unplayableFilesFailOnce()
@@ -291,6 +294,8 @@ void TestMediaPlayer::unplayableFilesFailOnce()
         QCOMPARE(::mkfifo(path.constData(), 0600), 0);  // opening it must not block
     } else if (kind == "empty path") {
         path.clear();
+    } else if (kind == "proc") {
+        QCOMPARE(::symlink("/proc/self/status", path.constData()), 0);
     } else if (kind == "nul") {
         // Cut at the NUL, the path would name a real, playable file.
         QVERIFY(QFile::copy(QString::fromUtf8(Tone3), dir.filePath("song.mp3")));

@@ -1,6 +1,6 @@
 // The display's arithmetic: whole seconds, remaining time and its text.
 
-#include "PlayerTime.h"
+#include "player/PlayerTime.h"
 
 #include <QtTest>
 

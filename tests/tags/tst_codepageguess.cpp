@@ -1,6 +1,6 @@
 // The code page suggested for a folder's tags, and the page stored in the settings file.
 
-#include "TestFiles.h"
+#include "support/TestFiles.h"
 
 #include "tags/CodePage.h"
 #include "tags/CodePageChoice.h"

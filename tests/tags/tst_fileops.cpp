@@ -1,8 +1,7 @@
-// Renaming without replacing, and the read-only attribute, on real files.
+// Renaming without replacing, on real files.
 
-#include "ChngFileAtt.h"
-#include "FileRename.h"
-#include "TestFiles.h"
+#include "tags/FileRename.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -26,24 +25,6 @@ mode_t modeOf(const QByteArray &path)
     return st.st_mode & 07777;
 }
 
-struct timespec changeTimeOf(const QByteArray &path)
-{
-    struct stat st {};
-    ::stat(path.constData(), &st);
-    return st.st_ctim;
-}
-
-bool sameTime(const struct timespec &a, const struct timespec &b)
-{
-    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
-}
-
-// Long enough for the change time of a file to move on.
-void letTimePass()
-{
-    QTest::qSleep(20);
-}
-
 using RenameFunction = FileStatus (*)(const QByteArray &, const QByteArray &);
 
 }  // namespace
@@ -64,11 +45,6 @@ private slots:
     void caseOnlyChangeOfTheSameFile();
     void caseOnlyChangeOntoAnotherFileFails();
     void renameReportsAMissingSource();
-
-    void clearingReadOnlyMakesTheFileWritable();
-    void removeMaskWritesOnlyWhenABitIsSet();
-    void setMaskAlwaysWrites();
-    void noSuchRegularFile();
 
 private:
     void renameFunctions();
@@ -178,89 +154,6 @@ void TestFileOps::renameReportsAMissingSource()
     QVERIFY(!renameNoReplace(from, QByteArray()));
     QVERIFY(!renameNoReplace(from, pathOf("no/such/folder.mp3")));
     QCOMPARE(readFile(from), QByteArray("x"));
-}
-
-void TestFileOps::clearingReadOnlyMakesTheFileWritable()
-{
-    const QByteArray path = pathOf("locked.mp3");
-    QVERIFY(writeFile(path, "data"));
-    QCOMPARE(::chmod(path.constData(), 0444), 0);
-    QCOMPARE(ChngFileAtt::attributesOf(path), ChngFileAtt::ReadOnly);
-
-    ChngFileAtt changer;
-    FileStatus failure = FileStatus::fromErrno(EIO);
-    QVERIFY(changer.ChangeFileAttributes(path, 0, ChngFileAtt::ReadOnly, &failure));
-    QVERIFY(failure);
-    QCOMPARE(ChngFileAtt::attributesOf(path), 0);
-    // The owner gets the right to write; nobody else does.
-    QCOMPARE(modeOf(path), mode_t(0644));
-    QCOMPARE(readFile(path), QByteArray("data"));
-
-    // Setting read-only takes every write permission away.
-    QCOMPARE(::chmod(path.constData(), 0666), 0);
-    QVERIFY(changer.ChangeFileAttributes(path, ChngFileAtt::ReadOnly, 0, &failure));
-    QVERIFY(failure);
-    QCOMPARE(modeOf(path), mode_t(0444));
-    QCOMPARE(ChngFileAtt::attributesOf(path), ChngFileAtt::ReadOnly);
-}
-
-void TestFileOps::removeMaskWritesOnlyWhenABitIsSet()
-{
-    const QByteArray path = pathOf("writable.mp3");
-    QVERIFY(writeFile(path, "data"));
-    QCOMPARE(::chmod(path.constData(), 0664), 0);
-    const struct timespec before = changeTimeOf(path);
-    letTimePass();
-    ChngFileAtt changer;
-    QVERIFY(changer.ChangeFileAttributes(path, 0, ChngFileAtt::ReadOnly));
-    QVERIFY2(sameTime(before, changeTimeOf(path)), "permissions were written although the bit was clear");
-    QCOMPARE(modeOf(path), mode_t(0664));
-
-    // Bits with no meaning here are neither written nor an error.
-    QVERIFY(changer.ChangeFileAttributes(path, 0, 32));
-    QVERIFY(sameTime(before, changeTimeOf(path)));
-}
-
-void TestFileOps::setMaskAlwaysWrites()
-{
-    const QByteArray path = pathOf("already.mp3");
-    QVERIFY(writeFile(path, "data"));
-    QCOMPARE(::chmod(path.constData(), 0444), 0);
-    const struct timespec before = changeTimeOf(path);
-    letTimePass();
-    ChngFileAtt changer;
-    QVERIFY(changer.ChangeFileAttributes(path, ChngFileAtt::ReadOnly, 0));
-    QVERIFY2(!sameTime(before, changeTimeOf(path)), "a set mask must write even when its bits are set");
-    QCOMPARE(modeOf(path), mode_t(0444));
-
-    // Set then remove in one call: removal wins, as the two steps run in that order.
-    QVERIFY(changer.ChangeFileAttributes(path, ChngFileAtt::ReadOnly, ChngFileAtt::ReadOnly));
-    QCOMPARE(ChngFileAtt::attributesOf(path), 0);
-}
-
-void TestFileOps::noSuchRegularFile()
-{
-    ChngFileAtt changer;
-    FileStatus failure = FileStatus::fromErrno(EIO);
-    const QByteArray missing = pathOf("missing.mp3");
-    QCOMPARE(ChngFileAtt::attributesOf(missing), -1);
-    QVERIFY(!changer.ChangeFileAttributes(missing, 0, ChngFileAtt::ReadOnly, &failure));
-    QVERIFY(failure);
-    QVERIFY(!exists(missing));
-
-    // A folder (what the save sees with no file selected) is not a file either.
-    const QByteArray folder = QFile::encodeName(m_dir->path()) + '/';
-    const mode_t folderMode = modeOf(folder);
-    QVERIFY(!changer.ChangeFileAttributes(folder, ChngFileAtt::ReadOnly, 0));
-    QCOMPARE(modeOf(folder), folderMode);
-    QCOMPARE(ChngFileAtt::attributesOf(folder), -1);
-    QVERIFY(!changer.ChangeFileAttributes(QByteArray(), 0, ChngFileAtt::ReadOnly));
-
-    const QByteArray fifo = pathOf("fifo.mp3");
-    QCOMPARE(::mkfifo(fifo.constData(), 0644), 0);
-    QVERIFY(!changer.ChangeFileAttributes(fifo, ChngFileAtt::ReadOnly, 0));
-    QCOMPARE(modeOf(fifo), mode_t(0644));
-    ::unlink(fifo.constData());
 }
 
 QTEST_GUILESS_MAIN(TestFileOps)

@@ -2,9 +2,9 @@
 // an overwrite, an append and a rename; without it, the time is the save's; and where the system
 // refuses, the tag is written and the failure says so.
 
-#include "TestFiles.h"
+#include "support/TestFiles.h"
 
-#include "TagCore.h"
+#include "tags/TagCore.h"
 
 #include <QDateTime>
 #include <QTest>

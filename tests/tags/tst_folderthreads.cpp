@@ -3,10 +3,10 @@
 // still come back once, in order, with its own trailer or a clean error. The test command runs
 // this under ThreadSanitizer too.
 
-#include "tags/FolderListing.h"
-#include "tags/FolderTags.h"
+#include "tags/PatternListing.h"
+#include "tags/BulkTrailerReader.h"
 #include "tags/TagCore.h"
-#include "TestFiles.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QTest>

@@ -2,11 +2,11 @@
 // is refused when the file moved on, and the start-up check puts right each state a crash can
 // leave (those the killed command line cannot reach on its own are made here by hand).
 
-#include "TestFiles.h"
+#include "support/TestFiles.h"
 
-#include "JournalUndo.h"
-#include "SaveJournal.h"
-#include "TagCore.h"
+#include "tags/JournalUndo.h"
+#include "tags/SaveJournal.h"
+#include "tags/TagCore.h"
 
 #include <QTest>
 

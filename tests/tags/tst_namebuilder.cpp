@@ -1,5 +1,5 @@
 // The proposed file name in both styles and the short-name fragment.
-#include "NameBuilder.h"
+#include "tags/NameBuilder.h"
 #include "tags/CodePage.h"
 
 #include <QTest>

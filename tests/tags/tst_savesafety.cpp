@@ -3,9 +3,9 @@
 // Faults that cannot be set up in this process (a full mount, a failing ftruncate) run in a child
 // copy of this program that reports what it saw on standard output.
 
-#include "Id3v1.h"
-#include "TagCore.h"
-#include "TestFiles.h"
+#include "tags/Id3v1.h"
+#include "tags/TagCore.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QProcess>

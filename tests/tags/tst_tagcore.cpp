@@ -2,12 +2,11 @@
 // how it renames and what it refuses. The trailers are built byte by byte by the test helpers,
 // independently of the program's own builder.
 
-#include "TestFiles.h"
+#include "support/TestFiles.h"
 
-#include "ChngFileAtt.h"
-#include "GenreList.h"
-#include "TagCore.h"
-#include "TagRecord.h"
+#include "tags/GenreList.h"
+#include "tags/TagCore.h"
+#include "tags/TagRecord.h"
 
 #include <QTest>
 
@@ -164,7 +163,6 @@ private slots:
         QVERIFY(saveTagFile(request).status);
         QCOMPARE(readFile(file("ro.mp3")).right(128), trailer("Writable now"));
         QVERIFY(isOwnerWritable(file("ro.mp3")));
-        QCOMPARE(ChngFileAtt::attributesOf(file("ro.mp3")) & ChngFileAtt::ReadOnly, 0);
     }
 
     void aMissingFileIsNotCreated()
@@ -271,6 +269,34 @@ private slots:
         QCOMPARE(readFile(file("taken.mp3")), taken);
         QCOMPARE(namesIn(m_dir->path()), QStringList({"A", "mine.mp3", "taken.mp3"}));
         QCOMPARE(namesIn(file("A")), QStringList());
+    }
+
+    // A save after a refused rename expects what the first save left; another program's write
+    // since is still refused.
+    void theNextSaveExpectsWhatTheLastOneLeft()
+    {
+        QVERIFY(writeFile(file("taken.mp3"), song(900, trailer("Taken"))));
+        QVERIFY(writeFile(file("mine.mp3"), song(900)));
+        TagSave request;
+        request.path = file("mine.mp3");
+        request.fields = fields("Mine", "First");
+        request.newName = "taken.mp3";
+        request.expected = readTagFile(request.path).identity;
+        const TagSaveResult first = saveTagFile(request);
+        QCOMPARE(first.status.code(), EEXIST);
+        QCOMPARE(first.identity, readTagFile(file("mine.mp3")).identity);
+
+        request.expected = first.identity;
+        request.newName = "free.mp3";
+        const TagSaveResult second = saveTagFile(request);
+        QVERIFY2(second.status, qPrintable(second.status.description()));
+        QCOMPARE(second.identity, readTagFile(file("free.mp3")).identity);
+
+        QVERIFY(writeFile(file("free.mp3"), song(1000)));  // another program's change
+        request.path = file("free.mp3");
+        request.expected = second.identity;
+        request.newName.clear();
+        QCOMPARE(saveTagFile(request).status.code(), ESTALE);
     }
 
     void aReadOnlyFolderRefusesTheRenameOnly()

@@ -1,9 +1,9 @@
 // The printable form of names, tag text and settings values: which bytes are escaped, that every
 // text comes back whole, and that messages show control characters instead of obeying them.
 
-#include "TestFiles.h"
+#include "support/TestFiles.h"
 
-#include "TextEscape.h"
+#include "tags/TextEscape.h"
 
 #include <QTest>
 

@@ -5,8 +5,8 @@
 // Names are the file system's raw bytes, so files whose names are not valid UTF-8 are listed
 // and can be opened again; only displayName() decodes them.
 
-#include "FileStatus.h"
-#include "FolderListing.h"
+#include "tags/FileStatus.h"
+#include "tags/PatternListing.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -14,10 +14,10 @@
 
 #include <vector>
 
-class FileList : public QObject {
+class Mp3Files : public QObject {
     Q_OBJECT
 public:
-    explicit FileList(QObject *parent = nullptr);
+    explicit Mp3Files(QObject *parent = nullptr);
 
     QByteArray path() const { return m_path; }
     void setPath(const QByteArray &folder) { m_path = folder; }  // takes effect at refresh()
@@ -35,17 +35,14 @@ public:
     QString displayName(int index) const;   // decoded, U+FFFD for invalid bytes
 
     int selectedIndex() const { return m_selected; }
-    // Selects an entry and reports it with click(), also when it was selected already, so that a
-    // second click on the current row reloads it. An index out of range clears the selection.
+    // Selects an entry; an index out of range clears the selection.
     void select(int index);
-    void clearSelection();  // reports click() when an entry was selected
+    void clearSelection();
 
     // Whether a name matches a pattern of the kind setPattern takes ("*" and "?", several patterns
     // separated by ";"), ASCII letters compared without regard to case.
     static bool matches(const QByteArray &name, const QString &pattern);
 
-signals:
-    void click();  // the selection changed, by the user or by the program
 
 private:
     QByteArray m_path;

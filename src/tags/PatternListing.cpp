@@ -1,6 +1,6 @@
-#include "FolderListing.h"
+#include "tags/PatternListing.h"
 
-#include "FolderEntries.h"
+#include "tags/DirectoryReader.h"
 
 #include <QStringList>
 
@@ -124,6 +124,11 @@ private:
 };
 
 }  // namespace
+
+QString mp3Pattern()
+{
+    return QStringLiteral("*.mp3");
+}
 
 bool matchesFilePattern(const QByteArray &name, const QString &pattern)
 {

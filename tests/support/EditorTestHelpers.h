@@ -2,9 +2,11 @@
 // Shared by the window tests of the folder scan, tag reading, selection and saving: the real main
 // window on a folder, driven as a user drives it. The files come from TestFiles.
 
-#include "tags/TestFiles.h"
+#include "support/TestFiles.h"
+#include "support/WindowControls.h"
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -16,8 +18,8 @@ namespace EditorTest {
 
 using namespace TestFiles;
 
-// The real main window, loaded and shown offscreen.
-class Window {
+// The real main window, loaded and shown offscreen, with its controls found by name.
+class Window : public WindowControls {
 public:
     Window();
     ~Window();
@@ -37,6 +39,20 @@ public:
 
 private:
     std::unique_ptr<FrmMain> m_main;
+};
+
+// A test class each of whose tests gets a fresh folder of its own.
+class FolderTestCase : public QObject {
+    Q_OBJECT
+
+protected:
+    std::unique_ptr<TempFolder> m_dir;
+    QByteArray m_folder;
+
+    QByteArray file(const QByteArray &name) const { return m_folder + '/' + name; }
+
+private slots:
+    void init();
 };
 
 }  // namespace EditorTest

@@ -1,4 +1,4 @@
-#include "FolderTags.h"
+#include "tags/BulkTrailerReader.h"
 
 #include <algorithm>
 #include <atomic>

@@ -3,7 +3,7 @@
 // whose names match a pattern without regard to case and do not begin with "."; sorted by name
 // without regard to case, ties by bytes. Shared by the window's file list and the command line.
 
-#include "FileStatus.h"
+#include "tags/FileStatus.h"
 
 #include <QByteArray>
 #include <QString>
@@ -14,6 +14,9 @@ struct ListedFile {
     QByteArray name;  // the file system's raw bytes
     QString display;  // decoded, U+FFFD for invalid bytes
 };
+
+// The pattern of the files the program lists and edits.
+QString mp3Pattern();
 
 // Fills files (emptied first) from folder; on failure files is empty and the error is returned.
 FileStatus listFolderFiles(const QByteArray &folder, const QString &pattern, std::vector<ListedFile> &files);

@@ -5,17 +5,17 @@
 //
 // Paths are the file system's raw bytes; only the shown names are decoded.
 
-#include "FileStatus.h"
+#include "tags/FileStatus.h"
 
 #include <QByteArray>
 #include <QListWidget>
 
 #include <vector>
 
-class FolderList : public QListWidget {
+class FolderTree : public QListWidget {
     Q_OBJECT
 public:
-    explicit FolderList(QWidget *parent = nullptr);
+    explicit FolderTree(QWidget *parent = nullptr);
 
     // Absolute, without a trailing "/" except for the root "/". Empty until a path is set.
     QByteArray path() const { return m_path; }

@@ -1,4 +1,4 @@
-#include "FolderEntries.h"
+#include "tags/DirectoryReader.h"
 
 #include <cerrno>
 #include <dirent.h>

@@ -1,8 +1,8 @@
-#include "FolderList.h"
+#include "browser/FolderTree.h"
 
-#include "FolderEntries.h"
+#include "tags/DirectoryReader.h"
 
-#include "Message.h"
+#include "tags/Message.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -71,7 +71,7 @@ FileStatus listSubfolders(const QByteArray &path, std::vector<QByteArray> &out)
 
 }  // namespace
 
-FolderList::FolderList(QWidget *parent) : QListWidget(parent)
+FolderTree::FolderTree(QWidget *parent) : QListWidget(parent)
 {
     setItemDelegate(new IndentDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -83,7 +83,7 @@ FolderList::FolderList(QWidget *parent) : QListWidget(parent)
     });
 }
 
-void FolderList::keyPressEvent(QKeyEvent *event)
+void FolderTree::keyPressEvent(QKeyEvent *event)
 {
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentRow() >= 0) {
         openRow(currentRow());
@@ -93,7 +93,7 @@ void FolderList::keyPressEvent(QKeyEvent *event)
     QListWidget::keyPressEvent(event);
 }
 
-QByteArray FolderList::normalizedPath(const QByteArray &path, const QByteArray &base)
+QByteArray FolderTree::normalizedPath(const QByteArray &path, const QByteArray &base)
 {
     QByteArray full = path.startsWith('/') ? path : base + '/' + path;
     QList<QByteArray> parts;
@@ -113,7 +113,7 @@ QByteArray FolderList::normalizedPath(const QByteArray &path, const QByteArray &
     return result.isEmpty() ? QByteArray("/") : result;
 }
 
-FileStatus FolderList::setPath(const QByteArray &folder)
+FileStatus FolderTree::setPath(const QByteArray &folder)
 {
     if (folder.isEmpty())
         return FileStatus::success();
@@ -131,7 +131,7 @@ FileStatus FolderList::setPath(const QByteArray &folder)
     return status;
 }
 
-void FolderList::setRoot(const QByteArray &volumeRoot)
+void FolderTree::setRoot(const QByteArray &volumeRoot)
 {
     const QByteArray root = normalizedPath(volumeRoot, "/");
     if (root == m_root)
@@ -142,19 +142,19 @@ void FolderList::setRoot(const QByteArray &volumeRoot)
         rebuild(m_path, std::vector<QByteArray>(m_subfolders));
 }
 
-QByteArray FolderList::folderAt(int row) const
+QByteArray FolderTree::folderAt(int row) const
 {
     const QListWidgetItem *it = item(row);
     return it ? it->data(PathRole).toByteArray() : QByteArray();
 }
 
-int FolderList::levelAt(int row) const
+int FolderTree::levelAt(int row) const
 {
     const QListWidgetItem *it = item(row);
     return it ? it->data(LevelRole).toInt() : -1;
 }
 
-void FolderList::openRow(int row)
+void FolderTree::openRow(int row)
 {
     const QByteArray folder = folderAt(row);
     if (folder.isEmpty())
@@ -172,7 +172,7 @@ void FolderList::openRow(int row)
     }
 }
 
-void FolderList::rebuild(const QByteArray &path, const std::vector<QByteArray> &subfolders)
+void FolderTree::rebuild(const QByteArray &path, const std::vector<QByteArray> &subfolders)
 {
     m_path = path;
     m_subfolders = subfolders;

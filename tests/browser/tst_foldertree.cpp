@@ -1,7 +1,7 @@
 // The folder list on real folders: the chain and the subfolders, opening by double click and
 // Enter, and change() exactly when the path changes.
-#include "FolderList.h"
-#include "Message.h"
+#include "browser/FolderTree.h"
+#include "tags/Message.h"
 
 #include <QProxyStyle>
 #include <QSignalSpy>
@@ -18,7 +18,7 @@ void makeDir(const QByteArray &path)
     QVERIFY2(::mkdir(path.constData(), 0755) == 0, path.constData());
 }
 
-QStringList texts(const FolderList &list)
+QStringList texts(const FolderTree &list)
 {
     QStringList out;
     for (int r = 0; r < list.count(); ++r)
@@ -26,7 +26,7 @@ QStringList texts(const FolderList &list)
     return out;
 }
 
-QList<int> levels(const FolderList &list)
+QList<int> levels(const FolderTree &list)
 {
     QList<int> out;
     for (int r = 0; r < list.count(); ++r)
@@ -34,7 +34,7 @@ QList<int> levels(const FolderList &list)
     return out;
 }
 
-int rowOf(const FolderList &list, const QString &text)
+int rowOf(const FolderTree &list, const QString &text)
 {
     for (int r = 0; r < list.count(); ++r)
         if (list.item(r)->text() == text)
@@ -56,7 +56,7 @@ public:
 
 }  // namespace
 
-class TestFolderList : public QObject {
+class TestFolderTree : public QObject {
     Q_OBJECT
 private slots:
     void init();
@@ -79,7 +79,7 @@ private:
     QStringList m_messages;
 };
 
-void TestFolderList::init()
+void TestFolderTree::init()
 {
     QVERIFY(m_dir.isValid());
     m_base = QFile::encodeName(m_dir.path());
@@ -87,7 +87,7 @@ void TestFolderList::init()
     Message::setHandler([this](const QString &text) { m_messages << text; });
 }
 
-void TestFolderList::chainThenSortedVisibleSubfolders()
+void TestFolderTree::chainThenSortedVisibleSubfolders()
 {
     const QByteArray music = m_base + "/chain/music";
     makeDir(m_base + "/chain");
@@ -99,7 +99,7 @@ void TestFolderList::chainThenSortedVisibleSubfolders()
     QFile(QString::fromUtf8(music + "/file.txt")).open(QIODevice::WriteOnly);
     QCOMPARE(::symlink((m_base + "/chain").constData(), (music + "/Linked").constData()), 0);
 
-    FolderList list;
+    FolderTree list;
     list.setRoot(m_base);
     QVERIFY(list.setPath(music).ok());
     QCOMPARE(list.path(), music);
@@ -120,10 +120,10 @@ void TestFolderList::chainThenSortedVisibleSubfolders()
                                        "Jazz", "Linked", "rock"}));
 }
 
-void TestFolderList::pathOutsideRootStartsAtSlash()
+void TestFolderTree::pathOutsideRootStartsAtSlash()
 {
     makeDir(m_base + "/outside");
-    FolderList list;
+    FolderTree list;
     list.setRoot(m_base + "/outside/nowhere-near");
     QVERIFY(list.setPath(m_base + "/outside").ok());
     QCOMPARE(list.item(0)->text(), QString("/"));
@@ -133,9 +133,9 @@ void TestFolderList::pathOutsideRootStartsAtSlash()
     QCOMPARE(list.folderAt(parts.size()), m_base + "/outside");
 }
 
-void TestFolderList::fileSystemRoot()
+void TestFolderTree::fileSystemRoot()
 {
-    FolderList list;
+    FolderTree list;
     QVERIFY(list.setPath("/").ok());
     QCOMPARE(list.path(), QByteArray("/"));
     QCOMPARE(list.item(0)->text(), QString("/"));
@@ -146,12 +146,12 @@ void TestFolderList::fileSystemRoot()
     QCOMPARE(rowOf(list, "proc") > 0, true);
 }
 
-void TestFolderList::changeFiresOncePerRealChange()
+void TestFolderTree::changeFiresOncePerRealChange()
 {
     makeDir(m_base + "/a");
     makeDir(m_base + "/b");
-    FolderList list;
-    QSignalSpy changes(&list, &FolderList::change);
+    FolderTree list;
+    QSignalSpy changes(&list, &FolderTree::change);
     QVERIFY(list.setPath(m_base + "/a").ok());
     QCOMPARE(changes.count(), 1);
     QVERIFY(list.setPath(m_base + "/a/").ok());  // the same folder spelled differently
@@ -165,7 +165,7 @@ void TestFolderList::changeFiresOncePerRealChange()
 
     // The path is already the new one when change() is received.
     QByteArray seen;
-    connect(&list, &FolderList::change, this, [&] { seen = list.path(); });
+    connect(&list, &FolderTree::change, this, [&] { seen = list.path(); });
     QVERIFY(list.setPath(m_base).ok());
     QCOMPARE(seen, m_base);
     QCOMPARE(changes.count(), 3);
@@ -178,15 +178,15 @@ void TestFolderList::changeFiresOncePerRealChange()
     QCOMPARE(changes.count(), 3);
 }
 
-void TestFolderList::failedMoveKeepsEverything()
+void TestFolderTree::failedMoveKeepsEverything()
 {
     makeDir(m_base + "/keep");
     makeDir(m_base + "/keep/sub");
     QFile(QString::fromUtf8(m_base + "/plain.txt")).open(QIODevice::WriteOnly);
-    FolderList list;
+    FolderTree list;
     QVERIFY(list.setPath(m_base + "/keep").ok());
     const QStringList before = texts(list);
-    QSignalSpy changes(&list, &FolderList::change);
+    QSignalSpy changes(&list, &FolderTree::change);
 
     const FileStatus missing = list.setPath(m_base + "/missing");
     QCOMPARE(missing.code(), ENOENT);
@@ -204,15 +204,15 @@ void TestFolderList::failedMoveKeepsEverything()
     QCOMPARE(changes.count(), 0);
 }
 
-void TestFolderList::unreadableFolderIsNotReady()
+void TestFolderTree::unreadableFolderIsNotReady()
 {
     if (::geteuid() == 0)
         QSKIP("permissions do not restrict the superuser");
     makeDir(m_base + "/locked");
     QCOMPARE(::chmod((m_base + "/locked").constData(), 0), 0);
-    FolderList list;
+    FolderTree list;
     QVERIFY(list.setPath(m_base).ok());
-    QSignalSpy changes(&list, &FolderList::change);
+    QSignalSpy changes(&list, &FolderTree::change);
     const FileStatus status = list.setPath(m_base + "/locked");
     ::chmod((m_base + "/locked").constData(), 0755);
     QCOMPARE(status.code(), EACCES);
@@ -220,18 +220,18 @@ void TestFolderList::unreadableFolderIsNotReady()
     QCOMPARE(changes.count(), 0);
 }
 
-void TestFolderList::doubleClickAndEnterOpenSingleClickHighlights()
+void TestFolderTree::doubleClickAndEnterOpenSingleClickHighlights()
 {
     makeDir(m_base + "/ui");
     makeDir(m_base + "/ui/one");
     makeDir(m_base + "/ui/two");
-    FolderList list;
+    FolderTree list;
     list.setRoot(m_base);
     QVERIFY(list.setPath(m_base + "/ui").ok());
     list.resize(300, 400);
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
-    QSignalSpy changes(&list, &FolderList::change);
+    QSignalSpy changes(&list, &FolderTree::change);
 
     const int one = rowOf(list, "one");
     QPoint at = list.visualItemRect(list.item(one)).center();
@@ -257,11 +257,11 @@ void TestFolderList::doubleClickAndEnterOpenSingleClickHighlights()
     QVERIFY(m_messages.isEmpty());
 }
 
-void TestFolderList::singleClickNeverOpensWhateverTheStyle()
+void TestFolderTree::singleClickNeverOpensWhateverTheStyle()
 {
     makeDir(m_base + "/sc");
     makeDir(m_base + "/sc/inner");
-    FolderList list;
+    FolderTree list;
     SingleClickStyle style;
     list.setStyle(&style);
     QVERIFY(list.setPath(m_base + "/sc").ok());
@@ -275,14 +275,14 @@ void TestFolderList::singleClickNeverOpensWhateverTheStyle()
     QCOMPARE(list.path(), m_base + "/sc/inner");
 }
 
-void TestFolderList::vanishedFolderIsReported()
+void TestFolderTree::vanishedFolderIsReported()
 {
     makeDir(m_base + "/v");
     makeDir(m_base + "/v/gone");
-    FolderList list;
+    FolderTree list;
     QVERIFY(list.setPath(m_base + "/v").ok());
     QVERIFY(QDir(QString::fromUtf8(m_base + "/v/gone")).removeRecursively());
-    QSignalSpy changes(&list, &FolderList::change);
+    QSignalSpy changes(&list, &FolderTree::change);
     list.setCurrentRow(rowOf(list, "gone"));
     QTest::keyClick(&list, Qt::Key_Enter);
     QCOMPARE(m_messages.size(), 1);
@@ -293,12 +293,12 @@ void TestFolderList::vanishedFolderIsReported()
     QCOMPARE(list.currentRow(), rowOf(list, "v"));
 }
 
-void TestFolderList::nonUtf8FolderName()
+void TestFolderTree::nonUtf8FolderName()
 {
     const QByteArray odd = m_base + "/n/caf\xe9";
     makeDir(m_base + "/n");
     makeDir(odd);
-    FolderList list;
+    FolderTree list;
     QVERIFY(list.setPath(m_base + "/n").ok());
     const int row = rowOf(list, QString::fromUtf8("caf\xEF\xBF\xBD"));
     QVERIFY(row > 0);
@@ -307,7 +307,7 @@ void TestFolderList::nonUtf8FolderName()
     QCOMPARE(list.path(), odd);
 }
 
-void TestFolderList::normalizedPath_data()
+void TestFolderTree::normalizedPath_data()
 {
     QTest::addColumn<QByteArray>("path");
     QTest::addColumn<QByteArray>("base");
@@ -322,13 +322,13 @@ void TestFolderList::normalizedPath_data()
     QTest::newRow("relative up") << QByteArray("..") << QByteArray("/a/b") << QByteArray("/a");
 }
 
-void TestFolderList::normalizedPath()
+void TestFolderTree::normalizedPath()
 {
     QFETCH(QByteArray, path);
     QFETCH(QByteArray, base);
     QFETCH(QByteArray, expected);
-    QCOMPARE(FolderList::normalizedPath(path, base), expected);
+    QCOMPARE(FolderTree::normalizedPath(path, base), expected);
 }
 
-QTEST_MAIN(TestFolderList)
-#include "tst_folderlist.moc"
+QTEST_MAIN(TestFolderTree)
+#include "tst_foldertree.moc"

@@ -1,14 +1,15 @@
 #pragma once
-// The handlers of the player's five buttons, three timers and two sliders.
+// What the player does: the handlers of its five buttons, three timers and two sliders.
 //
 // Play opens the file last clicked in the list; the other buttons act on whatever the player
 // holds. Timer1 keeps the time-remaining text, the progress bar and the position slider up to
 // date, Timer2 blinks the time while paused, Timer3 settles the position slider's maximum.
-// Slider1 jumps within the playing file, Slider2 sets the volume. The controls are the panel's;
-// the panel reports the user's clicks and moves, and these handlers answer them.
+// Slider1 jumps within the playing file, Slider2 sets the volume. The controls are the panel's:
+// it reports the user's clicks and moves with their values, these handlers answer them and tell
+// the panel what to show. The browser
+// tells which file is current; playerFileChanged tells the window which file the player holds.
 
-#include "MdlDefault.h"
-#include "PlayerInstance.h"
+#include "player/PlayerInstance.h"
 
 #include <QObject>
 #include <QPointer>
@@ -17,10 +18,10 @@
 class PlayerPanel;
 class QTimer;
 
-class PlayerControls : public QObject {
+class PlayerController : public QObject {
     Q_OBJECT
 public:
-    PlayerControls(PlayerPanel &panel, MdlDefault &state, PlayerInstance &player, QObject *parent);
+    PlayerController(PlayerPanel &panel, PlayerInstance &player, QObject *parent);
 
     void Command5_Click();  // Play
     void Command3_Click();  // Pause / resume
@@ -30,11 +31,12 @@ public:
     void Timer1_Timer();    // display tick
     void Timer2_Timer();    // blink tick
     void Timer3_Timer();    // slider-maximum tick
-    void Slider1_Scroll();  // the user moved the position slider
-    void Slider2_Scroll();  // the user moved the volume slider
+    void Slider1_Scroll(int seconds);  // the user moved the position slider
+    void Slider2_Scroll(int value);    // the user moved the volume slider
 
-    // The label of the file the user last clicked: shown at once unless a file is playing.
-    void showFileLabel(const QString &label);
+    // The file the user last clicked, which Play opens, and its label: shown at once unless a
+    // file is playing.
+    void setCurrentFile(const QByteArray &path, const QString &label);
     // The name proposed for the current file; Play shows it when the file has no label.
     void setProposedName(const QString &name);
 
@@ -48,13 +50,19 @@ public:
     static constexpr int FirstTickMs = 1000;
     static constexpr int TickMs = 300;
 
+signals:
+    // The player now holds path (Play opened it); empty when it holds none a save must respect.
+    void playerFileChanged(const QByteArray &path);
+
 private:
     MediaPlayer &player();
     void onPlayerFailed(const QString &description);
 
     PlayerPanel &m_panel;
-    MdlDefault &m_state;
     PlayerInstance &m_instance;
+    QByteArray m_currentPath;  // as the browser told it
+    QString m_currentName;
     QString m_proposedName;
+    int m_positionMaximum;  // the position slider's end as last set
     QPointer<MediaPlayer> m_watched;  // the instance whose failures we report
 };

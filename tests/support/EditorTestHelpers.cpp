@@ -1,9 +1,9 @@
-#include "EditorTestHelpers.h"
+#include "support/EditorTestHelpers.h"
 
-#include "FolderList.h"
-#include "FrmMain.h"
-#include "GenreBox.h"
-#include "Mp3List.h"
+#include "app/FrmMain.h"
+#include "browser/FolderTree.h"
+#include "browser/GenreBox.h"
+#include "browser/Mp3List.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -16,15 +16,23 @@ Window::Window() : m_main(std::make_unique<FrmMain>())
 {
     m_main->Form_Load();
     m_main->show();
+    find(*m_main);
     if (!QTest::qWaitForWindowExposed(m_main.get()))
         qWarning("main window not exposed");
 }
 
 Window::~Window() = default;
 
+void FolderTestCase::init()
+{
+    m_dir = std::make_unique<TempFolder>();
+    QVERIFY(m_dir->isValid());
+    m_folder = m_dir->path();
+}
+
 bool Window::openFolder(const QByteArray &folder)
 {
-    return m_main->DirOpen->setPath(folder).ok();
+    return DirOpen->setPath(folder).ok();
 }
 
 static QPoint rowPoint(Mp3List *list, int row)
@@ -36,13 +44,13 @@ static QPoint rowPoint(Mp3List *list, int row)
 
 void Window::clickRow(int row)
 {
-    Mp3List *list = m_main->lv1;
+    Mp3List *list = lv1;
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowPoint(list, row));
 }
 
 void Window::doubleClickRow(int row)
 {
-    Mp3List *list = m_main->lv1;
+    Mp3List *list = lv1;
     const QPoint point = rowPoint(list, row);
     // A real double click: press, release, then the second press arrives as a double click.
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, point);
@@ -51,7 +59,7 @@ void Window::doubleClickRow(int row)
 
 void Window::typeInto(int box, const QString &text)
 {
-    QLineEdit *edit = m_main->TxtDispTag[box];
+    QLineEdit *edit = TxtDispTag[box];
     edit->setFocus();
     edit->selectAll();
     if (text.isEmpty())
@@ -62,7 +70,7 @@ void Window::typeInto(int box, const QString &text)
 
 void Window::pickGenre(const QString &name)
 {
-    QLineEdit *edit = m_main->CmbGenre->lineEdit();
+    QLineEdit *edit = CmbGenre->lineEdit();
     edit->setFocus();
     edit->selectAll();
     QTest::keyClicks(edit, name);
@@ -71,37 +79,37 @@ void Window::pickGenre(const QString &name)
 
 void Window::setKeep(int index, bool on)
 {
-    QCheckBox *box = m_main->ChkKeepTag[index];
+    QCheckBox *box = ChkKeepTag[index];
     if (box->isChecked() != on)
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() / 2, box->height() / 2));
 }
 
 void Window::setRename(bool on)
 {
-    QCheckBox *box = m_main->ChkRenFile;
+    QCheckBox *box = ChkRenFile;
     if (box->isChecked() != on)
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
 }
 
 void Window::save()
 {
-    QTest::mouseClick(m_main->CmdSave, Qt::LeftButton);
+    QTest::mouseClick(CmdSave, Qt::LeftButton);
 }
 
 QStringList Window::row(int row) const
 {
     QStringList texts;
     for (int column = 0; column < 7; ++column)
-        texts << m_main->lv1->text(row, column);
+        texts << lv1->text(row, column);
     return texts;
 }
 
 QStringList Window::panel() const
 {
     QStringList texts;
-    for (QLineEdit *box : m_main->TxtDispTag)
+    for (QLineEdit *box : TxtDispTag)
         texts << box->text();
-    texts << m_main->CmbGenre->text();
+    texts << CmbGenre->text();
     return texts;
 }
 

@@ -4,8 +4,8 @@
 // helper threads read ahead while the caller takes the results one by one, in the listing's order,
 // on its own thread, reading too whenever its next result is not there yet.
 
-#include "FolderListing.h"
-#include "RawTrailer.h"
+#include "tags/PatternListing.h"
+#include "tags/RawTrailer.h"
 
 #include <functional>
 #include <vector>

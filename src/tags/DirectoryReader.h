@@ -2,7 +2,7 @@
 // Reading a folder by its raw native path (names that are not UTF-8 included), skipping hidden
 // entries. Shared by the folder list and the file list.
 
-#include "FileStatus.h"
+#include "tags/FileStatus.h"
 
 #include <QByteArray>
 #include <functional>

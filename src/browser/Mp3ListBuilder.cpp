@@ -1,19 +1,18 @@
-#include "FolderScan.h"
+#include "browser/Mp3ListBuilder.h"
 
-#include "CodePage.h"
-#include "FileList.h"
-#include "FolderTags.h"
-#include "GenreList.h"
-#include "Mp3List.h"
+#include "browser/Mp3Files.h"
+#include "browser/Mp3List.h"
+#include "tags/CodePage.h"
+#include "tags/BulkTrailerReader.h"
+#include "tags/GenreList.h"
 
-FolderScan::Result FolderScan::fill(const FileList &files, const QByteArray &folderPrefix)
+Mp3ListBuilder::Result Mp3ListBuilder::fill(const Mp3Files &files, const QByteArray &folderPrefix, const QByteArray &wanted)
 {
     Result result;
     const CodePage &page = CodePage::system();
     const std::vector<ListedFile> &entries = files.entries();
     RawTrailer lastRead;  // of the last file that could be read
     bool anyRead = false;
-    bool lastFailed = false;
     m_list.beginRebuild();
     m_list.clear();
     // Each row is decoded straight from the bytes read into the list: no strings of its own.
@@ -23,8 +22,9 @@ FolderScan::Result FolderScan::fill(const FileList &files, const QByteArray &fol
         // An unreadable file gets an empty row, never the previous file's values.
         m_list.appendRow(entries[size_t(i)].display, tagged ? raw.bytes : nullptr, page,
                          tagged ? Genres::nameOf(m_genreList, genre) : QString());
-        lastFailed = !raw.status;
-        if (lastFailed) {
+        if (!wanted.isEmpty() && entries[size_t(i)].name == wanted)
+            result.wanted = tagReadingOf(raw);
+        if (!raw.status) {
             result.unreadable.insert(entries[size_t(i)].name);
             return;
         }
@@ -36,7 +36,5 @@ FolderScan::Result FolderScan::fill(const FileList &files, const QByteArray &fol
     m_list.endRebuild();
     if (anyRead)
         result.lastRead = tagReadingOf(lastRead);
-    if (anyRead && !lastFailed)
-        result.last = tagRecordOf(*result.lastRead, m_genreList);
     return result;
 }

@@ -1,0 +1,54 @@
+// The list rebuilt from a folder's files on real files: one row per entry in order, empty rows for
+// files that cannot be read, and what the rebuild leaves for the panel and for a save.
+
+#include "browser/Mp3ListBuilder.h"
+#include "browser/Mp3Files.h"
+#include "browser/Mp3List.h"
+#include "support/TestFiles.h"
+#include "tags/GenreList.h"
+#include "tags/PatternListing.h"
+
+#include <QTest>
+
+#include <unistd.h>
+
+using namespace TestFiles;
+
+class TestListBuilder : public QObject {
+    Q_OBJECT
+
+private slots:
+    void rowsInOrderWithEmptyRowsForUnreadableFiles()
+    {
+        TempFolder folder;
+        QVERIFY(writeFile(folder.file("1.mp3"), song(500, trailer("One", "", "", "", "", 17))));
+        QVERIFY(writeFile(folder.file("2.mp3"), song(500, trailer("Two", "", "", "", "", 13))));
+        QVERIFY(writeFile(folder.file("3.mp3"), song(500)));
+        QVERIFY(writeFile(folder.file("4.mp3"), song(500, trailer("Four"))));
+        Mp3Files files;
+        files.setPath(folder.path());
+        files.setPattern(mp3Pattern());
+        QVERIFY(files.refresh());
+        QVERIFY(::unlink(folder.file("4.mp3").constData()) == 0);  // gone since the listing
+
+        const QStringList genres = Genres::buildGenreList();
+        Mp3List list;
+        Mp3ListBuilder builder(list, genres);
+        const Mp3ListBuilder::Result result = builder.fill(files, folder.path() + '/', "2.mp3");
+        QCOMPARE(list.rowCount(), 4);
+        QCOMPARE(list.text(0, 1), QStringLiteral("One"));
+        QCOMPARE(list.text(1, 6), QStringLiteral("Pop"));
+        QCOMPARE(list.text(2, 1), QString());
+        QCOMPARE(list.text(3, 0), QStringLiteral("4.mp3"));
+        QCOMPARE(list.text(3, 1), QString());  // never the previous file's values
+        QCOMPARE(result.unreadable, QSet<QByteArray>({"4.mp3"}));
+        QVERIFY(result.lastGenre && *result.lastGenre == 13);  // of the last tagged file
+        QVERIFY(result.lastRead && !result.lastRead->tagged);   // 3.mp3, the last one read
+        QVERIFY(result.wanted && result.wanted->tagged);
+        QCOMPARE(result.wanted->fields.title, QByteArray("Two"));
+        QVERIFY(result.wanted->identity == readTagFile(folder.file("2.mp3")).identity);
+    }
+};
+
+QTEST_MAIN(TestListBuilder)
+#include "tst_listbuilder.moc"

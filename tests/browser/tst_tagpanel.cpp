@@ -1,0 +1,87 @@
+// The editing panel's rules on its real controls: the Keep boxes and the genre a save writes.
+
+#include "browser/BrowserControls.h"
+#include "browser/GenreBox.h"
+#include "browser/TagPanel.h"
+#include "support/TestFiles.h"
+#include "tags/GenreList.h"
+#include "tags/TagCore.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTest>
+#include <QWidget>
+
+using namespace TestFiles;
+
+namespace {
+
+TagReading tagged(const QByteArray &title, const QByteArray &artist, quint8 genre)
+{
+    TagReading reading;
+    reading.tagged = true;
+    reading.fields.title = title;
+    reading.fields.artist = artist;
+    reading.fields.genre = genre;
+    return reading;
+}
+
+}  // namespace
+
+class TestTagPanel : public QObject {
+    Q_OBJECT
+
+private:
+    QStringList m_genres = Genres::buildGenreList();
+
+private slots:
+    void keptBoxesStayAndTheRestFollowTheReading()
+    {
+        QWidget window;
+        BrowserControls c(&window, &window);
+        c.CmbGenre->fill(m_genres);
+        TagPanel panel(c, m_genres);
+        panel.show(tagged("Song", "Artist", 200));
+        QCOMPARE(c.TxtDispTag[0]->text(), QStringLiteral("Song"));
+        QCOMPARE(c.CmbGenre->text(), QStringLiteral("Unknown"));  // a number without a name
+
+        c.ChkKeepTag[1]->setChecked(true);
+        panel.show(tagged("Next", "Other", 17));
+        QCOMPARE(c.TxtDispTag[0]->text(), QStringLiteral("Next"));
+        QCOMPARE(c.TxtDispTag[1]->text(), QStringLiteral("Artist"));
+        QCOMPARE(c.CmbGenre->text(), QStringLiteral("Rock"));
+
+        panel.show(TagReading());  // no tag: the boxes not kept are emptied
+        QCOMPARE(c.TxtDispTag[0]->text(), QString());
+        QCOMPARE(c.TxtDispTag[1]->text(), QStringLiteral("Artist"));
+    }
+
+    void theGenreASaveWrites_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("written");
+        QTest::addColumn<int>("remembered");
+        QTest::newRow("an entry's name") << "Jazz" << 8 << 8;
+        QTest::newRow("empty") << "" << 255 << 40;
+        QTest::newRow("Unknown keeps the genre read") << "Unknown" << 40 << 40;
+        QTest::newRow("no entry's name") << "Nonsense" << 40 << 40;
+    }
+
+    void theGenreASaveWrites()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, written);
+        QFETCH(int, remembered);
+        QWidget window;
+        BrowserControls c(&window, &window);
+        c.CmbGenre->fill(m_genres);
+        TagPanel panel(c, m_genres);
+        c.CmbGenre->setText(text);
+        quint8 genreNumber = 40;
+        QCOMPARE(int(panel.fieldsToSave(genreNumber).genre), written);
+        QCOMPARE(int(genreNumber), remembered);
+    }
+};
+
+QTEST_MAIN(TestTagPanel)
+#include "tst_tagpanel.moc"
