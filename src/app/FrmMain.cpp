@@ -130,6 +130,12 @@ void FrmMain::createDecoration(QWidget *client)
 
 void FrmMain::createMenu()
 {
+    // Velmora's own menus come before Help, as desktops place them; each feature adds its
+    // entries to them. Help keeps its caption and entries.
+    mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    mnuTags = menuBar()->addMenu(QStringLiteral("&Tags"));
+    mnuTags->setObjectName(QStringLiteral("mnuTags"));
     mnuHelp = menuBar()->addMenu(QStringLiteral("Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     auto add = [this](const char *name, const QString &caption, void (FrmMain::*handler)()) {

@@ -63,6 +63,7 @@ public:
     QLabel *Label1 = nullptr, *Image1 = nullptr;
 
     // Menu
+    QMenu *mnuEdit = nullptr, *mnuTags = nullptr;  // the program's own: saves and the tags' reading
     QMenu *mnuHelp = nullptr;
     QAction *mnuinstr = nullptr, *mnuSettings = nullptr, *mnuAbout = nullptr, *mnuQuit = nullptr;
 
