@@ -14,6 +14,9 @@ packages=(
   xdg-utils
   fonts-urw-base35 fonts-comic-neue fonts-dejavu-core
   sox lame libbenchmark-dev strace
+  # The ID3v2 tag at the start of a file is read through TagLib; the tests make files with
+  # ID3v2.3 and 2.4 tags with these taggers (lame writes its own).
+  libtag1-dev id3v2 python3-mutagen
   # The sanitizer build of the tests and the libFuzzer targets.
   clang-14 libclang-rt-14-dev
   # Desktop integration: the validators of the desktop entry and the AppStream file, the icon

@@ -108,6 +108,19 @@ FileStatus TagFile::readTrailer(QByteArray &trailer)
     return FileStatus::success();
 }
 
+FileStatus TagFile::readAt(qint64 offset, qint64 bytes, QByteArray &out)
+{
+    if (m_fd < 0)
+        return FileStatus::fromErrno(EBADF);
+    if (offset < 0 || bytes < 0 || offset + bytes > m_length)
+        return FileStatus::fromErrno(EINVAL);
+    QByteArray buffer(qsizetype(bytes), Qt::Uninitialized);
+    const FileStatus read = preadBytes(m_fd, offset, bytes, buffer.data());
+    if (read)
+        out = buffer;
+    return read;
+}
+
 FileStatus TagFile::writeTrailer(const QByteArray &trailer, bool overwrite)
 {
     if (trailer.size() != Id3v1::TrailerSize)
