@@ -51,16 +51,20 @@ int runList(const CommandLine &line)
 
 int runSet(const CommandLine &line)
 {
-    FieldChanges changes;
+    SetRequest request;
     QString problem;
-    if (!parseFieldChanges(line, CodePage::system(), changes, problem))
+    if (!parseFieldChanges(line, CodePage::system(), request.changes, problem))
         return badUsage(problem);
-    if (!changes.any())
-        return badUsage(QStringLiteral("set needs at least one of --title, --artist, --album, --year, --comment, --genre"));
+    request.fromV2 = line.has("--from-v2");
+    request.dryRun = line.has("--dry-run");
+    if (!request.changes.any() && !request.fromV2)
+        return badUsage(QStringLiteral(
+            "set needs --from-v2 or at least one of --title, --artist, --album, --year, --comment, --genre"));
     if (line.operands.empty())
         return badUsage(QStringLiteral("set needs files or folders"));
+    Output out(STDOUT_FILENO);
     Console console;
-    return setTags(expandFileTargets(line.operands, console), changes, console);
+    return setTags(expandFileTargets(line.operands, console), request, CodePage::system(), out, console);
 }
 
 int runRename(const CommandLine &line)

@@ -19,7 +19,8 @@ const std::vector<CommandSpec> &commandSpecs()
     static const std::vector<CommandSpec> specs = {
         {"list", {{"--json", false}}},
         {"set",
-         {{"--title", true}, {"--artist", true}, {"--album", true}, {"--year", true}, {"--comment", true}, {"--genre", true}}},
+         {{"--title", true}, {"--artist", true}, {"--album", true}, {"--year", true}, {"--comment", true}, {"--genre", true},
+          {"--from-v2", false}, {"--dry-run", false}}},
         {"rename", {{"--style", true}, {"--dry-run", false}}},
     };
     return specs;
