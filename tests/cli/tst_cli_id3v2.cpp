@@ -56,7 +56,7 @@ private slots:
     void listShowsTheVersionAndTheTrack()
     {
         TempFolder dir;
-        QCOMPARE(makeFiles(dir).size(), 10);
+        QCOMPARE(makeFiles(dir).size(), 11);
         const Run run = runCli({"list"}, dir.path());
         QCOMPARE(run.exitCode, 0);
         QVERIFY(run.out.startsWith("file\ttitle\tartist\talbum\tyear\tcomment\tgenre\tgenre_number\tv2\ttrack\n"));

@@ -111,15 +111,18 @@ QByteArray latin1Comment(const QByteArray &text)
 
 QByteArray tag(int major, const QList<Frame> &frameList, const Layout &layout)
 {
+    // Version 4 unsynchronises frame by frame, each frame saying so; older ones the whole tag.
+    const bool perFrame = layout.unsynchronised && major == 4;
     QByteArray body;
     if (layout.extendedHeader) {
         body += major == 3 ? bigEndian(6, 4) + QByteArray(6, '\0')  // size, flags, padding size
                            : syncSafe(6) + QByteArray("\x01\x00", 2);  // size, one flag byte, no flags
     }
     for (const Frame &frame : frameList)
-        body += frameBytes(major, frame);
+        body += frameBytes(major, perFrame ? Frame{frame.id, unsynchronise(frame.contents), quint8(frame.formatFlags | 0x02)}
+                                           : frame);
     body += QByteArray(layout.padding, '\0');
-    if (layout.unsynchronised)
+    if (layout.unsynchronised && !perFrame)
         body = unsynchronise(body);
     const char flags = char((layout.unsynchronised ? 0x80 : 0) | (layout.extendedHeader ? 0x40 : 0)
                             | (layout.footer ? 0x10 : 0));
@@ -168,6 +171,8 @@ QList<Sample> samples()
          values(3, QStringLiteral("Evening Walk"))},
         {"v24-footer.mp3", tag(4, frames(4, utf8(accented), "2001-05-03"), footer) + audio(3000) + trailer,
          values(4, accented, QStringLiteral("2001-05-03"))},
+        {"v24-unsynchronised.mp3", tag(4, frames(4, utf16WithBom(accented)), unsynchronised) + audio(3000) + trailer,
+         values(4, accented)},
         {"v24-padding.mp3", tag(4, frames(4, utf16BigEndian(accented)), padded) + audio(3000) + trailer,
          values(4, accented)},
         {"v23-ape.mp3", tag(3, frames(3, latin1("Evening Walk"))) + audio(3000) + apeTag() + trailer,

@@ -28,7 +28,7 @@ QByteArray utf8(const QString &text);
 QByteArray latin1Comment(const QByteArray &text);
 
 struct Layout {
-    bool unsynchronised = false;  // the whole tag (versions 2 and 3)
+    bool unsynchronised = false;  // the whole tag (versions 2 and 3), each frame (version 4)
     bool extendedHeader = false;
     int padding = 0;
     bool footer = false;  // version 4
