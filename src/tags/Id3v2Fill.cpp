@@ -111,7 +111,11 @@ Id3v2Fill fillFromId3v2(const Id3v1::Fields &base, const Id3v2Values &v2, const 
         if (value.isEmpty())
             continue;
         bool cut = false;
-        fill.fields.*bytesOf(field) = fitted(value, page, widths[i], cut);
+        const QByteArray bytes = fitted(value, page, widths[i], cut);
+        QByteArray &stored = fill.fields.*bytesOf(field);
+        // Text the field already shows keeps its bytes: padding, a track number, nothing rewritten.
+        if (page.encode(trailerText(stored, page)) != bytes)
+            stored = bytes;
         fill.filled.push_back(field);
         if (cut)
             fill.cut.push_back(field);

@@ -109,6 +109,10 @@ private slots:
             const bool tagged = old.right(128).startsWith("TAG");
             const qsizetype kept = tagged ? old.size() - 128 : old.size();
             const QByteArray now = readFile(dir.file(name));
+            if (name == "lame.mp3") {
+                QCOMPARE(now, old);  // its trailer holds the same values already, NUL-padded
+                continue;
+            }
             QVERIFY2(now.left(kept) == old.left(kept), name.constData());
             const bool plainTitle = name.startsWith("v22") || name == "v23-extended.mp3" || name.startsWith("v23-ap")
                 || name == "v23-untagged.mp3" || !name.startsWith('v');

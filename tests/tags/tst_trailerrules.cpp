@@ -140,6 +140,16 @@ private slots:
                                                           << base.left(94) + QByteArray(28, 'c') + "  " + base.right(1)
                                                           << FieldList{TagField::Comment};
     }
+    // As lame writes it: NUL padding and a track number; the same values leave it as it is.
+    void aFillWithTheValuesAlreadyThereChangesNoByte()
+    {
+        QByteArray read = trailer("Evening Walk", "Red Kettle", "Blue Hours", "2001", "Recorded live", 17, '\0');
+        read[126] = '\7';
+        const Id3v2Fill fill = fillFromId3v2(Id3v1::parse(read), v2Values(), CodePage::byNumber(1252), 28);
+        QCOMPARE(Id3v1::build(fill.fields), read);
+        QCOMPARE(fill.cut, FieldList{});
+    }
+
     void fillsCutToTheFieldsInTheCodePage()
     {
         QFETCH(Id3v2Values, v2);
