@@ -24,7 +24,7 @@ namespace {
 const char kPrefix[] = "velmora-bench-";
 
 QByteArray g_root;                  // this run's folder, made on first use
-std::map<int, QByteArray> g_folders;  // file count -> folder
+std::map<std::pair<int, bool>, QByteArray> g_folders;  // file count, with ID3v2 -> folder
 char g_rootForSignal[PATH_MAX];     // the same, for the signal handler, which may not allocate
 
 QByteArray baseFolder()
@@ -96,7 +96,30 @@ QByteArray trailerFor(int i)
     return t;
 }
 
-bool generate(const QByteArray &folder, int count)
+// An ID3v2.3 tag as encoders write it: a title frame and padding, 1 KiB in all.
+QByteArray id3v2For(int i)
+{
+    const QByteArray title = '\0' + "Title number " + QByteArray::number(i);
+    QByteArray frame = "TIT2" + QByteArray(4, '\0') + QByteArray(2, '\0') + title;
+    frame[7] = char(title.size());
+    return QByteArray("ID3\x03\x00\x00\x00\x00\x07\x76", 10) + frame.leftJustified(1014, '\0');
+}
+
+bool makeFile(const QByteArray &path, off_t size, const QByteArray &trailer, const QByteArray &head = {})
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    bool ok = ::ftruncate(fd, size) == 0;
+    if (ok && !head.isEmpty())
+        ok = ::pwrite(fd, head.constData(), size_t(head.size()), 0) == head.size();
+    if (ok && !trailer.isEmpty())
+        ok = ::pwrite(fd, trailer.constData(), size_t(trailer.size()), size - trailer.size()) == trailer.size();
+    ::close(fd);
+    return ok;
+}
+
+bool generate(const QByteArray &folder, int count, bool withId3v2)
 {
     std::fprintf(stderr, "generating %d files in %s\n", count, folder.constData());
     if (::mkdir(folder.constData(), 0755) != 0)
@@ -105,7 +128,8 @@ bool generate(const QByteArray &folder, int count)
         char name[64];
         std::snprintf(name, sizeof name, "/Track %06d - Generated Song.mp3", i);
         const off_t size = 3'000'000 + (i * 7919) % 4'000'000;  // 3 to 7 MB, as songs are
-        if (!makeSparseFile(folder + name, size, i % 10 != 0 ? trailerFor(i) : QByteArray()))
+        const QByteArray head = withId3v2 ? id3v2For(i) : QByteArray();
+        if (!makeFile(folder + name, size, i % 10 != 0 ? trailerFor(i) : QByteArray(), head))
             return false;
     }
     for (const char *other : {"/cover.jpg", "/playlist.m3u", "/notes.txt", "/folder.ini"})
@@ -135,19 +159,19 @@ void prepare()
     std::atexit(removeAll);
 }
 
-QByteArray folderOf(int count)
+QByteArray folderOf(int count, bool withId3v2)
 {
-    const auto known = g_folders.find(count);
+    const auto known = g_folders.find({count, withId3v2});
     if (known != g_folders.end())
         return known->second;
     const QByteArray base = root();
-    const QByteArray folder = base + "/files" + QByteArray::number(count);
-    if (base.isEmpty() || !generate(folder, count)) {
+    const QByteArray folder = base + "/files" + QByteArray::number(count) + (withId3v2 ? "-id3v2" : "");
+    if (base.isEmpty() || !generate(folder, count, withId3v2)) {
         std::perror("generating the files");
         removeTree(folder);
         return {};
     }
-    g_folders[count] = folder;
+    g_folders[{count, withId3v2}] = folder;
     return folder;
 }
 

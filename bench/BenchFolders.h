@@ -15,8 +15,8 @@ namespace BenchFolders {
 void prepare();
 
 // The folder holding count generated MP3 files (90% tagged, plus four other files), made on first
-// use; empty when it could not be made.
-QByteArray folderOf(int count);
+// use; empty when it could not be made. withId3v2: every MP3 file also begins with an ID3v2.3 tag.
+QByteArray folderOf(int count, bool withId3v2 = false);
 
 // A fresh empty folder for a benchmark's own files (a settings folder, say), removed with the rest.
 QByteArray scratchFolder(const char *name);

@@ -74,9 +74,9 @@ void perFile(benchmark::State &state, int files)
                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-bool folderFor(benchmark::State &state, QByteArray &folder)
+bool folderFor(benchmark::State &state, QByteArray &folder, bool withId3v2)
 {
-    folder = BenchFolders::folderOf(int(state.range(0)));
+    folder = BenchFolders::folderOf(int(state.range(0)), withId3v2);
     if (folder.isEmpty())
         state.SkipWithError("the files could not be generated");
     return !folder.isEmpty();

@@ -29,7 +29,7 @@ void perFile(benchmark::State &state, int files);
 
 // The generated folder of the benchmark's first argument; false (the benchmark skipped) when it
 // cannot be made.
-bool folderFor(benchmark::State &state, QByteArray &folder);
+bool folderFor(benchmark::State &state, QByteArray &folder, bool withId3v2 = false);
 
 // Milliseconds; wall time per iteration and per file; the processor time of every thread.
 benchmark::internal::Benchmark *timed(benchmark::internal::Benchmark *b, int iterations = 5);

@@ -33,10 +33,10 @@
 
 namespace {
 
-void floorBenchmark(benchmark::State &state, bool cold)
+void floorBenchmark(benchmark::State &state, bool cold, bool withId3v2 = false)
 {
     QByteArray folder;
-    if (!folderFor(state, folder))
+    if (!folderFor(state, folder, withId3v2))
         return;
     std::unique_ptr<ColdCache> cache = cold ? std::make_unique<ColdCache>(state) : nullptr;
     if (cache && !cache->ok())
@@ -51,6 +51,7 @@ void floorBenchmark(benchmark::State &state, bool cold)
 
 void BM_Floor(benchmark::State &state) { floorBenchmark(state, false); }
 void BM_FloorCold(benchmark::State &state) { floorBenchmark(state, true); }
+void BM_FloorId3v2(benchmark::State &state) { floorBenchmark(state, false, true); }
 
 void BM_FileListRefresh(benchmark::State &state)
 {
@@ -96,10 +97,10 @@ void BM_ReadTrailers(benchmark::State &state) { readTrailersBenchmark(state, fal
 void BM_ReadTrailersCold(benchmark::State &state) { readTrailersBenchmark(state, true); }
 
 // The scan the folder list's change runs: the file list re-read and every trailer read into lv1.
-void fullScanBenchmark(benchmark::State &state, bool cold)
+void fullScanBenchmark(benchmark::State &state, bool cold, bool withId3v2 = false)
 {
     QByteArray folder;
-    if (!folderFor(state, folder))
+    if (!folderFor(state, folder, withId3v2))
         return;
     const int files = int(state.range(0));
     std::unique_ptr<ColdCache> cache = cold ? std::make_unique<ColdCache>(state) : nullptr;
@@ -124,6 +125,8 @@ void fullScanBenchmark(benchmark::State &state, bool cold)
 
 void BM_FullScan(benchmark::State &state) { fullScanBenchmark(state, false); }
 void BM_FullScanCold(benchmark::State &state) { fullScanBenchmark(state, true); }
+// Every file begins with an ID3v2 tag, which the scan notes from the file's first ten bytes.
+void BM_FullScanId3v2(benchmark::State &state) { fullScanBenchmark(state, false, true); }
 
 // Opening the folder as the user does: the folder list lists it as well.
 void BM_OpenFolder(benchmark::State &state)
@@ -212,6 +215,8 @@ BENCHMARK(BM_Floor)->Apply([](auto *b) { timed(b->Arg(1000)->Arg(10000)->Arg(100
 BENCHMARK(BM_FileListRefresh)->Apply([](auto *b) { timed(b->Arg(1000)->Arg(10000)->Arg(100000)); });
 BENCHMARK(BM_ReadTrailers)->Apply([](auto *b) { timed(b->ArgsProduct({{1000, 10000, 100000}, {0, 1, 2}})); });
 BENCHMARK(BM_FullScan)->Apply([](auto *b) { timed(b->Arg(1000)->Arg(10000)->Arg(100000)); });
+BENCHMARK(BM_FloorId3v2)->Apply([](auto *b) { timed(b->Arg(10000)); });
+BENCHMARK(BM_FullScanId3v2)->Apply([](auto *b) { timed(b->Arg(10000)); });
 BENCHMARK(BM_OpenFolder)->Apply([](auto *b) { timed(b->Arg(10000)); });
 BENCHMARK(BM_Save)->Apply([](auto *b) { timed(b->Args({10000, 0})->Args({10000, 1}), 6); });
 BENCHMARK(BM_StartUp)->Apply([](auto *b) { timed(b->Arg(10000)); });

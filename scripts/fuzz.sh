@@ -10,7 +10,7 @@ build=${VELMORA_FUZZ_BUILD_DIR:-$root/build-sanitize}
 seconds=${1:-20}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_trailer fuzz_trailer_file fuzz_save fuzz_settings fuzz_mountinfo)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_trailer fuzz_trailer_file fuzz_save fuzz_settings fuzz_mountinfo fuzz_id3v2)
 
 # The file targets write and flush a scratch file on every run: memory-backed /dev/shm is faster.
 [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ] && export TMPDIR=/dev/shm
@@ -20,8 +20,10 @@ for target in "${targets[@]}"; do
   work=$(mktemp -d "${TMPDIR:-/tmp}/velmora-$target-XXXXXX")
   mkdir "$work/corpus"
   cp "$root/tests/fuzz/corpus/$target/"* "$work/corpus/" 2>/dev/null || true
-  if ! (cd "$work" && "$build/tests/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 \
-        -timeout=10 -rss_limit_mb=4096 corpus >"$work/log" 2>&1); then
+  # A target may write seeds of its own there (fuzz_id3v2 writes the tests' hand-made tags). No
+  # single allocation may reach 256 MB: hostile sizes must be refused before any buffer is made.
+  if ! (cd "$work" && VELMORA_FUZZ_SEEDS="$work/corpus" "$build/tests/fuzz/$target" -max_total_time="$seconds" \
+        -print_final_stats=1 -timeout=10 -rss_limit_mb=4096 -malloc_limit_mb=256 corpus >"$work/log" 2>&1); then
     tail -40 "$work/log"
     echo "$target: FAILED (input and log in $work)" >&2
     exit 1

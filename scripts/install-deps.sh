@@ -19,6 +19,9 @@ packages=(
   libuchardet-dev iso-codes
   # The slow share of the benchmarks: a FUSE file system (libfuse 3) and fusermount3.
   libfuse3-dev fuse3
+  # The ID3v2 tag at the start of a file is read through TagLib; the tests make files with
+  # ID3v2.3 and 2.4 tags with these taggers (lame writes its own).
+  libtag1-dev id3v2 python3-mutagen
   # The sanitizer build of the tests and the libFuzzer targets.
   clang-14 libclang-rt-14-dev
   # Desktop integration: the validators of the desktop entry and the AppStream file, the icon

@@ -72,18 +72,24 @@ SaveJournal *journalFor(const CommandLine &line, SaveJournal &journal)
 
 int runSet(const CommandLine &line, SaveJournal &journal)
 {
-    FieldChanges changes;
+    SetRequest request;
     const CodePage *page = nullptr;
     QString problem;
-    if (!chosenCodePage(line, page, problem) || !parseFieldChanges(line, *page, changes, problem))
+    if (!chosenCodePage(line, page, problem) || !parseFieldChanges(line, *page, request.changes, problem))
         return badUsage(problem);
-    if (!changes.any())
-        return badUsage(QStringLiteral("set needs at least one of --title, --artist, --album, --year, --comment, --genre"));
+    request.fromV2 = line.has("--from-v2");
+    request.dryRun = line.has("--dry-run");
+    if (!request.changes.any() && !request.fromV2)
+        return badUsage(QStringLiteral(
+            "set needs --from-v2 or at least one of --title, --artist, --album, --year, --comment, --genre"));
     if (line.operands.empty())
         return badUsage(QStringLiteral("set needs files or folders"));
+    Output out(STDOUT_FILENO);
     Console console;
-    return setTags(expandFileTargets(line.operands, console), changes, journalFor(line, journal),
-                   line.has("--keep-times"), console);
+    if (!request.dryRun)
+        request.journal = journalFor(line, journal);
+    request.keepTimes = line.has("--keep-times");
+    return setTags(expandFileTargets(line.operands, console), request, *page, out, console);
 }
 
 int runRename(const CommandLine &line, SaveJournal &journal)

@@ -32,6 +32,11 @@ Console::Console() : m_terminal(::isatty(STDERR_FILENO) == 1) {}
 void Console::fileFailed(QByteArrayView path, const QString &reason)
 {
     m_failed = true;
+    fileNote(path, reason);
+}
+
+void Console::fileNote(QByteArrayView path, const QString &reason)
+{
     hideProgress();
     QByteArray line("velmora-cli: ");
     TextEscape::append(line, path);

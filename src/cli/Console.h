@@ -15,6 +15,8 @@ public:
     // and ends with status 1.
     void fileFailed(QByteArrayView path, const QString &reason);
     bool anyFailed() const { return m_failed; }
+    // Something the user should know about a file that was still handled (the status stays 0).
+    void fileNote(QByteArrayView path, const QString &note);
 
     // Wrong arguments: the message and a pointer to --help.
     static void usageError(const QString &message);

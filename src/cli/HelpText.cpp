@@ -8,16 +8,29 @@ Lists, sets and renames by the ID3v1 tags (the last 128 bytes) of MP3 files, the
 Commands:
   list [FOLDER] [--json] [--codepage PAGE]
       One line per MP3 file of FOLDER (default: the current folder): file, title, artist,
-      album, year, comment, genre and genre_number, separated by tabs, after a header line.
-      --json prints a JSON array of objects with the same keys instead; genre_number is null
-      for a file without a tag. Text is shown up to its first NUL, trailing spaces removed.
+      album, year, comment, genre, genre_number, v2 and track, separated by tabs, after a header
+      line. v2 is the version of an ID3v2 tag at the start of the file ("2.3"), track the
+      ID3v1.1 track number; both are empty when there is none. --json prints a JSON array of
+      objects with the same keys instead; genre_number and track are null when there is none,
+      and id3v2 is null or an object with the tag's version, title, artist, album, year (or
+      recording date), comment and genre (or a "problem" when it cannot be read). Text is shown
+      up to its first NUL, trailing spaces removed.
   set FILE|FOLDER... [--title T] [--artist A] [--album L] [--year Y] [--comment C]
-                     [--genre NAME|NUMBER] [--codepage PAGE] [--no-journal] [--keep-times]
-      Writes the given fields and leaves every other byte of the tag as it was. A file without
+                     [--genre NAME|NUMBER] [--from-v2] [--dry-run] [--codepage PAGE]
+                     [--no-journal] [--keep-times]
+      Writes the given fields and leaves every other byte of the file as it was. A file without
       a tag gets one appended, starting from empty fields and genre 255. --genre takes a genre
       name in any letter case, a number from 0 to 255, or "" for 255 (no genre). Texts are
       stored in the tags' code page and may not take more bytes than their field (30, the
-      year 4). A read-only file is made writable, as Velmora's Save Tags does.
+      year 4). A read-only file is made writable, as Velmora's Save Tags does. An ID3v1.1
+      track number is kept while the comment fits in 28 bytes; a longer one gives it up,
+      which is said on standard error.
+      --from-v2 first fills the fields from the ID3v2 tag at the start of each file, each cut to
+      what its field holds (said on standard error; the comment is cut to 28 bytes when
+      the file has a track number); fields given as options win. Files without an ID3v2 tag are
+      left alone unless fields are given. The ID3v2 tag itself is never changed.
+      --dry-run prints "FILE: field "old" -> "new", ..." for each file that would change and
+      changes nothing.
       --keep-times gives each file back its modification and access times after the write.
   rename FILE|FOLDER... [--style long|8.3] [--dry-run] [--codepage PAGE] [--no-journal]
                         [--keep-times]
@@ -70,6 +83,7 @@ A progress line goes to standard error for more than 1,000 files when it is a te
 Examples:
   velmora-cli list ~/Music/Album --json
   velmora-cli set ~/Music/Album --album "Blue Album" --year 1994 --genre Rock
+  velmora-cli set ~/Music/Album --from-v2 --dry-run
   velmora-cli rename ~/Music/Album --dry-run
   velmora-cli undo --batch
 )";

@@ -8,14 +8,17 @@
 #include "tags/GenreList.h"
 #include "tags/TagCore.h"
 #include "tags/TextEscape.h"
+#include "tags/Id3v2Reader.h"
 
 #include <array>
 #include <vector>
 
 namespace {
 
-const char *const columnNames[] = {"file", "title", "artist", "album", "year", "comment", "genre", "genre_number"};
+const char *const columnNames[] = {"file", "title", "artist", "album", "year", "comment", "genre", "genre_number",
+                                   "v2", "track"};
 constexpr int TextColumns = 5;  // title to comment
+constexpr int LastColumn = 9;
 
 char *put(char *out, QByteArrayView text)
 {
@@ -30,10 +33,10 @@ public:
         const QStringList genres = Genres::buildGenreList();
         for (int number = 0; number < 256; ++number) {
             const QByteArray name = Genres::nameOf(genres, number).toUtf8();  // plain ASCII
-            m_genres[number] = json ? ",\"genre\":\"" + name + "\",\"genre_number\":" + QByteArray::number(number) + "}"
-                                    : "\t" + name + '\t' + QByteArray::number(number) + '\n';
+            m_genres[number] = json ? ",\"genre\":\"" + name + "\",\"genre_number\":" + QByteArray::number(number)
+                                    : "\t" + name + '\t' + QByteArray::number(number);
         }
-        m_untaggedGenre = json ? ",\"genre\":\"\",\"genre_number\":null}" : "\t\t\n";
+        m_untaggedGenre = json ? ",\"genre\":\"\",\"genre_number\":null" : "\t\t";
     }
 
     void begin()
@@ -45,16 +48,18 @@ public:
         }
         for (const char *column : columnNames) {
             b += column;
-            b += column == columnNames[7] ? '\n' : '\t';
+            b += column == columnNames[LastColumn] ? '\n' : '\t';
         }
     }
 
-    void row(const QByteArray &name, const TagReading &reading)
+    // v2: in JSON, the ID3v2 tag's values as a JSON object (or "null"); in text, unused.
+    void row(const QByteArray &name, const TagReading &reading, const QByteArray &v2Json = {})
     {
         const Id3v1::Fields &f = reading.fields;
         const QByteArrayView texts[TextColumns] = {f.title, f.artist, f.album, f.year, f.comment};
         const QByteArrayView genre = reading.tagged ? m_genres[f.genre] : m_untaggedGenre;
-        qsizetype most = TextEscape::mostBytes(name.size(), m_json) + genre.size() + 96;
+        const QByteArray rest = m_json ? jsonEnd(reading, v2Json) : textEnd(reading);
+        qsizetype most = TextEscape::mostBytes(name.size(), m_json) + genre.size() + rest.size() + 96;
         for (const QByteArrayView text : texts)
             most += TextEscape::mostBytes(text.size(), m_json);
 
@@ -80,6 +85,7 @@ public:
             }
         }
         out = put(out, genre);
+        out = put(out, rest);
         b.truncate(out - b.constData());
         m_out.written();
     }
@@ -91,6 +97,23 @@ public:
     }
 
 private:
+    static QByteArray trackText(const TagReading &reading, const char *none)
+    {
+        const int track = reading.track();
+        return track ? QByteArray::number(track) : QByteArray(none);
+    }
+
+    static QByteArray textEnd(const TagReading &reading)
+    {
+        const QByteArray v2 = reading.id3v2Version ? "2." + QByteArray::number(reading.id3v2Version) : QByteArray();
+        return '\t' + v2 + '\t' + trackText(reading, "") + '\n';
+    }
+
+    static QByteArray jsonEnd(const TagReading &reading, const QByteArray &v2Json)
+    {
+        return ",\"track\":" + trackText(reading, "null") + ",\"id3v2\":" + (v2Json.isEmpty() ? "null" : v2Json) + '}';
+    }
+
     Output &m_out;
     bool m_json;
     FieldText::FieldPrinter m_fields;
@@ -98,6 +121,33 @@ private:
     QByteArray m_untaggedGenre;
     qsizetype m_rows = 0;
 };
+
+QByteArray jsonString(const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    QByteArray out(TextEscape::mostBytes(utf8.size(), true) + 2, Qt::Uninitialized);
+    char *end = out.data();
+    *end++ = '"';
+    end = TextEscape::write(end, utf8, TextEscape::Json);
+    *end++ = '"';
+    out.truncate(end - out.constData());
+    return out;
+}
+
+// The ID3v2 tag of a file as a JSON object: its version and values, or why it could not be read.
+QByteArray id3v2Json(const Id3v2Reading &v2, int version)
+{
+    const Id3v2Values &values = v2.values;
+    QByteArray json = "{\"version\":\"2." + QByteArray::number(version) + '"';
+    if (!v2.problem.isEmpty())
+        return json + ",\"problem\":" + jsonString(v2.problem) + '}';
+    const std::pair<const char *, const QString &> texts[] = {{"title", values.title},  {"artist", values.artist},
+                                                               {"album", values.album},  {"year", values.year},
+                                                               {"comment", values.comment}, {"genre", values.genre}};
+    for (const auto &[key, text] : texts)
+        json += ",\"" + QByteArray(key) + "\":" + jsonString(text);
+    return json + '}';
+}
 
 QByteArray folderPrefix(const QByteArray &folder)
 {
@@ -122,10 +172,18 @@ int listFolder(const ListRequest &request, Output &out, Console &console)
     readFolderTrailers(request.folder, files, [&](int i, const RawTrailer &raw) {
         const ListedFile &file = files[size_t(i)];
         const TagReading reading = tagReadingOf(raw);
-        if (reading.status)
-            writer.row(file.name, reading);
-        else
+        if (!reading.status) {
             console.fileFailed(prefix + file.name, reading.status.description());
+        } else if (request.json && reading.id3v2Version) {
+            // Only the JSON listing reads the ID3v2 tag itself; the text one names its version.
+            const Id3v2Reading v2 = Id3v2::readFile(prefix + file.name);
+            if (v2.status)
+                writer.row(file.name, reading, v2.present ? id3v2Json(v2, reading.id3v2Version) : QByteArray());
+            else
+                console.fileFailed(prefix + file.name, v2.status.description());
+        } else {
+            writer.row(file.name, reading);
+        }
         console.progress(qsizetype(i + 1));
     });
     console.endProgress();

@@ -4,6 +4,9 @@
 #include "cli/FieldText.h"
 #include "tags/GenreList.h"
 #include "tags/TagCore.h"
+#include "tags/TextEscape.h"
+#include "tags/Id3v2Fill.h"
+#include "tags/TrackKeeping.h"
 
 namespace {
 
@@ -91,26 +94,113 @@ bool parseFieldChanges(const CommandLine &line, const CodePage &page, FieldChang
     return true;
 }
 
-int setTags(const std::vector<FileTarget> &targets, const FieldChanges &changes, SaveJournal *journal,
-            bool keepTimes, Console &console)
+namespace {
+
+// What a file's fields are before a set: an untagged file starts from empty fields and no genre.
+Id3v1::Fields startFields(const TagReading &reading)
 {
+    return reading.tagged ? reading.fields : Id3v1::Fields{{}, {}, {}, {}, {}, NoGenre};
+}
+
+enum class V2Fill { Filled, NoTag, Failed };
+
+V2Fill fillFromV2(const FileTarget &target, const TagReading &reading, const CodePage &page, Console &console,
+                  Id3v1::Fields &fields)
+{
+    if (!reading.id3v2Version) {
+        console.fileNote(target.path, QStringLiteral("no ID3v2 tag to fill from"));
+        return V2Fill::NoTag;
+    }
+    const Id3v2Reading v2 = Id3v2::readFile(target.path);
+    if (!v2.status || !v2.present || !v2.problem.isEmpty()) {
+        console.fileFailed(target.path, !v2.status ? v2.status.description()
+                                        : v2.problem.isEmpty() ? QStringLiteral("the ID3v2 tag has gone") : v2.problem);
+        return V2Fill::Failed;
+    }
+    // A track number keeps its two bytes: the comment is cut to 28.
+    const int commentWidth = reading.track() ? Id3v1::TrackMarkerOffset - Id3v1::CommentOffset : Id3v1::CommentWidth;
+    const Id3v2Fill fill = fillFromId3v2(fields, v2.values, page, commentWidth);
+    fields = fill.fields;
+    if (!fill.cut.empty()) {
+        QStringList names;
+        for (TagField field : fill.cut)
+            names += QLatin1String(fieldName(field));
+        console.fileNote(target.path, QStringLiteral("not stored whole from the ID3v2 tag (too long, a character the "
+                                                     "code page lacks, or a genre not in the table): %1")
+                                          .arg(names.join(QStringLiteral(", "))));
+    }
+    return V2Fill::Filled;
+}
+
+// The fields a set gives one file; false when the file is to be left as it is.
+bool plannedFields(const FileTarget &target, const TagReading &reading, const SetRequest &request,
+                   const CodePage &page, Console &console, Id3v1::Fields &fields)
+{
+    fields = startFields(reading);
+    if (request.fromV2) {
+        const V2Fill filled = fillFromV2(target, reading, page, console, fields);
+        if (filled == V2Fill::Failed || (filled == V2Fill::NoTag && !request.changes.any()))
+            return false;
+    }
+    request.changes.applyTo(fields);
+    const TrackKeeping kept = keepTrackNumber(fields, reading.tagged ? reading.trailer : QByteArray());
+    if (kept.trackGivenUp)
+        console.fileNote(target.path, QStringLiteral("the new comment needs more than 28 bytes: track number %1 "
+                                                     "gives way").arg(kept.track));
+    fields = kept.fields;
+    return !(reading.tagged && Id3v1::build(fields) == reading.trailer);
+}
+
+// "FILE: title "old" -> "new", genre 12 -> 17" for the fields that change.
+QByteArray changeLine(const QByteArray &path, const Id3v1::Fields &before, const Id3v1::Fields &after,
+                      const FieldText::FieldPrinter &printer)
+{
+    const std::pair<const char *, QByteArray Id3v1::Fields::*> texts[] = {
+        {"title", &Id3v1::Fields::title}, {"artist", &Id3v1::Fields::artist}, {"album", &Id3v1::Fields::album},
+        {"year", &Id3v1::Fields::year},   {"comment", &Id3v1::Fields::comment}};
+    auto printed = [&printer](const QByteArray &field) {
+        QByteArray out(TextEscape::mostBytes(field.size(), false), Qt::Uninitialized);
+        out.truncate(printer.write(out.data(), field) - out.constData());
+        return '"' + out + '"';
+    };
+    QByteArrayList changes;
+    for (const auto &[name, field] : texts) {
+        if (before.*field != after.*field)
+            changes += name + (' ' + printed(before.*field)) + " -> " + printed(after.*field);
+    }
+    if (before.genre != after.genre)
+        changes += "genre " + QByteArray::number(before.genre) + " -> " + QByteArray::number(after.genre);
+    return TextEscape::escaped(path) + ": " + changes.join(", ") + '\n';
+}
+
+}  // namespace
+
+int setTags(const std::vector<FileTarget> &targets, const SetRequest &request, const CodePage &page, Output &out,
+            Console &console)
+{
+    const FieldText::FieldPrinter printer(page, false);
     forEachReadTarget(targets, "set", console, [&](const FileTarget &target, const TagReading &reading) {
-        Id3v1::Fields fields = reading.fields;
-        if (!reading.tagged)
-            fields = Id3v1::Fields{{}, {}, {}, {}, {}, NoGenre};
-        changes.applyTo(fields);
-        if (reading.tagged && Id3v1::build(fields) == reading.trailer)
-            return;  // already so: the file is left untouched
+        Id3v1::Fields fields;
+        if (!plannedFields(target, reading, request, page, console, fields))
+            return;  // already so, or nothing to fill from: the file is left untouched
+        if (request.dryRun) {
+            out.buffer() += changeLine(target.path, startFields(reading), fields, printer);
+            out.written();
+            return;
+        }
         TagSave save;
         save.path = target.path;
         save.fields = fields;
         save.expected = reading.identity;
         save.folder = target.folder;
-        save.journal = journal;
-        save.keepTimes = keepTimes;
+        save.journal = request.journal;
+        save.keepTimes = request.keepTimes;
         const TagSaveResult result = saveTagFile(save);
         if (!result.status)
             console.fileFailed(target.path, result.status.description());
     });
+    const FileStatus written = out.finish();
+    if (!written)
+        console.fileFailed("standard output", written.description());
     return console.anyFailed() ? ExitSomeFailed : ExitDone;
 }

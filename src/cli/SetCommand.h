@@ -6,6 +6,7 @@
 #include "cli/Console.h"
 #include "cli/FileTargets.h"
 #include "tags/Id3v1.h"
+#include "cli/Output.h"
 
 #include <optional>
 
@@ -25,9 +26,17 @@ struct FieldChanges {
 // escape, a character the code page cannot store, a text longer than its field or an unknown genre.
 bool parseFieldChanges(const CommandLine &line, const CodePage &page, FieldChanges &changes, QString &problem);
 
+struct SetRequest {
+    FieldChanges changes;
+    bool fromV2 = false;  // fill the fields from the file's ID3v2 tag first (changes still win)
+    bool dryRun = false;  // only print what would change
+    SaveJournal *journal = nullptr;  // where the saves are journalled; none: not journalled
+    bool keepTimes = false;          // each file keeps its modification and access times
+};
+
 // Saves the changed fields into each file through the same save as the window (an untagged file
-// starts from empty fields and genre 255 and gets a trailer appended), journalled in journal
-// (none: not journalled). keepTimes: each file keeps its modification and access times.
-// Returns the exit status.
-int setTags(const std::vector<FileTarget> &targets, const FieldChanges &changes, SaveJournal *journal,
-            bool keepTimes, Console &console);
+// starts from empty fields and genre 255 and gets a trailer appended). An ID3v1.1 track number is
+// kept unless the new comment needs its bytes, which is said on standard error. A dry run prints
+// "FILE: field "old" -> "new", ..." for each file that would change. Returns the exit status.
+int setTags(const std::vector<FileTarget> &targets, const SetRequest &request, const CodePage &page,
+            Output &out, Console &console);

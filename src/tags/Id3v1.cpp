@@ -52,6 +52,13 @@ Fields parse(const QByteArray &trailer)
     return f;
 }
 
+int trackNumber(const QByteArray &trailer)
+{
+    if (trailer.size() != TrailerSize || trailer.at(TrackMarkerOffset) != '\0')
+        return 0;
+    return quint8(trailer.at(TrackOffset));
+}
+
 QByteArray build(const Fields &fields)
 {
     QByteArray out;

@@ -38,6 +38,11 @@ Fields parse(const char *trailer);
 // How many of a field's width bytes remain once its trailing spaces are removed.
 int trimmedLength(const char *text, int width);
 
+// ID3v1.1: a comment whose byte 28 is NUL and byte 29 is not holds a track number in byte 29.
+constexpr int TrackMarkerOffset = CommentOffset + 28, TrackOffset = CommentOffset + 29;
+// The track number of a 128-byte trailer (1 to 255), or 0 when it holds none.
+int trackNumber(const QByteArray &trailer);
+
 // "TAG", each field padded with spaces to its width (a longer one cut to its width), then the
 // genre byte: always 128 bytes.
 QByteArray build(const Fields &fields);

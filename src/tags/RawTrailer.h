@@ -1,7 +1,7 @@
 #pragma once
 // The last 128 bytes of one file, read with the fewest system calls the job allows: an open
-// relative to the folder's descriptor, one fstat (type, size and identity at once), one pread and
-// a close. Both the reading of a single file and the reading of a whole folder use it.
+// relative to the folder's descriptor, one fstat (type, size and identity at once), one pread of
+// the first ten bytes (is there an ID3v2 tag?), one of the last 128 and a close. Both the reading of a single file and the reading of a whole folder use it.
 
 #include "tags/FileStatus.h"
 #include "tags/Id3v1.h"
@@ -14,6 +14,8 @@ struct RawTrailer {
     FileIdentity identity;  // valid when status is ok
     bool complete = false;  // the file is at least 128 bytes long and bytes holds its last 128
     char bytes[Id3v1::TrailerSize];
+    int id3v2Version = 0;   // the major version of an ID3v2 tag at the start (2 to 4); 0: none
+
 
     bool tagged() const { return complete && bytes[0] == 'T' && bytes[1] == 'A' && bytes[2] == 'G'; }
 };
@@ -29,6 +31,8 @@ void readRawTrailer(int folderFd, const char *name, EntryKind kind, RawTrailer &
 // Reads the last 128 bytes of the open file of the given size (at least 128) into out, with one
 // pread.
 FileStatus preadTrailer(int fd, qint64 size, char *out);
+// Reads exactly bytes bytes at offset into out; fewer is an error (the file was cut short).
+FileStatus preadBytes(int fd, qint64 offset, qint64 bytes, char *out);
 
 // The status of a refused file that is not a regular one.
 FileStatus notRegularFileStatus(mode_t mode);

@@ -106,6 +106,7 @@ TagReading tagReadingOf(const RawTrailer &raw)
     if (!raw.status)
         return reading;
     reading.identity = raw.identity;
+    reading.id3v2Version = raw.id3v2Version;
     if (raw.complete)
         reading.trailer = QByteArray(raw.bytes, Id3v1::TrailerSize);
     if (raw.tagged()) {

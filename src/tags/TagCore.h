@@ -27,6 +27,10 @@ struct TagReading {
     Id3v1::Fields fields;   // raw code-page bytes; empty fields and genre 0 when not tagged
     QByteArray trailer;     // the last 128 bytes as read; empty for a file shorter than that
     FileIdentity identity;  // of the open file, valid when status is ok
+    int id3v2Version = 0;   // major version (2 to 4) of an ID3v2 tag opening the file; 0: none
+
+    // The ID3v1.1 track number of the trailer read (1 to 255), or 0 when it holds none.
+    int track() const { return tagged ? Id3v1::trackNumber(trailer) : 0; }
 };
 
 // Opens the regular file at path (never a FIFO or device, nothing on procfs or sysfs; never

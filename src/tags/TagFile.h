@@ -49,6 +49,7 @@ public:
     // (or the last append left): a file cut short since is an error, never a short trailer.
     FileStatus readTrailer(QByteArray &trailer);
 
+
     // Writes the 128 bytes of trailer over the last 128 bytes (overwrite) or at the end of the
     // file, and flushes them to disk before returning success. A write that fails part-way is
     // undone (an append cut back to the old length, an overwrite given its old bytes back), so the

@@ -228,7 +228,7 @@ private slots:
         QFile traceFile(log);
         QVERIFY(traceFile.open(QIODevice::ReadOnly));
         struct Calls {
-            int opens = 0, fstats = 0, preads = 0, closes = 0, other = 0;
+            int opens = 0, fstats = 0, heads = 0, preads = 0, closes = 0, other = 0;
         };
         QHash<QString, Calls> calls;
         QHash<QString, QString> fdPath;  // "pid:fd" -> file
@@ -241,7 +241,7 @@ private slots:
         auto pathOf = [&folderOf](const QString &dirFd, const QString &name) {
             return QDir::cleanPath(name.startsWith('/') || !folderOf.contains(dirFd) ? name : folderOf[dirFd] + '/' + name);
         };
-        const QRegularExpression pread(QStringLiteral("^pread64\\((\\d+), .*, (\\d+), (\\d+)\\) = (-?\\d+)"));
+        const QRegularExpression pread(QStringLiteral("^pread64\\((\\d+), .*, (\\d+), (\\d+)\\) += (-?\\d+)"));
         const QRegularExpression onFd(QStringLiteral("^(read|lseek|mmap|close)\\((?:NULL, \\d+, [^,]+, [^,]+, )?(\\d+)"));
         const QString prefix = QString::fromUtf8(folder) + '/';
         while (!traceFile.atEnd()) {
@@ -275,7 +275,10 @@ private slots:
             } else if (const auto p = pread.match(call); p.hasMatch()) {
                 const QString key = pid + ':' + p.captured(1);
                 if (fdPath.contains(key)) {
-                    if (p.captured(2) == QLatin1String("128"))
+                    // The first ten bytes tell whether an ID3v2 tag opens the file.
+                    if (p.captured(2) == QLatin1String("10") && p.captured(3) == QLatin1String("0"))
+                        ++calls[fdPath[key]].heads;
+                    else if (p.captured(2) == QLatin1String("128"))
                         ++calls[fdPath[key]].preads;
                     else
                         ++calls[fdPath[key]].other;
@@ -292,11 +295,14 @@ private slots:
         }
         QCOMPARE(calls.size(), 6);
         for (auto it = calls.cbegin(); it != calls.cend(); ++it) {
-            QVERIFY2(it->opens == 1 && it->fstats == 1 && it->preads == 1 && it->closes == 1 && it->other == 0,
-                     qPrintable(QStringLiteral("%1: %2 opens, %3 fstats, %4 preads of 128, %5 closes, %6 other")
+            QVERIFY2(it->opens == 1 && it->fstats == 1 && it->heads == 1 && it->preads == 1 && it->closes == 1
+                         && it->other == 0,
+                     qPrintable(QStringLiteral("%1: %2 opens, %3 fstats, %4 preads of 10, %5 preads of 128, %6 closes, "
+                                               "%7 other")
                                     .arg(it.key())
                                     .arg(it->opens)
                                     .arg(it->fstats)
+                                    .arg(it->heads)
                                     .arg(it->preads)
                                     .arg(it->closes)
                                     .arg(it->other)));

@@ -1,0 +1,146 @@
+#include "tags/Id3v2Frames.h"
+
+#include "tags/Id3v2Header.h"
+
+#include <cstring>
+
+namespace Id3v2 {
+
+namespace {
+
+constexpr quint8 FrameCompressed3 = 0x80, FrameEncrypted3 = 0x40;
+constexpr quint8 FrameCompressed4 = 0x08, FrameEncrypted4 = 0x04;
+
+const char *const wantedFrames[] = {"TT2", "TP1", "TAL", "TYE", "COM", "TCO",
+                                    "TIT2", "TPE1", "TALB", "TYER", "TDRC", "COMM", "TCON"};
+
+bool isWanted(const char *id, int idSize)
+{
+    for (const char *wanted : wantedFrames) {
+        if (int(std::strlen(wanted)) == idSize && std::memcmp(wanted, id, size_t(idSize)) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool isFrameId(const uchar *id, int idSize)
+{
+    for (int i = 0; i < idSize; ++i) {
+        if (!((id[i] >= 'A' && id[i] <= 'Z') || (id[i] >= '0' && id[i] <= '9')))
+            return false;
+    }
+    return true;
+}
+
+// Every 0xFF 0x00 back to 0xFF.
+QByteArray resynchronised(const QByteArray &bytes)
+{
+    QByteArray out;
+    out.reserve(bytes.size());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        out.append(bytes.at(i));
+        if (quint8(bytes.at(i)) == 0xFF && i + 1 < bytes.size() && bytes.at(i + 1) == '\0')
+            ++i;
+    }
+    return out;
+}
+
+// Where the frames begin in body: after the extended header, if any; -1 when it does not fit.
+qsizetype framesStart(const Header &header, const QByteArray &body)
+{
+    if (!(header.flags & ExtendedHeaderFlag))
+        return 0;
+    if (body.size() < 4)
+        return -1;
+    const auto *size = reinterpret_cast<const uchar *>(body.constData());
+    const qint64 skip = header.major == 3
+        ? 4 + (qint64(size[0]) << 24 | qint64(size[1]) << 16 | qint64(size[2]) << 8 | size[3])
+        : qint64(syncSafe(size));
+    return skip < 4 || skip > body.size() ? -1 : qsizetype(skip);
+}
+
+struct FrameLayout {
+    int idSize, headerSize;
+};
+
+qint64 frameSize(int major, const uchar *sizeBytes)
+{
+    if (major == 2)
+        return qint64(sizeBytes[0]) << 16 | qint64(sizeBytes[1]) << 8 | sizeBytes[2];
+    if (major == 3)
+        return qint64(sizeBytes[0]) << 24 | qint64(sizeBytes[1]) << 16 | qint64(sizeBytes[2]) << 8 | sizeBytes[3];
+    return syncSafe(sizeBytes);
+}
+
+bool isSealed(int major, quint8 formatFlags)
+{
+    if (major == 3)
+        return formatFlags & (FrameCompressed3 | FrameEncrypted3);
+    return major == 4 && (formatFlags & (FrameCompressed4 | FrameEncrypted4));
+}
+
+// The wanted frames of body from start on, each whole; the walk ends at padding, at anything that
+// is not a frame header, or at a frame longer than what is left.
+QByteArray wantedFramesOf(int major, const QByteArray &body, qsizetype start)
+{
+    const FrameLayout layout = major == 2 ? FrameLayout{3, 6} : FrameLayout{4, 10};
+    QByteArray kept;
+    qsizetype at = start;
+    while (at + layout.headerSize <= body.size()) {
+        const auto *frame = reinterpret_cast<const uchar *>(body.constData() + at);
+        if (!isFrameId(frame, layout.idSize))
+            break;
+        const qint64 size = frameSize(major, frame + layout.idSize);
+        if (size > body.size() - at - layout.headerSize)
+            break;
+        const qsizetype whole = layout.headerSize + qsizetype(size);
+        const quint8 formatFlags = major == 2 ? 0 : frame[9];
+        if (size > 0 && isWanted(body.constData() + at, layout.idSize) && !isSealed(major, formatFlags))
+            kept.append(body.constData() + at, whole);
+        at += whole;
+    }
+    return kept;
+}
+
+QByteArray syncSafeBytes(qint64 value)
+{
+    QByteArray out(4, '\0');
+    for (int i = 3; i >= 0; --i, value >>= 7)
+        out[i] = char(value & 0x7F);
+    return out;
+}
+
+}  // namespace
+
+QByteArray textFramesOf(const QByteArray &tag, QString &problem)
+{
+    const std::optional<Header> header = tag.size() >= HeaderSize ? parseHeader(tag.constData()) : std::nullopt;
+    if (!header) {
+        problem = QStringLiteral("no ID3v2 tag");
+        return {};
+    }
+    if (header->major == 2 && (header->flags & ExtendedHeaderFlag)) {
+        problem = QStringLiteral("the ID3v2.2 tag is compressed, which no reader supports");
+        return {};
+    }
+    QByteArray body = tag.mid(HeaderSize, qsizetype(header->bodySize));
+    // A version 4 tag is unsynchronised frame by frame, which the frames themselves say.
+    const bool wholeTagUnsynchronised = header->major < 4 && (header->flags & UnsynchronisedFlag);
+    if (wholeTagUnsynchronised)
+        body = resynchronised(body);
+    const qsizetype start = framesStart(*header, body);
+    if (start < 0) {
+        problem = QStringLiteral("the ID3v2 tag's extended header is longer than the tag");
+        return {};
+    }
+    const QByteArray frames = wantedFramesOf(header->major, body, start);
+    QByteArray plain("ID3");
+    plain.append(char(header->major));
+    plain.append('\0');
+    plain.append(char(header->major == 4 ? header->flags & UnsynchronisedFlag : 0));
+    plain.append(syncSafeBytes(frames.size()));
+    plain.append(frames);
+    return plain;
+}
+
+}  // namespace Id3v2

@@ -1,0 +1,167 @@
+// The ID3v2 tag beside the trailer, on real files: the scan's note that it is there, what the
+// reader finds in every layout and from real taggers, what it refuses, and that a save leaves
+// every byte before the trailer as it was.
+
+#include "support/Id3v2Files.h"
+#include "support/TestFiles.h"
+
+#include "tags/Id3v2Reader.h"
+#include "tags/TagCore.h"
+
+#include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace TestFiles;
+
+class TestId3v2 : public QObject {
+    Q_OBJECT
+
+private slots:
+    void theReadNotesTheVersionFromTheFirstTenBytes_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("version");
+        const QByteArray head("ID3\x03\x00\x00\x00\x00\x00\x00", 10);
+        QTest::newRow("2.3 with a trailer") << head + song(500, trailer("Song")) << 3;
+        QTest::newRow("2.2") << "ID3\x02" + head.mid(4) + song(500) << 2;
+        QTest::newRow("2.4, shorter than a trailer") << "ID3\x04" + head.mid(4) + song(20) << 4;
+        QTest::newRow("only the header") << head << 3;
+        QTest::newRow("version 5") << "ID3\x05" + head.mid(4) + song(500) << 0;
+        QTest::newRow("a size byte over 127") << head.left(9) + '\x80' + song(500) << 0;
+        QTest::newRow("nine bytes") << head.left(9) << 0;
+        QTest::newRow("lower case") << "id3" + head.mid(3) + song(500) << 0;
+        QTest::newRow("no tag") << song(500, trailer("Song")) << 0;
+    }
+    void theReadNotesTheVersionFromTheFirstTenBytes()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, version);
+        TempFolder dir;
+        QVERIFY(writeFile(dir.file("a.mp3"), bytes));
+        const TagReading reading = readTagFile(dir.file("a.mp3"));
+        QVERIFY(reading.status.ok());
+        QCOMPARE(reading.id3v2Version, version);
+        QCOMPARE(reading.tagged, bytes.size() >= 128 && bytes.right(128).startsWith("TAG"));
+    }
+
+    void readsEveryLayout_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<Id3v2Values>("values");
+        for (const Id3v2Files::Sample &sample : Id3v2Files::samples())
+            QTest::newRow(sample.name.constData()) << sample.bytes << sample.values;
+    }
+    void readsEveryLayout()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(Id3v2Values, values);
+        TempFolder dir;
+        QVERIFY(writeFile(dir.file("a.mp3"), bytes));
+        const Id3v2Reading reading = Id3v2::readFile(dir.file("a.mp3"));
+        QVERIFY(reading.status.ok());
+        QVERIFY(reading.present);
+        QCOMPARE(reading.problem, QString());
+        QCOMPARE(reading.values, values);
+        QCOMPARE(readTagFile(dir.file("a.mp3")).id3v2Version, values.version);
+    }
+
+    void readsTheTagsOfRealTaggers()
+    {
+        TempFolder dir;
+        const QList<QByteArray> names = Id3v2Files::realFiles(dir.path());
+        QCOMPARE(names.size(), 3);
+        const int versions[] = {3, 3, 4};
+        for (int i = 0; i < 3; ++i) {
+            const Id3v2Reading reading = Id3v2::readFile(dir.file(names[i]));
+            QVERIFY2(reading.present && reading.problem.isEmpty(), names[i].constData());
+            QCOMPARE(reading.values.version, versions[i]);
+            QCOMPARE(reading.values.title, QStringLiteral("Evening Walk"));
+            QCOMPARE(reading.values.artist, QStringLiteral("Red Kettle"));
+            QCOMPARE(reading.values.album, QStringLiteral("Blue Hours"));
+            QCOMPARE(reading.values.year, QStringLiteral("2001"));
+            QCOMPARE(reading.values.comment, QStringLiteral("Recorded live"));
+            QCOMPARE(reading.values.genre, QStringLiteral("Rock"));
+        }
+        // lame writes the track number into the trailer as well (ID3v1.1).
+        QCOMPARE(readTagFile(dir.file("lame.mp3")).track(), 7);
+    }
+
+    void hostileTagsAreRefusedOrCut_data()
+    {
+        using namespace Id3v2Files;
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("title");  // what is read; empty when nothing is
+        QTest::addColumn<bool>("refused");
+        const QByteArray good = tag(3, {{"TIT2", latin1("Kept")}});
+        QByteArray pastTheEnd = good;
+        pastTheEnd[6] = 0x7F;  // a size of some 266 MB
+        QTest::newRow("a size past the end of the file") << pastTheEnd + song(100) << QString() << true;
+        QByteArray lying = tag(3, {{"TIT2", latin1("Kept")}, {"TPE1", latin1("Lies")}});
+        lying[10 + 10 + 5 + 7] = 0x70;  // the second frame claims more bytes than the tag holds
+        QTest::newRow("a frame that lies about its length") << lying + song(100) << "Kept" << false;
+        QTest::newRow("a compressed frame is left out")
+            << tag(3, {{"TIT2", "\x78\x9c" + QByteArray(20, 'x'), 0x80}, {"TPE1", latin1("A")}}) + song(100) << QString()
+            << false;
+        QTest::newRow("invalid UTF-16") << tag(3, {{"TIT2", QByteArray("\x01\xFF\xFE\x00\xD8\x41\x00", 7)}}) + song(100)
+                                        << QStringLiteral("\uFFFDA") << false;
+        QTest::newRow("an extended header longer than the tag")
+            << tag(3, {{"TIT2", latin1("Kept")}}, Layout{false, true, 0, false}).replace(10, 4, "\x00\x00\x7F\x00")
+            << QString() << true;
+    }
+    void hostileTagsAreRefusedOrCut()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, title);
+        QFETCH(bool, refused);
+        TempFolder dir;
+        QVERIFY(writeFile(dir.file("a.mp3"), bytes));
+        const Id3v2Reading reading = Id3v2::readFile(dir.file("a.mp3"));
+        QVERIFY(reading.status.ok());
+        QVERIFY(reading.present);
+        QCOMPARE(!reading.problem.isEmpty(), refused);
+        if (!refused)
+            QCOMPARE(reading.values.title.isEmpty() ? QString() : reading.values.title, title);
+    }
+
+    void aTagOverTheLimitIsNotRead()
+    {
+        TempFolder dir;
+        const QByteArray path = dir.file("big.mp3");
+        QVERIFY(writeFile(path, QByteArray("ID3\x04\x00\x00\x02\x40\x00\x00", 10)));  // 5 MiB of tag
+        QCOMPARE(::truncate(path.constData(), 6 << 20), 0);
+        const Id3v2Reading reading = Id3v2::readFile(path);
+        QVERIFY(reading.present);
+        QVERIFY(reading.problem.contains("larger than 4 MiB"));
+    }
+
+    // Velmora writes the last 128 bytes and nothing else, whatever comes before them.
+    void aSaveLeavesEveryByteBeforeTheTrailer()
+    {
+        TempFolder dir;
+        QList<QByteArray> names = Id3v2Files::realFiles(dir.path());
+        QCOMPARE(names.size(), 3);
+        for (const Id3v2Files::Sample &sample : Id3v2Files::samples()) {
+            QVERIFY(writeFile(dir.file(sample.name), sample.bytes));
+            names += sample.name;
+        }
+        for (const QByteArray &name : names) {
+            const QByteArray before = readFile(dir.file(name));
+            const TagReading reading = readTagFile(dir.file(name));
+            TagSave save;
+            save.path = dir.file(name);
+            save.fields = reading.fields;
+            save.fields.title = "Evening Walk";
+            QVERIFY2(saveTagFile(save).status.ok(), name.constData());
+            const QByteArray after = readFile(dir.file(name));
+            const qsizetype kept = reading.tagged ? before.size() - 128 : before.size();
+            QVERIFY2(after.left(kept) == before.left(kept), name.constData());
+            QCOMPARE(after.size(), kept + 128);
+            QVERIFY(after.right(128).startsWith("TAGEvening Walk"));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestId3v2)
+#include "tst_id3v2.moc"
