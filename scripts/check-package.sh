@@ -109,8 +109,13 @@ eval "$(xdotool getwindowgeometry --shell "$window")"
 echo "main window: ${WIDTH}x${HEIGHT}"
 
 step "Help > Instructions"
+# The menu bar holds Edit, Tags and Help: open the first, step right to Help, take its entry.
 xdotool mousemove --window "$window" 20 10 click 1
 sleep 0.5
+xdotool key Right
+sleep 0.2
+xdotool key Right
+sleep 0.2
 xdotool key i
 for _ in $(seq 50); do [ -s "$scratch/opened" ] && break; sleep 0.2; done
 opened=$(cat "$scratch/opened" 2>/dev/null || true)
