@@ -38,6 +38,10 @@ void TaggingEntries::readSettings(const QString &application)
 
 bool TaggingEntries::storeSettings(const QString &application, QString *failure) const
 {
-    const QString text = keepFileTimes->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    // Off and never stored: the file stays as it is, as for a user who never ticked the entry.
+    const bool on = keepFileTimes->isChecked();
+    if (!on && !SettingsStore::readBytes(application, kSection, kKeepTimesKey))
+        return true;
+    const QString text = on ? QStringLiteral("1") : QStringLiteral("0");
     return SettingsStore::write(application, kSection, kKeepTimesKey, text, failure);
 }

@@ -46,7 +46,7 @@ public:
     void lv1_DblClick();
     void Cmdswap_Click();
     void Cmdfilesong_Click();
-    bool CmdSave_Click();  // true when the tag was written
+    bool CmdSave_Click();  // true when the save (and its rename) succeeded
     AlbumStepper &stepper() { return m_stepper; }  // next, previous, save and next
     // A save gives the file back its modification and access times.
     void setKeepFileTimes(bool on) { m_keepFileTimes = on; }

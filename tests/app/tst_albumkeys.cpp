@@ -290,7 +290,13 @@ private slots:
                  QStringLiteral("1"));
         FrmMain again([] {});
         again.Form_Load();
-        QVERIFY(action(again, "mnuKeepFileTimes")->isChecked());
+        QAction *keepTimes = action(again, "mnuKeepFileTimes");
+        QVERIFY(keepTimes->isChecked());
+        // Turned off, it is stored as off.
+        keepTimes->trigger();
+        again.mnuQuit_Click();
+        QCOMPARE(SettingsStore::read(kApplication, QStringLiteral("Tags"), QStringLiteral("KeepFileTimes"), {}),
+                 QStringLiteral("0"));
         forgetSettings();
     }
 };
