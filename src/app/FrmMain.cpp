@@ -13,6 +13,7 @@
 #include "player/PlayerPanel.h"
 #include "app/SettingsStore.h"
 #include "browser/TagEditor.h"
+#include "app/TaggingEntries.h"
 #include "app/Twips.h"
 
 #include <QCloseEvent>
@@ -136,6 +137,7 @@ void FrmMain::createMenu()
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
     mnuTags = menuBar()->addMenu(QStringLiteral("&Tags"));
     mnuTags->setObjectName(QStringLiteral("mnuTags"));
+    m_tagging = new TaggingEntries(*mnuEdit, *mnuTags, *m_editor, this);
     mnuHelp = menuBar()->addMenu(QStringLiteral("Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     auto add = [this](const char *name, const QString &caption, void (FrmMain::*handler)()) {
@@ -184,6 +186,10 @@ void FrmMain::Form_Load()
     });
     runLoadStep([this] {
         m_editor->navigator().showDriveOfShownFolder();
+        return QString();
+    });
+    runLoadStep([this] {
+        m_tagging->readSettings(kApplication);
         return QString();
     });
     runLoadStep([this] {
@@ -244,7 +250,8 @@ void FrmMain::quit()
     QString failure;
     const bool stored =
         SettingsStore::writeBytes(kApplication, kSection, kPathKey, m_editor->navigator().shownFolder(), &failure) &&
-        SettingsStore::write(kApplication, kSection, kLfnKey, supportLfnText(m_state.SupportLFN), &failure);
+        SettingsStore::write(kApplication, kSection, kLfnKey, supportLfnText(m_state.SupportLFN), &failure) &&
+        m_tagging->storeSettings(kApplication, &failure);
     if (!stored)
         std::fprintf(stderr, "Velmora: the settings could not be stored in %s: %s\n",
                      qPrintable(SettingsStore::filePath(kApplication)), qPrintable(failure));

@@ -24,6 +24,7 @@ class FrmSettings;
 class PlayerController;
 class PlayerPanel;
 class TagEditor;
+class TaggingEntries;
 
 class FrmMain : public QMainWindow {
     Q_OBJECT
@@ -87,6 +88,7 @@ private:
     MdlDefault m_state;
     PlayerInstance m_player;
     TagEditor *m_editor = nullptr;
+    TaggingEntries *m_tagging = nullptr;  // Save and Next, Keep File Times
     PlayerPanel *m_playerPanel = nullptr;
     PlayerController *m_playerController = nullptr;
     QPointer<FrmSettings> m_settings;

@@ -37,7 +37,8 @@ TagEditor::TagEditor(QWidget *controlsParent, const MdlDefault &settings, const 
       m_navigator(*c.DrvOpen, *c.DirOpen, controlsParent, this),
       m_panel(c, genreList),
       m_scan(*c.lv1, genreList),
-      m_selection(*c.FilOpen, genreList)
+      m_selection(*c.FilOpen, genreList),
+      m_stepper(c, *this)
 {
     connect(&m_navigator, &FolderNavigator::folderToList, this, &TagEditor::DirOpen_Change);
     connect(c.lv1, &Mp3List::rowClicked, this, &TagEditor::lv1_Click);
@@ -237,23 +238,24 @@ void TagEditor::Cmdfilesong_Click()
 
 // ---- saving ----
 
-void TagEditor::CmdSave_Click()
+bool TagEditor::CmdSave_Click()
 {
     if (m_selection.PlayerFile() == m_selection.CurrentPath()) {
         Message::show(QString::fromLatin1(kCannotEditWhilePlaying));
-        return;
+        return false;
     }
     if (m_selection.entry() < 0) {
         // After a save or a folder change no file is current; the bare folder path would only
         // fail with the system's puzzling "Is a directory".
         Message::show(noFileText());
-        return;
+        return false;
     }
     TagSave request;
     request.path = m_selection.CurrentPath();
     request.fields = m_panel.fieldsToSave(m_genreNumber);
     request.expected = m_selection.reading().identity;
     request.folder = m_navigator.shownFolder();
+    request.keepTimes = m_keepFileTimes;
     const bool rename = c.ChkRenFile->checkState() == Qt::Checked;
     if (rename)
         request.newName = m_selection.nameBytes(withMp3Extension(c.TxtNewFilename->text()));
@@ -261,7 +263,7 @@ void TagEditor::CmdSave_Click()
     m_selection.noteWritten(saved);
     if (!saved.status) {
         Message::show(saved.status.description());
-        return;
+        return false;
     }
     // The entries are read again, so that the rebuild does not try files gone since the scan
     // (and lists the new name after a rename). The rows go first: they show the entries' names.
@@ -269,7 +271,7 @@ void TagEditor::CmdSave_Click()
     const FileStatus listed = c.FilOpen->refresh();
     if (!listed) {
         Message::show(listed.description());
-        return;
+        return true;
     }
     const int unreadable = rereadAfterSave(saved);
     m_panel.clearUnkept();
@@ -277,6 +279,7 @@ void TagEditor::CmdSave_Click()
     m_selection.deselect();
     if (unreadable > 0)
         Message::show(readErrorText());
+    return true;
 }
 
 // The rebuilt list reads the saved file with the others; its reading is the record's from then on.

@@ -5,6 +5,7 @@
 // The rest of the window hears of the current file and of the proposed name by two signals, and
 // tells it which file the player holds.
 
+#include "browser/AlbumStepper.h"
 #include "browser/BrowserControls.h"
 #include "browser/FolderNavigator.h"
 #include "browser/Mp3ListBuilder.h"
@@ -45,7 +46,10 @@ public:
     void lv1_DblClick();
     void Cmdswap_Click();
     void Cmdfilesong_Click();
-    void CmdSave_Click();
+    bool CmdSave_Click();  // true when the save (and its rename) succeeded
+    AlbumStepper &stepper() { return m_stepper; }  // next, previous, save and next
+    // A save gives the file back its modification and access times.
+    void setKeepFileTimes(bool on) { m_keepFileTimes = on; }
 
     const Selection &selection() const { return m_selection; }  // the record of the current file
     // The player now holds path (empty: nothing), which Save then refuses to edit.
@@ -78,8 +82,10 @@ private:
     TagPanel m_panel;
     Mp3ListBuilder m_scan;
     Selection m_selection;
+    AlbumStepper m_stepper;
 
     quint8 m_genreNumber = 0;  // the genre a save writes when the box names no entry
+    bool m_keepFileTimes = false;
     bool m_quietNames = false;  // box changes that must not rebuild the proposal
     QSet<QByteArray> m_unreadable;  // names that the last rebuild could not read
 };

@@ -1,0 +1,47 @@
+#include "app/TaggingEntries.h"
+
+#include "app/SettingsStore.h"
+#include "browser/AlbumStepper.h"
+#include "browser/TagEditor.h"
+
+#include <QAction>
+#include <QMenu>
+
+namespace {
+
+const QString kSection = QStringLiteral("Tags");
+const QString kKeepTimesKey = QStringLiteral("KeepFileTimes");
+
+}  // namespace
+
+TaggingEntries::TaggingEntries(QMenu &editMenu, QMenu &tagsMenu, TagEditor &editor, QObject *parent)
+    : QObject(parent)
+{
+    saveAndNext = editMenu.addAction(QStringLiteral("Save and &Next"));
+    saveAndNext->setObjectName(QStringLiteral("mnuSaveNext"));
+    // Ctrl+Enter is the main keyboard's Return and the keypad's Enter alike.
+    saveAndNext->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    connect(saveAndNext, &QAction::triggered, &editor, [&editor] { editor.stepper().saveAndNext(); });
+
+    keepFileTimes = tagsMenu.addAction(QStringLiteral("Keep File Times"));
+    keepFileTimes->setObjectName(QStringLiteral("mnuKeepFileTimes"));
+    keepFileTimes->setCheckable(true);
+    connect(keepFileTimes, &QAction::toggled, &editor, &TagEditor::setKeepFileTimes);
+}
+
+void TaggingEntries::readSettings(const QString &application)
+{
+    const QString text = SettingsStore::read(application, kSection, kKeepTimesKey, QString());
+    // Read as leniently as the other switches: 1, True and any non-zero number mean on.
+    keepFileTimes->setChecked(parseSupportLfn(text).value_or(false));
+}
+
+bool TaggingEntries::storeSettings(const QString &application, QString *failure) const
+{
+    // Off and never stored: the file stays as it is, as for a user who never ticked the entry.
+    const bool on = keepFileTimes->isChecked();
+    if (!on && !SettingsStore::readBytes(application, kSection, kKeepTimesKey))
+        return true;
+    const QString text = on ? QStringLiteral("1") : QStringLiteral("0");
+    return SettingsStore::write(application, kSection, kKeepTimesKey, text, failure);
+}
