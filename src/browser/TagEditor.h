@@ -7,6 +7,7 @@
 
 #include "browser/BrowserControls.h"
 #include "browser/FolderNavigator.h"
+#include "browser/Id3v2Marks.h"
 #include "browser/Mp3ListBuilder.h"
 #include "browser/Selection.h"
 #include "browser/TagPanel.h"
@@ -48,6 +49,7 @@ public:
     void CmdSave_Click();
 
     const Selection &selection() const { return m_selection; }  // the record of the current file
+    Id3v2Marks &id3v2() { return m_id3v2; }  // the loaded file's ID3v2 values beside the panel
     // The player now holds path (empty: nothing), which Save then refuses to edit.
     void setPlayerFile(const QByteArray &path) { m_selection.setPlayerFile(path); }
 
@@ -78,6 +80,7 @@ private:
     TagPanel m_panel;
     Mp3ListBuilder m_scan;
     Selection m_selection;
+    Id3v2Marks m_id3v2;
 
     quint8 m_genreNumber = 0;  // the genre a save writes when the box names no entry
     bool m_quietNames = false;  // box changes that must not rebuild the proposal
