@@ -26,16 +26,6 @@ QLabel *markOf(Window &w, TagField field)
     return w->editor().id3v2().mark(field);
 }
 
-// The sample trailer ("Morning Walk (v1)", track 7) filled from the samples' Latin-1 ID3v2 values.
-QByteArray filledTrailer(bool keepsTrack)
-{
-    QByteArray t = trailer("Evening Walk", "Red Kettle", "Blue Hours", "2001", "Recorded live", 17);
-    if (keepsTrack) {
-        t[Id3v1::TrackMarkerOffset] = '\0';
-        t[Id3v1::TrackOffset] = '\7';
-    }
-    return t;
-}
 
 }  // namespace
 
@@ -118,7 +108,36 @@ private slots:
         QCOMPARE(after.size(), kept + Id3v1::TrailerSize);
         QVERIFY(after.left(kept) == bytes.left(kept));
         if (title == QStringLiteral("Evening Walk"))
-            QCOMPARE(after.right(Id3v1::TrailerSize), filledTrailer(hadTrailer));
+            QCOMPARE(after.right(Id3v1::TrailerSize), Id3v2Files::filledSampleTrailer("Evening Walk", hadTrailer));
+    }
+
+    // Files of real taggers: lame's ID3v2 and ID3v1.1 agree, so Fill + Save leaves the file as it
+    // was; the others' files get the trailer filled, every byte before it unchanged.
+    void realTaggersFilesAreMarkedAndFilled()
+    {
+        MessageLog log;
+        Window w;
+        const QList<QByteArray> names = Id3v2Files::realFiles(m_folder);
+        QCOMPARE(names.size(), 3);
+        QVERIFY(w.openFolder(m_folder));
+        for (const QByteArray &name : names) {
+            const QByteArray before = readFile(file(name));
+            const bool hadTrailer = readTagFile(file(name)).tagged;
+            w.clickRow(rowOf(w, name));
+            QVERIFY2(w.lv1->notes(rowOf(w, name)).startsWith(QStringLiteral("ID3v2.")), name.constData());
+            QCOMPARE(markOf(w, TagField::Title)->isHidden(), name == "lame.mp3");
+            w->mnuFillFromId3v2->trigger();
+            w.save();
+            const QByteArray after = readFile(file(name));
+            if (name == "lame.mp3") {
+                QCOMPARE(after, before);
+                continue;
+            }
+            const qsizetype kept = before.size() - (hadTrailer ? Id3v1::TrailerSize : 0);
+            QVERIFY(after.left(kept) == before.left(kept));
+            QCOMPARE(after.mid(kept), Id3v2Files::filledSampleTrailer("Evening Walk", false));
+        }
+        QCOMPARE(log.texts, QStringList());
     }
 
     void fillLeavesKeptBoxesAndNamesTheFieldsCut()
