@@ -33,6 +33,9 @@ Id3v2Marks::Id3v2Marks(const BrowserControls &controls, const TagPanel &panel, c
         auto *mark = new QLabel(QStringLiteral("\u2260"), box(field)->parentWidget());
         mark->setObjectName(QStringLiteral("Id3v2Mark%1").arg(int(field)));
         mark->setAlignment(Qt::AlignCenter);
+        QFont bold = mark->font();
+        bold.setBold(true);
+        mark->setFont(bold);
         mark->setAccessibleName(QStringLiteral("Differs from the ID3v2 tag"));
         mark->hide();
         m_marks[size_t(field)] = mark;
@@ -89,7 +92,7 @@ void Id3v2Marks::showMark(TagField field, const QString &value)
     mark->setGeometry(boxArea.right() + 1, boxArea.top(), qMax(8, right - boxArea.right() - 1), boxArea.height());
     const QString text = QStringLiteral("ID3v2 %1: %2")
                              .arg(QLatin1String(fieldName(field)), TextEscape::visible(value, false));
-    mark->setToolTip(Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal));  // tag text is never markup
+    mark->setToolTip(Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap));  // tag text is never markup
     mark->setAccessibleDescription(text);
     mark->show();
     mark->raise();
