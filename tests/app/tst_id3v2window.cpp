@@ -140,6 +140,19 @@ private slots:
         QCOMPARE(log.texts, QStringList());
     }
 
+    // Text from the file is shown as text: markup and control characters are not obeyed.
+    void aMarksTooltipShowsTheValueAsText()
+    {
+        const QByteArray tag = Id3v2Files::tag(3, {{"TIT2", Id3v2Files::latin1("<b>Loud</b>\x1B")}});
+        MessageLog log;
+        Window w;
+        openWith(w, {{"a.mp3", tag + song(300, trailer("Quiet"))}});
+        w.clickRow(0);
+        const QString tip = markOf(w, TagField::Title)->toolTip();
+        QVERIFY2(tip.contains(QStringLiteral("&lt;b&gt;Loud&lt;/b&gt;\\x1B")), qPrintable(tip));
+        QCOMPARE(markOf(w, TagField::Title)->accessibleDescription(), QStringLiteral("ID3v2 title: <b>Loud</b>\\x1B"));
+    }
+
     void fillLeavesKeptBoxesAndNamesTheFieldsCut()
     {
         const QByteArray longTitle(40, 'x');
