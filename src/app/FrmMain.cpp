@@ -22,7 +22,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -137,6 +139,12 @@ void FrmMain::createMenu()
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
     mnuTags = menuBar()->addMenu(QStringLiteral("&Tags"));
     mnuTags->setObjectName(QStringLiteral("mnuTags"));
+    mnuFillFromId3v2 = mnuTags->addAction(QStringLiteral("Fill from &ID3v2"));
+    mnuFillFromId3v2->setObjectName(QStringLiteral("mnuFillFromId3v2"));
+    mnuFillFromId3v2->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    mnuFillFromId3v2->setEnabled(false);  // until a file with an ID3v2 tag is loaded
+    connect(mnuFillFromId3v2, &QAction::triggered, &m_editor->id3v2(), &Id3v2Marks::fill);
+    connect(&m_editor->id3v2(), &Id3v2Marks::canFillChanged, mnuFillFromId3v2, &QAction::setEnabled);
     m_tagging = new TaggingEntries(*mnuEdit, *mnuTags, *m_editor, this);
     mnuHelp = menuBar()->addMenu(QStringLiteral("Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));

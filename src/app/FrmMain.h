@@ -65,6 +65,7 @@ public:
 
     // Menu
     QMenu *mnuEdit = nullptr, *mnuTags = nullptr;  // the program's own: saves and the tags' reading
+    QAction *mnuFillFromId3v2 = nullptr;  // Tags: the loaded file's ID3v2 values into the panel
     QMenu *mnuHelp = nullptr;
     QAction *mnuinstr = nullptr, *mnuSettings = nullptr, *mnuAbout = nullptr, *mnuQuit = nullptr;
 

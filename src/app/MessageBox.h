@@ -1,3 +1,4 @@
 #pragma once
-// Shows the program's messages as a modal box titled "Velmora" with one OK button.
+// Shows the program's messages as a modal box titled "Velmora" with one OK button, and its
+// questions with Yes and No.
 void installMessageBox();

@@ -1,5 +1,6 @@
 #include "browser/Mp3List.h"
 
+#include "browser/Id3v2Badge.h"
 #include "tags/CodePage.h"
 #include "tags/Id3v1.h"
 
@@ -36,10 +37,18 @@ QVariant Mp3ListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+    if (role == Qt::DisplayRole)
         return text(index.row(), index.column());
-    if (role == Qt::DecorationRole && index.column() == 0)
-        return m_icon;
+    const bool first = index.column() == 0;
+    if (role == Qt::ToolTipRole) {
+        const QString notes = this->notes(index.row());
+        const QString shown = text(index.row(), index.column());
+        return notes.isEmpty() ? shown : shown + QLatin1Char('\n') + notes;
+    }
+    if (role == Qt::AccessibleDescriptionRole && first)
+        return notes(index.row()).replace(QLatin1Char('\n'), QLatin1String(", "));
+    if (role == Qt::DecorationRole && first)
+        return m_rows[size_t(index.row())].id3v2Version ? m_id3v2Icon : m_icon;
     return {};
 }
 
@@ -54,6 +63,7 @@ QVariant Mp3ListModel::headerData(int section, Qt::Orientation orientation, int 
 void Mp3ListModel::setRowIcon(const QIcon &icon)
 {
     m_icon = icon;
+    m_id3v2Icon = withId3v2Badge(icon);
     if (!m_rows.empty())
         emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DecorationRole});
 }
@@ -97,10 +107,12 @@ void Mp3ListModel::addRow(const Row &row)
         endInsertRows();
 }
 
-void Mp3ListModel::appendRow(const QString &fileName, const char *trailer, const CodePage &page, QStringView genre)
+void Mp3ListModel::appendRow(const QString &fileName, const char *trailer, const CodePage &page, QStringView genre,
+                             int id3v2Version)
 {
-    Row row{fileName, m_text.size(), {}};
+    Row row{fileName, m_text.size(), {}, quint8(id3v2Version), 0};
     if (trailer) {
+        row.track = quint8(Id3v1::trackNumber(QByteArray::fromRawData(trailer, Id3v1::TrailerSize)));
         using namespace Id3v1;
         const int fields[5][2] = {{TitleOffset, TitleWidth},     {ArtistOffset, ArtistWidth},
                                   {AlbumOffset, AlbumWidth},     {YearOffset, YearWidth},
@@ -142,6 +154,19 @@ QString Mp3ListModel::text(int row, int column) const
     return m_text.mid(start, r.length[size_t(column - 1)]);
 }
 
+QString Mp3ListModel::notes(int row) const
+{
+    if (row < 0 || row >= rowCount())
+        return {};
+    const Row &r = m_rows[size_t(row)];
+    QStringList lines;
+    if (r.id3v2Version)
+        lines << QStringLiteral("ID3v2.%1 tag").arg(r.id3v2Version);
+    if (r.track)
+        lines << QStringLiteral("Track %1").arg(r.track);
+    return lines.join(QLatin1Char('\n'));
+}
+
 Mp3List::Mp3List(QWidget *parent) : QTreeView(parent), m_model(new Mp3ListModel(this))
 {
     setModel(m_model);
@@ -169,14 +194,16 @@ Mp3List::Mp3List(QWidget *parent) : QTreeView(parent), m_model(new Mp3ListModel(
 
 void Mp3List::setRowIcon(const QIcon &icon) { m_model->setRowIcon(icon); }
 void Mp3List::clear() { m_model->clear(); }
-void Mp3List::appendRow(const QString &fileName, const char *trailer, const CodePage &page, QStringView genre)
+void Mp3List::appendRow(const QString &fileName, const char *trailer, const CodePage &page, QStringView genre,
+                        int id3v2Version)
 {
-    m_model->appendRow(fileName, trailer, page, genre);
+    m_model->appendRow(fileName, trailer, page, genre, id3v2Version);
 }
 void Mp3List::beginRebuild() { m_model->beginRebuild(); }
 void Mp3List::endRebuild() { m_model->endRebuild(); }
 int Mp3List::rowCount() const { return m_model->rowCount(); }
 QString Mp3List::text(int row, int column) const { return m_model->text(row, column); }
+QString Mp3List::notes(int row) const { return m_model->notes(row); }
 
 int Mp3List::selectedRow() const
 {

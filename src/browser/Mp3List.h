@@ -28,10 +28,12 @@ public:
 
     void setRowIcon(const QIcon &icon);
     void clear();
-    void appendRow(const QString &fileName, const char *trailer, const CodePage &page, QStringView genre);
+    void appendRow(const QString &fileName, const char *trailer, const CodePage &page, QStringView genre,
+                   int id3v2Version = 0);
     void beginRebuild();
     void endRebuild();
     QString text(int row, int column) const;
+    QString notes(int row) const;  // "ID3v2.3 tag", "Track 7", one a line; empty when neither
 
 private:
     static constexpr int TagColumns = ColumnCount - 1;
@@ -39,6 +41,8 @@ private:
         QString name;     // shared with whoever listed the file, not copied
         qsizetype start;  // offset of the first tag column's text in m_text
         std::array<quint16, TagColumns> length;
+        quint8 id3v2Version = 0;  // of the tag opening the file, 0: none
+        quint8 track = 0;         // ID3v1.1 track number, 0: none
     };
 
     void appendText(Row &row, int column, QStringView text);
@@ -48,6 +52,7 @@ private:
     std::vector<Row> m_rows;
     QString m_text;
     QIcon m_icon;
+    QIcon m_id3v2Icon;  // m_icon with a badge: the file begins with an ID3v2 tag
     bool m_rebuilding = false;
 };
 
@@ -59,14 +64,17 @@ public:
     void setRowIcon(const QIcon &icon);
     void clear();
     // The row of a file from its trailer as stored, decoded with page straight into the list:
-    // the 128 bytes (nullptr: six empty columns) and the genre's name.
-    void appendRow(const QString &fileName, const char *trailer, const CodePage &page, QStringView genre);
+    // the 128 bytes (nullptr: six empty columns), the genre's name and the version of an ID3v2
+    // tag at the file's start (0: none), which gives the row its own icon.
+    void appendRow(const QString &fileName, const char *trailer, const CodePage &page, QStringView genre,
+                   int id3v2Version = 0);
     // Between these two, appended rows are not reported to the view one by one.
     void beginRebuild();
     void endRebuild();
 
     int rowCount() const;
     QString text(int row, int column) const;  // column 0 the file name, 1..6 the tag
+    QString notes(int row) const;             // the row's ID3v2 version and track number
     int selectedRow() const;                  // from 0, -1 when none
     void selectRow(int row);                  // as a click would, reports rowClicked()
     // Highlights row (none for -1) without reporting it: for the row of the file already loaded.

@@ -21,7 +21,7 @@ Mp3ListBuilder::Result Mp3ListBuilder::fill(const Mp3Files &files, const QByteAr
         const quint8 genre = tagged ? quint8(raw.bytes[Id3v1::GenreOffset]) : 0;
         // An unreadable file gets an empty row, never the previous file's values.
         m_list.appendRow(entries[size_t(i)].display, tagged ? raw.bytes : nullptr, page,
-                         tagged ? Genres::nameOf(m_genreList, genre) : QString());
+                         tagged ? Genres::nameOf(m_genreList, genre) : QString(), raw.status ? raw.id3v2Version : 0);
         if (!wanted.isEmpty() && entries[size_t(i)].name == wanted)
             result.wanted = tagReadingOf(raw);
         if (!raw.status) {

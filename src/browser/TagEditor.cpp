@@ -4,6 +4,7 @@
 #include "browser/GenreBox.h"
 #include "browser/Mp3Files.h"
 #include "browser/Mp3List.h"
+#include "browser/TrackSave.h"
 #include "tags/CodePage.h"
 #include "tags/Message.h"
 #include "tags/NameBuilder.h"
@@ -38,7 +39,8 @@ TagEditor::TagEditor(QWidget *controlsParent, const MdlDefault &settings, const 
       m_panel(c, genreList),
       m_scan(*c.lv1, genreList),
       m_selection(*c.FilOpen, genreList),
-      m_stepper(c, *this)
+      m_stepper(c, *this),
+      m_id3v2(c, m_panel, genreList)
 {
     connect(&m_navigator, &FolderNavigator::folderToList, this, &TagEditor::DirOpen_Change);
     connect(c.lv1, &Mp3List::rowClicked, this, &TagEditor::lv1_Click);
@@ -209,6 +211,7 @@ FileStatus TagEditor::FilOpen_Click(int entry)
         return status;
     ReadTag(m_selection.reading());
     UpdateFileName();
+    m_id3v2.load(m_selection.CurrentPath(), m_selection.reading());
     return status;
 }
 
@@ -253,6 +256,8 @@ bool TagEditor::CmdSave_Click()
     TagSave request;
     request.path = m_selection.CurrentPath();
     request.fields = m_panel.fieldsToSave(m_genreNumber);
+    if (!keepTrackOnSave(request.fields, m_selection.reading()))
+        return false;
     request.expected = m_selection.reading().identity;
     request.folder = m_navigator.shownFolder();
     request.keepTimes = m_keepFileTimes;

@@ -8,6 +8,7 @@
 #include "browser/AlbumStepper.h"
 #include "browser/BrowserControls.h"
 #include "browser/FolderNavigator.h"
+#include "browser/Id3v2Marks.h"
 #include "browser/Mp3ListBuilder.h"
 #include "browser/Selection.h"
 #include "browser/TagPanel.h"
@@ -52,6 +53,7 @@ public:
     void setKeepFileTimes(bool on) { m_keepFileTimes = on; }
 
     const Selection &selection() const { return m_selection; }  // the record of the current file
+    Id3v2Marks &id3v2() { return m_id3v2; }  // the loaded file's ID3v2 values beside the panel
     // The player now holds path (empty: nothing), which Save then refuses to edit.
     void setPlayerFile(const QByteArray &path) { m_selection.setPlayerFile(path); }
 
@@ -83,6 +85,7 @@ private:
     Mp3ListBuilder m_scan;
     Selection m_selection;
     AlbumStepper m_stepper;
+    Id3v2Marks m_id3v2;
 
     quint8 m_genreNumber = 0;  // the genre a save writes when the box names no entry
     bool m_keepFileTimes = false;

@@ -19,18 +19,6 @@ QByteArray Id3v1::Fields::*bytesOf(TagField field)
     }
 }
 
-const QString &valueOf(const Id3v2Values &v2, TagField field)
-{
-    switch (field) {
-    case TagField::Title: return v2.title;
-    case TagField::Artist: return v2.artist;
-    case TagField::Album: return v2.album;
-    case TagField::Year: return v2.year;
-    case TagField::Comment: return v2.comment;
-    default: return v2.genre;
-    }
-}
-
 QString withoutTrailingSpace(QString text)
 {
     while (!text.isEmpty() && text.back().isSpace())
@@ -131,6 +119,18 @@ Id3v2Fill fillFromId3v2(const Id3v1::Fields &base, const Id3v2Values &v2, const 
         }
     }
     return fill;
+}
+
+const QString &valueOf(const Id3v2Values &v2, TagField field)
+{
+    switch (field) {
+    case TagField::Title: return v2.title;
+    case TagField::Artist: return v2.artist;
+    case TagField::Album: return v2.album;
+    case TagField::Year: return v2.year;
+    case TagField::Comment: return v2.comment;
+    default: return v2.genre;
+    }
 }
 
 const char *fieldName(TagField field)

@@ -31,5 +31,8 @@ struct Id3v2Fill {
 Id3v2Fill fillFromId3v2(const Id3v1::Fields &base, const Id3v2Values &v2, const CodePage &page,
                         int commentWidth = Id3v1::CommentWidth);
 
+// The ID3v2 value for a field of the trailer.
+const QString &valueOf(const Id3v2Values &v2, TagField field);
+
 // The name of a field as the command line and messages give it: "title", "artist", ...
 const char *fieldName(TagField field);

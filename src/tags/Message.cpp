@@ -12,6 +12,12 @@ Handler &installed()
     static Handler handler;
     return handler;
 }
+
+Question &installedQuestion()
+{
+    static Question handler;
+    return handler;
+}
 }  // namespace
 
 void show(const QString &text)
@@ -27,6 +33,20 @@ void show(const QString &text)
 Handler setHandler(Handler handler)
 {
     return std::exchange(installed(), std::move(handler));
+}
+
+bool ask(const QString &text)
+{
+    const QString shown = TextEscape::visible(text, true);
+    if (installedQuestion())
+        return installedQuestion()(shown);
+    std::fprintf(stderr, "Velmora: %s (answered no)\n", shown.toLocal8Bit().constData());
+    return false;
+}
+
+Question setQuestionHandler(Question handler)
+{
+    return std::exchange(installedQuestion(), std::move(handler));
 }
 
 }  // namespace Message

@@ -1,6 +1,7 @@
 #pragma once
 // The one way the program tells the user something: a message box titled "Velmora" with an OK
-// button. The shell installs the box; tests install a recorder so that no modal window blocks.
+// button, or a question with Yes and No. The shell installs the boxes; tests install recorders so
+// that no modal window blocks.
 
 #include <QString>
 #include <functional>
@@ -15,5 +16,11 @@ void show(const QString &text);
 
 // Installs a handler and returns the one it replaces.
 Handler setHandler(Handler handler);
+
+// Asks a yes-or-no question through the installed handler; true for yes. With no handler (no one
+// to answer) the question is printed on standard error and the answer is no.
+using Question = std::function<bool(const QString &text)>;
+bool ask(const QString &text);
+Question setQuestionHandler(Question handler);
 
 }  // namespace Message

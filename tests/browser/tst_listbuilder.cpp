@@ -4,10 +4,12 @@
 #include "browser/Mp3ListBuilder.h"
 #include "browser/Mp3Files.h"
 #include "browser/Mp3List.h"
+#include "support/Id3v2Files.h"
 #include "support/TestFiles.h"
 #include "tags/GenreList.h"
 #include "tags/PatternListing.h"
 
+#include <QIcon>
 #include <QTest>
 
 #include <unistd.h>
@@ -47,6 +49,38 @@ private slots:
         QVERIFY(result.wanted && result.wanted->tagged);
         QCOMPARE(result.wanted->fields.title, QByteArray("Two"));
         QVERIFY(result.wanted->identity == readTagFile(folder.file("2.mp3")).identity);
+    }
+
+    // A file that begins with an ID3v2 tag has its own icon; the tag's version and the ID3v1.1
+    // track number are in the row's tooltip.
+    void aFileWithId3v2IsMarkedAndItsTrackShown()
+    {
+        TempFolder folder;
+        QVERIFY(writeFile(folder.file("a.mp3"), Id3v2Files::samples().at(2).bytes));  // ID3v2.3, track 7
+        QVERIFY(writeFile(folder.file("b.mp3"), song(300, trailer("Plain"))));
+        Mp3Files files;
+        files.setPath(folder.path());
+        files.setPattern(mp3Pattern());
+        QVERIFY(files.refresh());
+        const QStringList genres = Genres::buildGenreList();
+        Mp3List list;
+        QPixmap note(16, 16);
+        note.fill(Qt::darkGreen);
+        list.setRowIcon(QIcon(note));
+        Mp3ListBuilder(list, genres).fill(files, folder.path() + '/');
+
+        const QAbstractItemModel *model = list.model();
+        const QModelIndex marked = model->index(0, 0), plain = model->index(1, 0);
+        QCOMPARE(model->data(marked, Qt::ToolTipRole).toString(), QStringLiteral("a.mp3\nID3v2.3 tag\nTrack 7"));
+        QCOMPARE(model->data(model->index(0, 1), Qt::ToolTipRole).toString(),
+                 QStringLiteral("Morning Walk (v1)\nID3v2.3 tag\nTrack 7"));
+        QCOMPARE(model->data(marked, Qt::AccessibleDescriptionRole).toString(), QStringLiteral("ID3v2.3 tag, Track 7"));
+        QCOMPARE(model->data(plain, Qt::ToolTipRole).toString(), QStringLiteral("b.mp3"));
+        QCOMPARE(model->data(plain, Qt::AccessibleDescriptionRole).toString(), QString());
+        const QIcon markedIcon = model->data(marked, Qt::DecorationRole).value<QIcon>();
+        QCOMPARE(model->data(plain, Qt::DecorationRole).value<QIcon>().pixmap(16).toImage(), note.toImage());
+        QVERIFY(markedIcon.pixmap(16).toImage() != note.toImage());
+        QCOMPARE(model->columnCount(), 7);
     }
 };
 

@@ -30,12 +30,7 @@ QList<QByteArray> makeFiles(const TempFolder &dir)
 // and the track kept where there was one.
 QByteArray filledTrailer(const QByteArray &title, bool tracked)
 {
-    if (!tracked)
-        return trailer(title, "Red Kettle", "Blue Hours", "2001", "Recorded live", 17);
-    QByteArray t = trailer(title, "Red Kettle", "Blue Hours", "2001", "Recorded live", 17);
-    t[125] = '\0';
-    t[126] = '\7';
-    return t;
+    return Id3v2Files::filledSampleTrailer(title, tracked);
 }
 
 QString row(const QByteArray &listing, const QByteArray &name)

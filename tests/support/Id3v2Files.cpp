@@ -148,6 +148,16 @@ QByteArray sampleTrailer()
     return t;
 }
 
+QByteArray filledSampleTrailer(const QByteArray &title, bool tracked)
+{
+    QByteArray t = TestFiles::trailer(title, "Red Kettle", "Blue Hours", "2001", "Recorded live", 17);
+    if (tracked) {
+        t[125] = '\0';
+        t[126] = '\7';
+    }
+    return t;
+}
+
 QList<Sample> samples()
 {
     const QString accented = QStringLiteral("Evening Walk \u00FF\u00E9\u20AC");

@@ -51,6 +51,10 @@ QList<Sample> samples();
 // The trailer every sample that has one ends with: "Morning Walk (v1)", track 7.
 QByteArray sampleTrailer();
 
+// The trailer filled from the samples' ID3v2 values ("Red Kettle", "Blue Hours", 2001, "Recorded
+// live", Rock) with title; tracked: the comment cut to 28 and track 7 kept, as in sampleTrailer().
+QByteArray filledSampleTrailer(const QByteArray &title, bool tracked);
+
 // Runs a program to its end; false (with the reason printed) when it could not or failed.
 bool run(const QString &program, const QStringList &arguments);
 

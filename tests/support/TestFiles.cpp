@@ -145,11 +145,16 @@ bool setTimes(const QByteArray &path, const FileTimes &times)
 MessageLog::MessageLog()
 {
     m_previous = Message::setHandler([this](const QString &text) { texts << text; });
+    m_previousQuestion = Message::setQuestionHandler([this](const QString &text) {
+        questions << text;
+        return answer;
+    });
 }
 
 MessageLog::~MessageLog()
 {
     Message::setHandler(m_previous);
+    Message::setQuestionHandler(m_previousQuestion);
 }
 
 bool ActAsUser::needed()

@@ -57,16 +57,19 @@ private:
     QByteArray m_path;
 };
 
-// Takes every message shown while it lives.
+// Takes every message shown while it lives; questions are recorded and get answer.
 class MessageLog {
 public:
     MessageLog();
     ~MessageLog();
     QStringList texts;
-    void clear() { texts.clear(); }
+    QStringList questions;
+    bool answer = false;
+    void clear() { texts.clear(); questions.clear(); }
 
 private:
     Message::Handler m_previous;
+    Message::Question m_previousQuestion;
 };
 
 // While it lives, the process acts with the rights of an ordinary user when it runs as root, so

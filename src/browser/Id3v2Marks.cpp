@@ -1,0 +1,146 @@
+#include "browser/Id3v2Marks.h"
+
+#include "browser/GenreBox.h"
+#include "browser/Mp3List.h"
+#include "browser/TagPanel.h"
+#include "tags/CodePage.h"
+#include "tags/GenreList.h"
+#include "tags/Message.h"
+#include "tags/TextEscape.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTextDocument>
+
+#include <algorithm>
+
+namespace {
+
+constexpr TagField AllFields[] = {TagField::Title, TagField::Artist,  TagField::Album,
+                                  TagField::Year,  TagField::Comment, TagField::Genre};
+
+// Bytes 28 and 29 of a comment that holds a track number stay free for it.
+constexpr int CommentBeforeTrack = Id3v1::TrackMarkerOffset - Id3v1::CommentOffset;
+
+}  // namespace
+
+Id3v2Marks::Id3v2Marks(const BrowserControls &controls, const TagPanel &panel, const QStringList &genreList,
+                       QObject *parent)
+    : QObject(parent), c(controls), m_panel(panel), m_genreList(genreList)
+{
+    for (TagField field : AllFields) {
+        auto *mark = new QLabel(QStringLiteral("\u2260"), box(field)->parentWidget());
+        mark->setObjectName(QStringLiteral("Id3v2Mark%1").arg(int(field)));
+        mark->setAlignment(Qt::AlignCenter);
+        QFont bold = mark->font();
+        bold.setBold(true);
+        mark->setFont(bold);
+        mark->setAccessibleName(QStringLiteral("Differs from the ID3v2 tag"));
+        mark->hide();
+        m_marks[size_t(field)] = mark;
+    }
+    // The marks belong to the file loaded from the list as it was: a rebuilt list clears them.
+    connect(c.lv1->model(), &QAbstractItemModel::modelReset, this, &Id3v2Marks::clear);
+}
+
+QWidget *Id3v2Marks::box(TagField field) const
+{
+    if (field == TagField::Genre)
+        return c.CmbGenre;
+    return c.TxtDispTag[size_t(field)];
+}
+
+void Id3v2Marks::clear()
+{
+    for (QLabel *mark : m_marks)
+        mark->hide();
+    m_values = {};
+    setAvailable(false);
+}
+
+void Id3v2Marks::setAvailable(bool available)
+{
+    if (available == m_available)
+        return;
+    m_available = available;
+    emit canFillChanged(available);
+}
+
+void Id3v2Marks::load(const QByteArray &path, const TagReading &reading)
+{
+    clear();
+    m_reading = reading;
+    // The scan saw no tag at the start: nothing to read.
+    if (!reading.status || !reading.id3v2Version)
+        return;
+    const Id3v2Reading v2 = Id3v2::readFile(path);
+    if (!v2.status || !v2.present || !v2.problem.isEmpty())
+        return;
+    m_values = v2.values;
+    for (TagField field : differingFields(reading.fields, reading.tagged, m_values, CodePage::system()))
+        showMark(field, valueOf(m_values, field));
+    setAvailable(true);
+}
+
+// The mark sits in the gap between the box and its Keep box, so no control moves.
+void Id3v2Marks::showMark(TagField field, const QString &value)
+{
+    QLabel *mark = m_marks[size_t(field)];
+    const QRect boxArea = box(field)->geometry();
+    const int right = c.ChkKeepTag[size_t(field)]->geometry().left();
+    mark->setGeometry(boxArea.right() + 1, boxArea.top(), qMax(8, right - boxArea.right() - 1), boxArea.height());
+    const QString text = QStringLiteral("ID3v2 %1: %2")
+                             .arg(QLatin1String(fieldName(field)), TextEscape::visible(value, false));
+    mark->setToolTip(Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap));  // tag text is never markup
+    mark->setAccessibleDescription(text);
+    mark->show();
+    mark->raise();
+}
+
+void Id3v2Marks::setBox(TagField field, const Id3v1::Fields &fields)
+{
+    const CodePage &page = CodePage::system();
+    switch (field) {
+    case TagField::Title: c.TxtDispTag[0]->setText(page.decode(fields.title)); break;
+    case TagField::Artist: c.TxtDispTag[1]->setText(page.decode(fields.artist)); break;
+    case TagField::Album: c.TxtDispTag[2]->setText(page.decode(fields.album)); break;
+    case TagField::Year: c.TxtDispTag[3]->setText(page.decode(fields.year)); break;
+    case TagField::Comment: c.TxtDispTag[4]->setText(page.decode(fields.comment)); break;
+    case TagField::Genre: c.CmbGenre->setText(Genres::nameOf(m_genreList, fields.genre)); break;
+    }
+}
+
+std::vector<TagField> Id3v2Marks::fill()
+{
+    if (!m_available)
+        return {};
+    quint8 genre = m_reading.fields.genre;
+    const Id3v1::Fields shown = m_panel.fieldsToSave(genre);
+    const int commentWidth = m_reading.track() ? CommentBeforeTrack : Id3v1::CommentWidth;
+    const Id3v2Fill filled = fillFromId3v2(shown, m_values, CodePage::system(), commentWidth);
+    std::vector<TagField> cut;
+    for (TagField field : filled.filled) {
+        if (m_panel.kept(int(field)))
+            continue;
+        const bool whole = std::find(filled.cut.begin(), filled.cut.end(), field) == filled.cut.end();
+        if (!whole)
+            cut.push_back(field);
+        // A genre the table lacks cannot be stored at all: its box keeps what it shows.
+        if (whole || field != TagField::Genre)
+            setBox(field, filled.fields);
+    }
+    if (!cut.empty())
+        Message::show(cutText(cut));
+    return cut;
+}
+
+QString Id3v2Marks::cutText(const std::vector<TagField> &cut)
+{
+    QStringList names;
+    for (TagField field : cut)
+        names << QLatin1String(fieldName(field));
+    return QStringLiteral("Not filled whole from the ID3v2 tag (too long for the field, a character the code "
+                          "page lacks, or a genre not in the list): %1.")
+        .arg(names.join(QStringLiteral(", ")));
+}
