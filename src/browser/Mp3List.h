@@ -13,6 +13,7 @@
 #include <vector>
 
 class CodePage;
+class CodePageGuess;
 
 class Mp3ListModel : public QAbstractTableModel {
     Q_OBJECT
@@ -32,6 +33,10 @@ public:
     void beginRebuild();
     void endRebuild();
     QString text(int row, int column) const;
+    // The tag columns decoded again from the bytes the rows keep, in another page.
+    void redecode(const CodePage &page);
+    // Every tagged row's five text fields, as stored.
+    void addFieldsTo(CodePageGuess &guess) const;
 
 private:
     static constexpr int TagColumns = ColumnCount - 1;
@@ -39,14 +44,17 @@ private:
         QString name;     // shared with whoever listed the file, not copied
         qsizetype start;  // offset of the first tag column's text in m_text
         std::array<quint16, TagColumns> length;
+        qint32 raw = -1;  // offset of the trailer's text bytes in m_raw; -1 for no tag
     };
 
     void appendText(Row &row, int column, QStringView text);
     void appendDecoded(Row &row, int column, const char *bytes, int width, const CodePage &page);
+    void appendFields(Row &row, const char *trailer, const CodePage &page);
     void addRow(const Row &row);
 
     std::vector<Row> m_rows;
     QString m_text;
+    QByteArray m_raw;  // each tagged row's title..comment bytes, so another page needs no read
     QIcon m_icon;
     bool m_rebuilding = false;
 };
@@ -67,6 +75,8 @@ public:
 
     int rowCount() const;
     QString text(int row, int column) const;  // column 0 the file name, 1..6 the tag
+    void redecode(const CodePage &page);      // the tag columns in another page, without a read
+    void addFieldsTo(CodePageGuess &guess) const;
     int selectedRow() const;                  // from 0, -1 when none
     void selectRow(int row);                  // as a click would, reports rowClicked()
     // Highlights row (none for -1) without reporting it: for the row of the file already loaded.
