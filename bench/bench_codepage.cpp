@@ -85,19 +85,26 @@ void BM_FloorDoubleByte(benchmark::State &state)
     perFile(state, Files);
 }
 
+// The real window, without stored settings, showing the folder (scanned once).
+std::unique_ptr<FrmMain> windowOn(const QByteArray &folder)
+{
+    qputenv("XDG_CONFIG_HOME", BenchFolders::scratchFolder("no-settings"));
+    auto window = std::make_unique<FrmMain>();
+    window->Form_Load();
+    folderTree(*window)->setPath(folder);
+    return window;
+}
+
 // The window's scan of the folder: the file list re-read and every trailer read into the list.
 void BM_FullScanDoubleByte(benchmark::State &state)
 {
     QByteArray folder;
     if (!folderOrSkip(state, folder))
         return;
-    qputenv("XDG_CONFIG_HOME", BenchFolders::scratchFolder("no-settings"));
-    FrmMain window;
-    window.Form_Load();
-    folderTree(window)->setPath(folder);
+    const std::unique_ptr<FrmMain> window = windowOn(folder);
     for (auto _ : state)
-        window.editor().DirOpen_Change();
-    if (mp3List(window)->rowCount() != Files)
+        window->editor().DirOpen_Change();
+    if (mp3List(*window)->rowCount() != Files)
         state.SkipWithError("scan incomplete");
     perFile(state, Files);
 }
@@ -168,15 +175,12 @@ void BM_SwitchInWindow(benchmark::State &state)
     QByteArray folder;
     if (!folderOrSkip(state, folder))
         return;
-    qputenv("XDG_CONFIG_HOME", BenchFolders::scratchFolder("no-settings"));
-    FrmMain window;
-    window.Form_Load();
-    folderTree(window)->setPath(folder);
-    if (mp3List(window)->rowCount() != Files)
+    const std::unique_ptr<FrmMain> window = windowOn(folder);
+    if (mp3List(*window)->rowCount() != Files)
         state.SkipWithError("scan incomplete");
     const CodePage &page = CodePage::byNumber(int(state.range(0)));
     for (auto _ : state)
-        window.editor().setCodePage(page);
+        window->editor().setCodePage(page);
     perFile(state, Files);
 }
 

@@ -24,7 +24,14 @@ void TagEditor::setCodePage(const CodePage &page)
         const QScopedValueRollback quiet(m_quietNames, true);
         boxesChanged = m_panel.setCodePage(page);
     }
-    // The proposal follows the boxes as it does when they are typed in.
-    if (boxesChanged && m_selection.entry() >= 0)
-        UpdateFileName();
+    if (!boxesChanged || m_selection.entry() < 0)
+        return;
+    // The proposal follows the boxes as it does when they are typed in; the player's label, taken
+    // from the proposal when the file was clicked, was read in the old page too.
+    const bool labelIsProposal = m_selection.CurrentName() == m_selection.proposedName();
+    UpdateFileName();
+    if (labelIsProposal) {
+        m_selection.setLabel(m_selection.proposedName());
+        emit currentFileChanged(m_selection.CurrentPath(), m_selection.CurrentName());
+    }
 }

@@ -58,6 +58,7 @@ private slots:
         QCOMPARE(w.row(1).at(1), QStringLiteral("Пачка сигарет"));
         QCOMPARE(w.panel().mid(0, 2), QStringList({"Пачка сигарет", "Кино"}));
         QCOMPARE(w.TxtNewFilename->text(), QStringLiteral("Кино-Пачка сигарет.MP3"));
+        QCOMPARE(w.Text4->text(), QStringLiteral("Кино-Пачка сигарет.MP3"));  // the player's label
         QVERIFY(entry(w.main(), "mnuCodePage1251")->isChecked());
         QCOMPARE(log.texts, QStringList());
     }
