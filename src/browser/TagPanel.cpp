@@ -60,13 +60,10 @@ Id3v1::Fields TagPanel::fieldsToSave(quint8 &genreNumber) const
             genreNumber = quint8(*picked);
         genre = genreNumber;
     }
-    const CodePage &page = *m_page;
     Id3v1::Fields fields;
-    fields.title = page.encode(c.TxtDispTag[0]->text());
-    fields.artist = page.encode(c.TxtDispTag[1]->text());
-    fields.album = page.encode(c.TxtDispTag[2]->text());
-    fields.year = page.encode(c.TxtDispTag[3]->text());
-    fields.comment = page.encode(c.TxtDispTag[4]->text());
+    QByteArray *texts[5] = {&fields.title, &fields.artist, &fields.album, &fields.year, &fields.comment};
+    for (int k = 0; k < 5; ++k)
+        *texts[k] = storedBytes(k);
     fields.genre = genre;
     return fields;
 }
@@ -74,14 +71,33 @@ Id3v1::Fields TagPanel::fieldsToSave(quint8 &genreNumber) const
 void TagPanel::showField(int index, const QByteArray &bytes)
 {
     m_shownBytes[size_t(index)] = bytes;
-    // Kept-byte marks stay in the box, so a save gives back every byte that was read.
-    c.TxtDispTag[index]->setText(m_page->decode(bytes));
+    showText(index, CodePage::shown(m_page->decode(bytes)));
+}
+
+void TagPanel::showText(int index, const QString &text)
+{
+    // The validator would take out the replacement marks, which the page cannot store: a box
+    // shows them until the user edits it, and a save gives back the bytes read for them.
+    QLineEdit *box = c.TxtDispTag[index];
+    const QValidator *validator = box->validator();
+    box->setValidator(nullptr);
+    box->setText(text);
+    box->setValidator(validator);
 }
 
 bool TagPanel::showsItsBytes(int index) const
 {
     const std::optional<QByteArray> &bytes = m_shownBytes[size_t(index)];
-    return bytes && c.TxtDispTag[index]->text() == m_page->decode(*bytes);
+    return bytes && c.TxtDispTag[index]->text() == CodePage::shown(m_page->decode(*bytes));
+}
+
+QByteArray TagPanel::storedBytes(int index) const
+{
+    // A box left as it was shown gives back the bytes read, also those shown as a replacement
+    // mark (half a character at a field's end, a pair the page leaves undefined).
+    if (showsItsBytes(index))
+        return *m_shownBytes[size_t(index)];
+    return m_page->encode(c.TxtDispTag[index]->text());
 }
 
 bool TagPanel::setCodePage(const CodePage &page)
@@ -97,9 +113,9 @@ bool TagPanel::setCodePage(const CodePage &page)
             validator->setCodePage(page);
         if (!unedited[size_t(k)])
             continue;  // the user's typing is never re-encoded behind their back
-        const QString text = page.decode(*m_shownBytes[size_t(k)]);
+        const QString text = CodePage::shown(page.decode(*m_shownBytes[size_t(k)]));
         if (text != box->text()) {
-            box->setText(text);
+            showText(k, text);
             changed = true;
         }
     }
@@ -109,6 +125,8 @@ bool TagPanel::setCodePage(const CodePage &page)
 QString TagPanel::storeProblem() const
 {
     for (int k = 0; k < 5; ++k) {
+        if (showsItsBytes(k))
+            continue;  // saved as read
         const QString text = c.TxtDispTag[k]->text();
         const QString field = c.TxtDispTag[k]->toolTip();
         if (!m_page->canEncode(text))

@@ -39,7 +39,9 @@ public:
 
 private:
     void showField(int index, const QByteArray &bytes);
+    void showText(int index, const QString &text);
     bool showsItsBytes(int index) const;  // the box holds what the panel put there
+    QByteArray storedBytes(int index) const;  // what a save writes for the box
 
     const BrowserControls &c;
     const QStringList &m_genreList;

@@ -104,6 +104,7 @@ private slots:
         entry(w.main(), "mnuCodePage932")->trigger();
         QCOMPARE(w.row(0).at(1), QStringLiteral("東京の空の下で歌う少年少女abc\ufffd"));
         w.clickRow(0);
+        QCOMPARE(w.panel().mid(0, 2), QStringList({"東京の空の下で歌う少年少女abc\ufffd", "\ufffd@夜空ノムコウ"}));
         w.save();
         QCOMPARE(log.texts, QStringList());
         QCOMPARE(readFile(file("j.mp3")).right(128), tag);
@@ -111,7 +112,10 @@ private slots:
 
     void typingBeyondTheFieldsBytesIsRefusedInADoubleBytePage()
     {
+        QVERIFY(writeFile(file("a.mp3"), song(500, trailer("Song"))));
         Window w;
+        QVERIFY(w.openFolder(m_folder));
+        w.clickRow(0);  // the boxes shown from a file keep their checks
         entry(w.main(), "mnuCodePage932")->trigger();
         w.typeInto(0, QString(16, QChar(0x6771)));  // 東: two bytes each
         QCOMPARE(w.TxtDispTag[0]->text(), QString(15, QChar(0x6771)));
