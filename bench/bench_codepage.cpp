@@ -85,19 +85,26 @@ void BM_FloorDoubleByte(benchmark::State &state)
     perFile(state, Files);
 }
 
+// The real window, without stored settings, showing the folder (scanned once).
+std::unique_ptr<FrmMain> windowOn(const QByteArray &folder)
+{
+    qputenv("XDG_CONFIG_HOME", BenchFolders::scratchFolder("no-settings"));
+    auto window = std::make_unique<FrmMain>();
+    window->Form_Load();
+    folderTree(*window)->setPath(folder);
+    return window;
+}
+
 // The window's scan of the folder: the file list re-read and every trailer read into the list.
 void BM_FullScanDoubleByte(benchmark::State &state)
 {
     QByteArray folder;
     if (!folderOrSkip(state, folder))
         return;
-    qputenv("XDG_CONFIG_HOME", BenchFolders::scratchFolder("no-settings"));
-    FrmMain window;
-    window.Form_Load();
-    folderTree(window)->setPath(folder);
+    const std::unique_ptr<FrmMain> window = windowOn(folder);
     for (auto _ : state)
-        window.editor().DirOpen_Change();
-    if (mp3List(window)->rowCount() != Files)
+        window->editor().DirOpen_Change();
+    if (mp3List(*window)->rowCount() != Files)
         state.SkipWithError("scan incomplete");
     perFile(state, Files);
 }
@@ -161,6 +168,22 @@ void BM_SwitchPage(benchmark::State &state)
     perFile(state, Files);
 }
 
+// The same switch in the real window: Tags > Code Page decodes the list's 10,000 rows and the
+// panel again from the bytes the rows keep, and repaints nothing while offscreen.
+void BM_SwitchInWindow(benchmark::State &state)
+{
+    QByteArray folder;
+    if (!folderOrSkip(state, folder))
+        return;
+    const std::unique_ptr<FrmMain> window = windowOn(folder);
+    if (mp3List(*window)->rowCount() != Files)
+        state.SkipWithError("scan incomplete");
+    const CodePage &page = CodePage::byNumber(int(state.range(0)));
+    for (auto _ : state)
+        window->editor().setCodePage(page);
+    perFile(state, Files);
+}
+
 // velmora-cli list of the folder into /dev/null, its text decoded in the page of the argument.
 void BM_CliListDoubleByte(benchmark::State &state)
 {
@@ -187,6 +210,7 @@ BENCHMARK(BM_FullScanDoubleByte)->Apply([](auto *b) { timed(b); });
 BENCHMARK(BM_ReadAndDecode)->Apply([](auto *b) { timed(b->Arg(1252)->Arg(932)); });
 BENCHMARK(BM_CliListDoubleByte)->Apply([](auto *b) { timed(b->Arg(1252)->Arg(932)); });
 BENCHMARK(BM_SwitchPage)->Apply([](auto *b) { timed(b->Arg(1251)->Arg(932)->Arg(950), 20); });
+BENCHMARK(BM_SwitchInWindow)->Apply([](auto *b) { timed(b->Arg(1251)->Arg(932)->Arg(950), 20); });
 
 int main(int argc, char **argv)
 {

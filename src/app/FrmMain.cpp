@@ -2,6 +2,7 @@
 
 #include "app/AccessibleNames.h"
 #include "app/Artwork.h"
+#include "app/CodePageMenu.h"
 #include "app/BrowserLayout.h"
 #include "browser/DocumentOpener.h"
 #include "app/FrmAbout.h"
@@ -14,6 +15,7 @@
 #include "app/SettingsStore.h"
 #include "browser/TagEditor.h"
 #include "app/TaggingEntries.h"
+#include "tags/CodePageChoice.h"
 #include "app/Twips.h"
 
 #include <QCloseEvent>
@@ -139,6 +141,10 @@ void FrmMain::createMenu()
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
     mnuTags = menuBar()->addMenu(QStringLiteral("&Tags"));
     mnuTags->setObjectName(QStringLiteral("mnuTags"));
+    m_codePages = new CodePageMenu(*mnuTags, this);
+    connect(m_codePages, &CodePageMenu::chosenChanged, this,
+            [this](int number) { m_editor->setCodePage(CodePageChoice::pageOf(number)); });
+    connect(m_editor, &TagEditor::folderCodePageSuggested, m_codePages, &CodePageMenu::setSuggestion);
     mnuFillFromId3v2 = mnuTags->addAction(QStringLiteral("Fill from &ID3v2"));
     mnuFillFromId3v2->setObjectName(QStringLiteral("mnuFillFromId3v2"));
     mnuFillFromId3v2->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
@@ -184,6 +190,10 @@ void FrmMain::Form_Load()
         if (!value)
             return QStringLiteral("Type mismatch");
         m_state.SupportLFN = *value;
+        return QString();
+    });
+    runLoadStep([this] {
+        m_codePages->choose(CodePageMenu::storedChoice(kApplication));
         return QString();
     });
     runLoadStep([this] {
@@ -259,7 +269,8 @@ void FrmMain::quit()
     const bool stored =
         SettingsStore::writeBytes(kApplication, kSection, kPathKey, m_editor->navigator().shownFolder(), &failure) &&
         SettingsStore::write(kApplication, kSection, kLfnKey, supportLfnText(m_state.SupportLFN), &failure) &&
-        m_tagging->storeSettings(kApplication, &failure);
+        m_tagging->storeSettings(kApplication, &failure) &&
+        m_codePages->store(kApplication, &failure);
     if (!stored)
         std::fprintf(stderr, "Velmora: the settings could not be stored in %s: %s\n",
                      qPrintable(SettingsStore::filePath(kApplication)), qPrintable(failure));

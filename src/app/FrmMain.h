@@ -19,6 +19,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QPushButton;
+class CodePageMenu;
 class FrmAbout;
 class FrmSettings;
 class PlayerController;
@@ -53,6 +54,7 @@ public:
     PlayerInstance &player() { return m_player; }
     TagEditor &editor() { return *m_editor; }
     PlayerController &playerController() { return *m_playerController; }
+    CodePageMenu &codePageMenu() { return *m_codePages; }
     FrmSettings *settingsDialog() const;
     FrmAbout *aboutBox() const;
 
@@ -92,6 +94,7 @@ private:
     TaggingEntries *m_tagging = nullptr;  // Save and Next, Keep File Times
     PlayerPanel *m_playerPanel = nullptr;
     PlayerController *m_playerController = nullptr;
+    CodePageMenu *m_codePages = nullptr;
     QPointer<FrmSettings> m_settings;
     QPointer<FrmAbout> m_about;
     std::function<void()> m_endProgram;

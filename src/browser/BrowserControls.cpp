@@ -3,6 +3,7 @@
 #include "tags/PatternListing.h"
 
 #include "browser/CodePageValidator.h"
+#include "tags/CodePage.h"
 #include "browser/DriveList.h"
 #include "browser/Mp3Files.h"
 #include "browser/FolderTree.h"
@@ -58,7 +59,9 @@ BrowserControls::BrowserControls(QWidget *parent, QObject *owner)
         if (k < 5) {
             QLineEdit *box = named(new QLineEdit(parent), QStringLiteral("TxtDispTag%1").arg(k), rows[k].tooltip);
             box->setMaxLength(rows[k].maxLength);
-            box->setValidator(new CodePageValidator(box));
+            // A field holds its bytes in the tags' page: 30 (the year 4), fewer characters when
+            // they take two bytes each.
+            box->setValidator(new CodePageValidator(CodePage::system(), rows[k].maxLength, box));
             TxtDispTag[k] = box;
         } else {
             CmbGenre = named(new GenreBox(parent), QStringLiteral("CmbGenre"), rows[k].tooltip);

@@ -2,6 +2,7 @@
 
 #include "browser/Id3v2Badge.h"
 #include "tags/CodePage.h"
+#include "tags/CodePageGuess.h"
 #include "tags/Id3v1.h"
 
 #include <QHeaderView>
@@ -9,6 +10,7 @@
 #include <QScopedValueRollback>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -16,6 +18,14 @@ struct ColumnSpec {
     const char *title;
     int twips;
 };
+
+// The five text fields, as offsets into the trailer; a row keeps the bytes from the first field's
+// start to the genre byte.
+constexpr int Fields[5][2] = {{Id3v1::TitleOffset, Id3v1::TitleWidth},     {Id3v1::ArtistOffset, Id3v1::ArtistWidth},
+                              {Id3v1::AlbumOffset, Id3v1::AlbumWidth},     {Id3v1::YearOffset, Id3v1::YearWidth},
+                              {Id3v1::CommentOffset, Id3v1::CommentWidth}};
+constexpr int RawStart = Id3v1::TitleOffset;
+constexpr int RawSize = Id3v1::GenreOffset - RawStart;
 
 constexpr ColumnSpec Columns[Mp3ListModel::ColumnCount] = {
     {"Filename", 2500}, {"Songname", 2500}, {"Artist", 2500}, {"AlbumName", 2500},
@@ -74,6 +84,7 @@ void Mp3ListModel::clear()
         beginResetModel();
     m_rows.clear();
     m_text.clear();
+    m_raw.clear();
     if (!m_rebuilding)
         endResetModel();
 }
@@ -90,12 +101,22 @@ void Mp3ListModel::appendText(Row &row, int column, QStringView text)
 void Mp3ListModel::appendDecoded(Row &row, int column, const char *bytes, int width, const CodePage &page)
 {
     const int n = Id3v1::trimmedLength(bytes, width);
-    row.length[size_t(column - 1)] = quint16(n);
     const qsizetype at = m_text.size();
     m_text.resize(at + n);
     QChar *out = m_text.data() + at;
-    for (int i = 0; i < n; ++i)
-        out[i] = page.toChar(quint8(bytes[i]));
+    // A double-byte page gives fewer characters than bytes; a byte kept on its own is shown as
+    // the replacement mark.
+    const qsizetype written = page.decodeInto(bytes, n, out);
+    if (page.isDoubleByte())
+        std::replace_if(out, out + written, &CodePage::isKeptByte, QChar(QChar::ReplacementCharacter));
+    m_text.resize(at + written);
+    row.length[size_t(column - 1)] = quint16(written);
+}
+
+void Mp3ListModel::appendFields(Row &row, const char *raw, const CodePage &page)
+{
+    for (int f = 0; f < 5; ++f)
+        appendDecoded(row, f + 1, raw + Fields[f][0] - RawStart, Fields[f][1], page);
 }
 
 void Mp3ListModel::addRow(const Row &row)
@@ -113,15 +134,42 @@ void Mp3ListModel::appendRow(const QString &fileName, const char *trailer, const
     Row row{fileName, m_text.size(), {}, quint8(id3v2Version), 0};
     if (trailer) {
         row.track = quint8(Id3v1::trackNumber(QByteArray::fromRawData(trailer, Id3v1::TrailerSize)));
-        using namespace Id3v1;
-        const int fields[5][2] = {{TitleOffset, TitleWidth},     {ArtistOffset, ArtistWidth},
-                                  {AlbumOffset, AlbumWidth},     {YearOffset, YearWidth},
-                                  {CommentOffset, CommentWidth}};
-        for (int f = 0; f < 5; ++f)
-            appendDecoded(row, f + 1, trailer + fields[f][0], fields[f][1], page);
+        row.raw = qint32(m_raw.size());
+        m_raw.append(trailer + RawStart, RawSize);
+        appendFields(row, m_raw.constData() + row.raw, page);
         appendText(row, 6, genre);
     }
     addRow(row);
+}
+
+void Mp3ListModel::redecode(const CodePage &page)
+{
+    QString old = std::exchange(m_text, QString());
+    m_text.reserve(old.size());
+    for (Row &row : m_rows) {
+        const qsizetype start = std::exchange(row.start, m_text.size());
+        if (row.raw < 0)
+            continue;
+        qsizetype genreAt = start;
+        for (int c = 0; c < 5; ++c)
+            genreAt += row.length[size_t(c)];
+        appendFields(row, m_raw.constData() + row.raw, page);
+        m_text.append(QStringView(old).sliced(genreAt, row.length[TagColumns - 1]));
+    }
+    if (!m_rows.empty())
+        emit dataChanged(index(0, 1), index(rowCount() - 1, TagColumns), {Qt::DisplayRole, Qt::ToolTipRole});
+}
+
+void Mp3ListModel::addFieldsTo(CodePageGuess &guess) const
+{
+    for (const Row &row : m_rows) {
+        if (row.raw < 0)
+            continue;
+        for (const auto &field : Fields) {
+            const char *bytes = m_raw.constData() + row.raw + field[0] - RawStart;
+            guess.addField(QByteArrayView(bytes, Id3v1::trimmedLength(bytes, field[1])));
+        }
+    }
 }
 
 void Mp3ListModel::beginRebuild()
@@ -138,6 +186,7 @@ void Mp3ListModel::endRebuild()
         return;
     m_rebuilding = false;
     m_text.squeeze();
+    m_raw.squeeze();
     endResetModel();
 }
 
@@ -199,6 +248,8 @@ void Mp3List::appendRow(const QString &fileName, const char *trailer, const Code
 {
     m_model->appendRow(fileName, trailer, page, genre, id3v2Version);
 }
+void Mp3List::redecode(const CodePage &page) { m_model->redecode(page); }
+void Mp3List::addFieldsTo(CodePageGuess &guess) const { m_model->addFieldsTo(guess); }
 void Mp3List::beginRebuild() { m_model->beginRebuild(); }
 void Mp3List::endRebuild() { m_model->endRebuild(); }
 int Mp3List::rowCount() const { return m_model->rowCount(); }

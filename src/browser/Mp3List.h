@@ -13,6 +13,7 @@
 #include <vector>
 
 class CodePage;
+class CodePageGuess;
 
 class Mp3ListModel : public QAbstractTableModel {
     Q_OBJECT
@@ -34,6 +35,10 @@ public:
     void endRebuild();
     QString text(int row, int column) const;
     QString notes(int row) const;  // "ID3v2.3 tag", "Track 7", one a line; empty when neither
+    // The tag columns decoded again from the bytes the rows keep, in another page.
+    void redecode(const CodePage &page);
+    // Every tagged row's five text fields, as stored.
+    void addFieldsTo(CodePageGuess &guess) const;
 
 private:
     static constexpr int TagColumns = ColumnCount - 1;
@@ -43,14 +48,17 @@ private:
         std::array<quint16, TagColumns> length;
         quint8 id3v2Version = 0;  // of the tag opening the file, 0: none
         quint8 track = 0;         // ID3v1.1 track number, 0: none
+        qint32 raw = -1;  // offset of the trailer's text bytes in m_raw; -1 for no tag
     };
 
     void appendText(Row &row, int column, QStringView text);
     void appendDecoded(Row &row, int column, const char *bytes, int width, const CodePage &page);
+    void appendFields(Row &row, const char *trailer, const CodePage &page);
     void addRow(const Row &row);
 
     std::vector<Row> m_rows;
     QString m_text;
+    QByteArray m_raw;  // each tagged row's title..comment bytes, so another page needs no read
     QIcon m_icon;
     QIcon m_id3v2Icon;  // m_icon with a badge: the file begins with an ID3v2 tag
     bool m_rebuilding = false;
@@ -75,6 +83,8 @@ public:
     int rowCount() const;
     QString text(int row, int column) const;  // column 0 the file name, 1..6 the tag
     QString notes(int row) const;             // the row's ID3v2 version and track number
+    void redecode(const CodePage &page);      // the tag columns in another page, without a read
+    void addFieldsTo(CodePageGuess &guess) const;
     int selectedRow() const;                  // from 0, -1 when none
     void selectRow(int row);                  // as a click would, reports rowClicked()
     // Highlights row (none for -1) without reporting it: for the row of the file already loaded.

@@ -11,6 +11,7 @@
 
 #include <optional>
 
+class CodePage;
 class Mp3Files;
 class Mp3List;
 
@@ -23,7 +24,9 @@ public:
         std::optional<TagReading> wanted;    // the reading of the entry named wanted, when listed
     };
 
-    Mp3ListBuilder(Mp3List &list, const QStringList &genreList) : m_list(list), m_genreList(genreList) {}
+    Mp3ListBuilder(Mp3List &list, const QStringList &genreList);
+
+    void setCodePage(const CodePage &page) { m_page = &page; }  // the rows' text from then on
 
     // Rebuilds the list from the entries of files, which lie in the folder of folderPrefix. The
     // reading of the entry named wanted comes back too, so a save need not read its file again.
@@ -32,4 +35,5 @@ public:
 private:
     Mp3List &m_list;
     const QStringList &m_genreList;
+    const CodePage *m_page;
 };

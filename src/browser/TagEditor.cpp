@@ -132,6 +132,7 @@ int TagEditor::fillList(bool onlyNew, const QByteArray &wanted, std::optional<Ta
     if (c.FilOpen->count() == 0) {
         c.lv1->clear();
         m_unreadable.clear();
+        suggestCodePage();
         return 0;
     }
     const Mp3ListBuilder::Result scanned = m_scan.fill(*c.FilOpen, currentPrefix(), wanted);
@@ -147,6 +148,7 @@ int TagEditor::fillList(bool onlyNew, const QByteArray &wanted, std::optional<Ta
         m_panel.show(*scanned.lastRead);
     }
     c.TxtNewFilename->setText(QString());
+    suggestCodePage();
     if (!onlyNew)
         return int(m_unreadable.size());
     return int(std::count_if(m_unreadable.cbegin(), m_unreadable.cend(),
@@ -234,7 +236,7 @@ void TagEditor::Cmdfilesong_Click()
 {
     const QString name = m_selection.fileName();
     // The box shows what a save would store: characters the code page lacks become '?'.
-    const CodePage &page = CodePage::system();
+    const CodePage &page = codePage();
     const QString song = name.size() > 4 ? page.decode(page.encode(name.chopped(4))) : QString();
     c.TxtDispTag[0]->setText(song);
 }
@@ -251,6 +253,10 @@ bool TagEditor::CmdSave_Click()
         // After a save or a folder change no file is current; the bare folder path would only
         // fail with the system's puzzling "Is a directory".
         Message::show(noFileText());
+        return false;
+    }
+    if (const QString problem = m_panel.storeProblem(); !problem.isEmpty()) {
+        Message::show(problem);
         return false;
     }
     TagSave request;

@@ -21,6 +21,7 @@
 
 #include <optional>
 
+class CodePage;
 class QIcon;
 class QWidget;
 
@@ -57,6 +58,11 @@ public:
     // The player now holds path (empty: nothing), which Save then refuses to edit.
     void setPlayerFile(const QByteArray &path) { m_selection.setPlayerFile(path); }
 
+    // The tags' code page: the list, the panel and the proposal are decoded again from the bytes
+    // already read; saves and the boxes' checks use it from then on.
+    void setCodePage(const CodePage &page);
+    const CodePage &codePage() const { return m_panel.codePage(); }
+
     // The message shown once after a list rebuild in which some files could not be read.
     static QString readErrorText();
     // The message of a save with no file selected.
@@ -66,6 +72,9 @@ signals:
     // A row was loaded: its file is now the current file; label is the name proposed for it.
     void currentFileChanged(const QByteArray &path, const QString &label);
     void proposalChanged(const QString &name);  // the text of the new-name box changed
+    // After each scan: the page the folder's tags read best in (0: cannot tell) and how many of
+    // their bytes are not plain ASCII.
+    void folderCodePageSuggested(int page, qsizetype nonAsciiBytes);
 
 private:
     void publish(const TagReading &reading);  // the genre variable
@@ -75,6 +84,7 @@ private:
     int fillList(bool onlyNew = false, const QByteArray &wanted = {},
                  std::optional<TagReading> *wantedReading = nullptr);
     int rereadAfterSave(const TagSaveResult &saved);  // returns fillList's count
+    void suggestCodePage();
     QByteArray currentPrefix() const;
 
     BrowserControls c;

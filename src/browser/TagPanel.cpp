@@ -1,12 +1,25 @@
 #include "browser/TagPanel.h"
 
-#include "tags/CodePage.h"
+#include "browser/CodePageValidator.h"
 #include "browser/GenreBox.h"
+#include "tags/CodePage.h"
 #include "tags/GenreList.h"
 #include "tags/TagCore.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
+
+namespace {
+
+constexpr int FieldBytes[5] = {Id3v1::TitleWidth, Id3v1::ArtistWidth, Id3v1::AlbumWidth, Id3v1::YearWidth,
+                               Id3v1::CommentWidth};
+
+}  // namespace
+
+TagPanel::TagPanel(const BrowserControls &controls, const QStringList &genreList)
+    : c(controls), m_genreList(genreList), m_page(&CodePage::system())
+{
+}
 
 bool TagPanel::kept(int index) const
 {
@@ -17,7 +30,7 @@ void TagPanel::clearUnkept()
 {
     for (int k = 0; k < 5; ++k)
         if (!kept(k))
-            c.TxtDispTag[k]->setText(QString());
+            showField(k, QByteArray());
     if (!kept(5))
         c.CmbGenre->setText(QString());
 }
@@ -28,12 +41,11 @@ void TagPanel::show(const TagReading &reading)
         clearUnkept();
         return;
     }
-    const CodePage &page = CodePage::system();
     const QByteArray *fields[5] = {&reading.fields.title, &reading.fields.artist, &reading.fields.album,
                                    &reading.fields.year, &reading.fields.comment};
     for (int k = 0; k < 5; ++k)
         if (!kept(k))
-            c.TxtDispTag[k]->setText(page.decode(*fields[k]));
+            showField(k, *fields[k]);
     if (!kept(5)) {
         const QString name = Genres::nameOf(m_genreList, reading.fields.genre);
         c.CmbGenre->setText(name.isEmpty() ? QStringLiteral("Unknown") : name);
@@ -48,13 +60,85 @@ Id3v1::Fields TagPanel::fieldsToSave(quint8 &genreNumber) const
             genreNumber = quint8(*picked);
         genre = genreNumber;
     }
-    const CodePage &page = CodePage::system();
     Id3v1::Fields fields;
-    fields.title = page.encode(c.TxtDispTag[0]->text());
-    fields.artist = page.encode(c.TxtDispTag[1]->text());
-    fields.album = page.encode(c.TxtDispTag[2]->text());
-    fields.year = page.encode(c.TxtDispTag[3]->text());
-    fields.comment = page.encode(c.TxtDispTag[4]->text());
+    QByteArray *texts[5] = {&fields.title, &fields.artist, &fields.album, &fields.year, &fields.comment};
+    for (int k = 0; k < 5; ++k)
+        *texts[k] = storedBytes(k);
     fields.genre = genre;
     return fields;
+}
+
+void TagPanel::showField(int index, const QByteArray &bytes)
+{
+    m_shownBytes[size_t(index)] = bytes;
+    showText(index, CodePage::shown(m_page->decode(bytes)));
+}
+
+void TagPanel::showText(int index, const QString &text)
+{
+    // The validator would take out the replacement marks, which the page cannot store: a box
+    // shows them until the user edits it, and a save gives back the bytes read for them.
+    QLineEdit *box = c.TxtDispTag[index];
+    const QValidator *validator = box->validator();
+    box->setValidator(nullptr);
+    box->setText(text);
+    box->setValidator(validator);
+}
+
+bool TagPanel::showsItsBytes(int index) const
+{
+    const std::optional<QByteArray> &bytes = m_shownBytes[size_t(index)];
+    return bytes && c.TxtDispTag[index]->text() == CodePage::shown(m_page->decode(*bytes));
+}
+
+QByteArray TagPanel::storedBytes(int index) const
+{
+    // A box left as it was shown gives back the bytes read, also those shown as a replacement
+    // mark (half a character at a field's end, a pair the page leaves undefined).
+    if (showsItsBytes(index))
+        return *m_shownBytes[size_t(index)];
+    return m_page->encode(c.TxtDispTag[index]->text());
+}
+
+bool TagPanel::setCodePage(const CodePage &page)
+{
+    bool changed = false;
+    std::array<bool, 5> unedited{};
+    for (int k = 0; k < 5; ++k)
+        unedited[size_t(k)] = showsItsBytes(k);
+    m_page = &page;
+    for (int k = 0; k < 5; ++k) {
+        QLineEdit *box = c.TxtDispTag[k];
+        if (auto *validator = box->findChild<CodePageValidator *>())
+            validator->setCodePage(page);
+        if (!unedited[size_t(k)])
+            continue;  // the user's typing is never re-encoded behind their back
+        const QString text = CodePage::shown(page.decode(*m_shownBytes[size_t(k)]));
+        if (text != box->text()) {
+            showText(k, text);
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+QString TagPanel::storeProblem() const
+{
+    for (int k = 0; k < 5; ++k) {
+        if (showsItsBytes(k))
+            continue;  // saved as read
+        const QString text = c.TxtDispTag[k]->text();
+        const QString field = c.TxtDispTag[k]->toolTip();
+        if (!m_page->canEncode(text))
+            return QStringLiteral("The %1 holds characters that %2 cannot store: change it, or choose "
+                                  "another page under Tags > Code Page. Nothing was saved.")
+                .arg(field, m_page->title());
+        if (!m_page->fits(text, FieldBytes[k]))
+            return QStringLiteral("The %1 takes more than %2 bytes in %3: shorten it, or choose another "
+                                  "page under Tags > Code Page. Nothing was saved.")
+                .arg(field)
+                .arg(FieldBytes[k])
+                .arg(m_page->title());
+    }
+    return {};
 }

@@ -5,16 +5,28 @@
 #include "browser/BrowserControls.h"
 #include "tags/Id3v1.h"
 
+#include <QByteArray>
+#include <QString>
 #include <QStringList>
 
+#include <array>
+#include <optional>
+
+class CodePage;
 struct TagReading;
 
 class TagPanel {
 public:
-    TagPanel(const BrowserControls &controls, const QStringList &genreList)
-        : c(controls), m_genreList(genreList)
-    {
-    }
+    TagPanel(const BrowserControls &controls, const QStringList &genreList);
+
+    const CodePage &codePage() const { return *m_page; }
+    // The page the boxes are read, checked and saved in. A box still showing the bytes the panel
+    // put there shows them in the new page; a box the user changed keeps its text, which the new
+    // page may not store: storeProblem() says so before a save. True when a box's text changed.
+    bool setCodePage(const CodePage &page);
+    // Why the boxes cannot be saved in the page (a field's name and what is wrong); empty when
+    // they can.
+    QString storeProblem() const;
 
     bool kept(int index) const;  // Keep box ticked (or greyed)
     // The Keep rule: every box whose Keep box is clear gets the reading's field, or is emptied
@@ -26,6 +38,13 @@ public:
     Id3v1::Fields fieldsToSave(quint8 &genreNumber) const;
 
 private:
+    void showField(int index, const QByteArray &bytes);
+    void showText(int index, const QString &text);
+    bool showsItsBytes(int index) const;  // the box holds what the panel put there
+    QByteArray storedBytes(int index) const;  // what a save writes for the box
+
     const BrowserControls &c;
     const QStringList &m_genreList;
+    const CodePage *m_page;
+    std::array<std::optional<QByteArray>, 5> m_shownBytes;  // what each box was last given
 };

@@ -23,12 +23,13 @@ QString trimSpaces(const QString &text)
 }
 
 // Encoders pad fields with NUL: for a file name the text ends at the first one. A byte kept as
-// it is (half of a character cut off by the end of a field) stands for nothing in a name.
+// it is (half of a character cut off by the end of a field), or the replacement mark the panel
+// shows for it, stands for nothing in a name.
 QString beforeNul(const QString &text)
 {
     const qsizetype nul = text.indexOf(QChar(0));
     QString name = nul < 0 ? text : text.left(nul);
-    name.removeIf(&CodePage::isKeptByte);
+    name.removeIf([](QChar c) { return CodePage::isKeptByte(c) || c == QChar::ReplacementCharacter; });
     return name;
 }
 

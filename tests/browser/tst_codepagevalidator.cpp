@@ -1,24 +1,14 @@
 // The tag boxes' validator: only characters the code page can store get into the box.
 #include "tags/CodePage.h"
 #include "browser/CodePageValidator.h"
+#include "support/EditorTestHelpers.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 
-namespace {
-
-// keyClicks cannot carry non-ASCII text; a key event with the text can.
-void typeText(QWidget *widget, const QString &text)
-{
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(widget, &press);
-    QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(widget, &release);
-}
-
-}  // namespace
+using EditorTest::typeText;
 
 class TestCodePageValidator : public QObject {
     Q_OBJECT

@@ -1,6 +1,7 @@
 // The MP3 list: its columns, its rows, how clicks and keys report rows, and that 100,000 rows
 // stay cheap.
 #include "tags/CodePage.h"
+#include "tags/CodePageGuess.h"
 #include "tags/Id3v1.h"
 #include "browser/Mp3List.h"
 
@@ -57,6 +58,7 @@ private slots:
     void keyboardMovesReportRows();
     void selectionsThatMoveNoCursorReportRows();
     void hundredThousandRowsAreCheap();
+    void anotherPageRedecodesTheKeptBytes();
 };
 
 void TestMp3List::columnsAndWidths()
@@ -302,6 +304,34 @@ void TestMp3List::hundredThousandRowsAreCheap()
     QTest::keyClick(&list, Qt::Key_Home);
     QCOMPARE(list.selectedRow(), 0);
     QVERIFY(timer.elapsed() < 5000);
+}
+
+
+void TestMp3List::anotherPageRedecodesTheKeptBytes()
+{
+    Mp3List list;
+    Id3v1::Fields f;
+    f.title = "\x93\x8c\x8b\x9e" "ab\x93";  // 東京, "ab" and a lead byte without its trail
+    f.artist = "\xca\xe8\xed\xee";           // Кино in 1251
+    const QByteArray trailer = Id3v1::build(f);
+    list.appendRow(QStringLiteral("a.mp3"), trailer.constData(), CodePage::byNumber(1252), u"Rock");
+    list.appendRow(QStringLiteral("b.mp3"), nullptr, CodePage::byNumber(1252), {});
+    list.appendRow(QStringLiteral("c.mp3"), trailer.constData(), CodePage::byNumber(1252), u"Jazz");
+    QSignalSpy changed(list.model(), &QAbstractItemModel::dataChanged);
+
+    list.redecode(CodePage::byNumber(932));
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(list.text(2, 1), QStringLiteral("\u6771\u4eac" "ab\ufffd"));
+    QCOMPARE(list.text(2, 6), QStringLiteral("Jazz"));
+    QCOMPARE(list.text(1, 1), QString());
+    list.redecode(CodePage::byNumber(1251));
+    QCOMPARE(list.text(0, 2), QStringLiteral("\u041a\u0438\u043d\u043e"));
+    QCOMPARE(list.text(0, 6), QStringLiteral("Rock"));
+    QCOMPARE(list.text(2, 0), QStringLiteral("c.mp3"));
+
+    CodePageGuess guess;
+    list.addFieldsTo(guess);
+    QCOMPARE(guess.nonAsciiBytes(), 2 * (5 + 4));  // the two tagged rows' bytes above ASCII
 }
 
 QTEST_MAIN(TestMp3List)

@@ -4,6 +4,7 @@
 #include "browser/GenreBox.h"
 #include "browser/TagPanel.h"
 #include "support/TestFiles.h"
+#include "tags/CodePage.h"
 #include "tags/GenreList.h"
 #include "tags/TagCore.h"
 
@@ -80,6 +81,39 @@ private slots:
         quint8 genreNumber = 40;
         QCOMPARE(int(panel.fieldsToSave(genreNumber).genre), written);
         QCOMPARE(int(genreNumber), remembered);
+    }
+
+    void aPageSwitchKeepsEditedBoxesAndSaysWhatCannotBeStored_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("a character the page lacks")
+            << 1252 << "S\u00f6der" << 1251 << "The Artist holds characters that Cyrillic (1251) cannot store";
+        QTest::newRow("more bytes than the field")
+            << 1251 << QString(20, QChar(0x0416)) << 932 << "The Artist takes more than 30 bytes in Japanese (932)";
+        QTest::newRow("storable") << 1252 << "Kino" << 932 << "";
+    }
+
+    void aPageSwitchKeepsEditedBoxesAndSaysWhatCannotBeStored()
+    {
+        QFETCH(int, from);
+        QFETCH(QString, typed);
+        QFETCH(int, to);
+        QFETCH(QString, problem);
+        QWidget window;
+        BrowserControls c(&window, &window);
+        TagPanel panel(c, m_genres);
+        panel.setCodePage(CodePage::byNumber(from));
+        panel.show(tagged("\x93\x8c", "x", 0));
+        c.TxtDispTag[1]->setText(typed);  // the user's edit
+
+        QVERIFY(panel.setCodePage(CodePage::byNumber(to)));
+        QCOMPARE(c.TxtDispTag[0]->text(), CodePage::byNumber(to).decode("\x93\x8c"));  // read again
+        QCOMPARE(c.TxtDispTag[1]->text(), typed);                                      // kept as typed
+        QCOMPARE(panel.storeProblem().left(problem.size()), problem);
+        QCOMPARE(problem.isEmpty(), panel.storeProblem().isEmpty());
     }
 };
 

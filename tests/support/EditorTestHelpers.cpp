@@ -6,6 +6,7 @@
 #include "browser/Mp3List.h"
 
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -65,7 +66,15 @@ void Window::typeInto(int box, const QString &text)
     if (text.isEmpty())
         QTest::keyClick(edit, Qt::Key_Delete);
     else
-        QTest::keyClicks(edit, text);
+        typeText(edit, text);
+}
+
+void typeText(QWidget *widget, const QString &text)
+{
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(widget, &release);
 }
 
 void Window::pickGenre(const QString &name)

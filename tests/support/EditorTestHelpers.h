@@ -13,10 +13,14 @@
 #include <memory>
 
 class FrmMain;
+class QWidget;
 
 namespace EditorTest {
 
 using namespace TestFiles;
+
+// Types text into widget as one key event carrying it: QTest's key clicks carry only ASCII.
+void typeText(QWidget *widget, const QString &text);
 
 // The real main window, loaded and shown offscreen, with its controls found by name.
 class Window : public WindowControls {
@@ -29,7 +33,7 @@ public:
     bool openFolder(const QByteArray &folder);  // as the load handling does it
     void clickRow(int row);                     // a real mouse click on the row
     void doubleClickRow(int row);
-    void typeInto(int box, const QString &text);  // select all, then type (ASCII)
+    void typeInto(int box, const QString &text);  // select all, then type
     void pickGenre(const QString &name);          // type the name and confirm with Enter
     void setKeep(int index, bool on);
     void setRename(bool on);

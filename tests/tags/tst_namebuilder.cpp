@@ -57,6 +57,8 @@ void TestNameBuilder::proposal_data()
     const QString cutByte = CodePage::byNumber(932).decode("\x82");
     QTest::newRow("long, cut byte left out") << QString::fromUtf8("坂本九") + cutByte << QString::fromUtf8("東京") << true
                                              << "" << QString::fromUtf8("坂本九-東京.MP3");
+    QTest::newRow("long, its mark as shown left out") << QString::fromUtf8("坂本九\uFFFD") << "Go" << true << ""
+                                                      << QString::fromUtf8("坂本九-Go.MP3");
     QTest::newRow("long, only a cut byte") << cutByte << "Song" << true << "a.mp3" << "a.mp3";
     QTest::newRow("short K9") << "K9" << "Go" << false << "" << "K9GO.MP3";
 

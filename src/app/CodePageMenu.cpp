@@ -1,0 +1,94 @@
+#include "app/CodePageMenu.h"
+
+#include "app/SettingsStore.h"
+#include "tags/CodePage.h"
+#include "tags/CodePageGuess.h"
+
+#include <QActionGroup>
+#include <QMenu>
+
+namespace {
+
+const QString kSection = QStringLiteral("Tags");
+const QString kKey = QStringLiteral("CodePage");
+
+QString titleOf(int number)
+{
+    return number == 0 ? QStringLiteral("System (%1)").arg(CodePage::system().title())
+                       : CodePage::byNumber(number).title();
+}
+
+}  // namespace
+
+CodePageMenu::CodePageMenu(QMenu &menu, QObject *parent)
+    : QObject(parent), m_menu(menu.addMenu(QStringLiteral("&Code Page"))), m_group(new QActionGroup(this))
+{
+    m_menu->setObjectName(QStringLiteral("mnuCodePage"));
+    m_suggestion = m_menu->addAction(QString());
+    m_suggestion->setObjectName(QStringLiteral("mnuCodePageSuggestion"));
+    m_suggestion->setEnabled(false);
+    m_menu->addSeparator();
+    m_group->setExclusive(true);
+    addPage(0, titleOf(0))->setChecked(true);
+    for (int number : CodePage::numbers())
+        addPage(number, titleOf(number));
+    setSuggestion(0, 0);
+}
+
+QAction *CodePageMenu::addPage(int number, const QString &title)
+{
+    QAction *entry = m_menu->addAction(title);
+    entry->setObjectName(number == 0 ? QStringLiteral("mnuCodePageSystem") : QStringLiteral("mnuCodePage%1").arg(number));
+    entry->setCheckable(true);
+    m_group->addAction(entry);
+    m_entries[number] = entry;
+    connect(entry, &QAction::triggered, this, [this, number] { choose(number); });
+    return entry;
+}
+
+void CodePageMenu::choose(int number)
+{
+    if (!m_entries.count(number))
+        number = 0;
+    m_entries[number]->setChecked(true);
+    if (number == m_chosen)
+        return;
+    m_chosen = number;
+    emit chosenChanged(number);
+}
+
+void CodePageMenu::setSuggestion(int page, qsizetype nonAsciiBytes)
+{
+    if (m_suggested != 0)
+        m_entries[m_suggested]->setText(titleOf(m_suggested));
+    m_suggested = m_entries.count(page) ? page : 0;
+    if (m_suggested != 0) {
+        m_entries[m_suggested]->setText(titleOf(m_suggested) + QStringLiteral(" \u2014 suggested"));
+        m_suggestion->setText(QStringLiteral("Suggested for this folder: %1").arg(titleOf(m_suggested)));
+    } else if (nonAsciiBytes == 0) {
+        m_suggestion->setText(QStringLiteral("No suggestion for this folder: no text beyond plain ASCII"));
+    } else if (nonAsciiBytes < CodePageGuess::MinimumBytes) {
+        m_suggestion->setText(QStringLiteral("No suggestion for this folder: too little text to tell"));
+    } else {
+        m_suggestion->setText(QStringLiteral("No suggestion for this folder: its text reads well in no page"));
+    }
+}
+
+QString CodePageMenu::suggestionText() const
+{
+    return m_suggestion->text();
+}
+
+int CodePageMenu::storedChoice(const QString &application)
+{
+    bool ok = false;
+    const int number = SettingsStore::read(application, kSection, kKey, QString()).trimmed().toInt(&ok);
+    return ok && CodePage::find(number) ? number : 0;
+}
+
+bool CodePageMenu::store(const QString &application, QString *failure) const
+{
+    if (m_chosen == 0 && !SettingsStore::readBytes(application, kSection, kKey))
+        return true;
+    return SettingsStore::write(application, kSection, kKey, QString::number(m_chosen), failure);
+}

@@ -1,0 +1,48 @@
+#pragma once
+// Tags > Code Page: the page the tags are read and saved in, "System" (the locale's) or one the
+// user picks, with the page suggested for the open folder named at the top and marked in the
+// list. It only suggests; the user switches. The choice lives in the settings file as
+// [Tags] CodePage=N (absent or 0: System) and is stored with the other settings.
+
+#include <QObject>
+#include <QString>
+
+#include <map>
+
+class QAction;
+class QActionGroup;
+class QMenu;
+
+class CodePageMenu : public QObject {
+    Q_OBJECT
+public:
+    // Adds the "Code Page" submenu to menu.
+    CodePageMenu(QMenu &menu, QObject *parent = nullptr);
+
+    QMenu *menu() const { return m_menu; }
+    int chosen() const { return m_chosen; }  // 0: System
+    // Ticks the entry of number (an unknown number is System) and reports it as a user's pick.
+    void choose(int number);
+    // The result of a folder's scan: the suggested page, 0 when it cannot tell.
+    void setSuggestion(int page, qsizetype nonAsciiBytes);
+    QString suggestionText() const;
+
+    // The stored choice of application's settings file; 0 when absent or not one of ours.
+    static int storedChoice(const QString &application);
+    // Stores the choice; a System choice is written only over a stored one, so a file that never
+    // held the setting stays as it was.
+    bool store(const QString &application, QString *failure) const;
+
+signals:
+    void chosenChanged(int number);
+
+private:
+    QAction *addPage(int number, const QString &title);
+
+    QMenu *m_menu;
+    QAction *m_suggestion;
+    QActionGroup *m_group;
+    std::map<int, QAction *> m_entries;  // by page number, 0 for System
+    int m_chosen = 0;
+    int m_suggested = 0;
+};
