@@ -23,6 +23,7 @@ class FrmAbout;
 class FrmSettings;
 class PlayerController;
 class PlayerPanel;
+class SaveUndo;
 class TagEditor;
 
 class FrmMain : public QMainWindow {
@@ -52,6 +53,7 @@ public:
     PlayerInstance &player() { return m_player; }
     TagEditor &editor() { return *m_editor; }
     PlayerController &playerController() { return *m_playerController; }
+    SaveUndo &saveUndo() { return *m_saveUndo; }  // the Edit menu's undo of saves
     FrmSettings *settingsDialog() const;
     FrmAbout *aboutBox() const;
 
@@ -89,6 +91,7 @@ private:
     TagEditor *m_editor = nullptr;
     PlayerPanel *m_playerPanel = nullptr;
     PlayerController *m_playerController = nullptr;
+    SaveUndo *m_saveUndo = nullptr;
     QPointer<FrmSettings> m_settings;
     QPointer<FrmAbout> m_about;
     std::function<void()> m_endProgram;

@@ -17,17 +17,6 @@
 #include <cerrno>
 #include <utility>
 
-namespace {
-
-const char kCannotEditWhilePlaying[] = "Cannot Edit MP3 While Playing";
-
-QByteArray prefixOf(const QByteArray &folder)
-{
-    return folder.endsWith('/') ? folder : folder + '/';
-}
-
-}  // namespace
-
 TagEditor::TagEditor(QWidget *controlsParent, const MdlDefault &settings, const QStringList &genreList,
                      QObject *parent)
     : QObject(parent),
@@ -96,7 +85,8 @@ QString TagEditor::readErrorText()
 
 QByteArray TagEditor::currentPrefix() const
 {
-    return prefixOf(m_navigator.shownFolder());
+    const QByteArray folder = m_navigator.shownFolder();
+    return folder.endsWith('/') ? folder : folder + '/';
 }
 
 // ---- the list ----
@@ -240,7 +230,7 @@ void TagEditor::Cmdfilesong_Click()
 void TagEditor::CmdSave_Click()
 {
     if (m_selection.PlayerFile() == m_selection.CurrentPath()) {
-        Message::show(QString::fromLatin1(kCannotEditWhilePlaying));
+        Message::show(playingText());
         return;
     }
     if (m_selection.entry() < 0) {
@@ -257,12 +247,19 @@ void TagEditor::CmdSave_Click()
     const bool rename = c.ChkRenFile->checkState() == Qt::Checked;
     if (rename)
         request.newName = m_selection.nameBytes(withMp3Extension(c.TxtNewFilename->text()));
+    request.journal = m_journal;
     const TagSaveResult saved = saveTagFile(request);
     m_selection.noteWritten(saved);
+    emit saveTried();
     if (!saved.status) {
         Message::show(saved.status.description());
         return;
     }
+    showWrittenFile(saved.path.mid(saved.path.lastIndexOf('/') + 1), true);
+}
+
+void TagEditor::showWrittenFile(const QByteArray &name, bool current)
+{
     // The entries are read again, so that the rebuild does not try files gone since the scan
     // (and lists the new name after a rename). The rows go first: they show the entries' names.
     c.lv1->clear();
@@ -271,7 +268,7 @@ void TagEditor::CmdSave_Click()
         Message::show(listed.description());
         return;
     }
-    const int unreadable = rereadAfterSave(saved);
+    const int unreadable = rereadWritten(name, current);
     m_panel.clearUnkept();
     c.ChkRenFile->setCheckState(Qt::Unchecked);
     m_selection.deselect();
@@ -279,11 +276,13 @@ void TagEditor::CmdSave_Click()
         Message::show(readErrorText());
 }
 
-// The rebuilt list reads the saved file with the others; its reading is the record's from then on.
-int TagEditor::rereadAfterSave(const TagSaveResult &saved)
+// The rebuilt list reads the written file with the others; its reading is the record's from then on.
+int TagEditor::rereadWritten(const QByteArray &name, bool current)
 {
     std::optional<TagReading> reread;
-    const int unreadable = fillList(true, saved.path.mid(saved.path.lastIndexOf('/') + 1), &reread);
+    const int unreadable = fillList(true, name, &reread);
+    if (!current)
+        return unreadable;
     if (!reread)
         Message::show(FileStatus::fromErrno(ENOENT).description());  // gone since the save
     else if (!reread->status)

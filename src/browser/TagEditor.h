@@ -20,6 +20,7 @@
 #include <optional>
 
 class QIcon;
+class SaveJournal;
 class QWidget;
 
 class TagEditor : public QObject {
@@ -47,6 +48,15 @@ public:
     void Cmdfilesong_Click();
     void CmdSave_Click();
 
+    // Save Tags records each save in journal (none: not recorded).
+    void setJournal(SaveJournal *journal) { m_journal = journal; }
+    // A file of the folder shown was written (saved or its save undone), and is now called name
+    // (empty: not in this folder): the list is read again and the panel emptied; with current,
+    // the current file's record takes the file's new reading.
+    void showWrittenFile(const QByteArray &name, bool current);
+    // The refusal to write the file the player holds.
+    static QString playingText() { return QStringLiteral("Cannot Edit MP3 While Playing"); }
+
     const Selection &selection() const { return m_selection; }  // the record of the current file
     // The player now holds path (empty: nothing), which Save then refuses to edit.
     void setPlayerFile(const QByteArray &path) { m_selection.setPlayerFile(path); }
@@ -60,6 +70,7 @@ signals:
     // A row was loaded: its file is now the current file; label is the name proposed for it.
     void currentFileChanged(const QByteArray &path, const QString &label);
     void proposalChanged(const QString &name);  // the text of the new-name box changed
+    void saveTried();  // a Save Tags reached the tag core, whatever became of it
 
 private:
     void publish(const TagReading &reading);  // the genre variable
@@ -68,7 +79,7 @@ private:
     // reading of the entry named wanted goes to *wantedReading (unset when it is not listed).
     int fillList(bool onlyNew = false, const QByteArray &wanted = {},
                  std::optional<TagReading> *wantedReading = nullptr);
-    int rereadAfterSave(const TagSaveResult &saved);  // returns fillList's count
+    int rereadWritten(const QByteArray &name, bool current);  // returns fillList's count
     QByteArray currentPrefix() const;
 
     BrowserControls c;
@@ -78,6 +89,7 @@ private:
     TagPanel m_panel;
     Mp3ListBuilder m_scan;
     Selection m_selection;
+    SaveJournal *m_journal = nullptr;
 
     quint8 m_genreNumber = 0;  // the genre a save writes when the box names no entry
     bool m_quietNames = false;  // box changes that must not rebuild the proposal
