@@ -61,12 +61,13 @@ private:
         return files;
     }
 
-    // Writes a tagged file per title, "01.mp3" on, each by its own artist.
-    void writeAlbum(const QList<QByteArray> &titles)
+    // Writes a tagged file per title, "01.mp3" on, each by its own artist; returns the folder's files.
+    QHash<QString, QByteArray> writeAlbum(const QList<QByteArray> &titles)
     {
         for (int i = 0; i < titles.size(); ++i)
-            QVERIFY(writeFile(file(QByteArray::number(i + 1).rightJustified(2, '0') + ".mp3"),
-                              audio + trailer(titles[i], "Artist " + QByteArray::number(i + 1), "Album", "1999")));
+            writeFile(file(QByteArray::number(i + 1).rightJustified(2, '0') + ".mp3"),
+                      audio + trailer(titles[i], "Artist " + QByteArray::number(i + 1), "Album", "1999"));
+        return snapshot();
     }
 
     void saveWithTitle(Window &w, const QByteArray &name, const QString &title)
@@ -80,8 +81,7 @@ private slots:
     void anAlbumSavedWithAWrongKeepBoxIsPutBack()
     {
         StateHome state;
-        writeAlbum({"One", "Two", "Three"});
-        const auto before = snapshot();
+        const auto before = writeAlbum({"One", "Two", "Three"});
         MessageLog log;
         Window w;
         QVERIFY(w.openFolder(m_folder));
@@ -190,8 +190,7 @@ private slots:
     void theHistoryListsTheSavesAndUndoesAnOlderOne()
     {
         StateHome state;
-        writeAlbum({"One", "Two", "Three"});
-        const auto before = snapshot();
+        const auto before = writeAlbum({"One", "Two", "Three"});
         MessageLog log;
         Window w;
         QVERIFY(w.openFolder(m_folder));
