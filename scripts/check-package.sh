@@ -109,8 +109,11 @@ eval "$(xdotool getwindowgeometry --shell "$window")"
 echo "main window: ${WIDTH}x${HEIGHT}"
 
 step "Help > Instructions"
+# Help is the last menu: open the first one, then step left, round to the end of the bar.
 xdotool mousemove --window "$window" 20 10 click 1
 sleep 0.5
+xdotool key Left
+sleep 0.3
 xdotool key i
 for _ in $(seq 50); do [ -s "$scratch/opened" ] && break; sleep 0.2; done
 opened=$(cat "$scratch/opened" 2>/dev/null || true)
