@@ -12,6 +12,7 @@
 #include "tags/Message.h"
 #include "player/PlayerController.h"
 #include "player/PlayerPanel.h"
+#include "app/SaveUndo.h"
 #include "app/SettingsStore.h"
 #include "browser/TagEditor.h"
 #include "app/TaggingEntries.h"
@@ -139,6 +140,7 @@ void FrmMain::createMenu()
     // entries to them. Help keeps its caption and entries.
     mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    m_saveUndo = new SaveUndo(*m_editor, *mnuEdit, this);
     mnuTags = menuBar()->addMenu(QStringLiteral("&Tags"));
     mnuTags->setObjectName(QStringLiteral("mnuTags"));
     m_codePages = new CodePageMenu(*mnuTags, this);
@@ -179,6 +181,8 @@ void FrmMain::Form_Load()
         return;
     m_loaded = true;
 
+    // Saves a crash cut short are put right before any file is read.
+    m_saveUndo->recoverAtStart();
     runLoadStep([this] {
         GenreList = Genres::buildGenreList();
         return QString();

@@ -24,6 +24,7 @@ class FrmAbout;
 class FrmSettings;
 class PlayerController;
 class PlayerPanel;
+class SaveUndo;
 class TagEditor;
 class TaggingEntries;
 
@@ -55,6 +56,7 @@ public:
     TagEditor &editor() { return *m_editor; }
     PlayerController &playerController() { return *m_playerController; }
     CodePageMenu &codePageMenu() { return *m_codePages; }
+    SaveUndo &saveUndo() { return *m_saveUndo; }  // the Edit menu's undo of saves
     FrmSettings *settingsDialog() const;
     FrmAbout *aboutBox() const;
 
@@ -95,6 +97,7 @@ private:
     PlayerPanel *m_playerPanel = nullptr;
     PlayerController *m_playerController = nullptr;
     CodePageMenu *m_codePages = nullptr;
+    SaveUndo *m_saveUndo = nullptr;
     QPointer<FrmSettings> m_settings;
     QPointer<FrmAbout> m_about;
     std::function<void()> m_endProgram;

@@ -18,17 +18,6 @@
 #include <cerrno>
 #include <utility>
 
-namespace {
-
-const char kCannotEditWhilePlaying[] = "Cannot Edit MP3 While Playing";
-
-QByteArray prefixOf(const QByteArray &folder)
-{
-    return folder.endsWith('/') ? folder : folder + '/';
-}
-
-}  // namespace
-
 TagEditor::TagEditor(QWidget *controlsParent, const MdlDefault &settings, const QStringList &genreList,
                      QObject *parent)
     : QObject(parent),
@@ -99,7 +88,8 @@ QString TagEditor::readErrorText()
 
 QByteArray TagEditor::currentPrefix() const
 {
-    return prefixOf(m_navigator.shownFolder());
+    const QByteArray folder = m_navigator.shownFolder();
+    return folder.endsWith('/') ? folder : folder + '/';
 }
 
 // ---- the list ----
@@ -246,7 +236,7 @@ void TagEditor::Cmdfilesong_Click()
 bool TagEditor::CmdSave_Click()
 {
     if (m_selection.PlayerFile() == m_selection.CurrentPath()) {
-        Message::show(QString::fromLatin1(kCannotEditWhilePlaying));
+        Message::show(playingText());
         return false;
     }
     if (m_selection.entry() < 0) {
@@ -270,34 +260,43 @@ bool TagEditor::CmdSave_Click()
     const bool rename = c.ChkRenFile->checkState() == Qt::Checked;
     if (rename)
         request.newName = m_selection.nameBytes(withMp3Extension(c.TxtNewFilename->text()));
+    request.journal = m_journal;
     const TagSaveResult saved = saveTagFile(request);
     m_selection.noteWritten(saved);
+    emit saveTried();
     if (!saved.status) {
         Message::show(saved.status.description());
         return false;
     }
+    showWrittenFile(saved.path.mid(saved.path.lastIndexOf('/') + 1), true);
+    return true;
+}
+
+void TagEditor::showWrittenFile(const QByteArray &name, bool current)
+{
     // The entries are read again, so that the rebuild does not try files gone since the scan
     // (and lists the new name after a rename). The rows go first: they show the entries' names.
     c.lv1->clear();
     const FileStatus listed = c.FilOpen->refresh();
     if (!listed) {
         Message::show(listed.description());
-        return true;
+        return;
     }
-    const int unreadable = rereadAfterSave(saved);
+    const int unreadable = rereadWritten(name, current);
     m_panel.clearUnkept();
     c.ChkRenFile->setCheckState(Qt::Unchecked);
     m_selection.deselect();
     if (unreadable > 0)
         Message::show(readErrorText());
-    return true;
 }
 
-// The rebuilt list reads the saved file with the others; its reading is the record's from then on.
-int TagEditor::rereadAfterSave(const TagSaveResult &saved)
+// The rebuilt list reads the written file with the others; its reading is the record's from then on.
+int TagEditor::rereadWritten(const QByteArray &name, bool current)
 {
     std::optional<TagReading> reread;
-    const int unreadable = fillList(true, saved.path.mid(saved.path.lastIndexOf('/') + 1), &reread);
+    const int unreadable = fillList(true, name, &reread);
+    if (!current)
+        return unreadable;
     if (!reread)
         Message::show(FileStatus::fromErrno(ENOENT).description());  // gone since the save
     else if (!reread->status)

@@ -23,6 +23,7 @@
 
 class CodePage;
 class QIcon;
+class SaveJournal;
 class QWidget;
 
 class TagEditor : public QObject {
@@ -53,6 +54,15 @@ public:
     // A save gives the file back its modification and access times.
     void setKeepFileTimes(bool on) { m_keepFileTimes = on; }
 
+    // Save Tags records each save in journal (none: not recorded).
+    void setJournal(SaveJournal *journal) { m_journal = journal; }
+    // A file of the folder shown was written (saved or its save undone), and is now called name
+    // (empty: not in this folder): the list is read again and the panel emptied; with current,
+    // the current file's record takes the file's new reading.
+    void showWrittenFile(const QByteArray &name, bool current);
+    // The refusal to write the file the player holds.
+    static QString playingText() { return QStringLiteral("Cannot Edit MP3 While Playing"); }
+
     const Selection &selection() const { return m_selection; }  // the record of the current file
     Id3v2Marks &id3v2() { return m_id3v2; }  // the loaded file's ID3v2 values beside the panel
     // The player now holds path (empty: nothing), which Save then refuses to edit.
@@ -75,6 +85,7 @@ signals:
     // After each scan: the page the folder's tags read best in (0: cannot tell) and how many of
     // their bytes are not plain ASCII.
     void folderCodePageSuggested(int page, qsizetype nonAsciiBytes);
+    void saveTried();  // a Save Tags reached the tag core, whatever became of it
 
 private:
     void publish(const TagReading &reading);  // the genre variable
@@ -83,8 +94,8 @@ private:
     // reading of the entry named wanted goes to *wantedReading (unset when it is not listed).
     int fillList(bool onlyNew = false, const QByteArray &wanted = {},
                  std::optional<TagReading> *wantedReading = nullptr);
-    int rereadAfterSave(const TagSaveResult &saved);  // returns fillList's count
     void suggestCodePage();
+    int rereadWritten(const QByteArray &name, bool current);  // returns fillList's count
     QByteArray currentPrefix() const;
 
     BrowserControls c;
@@ -96,6 +107,7 @@ private:
     Selection m_selection;
     AlbumStepper m_stepper;
     Id3v2Marks m_id3v2;
+    SaveJournal *m_journal = nullptr;
 
     quint8 m_genreNumber = 0;  // the genre a save writes when the box names no entry
     bool m_keepFileTimes = false;

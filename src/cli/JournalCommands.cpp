@@ -2,11 +2,9 @@
 
 #include "cli/CommandLine.h"
 #include "tags/TextEscape.h"
-#include "tags/Id3v1.h"
+#include "tags/JournalText.h"
 #include "tags/JournalUndo.h"
 #include "tags/SaveJournal.h"
-
-#include <QDateTime>
 
 #include <cstdlib>
 
@@ -21,28 +19,6 @@ QByteArray jsonText(QByteArrayView bytes)
     return '"' + text + '"';
 }
 
-Id3v1::Fields fieldsOf(const QByteArray &tail)
-{
-    if (tail.size() == Id3v1::TrailerSize && Id3v1::hasMarker(tail))
-        return Id3v1::parse(tail);
-    return Id3v1::Fields{{}, {}, {}, {}, {}, 0};
-}
-
-// The names of the fields the change gave new values, comma-separated.
-QByteArray changedFields(const JournalRecord &r)
-{
-    const Id3v1::Fields a = fieldsOf(r.oldTail), b = fieldsOf(r.newTail);
-    QByteArrayList names;
-    const std::pair<const char *, bool> fields[] = {
-        {"title", a.title != b.title},       {"artist", a.artist != b.artist},
-        {"album", a.album != b.album},       {"year", a.year != b.year},
-        {"comment", a.comment != b.comment}, {"genre", a.genre != b.genre}};
-    for (const auto &[name, differs] : fields)
-        if (differs)
-            names << name;
-    return names.join(',');
-}
-
 QByteArray realFolder(const QByteArray &folder)
 {
     char *real = ::realpath(folder.constData(), nullptr);
@@ -53,12 +29,9 @@ QByteArray realFolder(const QByteArray &folder)
     return result;
 }
 
-// Local time at today's offset from UTC: asking the time zone for every row of a long journal
-// takes a second.
 QByteArray timeText(qint64 ms)
 {
-    static const int offset = QDateTime::currentDateTime().offsetFromUtc();
-    return QDateTime::fromMSecsSinceEpoch(ms, Qt::OffsetFromUTC, offset).toString(Qt::ISODate).toUtf8();
+    return JournalText::localTime(ms).toString(Qt::ISODate).toUtf8();
 }
 
 void appendRow(QByteArray &b, const JournalRecord &r, bool json, bool first)
@@ -74,7 +47,7 @@ void appendRow(QByteArray &b, const JournalRecord &r, bool json, bool first)
             TextEscape::append(b, *name);
             b += '\t';
         }
-        b += changedFields(r) + '\n';
+        b += JournalText::changedFields(r).join(',') + '\n';
         return;
     }
     const auto numberOrNull = [](const QByteArray &n) { return n.isEmpty() ? QByteArray("null") : n; };
@@ -83,7 +56,7 @@ void appendRow(QByteArray &b, const JournalRecord &r, bool json, bool first)
         + ",\"undoes\":" + numberOrNull(numbers[2]) + ",\"state\":\"" + JournalFormat::outcomeName(r.outcome)
         + "\",\"undone_by\":" + numberOrNull(numbers[3]) + ",\"folder\":" + jsonText(r.folder)
         + ",\"old_name\":" + jsonText(r.oldName) + ",\"new_name\":" + jsonText(r.newName)
-        + ",\"changed\":\"" + changedFields(r) + "\"}";
+        + ",\"changed\":\"" + JournalText::changedFields(r).join(',') + "\"}";
 }
 
 // The changes an undo request names, newest first; empty with problem set when there are none.
@@ -100,9 +73,8 @@ std::vector<JournalRecord> chosenChanges(const std::vector<JournalRecord> &recor
         return chosen;
     }
     // The last save (not an undo) that can still be undone, or the whole command it was part of.
-    auto last = std::find_if(records.rbegin(), records.rend(),
-                             [](const JournalRecord &r) { return r.undoes == 0 && r.undoable(); });
-    if (last == records.rend()) {
+    const JournalRecord *last = lastUndoableSave(records);
+    if (!last) {
         problem = QStringLiteral("there is no save left to undo");
         return chosen;
     }

@@ -7,6 +7,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 #include <sys/stat.h>
 
 namespace {
@@ -81,6 +83,13 @@ QString describeChange(const JournalRecord &record)
     if (record.undoes)
         return tr("undo of change %1 (%2)").arg(record.undoes).arg(name);
     return tr("save of %1").arg(name);
+}
+
+const JournalRecord *lastUndoableSave(const std::vector<JournalRecord> &records)
+{
+    const auto last = std::find_if(records.rbegin(), records.rend(),
+                                   [](const JournalRecord &r) { return r.undoes == 0 && r.undoable(); });
+    return last == records.rend() ? nullptr : &*last;
 }
 
 FileStatus undoChange(SaveJournal &journal, const JournalRecord &record, bool dryRun)

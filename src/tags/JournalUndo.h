@@ -7,11 +7,16 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 class SaveJournal;
 class TagFile;
 
 // "save of NAME" or "undo of save N (NAME)", for messages and lists.
 QString describeChange(const JournalRecord &record);
+
+// The last save (not an undo) that can still be undone; null when there is none.
+const JournalRecord *lastUndoableSave(const std::vector<JournalRecord> &records);
 
 // Undoes a finished change of journal: the old trailer back (an appended one cut off), the old
 // permission bits, then the old name (never replacing a file). The same checks as a save come

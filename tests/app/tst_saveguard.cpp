@@ -8,6 +8,7 @@
 #include "browser/Mp3List.h"
 #include "browser/TagEditor.h"
 
+#include <QDir>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -54,6 +55,9 @@ private slots:
         ActAsUser::giveAway(music.file("a.mp3"));
         QVERIFY(::chmod(music.file("locked.mp3").constData(), 0) == 0);
 
+        StateHome state;  // the journal of saves where the ordinary user may write it
+        QVERIFY(QDir().mkpath(QString::fromUtf8(state.journalFolder())));
+        ActAsUser::giveAway(state.journalFolder());
         MessageLog log;
         Window w;
         {

@@ -49,6 +49,16 @@ void Window::clickRow(int row)
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowPoint(list, row));
 }
 
+bool Window::clickFile(const QByteArray &name)
+{
+    for (int r = 0; r < lv1->rowCount(); ++r)
+        if (lv1->text(r, 0) == QString::fromUtf8(name)) {
+            clickRow(r);
+            return true;
+        }
+    return false;
+}
+
 void Window::doubleClickRow(int row)
 {
     Mp3List *list = lv1;

@@ -33,7 +33,8 @@ public:
     bool openFolder(const QByteArray &folder);  // as the load handling does it
     void clickRow(int row);                     // a real mouse click on the row
     void doubleClickRow(int row);
-    void typeInto(int box, const QString &text);  // select all, then type
+    bool clickFile(const QByteArray &name);       // a click on the row of that name; false: none
+    void typeInto(int box, const QString &text);  // select all, then type (ASCII)
     void pickGenre(const QString &name);          // type the name and confirm with Enter
     void setKeep(int index, bool on);
     void setRename(bool on);

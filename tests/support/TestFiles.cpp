@@ -142,6 +142,17 @@ bool setTimes(const QByteArray &path, const FileTimes &times)
     return ::utimensat(AT_FDCWD, path.constData(), both, 0) == 0;
 }
 
+StateHome::StateHome(const QByteArray &path)
+    : m_path(path.isEmpty() ? m_folder.path() : path), m_previous(qgetenv("XDG_STATE_HOME"))
+{
+    qputenv("XDG_STATE_HOME", m_path);
+}
+
+StateHome::~StateHome()
+{
+    qputenv("XDG_STATE_HOME", m_previous);
+}
+
 MessageLog::MessageLog()
 {
     m_previous = Message::setHandler([this](const QString &text) { texts << text; });

@@ -57,6 +57,19 @@ private:
     QByteArray m_path;
 };
 
+// While it lives, XDG_STATE_HOME names a fresh folder (or the path given), so the journal of saves
+// begins empty.
+class StateHome {
+public:
+    explicit StateHome(const QByteArray &path = {});
+    ~StateHome();
+    QByteArray journalFolder() const { return m_path + "/velmora"; }
+
+private:
+    TempFolder m_folder;
+    QByteArray m_path, m_previous;
+};
+
 // Takes every message shown while it lives; questions are recorded and get answer.
 class MessageLog {
 public:

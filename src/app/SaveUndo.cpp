@@ -1,0 +1,119 @@
+#include "app/SaveUndo.h"
+
+#include "app/FrmSaveHistory.h"
+#include "browser/TagEditor.h"
+#include "tags/JournalUndo.h"
+#include "tags/Message.h"
+#include "tags/TextEscape.h"
+
+#include <QAction>
+#include <QKeySequence>
+#include <QMenu>
+
+#include <sys/stat.h>
+
+namespace {
+
+// The menu entry's text: "&Undo Save of NAME", an ampersand of the name shown as itself.
+QString undoEntryText(const JournalRecord &record)
+{
+    QString change = TextEscape::visible(describeChange(record), false);
+    change.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    if (!change.isEmpty())
+        change[0] = change[0].toUpper();
+    return QStringLiteral("&Undo ") + change;
+}
+
+bool sameFolder(const QByteArray &a, const QByteArray &b)
+{
+    struct stat sa, sb;
+    return ::stat(a.constData(), &sa) == 0 && ::stat(b.constData(), &sb) == 0 && sa.st_dev == sb.st_dev
+        && sa.st_ino == sb.st_ino;
+}
+
+}  // namespace
+
+SaveUndo::SaveUndo(TagEditor &editor, QMenu &editMenu, QWidget *window)
+    : QObject(window), m_editor(editor), m_window(window)
+{
+    // Ctrl+Z stays with the text boxes, where it undoes typing.
+    mnuUndoSave = editMenu.addAction(QStringLiteral("&Undo Save"));
+    mnuUndoSave->setObjectName(QStringLiteral("mnuUndoSave"));
+    mnuUndoSave->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Z));
+    mnuUndoSave->setEnabled(false);
+    mnuSaveHistory = editMenu.addAction(QStringLiteral("Save &History…"));
+    mnuSaveHistory->setObjectName(QStringLiteral("mnuSaveHistory"));
+    connect(mnuUndoSave, &QAction::triggered, this, &SaveUndo::mnuUndoSave_Click);
+    connect(mnuSaveHistory, &QAction::triggered, this, &SaveUndo::mnuSaveHistory_Click);
+    // Another program (velmora-cli) may have saved since: the entry is looked at again.
+    connect(&editMenu, &QMenu::aboutToShow, this, &SaveUndo::refreshUndoEntry);
+    connect(&m_editor, &TagEditor::saveTried, this, &SaveUndo::refreshUndoEntry);
+    m_editor.setJournal(&m_journal);
+}
+
+void SaveUndo::recoverAtStart()
+{
+    const QStringList messages = recoverInterruptedSaves(m_journal);
+    if (!messages.isEmpty())
+        Message::show(messages.join(QStringLiteral("\n\n")));
+    refreshUndoEntry();
+}
+
+void SaveUndo::refreshUndoEntry()
+{
+    const std::vector<JournalRecord> records = m_journal.records();
+    const JournalRecord *last = lastUndoableSave(records);
+    m_last = last ? std::optional(*last) : std::nullopt;
+    mnuUndoSave->setText(last ? undoEntryText(*last) : QStringLiteral("&Undo Save"));
+    mnuUndoSave->setEnabled(last != nullptr);
+}
+
+void SaveUndo::mnuUndoSave_Click()
+{
+    refreshUndoEntry();
+    // A copy: the undo refreshes the entry, and m_last with it.
+    if (const std::optional<JournalRecord> last = m_last)
+        undo(*last);
+}
+
+void SaveUndo::mnuSaveHistory_Click()
+{
+    if (!m_history)
+        m_history = new FrmSaveHistory(m_journal, [this](const JournalRecord &r) { return undo(r); }, m_window);
+    m_history->reload();
+    m_history->show();
+    m_history->raise();
+    m_history->activateWindow();
+}
+
+bool SaveUndo::undo(const JournalRecord &record)
+{
+    // As Save Tags, an undo leaves alone the file the player holds.
+    const QByteArray playing = m_editor.selection().PlayerFile();
+    if (!playing.isEmpty() && JournalCheck::isRecordedFile(playing, record)) {
+        Message::show(TagEditor::playingText());
+        return false;
+    }
+    // The checks first: a refused undo leaves the window as it is.
+    if (const FileStatus checked = undoChange(m_journal, record, true); !checked) {
+        Message::show(checked.description());
+        return false;
+    }
+    const FileStatus status = undoChange(m_journal, record, false);
+    refreshUndoEntry();
+    showUndone(record, status.ok());
+    if (!status)
+        Message::show(status.description());
+    return status.ok();
+}
+
+// The folder shown is read again whatever the undo changed; the current file's record follows
+// when the undone file is the current file.
+void SaveUndo::showUndone(const JournalRecord &record, bool undone)
+{
+    const bool here = sameFolder(m_editor.navigator().shownFolder(), record.folder);
+    const FileIdentity &current = m_editor.selection().reading().identity;
+    const bool isCurrent = here && current.device == record.device && current.inode == record.inode;
+    const QByteArray name = undone ? record.oldName : record.currentName();
+    m_editor.showWrittenFile(here ? name : QByteArray(), isCurrent);
+}

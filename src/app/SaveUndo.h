@@ -1,0 +1,47 @@
+#pragma once
+// Undo Save and Save History in the Edit menu, on the journal of saves in which the window's Save
+// Tags records every save; and, at the start, the saves a crash cut short put right.
+
+#include "tags/JournalRecord.h"
+#include "tags/SaveJournal.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <optional>
+
+class FrmSaveHistory;
+class QAction;
+class QMenu;
+class QWidget;
+class TagEditor;
+
+class SaveUndo : public QObject {
+    Q_OBJECT
+public:
+    // Adds the two entries to editMenu; window is the history window's parent.
+    SaveUndo(TagEditor &editor, QMenu &editMenu, QWidget *window);
+
+    // Puts right the saves a crash cut short and says what it did, in one message.
+    void recoverAtStart();
+    void mnuUndoSave_Click();     // undoes the last save that can still be undone
+    void mnuSaveHistory_Click();  // opens the history, or brings it forward
+    // Undoes record: the folder shown is read again as after a save. A refusal is shown and
+    // nothing is written. Returns whether the change was undone.
+    bool undo(const JournalRecord &record);
+    // The Undo Save entry names the save it would undo, and is disabled when there is none.
+    void refreshUndoEntry();
+
+    SaveJournal &journal() { return m_journal; }
+
+    QAction *mnuUndoSave = nullptr, *mnuSaveHistory = nullptr;
+
+private:
+    void showUndone(const JournalRecord &record, bool undone);
+
+    TagEditor &m_editor;
+    QWidget *m_window;
+    SaveJournal m_journal;
+    std::optional<JournalRecord> m_last;  // what Undo Save undoes
+    QPointer<FrmSaveHistory> m_history;
+};
