@@ -14,14 +14,13 @@
 
 namespace {
 
-// The menu entry's text: "&Undo Save of NAME", an ampersand of the name shown as itself.
+// The menu entry's text: "&Undo Save of NAME", the file by the name the list shows now (the new
+// one after a rename), an ampersand of the name shown as itself.
 QString undoEntryText(const JournalRecord &record)
 {
-    QString change = TextEscape::visible(describeChange(record), false);
-    change.replace(QLatin1Char('&'), QStringLiteral("&&"));
-    if (!change.isEmpty())
-        change[0] = change[0].toUpper();
-    return QStringLiteral("&Undo ") + change;
+    QString name = TextEscape::shown(record.currentName());
+    name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return QStringLiteral("&Undo Save of ") + name;
 }
 
 bool sameFolder(const QByteArray &a, const QByteArray &b)

@@ -112,7 +112,7 @@ private slots:
         w.setRename(true);
         w.save();
         QCOMPARE(namesIn(m_folder), QStringList({"Red Kettle-Morning Walk.MP3"}));
-        QCOMPARE(openedUndoEntry(w)->text(), QStringLiteral("&Undo Save of track01.mp3"));
+        QCOMPARE(openedUndoEntry(w)->text(), QStringLiteral("&Undo Save of Red Kettle-Morning Walk.MP3"));
 
         undoEntry(w)->trigger();
         QCOMPARE(log.texts, QStringList());
