@@ -1,10 +1,10 @@
 #include "cli/Console.h"
 
+#include "tags/JournalFiles.h"
 #include "tags/TextEscape.h"
 
 #include <QByteArray>
 
-#include <cerrno>
 #include <unistd.h>
 
 namespace {
@@ -16,15 +16,7 @@ constexpr std::chrono::milliseconds ProgressInterval(100);
 
 void writeToStandardError(QByteArrayView bytes)
 {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(STDERR_FILENO, bytes.data() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return;  // nowhere left to tell
-        done += n;
-    }
+    JournalFiles::writeAll(STDERR_FILENO, bytes);  // a failure leaves nowhere to tell of it
 }
 
 Console::Console() : m_terminal(::isatty(STDERR_FILENO) == 1) {}

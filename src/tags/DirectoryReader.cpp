@@ -20,22 +20,24 @@ int FolderEntry::followedMode() const
     return fstatat(m_folderFd, m_entry.d_name, &st, 0) == 0 ? int(st.st_mode) : 0;
 }
 
-bool FolderEntry::isRegularFile() const
+// A link or an entry of unknown type is what it points to; any other type answers at once.
+bool FolderEntry::isOfType(unsigned char entryType, int formatBits) const
 {
-    if (m_entry.d_type == DT_REG)
+    if (m_entry.d_type == entryType)
         return true;
     if (m_entry.d_type != DT_LNK && m_entry.d_type != DT_UNKNOWN)
         return false;
-    return S_ISREG(followedMode());
+    return (followedMode() & S_IFMT) == formatBits;
+}
+
+bool FolderEntry::isRegularFile() const
+{
+    return isOfType(DT_REG, S_IFREG);
 }
 
 bool FolderEntry::isFolder() const
 {
-    if (m_entry.d_type == DT_DIR)
-        return true;
-    if (m_entry.d_type != DT_LNK && m_entry.d_type != DT_UNKNOWN)
-        return false;
-    return S_ISDIR(followedMode());
+    return isOfType(DT_DIR, S_IFDIR);
 }
 
 FileStatus forEachVisibleEntry(const QByteArray &folder, const std::function<void(const FolderEntry &)> &visit)

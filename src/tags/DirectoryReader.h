@@ -22,6 +22,7 @@ public:
 
 private:
     int followedMode() const;  // 0 when the entry cannot be stat'ed
+    bool isOfType(unsigned char entryType, int formatBits) const;
 
     int m_folderFd;
     const dirent &m_entry;

@@ -25,11 +25,11 @@ int flockRetrying(int fd, int operation)
     return rc;
 }
 
-bool writeAll(int fd, const QByteArray &bytes)
+bool writeAll(int fd, QByteArrayView bytes)
 {
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        const ssize_t n = ::write(fd, bytes.data() + done, size_t(bytes.size() - done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
