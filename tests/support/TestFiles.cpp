@@ -137,8 +137,8 @@ FileTimes timesOf(const QByteArray &path)
 
 bool setTimes(const QByteArray &path, const FileTimes &times)
 {
-    const auto spec = [](qint64 ns) { return timespec{time_t(ns / 1000000000), long(ns % 1000000000)}; };
-    const timespec both[2] = {spec(times.accessNs), spec(times.modifiedNs)};
+    const auto asTimespec = [](qint64 ns) { return timespec{time_t(ns / 1000000000), long(ns % 1000000000)}; };
+    const timespec both[2] = {asTimespec(times.accessNs), asTimespec(times.modifiedNs)};
     return ::utimensat(AT_FDCWD, path.constData(), both, 0) == 0;
 }
 
