@@ -1,8 +1,8 @@
-# Each subsystem folder is one static library made of every source file in it, so that adding
-# a class needs no build-file edit.
+# Each subsystem folder is one static library made of every source file in it and its rooms
+# (subfolders), so that adding a class needs no build-file edit.
 function(velmora_library name)
   cmake_parse_arguments(L "" "" "LIBS;EXCLUDE;EXTRA" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS
     ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
   # A program's main() stays out of its library, so that tests reach everything else.
   foreach(excluded ${L_EXCLUDE})
