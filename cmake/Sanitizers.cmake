@@ -32,5 +32,10 @@ if(VELMORA_SANITIZE_THREAD)
   endif()
   add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
   add_link_options(-fsanitize=thread)
-  set(VELMORA_SANITIZER_ENV "TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1")
+  # Qt is not built with the checker: its own threads (the test watchdog's QThread, whose wait
+  # condition the main thread destroys) synchronise through futexes it cannot see, which it
+  # reported by chance as races inside libQt6Core. Calls made from that library alone are left
+  # out; every access of our code is still checked (tst_folderthreads_weakened proves it).
+  set(VELMORA_SANITIZER_ENV
+    "TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=${CMAKE_SOURCE_DIR}/tests/tsan.supp")
 endif()

@@ -24,7 +24,7 @@ VELMORA_FUZZ_BUILD_DIR="$sanitize" "$root/scripts/fuzz.sh" 20
 
 # Only the tests whose code runs on several threads: the rest would add build time, not findings.
 tsan=${VELMORA_TSAN_DIR:-$root/build-tsan}
-tsan_tests=(tst_folderread tst_folderthreads)
+tsan_tests=(tst_folderread tst_folderthreads tst_folderthreads_weakened)
 CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVELMORA_SANITIZE_THREAD=ON -DVELMORA_BUILD_BENCH=OFF >/dev/null
 cmake --build "$tsan" -j"$(nproc)" --target "${tsan_tests[@]}"
