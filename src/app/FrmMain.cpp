@@ -76,7 +76,7 @@ FrmMain::FrmMain(std::function<void()> endProgram, QWidget *parent)
     // Created back to front.
     createPlayer(client);
     createDecoration(client);
-    m_editor = new TagEditor(client, m_state, GenreList, this);
+    m_editor = new TagEditor(client, *m_session, m_state, GenreList, this);
     placeBrowserControls(client);
     m_editor->setRowIcon(rowIcon());
     CmdQuit = place(new QPushButton(QStringLiteral("&Quit"), client), "CmdQuit", twipsRect(9240, 9720, 975, 375),

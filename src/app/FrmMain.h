@@ -8,6 +8,7 @@
 #include "tags/MdlDefault.h"
 #include "player/PlayerInstance.h"
 #include "app/StartPath.h"
+#include "browser/EditSession.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -53,6 +54,7 @@ public:
 
     MdlDefault &state() { return m_state; }
     PlayerInstance &player() { return m_player; }
+    EditSession &session() { return *m_session; }
     TagEditor &editor() { return *m_editor; }
     PlayerController &playerController() { return *m_playerController; }
     CodePageMenu &codePageMenu() { return *m_codePages; }
@@ -92,6 +94,7 @@ private:
 
     MdlDefault m_state;
     PlayerInstance m_player;
+    EditSession *m_session = new EditSession(this);  // what the window edits, held once
     TagEditor *m_editor = nullptr;
     TaggingEntries *m_tagging = nullptr;  // Save and Next, Keep File Times
     PlayerPanel *m_playerPanel = nullptr;

@@ -29,7 +29,7 @@ void FrmMain::createMenu()
     mnuTags->setObjectName(QStringLiteral("mnuTags"));
     m_codePages = new CodePageMenu(*mnuTags, this);
     connect(m_codePages, &CodePageMenu::chosenChanged, this,
-            [this](int number) { m_editor->setCodePage(CodePageChoice::pageOf(number)); });
+            [this](int number) { m_session->setCodePage(CodePageChoice::pageOf(number)); });
     connect(m_editor, &TagEditor::folderCodePageSuggested, m_codePages, &CodePageMenu::setSuggestion);
     mnuFillFromId3v2 = mnuTags->addAction(QStringLiteral("Fill from &ID3v2"));
     mnuFillFromId3v2->setObjectName(QStringLiteral("mnuFillFromId3v2"));

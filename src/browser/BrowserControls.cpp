@@ -3,7 +3,6 @@
 #include "tags/PatternListing.h"
 
 #include "browser/CodePageValidator.h"
-#include "tags/CodePage.h"
 #include "browser/DriveList.h"
 #include "browser/Mp3Files.h"
 #include "browser/FolderTree.h"
@@ -29,7 +28,7 @@ W *named(W *widget, const QString &name, const QString &tooltip = {})
 
 }  // namespace
 
-BrowserControls::BrowserControls(QWidget *parent, QObject *owner)
+BrowserControls::BrowserControls(QWidget *parent, QObject *owner, const EditSession &session)
 {
     DrvOpen = named(new DriveList(parent), QStringLiteral("DrvOpen"), QStringLiteral("Drive"));
     DirOpen = named(new FolderTree(parent), QStringLiteral("DirOpen"), QStringLiteral("Directory"));
@@ -61,7 +60,7 @@ BrowserControls::BrowserControls(QWidget *parent, QObject *owner)
             box->setMaxLength(rows[k].maxLength);
             // A field holds its bytes in the tags' page: 30 (the year 4), fewer characters when
             // they take two bytes each.
-            box->setValidator(new CodePageValidator(CodePage::system(), rows[k].maxLength, box));
+            box->setValidator(new CodePageValidator(session, rows[k].maxLength, box));
             TxtDispTag[k] = box;
         } else {
             CmbGenre = named(new GenreBox(parent), QStringLiteral("CmbGenre"), rows[k].tooltip);

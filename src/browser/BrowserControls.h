@@ -15,10 +15,12 @@ class FolderTree;
 class Mp3Files;
 class Mp3List;
 class GenreBox;
+class EditSession;
 
 struct BrowserControls {
-    // Widgets become children of parent; the file list, which is never shown, of owner.
-    BrowserControls(QWidget *parent, QObject *owner);
+    // Widgets become children of parent; the file list, which is never shown, of owner. The tag
+    // boxes check their text in the session's code page.
+    BrowserControls(QWidget *parent, QObject *owner, const EditSession &session);
 
     DriveList *DrvOpen;
     FolderTree *DirOpen;

@@ -1,25 +1,17 @@
 #include "browser/CodePageValidator.h"
 
+#include "browser/EditSession.h"
 #include "tags/CodePage.h"
 
-CodePageValidator::CodePageValidator(QObject *parent) : CodePageValidator(CodePage::system(), parent) {}
-
-CodePageValidator::CodePageValidator(const CodePage &codePage, QObject *parent)
-    : CodePageValidator(codePage, 0, parent)
+CodePageValidator::CodePageValidator(const EditSession &session, int fieldBytes, QObject *parent)
+    : QValidator(parent), m_session(session), m_fieldBytes(fieldBytes)
 {
+    connect(&session, &EditSession::codePageChanged, this, [this] { emit changed(); });
 }
 
-CodePageValidator::CodePageValidator(const CodePage &codePage, int fieldBytes, QObject *parent)
-    : QValidator(parent), m_codePage(&codePage), m_fieldBytes(fieldBytes)
+const CodePage &CodePageValidator::codePage() const
 {
-}
-
-void CodePageValidator::setCodePage(const CodePage &codePage)
-{
-    if (m_codePage == &codePage)
-        return;
-    m_codePage = &codePage;
-    emit changed();
+    return m_session.codePage();
 }
 
 void CodePageValidator::setFieldBytes(int bytes)
@@ -32,7 +24,8 @@ void CodePageValidator::setFieldBytes(int bytes)
 
 QValidator::State CodePageValidator::validate(QString &input, int &pos) const
 {
-    if (m_codePage->canEncode(input) && (m_fieldBytes <= 0 || m_codePage->fits(input, m_fieldBytes)))
+    const CodePage &page = codePage();
+    if (page.canEncode(input) && (m_fieldBytes <= 0 || page.fits(input, m_fieldBytes)))
         return Acceptable;
     keepStorable(input, pos);
     cutToField(input, pos);
@@ -47,6 +40,7 @@ void CodePageValidator::fixup(QString &input) const
 
 void CodePageValidator::keepStorable(QString &input, int &pos) const
 {
+    const CodePage &page = codePage();
     QString kept;
     kept.reserve(input.size());
     int newPos = 0;
@@ -55,7 +49,7 @@ void CodePageValidator::keepStorable(QString &input, int &pos) const
         // A character outside the basic plane is a surrogate pair: both halves go together.
         const qsizetype width =
             (c.isHighSurrogate() && i + 1 < input.size() && input.at(i + 1).isLowSurrogate()) ? 2 : 1;
-        const bool keep = width == 1 && m_codePage->canEncode(c);
+        const bool keep = width == 1 && page.canEncode(c);
         if (keep)
             kept.append(c);
         if (i < pos && keep)
@@ -70,15 +64,16 @@ void CodePageValidator::cutToField(QString &input, int &pos) const
 {
     if (m_fieldBytes <= 0)
         return;
-    qsizetype over = m_codePage->encodedLength(input) - m_fieldBytes;
+    const CodePage &page = codePage();
+    qsizetype over = page.encodedLength(input) - m_fieldBytes;
     // The characters just before the cursor came last; the rest of the text was there before.
     while (over > 0 && pos > 0) {
-        over -= m_codePage->byteWidth(input.at(pos - 1));
+        over -= page.byteWidth(input.at(pos - 1));
         input.remove(pos - 1, 1);
         --pos;
     }
     while (over > 0 && !input.isEmpty()) {
-        over -= m_codePage->byteWidth(input.back());
+        over -= page.byteWidth(input.back());
         input.chop(1);
     }
 }

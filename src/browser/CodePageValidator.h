@@ -3,22 +3,21 @@
 // what is shown: characters the page cannot store are left out of typed or pasted text, and the
 // text may take at most the field's bytes (30, the year 4; a double-byte character takes two).
 // What does not fit is refused as a full box refuses it: the characters typed or pasted last,
-// just before the cursor, give way. The page can change while the box is in use.
+// just before the cursor, give way. The page is the edit session's, read at every check, so a
+// switch reaches the box at once.
 
 #include <QValidator>
 
 class CodePage;
+class EditSession;
 
 class CodePageValidator : public QValidator {
     Q_OBJECT
 public:
-    explicit CodePageValidator(QObject *parent = nullptr);  // the system's code page, no byte limit
-    CodePageValidator(const CodePage &codePage, QObject *parent = nullptr);
     // fieldBytes 0: no limit of its own (the box's length limit still holds).
-    CodePageValidator(const CodePage &codePage, int fieldBytes, QObject *parent = nullptr);
+    CodePageValidator(const EditSession &session, int fieldBytes, QObject *parent = nullptr);
 
-    const CodePage &codePage() const { return *m_codePage; }
-    void setCodePage(const CodePage &codePage);
+    const CodePage &codePage() const;
     int fieldBytes() const { return m_fieldBytes; }
     void setFieldBytes(int bytes);
 
@@ -29,6 +28,6 @@ private:
     void keepStorable(QString &input, int &pos) const;
     void cutToField(QString &input, int &pos) const;
 
-    const CodePage *m_codePage;
+    const EditSession &m_session;
     int m_fieldBytes = 0;
 };

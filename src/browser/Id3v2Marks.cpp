@@ -1,5 +1,6 @@
 #include "browser/Id3v2Marks.h"
 
+#include "browser/EditSession.h"
 #include "browser/GenreBox.h"
 #include "browser/Mp3List.h"
 #include "browser/TagPanel.h"
@@ -25,9 +26,9 @@ constexpr int CommentBeforeTrack = Id3v1::TrackMarkerOffset - Id3v1::CommentOffs
 
 }  // namespace
 
-Id3v2Marks::Id3v2Marks(const BrowserControls &controls, const TagPanel &panel, const QStringList &genreList,
-                       QObject *parent)
-    : QObject(parent), c(controls), m_panel(panel), m_genreList(genreList)
+Id3v2Marks::Id3v2Marks(const BrowserControls &controls, const TagPanel &panel, const EditSession &session,
+                       const QStringList &genreList, QObject *parent)
+    : QObject(parent), c(controls), m_panel(panel), m_session(session), m_genreList(genreList)
 {
     for (TagField field : AllFields) {
         auto *mark = new QLabel(QStringLiteral("\u2260"), box(field)->parentWidget());
@@ -78,7 +79,7 @@ void Id3v2Marks::load(const QByteArray &path, const TagReading &reading)
     if (!v2.status || !v2.present || !v2.problem.isEmpty())
         return;
     m_values = v2.values;
-    for (TagField field : differingFields(reading.fields, reading.tagged, m_values, CodePage::system()))
+    for (TagField field : differingFields(reading.fields, reading.tagged, m_values, m_session.codePage()))
         showMark(field, valueOf(m_values, field));
     setAvailable(true);
 }
@@ -100,7 +101,7 @@ void Id3v2Marks::showMark(TagField field, const QString &value)
 
 void Id3v2Marks::setBox(TagField field, const Id3v1::Fields &fields)
 {
-    const CodePage &page = CodePage::system();
+    const CodePage &page = m_session.codePage();
     switch (field) {
     case TagField::Title: c.TxtDispTag[0]->setText(page.decode(fields.title)); break;
     case TagField::Artist: c.TxtDispTag[1]->setText(page.decode(fields.artist)); break;
@@ -118,7 +119,7 @@ std::vector<TagField> Id3v2Marks::fill()
     quint8 genre = m_reading.fields.genre;
     const Id3v1::Fields shown = m_panel.fieldsToSave(genre);
     const int commentWidth = m_reading.track() ? CommentBeforeTrack : Id3v1::CommentWidth;
-    const Id3v2Fill filled = fillFromId3v2(shown, m_values, CodePage::system(), commentWidth);
+    const Id3v2Fill filled = fillFromId3v2(shown, m_values, m_session.codePage(), commentWidth);
     std::vector<TagField> cut;
     for (TagField field : filled.filled) {
         if (m_panel.kept(int(field)))

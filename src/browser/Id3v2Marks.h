@@ -14,6 +14,7 @@
 #include <array>
 #include <vector>
 
+class EditSession;
 class QLabel;
 class TagPanel;
 
@@ -21,8 +22,9 @@ class Id3v2Marks : public QObject {
     Q_OBJECT
 public:
     // The marks become siblings of the boxes, hidden until a file with differences is loaded.
-    Id3v2Marks(const BrowserControls &controls, const TagPanel &panel, const QStringList &genreList,
-               QObject *parent = nullptr);
+    // Values are compared and filled in the session's code page.
+    Id3v2Marks(const BrowserControls &controls, const TagPanel &panel, const EditSession &session,
+               const QStringList &genreList, QObject *parent = nullptr);
 
     // The file at path was loaded with reading: its ID3v2 tag (if the scan saw one) is read and
     // the boxes whose values differ are marked.
@@ -49,6 +51,7 @@ private:
 
     const BrowserControls &c;
     const TagPanel &m_panel;
+    const EditSession &m_session;
     const QStringList &m_genreList;
     std::array<QLabel *, 6> m_marks{};
     TagReading m_reading;

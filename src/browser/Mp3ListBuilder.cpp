@@ -7,14 +7,14 @@
 #include "tags/GenreList.h"
 
 Mp3ListBuilder::Mp3ListBuilder(Mp3List &list, const QStringList &genreList)
-    : m_list(list), m_genreList(genreList), m_page(&CodePage::system())
+    : m_list(list), m_genreList(genreList)
 {
 }
 
-Mp3ListBuilder::Result Mp3ListBuilder::fill(const Mp3Files &files, const QByteArray &folderPrefix, const QByteArray &wanted)
+Mp3ListBuilder::Result Mp3ListBuilder::fill(const Mp3Files &files, const QByteArray &folderPrefix, const CodePage &page,
+                                            const QByteArray &wanted)
 {
     Result result;
-    const CodePage &page = *m_page;
     const std::vector<ListedFile> &entries = files.entries();
     RawTrailer lastRead;  // of the last file that could be read
     bool anyRead = false;

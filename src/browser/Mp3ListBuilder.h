@@ -26,14 +26,13 @@ public:
 
     Mp3ListBuilder(Mp3List &list, const QStringList &genreList);
 
-    void setCodePage(const CodePage &page) { m_page = &page; }  // the rows' text from then on
-
-    // Rebuilds the list from the entries of files, which lie in the folder of folderPrefix. The
-    // reading of the entry named wanted comes back too, so a save need not read its file again.
-    Result fill(const Mp3Files &files, const QByteArray &folderPrefix, const QByteArray &wanted = {});
+    // Rebuilds the list from the entries of files, which lie in the folder of folderPrefix, the
+    // rows' text decoded from page. The reading of the entry named wanted comes back too, so a
+    // save need not read its file again.
+    Result fill(const Mp3Files &files, const QByteArray &folderPrefix, const CodePage &page,
+                const QByteArray &wanted = {});
 
 private:
     Mp3List &m_list;
     const QStringList &m_genreList;
-    const CodePage *m_page;
 };

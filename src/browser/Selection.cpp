@@ -1,5 +1,6 @@
 #include "browser/Selection.h"
 
+#include "browser/EditSession.h"
 #include "browser/Mp3Files.h"
 
 FileStatus Selection::load(int entry, const QByteArray &folderPrefix)
@@ -14,6 +15,11 @@ FileStatus Selection::load(int entry, const QByteArray &folderPrefix)
     m_reading = std::move(reading);
     m_label.clear();
     return FileStatus::success();
+}
+
+TagRecord Selection::CurrentTag() const
+{
+    return tagRecordOf(m_reading, m_genreList, m_session.codePage());
 }
 
 void Selection::deselect()

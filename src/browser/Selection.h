@@ -12,11 +12,15 @@
 #include <QString>
 #include <QStringList>
 
+class EditSession;
 class Mp3Files;
 
 class Selection {
 public:
-    Selection(Mp3Files &files, const QStringList &genreList) : m_files(files), m_genreList(genreList) {}
+    Selection(Mp3Files &files, const EditSession &session, const QStringList &genreList)
+        : m_files(files), m_session(session), m_genreList(genreList)
+    {
+    }
 
     // Reads the file of entry in the folder of folderPrefix. When it can be read it becomes the
     // current file; otherwise nothing changes. Returns the outcome of the read.
@@ -35,7 +39,7 @@ public:
     int SelectedIndex() const { return m_selectedIndex; }  // row (from 1) last loaded
     const QByteArray &CurrentPath() const { return m_path; }
     const QString &CurrentName() const { return m_label; }  // the player's label, set by a click
-    TagRecord CurrentTag() const { return tagRecordOf(m_reading, m_genreList); }
+    TagRecord CurrentTag() const;  // decoded in the session's code page
     const QByteArray &PlayerFile() const { return m_playerFile; }  // the file the player holds
     const TagReading &reading() const { return m_reading; }
     const QString &proposedName() const { return m_proposedName; }
@@ -47,6 +51,7 @@ public:
 
 private:
     Mp3Files &m_files;
+    const EditSession &m_session;
     const QStringList &m_genreList;
     int m_selectedIndex = 0;
     QByteArray m_path;

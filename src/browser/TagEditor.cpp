@@ -1,6 +1,7 @@
 #include "browser/TagEditor.h"
 
 #include "browser/DocumentOpener.h"
+#include "browser/EditSession.h"
 #include "browser/GenreBox.h"
 #include "browser/Mp3Files.h"
 #include "browser/Mp3List.h"
@@ -15,19 +16,21 @@
 #include <algorithm>
 #include <utility>
 
-TagEditor::TagEditor(QWidget *controlsParent, const MdlDefault &settings, const QStringList &genreList,
-                     QObject *parent)
+TagEditor::TagEditor(QWidget *controlsParent, EditSession &session, const MdlDefault &settings,
+                     const QStringList &genreList, QObject *parent)
     : QObject(parent),
-      c(controlsParent, this),
+      m_session(session),
+      c(controlsParent, this, session),
       m_settings(settings),
       m_genreList(genreList),
       m_navigator(*c.DrvOpen, *c.DirOpen, controlsParent, this),
-      m_panel(c, genreList),
+      m_panel(c, session, genreList),
       m_scan(*c.lv1, genreList),
-      m_selection(*c.FilOpen, genreList),
+      m_selection(*c.FilOpen, session, genreList),
       m_stepper(c, *this),
-      m_id3v2(c, m_panel, genreList)
+      m_id3v2(c, m_panel, session, genreList)
 {
+    connect(&session, &EditSession::codePageChanged, this, &TagEditor::codePageSwitched);
     connect(&m_navigator, &FolderNavigator::folderToList, this, &TagEditor::DirOpen_Change);
     connect(c.lv1, &Mp3List::rowClicked, this, &TagEditor::lv1_Click);
     connect(c.lv1, &Mp3List::rowDoubleClicked, this, &TagEditor::lv1_DblClick);
@@ -122,7 +125,7 @@ int TagEditor::fillList(bool onlyNew, const QByteArray &wanted, std::optional<Ta
         suggestCodePage();
         return 0;
     }
-    const Mp3ListBuilder::Result scanned = m_scan.fill(*c.FilOpen, currentPrefix(), wanted);
+    const Mp3ListBuilder::Result scanned = m_scan.fill(*c.FilOpen, currentPrefix(), m_session.codePage(), wanted);
     if (wantedReading)
         *wantedReading = scanned.wanted;
     const QSet<QByteArray> before = std::exchange(m_unreadable, scanned.unreadable);
@@ -223,7 +226,7 @@ void TagEditor::Cmdfilesong_Click()
 {
     const QString name = m_selection.fileName();
     // The box shows what a save would store: characters the code page lacks become '?'.
-    const CodePage &page = codePage();
+    const CodePage &page = m_session.codePage();
     const QString song = name.size() > 4 ? page.decode(page.encode(name.chopped(4))) : QString();
     c.TxtDispTag[0]->setText(song);
 }

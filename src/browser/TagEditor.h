@@ -22,6 +22,7 @@
 #include <optional>
 
 class CodePage;
+class EditSession;
 class QIcon;
 class SaveJournal;
 class QWidget;
@@ -31,7 +32,8 @@ class TagEditor : public QObject {
 public:
     // The controls become children of controlsParent, which the window places. genreList is
     // read whenever a genre is named, so the window may fill it after construction.
-    TagEditor(QWidget *controlsParent, const MdlDefault &settings, const QStringList &genreList, QObject *parent = nullptr);
+    TagEditor(QWidget *controlsParent, EditSession &session, const MdlDefault &settings, const QStringList &genreList,
+              QObject *parent = nullptr);
 
     FolderNavigator &navigator() { return m_navigator; }
     void fillGenres(const QStringList &genreList);  // the genre box's entries
@@ -68,11 +70,6 @@ public:
     // The player now holds path (empty: nothing), which Save then refuses to edit.
     void setPlayerFile(const QByteArray &path) { m_selection.setPlayerFile(path); }
 
-    // The tags' code page: the list, the panel and the proposal are decoded again from the bytes
-    // already read; saves and the boxes' checks use it from then on.
-    void setCodePage(const CodePage &page);
-    const CodePage &codePage() const { return m_panel.codePage(); }
-
     // The message shown once after a list rebuild in which some files could not be read.
     static QString readErrorText();
     // The message of a save with no file selected.
@@ -95,9 +92,13 @@ private:
     int fillList(bool onlyNew = false, const QByteArray &wanted = {},
                  std::optional<TagReading> *wantedReading = nullptr);
     void suggestCodePage();
+    // The session's code page switched from previous: the list, the panel and the proposal are
+    // decoded again from the bytes already read.
+    void codePageSwitched(const CodePage &previous);
     int rereadWritten(const QByteArray &name, bool current);  // returns fillList's count
     QByteArray currentPrefix() const;
 
+    EditSession &m_session;
     BrowserControls c;
     const MdlDefault &m_settings;
     const QStringList &m_genreList;

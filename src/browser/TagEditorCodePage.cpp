@@ -1,6 +1,7 @@
 // The tags' code page in the editor: switched live from the bytes already read, and suggested
 // for the folder after each scan.
 
+#include "browser/EditSession.h"
 #include "browser/Mp3List.h"
 #include "browser/TagEditor.h"
 #include "tags/CodePage.h"
@@ -15,14 +16,13 @@ void TagEditor::suggestCodePage()
     emit folderCodePageSuggested(guess.suggestion(), guess.nonAsciiBytes());
 }
 
-void TagEditor::setCodePage(const CodePage &page)
+void TagEditor::codePageSwitched(const CodePage &previous)
 {
-    m_scan.setCodePage(page);
-    c.lv1->redecode(page);
+    c.lv1->redecode(m_session.codePage());
     bool boxesChanged = false;
     {
         const QScopedValueRollback quiet(m_quietNames, true);
-        boxesChanged = m_panel.setCodePage(page);
+        boxesChanged = m_panel.redecode(previous);
     }
     if (!boxesChanged || m_selection.entry() < 0)
         return;

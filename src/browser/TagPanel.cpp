@@ -1,6 +1,6 @@
 #include "browser/TagPanel.h"
 
-#include "browser/CodePageValidator.h"
+#include "browser/EditSession.h"
 #include "browser/GenreBox.h"
 #include "tags/CodePage.h"
 #include "tags/GenreList.h"
@@ -16,8 +16,8 @@ constexpr int FieldBytes[5] = {Id3v1::TitleWidth, Id3v1::ArtistWidth, Id3v1::Alb
 
 }  // namespace
 
-TagPanel::TagPanel(const BrowserControls &controls, const QStringList &genreList)
-    : c(controls), m_genreList(genreList), m_page(&CodePage::system())
+TagPanel::TagPanel(const BrowserControls &controls, const EditSession &session, const QStringList &genreList)
+    : c(controls), m_session(session), m_genreList(genreList)
 {
 }
 
@@ -71,7 +71,7 @@ Id3v1::Fields TagPanel::fieldsToSave(quint8 &genreNumber) const
 void TagPanel::showField(int index, const QByteArray &bytes)
 {
     m_shownBytes[size_t(index)] = bytes;
-    showText(index, CodePage::shown(m_page->decode(bytes)));
+    showText(index, CodePage::shown(m_session.codePage().decode(bytes)));
 }
 
 void TagPanel::showText(int index, const QString &text)
@@ -85,10 +85,15 @@ void TagPanel::showText(int index, const QString &text)
     box->setValidator(validator);
 }
 
-bool TagPanel::showsItsBytes(int index) const
+bool TagPanel::showsItsBytes(int index, const CodePage &page) const
 {
     const std::optional<QByteArray> &bytes = m_shownBytes[size_t(index)];
-    return bytes && c.TxtDispTag[index]->text() == CodePage::shown(m_page->decode(*bytes));
+    return bytes && c.TxtDispTag[index]->text() == CodePage::shown(page.decode(*bytes));
+}
+
+bool TagPanel::showsItsBytes(int index) const
+{
+    return showsItsBytes(index, m_session.codePage());
 }
 
 QByteArray TagPanel::storedBytes(int index) const
@@ -97,21 +102,16 @@ QByteArray TagPanel::storedBytes(int index) const
     // mark (half a character at a field's end, a pair the page leaves undefined).
     if (showsItsBytes(index))
         return *m_shownBytes[size_t(index)];
-    return m_page->encode(c.TxtDispTag[index]->text());
+    return m_session.codePage().encode(c.TxtDispTag[index]->text());
 }
 
-bool TagPanel::setCodePage(const CodePage &page)
+bool TagPanel::redecode(const CodePage &previous)
 {
+    const CodePage &page = m_session.codePage();
     bool changed = false;
-    std::array<bool, 5> unedited{};
-    for (int k = 0; k < 5; ++k)
-        unedited[size_t(k)] = showsItsBytes(k);
-    m_page = &page;
     for (int k = 0; k < 5; ++k) {
         QLineEdit *box = c.TxtDispTag[k];
-        if (auto *validator = box->findChild<CodePageValidator *>())
-            validator->setCodePage(page);
-        if (!unedited[size_t(k)])
+        if (!showsItsBytes(k, previous))
             continue;  // the user's typing is never re-encoded behind their back
         const QString text = CodePage::shown(page.decode(*m_shownBytes[size_t(k)]));
         if (text != box->text()) {
@@ -124,21 +124,22 @@ bool TagPanel::setCodePage(const CodePage &page)
 
 QString TagPanel::storeProblem() const
 {
+    const CodePage &page = m_session.codePage();
     for (int k = 0; k < 5; ++k) {
         if (showsItsBytes(k))
             continue;  // saved as read
         const QString text = c.TxtDispTag[k]->text();
         const QString field = c.TxtDispTag[k]->toolTip();
-        if (!m_page->canEncode(text))
+        if (!page.canEncode(text))
             return QStringLiteral("The %1 holds characters that %2 cannot store: change it, or choose "
                                   "another page under Tags > Code Page. Nothing was saved.")
-                .arg(field, m_page->title());
-        if (!m_page->fits(text, FieldBytes[k]))
+                .arg(field, page.title());
+        if (!page.fits(text, FieldBytes[k]))
             return QStringLiteral("The %1 takes more than %2 bytes in %3: shorten it, or choose another "
                                   "page under Tags > Code Page. Nothing was saved.")
                 .arg(field)
                 .arg(FieldBytes[k])
-                .arg(m_page->title());
+                .arg(page.title());
     }
     return {};
 }

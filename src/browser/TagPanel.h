@@ -13,17 +13,18 @@
 #include <optional>
 
 class CodePage;
+class EditSession;
 struct TagReading;
 
 class TagPanel {
 public:
-    TagPanel(const BrowserControls &controls, const QStringList &genreList);
+    // The boxes are read, checked and saved in the session's code page.
+    TagPanel(const BrowserControls &controls, const EditSession &session, const QStringList &genreList);
 
-    const CodePage &codePage() const { return *m_page; }
-    // The page the boxes are read, checked and saved in. A box still showing the bytes the panel
-    // put there shows them in the new page; a box the user changed keeps its text, which the new
-    // page may not store: storeProblem() says so before a save. True when a box's text changed.
-    bool setCodePage(const CodePage &page);
+    // The session's page has switched from previous: a box still showing the bytes the panel put
+    // there shows them in the new page; a box the user changed keeps its text, which the new page
+    // may not store: storeProblem() says so before a save. True when a box's text changed.
+    bool redecode(const CodePage &previous);
     // Why the boxes cannot be saved in the page (a field's name and what is wrong); empty when
     // they can.
     QString storeProblem() const;
@@ -40,11 +41,13 @@ public:
 private:
     void showField(int index, const QByteArray &bytes);
     void showText(int index, const QString &text);
-    bool showsItsBytes(int index) const;  // the box holds what the panel put there
+    // The box holds what the panel put there, as page shows it.
+    bool showsItsBytes(int index, const CodePage &page) const;
+    bool showsItsBytes(int index) const;  // in the session's page
     QByteArray storedBytes(int index) const;  // what a save writes for the box
 
     const BrowserControls &c;
+    const EditSession &m_session;
     const QStringList &m_genreList;
-    const CodePage *m_page;
     std::array<std::optional<QByteArray>, 5> m_shownBytes;  // what each box was last given
 };

@@ -88,7 +88,7 @@ FolderGuess guessFolderCodePage(const QByteArray &folder)
 {
     FolderGuess result;
     std::vector<ListedFile> files;
-    result.status = listFolderFiles(folder, QStringLiteral("*.mp3"), files);
+    result.status = listFolderFiles(folder, mp3Pattern(), files);
     if (!result.status)
         return result;
     result.files = int(files.size());

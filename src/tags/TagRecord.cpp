@@ -4,12 +4,11 @@
 #include "tags/GenreList.h"
 #include "tags/TagCore.h"
 
-TagRecord tagRecordOf(const TagReading &reading, const QStringList &genreList)
+TagRecord tagRecordOf(const TagReading &reading, const QStringList &genreList, const CodePage &page)
 {
     TagRecord tag;
     if (!reading.tagged)
         return tag;
-    const CodePage &page = CodePage::system();
     tag.Title = page.decode(reading.fields.title);
     tag.Artist = page.decode(reading.fields.artist);
     tag.Album = page.decode(reading.fields.album);

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+class CodePage;
 struct TagReading;
 
 struct TagRecord {
@@ -16,5 +17,6 @@ struct TagRecord {
     QString Genre;  // empty for a genre number without a name
 };
 
-// The record of a reading: all six texts empty when the file has no tag.
-TagRecord tagRecordOf(const TagReading &reading, const QStringList &genreList);
+// The record of a reading, its text decoded from page: all six texts empty when the file has no
+// tag.
+TagRecord tagRecordOf(const TagReading &reading, const QStringList &genreList, const CodePage &page);

@@ -158,7 +158,7 @@ private slots:
         FrmMain next;
         next.Form_Load();
         QCOMPARE(next.codePageMenu().chosen(), atStart);
-        QCOMPARE(&next.editor().codePage(), atStart ? &CodePage::byNumber(atStart) : &CodePage::system());
+        QCOMPARE(&next.session().codePage(), atStart ? &CodePage::byNumber(atStart) : &CodePage::system());
     }
 
     void aSystemChoiceLeavesAStoreWithoutItAlone()

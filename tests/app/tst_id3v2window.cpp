@@ -4,17 +4,20 @@
 #include "support/EditorTestHelpers.h"
 #include "support/Id3v2Files.h"
 
+#include "app/CodePageMenu.h"
 #include "app/FrmMain.h"
 #include "browser/Id3v2Marks.h"
 #include "browser/Mp3List.h"
 #include "browser/TagEditor.h"
 #include "browser/TrackSave.h"
+#include "tags/CodePage.h"
 #include "tags/Id3v1.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QtTest>
 
 using namespace EditorTest;
@@ -167,6 +170,39 @@ private slots:
         QCOMPARE(w.TxtDispTag[0]->text(), QString(30, QLatin1Char('x')));
         QCOMPARE(w.TxtDispTag[1]->text(), QStringLiteral("Old Artist"));
         QCOMPARE(log.texts, QStringList{Id3v2Marks::cutText({TagField::Title})});
+    }
+
+    // With the tags read in 1251 on a system whose page is 1252, the marks compare and Fill
+    // writes in 1251: the artist that already agrees is not marked, and the bytes on disk are
+    // the Cyrillic titles, never question marks.
+    void fillAndMarksUseTheChosenCodePage()
+    {
+        const QByteArray kino("\xca\xe8\xed\xee");                                        // Кино
+        const QByteArray bloodType("\xc3\xf0\xf3\xef\xef\xe0\x20\xea\xf0\xee\xe2\xe8");  // Группа крови
+        const QByteArray tag =
+            Id3v2Files::tag(3, {{"TIT2", Id3v2Files::utf16WithBom(QStringLiteral("Утро"))},
+                                {"TPE1", Id3v2Files::utf16WithBom(QStringLiteral("Кино"))},
+                                {"TALB", Id3v2Files::utf16WithBom(QStringLiteral("Группа крови"))}});
+        MessageLog log;
+        Window w;
+        QVERIFY(w->session().codePage().number() != 1251);
+        openWith(w, {{"a.mp3", tag + song(300, trailer("Old", kino))}});
+        w->codePageMenu().menu()->findChild<QAction *>(QStringLiteral("mnuCodePage1251"))->trigger();
+        QCOMPARE(w->session().codePage().number(), 1251);
+        w.clickRow(0);
+        QVERIFY(markOf(w, TagField::Title)->isVisibleTo(&w.main()));
+        QVERIFY(!markOf(w, TagField::Artist)->isVisibleTo(&w.main()));
+        QVERIFY(markOf(w, TagField::Album)->isVisibleTo(&w.main()));
+        w->mnuFillFromId3v2->trigger();
+        QCOMPARE(w.TxtDispTag[0]->text(), QStringLiteral("Утро"));
+        QCOMPARE(w.TxtDispTag[1]->text(), QStringLiteral("Кино"));
+        QCOMPARE(w.TxtDispTag[2]->text(), QStringLiteral("Группа крови"));
+        w.save();
+        QCOMPARE(log.texts, QStringList());
+        const QByteArray after = readFile(file("a.mp3")).right(Id3v1::TrailerSize);
+        QCOMPARE(after.mid(Id3v1::TitleOffset, 4), QByteArray("\xd3\xf2\xf0\xee"));  // Утро
+        QCOMPARE(after.mid(Id3v1::ArtistOffset, 4), kino);
+        QCOMPARE(after.mid(Id3v1::AlbumOffset, bloodType.size()), bloodType);
     }
 
     void aCommentEditKeepsTheTrackNumber()

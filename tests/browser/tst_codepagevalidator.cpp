@@ -1,6 +1,7 @@
 // The tag boxes' validator: only characters the code page can store get into the box.
 #include "tags/CodePage.h"
 #include "browser/CodePageValidator.h"
+#include "browser/EditSession.h"
 #include "support/EditorTestHelpers.h"
 
 #include <QKeyEvent>
@@ -9,6 +10,15 @@
 #include <QTest>
 
 using EditorTest::typeText;
+
+namespace {
+
+// An edit session whose page is number.
+struct SessionIn : EditSession {
+    explicit SessionIn(int number) { setCodePage(CodePage::byNumber(number)); }
+};
+
+}  // namespace
 
 class TestCodePageValidator : public QObject {
     Q_OBJECT
@@ -55,7 +65,8 @@ void TestCodePageValidator::validate()
     QFETCH(int, keptPos);
     const CodePage &codePage = CodePage::byNumber(page);
     QCOMPARE(codePage.number(), page);
-    CodePageValidator validator(codePage);
+    const SessionIn session(page);
+    CodePageValidator validator(session, 0);
     QCOMPARE(validator.validate(input, pos), QValidator::Acceptable);
     QCOMPARE(input, kept);
     QCOMPARE(pos, keptPos);
@@ -64,8 +75,9 @@ void TestCodePageValidator::validate()
 
 void TestCodePageValidator::typingAndPastingIntoABox()
 {
+    const SessionIn session(1252);
     QLineEdit box;
-    box.setValidator(new CodePageValidator(CodePage::byNumber(1252), &box));
+    box.setValidator(new CodePageValidator(session, 0, &box));
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));
 
@@ -85,7 +97,8 @@ void TestCodePageValidator::typingAndPastingIntoABox()
 
 void TestCodePageValidator::systemCodePageByDefault()
 {
-    CodePageValidator validator;
+    const EditSession session;
+    CodePageValidator validator(session, 0);
     QString text = QString::fromUtf8("plain ASCII ☃");
     int pos = int(text.size());
     validator.validate(text, pos);
@@ -126,7 +139,8 @@ void TestCodePageValidator::fieldBytes()
     QFETCH(int, pos);
     QFETCH(QString, kept);
     QFETCH(int, keptPos);
-    CodePageValidator validator(CodePage::byNumber(page), bytes);
+    const SessionIn session(page);
+    CodePageValidator validator(session, bytes);
     QCOMPARE(validator.validate(input, pos), QValidator::Acceptable);
     QCOMPARE(input, kept);
     QCOMPARE(pos, keptPos);
@@ -134,9 +148,10 @@ void TestCodePageValidator::fieldBytes()
 
 void TestCodePageValidator::aFullDoubleByteBoxRefusesTyping()
 {
+    const SessionIn session(932);
     QLineEdit box;
     box.setMaxLength(30);
-    box.setValidator(new CodePageValidator(CodePage::byNumber(932), 30, &box));
+    box.setValidator(new CodePageValidator(session, 30, &box));
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));
     for (int i = 0; i < 14; ++i)
@@ -152,19 +167,20 @@ void TestCodePageValidator::aFullDoubleByteBoxRefusesTyping()
 void TestCodePageValidator::changingThePageRechecksTheText()
 {
     // Unsaved typing stays in the box; what the new page cannot store is found, not re-encoded.
+    SessionIn session(1251);
     QLineEdit box;
-    auto *validator = new CodePageValidator(CodePage::byNumber(1251), 30, &box);
+    auto *validator = new CodePageValidator(session, 30, &box);
     box.setValidator(validator);
     box.setText(QString::fromUtf8("Утро"));
     QSignalSpy changed(validator, &QValidator::changed);
-    validator->setCodePage(CodePage::byNumber(932));
+    session.setCodePage(CodePage::byNumber(932));
     QCOMPARE(changed.size(), 1);
     QCOMPARE(&validator->codePage(), &CodePage::byNumber(932));
     QCOMPARE(box.text(), QString::fromUtf8("Утро"));
     QVERIFY(box.hasAcceptableInput());  // 932 stores Cyrillic, two bytes each
-    validator->setCodePage(CodePage::byNumber(1253));
+    session.setCodePage(CodePage::byNumber(1253));
     QVERIFY(!CodePage::byNumber(1253).canEncode(box.text()));
-    validator->setCodePage(CodePage::byNumber(1253));
+    session.setCodePage(CodePage::byNumber(1253));
     QCOMPARE(changed.size(), 2);  // the same page again changes nothing
     validator->setFieldBytes(4);
     QCOMPARE(validator->fieldBytes(), 4);

@@ -2,6 +2,7 @@
 // leaves.
 
 #include "browser/Mp3Files.h"
+#include "browser/EditSession.h"
 #include "browser/Selection.h"
 #include "support/TestFiles.h"
 #include "tags/GenreList.h"
@@ -18,6 +19,7 @@ class TestCurrentFile : public QObject {
 
 private:
     QStringList m_genres = Genres::buildGenreList();
+    EditSession m_session;
 
     // The folder's MP3 files, listed.
     static void list(Mp3Files &files, const TempFolder &folder)
@@ -35,7 +37,7 @@ private slots:
         QVERIFY(writeFile(folder.file("b.mp3"), song(700, trailer("Bee", "Buzz", "", "", "", 17))));
         Mp3Files files;
         list(files, folder);
-        Selection record(files, m_genres);
+        Selection record(files, m_session, m_genres);
         QVERIFY(record.load(1, folder.path() + '/'));
         QCOMPARE(record.entry(), 1);
         QCOMPARE(record.SelectedIndex(), 2);
@@ -64,7 +66,7 @@ private slots:
         QVERIFY(writeFile(folder.file("b.mp3"), song(500, trailer("Other"))));
         Mp3Files files;
         list(files, folder);
-        Selection record(files, m_genres);
+        Selection record(files, m_session, m_genres);
         QVERIFY(record.load(0, folder.path() + '/'));
         QVERIFY(::unlink(folder.file("b.mp3").constData()) == 0);
         if (kind == "fifo")
@@ -82,7 +84,7 @@ private slots:
         QVERIFY(writeFile(folder.file(raw), song(500)));
         Mp3Files files;
         list(files, folder);
-        Selection record(files, m_genres);
+        Selection record(files, m_session, m_genres);
         QVERIFY(record.load(0, folder.path() + '/'));
         QCOMPARE(record.nameBytes(record.fileName()), raw);
         QCOMPARE(record.nameBytes(QStringLiteral("caf\u00e9.mp3")), QByteArray("caf\xc3\xa9.mp3"));

@@ -2,6 +2,7 @@
 // files that cannot be read, and what the rebuild leaves for the panel and for a save.
 
 #include "browser/Mp3ListBuilder.h"
+#include "tags/CodePage.h"
 #include "browser/Mp3Files.h"
 #include "browser/Mp3List.h"
 #include "support/Id3v2Files.h"
@@ -36,7 +37,7 @@ private slots:
         const QStringList genres = Genres::buildGenreList();
         Mp3List list;
         Mp3ListBuilder builder(list, genres);
-        const Mp3ListBuilder::Result result = builder.fill(files, folder.path() + '/', "2.mp3");
+        const Mp3ListBuilder::Result result = builder.fill(files, folder.path() + '/', CodePage::system(), "2.mp3");
         QCOMPARE(list.rowCount(), 4);
         QCOMPARE(list.text(0, 1), QStringLiteral("One"));
         QCOMPARE(list.text(1, 6), QStringLiteral("Pop"));
@@ -67,7 +68,7 @@ private slots:
         QPixmap note(16, 16);
         note.fill(Qt::darkGreen);
         list.setRowIcon(QIcon(note));
-        Mp3ListBuilder(list, genres).fill(files, folder.path() + '/');
+        Mp3ListBuilder(list, genres).fill(files, folder.path() + '/', CodePage::system());
 
         const QAbstractItemModel *model = list.model();
         const QModelIndex marked = model->index(0, 0), plain = model->index(1, 0);

@@ -2,6 +2,7 @@
 
 #include "browser/BrowserControls.h"
 #include "browser/GenreBox.h"
+#include "browser/EditSession.h"
 #include "browser/TagPanel.h"
 #include "support/TestFiles.h"
 #include "tags/CodePage.h"
@@ -39,9 +40,10 @@ private slots:
     void keptBoxesStayAndTheRestFollowTheReading()
     {
         QWidget window;
-        BrowserControls c(&window, &window);
+        EditSession session;
+        BrowserControls c(&window, &window, session);
         c.CmbGenre->fill(m_genres);
-        TagPanel panel(c, m_genres);
+        TagPanel panel(c, session, m_genres);
         panel.show(tagged("Song", "Artist", 200));
         QCOMPARE(c.TxtDispTag[0]->text(), QStringLiteral("Song"));
         QCOMPARE(c.CmbGenre->text(), QStringLiteral("Unknown"));  // a number without a name
@@ -74,9 +76,10 @@ private slots:
         QFETCH(int, written);
         QFETCH(int, remembered);
         QWidget window;
-        BrowserControls c(&window, &window);
+        EditSession session;
+        BrowserControls c(&window, &window, session);
         c.CmbGenre->fill(m_genres);
-        TagPanel panel(c, m_genres);
+        TagPanel panel(c, session, m_genres);
         c.CmbGenre->setText(text);
         quint8 genreNumber = 40;
         QCOMPARE(int(panel.fieldsToSave(genreNumber).genre), written);
@@ -103,13 +106,15 @@ private slots:
         QFETCH(int, to);
         QFETCH(QString, problem);
         QWidget window;
-        BrowserControls c(&window, &window);
-        TagPanel panel(c, m_genres);
-        panel.setCodePage(CodePage::byNumber(from));
+        EditSession session;
+        BrowserControls c(&window, &window, session);
+        TagPanel panel(c, session, m_genres);
+        session.setCodePage(CodePage::byNumber(from));
         panel.show(tagged("\x93\x8c", "x", 0));
         c.TxtDispTag[1]->setText(typed);  // the user's edit
 
-        QVERIFY(panel.setCodePage(CodePage::byNumber(to)));
+        session.setCodePage(CodePage::byNumber(to));
+        QVERIFY(panel.redecode(CodePage::byNumber(from)));
         QCOMPARE(c.TxtDispTag[0]->text(), CodePage::byNumber(to).decode("\x93\x8c"));  // read again
         QCOMPARE(c.TxtDispTag[1]->text(), typed);                                      // kept as typed
         QCOMPARE(panel.storeProblem().left(problem.size()), problem);

@@ -4,6 +4,7 @@
 
 #include "support/TestFiles.h"
 
+#include "tags/CodePage.h"
 #include "tags/GenreList.h"
 #include "tags/TagCore.h"
 #include "tags/TagRecord.h"
@@ -77,7 +78,7 @@ private slots:
         QVERIFY2(reading.status, qPrintable(reading.status.description()));
         QCOMPARE(reading.tagged, tagged);
         QCOMPARE(reading.trailer, bytes.size() >= 128 ? bytes.right(128) : QByteArray());
-        const TagRecord tag = tagRecordOf(reading, Genres::buildGenreList());
+        const TagRecord tag = tagRecordOf(reading, Genres::buildGenreList(), CodePage::system());
         QCOMPARE(QStringList({tag.Title, tag.Artist, tag.Album, tag.Year, tag.Comment, tag.Genre}), record);
         struct stat st;
         QCOMPARE(::stat(file("a.mp3").constData(), &st), 0);
