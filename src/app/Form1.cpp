@@ -2,7 +2,7 @@
 
 #include "app/Artwork.h"
 #include "app/FrmMain.h"
-#include "app/Twips.h"
+#include "layout/Twips.h"
 
 #include <QLabel>
 #include <QScreen>

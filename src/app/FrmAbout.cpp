@@ -1,7 +1,7 @@
 #include "app/FrmAbout.h"
 
 #include "app/Artwork.h"
-#include "app/Twips.h"
+#include "layout/Twips.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -3,7 +3,6 @@
 #include "app/AccessibleNames.h"
 #include "app/Artwork.h"
 #include "app/CodePageMenu.h"
-#include "app/BrowserLayout.h"
 #include "app/FrmAbout.h"
 #include "app/FrmSettings.h"
 #include "tags/GenreList.h"
@@ -14,7 +13,7 @@
 #include "app/SettingsStore.h"
 #include "browser/TagEditor.h"
 #include "app/TaggingEntries.h"
-#include "app/Twips.h"
+#include "layout/Twips.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -77,7 +76,6 @@ FrmMain::FrmMain(std::function<void()> endProgram, QWidget *parent)
     createPlayer(client);
     createDecoration(client);
     m_editor = new TagEditor(client, *m_session, m_state, GenreList, this);
-    placeBrowserControls(client);
     m_editor->setRowIcon(rowIcon());
     CmdQuit = place(new QPushButton(QStringLiteral("&Quit"), client), "CmdQuit", twipsRect(9240, 9720, 975, 375),
                     QStringLiteral("Quit Program"));
@@ -89,7 +87,7 @@ FrmMain::FrmMain(std::function<void()> endProgram, QWidget *parent)
     connect(m_playerController, &PlayerController::playerFileChanged, m_editor, &TagEditor::setPlayerFile);
 
     connect(CmdQuit, &QPushButton::clicked, this, &FrmMain::CmdQuit_Click);
-    arrangeTabOrder(client, CmdQuit);
+    m_editor->continueTabOrderInto(CmdQuit);
     m_playerPanel->continueTabOrderFrom(CmdQuit);
     nameControlsWithoutText(this);
     connect(qApp, &QGuiApplication::lastWindowClosed, this, &FrmMain::onLastWindowClosed);

@@ -1,7 +1,7 @@
 #include "app/FrmSettings.h"
 
 #include "app/Artwork.h"
-#include "app/Twips.h"
+#include "layout/Twips.h"
 #include "tags/Message.h"
 #include "app/SettingsStore.h"
 

@@ -1,6 +1,6 @@
 #include "browser/AlbumStepper.h"
 
-#include "browser/BrowserControls.h"
+#include "browser/BrowserPanel.h"
 #include "browser/GenreBox.h"
 #include "browser/Mp3Files.h"
 #include "browser/Mp3List.h"
@@ -34,7 +34,7 @@ int offsetOf(const QKeyEvent &key)
 
 }  // namespace
 
-AlbumStepper::AlbumStepper(const BrowserControls &controls, TagEditor &editor)
+AlbumStepper::AlbumStepper(const BrowserPanel &controls, TagEditor &editor)
     : c(controls), m_editor(editor)
 {
     for (QLineEdit *box : c.TxtDispTag)

@@ -6,14 +6,14 @@
 
 #include <QObject>
 
-struct BrowserControls;
+struct BrowserPanel;
 class QWidget;
 class TagEditor;
 
 class AlbumStepper : public QObject {
 public:
     // Watches the keys of the panel's boxes in controls; loads and saves through editor.
-    AlbumStepper(const BrowserControls &controls, TagEditor &editor);
+    AlbumStepper(const BrowserPanel &controls, TagEditor &editor);
 
     // Loads the row offset rows away from the current file's, as a click on it. False, with
     // nothing changed, when no file is current or the row is past an end of the list.
@@ -30,6 +30,6 @@ private:
     void watch(QWidget *box);
     static void selectText(QWidget *box);
 
-    const BrowserControls &c;
+    const BrowserPanel &c;
     TagEditor &m_editor;
 };

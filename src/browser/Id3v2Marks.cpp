@@ -26,7 +26,7 @@ constexpr int CommentBeforeTrack = Id3v1::TrackMarkerOffset - Id3v1::CommentOffs
 
 }  // namespace
 
-Id3v2Marks::Id3v2Marks(const BrowserControls &controls, const TagPanel &panel, const EditSession &session,
+Id3v2Marks::Id3v2Marks(const BrowserPanel &controls, const TagPanel &panel, const EditSession &session,
                        const QStringList &genreList, QObject *parent)
     : QObject(parent), c(controls), m_panel(panel), m_session(session), m_genreList(genreList)
 {

@@ -4,7 +4,7 @@
 // values into the boxes whose Keep box is clear. The tag is read once per load, never by the scan;
 // nothing is written here: Save writes what the boxes then hold.
 
-#include "browser/BrowserControls.h"
+#include "browser/BrowserPanel.h"
 #include "tags/Id3v2Fill.h"
 #include "tags/TagCore.h"
 
@@ -23,7 +23,7 @@ class Id3v2Marks : public QObject {
 public:
     // The marks become siblings of the boxes, hidden until a file with differences is loaded.
     // Values are compared and filled in the session's code page.
-    Id3v2Marks(const BrowserControls &controls, const TagPanel &panel, const EditSession &session,
+    Id3v2Marks(const BrowserPanel &controls, const TagPanel &panel, const EditSession &session,
                const QStringList &genreList, QObject *parent = nullptr);
 
     // The file at path was loaded with reading: its ID3v2 tag (if the scan saw one) is read and
@@ -49,7 +49,7 @@ private:
     QWidget *box(TagField field) const;
     void setBox(TagField field, const Id3v1::Fields &fields);
 
-    const BrowserControls &c;
+    const BrowserPanel &c;
     const TagPanel &m_panel;
     const EditSession &m_session;
     const QStringList &m_genreList;

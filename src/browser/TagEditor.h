@@ -6,7 +6,7 @@
 // tells it which file the player holds.
 
 #include "browser/AlbumStepper.h"
-#include "browser/BrowserControls.h"
+#include "browser/BrowserPanel.h"
 #include "browser/FolderNavigator.h"
 #include "browser/Id3v2Marks.h"
 #include "browser/Mp3ListBuilder.h"
@@ -39,6 +39,7 @@ public:
     void fillGenres(const QStringList &genreList);  // the genre box's entries
     void clearPanel();                              // the five boxes and the genre box emptied
     void setRowIcon(const QIcon &icon);             // the MP3 list's rows show it
+    void continueTabOrderInto(QWidget *next) const { c.continueTabOrderInto(next); }
     // Loads the listed file of that name as a click on its row does; false when it is not listed.
     bool selectFile(const QByteArray &name);
 
@@ -99,7 +100,7 @@ private:
     QByteArray currentPrefix() const;
 
     EditSession &m_session;
-    BrowserControls c;
+    BrowserPanel c;
     const MdlDefault &m_settings;
     const QStringList &m_genreList;
     FolderNavigator m_navigator;

@@ -16,7 +16,7 @@ constexpr int FieldBytes[5] = {Id3v1::TitleWidth, Id3v1::ArtistWidth, Id3v1::Alb
 
 }  // namespace
 
-TagPanel::TagPanel(const BrowserControls &controls, const EditSession &session, const QStringList &genreList)
+TagPanel::TagPanel(const BrowserPanel &controls, const EditSession &session, const QStringList &genreList)
     : c(controls), m_session(session), m_genreList(genreList)
 {
 }

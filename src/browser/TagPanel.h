@@ -2,7 +2,7 @@
 // The editing panel's rules: the Keep boxes, what a reading puts into the boxes, and the fields
 // a save writes from them.
 
-#include "browser/BrowserControls.h"
+#include "browser/BrowserPanel.h"
 #include "tags/Id3v1.h"
 
 #include <QByteArray>
@@ -19,7 +19,7 @@ struct TagReading;
 class TagPanel {
 public:
     // The boxes are read, checked and saved in the session's code page.
-    TagPanel(const BrowserControls &controls, const EditSession &session, const QStringList &genreList);
+    TagPanel(const BrowserPanel &controls, const EditSession &session, const QStringList &genreList);
 
     // The session's page has switched from previous: a box still showing the bytes the panel put
     // there shows them in the new page; a box the user changed keeps its text, which the new page
@@ -46,7 +46,7 @@ private:
     bool showsItsBytes(int index) const;  // in the session's page
     QByteArray storedBytes(int index) const;  // what a save writes for the box
 
-    const BrowserControls &c;
+    const BrowserPanel &c;
     const EditSession &m_session;
     const QStringList &m_genreList;
     std::array<std::optional<QByteArray>, 5> m_shownBytes;  // what each box was last given

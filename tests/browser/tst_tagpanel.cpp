@@ -1,6 +1,6 @@
 // The editing panel's rules on its real controls: the Keep boxes and the genre a save writes.
 
-#include "browser/BrowserControls.h"
+#include "browser/BrowserPanel.h"
 #include "browser/GenreBox.h"
 #include "browser/EditSession.h"
 #include "browser/TagPanel.h"
@@ -41,7 +41,7 @@ private slots:
     {
         QWidget window;
         EditSession session;
-        BrowserControls c(&window, &window, session);
+        BrowserPanel c(&window, &window, session);
         c.CmbGenre->fill(m_genres);
         TagPanel panel(c, session, m_genres);
         panel.show(tagged("Song", "Artist", 200));
@@ -77,7 +77,7 @@ private slots:
         QFETCH(int, remembered);
         QWidget window;
         EditSession session;
-        BrowserControls c(&window, &window, session);
+        BrowserPanel c(&window, &window, session);
         c.CmbGenre->fill(m_genres);
         TagPanel panel(c, session, m_genres);
         c.CmbGenre->setText(text);
@@ -107,7 +107,7 @@ private slots:
         QFETCH(QString, problem);
         QWidget window;
         EditSession session;
-        BrowserControls c(&window, &window, session);
+        BrowserPanel c(&window, &window, session);
         TagPanel panel(c, session, m_genres);
         session.setCodePage(CodePage::byNumber(from));
         panel.show(tagged("\x93\x8c", "x", 0));

@@ -1,4 +1,4 @@
-#include "browser/BrowserControls.h"
+#include "browser/BrowserPanel.h"
 
 #include "tags/PatternListing.h"
 
@@ -9,13 +9,26 @@
 #include "browser/GenreBox.h"
 #include "tags/Id3v1.h"
 #include "browser/Mp3List.h"
+#include "layout/Twips.h"
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 namespace {
+
+// The layout was drawn for a narrower face than the ones at hand: a caption that would run under
+// the box beside it is set just narrow enough to show whole, a little clear of the box.
+void fitCaption(QLabel *caption, int roomToBox)
+{
+    const int room = roomToBox - 2;
+    QFont font = caption->font();
+    for (int stretch = 99; stretch >= 80 && QFontMetrics(font).horizontalAdvance(caption->text()) > room; --stretch)
+        font.setStretch(stretch);
+    caption->setFont(font);
+}
 
 template <typename W>
 W *named(W *widget, const QString &name, const QString &tooltip = {})
@@ -28,7 +41,7 @@ W *named(W *widget, const QString &name, const QString &tooltip = {})
 
 }  // namespace
 
-BrowserControls::BrowserControls(QWidget *parent, QObject *owner, const EditSession &session)
+BrowserPanel::BrowserPanel(QWidget *parent, QObject *owner, const EditSession &session)
 {
     DrvOpen = named(new DriveList(parent), QStringLiteral("DrvOpen"), QStringLiteral("Drive"));
     DirOpen = named(new FolderTree(parent), QStringLiteral("DirOpen"), QStringLiteral("Directory"));
@@ -79,4 +92,44 @@ BrowserControls::BrowserControls(QWidget *parent, QObject *owner, const EditSess
                     QStringLiteral("Swap what is showing as the song name with what is showing for the artist name"));
     Cmdfilesong = named(new QPushButton(QStringLiteral(" &Filename->Song Name"), parent), QStringLiteral("Cmdfilesong"),
                         QStringLiteral("Make the song name the same as the filename"));
+    place();
+}
+
+void BrowserPanel::place()
+{
+    DrvOpen->setGeometry(twipsRect(120, 720, 2535, 315));
+    DirOpen->setGeometry(twipsRect(120, 1080, 2535, 3015));
+    lv1->setGeometry(twipsRect(120, 4440, 10005, 4335));
+
+    Label11->setGeometry(twipsRect(3840, 1920, 2535, 255));
+    Label12->setGeometry(twipsRect(9840, 1920, 375, 255));
+    for (int k = 0; k < 6; ++k) {
+        const int top = 2160 + 360 * k;
+        TagLabels[k]->setGeometry(twipsRect(2880, top, k == 0 ? 975 : 1095, 255));
+        fitCaption(TagLabels[k], twips(3840) - twips(2880));
+        if (k < 5)
+            TxtDispTag[k]->setGeometry(twipsRect(3840, top, 5895, 285));
+        ChkKeepTag[k]->setGeometry(twipsRect(9960, top, 255, 255));
+    }
+    CmbGenre->setGeometry(twipsRect(3840, 3960, 5895, 315));
+    CmdSave->setGeometry(twipsRect(120, 8880, 10095, 375));
+    ChkRenFile->setGeometry(twipsRect(120, 9360, 1335, 255));
+    Label13->setGeometry(twipsRect(4440, 9360, 1095, 255));
+    fitCaption(Label13, twips(5520) - twips(4440));
+    TxtNewFilename->setGeometry(twipsRect(5520, 9360, 4695, 285));
+    Cmdswap->setGeometry(twipsRect(120, 9720, 2055, 375));
+    Cmdfilesong->setGeometry(twipsRect(2280, 9720, 2055, 375));
+}
+
+void BrowserPanel::continueTabOrderInto(QWidget *next) const
+{
+    QList<QWidget *> chain{DrvOpen, DirOpen};
+    for (QLineEdit *box : TxtDispTag)
+        chain << box;
+    chain << CmbGenre;
+    for (QCheckBox *keep : ChkKeepTag)
+        chain << keep;
+    chain << QList<QWidget *>{lv1, CmdSave, ChkRenFile, TxtNewFilename, Cmdswap, Cmdfilesong, next};
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The controls of the folder browser and the editing panel, created under their own names with
-// their captions, tooltips and limits. The window places them; the browser works on them.
+// their captions, tooltips and limits, and placed where the window's layout puts them. The browser
+// works on them; the window only says what comes after them in the tab order.
 
 #include <array>
 
@@ -17,10 +18,10 @@ class Mp3List;
 class GenreBox;
 class EditSession;
 
-struct BrowserControls {
+struct BrowserPanel {
     // Widgets become children of parent; the file list, which is never shown, of owner. The tag
     // boxes check their text in the session's code page.
-    BrowserControls(QWidget *parent, QObject *owner, const EditSession &session);
+    BrowserPanel(QWidget *parent, QObject *owner, const EditSession &session);
 
     DriveList *DrvOpen;
     FolderTree *DirOpen;
@@ -36,4 +37,11 @@ struct BrowserControls {
     QLabel *Label13;
     QLineEdit *TxtNewFilename;
     QPushButton *CmdSave, *Cmdswap, *Cmdfilesong;
+
+    // Tab walks the controls as the work goes: folder, the tag fields top to bottom, their Keep
+    // boxes, the list, saving; then it goes on to next.
+    void continueTabOrderInto(QWidget *next) const;
+
+private:
+    void place();
 };
