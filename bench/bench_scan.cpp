@@ -14,7 +14,7 @@
 #include "browser/FolderTree.h"
 #include "cli/ListCommand.h"
 #include "browser/Mp3List.h"
-#include "app/SettingsStore.h"
+#include "tags/settings/SettingsStore.h"
 #include "browser/TagEditor.h"
 #include "tags/BulkTrailerReader.h"
 #include "app/FrmMain.h"

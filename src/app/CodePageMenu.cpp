@@ -1,16 +1,18 @@
 #include "app/CodePageMenu.h"
 
-#include "app/SettingsStore.h"
 #include "tags/CodePage.h"
+#include "tags/CodePageChoice.h"
 #include "tags/CodePageGuess.h"
+#include "tags/settings/SettingsKeys.h"
+#include "tags/settings/SettingsStore.h"
 
 #include <QActionGroup>
 #include <QMenu>
 
 namespace {
 
-const QString kSection = QStringLiteral("Tags");
-const QString kKey = QStringLiteral("CodePage");
+const QString &kSection = SettingsKeys::codePage.section;
+const QString &kKey = SettingsKeys::codePage.key;
 
 QString titleOf(int number)
 {
@@ -79,11 +81,9 @@ QString CodePageMenu::suggestionText() const
     return m_suggestion->text();
 }
 
-int CodePageMenu::storedChoice(const QString &application)
+int CodePageMenu::storedChoice(const QString &application, QString *problem)
 {
-    bool ok = false;
-    const int number = SettingsStore::read(application, kSection, kKey, QString()).trimmed().toInt(&ok);
-    return ok && CodePage::find(number) ? number : 0;
+    return CodePageChoice::numberOf(SettingsStore::readBytes(application, kSection, kKey), problem);
 }
 
 bool CodePageMenu::store(const QString &application, QString *failure) const

@@ -27,8 +27,9 @@ public:
     void setSuggestion(int page, qsizetype nonAsciiBytes);
     QString suggestionText() const;
 
-    // The stored choice of application's settings file; 0 when absent or not one of ours.
-    static int storedChoice(const QString &application);
+    // The stored choice of application's settings file; 0 when absent or not one of ours, with
+    // *problem naming a value that is no page (CodePageChoice::numberOf).
+    static int storedChoice(const QString &application, QString *problem = nullptr);
     // Stores the choice; a System choice is written only over a stored one, so a file that never
     // held the setting stays as it was.
     bool store(const QString &application, QString *failure) const;

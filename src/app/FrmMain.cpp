@@ -10,10 +10,11 @@
 #include "player/PlayerController.h"
 #include "player/PlayerPanel.h"
 #include "app/SaveUndo.h"
-#include "app/SettingsStore.h"
 #include "browser/TagEditor.h"
 #include "app/TaggingEntries.h"
 #include "layout/Twips.h"
+#include "tags/settings/SettingsKeys.h"
+#include "tags/settings/SettingsStore.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -28,10 +29,10 @@
 
 namespace {
 
-const QString kApplication = QStringLiteral("Quorrel");
-const QString kSection = QStringLiteral("Startup");
-const QString kPathKey = QStringLiteral("Path");
-const QString kLfnKey = QStringLiteral("Support LFN");
+const QString &kApplication = SettingsKeys::application;
+const QString &kSection = SettingsKeys::startPath.section;  // Support LFN's as well
+const QString &kPathKey = SettingsKeys::startPath.key;
+const QString &kLfnKey = SettingsKeys::supportLfn.key;
 const QString kLoadFailure = QStringLiteral("Error while loading Quorrel.");
 
 template <typename W>
@@ -144,6 +145,12 @@ void FrmMain::Form_Load()
         GenreList = Genres::buildGenreList();
         return QString();
     });
+    // A settings file that cannot be read is said once; the steps below then get the defaults.
+    runLoadStep([] {
+        if (const QString problem = SettingsStore::problem(kApplication); !problem.isEmpty())
+            Message::show(problem);
+        return QString();
+    });
     // The MP3 list is a report view from its creation on.
     runLoadStep([this] {
         const QString text = SettingsStore::read(kApplication, kSection, kLfnKey, QStringLiteral("True"));
@@ -154,7 +161,10 @@ void FrmMain::Form_Load()
         return QString();
     });
     runLoadStep([this] {
-        m_codePages->choose(CodePageMenu::storedChoice(kApplication));
+        QString problem;
+        m_codePages->choose(CodePageMenu::storedChoice(kApplication, &problem));
+        if (!problem.isEmpty())
+            Message::show(problem);
         return QString();
     });
     runLoadStep([this] {

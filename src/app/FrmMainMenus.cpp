@@ -67,11 +67,10 @@ void FrmMain::mnuSettings_Click()
 void FrmMain::mnuinstr_Click()
 {
     const QString programFolder = QCoreApplication::applicationDirPath();
-    const QString path = findInstructions(programFolder);
+    QString problem;
+    const QString path = findInstructions(programFolder, &problem);
     if (path.isEmpty()) {
-        const QStringList places = instructionsCandidates(programFolder);
-        Message::show(QStringLiteral("The instructions file is missing: neither %1 nor %2 exists.")
-                          .arg(places.value(0), places.value(1)));
+        Message::show(problem);
         return;
     }
     if (!openDocument(QFile::encodeName(path)))

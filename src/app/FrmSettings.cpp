@@ -3,7 +3,8 @@
 #include "app/Artwork.h"
 #include "layout/Twips.h"
 #include "tags/Message.h"
-#include "app/SettingsStore.h"
+#include "tags/settings/SettingsKeys.h"
+#include "tags/settings/SettingsStore.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -121,11 +122,11 @@ void FrmSettings::cancelClicked()
 void FrmSettings::removeQuitClicked()
 {
     QString error;
-    if (!SettingsStore::remove(QStringLiteral("quorrel"), &error)) {
+    if (!SettingsStore::remove(SettingsKeys::application, &error)) {
         // The user asked for the settings to be gone; say so when they are not, then end anyway.
         Message::show(error);
         std::fprintf(stderr, "Velmora: cannot remove %s: %s\n",
-                     qPrintable(SettingsStore::filePath(QStringLiteral("quorrel"))),
+                     qPrintable(SettingsStore::filePath(SettingsKeys::application)),
                      qPrintable(error));
     }
     if (m_endProgram)

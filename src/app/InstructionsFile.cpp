@@ -1,7 +1,8 @@
 #include "app/InstructionsFile.h"
 
+#include "tags/settings/SmallFile.h"
+
 #include <QDir>
-#include <QFileInfo>
 
 // The build passes the data folder as seen from the installed executable's folder, e.g.
 // "../share/velmora" for the usual layout.
@@ -20,11 +21,18 @@ QStringList instructionsCandidates(const QString &programFolder)
     return {instructionsPath(programFolder), dataFolder + QStringLiteral("/instructions.txt")};
 }
 
-QString findInstructions(const QString &programFolder)
+QString findInstructions(const QString &programFolder, QString *problem)
 {
+    // Read through the one small-file read, as the settings are: a FIFO, a device or a file far
+    // larger than any instructions is not handed on.
+    QStringList reasons;
     for (const QString &candidate : instructionsCandidates(programFolder)) {
-        if (QFileInfo(candidate).isFile())
+        const SmallFile file = readSmallFile(candidate, MaxInstructionsBytes);
+        if (file.status)
             return candidate;
+        reasons << QStringLiteral("%1 (%2)").arg(candidate, file.status.description());
     }
+    if (problem)
+        *problem = QStringLiteral("The instructions file cannot be opened: %1.").arg(reasons.join(QStringLiteral(", ")));
     return {};
 }

@@ -11,5 +11,9 @@ QString instructionsPath(const QString &programFolder);
 // The places looked at, in order: beside the program, then the installed data folder.
 QStringList instructionsCandidates(const QString &programFolder);
 
-// The first candidate that exists, or empty text.
-QString findInstructions(const QString &programFolder);
+// The instructions are a few pages of text; a larger file in their place is not theirs.
+constexpr qint64 MaxInstructionsBytes = 1024 * 1024;
+
+// The first candidate that is a regular file of at most MaxInstructionsBytes; else empty text,
+// with *problem, when given, naming each candidate and why it is not used.
+QString findInstructions(const QString &programFolder, QString *problem = nullptr);

@@ -1,16 +1,17 @@
 #include "app/TaggingEntries.h"
 
-#include "app/SettingsStore.h"
 #include "browser/AlbumStepper.h"
 #include "browser/TagEditor.h"
+#include "tags/settings/SettingsKeys.h"
+#include "tags/settings/SettingsStore.h"
 
 #include <QAction>
 #include <QMenu>
 
 namespace {
 
-const QString kSection = QStringLiteral("Tags");
-const QString kKeepTimesKey = QStringLiteral("KeepFileTimes");
+const QString &kSection = SettingsKeys::keepFileTimes.section;
+const QString &kKeepTimesKey = SettingsKeys::keepFileTimes.key;
 
 }  // namespace
 

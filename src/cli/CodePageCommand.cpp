@@ -5,14 +5,30 @@
 #include "tags/CodePage.h"
 #include "tags/CodePageChoice.h"
 #include "tags/CodePageGuess.h"
+#include "tags/TextEscape.h"
 
 #include <unistd.h>
+
+namespace {
+
+// The page stored in the settings file; what is wrong with it goes to standard error, once per
+// run (each command reads it once).
+int storedPage()
+{
+    QStringList problems;
+    const int number = CodePageChoice::storedNumber(problems);
+    for (const QString &problem : problems)
+        writeToStandardError("velmora-cli: " + TextEscape::visible(problem, false).toLocal8Bit() + '\n');
+    return number;
+}
+
+}  // namespace
 
 bool chosenCodePage(const CommandLine &line, const CodePage *&page, QString &problem)
 {
     const std::optional<QByteArray> value = line.value("--codepage");
     if (!value) {
-        page = &CodePageChoice::pageOf(CodePageChoice::storedNumber());
+        page = &CodePageChoice::pageOf(storedPage());
         return true;
     }
     const QString name = QString::fromLocal8Bit(*value);
@@ -56,7 +72,7 @@ int runCodePage(const CommandLine &line)
         console.fileFailed(folder, guess.status.description());
         return ExitSomeFailed;
     }
-    const int stored = CodePageChoice::storedNumber();
+    const int stored = storedPage();
     Output out(STDOUT_FILENO);
     QByteArray &b = out.buffer();
     b += guessLine(guess);

@@ -1,49 +1,43 @@
 #include "tags/CodePageChoice.h"
 
 #include "tags/CodePage.h"
-
-#include <QDir>
-#include <QFile>
+#include "tags/TextEscape.h"
+#include "tags/settings/SettingsKeys.h"
+#include "tags/settings/SettingsStore.h"
 
 namespace CodePageChoice {
 
-int storedNumber(const QByteArray &settingsText)
+int numberOf(const std::optional<QByteArray> &value, QString *problem)
 {
-    bool inTags = false;
-    for (const QByteArray &entry : settingsText.split('\n')) {
-        const QByteArrayView line = QByteArrayView(entry).trimmed();
-        if (line.startsWith('[')) {
-            inTags = line.compare("[Tags]", Qt::CaseInsensitive) == 0;
-            continue;
-        }
-        const qsizetype equals = line.indexOf('=');
-        if (!inTags || equals < 0 || line.startsWith(';') || line.startsWith('#'))
-            continue;
-        if (line.first(equals).trimmed().compare("CodePage", Qt::CaseInsensitive) != 0)
-            continue;
-        bool ok = false;
-        const int number = line.sliced(equals + 1).trimmed().toInt(&ok);
-        return ok && CodePage::find(number) ? number : 0;
-    }
+    if (!value || value->isEmpty())
+        return 0;
+    bool digits = value->size() <= 9;
+    for (char c : *value)
+        digits = digits && c >= '0' && c <= '9';
+    const int number = digits ? value->toInt() : -1;
+    if (number == 0 || CodePage::find(number))
+        return number;
+    if (problem)
+        *problem = QStringLiteral("The code page \"%1\" in the settings ([%2] %3) is not one Velmora knows; "
+                                  "the system's page is used.")
+                       .arg(TextEscape::shown(*value), SettingsKeys::codePage.section, SettingsKeys::codePage.key);
     return 0;
 }
 
-QString settingsFile()
+int storedNumber(QStringList &problems)
 {
-    // Only an absolute XDG_CONFIG_HOME counts; a relative one would depend on the current folder.
-    QString folder = QFile::decodeName(qgetenv("XDG_CONFIG_HOME"));
-    if (folder.isEmpty() || !QDir::isAbsolutePath(folder))
-        folder = QDir::homePath() + QStringLiteral("/.config");
-    return QDir::cleanPath(folder) + QStringLiteral("/quorrel.ini");
-}
-
-int storedNumber()
-{
-    QFile file(settingsFile());
-    // A settings file is a few lines; anything much bigger is not one.
-    if (!file.open(QIODevice::ReadOnly) || file.size() > 1024 * 1024)
+    const QString fileProblem = SettingsStore::problem(SettingsKeys::application);
+    if (!fileProblem.isEmpty()) {
+        problems << fileProblem;
         return 0;
-    return storedNumber(file.readAll());
+    }
+    QString valueProblem;
+    const int number = numberOf(SettingsStore::readBytes(SettingsKeys::application, SettingsKeys::codePage.section,
+                                                         SettingsKeys::codePage.key),
+                                &valueProblem);
+    if (!valueProblem.isEmpty())
+        problems << valueProblem;
+    return number;
 }
 
 const CodePage &pageOf(int number)

@@ -5,7 +5,7 @@
 #include "support/EditorTestHelpers.h"
 
 #include "app/FrmMain.h"
-#include "app/SettingsStore.h"
+#include "tags/settings/SettingsStore.h"
 #include "browser/GenreBox.h"
 #include "browser/Mp3Files.h"
 #include "browser/Mp3List.h"

@@ -5,7 +5,7 @@
 
 #include "app/CodePageMenu.h"
 #include "app/FrmMain.h"
-#include "app/SettingsStore.h"
+#include "tags/settings/SettingsStore.h"
 #include "browser/Mp3List.h"
 #include "browser/TagEditor.h"
 #include "tags/CodePage.h"

@@ -10,7 +10,7 @@
 #include "browser/Mp3List.h"
 #include "player/PlayerController.h"
 #include "player/PlayerPanel.h"
-#include "app/SettingsStore.h"
+#include "tags/settings/SettingsStore.h"
 
 #include "support/WindowControls.h"
 

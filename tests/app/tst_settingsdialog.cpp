@@ -3,7 +3,7 @@
 
 #include "app/FrmSettings.h"
 #include "tags/Message.h"
-#include "app/SettingsStore.h"
+#include "tags/settings/SettingsStore.h"
 
 #include <QDir>
 #include <QFile>

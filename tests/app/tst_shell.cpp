@@ -11,7 +11,7 @@
 #include "player/PlayerPanel.h"
 #include "tags/Message.h"
 #include "app/MessageBox.h"
-#include "app/SettingsStore.h"
+#include "tags/settings/SettingsStore.h"
 
 #include "support/WindowControls.h"
 

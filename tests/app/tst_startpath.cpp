@@ -5,7 +5,7 @@
 #include "app/FrmMain.h"
 #include "browser/Mp3List.h"
 #include "player/PlayerPanel.h"
-#include "app/SettingsStore.h"
+#include "tags/settings/SettingsStore.h"
 #include "app/StartPath.h"
 #include "browser/TagEditor.h"
 #include "support/TestFiles.h"

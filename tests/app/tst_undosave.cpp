@@ -7,7 +7,7 @@
 
 #include "app/FrmMain.h"
 #include "app/FrmSaveHistory.h"
-#include "app/SettingsStore.h"
+#include "tags/settings/SettingsStore.h"
 #include "browser/TagEditor.h"
 #include "tags/SaveJournal.h"
 #include "tags/TagCore.h"

@@ -4,8 +4,12 @@
 #include "CliTestHelpers.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace CliTest;
 
@@ -22,17 +26,28 @@ void makeFolder(const TempFolder &folder)
     QVERIFY(writeFile(folder.file("ru2.mp3"), song(300, cyrillicTrailer)));
 }
 
-// The settings file the window writes, in the test's own settings folder.
+// The settings file the window writes, in the test's own settings folder; or in its place a
+// FIFO ("<fifo>") or a link to /dev/zero ("<zero>").
 class StoredChoice {
 public:
     explicit StoredChoice(const QByteArray &text)
         : m_path(QFile::decodeName(qgetenv("XDG_CONFIG_HOME")) + QStringLiteral("/quorrel.ini"))
     {
         QDir().mkpath(QFileInfo(m_path).path());
+        const QByteArray native = QFile::encodeName(m_path);
+        if (text == "<fifo>") {
+            QVERIFY(::mkfifo(native.constData(), 0600) == 0);
+            return;
+        }
+        if (text == "<zero>") {
+            QVERIFY(::symlink("/dev/zero", native.constData()) == 0);
+            return;
+        }
         QFile file(m_path);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
     }
     ~StoredChoice() { QFile::remove(m_path); }
+    QByteArray path() const { return QFile::encodeName(m_path); }
 
 private:
     QString m_path;
@@ -51,6 +66,8 @@ private slots:
     void setEncodesInTheChosenPageAndMeasuresBytes();
     void renameProposesFromTheDecodedText();
     void codepagePrintsTheSuggestion();
+    void aSettingsFileThatCannotServeIsSaidOnce_data();
+    void aSettingsFileThatCannotServeIsSaidOnce();
 };
 
 void TestCliCodePage::listDecodesInTheChosenPage_data()
@@ -156,6 +173,34 @@ void TestCliCodePage::codepagePrintsTheSuggestion()
     const StoredChoice stored("[Tags]\nCodePage=949\n");
     QVERIFY(runCli({"codepage"}, ascii.path()).out.contains("in use: Korean (949)\n"));
     QCOMPARE(runCli({"codepage", "missing"}, ascii.path()).exitCode, 1);
+}
+
+void TestCliCodePage::aSettingsFileThatCannotServeIsSaidOnce_data()
+{
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<QByteArray>("said");  // after "velmora-cli: "; <file> stands for the settings file's path
+    QTest::newRow("FIFO") << QByteArray("<fifo>") << QByteArray("The settings file <file> is not read: Not a regular file.");
+    QTest::newRow("link to /dev/zero") << QByteArray("<zero>") << QByteArray("The settings file <file> is not read: Not a regular file.");
+    QTest::newRow("0x4e3") << QByteArray("[Tags]\nCodePage=0x4e3\n") << QByteArray("The code page \"0x4e3\" in the settings");
+}
+
+// A FIFO hung every command and /dev/zero ran it out of memory; an invalid value went unsaid. Now
+// the command finishes at once in the system's page and says what is wrong once.
+void TestCliCodePage::aSettingsFileThatCannotServeIsSaidOnce()
+{
+    QFETCH(QByteArray, settings);
+    QFETCH(QByteArray, said);
+    TempFolder folder;
+    makeFolder(folder);
+    const StoredChoice stored(settings);
+    QElapsedTimer clock;
+    clock.start();
+    const Run list = runCli({"list"}, folder.path());
+    QVERIFY(clock.elapsed() < 20000);
+    QCOMPARE(list.exitCode, 0);
+    QVERIFY2(list.out.contains("\t\xC3\x93\xC3\xB2\xC3\xB0\xC3\xAE\t"), list.out.constData());  // 1252
+    QVERIFY2(list.err.startsWith("velmora-cli: " + said.replace("<file>", stored.path())), list.err.constData());
+    QCOMPARE(list.err.count('\n'), 1);
 }
 
 QTEST_GUILESS_MAIN(TestCliCodePage)

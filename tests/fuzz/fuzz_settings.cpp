@@ -3,9 +3,9 @@
 // same value again changes nothing. The input is the value, a NUL, then the file's bytes.
 
 #include "FuzzCheck.h"
-#include "app/IniText.h"
+#include "tags/settings/IniText.h"
 #include "ScratchFile.h"
-#include "app/SettingsStore.h"
+#include "tags/settings/SettingsStore.h"
 
 #include <QFile>
 

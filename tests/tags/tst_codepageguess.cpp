@@ -3,7 +3,6 @@
 #include "support/TestFiles.h"
 
 #include "tags/CodePage.h"
-#include "tags/CodePageChoice.h"
 #include "tags/CodePageGuess.h"
 
 #include <QTest>
@@ -52,8 +51,6 @@ private slots:
     void detectorAnswersMapToTheScriptsPage_data();
     void detectorAnswersMapToTheScriptsPage();
     void aFolderOfFilesIsReadForItsSuggestion();
-    void storedChoiceIsReadFromTheTagsSection_data();
-    void storedChoiceIsReadFromTheTagsSection();
 };
 
 void TestCodePageGuess::realAlbumsAreSuggestedTheirPage_data()
@@ -132,29 +129,6 @@ void TestCodePageGuess::aFolderOfFilesIsReadForItsSuggestion()
     QCOMPARE(guess.page, 1251);
 
     QVERIFY(!guessFolderCodePage(folder.file("missing")).status);
-}
-
-void TestCodePageGuess::storedChoiceIsReadFromTheTagsSection_data()
-{
-    QTest::addColumn<QByteArray>("settings");
-    QTest::addColumn<int>("number");
-    QTest::newRow("stored") << QByteArray("[Main]\nx=1\n[Tags]\nCodePage=1251\n") << 1251;
-    QTest::newRow("double-byte, blanks, CRLF") << QByteArray("[tags]\r\n  codepage = 932 \r\n") << 932;
-    QTest::newRow("first entry counts") << QByteArray("[Tags]\nCodePage=950\nCodePage=936\n") << 950;
-    QTest::newRow("other section") << QByteArray("[Main]\nCodePage=1251\n") << 0;
-    QTest::newRow("commented out") << QByteArray("[Tags]\n;CodePage=1251\n") << 0;
-    QTest::newRow("unknown page") << QByteArray("[Tags]\nCodePage=437\n") << 0;
-    QTest::newRow("not a number") << QByteArray("[Tags]\nCodePage=cyrillic\n") << 0;
-    QTest::newRow("empty") << QByteArray("[Tags]\nCodePage=\n") << 0;
-    QTest::newRow("no file text") << QByteArray() << 0;
-}
-
-void TestCodePageGuess::storedChoiceIsReadFromTheTagsSection()
-{
-    QFETCH(QByteArray, settings);
-    QFETCH(int, number);
-    QCOMPARE(CodePageChoice::storedNumber(settings), number);
-    QCOMPARE(CodePageChoice::pageOf(number).number(), number ? number : CodePage::system().number());
 }
 
 QTEST_GUILESS_MAIN(TestCodePageGuess)

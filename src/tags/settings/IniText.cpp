@@ -1,4 +1,4 @@
-#include "app/IniText.h"
+#include "tags/settings/IniText.h"
 
 #include "tags/TextEscape.h"
 

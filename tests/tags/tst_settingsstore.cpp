@@ -1,7 +1,11 @@
 // The settings store on a real INI file in a private config folder, including a second process
-// reading what this one wrote and a writer that may not write the folder.
+// reading what this one wrote and a writer that may not write the folder; the small-file read
+// under it; the code page choice read through it.
 
-#include "app/SettingsStore.h"
+#include "tags/CodePage.h"
+#include "tags/CodePageChoice.h"
+#include "tags/settings/SettingsStore.h"
+#include "tags/settings/SmallFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -384,6 +388,91 @@ private slots:
         QVERIFY(QFileInfo(storeFile()).exists() && !QFileInfo(storeFile()).isFile());
         QVERIFY(SettingsStore::remove(app));
         QVERIFY(!QFileInfo::exists(storeFile()));
+    }
+
+    // What stands in a small file's place and what the read makes of it: the bytes, or a refusal
+    // given at once (a FIFO with no writer would block an open; /dev/zero never ends).
+    void smallFileReadRefusesWhatIsNoSmallFile_data()
+    {
+        QTest::addColumn<QByteArray>("kind");  // "fifo", "zero", "folder" or a file's size
+        QTest::addColumn<QString>("reason");   // empty: read whole
+        QTest::newRow("at the limit") << QByteArray("1048576") << QString();
+        QTest::newRow("over the limit") << QByteArray("1048577") << QStringLiteral("File too large: more than 1 MiB");
+        QTest::newRow("FIFO") << QByteArray("fifo") << QStringLiteral("Not a regular file");
+        QTest::newRow("link to /dev/zero") << QByteArray("zero") << QStringLiteral("Not a regular file");
+        QTest::newRow("folder") << QByteArray("folder") << QString::fromLocal8Bit(std::strerror(EISDIR));
+    }
+
+    void smallFileReadRefusesWhatIsNoSmallFile()
+    {
+        QFETCH(QByteArray, kind);
+        QFETCH(QString, reason);
+        const QString path = m_config + QStringLiteral("-small");
+        const QByteArray native = QFile::encodeName(path), bytes = QByteArray("[Startup]\n").leftJustified(kind.toInt(), ';');
+        if (kind == "fifo")
+            QVERIFY(::mkfifo(native.constData(), 0600) == 0);
+        else if (kind == "zero")
+            QVERIFY(::symlink("/dev/zero", native.constData()) == 0);
+        else if (kind == "folder")
+            QVERIFY(QDir().mkpath(path));
+        else
+            putFile(path, bytes);
+        const SmallFile file = readSmallFile(path, SettingsStore::MaxFileBytes);
+        QCOMPARE(file.status.description(), reason);
+        QCOMPARE(file.bytes, reason.isEmpty() ? bytes : QByteArray());
+    }
+
+    void oversizedFileIsSaidAndNeverWrittenOver()
+    {
+        QVERIFY(QDir().mkpath(m_config));
+        const QByteArray before = QByteArray("[Startup]\nPath=/kept\n").leftJustified(SettingsStore::MaxFileBytes + 1, ';');
+        putFile(storeFile(), before);
+        QCOMPARE(SettingsStore::read(app, section, QStringLiteral("Path"), QStringLiteral("d")), QStringLiteral("d"));
+        QCOMPARE(SettingsStore::problem(app),
+                 QStringLiteral("The settings file %1 is not read: File too large: more than 1 MiB. Velmora goes on "
+                                "with its default settings and leaves the file as it is.").arg(storeFile()));
+        // The window's writes at quit: refused, since a rewrite would drop what the file holds.
+        QString error;
+        QVERIFY(!SettingsStore::write(app, section, QStringLiteral("Path"), QStringLiteral("/lost"), &error));
+        QCOMPARE(error, QStringLiteral("File too large: more than 1 MiB"));
+        QCOMPARE(fileBytes(storeFile()), before);
+    }
+
+    // [Tags] CodePage as the window and velmora-cli read it: a page, or the system's page with one
+    // message naming a value that is none (absent or empty: silence).
+    void storedCodePageIsReadFromTheTagsSection_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("shown");  // the value as the message names it; empty: no message
+        QTest::newRow("stored") << QByteArray("[Main]\nx=1\n[Tags]\nCodePage=1251\n") << 1251 << QString();
+        QTest::newRow("double-byte, blanks, CRLF") << QByteArray("[tags]\r\n  codepage = 932 \r\n") << 932 << QString();
+        QTest::newRow("first entry counts") << QByteArray("[Tags]\nCodePage=950\nCodePage=936\n") << 950 << QString();
+        QTest::newRow("other section") << QByteArray("[Main]\nCodePage=1251\n") << 0 << QString();
+        QTest::newRow("commented out") << QByteArray("[Tags]\n;CodePage=1251\n") << 0 << QString();
+        QTest::newRow("empty") << QByteArray("[Tags]\nCodePage=\n") << 0 << QString();
+        QTest::newRow("no file text") << QByteArray() << 0 << QString();
+        QTest::newRow("unknown page") << QByteArray("[Tags]\nCodePage=437\n") << 0 << QStringLiteral("437");
+        QTest::newRow("not a number") << QByteArray("[Tags]\nCodePage=cyrillic\n") << 0 << QStringLiteral("cyrillic");
+        QTest::newRow("hexadecimal") << QByteArray("[Tags]\nCodePage=0x4e3\n") << 0 << QStringLiteral("0x4e3");
+        QTest::newRow("trailing semicolon") << QByteArray("[Tags]\nCodePage=1251;\n") << 0 << QStringLiteral("1251;");
+        QTest::newRow("UTF-8, no page of ours") << QByteArray("[Tags]\nCodePage=65001\n") << 0 << QStringLiteral("65001");
+        QTest::newRow("control byte escaped") << QByteArray("[Tags]\nCodePage=12\x1b[2J\n") << 0 << QStringLiteral("12\\x1B[2J");
+    }
+
+    void storedCodePageIsReadFromTheTagsSection()
+    {
+        QFETCH(QByteArray, settings);
+        QFETCH(int, number);
+        QFETCH(QString, shown);
+        QVERIFY(QDir().mkpath(m_config));
+        putFile(storeFile(), settings);
+        QStringList problems;
+        QCOMPARE(CodePageChoice::storedNumber(problems), number);
+        QCOMPARE(CodePageChoice::pageOf(number).number(), number ? number : CodePage::system().number());
+        const QString said = QStringLiteral("The code page \"%1\" in the settings ([Tags] CodePage) is not one Velmora "
+                                            "knows; the system's page is used.").arg(shown);
+        QCOMPARE(problems, shown.isEmpty() ? QStringList() : QStringList{said});
     }
 
     void removeDeletesEverythingUnderTheApplication()

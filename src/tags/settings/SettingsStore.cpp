@@ -1,8 +1,8 @@
-#include "app/SettingsStore.h"
+#include "tags/settings/SettingsStore.h"
 
-#include "tags/RegularFile.h"
-
-#include "app/IniText.h"
+#include "tags/TextEscape.h"
+#include "tags/settings/IniText.h"
+#include "tags/settings/SmallFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,11 +13,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 
 namespace {
 
@@ -44,36 +42,19 @@ bool validName(const QString &name, QChar forbidden)
 
 enum class Load { Absent, Loaded, Failed };
 
-// The store's bytes. Opened without blocking and checked on the descriptor, so a FIFO or device
-// in the store's place is never read; a folder on the way that cannot be entered is a failure
+// The store's bytes, through the one small-file read: a FIFO or device in the store's place is
+// never read, nor a file over the limit; a folder on the way that cannot be entered is a failure
 // with its reason, not an absent store.
 Load loadFile(const QString &path, QByteArray &data, QString *error)
 {
-    const QByteArray native = QFile::encodeName(path);
-    int fd;
-    struct stat st;
-    const FileStatus opened = openRegularFile(AT_FDCWD, native.constData(), O_RDONLY, false, fd, st);
-    if (!opened) {
-        if (opened.code() == ENOENT)
-            return Load::Absent;
-        // The system's words, but the refusal of a pseudo file system says what it is.
-        setError(error, opened.code() == EPERM ? opened.description() : systemText(opened.code()));
+    SmallFile file = readSmallFile(path, SettingsStore::MaxFileBytes);
+    if (file.absent())
+        return Load::Absent;
+    if (!file.status) {
+        setError(error, file.status.description());
         return Load::Failed;
     }
-    int problem = 0;
-    char buffer[16384];
-    ssize_t n = 0;
-    while (!problem && (n = ::read(fd, buffer, sizeof buffer)) != 0) {
-        if (n > 0)
-            data.append(buffer, n);
-        else if (errno != EINTR)
-            problem = errno;
-    }
-    ::close(fd);
-    if (problem) {
-        setError(error, systemText(problem));
-        return Load::Failed;
-    }
+    data = std::move(file.bytes);
     return Load::Loaded;
 }
 
@@ -121,6 +102,20 @@ QString filePath(const QString &application)
         || application.contains(u'/') || application.contains(QChar(0)))
         return {};
     return configFolder() + u'/' + application.toLower() + QStringLiteral(".ini");
+}
+
+QString problem(const QString &application)
+{
+    const QString path = filePath(application);
+    if (path.isEmpty())
+        return QString();
+    const SmallFile file = readSmallFile(path, MaxFileBytes);
+    // A plain file on the way holds no settings either: only writes find fault with it.
+    if (file.status || file.absent() || file.status.code() == ENOTDIR)
+        return QString();
+    return QStringLiteral("The settings file %1 is not read: %2. Velmora goes on with its default "
+                          "settings and leaves the file as it is.")
+        .arg(TextEscape::shown(QFile::encodeName(path)), file.status.description());
 }
 
 std::optional<QByteArray> readBytes(const QString &application, const QString &section,

@@ -12,6 +12,11 @@
 // Values are stored as text. Bytes that would break the line format (control characters, a
 // backslash, leading or trailing blanks, bytes that are not UTF-8) are written as \xHH escapes,
 // so any value, including a folder path with raw non-UTF-8 bytes, reads back unchanged.
+//
+// The file is read through readSmallFile (SmallFile.h): a FIFO, a device or a link to one in its
+// place, or a file over MaxFileBytes, is refused at once. Reads then give the defaults, problem()
+// says why for the caller to tell the user, and writes refuse, so that the file is never replaced.
+// The window and velmora-cli read the same file through this store (entries: SettingsKeys.h).
 
 #include <QByteArray>
 #include <QString>
@@ -19,9 +24,17 @@
 
 namespace SettingsStore {
 
+// A settings file is a few lines; a larger one is not read, and not written over.
+constexpr qint64 MaxFileBytes = 1024 * 1024;
+
 // The store's file for an application; empty when the name cannot be a file name (empty, ".",
 // "..", or holding "/" or a NUL), which makes every operation below refuse it.
 QString filePath(const QString &application);
+
+// Empty when application's file is absent (also behind a plain file on the way) or can be read;
+// else a message naming the file and the reason (e.g. too large, not a regular file, permission
+// denied), saying that the defaults are used.
+QString problem(const QString &application);
 
 // The stored text, or defaultValue when the file, the section or the key is absent or the file
 // cannot be read.
@@ -33,8 +46,9 @@ std::optional<QByteArray> readBytes(const QString &application, const QString &s
                                     const QString &key);
 
 // Creates or replaces the entry. False when nothing was stored: the folder or file cannot be
-// written, an existing file cannot be read (its other entries would be lost), or the section or
-// key is not a valid name (empty, or holding a line break, "=" in a key, "]" in a section).
+// written, an existing file cannot be read (its other entries would be lost; a file too large to
+// be read is one), or the section or key is not a valid name (empty, or holding a line break,
+// "=" in a key, "]" in a section).
 // *error, when given, receives the reason: the system's description of the failure, naming the
 // folder concerned when it is a folder on the way that cannot be made or entered.
 bool write(const QString &application, const QString &section, const QString &key,

@@ -1,0 +1,22 @@
+#pragma once
+// The one place that names what Velmora keeps in its settings file: the application (the file is
+// quorrel.ini, see SettingsStore::filePath), and each entry's section and key. The window and the
+// command line read and write the entries by these names only.
+
+#include <QString>
+
+namespace SettingsKeys {
+
+struct Entry {
+    QString section;
+    QString key;
+};
+
+inline const QString application = QStringLiteral("Quorrel");
+
+inline const Entry startPath{QStringLiteral("Startup"), QStringLiteral("Path")};             // raw bytes
+inline const Entry supportLfn{QStringLiteral("Startup"), QStringLiteral("Support LFN")};     // True/False
+inline const Entry codePage{QStringLiteral("Tags"), QStringLiteral("CodePage")};             // page number, 0 System
+inline const Entry keepFileTimes{QStringLiteral("Tags"), QStringLiteral("KeepFileTimes")};   // 1 or 0
+
+}  // namespace SettingsKeys
