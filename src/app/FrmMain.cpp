@@ -81,12 +81,6 @@ FrmMain::FrmMain(std::function<void()> endProgram, QWidget *parent)
     CmdQuit = place(new QPushButton(QStringLiteral("&Quit"), client), "CmdQuit", twipsRect(9240, 9720, 975, 375),
                     QStringLiteral("Quit Program"));
     createMenu();
-    // The browser tells the player which file the user clicked and what name it proposes; the
-    // player tells the browser which file it holds, which Save then refuses to edit.
-    connect(m_editor, &TagEditor::currentFileChanged, m_playerController, &PlayerController::setCurrentFile);
-    connect(m_editor, &TagEditor::proposalChanged, m_playerController, &PlayerController::setProposedName);
-    connect(m_playerController, &PlayerController::playerFileChanged, m_editor, &TagEditor::setPlayerFile);
-
     connect(CmdQuit, &QPushButton::clicked, this, &FrmMain::CmdQuit_Click);
     m_editor->continueTabOrderInto(CmdQuit);
     m_playerPanel->continueTabOrderFrom(CmdQuit);
@@ -114,7 +108,7 @@ FrmAbout *FrmMain::aboutBox() const { return m_about; }
 void FrmMain::createPlayer(QWidget *client)
 {
     m_playerPanel = new PlayerPanel(client);
-    m_playerController = new PlayerController(*m_playerPanel, m_player, this);
+    m_playerController = new PlayerController(*m_playerPanel, m_player, *m_session, this);
 }
 
 void FrmMain::createDecoration(QWidget *client)
@@ -171,10 +165,10 @@ void FrmMain::Form_Load()
         // Kept as raw bytes, so a folder whose name is not UTF-8 comes back unchanged.
         const QByteArray stored = SettingsStore::readBytes(kApplication, kSection, kPathKey).value_or(QByteArray());
         // A folder named on the command line takes the stored one's place.
-        return m_editor->navigator().openFolder(m_start.folder.isEmpty() ? stored : m_start.folder).description();
+        return m_editor->openFolder(m_start.folder.isEmpty() ? stored : m_start.folder).description();
     });
     runLoadStep([this] {
-        m_editor->navigator().showDriveOfShownFolder();
+        m_editor->showDriveOfShownFolder();
         return QString();
     });
     runLoadStep([this] {
@@ -197,7 +191,7 @@ void FrmMain::selectStartFile()
 {
     if (!m_start.message.isEmpty())
         Message::show(m_start.message);
-    if (m_start.fileName.isEmpty() || m_editor->navigator().shownFolder() != m_start.folder)
+    if (m_start.fileName.isEmpty() || m_editor->shownFolder() != m_start.folder)
         return;
     if (!m_editor->selectFile(m_start.fileName))
         Message::show(QStringLiteral("%1 is not in the list of MP3 files.").arg(QString::fromUtf8(m_start.fileName)));
@@ -238,7 +232,7 @@ void FrmMain::quit()
 {
     QString failure;
     const bool stored =
-        SettingsStore::writeBytes(kApplication, kSection, kPathKey, m_editor->navigator().shownFolder(), &failure) &&
+        SettingsStore::writeBytes(kApplication, kSection, kPathKey, m_editor->shownFolder(), &failure) &&
         SettingsStore::write(kApplication, kSection, kLfnKey, supportLfnText(m_state.SupportLFN), &failure) &&
         m_tagging->storeSettings(kApplication, &failure) &&
         m_codePages->store(kApplication, &failure);

@@ -8,7 +8,7 @@
 #include "tags/MdlDefault.h"
 #include "player/PlayerInstance.h"
 #include "app/StartPath.h"
-#include "browser/EditSession.h"
+#include "session/EditSession.h"
 
 #include <QMainWindow>
 #include <QPointer>

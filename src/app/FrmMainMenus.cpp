@@ -24,7 +24,7 @@ void FrmMain::createMenu()
     // entries to them. Help keeps its caption and entries.
     mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
-    m_saveUndo = new SaveUndo(*m_editor, *mnuEdit, this);
+    m_saveUndo = new SaveUndo(*m_editor, *m_session, *mnuEdit, this);
     mnuTags = menuBar()->addMenu(QStringLiteral("&Tags"));
     mnuTags->setObjectName(QStringLiteral("mnuTags"));
     m_codePages = new CodePageMenu(*mnuTags, this);
@@ -35,8 +35,8 @@ void FrmMain::createMenu()
     mnuFillFromId3v2->setObjectName(QStringLiteral("mnuFillFromId3v2"));
     mnuFillFromId3v2->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
     mnuFillFromId3v2->setEnabled(false);  // until a file with an ID3v2 tag is loaded
-    connect(mnuFillFromId3v2, &QAction::triggered, &m_editor->id3v2(), &Id3v2Marks::fill);
-    connect(&m_editor->id3v2(), &Id3v2Marks::canFillChanged, mnuFillFromId3v2, &QAction::setEnabled);
+    connect(mnuFillFromId3v2, &QAction::triggered, m_editor, &TagEditor::fillFromId3v2);
+    connect(m_editor, &TagEditor::canFillFromId3v2Changed, mnuFillFromId3v2, &QAction::setEnabled);
     m_tagging = new TaggingEntries(*mnuEdit, *mnuTags, *m_editor, this);
     mnuHelp = menuBar()->addMenu(QStringLiteral("Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));

@@ -2,6 +2,7 @@
 
 #include "app/FrmSaveHistory.h"
 #include "browser/TagEditor.h"
+#include "session/EditSession.h"
 #include "tags/JournalUndo.h"
 #include "tags/Message.h"
 #include "tags/TextEscape.h"
@@ -32,8 +33,8 @@ bool sameFolder(const QByteArray &a, const QByteArray &b)
 
 }  // namespace
 
-SaveUndo::SaveUndo(TagEditor &editor, QMenu &editMenu, QWidget *window)
-    : QObject(window), m_editor(editor), m_window(window)
+SaveUndo::SaveUndo(TagEditor &editor, const EditSession &session, QMenu &editMenu, QWidget *window)
+    : QObject(window), m_editor(editor), m_session(session), m_window(window)
 {
     // Ctrl+Z stays with the text boxes, where it undoes typing.
     mnuUndoSave = editMenu.addAction(QStringLiteral("&Undo Save"));
@@ -88,7 +89,7 @@ void SaveUndo::mnuSaveHistory_Click()
 bool SaveUndo::undo(const JournalRecord &record)
 {
     // As Save Tags, an undo leaves alone the file the player holds.
-    const QByteArray playing = m_editor.selection().PlayerFile();
+    const QByteArray playing = m_session.PlayerFile();
     if (!playing.isEmpty() && JournalCheck::isRecordedFile(playing, record)) {
         Message::show(TagEditor::playingText());
         return false;
@@ -110,8 +111,8 @@ bool SaveUndo::undo(const JournalRecord &record)
 // when the undone file is the current file.
 void SaveUndo::showUndone(const JournalRecord &record, bool undone)
 {
-    const bool here = sameFolder(m_editor.navigator().shownFolder(), record.folder);
-    const FileIdentity &current = m_editor.selection().reading().identity;
+    const bool here = sameFolder(m_editor.shownFolder(), record.folder);
+    const FileIdentity &current = m_session.reading().identity;
     const bool isCurrent = here && current.device == record.device && current.inode == record.inode;
     const QByteArray name = undone ? record.oldName : record.currentName();
     m_editor.showWrittenFile(here ? name : QByteArray(), isCurrent);

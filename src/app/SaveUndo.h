@@ -14,13 +14,14 @@ class FrmSaveHistory;
 class QAction;
 class QMenu;
 class QWidget;
+class EditSession;
 class TagEditor;
 
 class SaveUndo : public QObject {
     Q_OBJECT
 public:
     // Adds the two entries to editMenu; window is the history window's parent.
-    SaveUndo(TagEditor &editor, QMenu &editMenu, QWidget *window);
+    SaveUndo(TagEditor &editor, const EditSession &session, QMenu &editMenu, QWidget *window);
 
     // Puts right the saves a crash cut short and says what it did, in one message.
     void recoverAtStart();
@@ -40,6 +41,7 @@ private:
     void showUndone(const JournalRecord &record, bool undone);
 
     TagEditor &m_editor;
+    const EditSession &m_session;
     QWidget *m_window;
     SaveJournal m_journal;
     std::optional<JournalRecord> m_last;  // what Undo Save undoes

@@ -22,7 +22,7 @@ TaggingEntries::TaggingEntries(QMenu &editMenu, QMenu &tagsMenu, TagEditor &edit
     saveAndNext->setObjectName(QStringLiteral("mnuSaveNext"));
     // Ctrl+Enter is the main keyboard's Return and the keypad's Enter alike.
     saveAndNext->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
-    connect(saveAndNext, &QAction::triggered, &editor, [&editor] { editor.stepper().saveAndNext(); });
+    connect(saveAndNext, &QAction::triggered, &editor, [&editor] { editor.saveAndNext(); });
 
     keepFileTimes = tagsMenu.addAction(QStringLiteral("Keep File Times"));
     keepFileTimes->setObjectName(QStringLiteral("mnuKeepFileTimes"));

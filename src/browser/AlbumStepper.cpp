@@ -1,5 +1,7 @@
 #include "browser/AlbumStepper.h"
 
+#include "browser/Selection.h"
+
 #include "browser/BrowserPanel.h"
 #include "browser/GenreBox.h"
 #include "browser/Mp3Files.h"
@@ -34,8 +36,8 @@ int offsetOf(const QKeyEvent &key)
 
 }  // namespace
 
-AlbumStepper::AlbumStepper(const BrowserPanel &controls, TagEditor &editor)
-    : c(controls), m_editor(editor)
+AlbumStepper::AlbumStepper(const BrowserPanel &controls, const Selection &selection, TagEditor &editor)
+    : m_selection(selection), c(controls), m_editor(editor)
 {
     for (QLineEdit *box : c.TxtDispTag)
         watch(box);
@@ -64,18 +66,18 @@ bool AlbumStepper::eventFilter(QObject *watched, QEvent *event)
 
 bool AlbumStepper::step(int offset)
 {
-    const int current = m_editor.selection().entry();
+    const int current = m_selection.entry();
     const int row = current + offset;
     if (current < 0 || row < 0 || row >= c.lv1->rowCount())
         return false;
     c.lv1->selectRow(row);
     selectText(QApplication::focusWidget());
-    return m_editor.selection().entry() == row;
+    return m_selection.entry() == row;
 }
 
 bool AlbumStepper::saveAndNext()
 {
-    const int current = m_editor.selection().entry();
+    const int current = m_selection.entry();
     const QByteArray follower =
         current >= 0 && current + 1 < c.FilOpen->count() ? c.FilOpen->name(current + 1) : QByteArray();
     const QPointer<QWidget> box = QApplication::focusWidget();

@@ -8,12 +8,13 @@
 
 struct BrowserPanel;
 class QWidget;
+class Selection;
 class TagEditor;
 
 class AlbumStepper : public QObject {
 public:
     // Watches the keys of the panel's boxes in controls; loads and saves through editor.
-    AlbumStepper(const BrowserPanel &controls, TagEditor &editor);
+    AlbumStepper(const BrowserPanel &controls, const Selection &selection, TagEditor &editor);
 
     // Loads the row offset rows away from the current file's, as a click on it. False, with
     // nothing changed, when no file is current or the row is past an end of the list.
@@ -31,5 +32,6 @@ private:
     static void selectText(QWidget *box);
 
     const BrowserPanel &c;
+    const Selection &m_selection;
     TagEditor &m_editor;
 };

@@ -1,6 +1,6 @@
 #include "browser/CodePageValidator.h"
 
-#include "browser/EditSession.h"
+#include "session/EditSession.h"
 #include "tags/CodePage.h"
 
 CodePageValidator::CodePageValidator(const EditSession &session, int fieldBytes, QObject *parent)

@@ -1,6 +1,6 @@
 #include "browser/Id3v2Marks.h"
 
-#include "browser/EditSession.h"
+#include "session/EditSession.h"
 #include "browser/GenreBox.h"
 #include "browser/Mp3List.h"
 #include "browser/TagPanel.h"

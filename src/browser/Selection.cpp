@@ -1,6 +1,6 @@
 #include "browser/Selection.h"
 
-#include "browser/EditSession.h"
+#include "session/EditSession.h"
 #include "browser/Mp3Files.h"
 
 FileStatus Selection::load(int entry, const QByteArray &folderPrefix)
@@ -10,34 +10,18 @@ FileStatus Selection::load(int entry, const QByteArray &folderPrefix)
     if (!reading.status)
         return reading.status;
     m_files.select(entry);
-    m_selectedIndex = entry + 1;
-    m_path = path;
-    m_reading = std::move(reading);
-    m_label.clear();
+    m_session.setCurrentFile(path, reading, entry + 1);
     return FileStatus::success();
 }
 
 TagRecord Selection::CurrentTag() const
 {
-    return tagRecordOf(m_reading, m_genreList, m_session.codePage());
+    return tagRecordOf(m_session.reading(), m_genreList, m_session.codePage());
 }
 
 void Selection::deselect()
 {
     m_files.clearSelection();
-}
-
-void Selection::noteWritten(const TagSaveResult &saved)
-{
-    // The path stays as loaded until the next load, also after a rename: the save deselects.
-    if (saved.written)
-        m_reading.identity = saved.identity;
-}
-
-void Selection::noteReread(const TagReading &reading)
-{
-    if (reading.status)
-        m_reading = reading;
 }
 
 int Selection::entry() const

@@ -1,7 +1,7 @@
 #include "browser/TagEditor.h"
 
 #include "browser/DocumentOpener.h"
-#include "browser/EditSession.h"
+#include "session/EditSession.h"
 #include "browser/GenreBox.h"
 #include "browser/Mp3Files.h"
 #include "browser/Mp3List.h"
@@ -27,10 +27,11 @@ TagEditor::TagEditor(QWidget *controlsParent, EditSession &session, const MdlDef
       m_panel(c, session, genreList),
       m_scan(*c.lv1, genreList),
       m_selection(*c.FilOpen, session, genreList),
-      m_stepper(c, *this),
+      m_stepper(c, m_selection, *this),
       m_id3v2(c, m_panel, session, genreList)
 {
     connect(&session, &EditSession::codePageChanged, this, &TagEditor::codePageSwitched);
+    connect(&m_id3v2, &Id3v2Marks::canFillChanged, this, &TagEditor::canFillFromId3v2Changed);
     connect(&m_navigator, &FolderNavigator::folderToList, this, &TagEditor::DirOpen_Change);
     connect(c.lv1, &Mp3List::rowClicked, this, &TagEditor::lv1_Click);
     connect(c.lv1, &Mp3List::rowDoubleClicked, this, &TagEditor::lv1_DblClick);
@@ -40,8 +41,7 @@ TagEditor::TagEditor(QWidget *controlsParent, EditSession &session, const MdlDef
                 UpdateFileName();
         });
     connect(c.TxtNewFilename, &QLineEdit::textChanged, this, [this](const QString &name) {
-        m_selection.setProposedName(name);
-        emit proposalChanged(name);
+        m_session.setProposedName(name);
     });
     connect(c.Cmdswap, &QPushButton::clicked, this, &TagEditor::Cmdswap_Click);
     connect(c.Cmdfilesong, &QPushButton::clicked, this, &TagEditor::Cmdfilesong_Click);
@@ -188,9 +188,7 @@ void TagEditor::lv1_Click()
         Message::show(loaded.description());
         return;
     }
-    const QString proposal = m_selection.proposedName();
-    m_selection.setLabel(proposal);
-    emit currentFileChanged(m_selection.CurrentPath(), proposal);
+    m_session.setLabel(m_session.proposedName());
 }
 
 FileStatus TagEditor::FilOpen_Click(int entry)
@@ -201,9 +199,9 @@ FileStatus TagEditor::FilOpen_Click(int entry)
     const FileStatus status = m_selection.load(entry, prefix);
     if (!status)
         return status;
-    ReadTag(m_selection.reading());
+    ReadTag(m_session.reading());
     UpdateFileName();
-    m_id3v2.load(m_selection.CurrentPath(), m_selection.reading());
+    m_id3v2.load(m_session.CurrentPath(), m_session.reading());
     return status;
 }
 
@@ -211,7 +209,7 @@ void TagEditor::lv1_DblClick()
 {
     const int selected = m_selection.entry();
     if (selected >= 0 && c.lv1->selectedRow() == selected)
-        openDocument(m_selection.CurrentPath());
+        openDocument(m_session.CurrentPath());
 }
 
 void TagEditor::Cmdswap_Click()

@@ -2,8 +2,8 @@
 // The MP3 list and the editing panel: creates the browser's controls (the navigator works the
 // drive box and folder list) and owns the list's and the panel's handlers, each a short step that
 // calls the scan, the selection, the panel and the tag core in turn.
-// The rest of the window hears of the current file and of the proposed name by two signals, and
-// tells it which file the player holds.
+// The current file, the proposed name and the tags' code page live in the edit session, which the
+// rest of the window reads.
 
 #include "browser/AlbumStepper.h"
 #include "browser/BrowserPanel.h"
@@ -35,7 +35,10 @@ public:
     TagEditor(QWidget *controlsParent, EditSession &session, const MdlDefault &settings, const QStringList &genreList,
               QObject *parent = nullptr);
 
-    FolderNavigator &navigator() { return m_navigator; }
+    // The folder shown: opened as a user would open it, its drive shown in the drive box.
+    FileStatus openFolder(const QByteArray &folder) { return m_navigator.openFolder(folder); }
+    void showDriveOfShownFolder() { m_navigator.showDriveOfShownFolder(); }
+    QByteArray shownFolder() const { return m_navigator.shownFolder(); }
     void fillGenres(const QStringList &genreList);  // the genre box's entries
     void clearPanel();                              // the five boxes and the genre box emptied
     void setRowIcon(const QIcon &icon);             // the MP3 list's rows show it
@@ -53,7 +56,8 @@ public:
     void Cmdswap_Click();
     void Cmdfilesong_Click();
     bool CmdSave_Click();  // true when the save (and its rename) succeeded
-    AlbumStepper &stepper() { return m_stepper; }  // next, previous, save and next
+    // Save Tags, then the next file of the list; false when the save failed.
+    bool saveAndNext() { return m_stepper.saveAndNext(); }
     // A save gives the file back its modification and access times.
     void setKeepFileTimes(bool on) { m_keepFileTimes = on; }
 
@@ -66,24 +70,20 @@ public:
     // The refusal to write the file the player holds.
     static QString playingText() { return QStringLiteral("Cannot Edit MP3 While Playing"); }
 
-    const Selection &selection() const { return m_selection; }  // the record of the current file
-    Id3v2Marks &id3v2() { return m_id3v2; }  // the loaded file's ID3v2 values beside the panel
-    // The player now holds path (empty: nothing), which Save then refuses to edit.
-    void setPlayerFile(const QByteArray &path) { m_selection.setPlayerFile(path); }
-
+    TagRecord CurrentTag() const { return m_selection.CurrentTag(); }  // the current file's tag
+    // The loaded file's ID3v2 values into the boxes whose Keep box is clear.
+    void fillFromId3v2() { m_id3v2.fill(); }
     // The message shown once after a list rebuild in which some files could not be read.
     static QString readErrorText();
     // The message of a save with no file selected.
     static QString noFileText();
 
 signals:
-    // A row was loaded: its file is now the current file; label is the name proposed for it.
-    void currentFileChanged(const QByteArray &path, const QString &label);
-    void proposalChanged(const QString &name);  // the text of the new-name box changed
     // After each scan: the page the folder's tags read best in (0: cannot tell) and how many of
     // their bytes are not plain ASCII.
     void folderCodePageSuggested(int page, qsizetype nonAsciiBytes);
     void saveTried();  // a Save Tags reached the tag core, whatever became of it
+    void canFillFromId3v2Changed(bool canFill);  // the loaded file has ID3v2 values to fill from
 
 private:
     void publish(const TagReading &reading);  // the genre variable

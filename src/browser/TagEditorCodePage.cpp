@@ -1,7 +1,7 @@
 // The tags' code page in the editor: switched live from the bytes already read, and suggested
 // for the folder after each scan.
 
-#include "browser/EditSession.h"
+#include "session/EditSession.h"
 #include "browser/Mp3List.h"
 #include "browser/TagEditor.h"
 #include "tags/CodePage.h"
@@ -28,10 +28,9 @@ void TagEditor::codePageSwitched(const CodePage &previous)
         return;
     // The proposal follows the boxes as it does when they are typed in; the player's label, taken
     // from the proposal when the file was clicked, was read in the old page too.
-    const bool labelIsProposal = m_selection.CurrentName() == m_selection.proposedName();
+    const bool labelIsProposal = m_session.CurrentName() == m_session.proposedName();
     UpdateFileName();
     if (labelIsProposal) {
-        m_selection.setLabel(m_selection.proposedName());
-        emit currentFileChanged(m_selection.CurrentPath(), m_selection.CurrentName());
+        m_session.setLabel(m_session.proposedName());
     }
 }

@@ -3,6 +3,7 @@
 #include "browser/Mp3List.h"
 #include "browser/Mp3Files.h"
 #include "browser/TagEditor.h"
+#include "session/EditSession.h"
 #include "browser/TrackSave.h"
 #include "tags/Message.h"
 #include "tags/TagCore.h"
@@ -14,7 +15,7 @@
 
 bool TagEditor::CmdSave_Click()
 {
-    if (m_selection.PlayerFile() == m_selection.CurrentPath()) {
+    if (m_session.PlayerFile() == m_session.CurrentPath()) {
         Message::show(playingText());
         return false;
     }
@@ -29,11 +30,11 @@ bool TagEditor::CmdSave_Click()
         return false;
     }
     TagSave request;
-    request.path = m_selection.CurrentPath();
+    request.path = m_session.CurrentPath();
     request.fields = m_panel.fieldsToSave(m_genreNumber);
-    if (!keepTrackOnSave(request.fields, m_selection.reading()))
+    if (!keepTrackOnSave(request.fields, m_session.reading()))
         return false;
-    request.expected = m_selection.reading().identity;
+    request.expected = m_session.reading().identity;
     request.folder = m_navigator.shownFolder();
     request.keepTimes = m_keepFileTimes;
     const bool rename = c.ChkRenFile->checkState() == Qt::Checked;
@@ -41,7 +42,8 @@ bool TagEditor::CmdSave_Click()
         request.newName = m_selection.nameBytes(withMp3Extension(c.TxtNewFilename->text()));
     request.journal = m_journal;
     const TagSaveResult saved = saveTagFile(request);
-    m_selection.noteWritten(saved);
+    if (saved.written)
+        m_session.noteWritten(saved.identity);
     emit saveTried();
     if (!saved.status) {
         Message::show(saved.status.description());
@@ -81,6 +83,6 @@ int TagEditor::rereadWritten(const QByteArray &name, bool current)
     else if (!reread->status)
         Message::show(reread->status.description());
     else
-        m_selection.noteReread(*reread);
+        m_session.noteReread(*reread);
     return unreadable;
 }

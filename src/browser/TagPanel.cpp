@@ -1,6 +1,6 @@
 #include "browser/TagPanel.h"
 
-#include "browser/EditSession.h"
+#include "session/EditSession.h"
 #include "browser/GenreBox.h"
 #include "tags/CodePage.h"
 #include "tags/GenreList.h"

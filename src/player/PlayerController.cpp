@@ -1,5 +1,7 @@
 #include "player/PlayerController.h"
 
+#include "session/EditSession.h"
+
 #include "player/PlayerPanel.h"
 #include "player/PlayerTime.h"
 #include "tags/Message.h"
@@ -33,9 +35,16 @@ QTimer *makeTimer(QObject *parent, const char *name, int interval)
 
 }  // namespace
 
-PlayerController::PlayerController(PlayerPanel &panel, PlayerInstance &instance, QObject *parent)
-    : QObject(parent), m_panel(panel), m_instance(instance), m_positionMaximum(PlayerPanel::PositionMaximumAtStart)
+PlayerController::PlayerController(PlayerPanel &panel, PlayerInstance &instance, EditSession &session,
+                                   QObject *parent)
+    : QObject(parent), m_panel(panel), m_instance(instance), m_session(session),
+      m_positionMaximum(PlayerPanel::PositionMaximumAtStart)
 {
+    // A click shows the file's label at once, unless a file is playing.
+    connect(&session, &EditSession::currentFileChanged, this, [this] {
+        if (!isPlaying())
+            m_panel.showLabel(m_session.CurrentName());
+    });
     Timer1 = makeTimer(this, "Timer1", FirstTickMs);
     Timer2 = makeTimer(this, "Timer2", 500);
     Timer3 = makeTimer(this, "Timer3", 500);
@@ -56,19 +65,6 @@ PlayerController::PlayerController(PlayerPanel &panel, PlayerInstance &instance,
 bool PlayerController::isPlaying() const
 {
     return m_instance.exists() && m_instance.get().playState() == MediaPlayer::PlayState::Playing;
-}
-
-void PlayerController::setCurrentFile(const QByteArray &path, const QString &label)
-{
-    m_currentPath = path;
-    m_currentName = label;
-    if (!isPlaying())
-        m_panel.showLabel(label);
-}
-
-void PlayerController::setProposedName(const QString &name)
-{
-    m_proposedName = name;
 }
 
 MediaPlayer &PlayerController::player()
@@ -92,23 +88,24 @@ void PlayerController::onPlayerFailed(const QString &description)
     m_panel.showTime(PlayerTime::remainingText(0));
     m_panel.showAtRest();
     // Nothing holds the file, so saving its tag must not be refused as if it were playing.
-    emit playerFileChanged(QByteArray());
+    m_session.setPlayerFile(QByteArray());
     Message::show(description);
 }
 
 void PlayerController::Command5_Click()
 {
     MediaPlayer &p = player();
-    if (m_currentPath.isEmpty())
+    const QByteArray path = m_session.CurrentPath();
+    if (path.isEmpty())
         return;
-    if (p.holds(m_currentPath) && p.playState() == MediaPlayer::PlayState::Playing)
+    if (p.holds(path) && p.playState() == MediaPlayer::PlayState::Playing)
         return;  // already playing this file: no restart
 
     disable(Timer3);
     disable(Timer1);
     p.stop();
-    p.open(m_currentPath);
-    m_panel.showLabel(!m_currentName.isEmpty() ? m_currentName : m_proposedName);
+    p.open(path);
+    m_panel.showLabel(!m_session.CurrentName().isEmpty() ? m_session.CurrentName() : m_session.proposedName());
     m_panel.showVolume(-p.volume());
     Timer1->setInterval(FirstTickMs);
     m_panel.showTime(QString());
@@ -116,7 +113,7 @@ void PlayerController::Command5_Click()
     enable(Timer1);
     disable(Timer2);
     m_panel.setTimeShown(true);
-    emit playerFileChanged(m_currentPath);
+    m_session.setPlayerFile(path);
 }
 
 void PlayerController::Command3_Click()
@@ -191,7 +188,7 @@ void PlayerController::Timer3_Timer()
 
 void PlayerController::Slider1_Scroll(int target)
 {
-    if (m_currentPath.isEmpty())
+    if (m_session.CurrentPath().isEmpty())
         return;
     MediaPlayer &p = player();
     if (p.playState() != MediaPlayer::PlayState::Playing)

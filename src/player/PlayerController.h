@@ -6,8 +6,8 @@
 // date, Timer2 blinks the time while paused, Timer3 settles the position slider's maximum.
 // Slider1 jumps within the playing file, Slider2 sets the volume. The controls are the panel's:
 // it reports the user's clicks and moves with their values, these handlers answer them and tell
-// the panel what to show. The browser
-// tells which file is current; playerFileChanged tells the window which file the player holds.
+// the panel what to show. The edit session says which file is current and what name is proposed
+// for it; the controller tells it which file the player holds.
 
 #include "player/PlayerInstance.h"
 
@@ -15,13 +15,14 @@
 #include <QPointer>
 #include <QString>
 
+class EditSession;
 class PlayerPanel;
 class QTimer;
 
 class PlayerController : public QObject {
     Q_OBJECT
 public:
-    PlayerController(PlayerPanel &panel, PlayerInstance &player, QObject *parent);
+    PlayerController(PlayerPanel &panel, PlayerInstance &player, EditSession &session, QObject *parent);
 
     void Command5_Click();  // Play
     void Command3_Click();  // Pause / resume
@@ -34,11 +35,6 @@ public:
     void Slider1_Scroll(int seconds);  // the user moved the position slider
     void Slider2_Scroll(int value);    // the user moved the volume slider
 
-    // The file the user last clicked, which Play opens, and its label: shown at once unless a
-    // file is playing.
-    void setCurrentFile(const QByteArray &path, const QString &label);
-    // The name proposed for the current file; Play shows it when the file has no label.
-    void setProposedName(const QString &name);
 
     // True while a file plays; never creates the player to find out.
     bool isPlaying() const;
@@ -50,9 +46,6 @@ public:
     static constexpr int FirstTickMs = 1000;
     static constexpr int TickMs = 300;
 
-signals:
-    // The player now holds path (Play opened it); empty when it holds none a save must respect.
-    void playerFileChanged(const QByteArray &path);
 
 private:
     MediaPlayer &player();
@@ -60,9 +53,7 @@ private:
 
     PlayerPanel &m_panel;
     PlayerInstance &m_instance;
-    QByteArray m_currentPath;  // as the browser told it
-    QString m_currentName;
-    QString m_proposedName;
+    EditSession &m_session;  // the current file, which Play opens; the player's file
     int m_positionMaximum;  // the position slider's end as last set
     QPointer<MediaPlayer> m_watched;  // the instance whose failures we report
 };

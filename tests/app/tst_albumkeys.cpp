@@ -187,7 +187,7 @@ private slots:
         QTest::keyClick(w.TxtDispTag[0], Qt::Key_PageDown);
         QCOMPARE(w.FilOpen->selectedIndex(), -1);
         QCOMPARE(w.TxtDispTag[0]->text(), QStringLiteral("typed"));
-        QVERIFY(!w->editor().stepper().saveAndNext());
+        QVERIFY(!w->editor().saveAndNext());
         QCOMPARE(log.texts.size(), 1);  // the refusal of a save without a file
         QCOMPARE(readFile(file("a.mp3")).right(128), trailer("Title of a.mp3", "Artist a.mp3", "", "", "", 3));
     }
@@ -202,11 +202,11 @@ private slots:
         w.typeInto(0, QStringLiteral("Last"));
         w.typeInto(1, QStringLiteral("Zed"));
         w.setRename(true);
-        QVERIFY(w->editor().stepper().saveAndNext());
+        QVERIFY(w->editor().saveAndNext());
         // a.mp3 is now the last row; the file after it before the save is loaded, not row 0.
         QCOMPARE(namesIn(m_folder), QStringList({"Zed-Last.MP3", "b.mp3", "c.mp3"}));
         QCOMPARE(w.lv1->text(w.lv1->selectedRow(), 0), QStringLiteral("b.mp3"));
-        QCOMPARE(w->editor().selection().CurrentPath(), file("b.mp3"));
+        QCOMPARE(w->session().CurrentPath(), file("b.mp3"));
         QCOMPARE(w.TxtDispTag[0]->text(), QStringLiteral("Title of b.mp3"));
         QCOMPARE(readFile(file("Zed-Last.MP3")).right(128), trailer("Last", "Zed", "", "", "", 3));
         QCOMPARE(log.texts, QStringList());

@@ -26,7 +26,7 @@ namespace {
 
 QLabel *markOf(Window &w, TagField field)
 {
-    return w->editor().id3v2().mark(field);
+    return w->findChild<QLabel *>(QStringLiteral("Id3v2Mark%1").arg(int(field)));
 }
 
 

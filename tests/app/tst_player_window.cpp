@@ -49,7 +49,7 @@ private:
     {
         QVERIFY(w.openFolder(m_dir->path()));
         w.clickRow(row);
-        QCOMPARE(w->editor().selection().CurrentPath(), file(name));
+        QCOMPARE(w->session().CurrentPath(), file(name));
         click(w.Command5);
     }
 
@@ -70,13 +70,13 @@ private slots:
         w->state().SupportLFN = true;
         QVERIFY(w.openFolder(m_dir->path()));
         w.clickRow(0);
-        QCOMPARE(w->editor().selection().CurrentPath(), file("a.mp3"));
-        const QString label = w->editor().selection().CurrentName();
+        QCOMPARE(w->session().CurrentPath(), file("a.mp3"));
+        const QString label = w->session().CurrentName();
 
         click(w.Command5);
         MediaPlayer &player = w->player().get();
         QCOMPARE(player.playState(), MediaPlayer::PlayState::Playing);
-        QCOMPARE(w->editor().selection().PlayerFile(), file("a.mp3"));
+        QCOMPARE(w->session().PlayerFile(), file("a.mp3"));
         QCOMPARE(w.Text4->text(), label);
         QCOMPARE(w.Text1->text(), QString());
         QTRY_COMPARE_WITH_TIMEOUT(w.pb1->maximum(), 10, Patience);
@@ -161,7 +161,7 @@ private slots:
         log.clear();
         w.clickRow(1);
         click(w.Command5);
-        QCOMPARE(w->editor().selection().PlayerFile(), file("b.mp3"));
+        QCOMPARE(w->session().PlayerFile(), file("b.mp3"));
         w.clickRow(0);
         w.typeInto(0, QStringLiteral("Renamed"));
         w.save();
@@ -179,7 +179,7 @@ private slots:
         Window w;
         QVERIFY(w.openFolder(m_dir->path()));
         w.clickRow(2);
-        QCOMPARE(w->editor().selection().CurrentPath(), file("c.mp3"));
+        QCOMPARE(w->session().CurrentPath(), file("c.mp3"));
         click(w.Command5);
         QTRY_COMPARE_WITH_TIMEOUT(log.texts.size(), 1, 5000);
         QCOMPARE(w->player().get().playState(), MediaPlayer::PlayState::Stopped);

@@ -73,8 +73,8 @@ private slots:
         QCOMPARE(w.row(0), QStringList({"t.mp3", "New Title", "New Artist", "New Album", "2024", "new comment", "Jazz"}));
         QCOMPARE(w.panel(), QStringList(6, QString()));
         QCOMPARE(w.FilOpen->selectedIndex(), -1);
-        QCOMPARE(w->editor().selection().SelectedIndex(), 1);
-        QCOMPARE(w->editor().selection().CurrentPath(), file("t.mp3"));
+        QCOMPARE(w->session().SelectedIndex(), 1);
+        QCOMPARE(w->session().CurrentPath(), file("t.mp3"));
     }
 
     void theGenreByteWritten()
@@ -171,7 +171,7 @@ private slots:
         QVERIFY(!w.ChkRenFile->isChecked());
         QVERIFY(w.row(0)[0] == "Red Kettle-Morning Walk.MP3");
         QCOMPARE(w.lv1->rowCount(), 4);
-        QCOMPARE(w->editor().selection().CurrentPath(), file("track01.mp3"));  // until the next selection
+        QCOMPARE(w->session().CurrentPath(), file("track01.mp3"));  // until the next selection
 
         // A typed name ending in ".mp3" in any case keeps it; one without gets ".MP3".
         select(w, "track02.mp3");

@@ -83,8 +83,8 @@ private slots:
         }
         QCOMPARE(w.row(0), QStringList({"c.mp3", "Song C", "Artist C", "Album C", "1991", "y", "Country"}));
         // The current file stays the one clicked before the changes.
-        QCOMPARE(w->editor().selection().CurrentPath(), first + "/a.mp3");
-        QCOMPARE(w->editor().selection().SelectedIndex(), 1);
+        QCOMPARE(w->session().CurrentPath(), first + "/a.mp3");
+        QCOMPARE(w->session().SelectedIndex(), 1);
     }
 
     void f5AndOpeningTheFolderShownReadItAgain()
@@ -156,7 +156,7 @@ private slots:
         QCOMPARE(w.lv1->text(0, 0), QStringLiteral("caf\ufffd \ufffd.mp3"));
         QCOMPARE(w.lv1->text(0, 1), QStringLiteral("Bytes"));
         w.clickRow(0);
-        QCOMPARE(w->editor().selection().CurrentPath(), file(raw));
+        QCOMPARE(w->session().CurrentPath(), file(raw));
         QCOMPARE(w.TxtDispTag[1]->text(), QStringLiteral("Raw"));
         QCOMPARE(log.texts, QStringList());
     }

@@ -135,7 +135,7 @@ private slots:
         FrmMain w;
         w.Form_Load();
         w.show();
-        w.playerController().setCurrentFile(VELMORA_FIXTURES_DIR "/tone10s.mp3", QString());
+        w.session().setCurrentFile(VELMORA_FIXTURES_DIR "/tone10s.mp3", TagReading(), 1);
         QTest::mouseClick(controls(w).Command5, Qt::LeftButton);
         w.mnuAbout->trigger();
         w.mnuSettings->trigger();
@@ -195,7 +195,7 @@ private slots:
         FrmMain w([&ended] { ++ended; });
         w.Form_Load();
         QVERIFY(controls(w).DirOpen->setPath(QFile::encodeName(music.path())).ok());
-        w.playerController().setCurrentFile(VELMORA_FIXTURES_DIR "/tone10s.mp3", QString());
+        w.session().setCurrentFile(VELMORA_FIXTURES_DIR "/tone10s.mp3", TagReading(), 1);
         QTest::mouseClick(controls(w).Command5, Qt::LeftButton);
         QTRY_COMPARE(w.player().get().playState(), MediaPlayer::PlayState::Playing);
         QTest::mouseClick(w.CmdQuit, Qt::LeftButton);

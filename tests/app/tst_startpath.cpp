@@ -132,7 +132,7 @@ private slots:
         QCOMPARE(controls(w).lv1->rowCount(), 3);
         QCOMPARE(controls(w).lv1->selectedRow(), row);
         if (row >= 0) {
-            QCOMPARE(w.editor().selection().CurrentPath(), album.file(name));
+            QCOMPARE(w.session().CurrentPath(), album.file(name));
             QCOMPARE(controls(w).TxtDispTag[0]->text(), QStringLiteral("Title b.mp3"));
             // As after a click, the player's label shows the proposed name.
             QVERIFY(!controls(w).TxtNewFilename->text().isEmpty());

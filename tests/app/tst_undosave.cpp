@@ -118,7 +118,7 @@ private slots:
         QCOMPARE(log.texts, QStringList());
         QCOMPARE(snapshot(), before);
         QCOMPARE(w.row(0).at(0), QStringLiteral("track01.mp3"));
-        QCOMPARE(w->editor().selection().reading().trailer, before.value("track01.mp3").right(128));
+        QCOMPARE(w->session().reading().trailer, before.value("track01.mp3").right(128));
     }
 
     void theEntryNamesTheSaveAndIsDisabledWithoutOne()
@@ -173,7 +173,7 @@ private slots:
         saveWithTitle(w, "a.mp3", QStringLiteral("New"));
         QVERIFY(writeFile(file("a.mp3"), changed));
         if (playing)
-            w->editor().setPlayerFile(file("a.mp3"));  // as the player reports it when it opens the file
+            w->session().setPlayerFile(file("a.mp3"));  // as the player reports it when it opens the file
         w.typeInto(2, QStringLiteral("typed, kept"));
 
         undoEntry(w)->trigger();

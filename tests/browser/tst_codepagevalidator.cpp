@@ -1,7 +1,7 @@
 // The tag boxes' validator: only characters the code page can store get into the box.
 #include "tags/CodePage.h"
 #include "browser/CodePageValidator.h"
-#include "browser/EditSession.h"
+#include "session/EditSession.h"
 #include "support/EditorTestHelpers.h"
 
 #include <QKeyEvent>

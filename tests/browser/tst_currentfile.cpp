@@ -2,7 +2,7 @@
 // leaves.
 
 #include "browser/Mp3Files.h"
-#include "browser/EditSession.h"
+#include "session/EditSession.h"
 #include "browser/Selection.h"
 #include "support/TestFiles.h"
 #include "tags/GenreList.h"
@@ -40,15 +40,15 @@ private slots:
         Selection record(files, m_session, m_genres);
         QVERIFY(record.load(1, folder.path() + '/'));
         QCOMPARE(record.entry(), 1);
-        QCOMPARE(record.SelectedIndex(), 2);
-        QCOMPARE(record.CurrentPath(), folder.file("b.mp3"));
+        QCOMPARE(m_session.SelectedIndex(), 2);
+        QCOMPARE(m_session.CurrentPath(), folder.file("b.mp3"));
         QCOMPARE(record.CurrentTag().Artist, QStringLiteral("Buzz"));
         QCOMPARE(record.CurrentTag().Genre, QStringLiteral("Rock"));
         QCOMPARE(record.fileName(), QStringLiteral("b.mp3"));
 
         record.deselect();  // the name goes, the rest stays until the next load
         QCOMPARE(record.entry(), -1);
-        QCOMPARE(record.CurrentPath(), folder.file("b.mp3"));
+        QCOMPARE(m_session.CurrentPath(), folder.file("b.mp3"));
     }
 
     void anUnreadableFileLeavesTheRecordAlone_data()
@@ -73,7 +73,7 @@ private slots:
             QCOMPARE(::mkfifo(folder.file("b.mp3").constData(), 0644), 0);
         QVERIFY(!record.load(1, folder.path() + '/'));
         QCOMPARE(record.entry(), 0);
-        QCOMPARE(record.CurrentPath(), folder.file("a.mp3"));
+        QCOMPARE(m_session.CurrentPath(), folder.file("a.mp3"));
         QCOMPARE(record.CurrentTag().Title, QStringLiteral("Kept"));
     }
 

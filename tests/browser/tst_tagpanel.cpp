@@ -2,7 +2,7 @@
 
 #include "browser/BrowserPanel.h"
 #include "browser/GenreBox.h"
-#include "browser/EditSession.h"
+#include "session/EditSession.h"
 #include "browser/TagPanel.h"
 #include "support/TestFiles.h"
 #include "tags/CodePage.h"

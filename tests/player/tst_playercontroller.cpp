@@ -3,6 +3,7 @@
 
 #include "tags/Message.h"
 #include "player/PlayerController.h"
+#include "session/EditSession.h"
 #include "player/PlayerPanel.h"
 #include "TimeDisplay.h"
 #include "player/TransportIcons.h"
@@ -46,7 +47,8 @@ bool makeTone(const QString &mp3, double seconds)
 struct Rig {
     PlayerPanel panel;
     PlayerInstance instance;
-    PlayerController controls{panel, instance, nullptr};
+    EditSession session;
+    PlayerController controls{panel, instance, session, nullptr};
     // The panel's controls, found by name as the user's tools find them.
     QToolButton *Command6 = control<QToolButton>("Command6"), *Command5 = control<QToolButton>("Command5"),
                 *Command7 = control<QToolButton>("Command7"), *Command3 = control<QToolButton>("Command3"),
@@ -62,8 +64,7 @@ struct Rig {
     Rig()
     {
         previous = Message::setHandler([this](const QString &text) { messages << text; });
-        QObject::connect(&controls, &PlayerController::playerFileChanged,
-                         [this](const QByteArray &path) { playerFile = path; });
+        QObject::connect(&session, &EditSession::playerFileChanged, [this] { playerFile = session.PlayerFile(); });
         panel.show();
     }
     ~Rig()
@@ -82,11 +83,17 @@ struct Rig {
         return found;
     }
     MediaPlayer &player() { return instance.get(); }
+    // The browser's click on a file: it becomes current with its label.
+    void select(const QByteArray &path, const QString &fileLabel)
+    {
+        session.setCurrentFile(path, TagReading(), 1);
+        session.setLabel(fileLabel);
+    }
     void click(QAbstractButton *b) { QTest::mouseClick(b, Qt::LeftButton); }
     // Plays a file through the Play button and waits for the first display tick.
     bool playAndTick(const QByteArray &path)
     {
-        controls.setCurrentFile(path, label);
+        select(path, label);
         click(Command5);
         // Generous: loading the first file can take a while on a busy machine.
         return QTest::qWaitFor([&] { return !Text1->text().isEmpty() && pb1->maximum() > 0; }, 6000);
@@ -125,8 +132,8 @@ private slots:
 void TestPlayerController::playStartsTheFileAndTheDisplay()
 {
     Rig r;
-    r.controls.setCurrentFile(Tone10, QStringLiteral("Artist - Ten seconds"));
-    r.controls.setProposedName(QStringLiteral("ignored"));
+    r.select(Tone10, QStringLiteral("Artist - Ten seconds"));
+    r.session.setProposedName(QStringLiteral("ignored"));
     r.player().setVolume(-1200);
     r.Text1->setText(QStringLiteral("7:77"));
     // When the first tick comes is measured, not sampled: a busy machine only makes it later.
@@ -166,8 +173,8 @@ void TestPlayerController::playStartsTheFileAndTheDisplay()
 void TestPlayerController::playLabelFallsBackToTheProposedName()
 {
     Rig r;
-    r.controls.setCurrentFile(Tone3, QString());
-    r.controls.setProposedName(QStringLiteral("Proposed Name.mp3"));
+    r.select(Tone3, QString());
+    r.session.setProposedName(QStringLiteral("Proposed Name.mp3"));
     r.click(r.Command5);
     QCOMPARE(r.Text4->text(), QStringLiteral("Proposed Name.mp3"));
 }
@@ -186,17 +193,17 @@ void TestPlayerController::playWithoutSelectionDoesNothing()
 void TestPlayerController::fileLabelWaitsWhilePlaying()
 {
     Rig r;
-    r.controls.setCurrentFile(QByteArray(), QStringLiteral("First.mp3"));
+    r.select(QByteArray(), QStringLiteral("First.mp3"));
     QCOMPARE(r.Text4->text(), QStringLiteral("First.mp3"));
     QVERIFY(!r.instance.exists());  // asking whether a file plays starts no player
 
     r.label = QStringLiteral("Playing.mp3");
     QVERIFY(r.playAndTick(Tone10));
-    r.controls.setCurrentFile(Tone3, QStringLiteral("Second.mp3"));
+    r.select(Tone3, QStringLiteral("Second.mp3"));
     QCOMPARE(r.Text4->text(), QStringLiteral("Playing.mp3"));
 
     r.click(r.Command3);  // paused: the label follows the list again
-    r.controls.setCurrentFile(Tone3, QStringLiteral("Third.mp3"));
+    r.select(Tone3, QStringLiteral("Third.mp3"));
     QCOMPARE(r.Text4->text(), QStringLiteral("Third.mp3"));
 }
 
@@ -235,7 +242,7 @@ void TestPlayerController::playAnotherFileSwitches()
 {
     Rig r;
     QVERIFY(r.playAndTick(Tone10));
-    r.controls.setCurrentFile(Tone3, QString());
+    r.select(Tone3, QString());
     r.click(r.Command5);
     QCOMPARE(r.playerFile, Tone3);
     QTRY_COMPARE_WITH_TIMEOUT(r.pb1->maximum(), 3, 3000);
@@ -420,7 +427,7 @@ void TestPlayerController::slider1DoesNothingWhilePausedOrStopped()
     // Nothing selected: nothing happens, even with the file playing.
     Rig fresh;
     QVERIFY(fresh.playAndTick(Tone10));
-    fresh.controls.setCurrentFile(QByteArray(), QString());
+    fresh.select(QByteArray(), QString());
     const double at = fresh.player().position();
     fresh.Slider1->setSliderPosition(7);
     QVERIFY(fresh.player().position() < at + 0.5);

@@ -1,0 +1,50 @@
+#include "session/EditSession.h"
+
+#include "tags/CodePage.h"
+
+EditSession::EditSession(QObject *parent) : QObject(parent), m_page(&CodePage::system()) {}
+
+void EditSession::setCodePage(const CodePage &page)
+{
+    if (&page == m_page)
+        return;
+    const CodePage &previous = *m_page;
+    m_page = &page;
+    emit codePageChanged(previous);
+}
+
+void EditSession::setCurrentFile(const QByteArray &path, const TagReading &reading, int selectedIndex)
+{
+    m_path = path;
+    m_reading = reading;
+    m_selectedIndex = selectedIndex;
+    m_label.clear();
+}
+
+void EditSession::setLabel(const QString &label)
+{
+    m_label = label;
+    emit currentFileChanged();
+}
+
+void EditSession::setProposedName(const QString &name)
+{
+    if (name == m_proposedName)
+        return;
+    m_proposedName = name;
+    emit proposalChanged();
+}
+
+void EditSession::noteReread(const TagReading &reading)
+{
+    if (reading.status)
+        m_reading = reading;
+}
+
+void EditSession::setPlayerFile(const QByteArray &path)
+{
+    if (path == m_playerFile)
+        return;
+    m_playerFile = path;
+    emit playerFileChanged();
+}

@@ -1,0 +1,59 @@
+#pragma once
+// What the window edits, held once: the tags' code page, the current file's record and the file
+// the player holds. The session is the one holder of each; the list, the panel, its boxes'
+// checks, the ID3v2 marks, Save and the player read them here whenever they need them and hear of
+// a change by its signals. Nothing keeps a copy, so no part can be left with an old value.
+// The routines read the current file by its program-wide names: CurrentPath, CurrentName,
+// SelectedIndex and PlayerFile.
+
+#include "tags/TagCore.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class CodePage;
+
+class EditSession : public QObject {
+    Q_OBJECT
+public:
+    explicit EditSession(QObject *parent = nullptr);
+
+    // The page the tags are read and saved in: the system's until one is chosen.
+    const CodePage &codePage() const { return *m_page; }
+    void setCodePage(const CodePage &page);
+
+    // The current file: the one whose tag the panel shows, Save writes and Play opens.
+    const QByteArray &CurrentPath() const { return m_path; }
+    const QString &CurrentName() const { return m_label; }  // the player's label, set by a click
+    int SelectedIndex() const { return m_selectedIndex; }  // row (from 1) last loaded
+    const TagReading &reading() const { return m_reading; }
+    const QString &proposedName() const { return m_proposedName; }  // the new-name box's text
+    const QByteArray &PlayerFile() const { return m_playerFile; }  // the file the player holds
+
+    // A file was read and becomes the current file, without a label until setLabel.
+    void setCurrentFile(const QByteArray &path, const TagReading &reading, int selectedIndex);
+    void setLabel(const QString &label);  // tells currentFileChanged
+    void setProposedName(const QString &name);
+    // A save wrote the current file: the record holds what the file is now, so that the next
+    // save of it (after a refused rename) is not taken for another program's change.
+    void noteWritten(const FileIdentity &identity) { m_reading.identity = identity; }
+    // The file was read again after its save: the record holds that reading.
+    void noteReread(const TagReading &reading);
+    void setPlayerFile(const QByteArray &path);
+
+signals:
+    void codePageChanged(const CodePage &previous);
+    void currentFileChanged();  // a click loaded CurrentPath, labelled CurrentName
+    void proposalChanged();
+    void playerFileChanged();
+
+private:
+    const CodePage *m_page;
+    QByteArray m_path;
+    QString m_label;
+    int m_selectedIndex = 0;
+    TagReading m_reading;
+    QString m_proposedName;
+    QByteArray m_playerFile;
+};
