@@ -68,14 +68,14 @@ void Id3v2Marks::setAvailable(bool available)
     emit canFillChanged(available);
 }
 
-void Id3v2Marks::load(const QByteArray &path, const TagReading &reading)
+void Id3v2Marks::load()
 {
     clear();
-    m_reading = reading;
+    const TagReading &reading = m_session.reading();
     // The scan saw no tag at the start: nothing to read.
     if (!reading.status || !reading.id3v2Version)
         return;
-    const Id3v2Reading v2 = Id3v2::readFile(path);
+    const Id3v2Reading v2 = Id3v2::readFile(m_session.CurrentPath());
     if (!v2.status || !v2.present || !v2.problem.isEmpty())
         return;
     m_values = v2.values;
@@ -116,9 +116,9 @@ std::vector<TagField> Id3v2Marks::fill()
 {
     if (!m_available)
         return {};
-    quint8 genre = m_reading.fields.genre;
+    quint8 genre = m_session.reading().fields.genre;
     const Id3v1::Fields shown = m_panel.fieldsToSave(genre);
-    const int commentWidth = m_reading.track() ? CommentBeforeTrack : Id3v1::CommentWidth;
+    const int commentWidth = m_session.reading().track() ? CommentBeforeTrack : Id3v1::CommentWidth;
     const Id3v2Fill filled = fillFromId3v2(shown, m_values, m_session.codePage(), commentWidth);
     std::vector<TagField> cut;
     for (TagField field : filled.filled) {

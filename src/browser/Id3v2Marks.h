@@ -26,9 +26,9 @@ public:
     Id3v2Marks(const BrowserPanel &controls, const TagPanel &panel, const EditSession &session,
                const QStringList &genreList, QObject *parent = nullptr);
 
-    // The file at path was loaded with reading: its ID3v2 tag (if the scan saw one) is read and
-    // the boxes whose values differ are marked.
-    void load(const QByteArray &path, const TagReading &reading);
+    // The session's current file was loaded: its ID3v2 tag (if the scan saw one) is read and the
+    // boxes whose values differ are marked.
+    void load();
     void clear();  // no marks, nothing to fill from
     bool canFill() const { return m_available; }
     // Copies the ID3v2 values into the unkept boxes and returns the fields that could not take
@@ -54,7 +54,6 @@ private:
     const EditSession &m_session;
     const QStringList &m_genreList;
     std::array<QLabel *, 6> m_marks{};
-    TagReading m_reading;
     Id3v2Values m_values;
     bool m_available = false;
 };

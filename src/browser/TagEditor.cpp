@@ -201,7 +201,7 @@ FileStatus TagEditor::FilOpen_Click(int entry)
         return status;
     ReadTag(m_session.reading());
     UpdateFileName();
-    m_id3v2.load(m_session.CurrentPath(), m_session.reading());
+    m_id3v2.load();
     return status;
 }
 
