@@ -14,16 +14,20 @@ function(velmora_library name)
   target_link_libraries(${name} PUBLIC ${L_LIBS})
 endfunction()
 
-# Every tests/<folder>/tst_*.cpp is one test program linked with the given libraries and the
-# shared test support; the other .cpp files of the folder are helpers compiled into each.
+# Every tests/<folder>/tst_*.cpp is one test program linked with the given libraries and a half
+# of the shared test support (SUPPORT, the window half by default); the other .cpp files of the
+# folder are helpers compiled into each.
 function(velmora_tests_in_folder)
-  cmake_parse_arguments(T "" "" "LIBS;SOURCES" ${ARGN})
+  cmake_parse_arguments(T "" "SUPPORT" "LIBS;SOURCES" ${ARGN})
+  if(NOT T_SUPPORT)
+    set(T_SUPPORT velmora_test_window)
+  endif()
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
   file(GLOB helpers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   list(FILTER helpers EXCLUDE REGEX "/tst_[^/]*\\.cpp$")
   foreach(test ${tests})
     get_filename_component(name ${test} NAME_WE)
-    velmora_add_test(${name} SOURCES ${test} ${helpers} ${T_SOURCES} LIBS ${T_LIBS} velmora_test_support)
+    velmora_add_test(${name} SOURCES ${test} ${helpers} ${T_SOURCES} LIBS ${T_LIBS} ${T_SUPPORT})
     target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   endforeach()
 endfunction()
