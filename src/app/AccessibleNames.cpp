@@ -5,7 +5,6 @@
 #include <QAbstractSlider>
 #include <QAbstractSpinBox>
 #include <QComboBox>
-#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -14,18 +13,6 @@
 #include <QScrollBar>
 
 namespace {
-
-// Displays whose caption is a separate box or that have neither tooltip nor label, by object
-// name: the time display lies under the "Time Remaining" caption, the bar shows the song's
-// progress.
-const QHash<QString, QString> &captionsByName()
-{
-    static const QHash<QString, QString> captions{
-        {QStringLiteral("Text1"), QStringLiteral("Time Remaining")},
-        {QStringLiteral("pb1"), QStringLiteral("Song progress")},
-    };
-    return captions;
-}
 
 bool isControl(const QWidget *widget)
 {
@@ -72,8 +59,6 @@ QString nameFor(const QWidget *widget, const QWidget *window)
     QString name = widget->toolTip().trimmed();
     if (name.isEmpty())
         name = buddyCaption(widget, window);
-    if (name.isEmpty())
-        name = captionsByName().value(widget->objectName());
     // A read-only box that takes no focus is itself a caption ("Vol"): its text is its name.
     const auto *box = qobject_cast<const QLineEdit *>(widget);
     if (name.isEmpty() && box && box->isReadOnly() && box->focusPolicy() == Qt::NoFocus)

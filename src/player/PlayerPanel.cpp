@@ -136,6 +136,7 @@ void PlayerPanel::createDisplay()
     Text4->setPalette(labelPalette);
 
     pb1 = place(new QProgressBar(this), "pb1", inFrame(4440, 1080, 5295, 255));
+    pb1->setAccessibleName(QStringLiteral("Song progress"));  // it has neither tooltip nor caption
     pb1->setRange(0, 100);
     pb1->setValue(0);
     pb1->setTextVisible(false);
@@ -144,6 +145,7 @@ void PlayerPanel::createDisplay()
     makeCaption(Text2);
 
     Text1 = place(new QLineEdit(QStringLiteral("0:00"), this), "Text1", inFrame(8520, 480, 1215, 570));
+    Text1->setAccessibleName(QStringLiteral("Time Remaining"));  // the caption above it is a box of its own
     Text1->setReadOnly(true);
     Text1->setAlignment(Qt::AlignCenter);
     QFont timeFont;
