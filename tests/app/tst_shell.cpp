@@ -28,7 +28,10 @@
 #include <QTemporaryFile>
 #include <QtTest>
 
+#include <QFileInfo>
+
 #include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 class TestShell : public QObject {
@@ -36,6 +39,12 @@ class TestShell : public QObject {
 
 private:
     QTemporaryDir m_config;
+
+    static bool writeBytes(const QString &path, const QByteArray &bytes)
+    {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    }
 
     static QString stored(const QString &key)
     {
@@ -223,6 +232,47 @@ private slots:
         QTest::mouseClick(w.CmdQuit, Qt::LeftButton);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), head + "Support LFN=True\n" + tail);
+    }
+
+    // A settings file that is not one (a FIFO, a link to an endless device, one too large) is
+    // neither waited on nor read: the window starts with its defaults, says so once, and its quit
+    // leaves the file as it was.
+    void aSettingsFileThatIsNotOneIsLeftAlone_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("FIFO") << "fifo";
+        QTest::newRow("link to /dev/zero") << "zero";
+        QTest::newRow("over 1 MiB") << "large";
+    }
+
+    void aSettingsFileThatIsNotOneIsLeftAlone()
+    {
+        QFETCH(QString, kind);
+        const QString path = SettingsStore::filePath(QStringLiteral("Quorrel"));
+        const QByteArray native = QFile::encodeName(path);
+        const QByteArray large = "[Startup]\nSupport LFN=False\n" + QByteArray(SettingsStore::MaxFileBytes, '#');
+        if (kind == "fifo")
+            QCOMPARE(::mkfifo(native.constData(), 0600), 0);
+        else if (kind == "zero")
+            QCOMPARE(::symlink("/dev/zero", native.constData()), 0);
+        else
+            QVERIFY(writeBytes(path, large));
+        QStringList messages;
+        Message::setHandler([&messages](const QString &text) { messages << text; });
+        {
+            FrmMain w([] {});
+            w.Form_Load();
+            QVERIFY(w.state().SupportLFN);  // the default, not the file's False
+            QTest::mouseClick(w.CmdQuit, Qt::LeftButton);
+        }
+        Message::setHandler([](const QString &text) { QFAIL(qPrintable(text)); });
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().contains(path), qPrintable(messages.first()));
+        const QFileInfo after(path);
+        QCOMPARE(after.isSymLink(), kind == "zero");
+        if (kind == "large")
+            QCOMPARE(after.size(), qint64(large.size()));
+        QFile::remove(path);
     }
 
     void quitEndsEvenWhenNothingCanBeStored()
