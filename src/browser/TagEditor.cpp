@@ -6,6 +6,7 @@
 #include "browser/Mp3Files.h"
 #include "browser/Mp3List.h"
 #include "tags/CodePage.h"
+#include "tags/CodePageGuess.h"
 #include "tags/Message.h"
 #include "tags/NameBuilder.h"
 
@@ -227,4 +228,32 @@ void TagEditor::Cmdfilesong_Click()
     const CodePage &page = m_session.codePage();
     const QString song = name.size() > 4 ? page.decode(page.encode(name.chopped(4))) : QString();
     c.TxtDispTag[0]->setText(song);
+}
+
+// ---- the tags' code page: switched live from the bytes already read, suggested after each scan ----
+
+void TagEditor::suggestCodePage()
+{
+    CodePageGuess guess;
+    c.lv1->addFieldsTo(guess);
+    emit folderCodePageSuggested(guess.suggestion(), guess.nonAsciiBytes());
+}
+
+void TagEditor::codePageSwitched(const CodePage &previous)
+{
+    c.lv1->redecode(m_session.codePage());
+    bool boxesChanged = false;
+    {
+        const QScopedValueRollback quiet(m_quietNames, true);
+        boxesChanged = m_panel.redecode(previous);
+    }
+    if (!boxesChanged || m_selection.entry() < 0)
+        return;
+    // The proposal follows the boxes as it does when they are typed in; the player's label, taken
+    // from the proposal when the file was clicked, was read in the old page too.
+    const bool labelIsProposal = m_session.CurrentName() == m_session.proposedName();
+    UpdateFileName();
+    if (labelIsProposal) {
+        m_session.setLabel(m_session.proposedName());
+    }
 }
