@@ -1,7 +1,10 @@
 // The list's rows as stored: the trailer bytes each tagged file had, and their text decoded in
-// the current code page, all in two shared buffers so that a large folder stays small.
+// the current code page, all in two shared buffers so that a large folder stays small; and what
+// the view asks of them.
 
-#include "browser/Mp3List.h"
+#include "browser/Mp3ListModel.h"
+
+#include "browser/Id3v2Badge.h"
 
 #include "tags/CodePage.h"
 #include "tags/CodePageGuess.h"
@@ -132,4 +135,96 @@ void Mp3ListModel::endRebuild()
     m_text.squeeze();
     m_raw.squeeze();
     endResetModel();
+}
+
+// ---- what the view asks ----
+
+namespace {
+
+struct ColumnSpec {
+    const char *title;
+    int twips;
+};
+
+constexpr ColumnSpec Columns[Mp3ListModel::ColumnCount] = {
+    {"Filename", 2500}, {"Songname", 2500}, {"Artist", 2500}, {"AlbumName", 2500},
+    {"Year", 1000},     {"Comment", 1440},  {"Genre", 1440}};
+
+}  // namespace
+
+int Mp3ListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int Mp3ListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant Mp3ListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    if (role == Qt::DisplayRole)
+        return text(index.row(), index.column());
+    const bool first = index.column() == 0;
+    if (role == Qt::ToolTipRole) {
+        const QString notes = this->notes(index.row());
+        const QString shown = text(index.row(), index.column());
+        return notes.isEmpty() ? shown : shown + QLatin1Char('\n') + notes;
+    }
+    if (role == Qt::AccessibleDescriptionRole && first)
+        return notes(index.row()).replace(QLatin1Char('\n'), QLatin1String(", "));
+    if (role == Qt::DecorationRole && first)
+        return m_rows[size_t(index.row())].id3v2Version ? m_id3v2Icon : m_icon;
+    return {};
+}
+
+QVariant Mp3ListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < ColumnCount)
+        return QString::fromLatin1(Columns[section].title);
+    return {};
+}
+
+void Mp3ListModel::setRowIcon(const QIcon &icon)
+{
+    m_icon = icon;
+    m_id3v2Icon = withId3v2Badge(icon);
+    if (!m_rows.empty())
+        emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DecorationRole});
+}
+
+
+QString Mp3ListModel::text(int row, int column) const
+{
+    if (row < 0 || row >= rowCount() || column < 0 || column >= ColumnCount)
+        return {};
+    const Row &r = m_rows[size_t(row)];
+    if (column == 0)
+        return r.name;
+    qsizetype start = r.start;
+    for (int c = 1; c < column; ++c)
+        start += r.length[size_t(c - 1)];
+    return m_text.mid(start, r.length[size_t(column - 1)]);
+}
+
+QString Mp3ListModel::notes(int row) const
+{
+    if (row < 0 || row >= rowCount())
+        return {};
+    const Row &r = m_rows[size_t(row)];
+    QStringList lines;
+    if (r.id3v2Version)
+        lines << QStringLiteral("ID3v2.%1 tag").arg(r.id3v2Version);
+    if (r.track)
+        lines << QStringLiteral("Track %1").arg(r.track);
+    return lines.join(QLatin1Char('\n'));
+}
+
+int Mp3ListModel::columnTwips(int column)
+{
+    return Columns[column].twips;
 }
