@@ -146,25 +146,46 @@ public:
             if (m_ids.contains(key))
                 return;
             m_ids.append(key);
-            m_frames += frameOf(id, textFrameContents(decodeText(quint8(data[0]), data.constData() + 1, data.size() - 1)));
+            appendFrame(m_frames, id, passesAsItIs(data, 1) ? data
+                                      : textFrameContents(decodeText(quint8(data[0]), data.constData() + 1, data.size() - 1)));
             return;
         }
         if (m_plainComment || data.size() < 4)
             return;
+        if (passesAsItIs(data, 4)) {
+            const bool plain = data.size() == 4 || data[4] == '\0';
+            if (m_comment.isEmpty() || plain) {
+                m_plainComment = plain;
+                m_comment.clear();
+                appendFrame(m_comment, id, data);
+            }
+            return;
+        }
         const QStringList parts = decodeText(quint8(data[0]), data.constData() + 4, data.size() - 4);
         const QString description = parts.value(0);
         if (!m_comment.isEmpty() && !description.isEmpty())
             return;
         m_plainComment = description.isEmpty();
-        m_comment = frameOf(id, commentFrameContents(data.mid(1, 3), description, parts.value(1)));
+        m_comment.clear();
+        appendFrame(m_comment, id, commentFrameContents(data.mid(1, 3), description, parts.value(1)));
     }
 
     QByteArray frames() const { return m_frames + m_comment; }
 
 private:
-    QByteArray frameOf(const char *id, const QByteArray &contents) const
+    // Text that reads the same whatever reads it, and needs no cut, goes to the library as it is:
+    // Latin-1, or UTF-8 without a byte-order mark, of at most MaxTextUnits bytes after textStart.
+    static bool passesAsItIs(const QByteArray &data, qsizetype textStart)
     {
-        return frameHeader(m_major, id, contents.size()) + contents;
+        if (data.size() - textStart > MaxTextUnits)
+            return false;
+        return data[0] == '\0' || (data[0] == '\3' && !data.contains("\xEF\xBB\xBF"));
+    }
+
+    void appendFrame(QByteArray &to, const char *id, const QByteArray &contents) const
+    {
+        to += frameHeader(m_major, id, contents.size());
+        to += contents;
     }
 
     int m_major;
@@ -209,7 +230,9 @@ QByteArray textFramesOf(const QByteArray &tag, QString &problem)
         problem = QStringLiteral("the ID3v2.2 tag is compressed, which no reader supports");
         return {};
     }
-    QByteArray body = tag.mid(HeaderSize, qsizetype(header->bodySize));
+    // Only read: the tag's own bytes, unless they must be resynchronised.
+    QByteArray body = QByteArray::fromRawData(tag.constData() + HeaderSize,
+                                              qMin(qsizetype(header->bodySize), tag.size() - HeaderSize));
     // A version 4 tag is unsynchronised frame by frame, which the frames themselves say.
     const bool wholeTagUnsynchronised = header->major < 4 && (header->flags & UnsynchronisedFlag);
     if (wholeTagUnsynchronised)
