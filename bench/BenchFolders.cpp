@@ -96,13 +96,22 @@ QByteArray trailerFor(int i)
     return t;
 }
 
-// An ID3v2.3 tag as encoders write it: a title frame and padding, 1 KiB in all.
+// An ID3v2.3 tag as encoders write it: title, artist, album, year, comment and genre frames, then
+// padding, 1 KiB in all.
 QByteArray id3v2For(int i)
 {
-    const QByteArray title = '\0' + "Title number " + QByteArray::number(i);
-    QByteArray frame = "TIT2" + QByteArray(4, '\0') + QByteArray(2, '\0') + title;
-    frame[7] = char(title.size());
-    return QByteArray("ID3\x03\x00\x00\x00\x00\x07\x76", 10) + frame.leftJustified(1014, '\0');
+    const auto frame = [](const char *id, const QByteArray &contents) {
+        QByteArray f = id + QByteArray(6, '\0') + contents;
+        f[7] = char(contents.size());
+        return f;
+    };
+    const QByteArray frames = frame("TIT2", '\0' + "Title number " + QByteArray::number(i))
+        + frame("TPE1", '\0' + "Artist " + QByteArray::number(i % 97))
+        + frame("TALB", '\0' + "Album " + QByteArray::number(i % 13))
+        + frame("TYER", '\0' + QByteArray::number(1960 + i % 60))
+        + frame("COMM", QByteArray("\0eng\0", 5) + "generated")
+        + frame("TCON", '\0' + "(" + QByteArray::number(i % 130) + ")");
+    return QByteArray("ID3\x03\x00\x00\x00\x00\x07\x76", 10) + frames.leftJustified(1014, '\0');
 }
 
 bool makeFile(const QByteArray &path, off_t size, const QByteArray &trailer, const QByteArray &head = {})

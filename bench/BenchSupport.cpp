@@ -14,7 +14,7 @@
 #include <ctime>
 #include <vector>
 
-int floorScan(const QByteArray &folder)
+int floorScan(const QByteArray &folder, bool readHead)
 {
     DIR *dir = ::opendir(folder.constData());
     if (!dir)
@@ -29,7 +29,7 @@ int floorScan(const QByteArray &folder)
     int tagged = 0;
     QByteArray path = folder + '/';
     const qsizetype prefix = path.size();
-    char trailer[128];
+    char trailer[128], head[10];
     for (const QByteArray &name : names) {
         path.truncate(prefix);
         path += name;
@@ -37,7 +37,10 @@ int floorScan(const QByteArray &folder)
         if (fd < 0)
             continue;
         struct stat st;
-        if (::fstat(fd, &st) == 0 && st.st_size >= 128 &&
+        const bool stated = ::fstat(fd, &st) == 0;
+        if (stated && readHead && st.st_size >= 10)
+            benchmark::DoNotOptimize(::pread(fd, head, sizeof head, 0));
+        if (stated && st.st_size >= 128 &&
             ::pread(fd, trailer, sizeof trailer, st.st_size - 128) == 128 && std::memcmp(trailer, "TAG", 3) == 0)
             ++tagged;
         ::close(fd);

@@ -10,7 +10,9 @@
 
 // Only what the file system must do for a scan, one file after another: list the folder, then
 // open, fstat, pread the last 128 bytes and close each ".mp3" file. Returns how many are tagged.
-int floorScan(const QByteArray &folder);
+// With readHead, the first ten bytes are read too before the trailer (one pread more), as the
+// scan does to note an ID3v2 tag.
+int floorScan(const QByteArray &folder, bool readHead = false);
 
 // Wall and processor time (of all threads) in nanoseconds.
 struct Stamp {

@@ -169,23 +169,19 @@ int listFolder(const ListRequest &request, Output &out, Console &console)
     const QByteArray prefix = folderPrefix(request.folder);
     console.startProgress("list", qsizetype(files.size()));
     // The same folder reader as the window's scan: reads overlap when the disk makes them wait.
+    // Only the JSON listing reads the ID3v2 tag itself, in the same open; the text one names its
+    // version.
     readFolderTrailers(request.folder, files, [&](int i, const RawTrailer &raw) {
         const ListedFile &file = files[size_t(i)];
         const TagReading reading = tagReadingOf(raw);
-        if (!reading.status) {
+        if (!reading.status)
             console.fileFailed(prefix + file.name, reading.status.description());
-        } else if (request.json && reading.id3v2Version) {
-            // Only the JSON listing reads the ID3v2 tag itself; the text one names its version.
-            const Id3v2Reading v2 = Id3v2::readFile(prefix + file.name);
-            if (v2.status)
-                writer.row(file.name, reading, v2.present ? id3v2Json(v2, reading.id3v2Version) : QByteArray());
-            else
-                console.fileFailed(prefix + file.name, v2.status.description());
-        } else {
+        else if (request.json && reading.id3v2Version)
+            writer.row(file.name, reading, id3v2Json(Id3v2::readingOf(raw), reading.id3v2Version));
+        else
             writer.row(file.name, reading);
-        }
         console.progress(qsizetype(i + 1));
-    });
+    }, ReadAhead::WhenReadsWait, request.json);
     console.endProgress();
     writer.end();
     const FileStatus written = out.finish();

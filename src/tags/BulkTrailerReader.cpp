@@ -1,5 +1,7 @@
 #include "tags/BulkTrailerReader.h"
 
+#include "tags/RegularFile.h"
+
 #include <algorithm>
 #include <atomic>
 #include <fcntl.h>
@@ -13,6 +15,8 @@ namespace {
 
 constexpr int Batch = 8;         // files claimed at once: few atomic operations, reads spread out
 constexpr int Window = 1024;     // results held at most: memory stays small for any folder
+constexpr int TagWindow = 128;   // the same when each result holds an ID3v2 tag's frames (up to
+                                 // some 100 KB each for a hostile tag)
 constexpr int Helpers = 64;      // reads in flight beside the caller's: a network share's round trips
                                  // overlap as well as a cold disk's
 constexpr int ParallelFrom = 64; // fewer files are read by the caller alone
@@ -32,10 +36,13 @@ constexpr std::memory_order Publish = std::memory_order_release;
 class FolderRead {
 public:
     // folderFd < 0: the folder could not be opened and every file gets folderError.
-    FolderRead(int folderFd, const FileStatus &folderError, const std::vector<ListedFile> &files)
+    FolderRead(int folderFd, const FileStatus &folderError, const std::vector<ListedFile> &files, bool id3v2Tags)
         : m_folderFd(folderFd), m_folderError(folderError), m_files(files), m_count(int(files.size())),
-          m_window(std::min(Window, std::max(m_count, 1))), m_slots(std::make_unique<Slot[]>(size_t(m_window)))
+          m_window(std::min(id3v2Tags ? TagWindow : Window, std::max(m_count, 1))),
+          m_slots(std::make_unique<Slot[]>(size_t(m_window))), m_fileSystem(folderFd)
     {
+        m_options.folderFileSystem = &m_fileSystem;
+        m_options.id3v2Tag = id3v2Tags;
     }
 
     void helper()
@@ -151,7 +158,7 @@ private:
         for (int i = start; i < end; ++i) {
             Slot &slot = m_slots[size_t(i % m_window)];
             if (m_folderFd >= 0)
-                readRawTrailer(m_folderFd, m_files[size_t(i)].name.constData(), EntryKind::Regular, slot.trailer);
+                readRawTrailer(m_folderFd, m_files[size_t(i)].name.constData(), EntryKind::Regular, slot.trailer, m_options);
             else
                 slot.trailer.status = m_folderError;
             slot.ready.store(1, Publish);
@@ -165,6 +172,8 @@ private:
     int m_count;
     int m_window;
     std::unique_ptr<Slot[]> m_slots;
+    const FolderFileSystem m_fileSystem;  // asked once, before any helper starts; only read after
+    RawReadOptions m_options;
     std::vector<std::thread> m_threads;
     std::atomic<int> m_next{0};
     std::atomic<int> m_taken{0};
@@ -173,7 +182,8 @@ private:
 }  // namespace
 
 void readFolderTrailers(const QByteArray &folder, const std::vector<ListedFile> &files,
-                        const std::function<void(int, const RawTrailer &)> &take, ReadAhead readAhead)
+                        const std::function<void(int, const RawTrailer &)> &take, ReadAhead readAhead,
+                        bool id3v2Tags)
 {
     if (files.empty())
         return;
@@ -184,7 +194,7 @@ void readFolderTrailers(const QByteArray &folder, const std::vector<ListedFile> 
     else if ((fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) < 0)
         folderError = FileStatus::fromLastError();
 
-    FolderRead read(fd, folderError, files);
+    FolderRead read(fd, folderError, files, id3v2Tags);
     const bool few = int(files.size()) < ParallelFrom && readAhead != ReadAhead::Always;
     const int helpers = fd < 0 || few || readAhead == ReadAhead::Never ? 0 : Helpers;
     read.takeAll(take, helpers, readAhead == ReadAhead::Always);

@@ -17,7 +17,10 @@ enum class ReadAhead { WhenReadsWait, Never, Always };
 
 // Calls take(index, trailer) for every file of the listing, once each, in order, on the calling
 // thread, and returns when all are taken. A folder that cannot be opened gives every file its
-// error. Unless told Always, a folder of a few files is read by the caller alone.
+// error. Unless told Always, a folder of a few files is read by the caller alone. The folder's
+// file system is asked about once (a pseudo file system refuses every file on it unread), and only
+// a file on another device is asked about on its own. With id3v2Tags, each file's ID3v2 tag is read
+// too, from the same open (RawTrailer::id3v2Frames; Id3v2::readingOf gives its values).
 void readFolderTrailers(const QByteArray &folder, const std::vector<ListedFile> &files,
                         const std::function<void(int, const RawTrailer &)> &take,
-                        ReadAhead readAhead = ReadAhead::WhenReadsWait);
+                        ReadAhead readAhead = ReadAhead::WhenReadsWait, bool id3v2Tags = false);

@@ -1,6 +1,10 @@
 #include "tags/Id3v2Frames.h"
 
 #include "tags/Id3v2Header.h"
+#include "tags/Id3v2Text.h"
+
+#include <QList>
+#include <QStringList>
 
 #include <cstring>
 
@@ -9,7 +13,9 @@ namespace Id3v2 {
 namespace {
 
 constexpr quint8 FrameCompressed3 = 0x80, FrameEncrypted3 = 0x40;
+constexpr quint8 FrameGrouped3 = 0x20;
 constexpr quint8 FrameCompressed4 = 0x08, FrameEncrypted4 = 0x04;
+constexpr quint8 FrameGrouped4 = 0x40, FrameUnsynchronised4 = 0x02, FrameDataLength4 = 0x01;
 
 const char *const wantedFrames[] = {"TT2", "TP1", "TAL", "TYE", "COM", "TCO",
                                     "TIT2", "TPE1", "TALB", "TYER", "TDRC", "COMM", "TCON"};
@@ -79,12 +85,121 @@ bool isSealed(int major, quint8 formatFlags)
     return major == 4 && (formatFlags & (FrameCompressed4 | FrameEncrypted4));
 }
 
-// The wanted frames of body from start on, each whole; the walk ends at padding, at anything that
-// is not a frame header, or at a frame longer than what is left.
+QByteArray syncSafeBytes(qint64 value)
+{
+    QByteArray out(4, '\0');
+    for (int i = 3; i >= 0; --i, value >>= 7)
+        out[i] = char(value & 0x7F);
+    return out;
+}
+
+// What a frame holds after its header, as plain bytes: the group byte and the data length that
+// the flags announce skipped, a version 4 frame's own unsynchronisation undone. Empty when nothing
+// is left.
+QByteArray frameData(int major, quint8 formatFlags, const char *data, qsizetype size)
+{
+    qsizetype skip = 0;
+    if (major == 3 && (formatFlags & FrameGrouped3))
+        skip = 1;
+    if (major == 4)
+        skip = (formatFlags & FrameGrouped4 ? 1 : 0) + (formatFlags & FrameDataLength4 ? 4 : 0);
+    if (skip >= size)
+        return {};
+    // Only the start of a long frame is ever used: a few bytes more than the text read of it.
+    const QByteArray kept(data + skip, qMin(size - skip, qsizetype(8 * MaxTextUnits + 16)));
+    return major == 4 && (formatFlags & FrameUnsynchronised4) ? resynchronised(kept) : kept;
+}
+
+QByteArray frameHeader(int major, const char *id, qsizetype size)
+{
+    QByteArray header(id, major == 2 ? 3 : 4);
+    if (major == 2) {
+        header.append(char(size >> 16 & 0xFF)).append(char(size >> 8 & 0xFF)).append(char(size & 0xFF));
+        return header;
+    }
+    if (major == 3) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            header.append(char(size >> shift & 0xFF));
+    } else {
+        header.append(syncSafeBytes(size));
+    }
+    return header.append("\0\0", 2);
+}
+
+bool isComment(const char *id, int idSize)
+{
+    return std::memcmp(id, idSize == 3 ? "COM" : "COMM", size_t(idSize)) == 0;
+}
+
+// The frames kept for the library, each rewritten plain (see Id3v2Text.h): the first frame of
+// each text id, and of the comments the first with an empty description, else the first.
+class KeptFrames {
+public:
+    explicit KeptFrames(int major) : m_major(major) {}
+
+    void add(const char *id, int idSize, const QByteArray &data)
+    {
+        if (data.isEmpty())
+            return;
+        if (!isComment(id, idSize)) {
+            const QByteArray key(id, idSize);
+            if (m_ids.contains(key))
+                return;
+            m_ids.append(key);
+            appendFrame(m_frames, id, passesAsItIs(data, 1) ? data
+                                      : textFrameContents(decodeText(quint8(data[0]), data.constData() + 1, data.size() - 1)));
+            return;
+        }
+        if (m_plainComment || data.size() < 4)
+            return;
+        if (passesAsItIs(data, 4)) {
+            const bool plain = data.size() == 4 || data[4] == '\0';
+            if (m_comment.isEmpty() || plain) {
+                m_plainComment = plain;
+                m_comment.clear();
+                appendFrame(m_comment, id, data);
+            }
+            return;
+        }
+        const QStringList parts = decodeText(quint8(data[0]), data.constData() + 4, data.size() - 4);
+        const QString description = parts.value(0);
+        if (!m_comment.isEmpty() && !description.isEmpty())
+            return;
+        m_plainComment = description.isEmpty();
+        m_comment.clear();
+        appendFrame(m_comment, id, commentFrameContents(data.mid(1, 3), description, parts.value(1)));
+    }
+
+    QByteArray frames() const { return m_frames + m_comment; }
+
+private:
+    // Text that reads the same whatever reads it, and needs no cut, goes to the library as it is:
+    // Latin-1, or UTF-8 without a byte-order mark, of at most MaxTextUnits bytes after textStart.
+    static bool passesAsItIs(const QByteArray &data, qsizetype textStart)
+    {
+        if (data.size() - textStart > MaxTextUnits)
+            return false;
+        return data[0] == '\0' || (data[0] == '\3' && !data.contains("\xEF\xBB\xBF"));
+    }
+
+    void appendFrame(QByteArray &to, const char *id, const QByteArray &contents) const
+    {
+        to += frameHeader(m_major, id, contents.size());
+        to += contents;
+    }
+
+    int m_major;
+    QList<QByteArray> m_ids;
+    QByteArray m_frames, m_comment;
+    bool m_plainComment = false;  // the comment kept has an empty description: no other is looked at
+};
+
+// The wanted frames of body from start on; the walk ends at padding, at anything that is not a
+// frame header, or at a frame longer than what is left.
 QByteArray wantedFramesOf(int major, const QByteArray &body, qsizetype start)
 {
     const FrameLayout layout = major == 2 ? FrameLayout{3, 6} : FrameLayout{4, 10};
-    QByteArray kept;
+    KeptFrames kept(major);
     qsizetype at = start;
     while (at + layout.headerSize <= body.size()) {
         const auto *frame = reinterpret_cast<const uchar *>(body.constData() + at);
@@ -93,21 +208,13 @@ QByteArray wantedFramesOf(int major, const QByteArray &body, qsizetype start)
         const qint64 size = frameSize(major, frame + layout.idSize);
         if (size > body.size() - at - layout.headerSize)
             break;
-        const qsizetype whole = layout.headerSize + qsizetype(size);
         const quint8 formatFlags = major == 2 ? 0 : frame[9];
-        if (size > 0 && isWanted(body.constData() + at, layout.idSize) && !isSealed(major, formatFlags))
-            kept.append(body.constData() + at, whole);
-        at += whole;
+        const char *id = body.constData() + at;
+        if (size > 0 && isWanted(id, layout.idSize) && !isSealed(major, formatFlags))
+            kept.add(id, layout.idSize, frameData(major, formatFlags, id + layout.headerSize, qsizetype(size)));
+        at += layout.headerSize + qsizetype(size);
     }
-    return kept;
-}
-
-QByteArray syncSafeBytes(qint64 value)
-{
-    QByteArray out(4, '\0');
-    for (int i = 3; i >= 0; --i, value >>= 7)
-        out[i] = char(value & 0x7F);
-    return out;
+    return kept.frames();
 }
 
 }  // namespace
@@ -123,7 +230,9 @@ QByteArray textFramesOf(const QByteArray &tag, QString &problem)
         problem = QStringLiteral("the ID3v2.2 tag is compressed, which no reader supports");
         return {};
     }
-    QByteArray body = tag.mid(HeaderSize, qsizetype(header->bodySize));
+    // Only read: the tag's own bytes, unless they must be resynchronised.
+    QByteArray body = QByteArray::fromRawData(tag.constData() + HeaderSize,
+                                              qMin(qsizetype(header->bodySize), tag.size() - HeaderSize));
     // A version 4 tag is unsynchronised frame by frame, which the frames themselves say.
     const bool wholeTagUnsynchronised = header->major < 4 && (header->flags & UnsynchronisedFlag);
     if (wholeTagUnsynchronised)
@@ -137,7 +246,7 @@ QByteArray textFramesOf(const QByteArray &tag, QString &problem)
     QByteArray plain("ID3");
     plain.append(char(header->major));
     plain.append('\0');
-    plain.append(char(header->major == 4 ? header->flags & UnsynchronisedFlag : 0));
+    plain.append('\0');  // every frame is plain now
     plain.append(syncSafeBytes(frames.size()));
     plain.append(frames);
     return plain;

@@ -3,17 +3,11 @@
 #include "tags/Id3v2Frames.h"
 #include "tags/Id3v2Header.h"
 #include "tags/RawTrailer.h"
-#include "tags/RegularFile.h"
+#include "tags/TagCore.h"
 
-#include <QScopeGuard>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <taglib/id3v2framefactory.h>
+#include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
-#include <taglib/mpegfile.h>
-#include <taglib/tbytevectorstream.h>
 #include <taglib/tdebuglistener.h>
 
 namespace Id3v2 {
@@ -62,71 +56,72 @@ QString frameText(const TagLib::ID3v2::Tag &tag, const char *id)
     return frames.isEmpty() ? QString() : text(frames.front()->toString());
 }
 
-Id3v2Reading refused(QString problem)
-{
-    Id3v2Reading reading;
-    reading.present = true;
-    reading.problem = std::move(problem);
-    return reading;
-}
-
 }  // namespace
+
+Id3v2Values parsePlain(const QByteArray &plain, QString &problem)
+{
+    problem.clear();
+    if (plain.size() < HeaderSize) {
+        problem = QStringLiteral("the ID3v2 tag cannot be read");
+        return {};
+    }
+    silenceLibrary();
+    const TagLib::ByteVector bytes(plain.constData(), unsigned(plain.size()));
+    const TagLib::ID3v2::Header header(bytes.mid(0, HeaderSize));
+    const TagLib::ID3v2::FrameFactory *factory = TagLib::ID3v2::FrameFactory::instance();
+    const int major = plain.at(3);
+    const int idSize = major == 2 ? 3 : 4, headerSize = major == 2 ? 6 : 10;
+    // The plain tag's frames are whole and their sizes right (Id3v2Frames.cpp wrote them): each
+    // is handed to the library alone.
+    TagLib::ID3v2::Tag tag;
+    for (qsizetype at = HeaderSize; at + headerSize <= plain.size();) {
+        const auto *size = reinterpret_cast<const uchar *>(plain.constData() + at + idSize);
+        const qsizetype bodySize = major == 2 ? qsizetype(size[0]) << 16 | qsizetype(size[1]) << 8 | size[2]
+                                 : major == 3 ? qsizetype(size[0]) << 24 | qsizetype(size[1]) << 16 | qsizetype(size[2]) << 8 | size[3]
+                                              : qsizetype(syncSafe(size));
+        const qsizetype whole = headerSize + bodySize;
+        if (whole > plain.size() - at)
+            break;
+        if (TagLib::ID3v2::Frame *frame = factory->createFrame(bytes.mid(unsigned(at), unsigned(whole)), &header))
+            tag.addFrame(frame);
+        at += whole;
+    }
+    Id3v2Values values;
+    values.version = major;
+    values.title = text(tag.title());
+    values.artist = text(tag.artist());
+    values.album = text(tag.album());
+    values.year = frameText(tag, "TDRC");
+    if (values.year.isEmpty())
+        values.year = frameText(tag, "TYER");
+    values.comment = text(tag.comment());
+    values.genre = text(tag.genre());
+    return values;
+}
 
 Id3v2Values parse(const QByteArray &tag, QString &problem)
 {
     problem.clear();
     const QByteArray plain = textFramesOf(tag, problem);
-    if (plain.isEmpty())
-        return {};
-    silenceLibrary();
-    TagLib::ByteVectorStream stream(TagLib::ByteVector(plain.constData(), unsigned(plain.size())));
-    TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
-    const TagLib::ID3v2::Tag *id3 = file.isValid() ? file.ID3v2Tag(false) : nullptr;
-    if (!id3) {
-        problem = QStringLiteral("the ID3v2 tag cannot be read");
-        return {};
-    }
-    Id3v2Values values;
-    values.version = plain.at(3);
-    values.title = text(id3->title());
-    values.artist = text(id3->artist());
-    values.album = text(id3->album());
-    values.year = frameText(*id3, "TDRC");
-    if (values.year.isEmpty())
-        values.year = frameText(*id3, "TYER");
-    values.comment = text(id3->comment());
-    values.genre = text(id3->genre());
-    return values;
+    return plain.isEmpty() ? Id3v2Values() : parsePlain(plain, problem);
+}
+
+Id3v2Reading readingOf(const RawTrailer &raw)
+{
+    Id3v2Reading reading;
+    reading.status = raw.status;
+    reading.present = raw.status && raw.id3v2Version != 0;
+    if (!reading.present)
+        return reading;
+    reading.problem = raw.id3v2Problem;
+    if (reading.problem.isEmpty())
+        reading.values = parsePlain(raw.id3v2Frames, reading.problem);
+    return reading;
 }
 
 Id3v2Reading readFile(const QByteArray &path)
 {
-    Id3v2Reading reading;
-    int fd;
-    struct stat st;
-    reading.status = openRegularFile(AT_FDCWD, path.constData(), O_RDONLY, true, fd, st);
-    if (!reading.status)
-        return reading;
-    const auto closeFile = qScopeGuard([fd] { ::close(fd); });  // only read: a close error loses nothing
-    if (st.st_size < HeaderSize)
-        return reading;
-    QByteArray head(HeaderSize, Qt::Uninitialized);
-    if (!(reading.status = preadBytes(fd, 0, HeaderSize, head.data())))
-        return reading;
-    const std::optional<Header> header = parseHeader(head.constData());
-    if (!header)
-        return reading;
-    const qint64 size = HeaderSize + header->bodySize;  // a footer repeats the header: not read
-    if (header->totalSize() > st.st_size)
-        return refused(QStringLiteral("the ID3v2 tag claims %1 bytes, more than the file holds").arg(header->totalSize()));
-    if (size > MaxTagBytes)
-        return refused(QStringLiteral("the ID3v2 tag is larger than %1 MiB and is not read").arg(MaxTagBytes >> 20));
-    QByteArray tag(size, Qt::Uninitialized);
-    if (!(reading.status = preadBytes(fd, 0, size, tag.data())))
-        return reading;
-    reading.present = true;
-    reading.values = parse(tag, reading.problem);
-    return reading;
+    return readFileTags(path).id3v2;
 }
 
 }  // namespace Id3v2

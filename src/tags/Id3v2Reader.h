@@ -24,6 +24,8 @@ struct Id3v2Reading {
     Id3v2Values values;     // when present and problem is empty
 };
 
+struct RawTrailer;
+
 namespace Id3v2 {
 
 // A tag larger than this is not read: real tags with cover art stay well below it.
@@ -31,9 +33,18 @@ constexpr qint64 MaxTagBytes = 4 * 1024 * 1024;
 
 // Opens the regular file at path as every read does (no FIFO or device, no blocking), reads its
 // first ten bytes and, when they open an ID3v2 tag that fits in the file and in MaxTagBytes, the tag.
+// The trailer is read in the same open: readFileTags (TagCore.h) gives both.
 Id3v2Reading readFile(const QByteArray &path);
+
+// The reading of a file read with its ID3v2 tag asked for (RawReadOptions::id3v2Tag): no file is
+// touched again.
+Id3v2Reading readingOf(const RawTrailer &raw);
 
 // The values of a tag given as its bytes from "ID3" on. Empty problem when they could be read.
 Id3v2Values parse(const QByteArray &tag, QString &problem);
+
+// The values of a plain tag as textFramesOf (Id3v2Frames.h) gives it, read by the tag library's
+// tag and frame classes.
+Id3v2Values parsePlain(const QByteArray &plain, QString &problem);
 
 }  // namespace Id3v2

@@ -1,13 +1,20 @@
 #pragma once
 // The last 128 bytes of one file, read with the fewest system calls the job allows: an open
 // relative to the folder's descriptor, one fstat (type, size and identity at once), one pread of
-// the first ten bytes (is there an ID3v2 tag?), one of the last 128 and a close. Both the reading of a single file and the reading of a whole folder use it.
+// the first ten bytes (is there an ID3v2 tag?), one of the last 128 and a close. Both the reading
+// of a single file and the reading of a whole folder use it. When asked, the ID3v2 tag itself is
+// read from the same descriptor (one pread more) and its frames that matter taken out of it.
 
 #include "tags/FileStatus.h"
 #include "tags/Id3v1.h"
 #include "tags/TagCore.h"
 
+#include <QByteArray>
+#include <QString>
+
 #include <sys/types.h>
+
+class FolderFileSystem;
 
 struct RawTrailer {
     FileStatus status = FileStatus::success();
@@ -15,7 +22,10 @@ struct RawTrailer {
     bool complete = false;  // the file is at least 128 bytes long and bytes holds its last 128
     char bytes[Id3v1::TrailerSize];
     int id3v2Version = 0;   // the major version of an ID3v2 tag at the start (2 to 4); 0: none
-
+    // When the tag was asked for: its frames that matter as a plain tag (Id3v2Frames.h), or why
+    // the tag cannot be read. Both empty otherwise.
+    QByteArray id3v2Frames;
+    QString id3v2Problem;
 
     bool tagged() const { return complete && bytes[0] == 'T' && bytes[1] == 'A' && bytes[2] == 'G'; }
 };
@@ -25,8 +35,13 @@ struct RawTrailer {
 // effects of its own. Either way the open cannot block and only a regular file is read.
 enum class EntryKind { Unknown, Regular };
 
+struct RawReadOptions {
+    const FolderFileSystem *folderFileSystem = nullptr;  // the folder's, when known (RegularFile.h)
+    bool id3v2Tag = false;  // the ID3v2 tag's frames as well, into id3v2Frames or id3v2Problem
+};
+
 // name is relative to folderFd, or AT_FDCWD for a path relative to the working folder or absolute.
-void readRawTrailer(int folderFd, const char *name, EntryKind kind, RawTrailer &out);
+void readRawTrailer(int folderFd, const char *name, EntryKind kind, RawTrailer &out, const RawReadOptions &options = {});
 
 // Reads the last 128 bytes of the open file of the given size (at least 128) into out, with one
 // pread.

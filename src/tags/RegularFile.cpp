@@ -3,11 +3,45 @@
 #include "tags/RawTrailer.h"
 #include "tags/SaveChecks.h"
 
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 
-FileStatus openRegularFile(int folderFd, const char *name, int access, bool lookFirst, int &fd, struct stat &st)
+namespace {
+
+std::atomic<long> g_fileSystemChecks{0};
+
+bool askIfPseudo(int fd, const struct stat &st)
+{
+    g_fileSystemChecks.fetch_add(1, std::memory_order_relaxed);
+    return SaveChecks::onPseudoFileSystem(fd, st);
+}
+
+}  // namespace
+
+FolderFileSystem::FolderFileSystem(int folderFd)
+{
+    struct stat st;
+    if (folderFd < 0 || ::fstat(folderFd, &st) != 0)
+        return;
+    m_known = true;
+    m_device = st.st_dev;
+    m_pseudo = askIfPseudo(folderFd, st);
+}
+
+bool FolderFileSystem::isPseudo(int fd, const struct stat &st) const
+{
+    return m_known && st.st_dev == m_device ? m_pseudo : askIfPseudo(fd, st);
+}
+
+long fileSystemChecks()
+{
+    return g_fileSystemChecks.load(std::memory_order_relaxed);
+}
+
+FileStatus openRegularFile(int folderFd, const char *name, int access, bool lookFirst, int &fd, struct stat &st,
+                           const FolderFileSystem *folderFs)
 {
     fd = -1;
     const bool noFollow = (access & O_NOFOLLOW) != 0;
@@ -31,7 +65,7 @@ FileStatus openRegularFile(int folderFd, const char *name, int access, bool look
         status = FileStatus::fromLastError();
     else if (!S_ISREG(st.st_mode))
         status = notRegularFileStatus(st.st_mode);
-    else if (SaveChecks::onPseudoFileSystem(opened, st))
+    else if (folderFs ? folderFs->isPseudo(opened, st) : askIfPseudo(opened, st))
         status = SaveChecks::pseudoFileSystemRefusal();
     if (!status) {
         ::close(opened);

@@ -84,19 +84,33 @@ bool holdsControlCharacter(const QByteArray &name)
     return false;
 }
 
+
+// The file at path read as the single reads do: looked at before the open. A path holding NUL
+// would name a shorter one to the system, and is refused.
+void readPath(const QByteArray &path, RawTrailer &raw, const RawReadOptions &options = {})
+{
+    if (path.isEmpty() || path.contains('\0'))
+        raw.status = FileStatus::fromErrno(path.isEmpty() ? ENOENT : EINVAL);
+    else
+        readRawTrailer(AT_FDCWD, path.constData(), EntryKind::Unknown, raw, options);
+}
+
 }  // namespace
 
 TagReading readTagFile(const QByteArray &path)
 {
-    if (path.isEmpty() || path.contains('\0')) {
-        TagReading reading;
-        // A path holding NUL would name a shorter one to the system.
-        reading.status = FileStatus::fromErrno(path.isEmpty() ? ENOENT : EINVAL);
-        return reading;
-    }
     RawTrailer raw;
-    readRawTrailer(AT_FDCWD, path.constData(), EntryKind::Unknown, raw);
+    readPath(path, raw);
     return tagReadingOf(raw);
+}
+
+FileTags readFileTags(const QByteArray &path)
+{
+    RawTrailer raw;
+    RawReadOptions options;
+    options.id3v2Tag = true;
+    readPath(path, raw, options);
+    return {tagReadingOf(raw), Id3v2::readingOf(raw)};
 }
 
 TagReading tagReadingOf(const RawTrailer &raw)

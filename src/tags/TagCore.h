@@ -5,6 +5,7 @@
 
 #include "tags/FileStatus.h"
 #include "tags/Id3v1.h"
+#include "tags/Id3v2Reader.h"
 
 #include <QByteArray>
 #include <QString>
@@ -36,6 +37,14 @@ struct TagReading {
 // Opens the regular file at path (never a FIFO or device, nothing on procfs or sysfs; never
 // creating one, never blocking), reads its last 128 bytes with one pread and closes it.
 TagReading readTagFile(const QByteArray &path);
+
+// Both tags of one file from one open: the trailer as readTagFile reads it, and the ID3v2 tag at the
+// start as Id3v2::readFile reads it (Id3v2Reader.h). What the window reads when a file is clicked.
+struct FileTags {
+    TagReading trailer;
+    Id3v2Reading id3v2;
+};
+FileTags readFileTags(const QByteArray &path);
 
 // The same for the files of a folder listing, many read at a time: BulkTrailerReader.h. A scan that
 // decodes its rows itself takes the raw bytes; this turns them into what readTagFile returns.

@@ -6,6 +6,7 @@
 #include "tags/Id3v1.h"
 #include "tags/TagCore.h"
 #include "tags/RawTrailer.h"
+#include "tags/RegularFile.h"
 #include "tags/SaveChecks.h"
 
 #include <QTemporaryDir>
@@ -105,6 +106,8 @@ private slots:
     void aLargeFolderComesBackInOrder();
     void aFolderThatCannotBeOpenedFailsEveryFile();
     void listingSortsAsciiAndOtherNamesAlike();
+    void aFolderOnAPseudoFileSystemIsAskedAboutOnceAndNothingIsRead();
+    void aFolderOnANormalFileSystemIsAskedAboutOnceAndALinkOutOnItsOwn();
     void cleanupTestCase();
 
 private:
@@ -185,6 +188,51 @@ void TestFolderRead::aLargeFolderComesBackInOrder()
             if (r.tagged)
                 QCOMPARE(r.fields.title, number);
         }
+    }
+}
+
+// Issue 30: the file system is asked about once for a folder, and that answer serves every file on
+// the folder's device; a file on another device is asked about on its own.
+void TestFolderRead::aFolderOnAPseudoFileSystemIsAskedAboutOnceAndNothingIsRead()
+{
+    const std::vector<ListedFile> files = listed({"status", "cmdline", "environ", "stat"});
+    for (ReadAhead readAhead : {ReadAhead::Never, ReadAhead::Always}) {
+        const long before = fileSystemChecks();
+        const std::vector<TagReading> readings = readAll("/proc/self", files, readAhead);
+        QCOMPARE(fileSystemChecks() - before, 1L);
+        QCOMPARE(readings.size(), files.size());
+        for (const TagReading &r : readings) {
+            QCOMPARE(r.status.description(), SaveChecks::pseudoFileSystemRefusal().description());
+            QVERIFY(!r.tagged && r.trailer.isEmpty());
+        }
+    }
+    // A single read asks about its own file.
+    const long before = fileSystemChecks();
+    QCOMPARE(readTagFile("/proc/self/status").status.description(), SaveChecks::pseudoFileSystemRefusal().description());
+    QCOMPARE(fileSystemChecks() - before, 1L);
+}
+
+void TestFolderRead::aFolderOnANormalFileSystemIsAskedAboutOnceAndALinkOutOnItsOwn()
+{
+    const QByteArray d = folder() + "/normal";
+    QCOMPARE(::mkdir(d.constData(), 0755), 0);
+    QList<QByteArray> names;
+    for (int i = 0; i < 100; ++i) {
+        names += QByteArray::number(i) + ".mp3";
+        writeFile(d + '/' + names.last(), QByteArray(300, 'x') + trailerFor(QByteArray::number(i)));
+    }
+    QCOMPARE(::symlink("/proc/self/status", (d + "/out.mp3").constData()), 0);
+    names += "out.mp3";
+    const std::vector<ListedFile> files = listed(names);
+    for (ReadAhead readAhead : {ReadAhead::Never, ReadAhead::Always}) {
+        const long before = fileSystemChecks();
+        const std::vector<TagReading> readings = readAll(d, files, readAhead);
+        QCOMPARE(fileSystemChecks() - before, 2L);  // the folder, and the link's target
+        for (int i = 0; i < 100; ++i) {
+            QVERIFY(readings[size_t(i)].status);
+            QCOMPARE(readings[size_t(i)].fields.title, QByteArray::number(i));
+        }
+        QCOMPARE(readings.back().status.description(), SaveChecks::pseudoFileSystemRefusal().description());
     }
 }
 

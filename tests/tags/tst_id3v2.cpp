@@ -6,14 +6,44 @@
 #include "support/TestFiles.h"
 
 #include "tags/Id3v2Reader.h"
+#include "tags/Id3v2Text.h"
 #include "tags/TagCore.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 using namespace TestFiles;
+
+namespace {
+
+QByteArray utf16(const QString &text, bool bigEndian)
+{
+    QByteArray out;
+    for (const QChar c : text) {
+        const char high = char(c.unicode() >> 8), low = char(c.unicode() & 0xFF);
+        out.append(bigEndian ? high : low).append(bigEndian ? low : high);
+    }
+    return out;
+}
+
+// A TCON frame's contents that fill about size bytes: in version 4, distinct values "G000000",
+// "G000001", ... apart by NUL; in version 3 the references "(0)(1)...(191)(0)..." of ID3v1 genres.
+QByteArray manyGenres(int major, qsizetype size)
+{
+    QByteArray contents(1, '\0');
+    for (int i = 0; contents.size() < size - 12; ++i) {
+        if (major == 4)
+            contents += (i ? QByteArray(1, '\0') : QByteArray()) + "G" + QByteArray::number(i).rightJustified(6, '0');
+        else
+            contents += '(' + QByteArray::number(i % 192) + ')';
+    }
+    return contents;
+}
+
+}  // namespace
 
 class TestId3v2 : public QObject {
     Q_OBJECT
@@ -123,6 +153,83 @@ private slots:
         QCOMPARE(!reading.problem.isEmpty(), refused);
         if (!refused)
             QCOMPARE(reading.values.title.isEmpty() ? QString() : reading.values.title, title);
+    }
+
+    // Fault 4 of issue 25: the library's genre handling takes time quadratic in the values, so
+    // what it is handed is cut to a few KB; the largest tag read is read in well under a second.
+    void aHugeGenreFrameIsCutAndReadInTime_data()
+    {
+        QTest::addColumn<int>("major");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QString>("genreStart");
+        QTest::newRow("v2.4, 40,000 values") << 4 << 40000 * 8 << "G000000 G000001 G000002";
+        QTest::newRow("v2.3, 60,000 references") << 3 << 60000 * 4 << "Blues Classic Rock Country";
+        QTest::newRow("v2.4, a tag of 4 MiB") << 4 << int(Id3v2::MaxTagBytes) - 40 << "G000000 G000001 G000002";
+        QTest::newRow("v2.3, a tag of 4 MiB") << 3 << int(Id3v2::MaxTagBytes) - 40 << "Blues Classic Rock Country";
+    }
+    void aHugeGenreFrameIsCutAndReadInTime()
+    {
+        QFETCH(int, major);
+        QFETCH(int, size);
+        QFETCH(QString, genreStart);
+        TempFolder dir;
+        const QByteArray tag = Id3v2Files::tag(major, {{"TIT2", Id3v2Files::latin1("Long")}, {"TCON", manyGenres(major, size)}});
+        QVERIFY(tag.size() <= Id3v2::MaxTagBytes);
+        QVERIFY(writeFile(dir.file("a.mp3"), tag + song(100)));
+        QElapsedTimer timer;
+        timer.start();
+        const Id3v2Reading reading = Id3v2::readFile(dir.file("a.mp3"));
+        const qint64 elapsed = timer.elapsed();
+        QVERIFY2(elapsed < 1000, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
+        QCOMPARE(reading.problem, QString());
+        QCOMPARE(reading.values.title, QStringLiteral("Long"));
+        QVERIFY2(reading.values.genre.startsWith(genreStart), qPrintable(reading.values.genre.left(80)));
+        if (major == 4) {
+            // The whole values that fit in the first MaxTextUnits code units, nothing else.
+            const QStringList genres = reading.values.genre.split(' ');
+            QCOMPARE(genres.size(), Id3v2::MaxTextUnits / 7);
+            QCOMPARE(genres.last(), QStringLiteral("G%1").arg(Id3v2::MaxTextUnits / 7 - 1, 6, 10, QLatin1Char('0')));
+        }
+    }
+
+    // Fault 5 of issue 25: text as mutagen's mid3v2 and id3lib's id3v2 read it, where they agree;
+    // where they do not (UTF-16 without a mark, an unknown encoding byte), as Id3v2Text.h says.
+    void textIsReadAsThePeersReadIt_data()
+    {
+        QTest::addColumn<int>("major");
+        QTest::addColumn<QByteArray>("contents");  // of the TIT2 frame
+        QTest::addColumn<QString>("title");
+        const QString t = QStringLiteral("T\u00EDtulo \u0416");
+        for (const int major : {3, 4}) {
+            const auto row = [&](const char *name) -> QTestData & { return QTest::addRow("v2.%d, %s", major, name) << major; };
+            row("UTF-16, little-endian, no mark") << "\x01" + utf16(t, false) << t;
+            row("UTF-16, big-endian, no mark") << "\x01" + utf16(t, true) << t;
+            row("UTF-16, little-endian mark") << "\x01\xFF\xFE" + utf16(t, false) << t;
+            row("UTF-16, two marks") << "\x01\xFF\xFE\xFF\xFE" + utf16(t, false) << t;
+            row("UTF-16BE with a mark") << "\x02\xFE\xFF" + utf16(t, true) << t;
+            row("UTF-16BE with a little-endian mark") << "\x02\xFF\xFE" + utf16(t, false) << t;
+            row("UTF-16BE, no mark") << "\x02" + utf16(t, true) << t;
+            row("UTF-8 with a mark") << "\x03\xEF\xBB\xBF" + t.toUtf8() << t;
+            row("an odd last byte") << "\x01\xFF\xFE" + utf16(t, false) + 'x' << t;
+            row("encoding 4, UTF-8 bytes") << "\x04" + t.toUtf8() << t;
+            row("encoding 5, Latin-1 bytes") << QByteArray("\x05T\xEDtulo", 7) << QStringLiteral("T\u00EDtulo");
+            row("encoding 0xFF, Latin-1 bytes") << QByteArray("\xFFT\xEDtulo", 7) << QStringLiteral("T\u00EDtulo");
+            row("Latin-1 is never a mark") << QByteArray("\x00\xEF\xBB\xBFT", 5) << QStringLiteral("\u00EF\u00BB\u00BFT");
+        }
+    }
+    void textIsReadAsThePeersReadIt()
+    {
+        QFETCH(int, major);
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, title);
+        QString problem;
+        const Id3v2Values values =
+            Id3v2::parse(Id3v2Files::tag(major, {{"TIT2", contents}, {"COMM", "\x01XXX" + utf16(title, false)
+                                                                                  + QByteArray(2, '\0') + utf16(title, false)}}),
+                         problem);
+        QCOMPARE(problem, QString());
+        QCOMPARE(values.title, title);
+        QCOMPARE(values.comment, title);  // without marks, after a description without one
     }
 
     void aTagOverTheLimitIsNotRead()
