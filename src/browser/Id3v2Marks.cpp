@@ -72,11 +72,8 @@ void Id3v2Marks::load()
 {
     clear();
     const TagReading &reading = m_session.reading();
-    // The scan saw no tag at the start: nothing to read.
-    if (!reading.status || !reading.id3v2Version)
-        return;
-    const Id3v2Reading v2 = Id3v2::readFile(m_session.CurrentPath());
-    if (!v2.status || !v2.present || !v2.problem.isEmpty())
+    const Id3v2Reading &v2 = m_session.id3v2();  // read with the trailer, in the click's one open
+    if (!reading.status || !v2.status || !v2.present || !v2.problem.isEmpty())
         return;
     m_values = v2.values;
     for (TagField field : differingFields(reading.fields, reading.tagged, m_values, m_session.codePage()))

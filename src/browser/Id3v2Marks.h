@@ -1,7 +1,8 @@
 #pragma once
 // The ID3v2 tag of the loaded file beside the panel: a mark beside every box whose ID3v2 value
 // differs from the trailer's (the value in its tooltip), and Fill from ID3v2, which copies the
-// values into the boxes whose Keep box is clear. The tag is read once per load, never by the scan;
+// values into the boxes whose Keep box is clear. The tag is read with the trailer when a file is
+// clicked (one open), never by the scan;
 // nothing is written here: Save writes what the boxes then hold.
 
 #include "browser/BrowserPanel.h"

@@ -6,11 +6,12 @@
 FileStatus Selection::load(int entry, const QByteArray &folderPrefix)
 {
     const QByteArray path = folderPrefix + m_files.name(entry);
-    TagReading reading = readTagFile(path);
-    if (!reading.status)
-        return reading.status;
+    // One open reads both tags: the trailer for the panel, the ID3v2 tag for its marks.
+    const FileTags tags = readFileTags(path);
+    if (!tags.trailer.status)
+        return tags.trailer.status;
     m_files.select(entry);
-    m_session.setCurrentFile(path, reading, entry + 1);
+    m_session.setCurrentFile(path, tags, entry + 1);
     return FileStatus::success();
 }
 

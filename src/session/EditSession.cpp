@@ -13,10 +13,11 @@ void EditSession::setCodePage(const CodePage &page)
     emit codePageChanged(previous);
 }
 
-void EditSession::setCurrentFile(const QByteArray &path, const TagReading &reading, int selectedIndex)
+void EditSession::setCurrentFile(const QByteArray &path, const FileTags &tags, int selectedIndex)
 {
     m_path = path;
-    m_reading = reading;
+    m_reading = tags.trailer;
+    m_id3v2 = tags.id3v2;
     m_selectedIndex = selectedIndex;
     m_label.clear();
 }

@@ -28,11 +28,13 @@ public:
     const QString &CurrentName() const { return m_label; }  // the player's label, set by a click
     int SelectedIndex() const { return m_selectedIndex; }  // row (from 1) last loaded
     const TagReading &reading() const { return m_reading; }
+    const Id3v2Reading &id3v2() const { return m_id3v2; }  // the ID3v2 tag read with it
     const QString &proposedName() const { return m_proposedName; }  // the new-name box's text
     const QByteArray &PlayerFile() const { return m_playerFile; }  // the file the player holds
 
-    // A file was read and becomes the current file, without a label until setLabel.
-    void setCurrentFile(const QByteArray &path, const TagReading &reading, int selectedIndex);
+    // A file was read (both its tags, from one open) and becomes the current file, without a
+    // label until setLabel.
+    void setCurrentFile(const QByteArray &path, const FileTags &tags, int selectedIndex);
     void setLabel(const QString &label);  // tells currentFileChanged
     void setProposedName(const QString &name);
     // A save wrote the current file: the record holds what the file is now, so that the next
@@ -54,6 +56,7 @@ private:
     QString m_label;
     int m_selectedIndex = 0;
     TagReading m_reading;
+    Id3v2Reading m_id3v2;
     QString m_proposedName;
     QByteArray m_playerFile;
 };

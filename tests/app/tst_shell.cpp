@@ -144,7 +144,7 @@ private slots:
         FrmMain w;
         w.Form_Load();
         w.show();
-        w.session().setCurrentFile(VELMORA_FIXTURES_DIR "/tone10s.mp3", TagReading(), 1);
+        w.session().setCurrentFile(VELMORA_FIXTURES_DIR "/tone10s.mp3", FileTags(), 1);
         QTest::mouseClick(controls(w).Command5, Qt::LeftButton);
         w.mnuAbout->trigger();
         w.mnuSettings->trigger();
@@ -204,7 +204,7 @@ private slots:
         FrmMain w([&ended] { ++ended; });
         w.Form_Load();
         QVERIFY(controls(w).DirOpen->setPath(QFile::encodeName(music.path())).ok());
-        w.session().setCurrentFile(VELMORA_FIXTURES_DIR "/tone10s.mp3", TagReading(), 1);
+        w.session().setCurrentFile(VELMORA_FIXTURES_DIR "/tone10s.mp3", FileTags(), 1);
         QTest::mouseClick(controls(w).Command5, Qt::LeftButton);
         QTRY_COMPARE(w.player().get().playState(), MediaPlayer::PlayState::Playing);
         QTest::mouseClick(w.CmdQuit, Qt::LeftButton);

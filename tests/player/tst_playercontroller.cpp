@@ -86,7 +86,7 @@ struct Rig {
     // The browser's click on a file: it becomes current with its label.
     void select(const QByteArray &path, const QString &fileLabel)
     {
-        session.setCurrentFile(path, TagReading(), 1);
+        session.setCurrentFile(path, FileTags(), 1);
         session.setLabel(fileLabel);
     }
     void click(QAbstractButton *b) { QTest::mouseClick(b, Qt::LeftButton); }
