@@ -7,7 +7,7 @@
 #include "BenchSupport.h"
 
 #include "tags/BulkTrailerReader.h"
-#include "tags/SaveJournal.h"
+#include "tags/journal/SaveJournal.h"
 #include "tags/TagCore.h"
 
 #include <benchmark/benchmark.h>
