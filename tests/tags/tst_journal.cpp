@@ -92,6 +92,7 @@ private slots:
     void aHostileStateFolderIsRefused_data();
     void aHostileStateFolderIsRefused();
     void aBusyDatabaseIsWaitedForThenRefused();
+    void aPendingUndoIsFinishedByUndoingAgain_data();
     void aPendingUndoIsFinishedByUndoingAgain();
     void theTextJournalIsImportedOnce();
 };
@@ -418,9 +419,17 @@ void TestJournal::aBusyDatabaseIsWaitedForThenRefused()
 }
 
 // An undo stopped after its bytes (here: its record says so, as a kill leaves it) is finished
-// when the change is undone again: the mode and the name follow.
+// when the change is undone again, or the undo named: the mode and the name follow.
+void TestJournal::aPendingUndoIsFinishedByUndoingAgain_data()
+{
+    QTest::addColumn<bool>("namingTheUndo");
+    QTest::newRow("undo of the save") << false;
+    QTest::newRow("undo of the undo") << true;
+}
+
 void TestJournal::aPendingUndoIsFinishedByUndoingAgain()
 {
+    QFETCH(bool, namingTheUndo);
     TempFolder folder, state;
     QVERIFY(writeFile(folder.file("a.mp3"), audio + oldTrailer));
     QVERIFY(::chmod(folder.file("a.mp3").constData(), 0444) == 0);
@@ -440,7 +449,7 @@ void TestJournal::aPendingUndoIsFinishedByUndoingAgain()
     undo.state = State::Bytes;
     QVERIFY(store.insert(undo));
     QVERIFY(writeFile(folder.file("b.mp3"), audio + oldTrailer));  // the bytes were back
-    QVERIFY(undoChange(journal, saved, false));
+    QVERIFY(undoChange(journal, namingTheUndo ? *journal.record(undo.id) : saved, false));
     QCOMPARE(namesIn(folder.path()), QStringList{"a.mp3"});
     QCOMPARE(readFile(folder.file("a.mp3")), audio + oldTrailer);
     QCOMPARE(modeOf(folder.file("a.mp3")), 0444);

@@ -161,7 +161,11 @@ FileStatus carryForward(SaveJournal &journal, JournalRecord &undo)
 
 FileStatus undoChange(SaveJournal &journal, const JournalRecord &record, bool dryRun)
 {
-    if (const std::optional<JournalRecord> pending = journal.pendingUndoOf(record.id))
+    // An undo cut short is finished, whether the change it undoes is named or the undo itself.
+    std::optional<JournalRecord> pending = journal.pendingUndoOf(record.id);
+    if (!pending && record.undoes && record.unfinished())
+        pending = record;
+    if (pending)
         return dryRun ? FileStatus::success() : finishPending(journal, *pending);
     if (record.undoes == 0 && record.undoneBy == 0 && record.unfinished())
         return refusal(record, tr("it is in progress, or was cut short and is looked at by the next start."));
