@@ -102,7 +102,7 @@ QList<QPair<QByteArray, int>> writingCallsOf(const QStringList &arguments, const
 }
 
 // The WAL's page writes come in runs of alike calls: here every third one and the last, so that
-// the test stays short (bench/journal_kills.sh kills at every one).
+// the test stays short (bench/journal_kills.py kills at every one).
 int strideOf(const QByteArray &call, int n, int count)
 {
     if (call != "pwrite64" || n == count)
@@ -244,7 +244,7 @@ void TestCliJournal::processesAtOnceGetIdsOfTheirOwn_data()
 void TestCliJournal::processesAtOnceGetIdsOfTheirOwn()
 {
     QFETCH(int, processes);
-    constexpr int Rounds = 3;  // bench/journal_kills.sh runs 50
+    constexpr int Rounds = 3;  // bench/journal_kills.py runs 50
     TempFolder state;
     std::vector<std::unique_ptr<TempFolder>> folders;
     QList<QList<FileState>> before;
