@@ -22,6 +22,7 @@ packages=(
   # The ID3v2 tag at the start of a file is read through TagLib; the tests make files with
   # ID3v2.3 and 2.4 tags with these taggers (lame writes its own).
   libtag1-dev id3v2 python3-mutagen
+  libsqlite3-dev  # the journal of saves is an SQLite database
   # The sanitizer build of the tests and the libFuzzer targets.
   clang-14 libclang-rt-14-dev
   # Desktop integration: the validators of the desktop entry and the AppStream file, the icon

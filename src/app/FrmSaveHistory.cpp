@@ -1,7 +1,7 @@
 #include "app/FrmSaveHistory.h"
 
-#include "tags/JournalText.h"
-#include "tags/SaveJournal.h"
+#include "tags/journal/JournalText.h"
+#include "tags/journal/SaveJournal.h"
 #include "tags/TextEscape.h"
 
 #include <QHBoxLayout>
@@ -14,7 +14,7 @@
 
 namespace {
 
-using Outcome = JournalRecord::Outcome;
+using State = JournalRecord::State;
 
 QString nameText(const JournalRecord &record)
 {
@@ -36,12 +36,14 @@ QString fieldsText(const JournalRecord &record)
 QString stateText(const JournalRecord &record)
 {
     QString state;
-    switch (record.outcome) {
-    case Outcome::Open: state = QStringLiteral("In progress or cut short"); break;
-    case Outcome::Nothing: state = QStringLiteral("Nothing written"); break;
-    case Outcome::Trailer: state = QStringLiteral("Tag written, name kept"); break;
-    case Outcome::All: break;
-    case Outcome::Left: state = QStringLiteral("Cut short, left as found"); break;
+    switch (record.state) {
+    case State::Begun: state = QStringLiteral("In progress or cut short"); break;
+    case State::Bytes: state = QStringLiteral("Tag written, in progress or cut short"); break;
+    case State::Mode: state = QStringLiteral("Tag and permissions written, in progress or cut short"); break;
+    case State::Nothing: state = QStringLiteral("Nothing written"); break;
+    case State::KeptName: state = QStringLiteral("Tag written, name kept"); break;
+    case State::Done: break;
+    case State::Left: state = QStringLiteral("Cut short or refused, left as found"); break;
     }
     const auto join = [&](const QString &more) { state = state.isEmpty() ? more : state + QStringLiteral("; ") + more; };
     if (record.undoes)
@@ -53,7 +55,7 @@ QString stateText(const JournalRecord &record)
 
 }  // namespace
 
-FrmSaveHistory::FrmSaveHistory(const SaveJournal &journal, UndoHandler undo, QWidget *parent)
+FrmSaveHistory::FrmSaveHistory(SaveJournal &journal, UndoHandler undo, QWidget *parent)
     : QDialog(parent), m_journal(journal), m_undo(std::move(undo))
 {
     setObjectName(QStringLiteral("FrmSaveHistory"));
@@ -100,8 +102,7 @@ void FrmSaveHistory::reload()
 {
     const JournalRecord *before = selectedRecord();
     const qint64 selected = before ? before->id : 0;
-    m_records = m_journal.records();
-    std::reverse(m_records.begin(), m_records.end());
+    m_records = m_journal.records();  // newest first
     lstHistory->clear();
     QList<QTreeWidgetItem *> items;
     items.reserve(qsizetype(m_records.size()));

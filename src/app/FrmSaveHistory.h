@@ -3,7 +3,7 @@
 // name, the fields the save changed, what became of it), from which the selected one is undone
 // while it can be. Modal over the main window, so that nothing saves behind it.
 
-#include "tags/JournalRecord.h"
+#include "tags/journal/JournalRecord.h"
 
 #include <QDialog>
 
@@ -19,7 +19,7 @@ class FrmSaveHistory : public QDialog {
 public:
     // undo takes a change back (showing any refusal) and says whether it did.
     using UndoHandler = std::function<bool(const JournalRecord &)>;
-    FrmSaveHistory(const SaveJournal &journal, UndoHandler undo, QWidget *parent);
+    FrmSaveHistory(SaveJournal &journal, UndoHandler undo, QWidget *parent);
 
     // Lists the journal again; the change selected before stays selected.
     void reload();
@@ -36,7 +36,7 @@ private:
     void updateUndoButton();
     void select(qint64 id);
 
-    const SaveJournal &m_journal;
+    SaveJournal &m_journal;
     UndoHandler m_undo;
     std::vector<JournalRecord> m_records;  // row r shows m_records[r]
 };

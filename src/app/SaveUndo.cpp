@@ -3,7 +3,7 @@
 #include "app/FrmSaveHistory.h"
 #include "browser/TagEditor.h"
 #include "session/EditSession.h"
-#include "tags/JournalUndo.h"
+#include "tags/journal/JournalUndo.h"
 #include "tags/Message.h"
 #include "tags/TextEscape.h"
 
@@ -61,11 +61,9 @@ void SaveUndo::recoverAtStart()
 
 void SaveUndo::refreshUndoEntry()
 {
-    const std::vector<JournalRecord> records = m_journal.records();
-    const JournalRecord *last = lastUndoableSave(records);
-    m_last = last ? std::optional(*last) : std::nullopt;
-    mnuUndoSave->setText(last ? undoEntryText(*last) : QStringLiteral("&Undo Save"));
-    mnuUndoSave->setEnabled(last != nullptr);
+    m_last = m_journal.lastUndoable();
+    mnuUndoSave->setText(m_last ? undoEntryText(*m_last) : QStringLiteral("&Undo Save"));
+    mnuUndoSave->setEnabled(m_last.has_value());
 }
 
 void SaveUndo::mnuUndoSave_Click()

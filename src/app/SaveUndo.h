@@ -2,8 +2,8 @@
 // Undo Save and Save History in the Edit menu, on the journal of saves in which the window's Save
 // Tags records every save; and, at the start, the saves a crash cut short put right.
 
-#include "tags/JournalRecord.h"
-#include "tags/SaveJournal.h"
+#include "tags/journal/JournalRecord.h"
+#include "tags/journal/SaveJournal.h"
 
 #include <QObject>
 #include <QPointer>

@@ -8,7 +8,7 @@
 #include "cli/ListCommand.h"
 #include "cli/RenameCommand.h"
 #include "cli/SetCommand.h"
-#include "tags/SaveJournal.h"
+#include "tags/journal/SaveJournal.h"
 #include "tags/TextEscape.h"
 
 #include <unistd.h>
@@ -118,8 +118,14 @@ int runHistory(const CommandLine &line, SaveJournal &journal)
     if (line.operands.size() > 1)
         return badUsage(QStringLiteral("history takes one folder"));
     HistoryRequest request;
-    request.folder = line.operands.empty() ? QByteArray() : line.operands.front();
+    request.folder = line.value("--folder").value_or(line.operands.empty() ? QByteArray() : line.operands.front());
     request.json = line.has("--json");
+    if (const std::optional<QByteArray> limit = line.value("--limit")) {
+        bool ok = false;
+        request.limit = limit->toInt(&ok);
+        if (!ok || request.limit <= 0)
+            return badUsage(QStringLiteral("history: --limit takes a number of changes above 0"));
+    }
     Output out(STDOUT_FILENO);
     Console console;
     return showHistory(journal, request, out, console);

@@ -33,7 +33,7 @@ const std::vector<CommandSpec> &commandSpecs()
         {"rename",
          {{"--style", true}, {"--dry-run", false}, {"--codepage", true}, {"--no-journal", false}, {"--keep-times", false}}},
         {"codepage", {}},
-        {"history", {{"--json", false}}},
+        {"history", {{"--json", false}, {"--folder", true}, {"--limit", true}}},
         {"undo", {{"--batch", false}, {"--dry-run", false}}},
     };
     return specs;

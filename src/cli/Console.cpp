@@ -1,6 +1,6 @@
 #include "cli/Console.h"
 
-#include "tags/JournalFiles.h"
+#include "tags/journal/JournalFiles.h"
 #include "tags/TextEscape.h"
 
 #include <QByteArray>

@@ -44,17 +44,20 @@ Commands:
   codepage [FOLDER]
       Prints the code page suggested for the tags of FOLDER (default: the current folder),
       or why it cannot tell, and the page in use. Changes nothing.
-  history [FOLDER] [--json]
-      The journal of saves, newest first (only FOLDER's with a folder): id, time, batch,
-      undoes, state, undone_by, folder, old_name, new_name and changed (the fields).
+  history [FOLDER] [--folder FOLDER] [--limit N] [--json]
+      The journal of saves, newest first (only FOLDER's with a folder, only the newest N
+      with --limit): id, time, batch, undoes, state, undone_by, folder, old_name, new_name
+      and changed (the fields).
   undo [ID | --batch] [--dry-run]
       Undoes the last save, with --batch the last set or rename as a whole, or change ID:
       the old tag bytes, permissions and name come back. Refused, with nothing written, when
       the file has changed since. Prints "ID<TAB>path -> path" for each; --dry-run only checks.
+      A step that fails (permissions, name) fails the undo (exit 1); it is finished later.
 
-set and rename record each save in the journal of saves ($XDG_STATE_HOME/velmora/journal)
-before the file changes, and refuse to save when it cannot be written; --no-journal saves
-without it. At start, a save that a crash cut short is put right, and said so.
+set and rename record each save in the journal of saves, the SQLite database
+$XDG_STATE_HOME/velmora/journal.sqlite, before the file changes, and refuse to save when it
+cannot be written; --no-journal saves without it. At start, a save or an undo that a crash
+cut short is put right, and said so.
 
 A FOLDER stands for its MP3 files as Velmora lists them: regular files whose names end in
 ".mp3" in any letter case and do not begin with ".", sorted by name without regard to case.

@@ -2,15 +2,14 @@
 
 #include "cli/CommandLine.h"
 #include "tags/TextEscape.h"
-#include "tags/JournalText.h"
-#include "tags/JournalUndo.h"
-#include "tags/SaveJournal.h"
+#include "tags/journal/JournalText.h"
+#include "tags/journal/JournalUndo.h"
+#include "tags/journal/SaveJournal.h"
 
 #include <cstdlib>
 
 namespace {
 
-using Outcome = JournalRecord::Outcome;
 
 QByteArray jsonText(QByteArrayView bytes)
 {
@@ -42,7 +41,7 @@ void appendRow(QByteArray &b, const JournalRecord &r, bool json, bool first)
                                   r.undoneBy ? QByteArray::number(r.undoneBy) : QByteArray()};
     if (!json) {
         b += numbers[0] + '\t' + when + '\t' + numbers[1] + '\t' + numbers[2] + '\t'
-            + JournalFormat::outcomeName(r.outcome) + '\t' + numbers[3] + '\t';
+            + JournalFormat::stateName(r.state) + '\t' + numbers[3] + '\t';
         for (const QByteArray *name : {&r.folder, &r.oldName, &r.newName}) {
             TextEscape::append(b, *name);
             b += '\t';
@@ -53,34 +52,36 @@ void appendRow(QByteArray &b, const JournalRecord &r, bool json, bool first)
     const auto numberOrNull = [](const QByteArray &n) { return n.isEmpty() ? QByteArray("null") : n; };
     b += first ? "{" : ",\n{";
     b += "\"id\":" + numbers[0] + ",\"time\":\"" + when + "\",\"batch\":" + numbers[1]
-        + ",\"undoes\":" + numberOrNull(numbers[2]) + ",\"state\":\"" + JournalFormat::outcomeName(r.outcome)
+        + ",\"undoes\":" + numberOrNull(numbers[2]) + ",\"state\":\"" + JournalFormat::stateName(r.state)
         + "\",\"undone_by\":" + numberOrNull(numbers[3]) + ",\"folder\":" + jsonText(r.folder)
         + ",\"old_name\":" + jsonText(r.oldName) + ",\"new_name\":" + jsonText(r.newName)
         + ",\"changed\":\"" + JournalText::changedFields(r).join(',') + "\"}";
 }
 
 // The changes an undo request names, newest first; empty with problem set when there are none.
-std::vector<JournalRecord> chosenChanges(const std::vector<JournalRecord> &records, const UndoRequest &request,
-                                         QString &problem)
+std::vector<JournalRecord> chosenChanges(SaveJournal &journal, const UndoRequest &request, QString &problem)
 {
     std::vector<JournalRecord> chosen;
+    FileStatus read = FileStatus::success();
     if (request.id) {
-        for (const JournalRecord &r : records)
-            if (r.id == *request.id)
-                chosen.push_back(r);
-        if (chosen.empty())
-            problem = QStringLiteral("the journal holds no change %1").arg(*request.id);
+        if (const std::optional<JournalRecord> r = journal.record(*request.id, &read))
+            chosen.push_back(*r);
+        else
+            problem = read ? QStringLiteral("the journal holds no change %1").arg(*request.id) : read.description();
         return chosen;
     }
     // The last save (not an undo) that can still be undone, or the whole command it was part of.
-    const JournalRecord *last = lastUndoableSave(records);
+    const std::optional<JournalRecord> last = journal.lastUndoable();
     if (!last) {
-        problem = QStringLiteral("there is no save left to undo");
+        const std::vector<JournalRecord> none = journal.records({}, 1, &read);
+        problem = read ? QStringLiteral("there is no save left to undo") : read.description();
         return chosen;
     }
-    for (auto r = records.rbegin(); r != records.rend(); ++r)
-        if (r->undoes == 0 && r->undoable() && (request.batch ? r->batch == last->batch : r->id == last->id))
-            chosen.push_back(*r);
+    if (!request.batch)
+        return {*last};
+    for (const JournalRecord &r : journal.records({}, 0, &read))
+        if (r.batch == last->batch && r.undoes == 0 && r.undoable())
+            chosen.push_back(r);
     return chosen;
 }
 
@@ -94,15 +95,18 @@ void recoverAtStart(SaveJournal &journal)
 
 int showHistory(SaveJournal &journal, const HistoryRequest &request, Output &out, Console &console)
 {
-    const std::vector<JournalRecord> records = journal.records();
     const QByteArray folder = request.folder.isEmpty() ? QByteArray() : realFolder(request.folder);
+    FileStatus read = FileStatus::success();
+    const std::vector<JournalRecord> records = journal.records(folder, request.limit, &read);
+    if (!read) {
+        console.fileFailed(journal.filePath(), read.description());
+        return ExitSomeFailed;
+    }
     QByteArray &b = out.buffer();
     b += request.json ? "[\n" : "id\ttime\tbatch\tundoes\tstate\tundone_by\tfolder\told_name\tnew_name\tchanged\n";
     bool first = true;
-    for (auto r = records.rbegin(); r != records.rend(); ++r) {
-        if (!folder.isEmpty() && r->folder != folder)
-            continue;
-        appendRow(b, *r, request.json, first);
+    for (const JournalRecord &r : records) {
+        appendRow(b, r, request.json, first);
         first = false;
         out.written();
     }
@@ -116,7 +120,7 @@ int showHistory(SaveJournal &journal, const HistoryRequest &request, Output &out
 int undoChanges(SaveJournal &journal, const UndoRequest &request, Output &out, Console &console)
 {
     QString problem;
-    const std::vector<JournalRecord> chosen = chosenChanges(journal.records(), request, problem);
+    const std::vector<JournalRecord> chosen = chosenChanges(journal, request, problem);
     if (chosen.empty()) {
         console.fileFailed("undo", problem);
         return ExitSomeFailed;

@@ -13,6 +13,7 @@ class SaveJournal;
 
 struct HistoryRequest {
     QByteArray folder;  // raw bytes; empty: every folder
+    int limit = 0;      // the newest this many changes; 0: all
     bool json = false;
 };
 

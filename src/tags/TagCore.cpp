@@ -2,7 +2,7 @@
 
 #include "tags/FileRename.h"
 #include "tags/RawTrailer.h"
-#include "tags/SaveJournal.h"
+#include "tags/journal/SaveJournal.h"
 #include "tags/TagFile.h"
 #include "tags/TestStop.h"
 #include "tags/TextEscape.h"
@@ -152,7 +152,7 @@ TagSaveResult saveTagFile(const TagSave &request)
         if (status = request.journal->begin(record); !status)
             return failed(status, path);
     }
-    const auto finish = [&](JournalRecord::Outcome outcome) {
+    const auto finish = [&](JournalRecord::State outcome) {
         if (request.journal && record.id)
             request.journal->finish(record, outcome);
     };
@@ -174,20 +174,22 @@ TagSaveResult saveTagFile(const TagSave &request)
     if (!status)
         return writtenThen(timesNotKept(status), written, path);
     file.close();
+    if (request.journal && record.id && !request.newName.isEmpty())
+        request.journal->step(record, JournalRecord::State::Bytes);
     TestStop::at("trailer");
 
     if (request.newName.isEmpty()) {
-        finish(JournalRecord::Outcome::All);
+        finish(JournalRecord::State::Done);
         return writtenThen(status, written, path);
     }
     if (!problem.isEmpty()) {
-        finish(JournalRecord::Outcome::Trailer);
+        finish(JournalRecord::State::KeptName);
         return writtenThen(FileStatus::failure(EINVAL, problem), written, path);
     }
     const QByteArray newPath = folderPrefixOf(path) + request.newName;
     status = renameNoReplace(path, newPath);
     TestStop::at("renamed");
-    finish(status ? JournalRecord::Outcome::All : JournalRecord::Outcome::Trailer);
+    finish(status ? JournalRecord::State::Done : JournalRecord::State::KeptName);
     return writtenThen(status, written, status ? newPath : path);
 }
 

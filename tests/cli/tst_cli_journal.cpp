@@ -1,9 +1,18 @@
 // The journal of saves from the shell: the real velmora-cli killed with SIGKILL at every step of
-// a save, then started again: every file is whole, before or after, under the right name, and an
-// undo of what was finished gives back the exact old bytes, names and permissions.
+// a save and of an undo (at its own stops, and at every system call that writes, by strace), then
+// started again: every file is whole, before or after, under one name, and undoing what was
+// finished gives back the exact old bytes, names and permissions. Several processes at once get
+// ids of their own; a failing step fails the undo, and the next start finishes it.
 
 #include "CliTestHelpers.h"
 
+#include "tags/journal/JournalStore.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSet>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -44,6 +53,63 @@ Run runWithJournal(const QStringList &arguments, const QByteArray &folder, const
     return run;
 }
 
+// velmora-cli under strace, with inject (e.g. "fsync:signal=SIGKILL:when=3") applied.
+Run runTraced(const QStringList &arguments, const QByteArray &folder, const QByteArray &state, const QByteArray &inject)
+{
+    QProcess process;
+    process.setWorkingDirectory(QString::fromUtf8(folder));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_STATE_HOME"), QString::fromUtf8(state));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral("strace"), QStringList{"-f", "-qq", "-o", "/dev/null", "-e", "inject=" + QString::fromUtf8(inject),
+                                                        "--", QStringLiteral(VELMORA_CLI)} + arguments);
+    Run run;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+// The system calls that change a file or the journal, and how often a run makes each.
+const char *const WritingCalls = "pwrite64,write,fsync,fdatasync,ftruncate,fchmod,renameat2,linkat,unlinkat,flock";
+QList<QPair<QByteArray, int>> writingCallsOf(const QStringList &arguments, const QByteArray &folder, const QByteArray &state)
+{
+    TempFolder trace;
+    QProcess process;
+    process.setWorkingDirectory(QString::fromUtf8(folder));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_STATE_HOME"), QString::fromUtf8(state));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral("strace"), QStringList{"-f", "-qq", "-o", QString::fromUtf8(trace.file("t")), "-e",
+                                                        QStringLiteral("trace=") + WritingCalls, "--",
+                                                        QStringLiteral(VELMORA_CLI)} + arguments);
+    process.waitForFinished(60000);
+    QList<QPair<QByteArray, int>> counts;
+    for (const QByteArray &line : readFile(trace.file("t")).split('\n')) {
+        const QByteArray text = line.mid(line.indexOf(' ') + 1).trimmed();  // after the process id
+        const QByteArray call = text.left(text.indexOf('('));
+        if (call.isEmpty() || call.contains(' '))
+            continue;
+        auto found = std::find_if(counts.begin(), counts.end(), [&](const auto &c) { return c.first == call; });
+        if (found == counts.end())
+            counts.append({call, 1});
+        else
+            ++found->second;
+    }
+    return counts;
+}
+
+// The WAL's page writes come in runs of alike calls: here every third one and the last, so that
+// the test stays short (bench/journal_kills.py kills at every one).
+int strideOf(const QByteArray &call, int n, int count)
+{
+    if (call != "pwrite64" || n == count)
+        return 1;
+    return qMin(3, count - n);
+}
+
 const QByteArray audio = song(4000);
 const QByteArray tagged = audio + trailer("Walk", "Red Kettle", "Morning", "2001", {}, 17);
 
@@ -53,64 +119,209 @@ class TestCliJournal : public QObject {
     Q_OBJECT
 
 private slots:
-    void killedAtEveryStepOfASave_data();
-    void killedAtEveryStepOfASave();
+    void killedAnywhereEveryFileIsWhole_data();
+    void killedAnywhereEveryFileIsWhole();
+    void processesAtOnceGetIdsOfTheirOwn_data();
+    void processesAtOnceGetIdsOfTheirOwn();
+    void aFailingStepFailsTheUndo_data();
+    void aFailingStepFailsTheUndo();
     void undoBatchPutsASetBackByteForByte();
     void undoIsRefusedWhenTheFileChangedSince();
     void unwritableStateFolderRefusesTheSave();
+    void aStrangeJournalStopsNoCommand_data();
+    void aStrangeJournalStopsNoCommand();
     void historyListsNewestFirst();
 };
 
-void TestCliJournal::killedAtEveryStepOfASave_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QByteArray>("stopAt");
-    const QStringList set = {QStringLiteral("set"), QStringLiteral("."), QStringLiteral("--artist"),
-                             QStringLiteral("Blue Kettle")};
-    const QStringList rename = {QStringLiteral("rename"), QStringLiteral(".")};
-    for (const char *step : {"journal", "trailer-part", "trailer", "journal:2", "trailer-part:2", "trailer:2"})
-        QTest::addRow("set, %s", step) << set << QByteArray(step);
-    for (const char *step : {"trailer", "rename-linked", "renamed", "renamed:2"})
-        QTest::addRow("rename, %s", step) << rename << QByteArray(step);
-}
+namespace {
 
-void TestCliJournal::killedAtEveryStepOfASave()
+// A tagged file, an untagged one (the trailer appended) and a read-only one.
+void makeFiles(const TempFolder &folder)
 {
-    QFETCH(QStringList, arguments);
-    QFETCH(QByteArray, stopAt);
-    TempFolder folder, state;
-    // A tagged file, an untagged one (the trailer appended) and a read-only one.
     QVERIFY(writeFile(folder.file("a.mp3"), tagged));
     QVERIFY(writeFile(folder.file("b.mp3"), audio));
     QVERIFY(writeFile(folder.file("c.mp3"), audio + trailer("Rain", "Grey Owl")));
     QVERIFY(::chmod(folder.file("c.mp3").constData(), 0444) == 0);
-    const QList<FileState> before = statesIn(folder.path());
+}
 
-    const Run killed = runWithJournal(arguments, folder.path(), state.path(), stopAt);
+const QStringList setAll = {QStringLiteral("set"), QStringLiteral("."), QStringLiteral("--artist"), QStringLiteral("Blue Kettle")};
+const QStringList setOne = {QStringLiteral("set"), QStringLiteral("c.mp3"), QStringLiteral("--artist"), QStringLiteral("Blue Kettle")};
+const QStringList renameAll = {QStringLiteral("rename"), QStringLiteral(".")};
+const QStringList undoBatch = {QStringLiteral("undo"), QStringLiteral("--batch")};
+
+}  // namespace
+
+// stop: a stop of the program's own ("step" or "step:N", TestStop.h) or "strace CALL N", the N-th
+// call killed by strace. prepare: run to the end first (the save an undo takes back).
+void TestCliJournal::killedAnywhereEveryFileIsWhole_data()
+{
+    QTest::addColumn<QStringList>("prepare");
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<QByteArray>("stop");
+    for (const char *step : {"journal", "trailer-part", "trailer", "journal:2", "trailer-part:2", "trailer:2", "journal:3"})
+        QTest::addRow("set, %s", step) << QStringList() << setAll << QByteArray(step);
+    for (const char *step : {"trailer", "rename-linked", "renamed", "renamed:2"})
+        QTest::addRow("rename, %s", step) << QStringList() << renameAll << QByteArray(step);
+    for (const char *step : {"undo-bytes", "undo-mode", "undo-bytes:2", "undo-mode:2", "undo-mode:3", "undo-bytes:3"})
+        QTest::addRow("undo of a set, %s", step) << setAll << undoBatch << QByteArray(step);
+    for (const char *step : {"undo-bytes", "undo-mode", "undo-renamed"})
+        QTest::addRow("undo of a rename, %s", step) << renameAll << undoBatch << QByteArray(step);
+    // Every call that writes, of one save of a read-only file and of its undo, into a journal
+    // that holds a save already.
+    TempFolder folder, state, primer;
+    makeFiles(folder);
+    makeFiles(primer);
+    runWithJournal(setOne, primer.path(), state.path());
+    for (const auto &[call, count] : writingCallsOf(setOne, folder.path(), state.path()))
+        for (int n = 1; n <= count; n += strideOf(call, n, count))
+            QTest::addRow("set, strace %s %d", call.constData(), n) << QStringList() << setOne
+                                                                   << "strace " + call + ' ' + QByteArray::number(n);
+    for (const auto &[call, count] : writingCallsOf({QStringLiteral("undo")}, folder.path(), state.path()))
+        for (int n = 1; n <= count; n += strideOf(call, n, count))
+            QTest::addRow("undo, strace %s %d", call.constData(), n) << setOne << QStringList{QStringLiteral("undo")}
+                                                                    << "strace " + call + ' ' + QByteArray::number(n);
+}
+
+void TestCliJournal::killedAnywhereEveryFileIsWhole()
+{
+    QFETCH(QStringList, prepare);
+    QFETCH(QStringList, command);
+    QFETCH(QByteArray, stop);
+    TempFolder folder, state, primer;
+    makeFiles(folder);
+    makeFiles(primer);
+    const QList<FileState> before = statesIn(folder.path());
+    // The states a whole file may be in: before, after the preparation, after the command; made
+    // once for each preparation and command on a copy.
+    static QMap<QStringList, QList<FileState>> wholeStates;
+    const QStringList key = prepare + QStringList{QStringLiteral("then")} + command;
+    if (!wholeStates.contains(key)) {
+        TempFolder copy;
+        makeFiles(copy);
+        QList<FileState> whole = before;
+        const QByteArray copyState = copy.subfolder(".state");
+        if (!prepare.isEmpty()) {
+            QCOMPARE(runWithJournal(prepare, copy.path(), copyState).exitCode, 0);
+            whole += statesIn(copy.path());
+        }
+        runWithJournal(command, copy.path(), copyState);
+        wholeStates.insert(key, whole + statesIn(copy.path()));
+    }
+    const QList<FileState> &whole = wholeStates[key];
+    // The journal holds a save already, as it mostly will.
+    QCOMPARE(runWithJournal(setOne, primer.path(), state.path()).exitCode, 0);
+    if (!prepare.isEmpty())
+        QCOMPARE(runWithJournal(prepare, folder.path(), state.path()).exitCode, 0);
+
+    const QList<QByteArray> words = stop.split(' ');
+    const Run killed = words[0] == "strace"
+        ? runTraced(command, folder.path(), state.path(), words[1] + ":signal=SIGKILL:when=" + words[2])
+        : runWithJournal(command, folder.path(), state.path(), stop);
     QCOMPARE(killed.exitCode, -1);  // it really stopped part-way
 
     const Run restarted = runWithJournal({QStringLiteral("history")}, folder.path(), state.path());
     QCOMPARE(restarted.exitCode, 0);
-    // Every file whole, as before or as the command makes it.
-    TempFolder done;
-    for (const FileState &file : before) {
-        QVERIFY(writeFile(done.file(file.name), file.bytes));
-        QVERIFY(::chmod(done.file(file.name).constData(), mode_t(file.mode)) == 0);
-    }
-    QCOMPARE(runWithJournal(arguments, done.path(), done.subfolder("state")).exitCode, 0);
-    const QList<FileState> after = statesIn(done.path());
     const QList<FileState> now = statesIn(folder.path());
-    for (const FileState &file : now) {
-        const bool whole = before.contains(file) || after.contains(file)
-            || (file.mode == 0644 && before.contains(FileState{file.name, file.bytes, 0444}));
-        QVERIFY2(whole, file.name.constData());
-    }
-    QCOMPARE(now.size(), before.size());
-    // A second start has nothing more to say.
-    QVERIFY(runWithJournal({QStringLiteral("history")}, folder.path(), state.path()).err.isEmpty());
+    for (const FileState &file : now)
+        QVERIFY2(whole.contains(file), qPrintable(file.name + " mode " + QByteArray::number(file.mode, 8) + ": " + restarted.err));
+    QCOMPARE(now.size(), before.size());  // one name each
+    QVERIFY(!restarted.out.contains("\tbegun\t") && !restarted.out.contains("\tbytes\t") && !restarted.out.contains("\tmode\t"));
+    QVERIFY(runWithJournal({QStringLiteral("history")}, folder.path(), state.path()).err.isEmpty());  // said once
 
     // Undoing what was finished gives back the exact bytes, names and permissions.
-    runWithJournal({QStringLiteral("undo"), QStringLiteral("--batch")}, folder.path(), state.path());
+    for (int i = 0; i < 4 && statesIn(folder.path()) != before; ++i)
+        runWithJournal(undoBatch, folder.path(), state.path());
+    QCOMPARE(statesIn(folder.path()), before);
+}
+
+void TestCliJournal::processesAtOnceGetIdsOfTheirOwn_data()
+{
+    QTest::addColumn<int>("processes");
+    for (int n : {2, 4, 8})
+        QTest::addRow("%d at once", n) << n;
+}
+
+void TestCliJournal::processesAtOnceGetIdsOfTheirOwn()
+{
+    QFETCH(int, processes);
+    constexpr int Rounds = 3;  // bench/journal_kills.py runs 50
+    TempFolder state;
+    std::vector<std::unique_ptr<TempFolder>> folders;
+    QList<QList<FileState>> before;
+    for (int p = 0; p < processes; ++p) {
+        folders.push_back(std::make_unique<TempFolder>());
+        makeFiles(*folders.back());
+        before.append(statesIn(folders.back()->path()));
+    }
+    for (int round = 0; round < Rounds; ++round) {
+        std::vector<std::unique_ptr<QProcess>> running;
+        for (int p = 0; p < processes; ++p) {
+            auto process = std::make_unique<QProcess>();
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("XDG_STATE_HOME"), QString::fromUtf8(state.path()));
+            process->setProcessEnvironment(env);
+            process->setWorkingDirectory(QString::fromUtf8(folders[size_t(p)]->path()));
+            process->start(QStringLiteral(VELMORA_CLI), {"set", ".", "--title", QStringLiteral("Round %1").arg(round)});
+            running.push_back(std::move(process));
+        }
+        for (auto &process : running) {
+            QVERIFY(process->waitForFinished(30000));
+            QCOMPARE(process->exitCode(), 0);
+        }
+    }
+    const Run history = runWithJournal({"history", "--json"}, state.path(), state.path());
+    const QJsonArray changes = QJsonDocument::fromJson(history.out).array();
+    QCOMPARE(changes.size(), processes * 3 * Rounds);
+    QSet<qint64> ids;
+    QMap<QString, int> listed;
+    for (const QJsonValue &change : changes) {
+        ids.insert(change[QStringLiteral("id")].toInteger());
+        ++listed[change[QStringLiteral("folder")].toString() + '/' + change[QStringLiteral("old_name")].toString()];
+    }
+    QCOMPARE(ids.size(), changes.size());
+    QCOMPARE(listed.size(), processes * 3);
+    for (int times : listed)
+        QCOMPARE(times, Rounds);
+    for (int i = 0; i < processes * Rounds; ++i)
+        QCOMPARE(runWithJournal(undoBatch, state.path(), state.path()).exitCode, 0);
+    for (int p = 0; p < processes; ++p)
+        QCOMPARE(statesIn(folders[size_t(p)]->path()), before[p]);
+}
+
+// A step of an undo that fails (the permissions, the name) fails the undo with its reason and exit
+// status 1; the record keeps the steps done, and the next start finishes it.
+void TestCliJournal::aFailingStepFailsTheUndo_data()
+{
+    QTest::addColumn<QStringList>("prepare");
+    QTest::addColumn<QByteArray>("inject");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QByteArray>("stateLeft");
+    QTest::newRow("fchmod") << setOne << QByteArray("fchmod:error=EPERM") << "could not be given back" << QByteArray("bytes");
+    QTest::newRow("rename") << QStringList{"rename", "a.mp3"} << QByteArray("renameat2:error=EACCES")
+                            << "could not be renamed back" << QByteArray("mode");
+}
+
+void TestCliJournal::aFailingStepFailsTheUndo()
+{
+    QFETCH(QStringList, prepare);
+    QFETCH(QByteArray, inject);
+    QFETCH(QString, message);
+    QFETCH(QByteArray, stateLeft);
+    TempFolder folder, state;
+    makeFiles(folder);
+    const QList<FileState> before = statesIn(folder.path());
+    QCOMPARE(runWithJournal(prepare, folder.path(), state.path()).exitCode, 0);
+    const Run failed = runTraced({QStringLiteral("undo")}, folder.path(), state.path(), inject);
+    QCOMPARE(failed.exitCode, 1);
+    QVERIFY2(failed.err.contains(message.toUtf8()), failed.err.constData());
+    {
+        JournalStore store(state.path() + "/velmora");
+        StoreResult read;
+        QVERIFY(store.open(false));
+        QCOMPARE(QByteArray(JournalFormat::stateName(store.records({}, 1, read).front().state)), stateLeft);
+    }
+    const Run next = runWithJournal({QStringLiteral("history")}, folder.path(), state.path());
+    QVERIFY2(next.err.contains("it was finished"), next.err.constData());
     QCOMPARE(statesIn(folder.path()), before);
 }
 
@@ -136,6 +347,7 @@ void TestCliJournal::undoBatchPutsASetBackByteForByte()
     QVERIFY(history.out.contains("\"undoes\":1,"));
     QVERIFY(history.out.contains("\"changed\":\"artist,genre\""));
     QCOMPARE(runWithJournal({"undo", "14"}, folder.path(), state.path()).exitCode, 0);
+    QCOMPARE(runWithJournal({"undo", "14"}, folder.path(), state.path()).exitCode, 1);  // once only
     QVERIFY(statesIn(folder.path()) != before);
 }
 
@@ -164,6 +376,39 @@ void TestCliJournal::unwritableStateFolderRefusesTheSave()
     QCOMPARE(runWithJournal({"set", "a.mp3", "--title", "Run", "--no-journal"}, folder.path(), state.path()).exitCode, 0);
 }
 
+// The journal (or the previous version's) as a link to /dev/zero or a FIFO: every command ends at
+// once, a save is refused with a message naming it, nothing is read from it.
+void TestCliJournal::aStrangeJournalStopsNoCommand_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<bool>("fifo");
+    QTest::newRow("journal.sqlite to /dev/zero") << QByteArray("journal.sqlite") << false;
+    QTest::newRow("journal.sqlite a FIFO") << QByteArray("journal.sqlite") << true;
+    QTest::newRow("old journal to /dev/zero") << QByteArray("journal") << false;
+    QTest::newRow("old journal a FIFO") << QByteArray("journal") << true;
+}
+
+void TestCliJournal::aStrangeJournalStopsNoCommand()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(bool, fifo);
+    TempFolder folder, state;
+    QVERIFY(writeFile(folder.file("a.mp3"), tagged));
+    const QByteArray journal = state.subfolder("velmora") + '/' + name;
+    QVERIFY(fifo ? ::mkfifo(journal.constData(), 0600) == 0 : ::symlink("/dev/zero", journal.constData()) == 0);
+    const bool current = name == "journal.sqlite";
+    const Run list = runWithJournal({"list", "."}, folder.path(), state.path());
+    QCOMPARE(list.exitCode, 0);
+    QVERIFY(list.out.contains("a.mp3"));
+    const Run history = runWithJournal({"history"}, folder.path(), state.path());
+    QCOMPARE(history.exitCode, current ? 1 : 0);
+    const Run set = runWithJournal({"set", "a.mp3", "--title", "Run"}, folder.path(), state.path());
+    QCOMPARE(set.exitCode, current ? 1 : 0);
+    const QByteArray said = history.err + set.err;
+    QVERIFY2(said.contains(journal) && said.contains(fifo ? "a FIFO" : "a link"), said.constData());
+    QCOMPARE(readFile(folder.file("a.mp3")) == tagged, current);
+}
+
 void TestCliJournal::historyListsNewestFirst()
 {
     TempFolder folder, other, state;
@@ -178,6 +423,10 @@ void TestCliJournal::historyListsNewestFirst()
     const QList<QByteArray> one = runWithJournal({"history", "."}, folder.path(), state.path()).out.split('\n');
     QCOMPARE(one.size(), 3);  // the header, one change, and the end
     QVERIFY(one.at(1).startsWith("1\t"));
+    const QByteArray limited = runWithJournal({"history", "--folder", other.path(), "--limit", "1"}, folder.path(), state.path()).out;
+    QCOMPARE(limited.count('\n'), 2);
+    QVERIFY(limited.contains("\tb.mp3\tb.mp3\t"));
+    QCOMPARE(runWithJournal({"history", "--limit", "0"}, folder.path(), state.path()).exitCode, 2);
 }
 
 QTEST_GUILESS_MAIN(TestCliJournal)

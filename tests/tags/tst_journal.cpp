@@ -1,19 +1,26 @@
-// The journal of saves in the core: its file survives a damaged tail and stays bounded, an undo
-// is refused when the file moved on, and the start-up check puts right each state a crash can
-// leave (those the killed command line cannot reach on its own are made here by hand).
+// The journal of saves in the core: ids from the database, trimming, undo refused when the file
+// moved on, the start-up check putting right each state a crash can leave, crafted records and a
+// hostile state folder refused without touching anything, a busy database refused, and the text
+// journal of the previous version imported once.
 
 #include "support/TestFiles.h"
 
-#include "tags/JournalUndo.h"
-#include "tags/SaveJournal.h"
 #include "tags/TagCore.h"
+#include "tags/journal/JournalStore.h"
+#include "tags/journal/JournalUndo.h"
+#include "tags/journal/SaveJournal.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
+#include <sqlite3.h>
+
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace TestFiles;
+using State = JournalRecord::State;
 
 namespace {
 
@@ -31,15 +38,19 @@ TagSaveResult save(SaveJournal &journal, const QByteArray &path, const QByteArra
     return saveTagFile(request);
 }
 
-// The record a save of path would begin, written without the save: a save cut short before it
-// changed anything.
-JournalRecord begunSave(SaveJournal &journal, const TempFolder &folder, const QByteArray &name,
-                        const QByteArray &newName)
+int modeOf(const QByteArray &path)
 {
     struct stat st;
-    ::stat(folder.file(name).constData(), &st);
+    return ::lstat(path.constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
+// The record a save of name in folder would begin: the file as it is, the new trailer.
+JournalRecord saveRecordOf(const QByteArray &folder, const QByteArray &name, const QByteArray &newName)
+{
+    struct stat st;
+    ::stat((folder + '/' + name).constData(), &st);
     JournalRecord record;
-    record.folder = folder.path();
+    record.folder = folder;
     record.oldName = name;
     record.newName = newName;
     record.op = JournalRecord::Op::Write;
@@ -48,9 +59,20 @@ JournalRecord begunSave(SaveJournal &journal, const TempFolder &folder, const QB
     record.newTail = newTrailer;
     record.device = st.st_dev;
     record.inode = st.st_ino;
-    record.mode = int(st.st_mode & 07777);
-    journal.begin(record);
+    record.mode = int(st.st_mode & 0777);
+    record.modeAfter = record.mode | 0200;
     return record;
+}
+
+// Every file under folder, with its bytes and mode, links included (as links).
+QMap<QByteArray, QPair<QByteArray, int>> everything(const QByteArray &folder)
+{
+    QMap<QByteArray, QPair<QByteArray, int>> files;
+    for (const QString &name : namesIn(folder)) {
+        const QByteArray path = folder + '/' + name.toUtf8();
+        files.insert(name.toUtf8(), {readFile(path), modeOf(path)});
+    }
+    return files;
 }
 
 }  // namespace
@@ -59,32 +81,39 @@ class TestJournal : public QObject {
     Q_OBJECT
 
 private slots:
-    void recordsSurviveADamagedTail();
+    void idsComeFromTheDatabase();
     void trimKeepsTheNewestSaves();
     void undoIsRefusedWhenTheFileMovedOn_data();
     void undoIsRefusedWhenTheFileMovedOn();
     void recoveryPutsRightWhatACrashLeft_data();
     void recoveryPutsRightWhatACrashLeft();
+    void craftedRecordsTouchNothing_data();
+    void craftedRecordsTouchNothing();
+    void aHostileStateFolderIsRefused_data();
+    void aHostileStateFolderIsRefused();
+    void aBusyDatabaseIsWaitedForThenRefused();
+    void aPendingUndoIsFinishedByUndoingAgain_data();
+    void aPendingUndoIsFinishedByUndoingAgain();
+    void theTextJournalIsImportedOnce();
 };
 
-void TestJournal::recordsSurviveADamagedTail()
+void TestJournal::idsComeFromTheDatabase()
 {
     TempFolder folder, state;
-    QVERIFY(writeFile(folder.file("a.mp3"), audio + oldTrailer));
-    {
-        SaveJournal journal(state.path());
-        QVERIFY(save(journal, folder.file("a.mp3")).status);
-    }
-    QVERIFY(writeFile(state.file("journal"), readFile(state.file("journal")) + "S\t2\t2\t0\t17\twrite\t30"));
-    SaveJournal journal(state.path());
-    QCOMPARE(journal.records().size(), size_t(1));
-    QVERIFY(writeFile(folder.file("b.mp3"), audio));
-    QVERIFY(save(journal, folder.file("b.mp3")).status);
-    const std::vector<JournalRecord> records = journal.records();
-    QCOMPARE(records.size(), size_t(2));
-    QCOMPARE(records.back().id, 2);
-    QCOMPARE(records.back().op, JournalRecord::Op::Append);
-    QCOMPARE(records.back().outcome, JournalRecord::Outcome::All);
+    SaveJournal first(state.path()), second(state.path());  // two processes' journals
+    for (const char *name : {"a.mp3", "b.mp3", "c.mp3"})
+        QVERIFY(writeFile(folder.file(name), audio + oldTrailer));
+    QVERIFY(save(first, folder.file("a.mp3")).status);
+    QVERIFY(save(second, folder.file("b.mp3")).status);
+    QVERIFY(save(first, folder.file("c.mp3")).status);
+    const std::vector<JournalRecord> records = second.records();
+    QCOMPARE(records.size(), size_t(3));
+    QCOMPARE(records[0].id, 3);  // newest first
+    QCOMPARE(records[0].oldName, QByteArray("c.mp3"));
+    QCOMPARE(records[2].id, 1);
+    QCOMPARE(records[0].state, State::Done);
+    QCOMPARE(second.lastUndoable()->id, 3);
+    QCOMPARE(modeOf(state.path()), 0700);  // the folder made private
 }
 
 void TestJournal::trimKeepsTheNewestSaves()
@@ -99,10 +128,9 @@ void TestJournal::trimKeepsTheNewestSaves()
     QVERIFY(journal.trim());
     const std::vector<JournalRecord> records = journal.records();
     QCOMPARE(records.size(), size_t(3));
-    QCOMPARE(records.front().id, 3);
-    QCOMPARE(records.front().outcome, JournalRecord::Outcome::All);
-    QVERIFY(save(journal, folder.file("1.mp3")).status);  // appends to the new journal, ids go on
-    QCOMPARE(journal.records().back().id, 6);
+    QCOMPARE(records.back().id, 3);
+    QVERIFY(save(journal, folder.file("1.mp3")).status);  // ids go on
+    QCOMPARE(journal.records().front().id, 6);
 }
 
 void TestJournal::undoIsRefusedWhenTheFileMovedOn_data()
@@ -131,13 +159,11 @@ void TestJournal::undoIsRefusedWhenTheFileMovedOn()
     } else {
         QVERIFY(writeFile(folder.file("b.mp3"), replacement));
     }
-    const QStringList before = namesIn(folder.path());
-    const QByteArray bytes = readFile(folder.file("b.mp3"));
-    const FileStatus undone = undoChange(journal, journal.records().back(), false);
+    const auto before = everything(folder.path());
+    const FileStatus undone = undoChange(journal, journal.records().front(), false);
     QVERIFY(!undone);
     QVERIFY2(undone.description().contains(reason), qPrintable(undone.description()));
-    QCOMPARE(namesIn(folder.path()), before);
-    QCOMPARE(readFile(folder.file("b.mp3")), bytes);
+    QCOMPARE(everything(folder.path()), before);
     QCOMPARE(journal.records().size(), size_t(1));  // nothing journalled either
 }
 
@@ -170,7 +196,8 @@ void TestJournal::recoveryPutsRightWhatACrashLeft()
     QVERIFY(::chmod(folder.file("a.mp3").constData(), 0444) == 0);
     {
         SaveJournal crashed(state.path());
-        begunSave(crashed, folder, "a.mp3", "b.mp3");
+        JournalRecord record = saveRecordOf(folder.path(), "a.mp3", "b.mp3");
+        QVERIFY(crashed.begin(record));
     }  // the process is gone: its lock with it
     QVERIFY(::chmod(folder.file("a.mp3").constData(), 0644) == 0);  // made writable for the save
     QVERIFY(writeFile(folder.file("a.mp3"), left));
@@ -189,8 +216,272 @@ void TestJournal::recoveryPutsRightWhatACrashLeft()
     if (!newBytes.isEmpty())
         QCOMPARE(readFile(folder.file("b.mp3")), newBytes);
     if (oldBytes == audio + oldTrailer)
-        QVERIFY(!isOwnerWritable(folder.file("a.mp3")));  // the read-only bit is back
+        QCOMPARE(modeOf(folder.file("a.mp3")), 0444);  // the read-only bit is back
     QVERIFY(recoverInterruptedSaves(journal).isEmpty());  // said once
+}
+
+// Records no save of this program wrote, put in the journal's database by hand: each is refused
+// with a message, and no file, inside the folder or outside it, is written, moved or chmod-ed.
+void TestJournal::craftedRecordsTouchNothing_data()
+{
+    QTest::addColumn<QByteArray>("craft");  // what is changed in an honest record
+    QTest::addColumn<bool>("asUndo");      // a finished save's unfinished undo; else an unfinished save
+    QTest::addColumn<bool>("byCommand");   // the record is undone by hand instead of at start
+    QTest::addColumn<QString>("message");
+    QTest::newRow("mode 6777, at start") << QByteArray("mode 6777") << false << false << "permissions beyond";
+    QTest::newRow("undo to mode 4755") << QByteArray("modeAfter 4755") << true << false << "permissions beyond";
+    QTest::newRow("undo to a mode the save did not see") << QByteArray("modeAfter 777") << true << false << "does not match";
+    QTest::newRow("../ as the old name") << QByteArray("oldName ../elsewhere/x.mp3") << false << false << "not a plain name";
+    QTest::newRow("../ as the new name, undone") << QByteArray("newName ../elsewhere/x.mp3") << false << true << "not a plain name";
+    QTest::newRow("undo to ../") << QByteArray("newName ../elsewhere/x.mp3") << true << false << "not a plain name";
+    QTest::newRow("name ..") << QByteArray("oldName ..") << false << false << "not a plain name";
+    QTest::newRow("name .") << QByteArray("newName .") << false << false << "not a plain name";
+    QTest::newRow("folder relative") << QByteArray("folder elsewhere") << false << false << "not an absolute path";
+    QTest::newRow("folder with ..") << QByteArray("folder /..") << false << false << "not a plain path";
+    QTest::newRow("folder through a link") << QByteArray("folder link") << false << false << "cannot be opened";
+    QTest::newRow("folder elsewhere") << QByteArray("folder outside") << false << false << "no longer there";
+    QTest::newRow("tail for a file never saved") << QByteArray("inode other") << false << false << "no longer there";
+    QTest::newRow("tail for a file never saved, undone") << QByteArray("inode other") << false << true << "another file now";
+    QTest::newRow("a trailer of 5 bytes") << QByteArray("newTail short") << false << false << "not 128 bytes";
+    QTest::newRow("a trailer written over a short file") << QByteArray("length 50") << false << false << "does not hold";
+}
+
+void TestJournal::craftedRecordsTouchNothing()
+{
+    QFETCH(QByteArray, craft);
+    QFETCH(bool, asUndo);
+    QFETCH(bool, byCommand);
+    QFETCH(QString, message);
+    TempFolder top, state;
+    const QByteArray folder = top.subfolder("music"), outside = top.subfolder("elsewhere");
+    QVERIFY(writeFile(folder + "/a.mp3", audio + oldTrailer));
+    QVERIFY(writeFile(outside + "/x.mp3", audio + oldTrailer));
+    QVERIFY(writeFile(outside + "/a.mp3", audio + oldTrailer));
+    QVERIFY(::symlink(folder.constData(), top.file("link").constData()) == 0);
+    QVERIFY(::chmod((folder + "/a.mp3").constData(), 0444) == 0);
+
+    JournalRecord record = saveRecordOf(folder, "a.mp3", "a.mp3");
+    const QList<QByteArray> words = craft.split(' ');
+    const QByteArray &what = words[0], &value = words[1];
+    const auto craftInto = [&](JournalRecord &r) {
+        if (what == "mode")
+            r.mode = value.toInt(nullptr, 8);
+        else if (what == "modeAfter")
+            r.modeAfter = value.toInt(nullptr, 8);
+        else if (what == "oldName")
+            r.oldName = value;
+        else if (what == "newName")
+            r.newName = value;
+        else if (what == "folder")
+            r.folder = value == "link" ? top.file("link") : value == "outside" ? outside : value;
+        else if (what == "inode")
+            r.inode += 1000;
+        else if (what == "newTail")
+            r.newTail = "short";
+        else if (what == "length")
+            r.lengthBefore = value.toLongLong();
+    };
+    JournalStore store(state.path());
+    QVERIFY(store.open(true));
+    if (asUndo) {
+        // A save that finished, and an undo of it cut short before its bytes.
+        record.state = State::Done;
+        QVERIFY(writeFile(folder + "/a.mp3", audio + newTrailer));
+        QVERIFY(store.insert(record));
+        JournalRecord undo = record;
+        undo.undoes = record.id;
+        undo.batch = 0;
+        std::swap(undo.oldTail, undo.newTail);
+        std::swap(undo.oldName, undo.newName);
+        undo.modeAfter = record.mode;
+        undo.state = State::Begun;
+        craftInto(undo);
+        QVERIFY(store.insert(undo));
+    } else {
+        craftInto(record);
+        record.state = byCommand ? State::Done : State::Begun;
+        if (byCommand)
+            QVERIFY(writeFile(folder + "/a.mp3", audio + newTrailer));
+        QVERIFY(store.insert(record));
+    }
+    const auto inside = everything(folder), beside = everything(outside);
+
+    SaveJournal journal(state.path());
+    QStringList messages = recoverInterruptedSaves(journal);
+    if (byCommand)
+        messages << undoChange(journal, *journal.record(record.id), false).description();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages.first().contains(message), qPrintable(messages.first()));
+    QCOMPARE(everything(folder), inside);
+    QCOMPARE(everything(outside), beside);
+    QVERIFY(journal.unfinished().empty());  // reported and left: never tried again
+    QVERIFY(recoverInterruptedSaves(journal).isEmpty());
+}
+
+// Whatever stands in the state folder where the journal's files belong: nothing is saved, a
+// message names what is wrong, nothing is written through it, and nothing waits.
+void TestJournal::aHostileStateFolderIsRefused_data()
+{
+    QTest::addColumn<QByteArray>("plant");  // what stands where
+    QTest::addColumn<QString>("message");
+    QTest::newRow("state home a regular file") << QByteArray("home file") << "is a regular file, not a folder";
+    QTest::newRow("state home a link") << QByteArray("home link") << "is a link, not a folder";
+    QTest::newRow("folder a regular file") << QByteArray("folder file") << "is a regular file, not a folder";
+    QTest::newRow("folder a link") << QByteArray("folder link") << "is a link, not a folder";
+    QTest::newRow("journal a link to /dev/zero") << QByteArray("journal.sqlite zero") << "is a link";
+    QTest::newRow("journal a link to a file") << QByteArray("journal.sqlite target") << "is a link";
+    QTest::newRow("journal a FIFO") << QByteArray("journal.sqlite fifo") << "is a FIFO";
+    QTest::newRow("wal a link") << QByteArray("journal.sqlite-wal target") << "is a link";
+    QTest::newRow("wal a FIFO") << QByteArray("journal.sqlite-wal fifo") << "is a FIFO";
+    QTest::newRow("shm a link") << QByteArray("journal.sqlite-shm target") << "is a link";
+    QTest::newRow("lock a link") << QByteArray("journal.lock target") << "is a link";
+    QTest::newRow("not SQLite") << QByteArray("journal.sqlite text") << "damaged or not a journal";
+    QTest::newRow("damaged SQLite") << QByteArray("journal.sqlite damaged") << "damaged or not a journal";
+    QTest::newRow("another SQLite database") << QByteArray("journal.sqlite other") << "not a journal of saves";
+}
+
+void TestJournal::aHostileStateFolderIsRefused()
+{
+    QFETCH(QByteArray, plant);
+    QFETCH(QString, message);
+    TempFolder top, music;
+    const QByteArray home = top.file("state"), folder = home + "/velmora", target = top.file("target");
+    QVERIFY(writeFile(target, "not the journal"));
+    QVERIFY(writeFile(music.file("a.mp3"), audio + oldTrailer));
+    const QList<QByteArray> words = plant.split(' ');
+    const QByteArray &where = words[0], &what = words[1];
+    if (where == "home") {
+        const QByteArray real = top.subfolder("real");
+        QVERIFY(what == "file" ? writeFile(home, "x") : ::symlink(real.constData(), home.constData()) == 0);
+    } else {
+        QVERIFY(::mkdir(home.constData(), 0700) == 0);
+        if (where == "folder") {
+            QVERIFY(what == "file" ? writeFile(folder, "x") : ::symlink(top.path().constData(), folder.constData()) == 0);
+        } else {
+            QVERIFY(::mkdir(folder.constData(), 0700) == 0);
+            const QByteArray path = folder + '/' + where;
+            if (what == "zero" || what == "target")
+                QVERIFY(::symlink(what == "zero" ? "/dev/zero" : target.constData(), path.constData()) == 0);
+            else if (what == "fifo")
+                QVERIFY(::mkfifo(path.constData(), 0600) == 0);
+            else if (what == "text")
+                QVERIFY(writeFile(path, QByteArray(8192, 'x')));
+            else if (what == "damaged") {
+                {
+                    JournalStore store(folder);
+                    QVERIFY(store.open(true));
+                }
+                QByteArray bytes = readFile(path);
+                bytes.replace(100, 200, QByteArray(200, '\xff'));
+                QVERIFY(writeFile(path, bytes));
+            } else if (what == "other") {
+                sqlite3 *db = nullptr;
+                QCOMPARE(sqlite3_open(path.constData(), &db), SQLITE_OK);
+                QCOMPARE(sqlite3_exec(db, "CREATE TABLE songs (name TEXT)", nullptr, nullptr, nullptr), SQLITE_OK);
+                sqlite3_close(db);
+            }
+        }
+    }
+    const QByteArray targetBefore = readFile(target);
+    SaveJournal journal(folder);
+    journal.setBusyTimeout(100);
+    const TagSaveResult saved = save(journal, music.file("a.mp3"));
+    QVERIFY(!saved.status);
+    QVERIFY2(saved.status.description().contains(message), qPrintable(saved.status.description()));
+    QCOMPARE(readFile(music.file("a.mp3")), audio + oldTrailer);
+    QCOMPARE(readFile(target), targetBefore);
+    QVERIFY(!exists(top.path() + "/journal.sqlite"));
+    const QStringList atStart = recoverInterruptedSaves(journal);  // says so at start too, never blocks
+    QVERIFY(atStart.isEmpty() || atStart.first().contains(message));
+}
+
+void TestJournal::aBusyDatabaseIsWaitedForThenRefused()
+{
+    TempFolder folder, state;
+    QVERIFY(writeFile(folder.file("a.mp3"), audio + oldTrailer));
+    SaveJournal journal(state.path());
+    journal.setBusyTimeout(300);
+    QVERIFY(save(journal, folder.file("a.mp3")).status);  // made
+    sqlite3 *other = nullptr;
+    QCOMPARE(sqlite3_open((state.path() + "/journal.sqlite").constData(), &other), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    QElapsedTimer waited;
+    waited.start();
+    const TagSaveResult refused = save(journal, folder.file("a.mp3"));
+    QVERIFY(waited.elapsed() >= 250);
+    QVERIFY(!refused.status);
+    QVERIFY2(refused.status.description().contains("held by another process"), qPrintable(refused.status.description()));
+    QCOMPARE(readFile(folder.file("a.mp3")), audio + newTrailer);  // left as the first save made it
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    QVERIFY(save(journal, folder.file("a.mp3")).status);
+    QCOMPARE(journal.records().size(), size_t(2));
+}
+
+// An undo stopped after its bytes (here: its record says so, as a kill leaves it) is finished
+// when the change is undone again, or the undo named: the mode and the name follow.
+void TestJournal::aPendingUndoIsFinishedByUndoingAgain_data()
+{
+    QTest::addColumn<bool>("namingTheUndo");
+    QTest::newRow("undo of the save") << false;
+    QTest::newRow("undo of the undo") << true;
+}
+
+void TestJournal::aPendingUndoIsFinishedByUndoingAgain()
+{
+    QFETCH(bool, namingTheUndo);
+    TempFolder folder, state;
+    QVERIFY(writeFile(folder.file("a.mp3"), audio + oldTrailer));
+    QVERIFY(::chmod(folder.file("a.mp3").constData(), 0444) == 0);
+    SaveJournal journal(state.path());
+    QVERIFY(save(journal, folder.file("a.mp3"), "b.mp3").status);
+    const JournalRecord saved = journal.records().front();
+    JournalStore store(state.path());
+    QVERIFY(store.open(false));
+    JournalRecord undo = saved;
+    undo.undoes = saved.id;
+    undo.batch = 0;
+    undo.oldName = "b.mp3";
+    undo.newName = "a.mp3";
+    std::swap(undo.oldTail, undo.newTail);
+    undo.mode = 0644;
+    undo.modeAfter = 0444;
+    undo.state = State::Bytes;
+    QVERIFY(store.insert(undo));
+    QVERIFY(writeFile(folder.file("b.mp3"), audio + oldTrailer));  // the bytes were back
+    QVERIFY(undoChange(journal, namingTheUndo ? *journal.record(undo.id) : saved, false));
+    QCOMPARE(namesIn(folder.path()), QStringList{"a.mp3"});
+    QCOMPARE(readFile(folder.file("a.mp3")), audio + oldTrailer);
+    QCOMPARE(modeOf(folder.file("a.mp3")), 0444);
+    QCOMPARE(journal.record(undo.id)->state, State::Done);
+    QCOMPARE(journal.record(saved.id)->undoneBy, undo.id);
+}
+
+void TestJournal::theTextJournalIsImportedOnce()
+{
+    TempFolder folder, state, fifo;
+    QVERIFY(writeFile(folder.file("a.mp3"), audio + newTrailer));  // as the old save left it
+    JournalRecord old = saveRecordOf(folder.path(), "a.mp3", "a.mp3");
+    old.id = 7;
+    old.batch = 7;
+    QVERIFY(writeFile(state.file("journal"), "velmora-journal 1\n" + JournalFormat::recordLine(old) + "damaged line\n"));
+    SaveJournal journal(state.path());
+    const QStringList messages = recoverInterruptedSaves(journal);
+    QVERIFY2(messages.join('\n').contains("imported (1 changes)"), qPrintable(messages.join('\n')));
+    QVERIFY(exists(state.file("journal.imported")) && !exists(state.file("journal")));
+    const std::vector<JournalRecord> records = journal.records();
+    QCOMPARE(records.size(), size_t(1));
+    QCOMPARE(records.front().state, State::Done);  // looked at and found whole
+    QVERIFY(undoChange(journal, records.front(), false));
+    QCOMPARE(readFile(folder.file("a.mp3")), audio + oldTrailer);
+
+    // One that cannot be read is left as it is, with a message, and the journal works on.
+    QVERIFY(::mkfifo(fifo.file("journal").constData(), 0600) == 0);
+    SaveJournal other(fifo.path());
+    const QStringList said = recoverInterruptedSaves(other);
+    QVERIFY2(said.join('\n').contains("cannot be read (it is a FIFO)"), qPrintable(said.join('\n')));
+    QVERIFY(exists(fifo.file("journal")));
+    QVERIFY(save(other, folder.file("a.mp3")).status);
 }
 
 QTEST_GUILESS_MAIN(TestJournal)

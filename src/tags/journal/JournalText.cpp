@@ -1,4 +1,4 @@
-#include "tags/JournalText.h"
+#include "tags/journal/JournalText.h"
 
 #include "tags/Id3v1.h"
 

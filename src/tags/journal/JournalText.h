@@ -2,7 +2,7 @@
 // What the lists of the journal of saves show of a record: the fields its change gave new values
 // and the time it was made.
 
-#include "tags/JournalRecord.h"
+#include "tags/journal/JournalRecord.h"
 
 #include <QByteArrayList>
 #include <QDateTime>

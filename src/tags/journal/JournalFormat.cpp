@@ -1,6 +1,4 @@
-#include "tags/JournalRecord.h"
-
-#include "tags/Id3v1.h"
+#include "tags/journal/JournalRecord.h"
 
 #include <QList>
 
@@ -9,10 +7,15 @@
 namespace {
 
 using Op = JournalRecord::Op;
-using Outcome = JournalRecord::Outcome;
+using State = JournalRecord::State;
+
+constexpr qsizetype TrailerSize = 128;
 
 const char *const opNames[] = {"write", "append", "cut"};
-const char *const outcomeNames[] = {"open", "nothing", "trailer", "all", "left"};
+// The previous version's marks, in the order of the states they become.
+const char *const markNames[] = {"open", "nothing", "trailer", "all", "left"};
+const State markStates[] = {State::Begun, State::Nothing, State::KeptName, State::Done, State::Left};
+const char *const stateNames[] = {"begun", "bytes", "mode", "done", "kept-name", "nothing", "left"};
 
 constexpr int RecordFields = 16;  // with the checksum
 constexpr int MarkFields = 4;
@@ -29,7 +32,7 @@ bool fromHexOrDash(const QByteArray &text, QByteArray &bytes)
         return true;
     }
     bytes = QByteArray::fromHex(text);
-    return bytes.size() == Id3v1::TrailerSize && text.size() == 2 * Id3v1::TrailerSize;
+    return bytes.size() == TrailerSize && text.size() == 2 * TrailerSize;
 }
 
 // Names are raw bytes: every byte but letters, digits and "-._~" is written %XX, so a name never
@@ -93,7 +96,7 @@ bool parseRecord(const QList<QByteArray> &f, JournalRecord &r)
     r.folder = QByteArray::fromPercentEncoding(f[10]);
     r.oldName = QByteArray::fromPercentEncoding(f[11]);
     r.newName = QByteArray::fromPercentEncoding(f[12]);
-    r.outcome = Outcome::Open;
+    r.state = State::Begun;
     return enumOf(f[5], opNames, r.op) && fromHexOrDash(f[13], r.oldTail) && fromHexOrDash(f[14], r.newTail)
         && r.id > 0 && !r.folder.isEmpty() && !r.oldName.isEmpty() && !r.newName.isEmpty();
 }
@@ -104,9 +107,9 @@ qint64 JournalRecord::lengthAfter() const
 {
     switch (op) {
     case Op::Append:
-        return lengthBefore + Id3v1::TrailerSize;
+        return lengthBefore + TrailerSize;
     case Op::Cut:
-        return lengthBefore - Id3v1::TrailerSize;
+        return lengthBefore - TrailerSize;
     case Op::Write:
         break;
     }
@@ -114,8 +117,6 @@ qint64 JournalRecord::lengthAfter() const
 }
 
 namespace JournalFormat {
-
-const QByteArray Header = QByteArrayLiteral("velmora-journal 1\n");
 
 QByteArray recordLine(const JournalRecord &r)
 {
@@ -144,11 +145,6 @@ QByteArray recordLine(const JournalRecord &r)
     return withChecksum(line);
 }
 
-QByteArray markLine(qint64 id, Outcome outcome)
-{
-    return withChecksum("D\t" + QByteArray::number(id) + '\t' + outcomeNames[int(outcome)]);
-}
-
 char parseLine(QByteArrayView view, JournalRecord &record)
 {
     const QByteArray line = view.toByteArray();
@@ -164,14 +160,33 @@ char parseLine(QByteArrayView view, JournalRecord &record)
         return parseRecord(f, record) ? 'S' : 0;
     if (f[0] == "D" && f.size() == MarkFields - 1) {
         record.id = f[1].toLongLong(&ok);
-        return ok && enumOf(f[2], outcomeNames, record.outcome) ? 'D' : 0;
+        int mark = 0;
+        if (!ok || !enumOf(f[2], markNames, mark))
+            return 0;
+        record.state = markStates[mark];
+        return 'D';
     }
     return 0;
 }
 
-const char *outcomeName(Outcome outcome)
+const char *opName(JournalRecord::Op op)
 {
-    return outcomeNames[int(outcome)];
+    return opNames[int(op)];
+}
+
+bool opFromName(QByteArrayView name, JournalRecord::Op &op)
+{
+    return enumOf(name.toByteArray(), opNames, op);
+}
+
+const char *stateName(State state)
+{
+    return stateNames[int(state)];
+}
+
+bool stateFromName(QByteArrayView name, State &state)
+{
+    return enumOf(name.toByteArray(), stateNames, state);
 }
 
 }  // namespace JournalFormat

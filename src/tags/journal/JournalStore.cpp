@@ -1,0 +1,603 @@
+#include "tags/journal/JournalStore.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QHash>
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using State = JournalRecord::State;
+
+constexpr int SchemaVersion = 1;
+constexpr qint64 TextJournalLimit = 64 * 1024 * 1024;  // the previous version's, 10,000 saves: ~7 MB
+
+const char *const Schema = R"sql(
+CREATE TABLE IF NOT EXISTS change (
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    batch INTEGER NOT NULL,
+    undoes INTEGER,
+    time_ms INTEGER NOT NULL,
+    folder BLOB NOT NULL,
+    old_name BLOB NOT NULL,
+    new_name BLOB NOT NULL,
+    op TEXT NOT NULL,
+    length_before INTEGER NOT NULL,
+    old_tail BLOB NOT NULL,
+    new_tail BLOB NOT NULL,
+    device INTEGER NOT NULL,
+    inode INTEGER NOT NULL,
+    mode_before INTEGER NOT NULL,
+    mode_after INTEGER NOT NULL,
+    state TEXT NOT NULL,
+    note BLOB
+);
+CREATE INDEX IF NOT EXISTS change_undoes ON change(undoes) WHERE undoes IS NOT NULL;
+CREATE INDEX IF NOT EXISTS change_folder ON change(folder);
+CREATE INDEX IF NOT EXISTS change_unfinished ON change(state) WHERE state IN ('begun', 'bytes', 'mode');
+CREATE TABLE IF NOT EXISTS imported (journal TEXT PRIMARY KEY, time_ms INTEGER NOT NULL);
+)sql";
+
+const char *const Columns =
+    "c.id, c.batch, c.undoes, c.time_ms, c.folder, c.old_name, c.new_name, c.op, c.length_before, c.old_tail, "
+    "c.new_tail, c.device, c.inode, c.mode_before, c.mode_after, c.state, c.note, "
+    "(SELECT u.id FROM change u WHERE u.undoes = c.id AND u.state NOT IN ('nothing', 'left') "
+    "ORDER BY u.id DESC LIMIT 1)";
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("JournalStore", text);
+}
+
+StoreResult failure(int code, const QString &text)
+{
+    return StoreResult{code ? code : EIO, text};
+}
+
+QString shown(const QByteArray &path)
+{
+    return QString::fromUtf8(path);
+}
+
+QString kindOf(mode_t mode)
+{
+    if (S_ISLNK(mode))
+        return tr("a link");
+    if (S_ISREG(mode))
+        return tr("a regular file");
+    if (S_ISDIR(mode))
+        return tr("a folder");
+    if (S_ISFIFO(mode))
+        return tr("a FIFO");
+    if (S_ISSOCK(mode))
+        return tr("a socket");
+    return tr("a device");
+}
+
+int openNoFollow(int at, const char *name, int flags, mode_t mode = 0600)
+{
+    int fd;
+    do {
+        fd = ::openat(at, name, flags | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+QByteArray columnBytes(sqlite3_stmt *s, int i)
+{
+    const void *data = sqlite3_column_blob(s, i);
+    return data ? QByteArray(static_cast<const char *>(data), sqlite3_column_bytes(s, i)) : QByteArray();
+}
+
+JournalRecord recordOf(sqlite3_stmt *s)
+{
+    JournalRecord r;
+    r.id = sqlite3_column_int64(s, 0);
+    r.batch = sqlite3_column_int64(s, 1);
+    r.undoes = sqlite3_column_int64(s, 2);
+    r.whenMs = sqlite3_column_int64(s, 3);
+    r.folder = columnBytes(s, 4);
+    r.oldName = columnBytes(s, 5);
+    r.newName = columnBytes(s, 6);
+    if (!JournalFormat::opFromName(columnBytes(s, 7), r.op))
+        r.state = State::Left;  // an op no version wrote: nothing may be done with it
+    r.lengthBefore = sqlite3_column_int64(s, 8);
+    r.oldTail = columnBytes(s, 9);
+    r.newTail = columnBytes(s, 10);
+    r.device = quint64(sqlite3_column_int64(s, 11));
+    r.inode = quint64(sqlite3_column_int64(s, 12));
+    r.mode = sqlite3_column_int(s, 13);
+    r.modeAfter = sqlite3_column_int(s, 14);
+    State state = State::Left;
+    if (r.state != State::Left && JournalFormat::stateFromName(columnBytes(s, 15), state))
+        r.state = state;
+    else
+        r.state = State::Left;
+    r.note = columnBytes(s, 16);
+    r.undoneBy = sqlite3_column_int64(s, 17);
+    return r;
+}
+
+// A statement, finalized when it goes.
+class Statement {
+public:
+    Statement(sqlite3 *db, const char *sql) { sqlite3_prepare_v2(db, sql, -1, &m_s, nullptr); }
+    ~Statement() { sqlite3_finalize(m_s); }
+    sqlite3_stmt *get() const { return m_s; }
+    bool ok() const { return m_s != nullptr; }
+    void bind(int i, qint64 v) { sqlite3_bind_int64(m_s, i, v); }
+    void bind(int i, const QByteArray &b) { sqlite3_bind_blob(m_s, i, b.constData(), int(b.size()), SQLITE_TRANSIENT); }
+    void bindText(int i, const char *t) { sqlite3_bind_text(m_s, i, t, -1, SQLITE_STATIC); }
+    int step() { return sqlite3_step(m_s); }
+
+private:
+    sqlite3_stmt *m_s = nullptr;
+};
+
+}  // namespace
+
+JournalStore::JournalStore(const QByteArray &folder) : m_folder(folder) {}
+
+JournalStore::~JournalStore()
+{
+    if (m_db)
+        sqlite3_close_v2(m_db);
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+    if (m_folderFd >= 0)
+        ::close(m_folderFd);
+}
+
+StoreResult JournalStore::checkFolder(bool create)
+{
+    if (m_folderFd >= 0)
+        return {};
+    const qsizetype slash = m_folder.lastIndexOf('/');
+    if (!m_folder.startsWith('/') || slash <= 0 || slash == m_folder.size() - 1)
+        return failure(EINVAL, tr("The journal's folder \"%1\" is not an absolute path.").arg(shown(m_folder)));
+    const QByteArray base = m_folder.left(slash), name = m_folder.mid(slash + 1);
+    // The state folder (XDG_STATE_HOME): made as a private folder when missing.
+    struct stat st;
+    if (::lstat(base.constData(), &st) != 0) {
+        if (errno == ENOENT && !create)
+            return failure(ENOENT, QString());  // no journal yet
+        if (errno != ENOENT)
+            return failure(errno, tr("The state folder \"%1\" cannot be used (%2).").arg(shown(base), QString::fromLocal8Bit(std::strerror(errno))));
+        for (qsizetype at = 1; at <= base.size(); ++at)
+            if (at == base.size() || base[at] == '/')
+                ::mkdir(base.left(at).constData(), 0700);
+        if (::lstat(base.constData(), &st) != 0)
+            return failure(errno, tr("The state folder \"%1\" cannot be made (%2).").arg(shown(base), QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    if (!S_ISDIR(st.st_mode))
+        return failure(ENOTDIR, tr("The state folder \"%1\" (XDG_STATE_HOME) is %2, not a folder: the journal of saves "
+                                   "cannot be kept there.").arg(shown(base), kindOf(st.st_mode)));
+    if (st.st_uid != ::geteuid() && st.st_uid != 0)  // root's (/tmp) cannot be taken over by others
+        return failure(EPERM, tr("The state folder \"%1\" (XDG_STATE_HOME) belongs to another user (%2): the journal "
+                                 "of saves is not kept there.").arg(shown(base)).arg(st.st_uid));
+    const int baseFd = openNoFollow(AT_FDCWD, base.constData(), O_RDONLY | O_DIRECTORY);
+    if (baseFd < 0)
+        return failure(errno, tr("The state folder \"%1\" cannot be opened (%2).").arg(shown(base), QString::fromLocal8Bit(std::strerror(errno))));
+    if (create)
+        ::mkdirat(baseFd, name.constData(), 0700);
+    const int statted = ::fstatat(baseFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW);
+    const int code = errno;
+    StoreResult result;
+    if (statted != 0) {
+        result = failure(code, tr("The journal's folder \"%1\" cannot be used (%2).").arg(shown(m_folder), QString::fromLocal8Bit(std::strerror(code))));
+    } else if (!S_ISDIR(st.st_mode)) {
+        result = failure(ENOTDIR, tr("The journal's folder \"%1\" is %2, not a folder: move it away.").arg(shown(m_folder), kindOf(st.st_mode)));
+    } else if (st.st_uid != ::geteuid()) {
+        result = failure(EPERM, tr("The journal's folder \"%1\" belongs to another user (%2): it is not used.").arg(shown(m_folder)).arg(st.st_uid));
+    } else if ((m_folderFd = openNoFollow(baseFd, name.constData(), O_RDONLY | O_DIRECTORY)) < 0) {
+        result = failure(errno, tr("The journal's folder \"%1\" cannot be opened (%2).").arg(shown(m_folder), QString::fromLocal8Bit(std::strerror(errno))));
+    } else if ((st.st_mode & 07777) != 0700) {
+        ::fchmod(m_folderFd, 0700);  // the previous version made it 0755
+    }
+    ::close(baseFd);
+    if (statted != 0 && code == ENOENT && !create)
+        result = failure(ENOENT, QString());
+    return result;
+}
+
+StoreResult JournalStore::checkFile(const char *name) const
+{
+    struct stat st;
+    if (::fstatat(m_folderFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT ? StoreResult{} : failure(errno, tr("\"%1/%2\" cannot be looked at (%3).").arg(shown(m_folder), QString::fromUtf8(name), QString::fromLocal8Bit(std::strerror(errno))));
+    if (!S_ISREG(st.st_mode))
+        return failure(ELOOP, tr("\"%1/%2\" is %3, not the journal's own file: the journal of saves is not opened "
+                                 "until it is moved away.").arg(shown(m_folder), QString::fromUtf8(name), kindOf(st.st_mode)));
+    if (st.st_uid != ::geteuid())
+        return failure(EPERM, tr("\"%1/%2\" belongs to another user: the journal of saves is not opened.").arg(shown(m_folder), QString::fromUtf8(name)));
+    return {};
+}
+
+StoreResult JournalStore::sqliteFailure(const QString &what) const
+{
+    const int code = m_db ? sqlite3_errcode(m_db) : SQLITE_CANTOPEN;
+    const QString reason = QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(code));
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+        return failure(EBUSY, tr("The journal of saves \"%1\" is held by another process and did not come free in %2 s "
+                                 "(%3): nothing was %4.").arg(shown(databasePath())).arg(m_busyMs / 1000.0).arg(reason, what));
+    if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT)
+        return failure(EBADMSG, tr("The journal of saves \"%1\" is damaged or not a journal (%2): nothing was %3. "
+                                   "Move it away to start a new journal.").arg(shown(databasePath()), reason, what));
+    return failure(EIO, tr("The journal of saves \"%1\" cannot be used (%2): nothing was %3.").arg(shown(databasePath()), reason, what));
+}
+
+StoreResult JournalStore::exec(const char *sql)
+{
+    return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK ? StoreResult{} : sqliteFailure(tr("changed"));
+}
+
+StoreResult JournalStore::open(bool create)
+{
+    if (m_db)
+        return {};
+    StoreResult result = checkFolder(create);
+    if (!result)
+        return result.code == ENOENT && result.text.isEmpty() ? StoreResult{} : result;
+    for (const char *name : {"journal.sqlite", "journal.sqlite-wal", "journal.sqlite-shm", "journal.lock"})
+        if (result = checkFile(name); !result)
+            return result;
+    struct stat st;
+    if (!create && ::fstatat(m_folderFd, "journal.sqlite", &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (::fstatat(m_folderFd, "journal", &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return {};  // no journal yet: nothing to read
+        create = true;  // the previous version's journal waits to be imported
+    }
+    if (result = openDatabase(create); !result) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        return result;
+    }
+    if (::fstatat(m_folderFd, "journal", &st, AT_SYMLINK_NOFOLLOW) == 0)
+        if (StoreResult imported = importTextJournal(); !imported)
+            m_messages << imported.text;
+    return {};
+}
+
+StoreResult JournalStore::openDatabase(bool create)
+{
+    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOFOLLOW
+        | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
+    if (sqlite3_open_v2(databasePath().constData(), &m_db, flags, nullptr) != SQLITE_OK)
+        return sqliteFailure(tr("read"));
+    sqlite3_busy_timeout(m_db, m_busyMs);
+    sqlite3_extended_result_codes(m_db, 0);
+    // Turning a new database to WAL, or reading one another process is turning, can be refused
+    // at once as busy without the busy handler: tried again until the same timeout.
+    QElapsedTimer waited;
+    waited.start();
+    StoreResult result;
+    do {
+        result = prepareDatabase();
+        if (result.code != EBUSY)
+            break;
+        ::usleep(5000);
+    } while (waited.elapsed() < m_busyMs);
+    return result;
+}
+
+StoreResult JournalStore::prepareDatabase()
+{
+    StoreResult result;
+    if (!(result = exec("PRAGMA journal_mode=WAL")) || !(result = exec("PRAGMA synchronous=FULL")))
+        return result;
+    int version = -1;
+    {
+        Statement s(m_db, "PRAGMA user_version");
+        if (!s.ok() || s.step() != SQLITE_ROW)
+            return sqliteFailure(tr("read"));
+        version = sqlite3_column_int(s.get(), 0);
+    }
+    if (version == SchemaVersion)
+        return {};
+    if (version != 0)
+        return failure(EPROTO, tr("The journal of saves \"%1\" is of another version (%2): it is not used.").arg(shown(databasePath())).arg(version));
+    Statement tables(m_db, "SELECT count(*) FROM sqlite_schema");
+    if (!tables.ok() || tables.step() != SQLITE_ROW)
+        return sqliteFailure(tr("read"));
+    if (sqlite3_column_int(tables.get(), 0) != 0)
+        return failure(EPROTO, tr("The file \"%1\" is an SQLite database but not a journal of saves: it is not used.").arg(shown(databasePath())));
+    if (!(result = exec("BEGIN IMMEDIATE")))
+        return result;
+    if (sqlite3_exec(m_db, Schema, nullptr, nullptr, nullptr) != SQLITE_OK
+        || sqlite3_exec(m_db, "PRAGMA user_version=1", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        result = sqliteFailure(tr("made"));
+        exec("ROLLBACK");
+        return result;
+    }
+    return exec("COMMIT");
+}
+
+StoreResult JournalStore::importTextJournal()
+{
+    const QByteArray path = m_folder + "/journal";
+    const auto left = [&](const QString &why) {
+        return failure(EIO, tr("The journal of the previous version \"%1\" cannot be read (%2): it was left as it is, and "
+                               "its saves cannot be undone.").arg(shown(path), why));
+    };
+    struct stat st;
+    if (::fstatat(m_folderFd, "journal", &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISREG(st.st_mode))
+        return left(tr("it is %1").arg(kindOf(st.st_mode)));  // never opened: a FIFO would block
+    const int fd = openNoFollow(m_folderFd, "journal", O_RDONLY);
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > TextJournalLimit) {
+        const QString why = fd < 0 ? QString::fromLocal8Bit(std::strerror(errno))
+                                   : !S_ISREG(st.st_mode) ? tr("it is %1").arg(kindOf(st.st_mode))
+                                                           : tr("it is larger than %1 MiB").arg(TextJournalLimit >> 20);
+        if (fd >= 0)
+            ::close(fd);
+        return left(why);
+    }
+    QByteArray text;
+    text.reserve(st.st_size);
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            ::close(fd);
+            return left(QString::fromLocal8Bit(std::strerror(errno)));
+        }
+        if (n == 0 || text.size() + n > TextJournalLimit)
+            break;
+        text.append(buffer, n);
+    }
+    ::close(fd);
+    const QByteArray key = QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino)) + ':'
+        + QByteArray::number(qint64(st.st_size));
+    // The records, their marks applied; an id given twice (the previous version could) is a new
+    // record each time, and a mark goes to the latest of that id.
+    std::vector<JournalRecord> records;
+    QHash<qint64, size_t> latest;
+    for (const QByteArray &line : text.split('\n')) {
+        JournalRecord r;
+        const char kind = JournalFormat::parseLine(line, r);
+        if (kind == 'S') {
+            latest.insert(r.id, records.size());
+            r.mode &= 0777;
+            r.modeAfter = r.mode | (r.undoes ? 0 : 0200);
+            records.push_back(r);
+        } else if (kind == 'D' && latest.contains(r.id)) {
+            records[latest.value(r.id)].state = r.state;
+        }
+    }
+    StoreResult result = exec("BEGIN IMMEDIATE");
+    if (!result)
+        return result;
+    Statement done(m_db, "SELECT 1 FROM imported WHERE journal = ?");
+    done.bind(1, key);
+    if (done.step() != SQLITE_ROW) {
+        QHash<qint64, qint64> newId;
+        for (JournalRecord &r : records) {
+            const qint64 oldId = r.id;
+            r.undoes = r.undoes ? newId.value(r.undoes, 0) : 0;
+            r.batch = newId.value(r.batch, 0);
+            if (r.undoes == 0 && r.oldTail.size() != 128 && r.newTail.size() != 128)
+                continue;
+            if (!(result = insert(r)))
+                break;
+            newId.insert(oldId, r.id);
+        }
+        Statement mark(m_db, "INSERT INTO imported (journal, time_ms) VALUES (?, ?)");
+        mark.bind(1, key);
+        mark.bind(2, QDateTime::currentMSecsSinceEpoch());
+        if (result && mark.step() != SQLITE_DONE)
+            result = sqliteFailure(tr("imported"));
+    }
+    if (!result) {
+        exec("ROLLBACK");
+        return result;
+    }
+    if (!(result = exec("COMMIT")))
+        return result;
+    if (::renameat(m_folderFd, "journal", m_folderFd, "journal.imported") != 0)
+        return left(QString::fromLocal8Bit(std::strerror(errno)));
+    m_messages << tr("The journal of the previous version was imported (%1 changes) and kept as \"%2\".")
+                      .arg(records.size()).arg(shown(path + ".imported"));
+    return {};
+}
+
+StoreResult JournalStore::insert(JournalRecord &r)
+{
+    const bool own = sqlite3_get_autocommit(m_db) != 0;  // not inside the import's transaction
+    StoreResult result;
+    if (own && !(result = exec("BEGIN IMMEDIATE")))
+        return result;
+    Statement s(m_db,
+                "INSERT INTO change (batch, undoes, time_ms, folder, old_name, new_name, op, length_before, old_tail, "
+                "new_tail, device, inode, mode_before, mode_after, state) "
+                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    s.bind(1, r.batch);
+    if (r.undoes)
+        s.bind(2, r.undoes);
+    s.bind(3, r.whenMs);
+    s.bind(4, r.folder);
+    s.bind(5, r.oldName);
+    s.bind(6, r.newName);
+    s.bindText(7, JournalFormat::opName(r.op));
+    s.bind(8, r.lengthBefore);
+    s.bind(9, r.oldTail);
+    s.bind(10, r.newTail);
+    s.bind(11, qint64(r.device));
+    s.bind(12, qint64(r.inode));
+    s.bind(13, r.mode);
+    s.bind(14, r.modeAfter);
+    s.bindText(15, JournalFormat::stateName(r.state));
+    if (!s.ok() || s.step() != SQLITE_DONE) {
+        result = sqliteFailure(tr("saved"));
+    } else {
+        r.id = sqlite3_last_insert_rowid(m_db);
+        if (r.batch == 0) {
+            r.batch = r.id;
+            Statement b(m_db, "UPDATE change SET batch = id WHERE id = ?");
+            b.bind(1, r.id);
+            if (b.step() != SQLITE_DONE)
+                result = sqliteFailure(tr("saved"));
+        }
+    }
+    if (own)
+        result = result ? exec("COMMIT") : (exec("ROLLBACK"), result);
+    return result;
+}
+
+StoreResult JournalStore::setState(qint64 id, State state)
+{
+    // Not flushed on its own: a step lost in a power cut is seen again at the next start, which
+    // looks at the file itself; the next record's commit flushes it with its own.
+    sqlite3_exec(m_db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+    Statement s(m_db, "UPDATE change SET state = ? WHERE id = ?");
+    s.bindText(1, JournalFormat::stateName(state));
+    s.bind(2, id);
+    const bool done = s.ok() && s.step() == SQLITE_DONE;
+    sqlite3_exec(m_db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+    return done ? StoreResult{} : sqliteFailure(tr("marked"));
+}
+
+StoreResult JournalStore::setNote(qint64 id, const QByteArray &note)
+{
+    Statement s(m_db, "UPDATE change SET note = ? WHERE id = ?");
+    s.bind(1, note);
+    s.bind(2, id);
+    return s.ok() && s.step() == SQLITE_DONE ? StoreResult{} : sqliteFailure(tr("marked"));
+}
+
+std::vector<JournalRecord> JournalStore::select(const QByteArray &where, const QByteArray &tail,
+                                                const std::vector<QByteArray> &binds, StoreResult &problem)
+{
+    std::vector<JournalRecord> records;
+    if (!m_db)
+        return records;
+    const QByteArray sql = "SELECT " + QByteArray(Columns) + " FROM change c " + where + ' ' + tail;
+    Statement s(m_db, sql.constData());
+    if (!s.ok()) {
+        problem = sqliteFailure(tr("read"));
+        return records;
+    }
+    for (size_t i = 0; i < binds.size(); ++i)
+        s.bind(int(i) + 1, binds[i]);
+    int rc;
+    while ((rc = s.step()) == SQLITE_ROW)
+        records.push_back(recordOf(s.get()));
+    if (rc != SQLITE_DONE)
+        problem = sqliteFailure(tr("read"));
+    return records;
+}
+
+std::vector<JournalRecord> JournalStore::records(const QByteArray &folder, int limit, StoreResult &problem)
+{
+    const QByteArray tail = "ORDER BY c.id DESC" + (limit > 0 ? " LIMIT " + QByteArray::number(limit) : QByteArray());
+    if (folder.isEmpty())
+        return select({}, tail, {}, problem);
+    return select("WHERE c.folder = ?", tail, {folder}, problem);
+}
+
+std::vector<JournalRecord> JournalStore::unfinished(StoreResult &problem)
+{
+    return select("WHERE c.state IN ('begun', 'bytes', 'mode')", "ORDER BY c.id", {}, problem);
+}
+
+std::optional<JournalRecord> JournalStore::record(qint64 id, StoreResult &problem)
+{
+    std::vector<JournalRecord> found = select("WHERE c.id = " + QByteArray::number(id), {}, {}, problem);
+    return found.empty() ? std::nullopt : std::optional(found.front());
+}
+
+std::optional<JournalRecord> JournalStore::lastUndoable(StoreResult &problem)
+{
+    // The newest saves first: the first without an undo is the one.
+    std::vector<JournalRecord> found =
+        select("WHERE c.undoes IS NULL AND c.state IN ('done', 'kept-name') AND NOT EXISTS (SELECT 1 FROM change u "
+               "WHERE u.undoes = c.id AND u.state NOT IN ('nothing', 'left'))",
+               "ORDER BY c.id DESC LIMIT 1", {}, problem);
+    return found.empty() ? std::nullopt : std::optional(found.front());
+}
+
+std::optional<JournalRecord> JournalStore::pendingUndoOf(qint64 id, StoreResult &problem)
+{
+    std::vector<JournalRecord> found = select("WHERE c.undoes = " + QByteArray::number(id)
+                                                  + " AND c.state IN ('begun', 'bytes', 'mode')",
+                                              "ORDER BY c.id DESC LIMIT 1", {}, problem);
+    return found.empty() ? std::nullopt : std::optional(found.front());
+}
+
+StoreResult JournalStore::trim(int limit)
+{
+    if (!m_db)
+        return {};
+    // Two subqueries: each is one look at the end of the index, where min() and max() together
+    // would read the whole table.
+    Statement span(m_db, "SELECT (SELECT min(id) FROM change), (SELECT max(id) FROM change)");
+    if (!span.ok() || span.step() != SQLITE_ROW)
+        return sqliteFailure(tr("trimmed"));
+    if (sqlite3_column_int64(span.get(), 1) - sqlite3_column_int64(span.get(), 0) < limit)
+        return {};  // ids only grow: fewer than limit rows lie between the two
+    StoreResult result = exec("BEGIN IMMEDIATE");
+    if (!result)
+        return result;
+    Statement cut(m_db, "DELETE FROM change WHERE id < (SELECT id FROM change ORDER BY id DESC LIMIT 1 OFFSET ?)");
+    cut.bind(1, limit - 1);
+    if (!cut.ok() || cut.step() != SQLITE_DONE) {
+        result = sqliteFailure(tr("trimmed"));
+        exec("ROLLBACK");
+        return result;
+    }
+    return exec("COMMIT");
+}
+
+StoreResult JournalStore::shareLock()
+{
+    if (m_lockFd < 0) {
+        m_lockFd = openNoFollow(m_folderFd, "journal.lock", O_RDWR | O_CREAT);
+        struct stat st;
+        if (m_lockFd < 0 || ::fstat(m_lockFd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            const int code = m_lockFd < 0 ? errno : ELOOP;
+            if (m_lockFd >= 0)
+                ::close(m_lockFd);
+            m_lockFd = -1;
+            return failure(code, tr("The lock file \"%1/journal.lock\" cannot be used (%2): nothing was saved.")
+                                     .arg(shown(m_folder), QString::fromLocal8Bit(std::strerror(code))));
+        }
+    }
+    int rc;
+    do {
+        rc = ::flock(m_lockFd, LOCK_SH);
+    } while (rc != 0 && errno == EINTR);
+    return rc == 0 ? StoreResult{} : failure(errno, QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+void JournalStore::unlock()
+{
+    if (m_lockFd >= 0)
+        ::flock(m_lockFd, LOCK_UN);
+}
+
+bool JournalStore::tryHoldAlone()
+{
+    if (m_lockFd < 0 && m_folderFd >= 0) {
+        m_lockFd = openNoFollow(m_folderFd, "journal.lock", O_RDWR | O_CREAT);
+        struct stat st;
+        if (m_lockFd >= 0 && (::fstat(m_lockFd, &st) != 0 || !S_ISREG(st.st_mode))) {
+            ::close(m_lockFd);
+            m_lockFd = -1;
+        }
+    }
+    return m_lockFd >= 0 && ::flock(m_lockFd, LOCK_EX | LOCK_NB) == 0;
+}
+
+QStringList JournalStore::takeMessages()
+{
+    return std::exchange(m_messages, {});
+}

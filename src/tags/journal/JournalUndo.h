@@ -1,0 +1,42 @@
+#pragma once
+// Taking a journalled change back, and putting right at start-up the changes a crash cut short.
+// Both act only on what the record proves (ProvenFile.h): a record that fails a check is reported
+// and left, and nothing else is touched.
+
+#include "tags/FileStatus.h"
+#include "tags/journal/JournalRecord.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+class SaveJournal;
+
+// "save of NAME" or "undo of change N (NAME)", for messages and lists.
+QString describeChange(const JournalRecord &record);
+
+// The last save (not an undo) of records that can still be undone; null when there is none.
+const JournalRecord *lastUndoableSave(const std::vector<JournalRecord> &records);
+
+// Undoes a finished change: the old trailer back (an appended one cut off), the old permission
+// bits, then the old name (never replacing a file), each step written down in the undo's own
+// record as it is done. First the checks: the file where the record says, the same file, as the
+// change left it; otherwise the undo is refused with the reason and nothing is written. An undo of
+// record cut short earlier is finished instead. dryRun: only the checks. A step that fails
+// (fchmod, rename) fails the undo with its reason; the record keeps the steps done, and the next
+// start or another undo of the same change finishes it.
+FileStatus undoChange(SaveJournal &journal, const JournalRecord &record, bool dryRun);
+
+// Called at start: each change the journal holds unfinished was cut short (unless another process
+// is at work, when the look is left to a later start). A save found part-way is put back as it was
+// before; one found whole (before or after) is only written down; an undo is finished. A record
+// failing a check, or a file found in neither state, is left as it is. Returns the messages to
+// show, each said once, and the journal's own (a previous journal imported or left).
+QStringList recoverInterruptedSaves(SaveJournal &journal);
+
+namespace JournalCheck {
+// Whether path names the file the record was made for.
+bool isRecordedFile(const QByteArray &path, const JournalRecord &record);
+}  // namespace JournalCheck

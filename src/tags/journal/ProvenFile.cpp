@@ -1,0 +1,258 @@
+#include "tags/journal/ProvenFile.h"
+
+#include <QList>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qint64 TrailerSize = 128;
+
+int openAt(int at, const char *name, int flags)
+{
+    int fd;
+    do {
+        fd = ::openat(at, name, flags | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+bool plainName(const QByteArray &name)
+{
+    return !name.isEmpty() && !name.contains('/') && !name.contains('\0') && name != "." && name != "..";
+}
+
+int preadAll(int fd, char *data, qint64 count, qint64 offset)
+{
+    qint64 done = 0;
+    while (done < count) {
+        const ssize_t n = ::pread(fd, data + done, size_t(count - done), offset + done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : EIO;
+        done += n;
+    }
+    return 0;
+}
+
+int pwriteAll(int fd, const char *data, qint64 count, qint64 offset)
+{
+    qint64 done = 0;
+    while (done < count) {
+        const ssize_t n = ::pwrite(fd, data + done, size_t(count - done), offset + done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : EIO;
+        done += n;
+    }
+    return 0;
+}
+
+}  // namespace
+
+namespace ProvenCheck {
+
+QByteArray problemOf(const JournalRecord &r)
+{
+    using Op = JournalRecord::Op;
+    if (!r.folder.startsWith('/') || r.folder.contains('\0'))
+        return "its folder is not an absolute path";
+    for (const QByteArray &part : r.folder.mid(1).split('/'))
+        if (r.folder != "/" && (part.isEmpty() || part == "." || part == ".."))
+            return "its folder is not a plain path";
+    if (!plainName(r.oldName) || !plainName(r.newName))
+        return "a file name in it is not a plain name in its folder";
+    if ((r.mode & ~0777) != 0 || (r.modeAfter & ~0777) != 0)
+        return "it names permissions beyond read, write and execute";
+    const bool oldTail = r.oldTail.size() == TrailerSize, newTail = r.newTail.size() == TrailerSize;
+    if ((!r.oldTail.isEmpty() && !oldTail) || (!r.newTail.isEmpty() && !newTail))
+        return "a trailer in it is not 128 bytes";
+    if (r.lengthBefore < 0 || r.lengthAfter() < 0)
+        return "its lengths are impossible";
+    switch (r.op) {
+    case Op::Write:
+        if (!oldTail || !newTail || r.lengthBefore < TrailerSize)
+            return "it writes a trailer it does not hold";
+        break;
+    case Op::Append:
+        if (!newTail || (r.lengthBefore >= TrailerSize) != oldTail)
+            return "it appends a trailer it does not hold";
+        break;
+    case Op::Cut:
+        if (!oldTail || (r.lengthAfter() >= TrailerSize) != newTail)
+            return "it cuts a trailer it does not hold";
+        break;
+    }
+    return {};
+}
+
+}  // namespace ProvenCheck
+
+ProvenFile::~ProvenFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    if (m_dir >= 0)
+        ::close(m_dir);
+}
+
+bool ProvenFile::isRecorded(const struct stat &st) const
+{
+    return S_ISREG(st.st_mode) && quint64(st.st_dev) == m_device && quint64(st.st_ino) == m_inode;
+}
+
+int ProvenFile::locate(const JournalRecord &record, Where &where)
+{
+    where = Where::Neither;
+    m_device = record.device;
+    m_inode = record.inode;
+    int dir = openAt(AT_FDCWD, "/", O_RDONLY | O_DIRECTORY);
+    for (const QByteArray &part : record.folder.mid(1).split('/')) {
+        if (dir < 0 || part.isEmpty())
+            break;
+        const int next = openAt(dir, part.constData(), O_RDONLY | O_DIRECTORY);
+        const int code = errno;
+        ::close(dir);
+        dir = next;
+        errno = code;
+    }
+    if (dir < 0)
+        return errno;
+    m_dir = dir;
+    struct stat st;
+    const bool atOld = ::fstatat(m_dir, record.oldName.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && isRecorded(st);
+    const bool atNew = record.renames() && ::fstatat(m_dir, record.newName.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0
+        && isRecorded(st);
+    where = atOld && atNew ? Where::Both : atOld ? Where::Old : atNew ? Where::New : Where::Neither;
+    return 0;
+}
+
+int ProvenFile::open(const QByteArray &name)
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = openAt(m_dir, name.constData(), O_RDONLY);
+    if (m_fd < 0)
+        return errno;
+    if (::fstat(m_fd, &m_st) != 0 || !isRecorded(m_st)) {
+        ::close(m_fd);
+        m_fd = -1;
+        return ESTALE;
+    }
+    m_name = name;
+    return 0;
+}
+
+QByteArray ProvenFile::tail() const
+{
+    if (m_st.st_size < TrailerSize)
+        return {};
+    QByteArray bytes(TrailerSize, Qt::Uninitialized);
+    return preadAll(m_fd, bytes.data(), TrailerSize, m_st.st_size - TrailerSize) == 0 ? bytes : QByteArray("?");
+}
+
+ProvenFile::Tail ProvenFile::tailState(const JournalRecord &record) const
+{
+    const qint64 length = m_st.st_size;
+    const QByteArray end = tail();
+    if (length == record.lengthAfter() && end == record.newTail)
+        return Tail::After;
+    if (length == record.lengthBefore && end == record.oldTail)
+        return Tail::Before;
+    using Op = JournalRecord::Op;
+    if (record.op == Op::Write && length == record.lengthBefore && end.size() == TrailerSize) {
+        // Each byte the old one or the new one: the write over the trailer stopped part-way.
+        for (qsizetype i = 0; i < end.size(); ++i)
+            if (end[i] != record.oldTail[i] && end[i] != record.newTail[i])
+                return Tail::Neither;
+        return Tail::PartWay;
+    }
+    const bool grows = record.op == Op::Append, shrinks = record.op == Op::Cut;
+    const qint64 small = grows ? record.lengthBefore : record.lengthAfter();
+    const qint64 large = grows ? record.lengthAfter() : record.lengthBefore;
+    if ((grows || shrinks) && length > small && length < large) {
+        // The shorter state's end is still there, with part of the trailer after it.
+        const QByteArray &smallTail = grows ? record.oldTail : record.newTail;
+        QByteArray bytes(smallTail.size(), Qt::Uninitialized);
+        if (!smallTail.isEmpty() && preadAll(m_fd, bytes.data(), TrailerSize, small - TrailerSize) != 0)
+            return Tail::Neither;
+        return bytes == smallTail ? Tail::PartWay : Tail::Neither;
+    }
+    return Tail::Neither;
+}
+
+int ProvenFile::makeWritable()
+{
+    if (m_fd < 0)
+        return EBADF;
+    if (!(m_st.st_mode & S_IWUSR) && ::fchmod(m_fd, (m_st.st_mode & 0777) | S_IWUSR) != 0)
+        return errno;
+    const int writer = openAt(m_dir, m_name.constData(), O_RDWR);
+    if (writer < 0)
+        return errno;
+    struct stat st;
+    if (::fstat(writer, &st) != 0 || !isRecorded(st)) {
+        ::close(writer);
+        return ESTALE;
+    }
+    ::close(m_fd);
+    m_fd = writer;
+    m_st = st;
+    return 0;
+}
+
+int ProvenFile::writeEnd(const JournalRecord &record, bool toAfter)
+{
+    const qint64 length = toAfter ? record.lengthAfter() : record.lengthBefore;
+    const QByteArray &bytes = toAfter ? record.newTail : record.oldTail;
+    int code = 0;
+    if (bytes.size() == TrailerSize && length >= TrailerSize)
+        code = pwriteAll(m_fd, bytes.constData(), TrailerSize, length - TrailerSize);
+    if (code == 0 && m_st.st_size != length && ::ftruncate(m_fd, length) != 0)
+        code = errno;
+    if (code == 0 && ::fsync(m_fd) != 0)
+        code = errno;
+    if (code == 0)
+        ::fstat(m_fd, &m_st);
+    return code;
+}
+
+int ProvenFile::setMode(int mode)
+{
+    if ((mode & ~0777) != 0)
+        return EPERM;
+    if ((m_st.st_mode & 07777) == mode_t(mode))
+        return 0;
+    if (::fchmod(m_fd, mode_t(mode)) != 0)
+        return errno;
+    ::fstat(m_fd, &m_st);
+    return 0;
+}
+
+int ProvenFile::rename(const QByteArray &from, const QByteArray &to)
+{
+    if (::syscall(SYS_renameat2, m_dir, from.constData(), m_dir, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // A file system without RENAME_NOREPLACE: a second link, then the old one removed.
+    if (::linkat(m_dir, from.constData(), m_dir, to.constData(), 0) != 0)
+        return errno;
+    return unlinkSecondName(from);
+}
+
+int ProvenFile::unlinkSecondName(const QByteArray &name)
+{
+    struct stat st;
+    if (::fstatat(m_dir, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno;
+    if (!isRecorded(st) || st.st_nlink < 2)
+        return ESTALE;
+    return ::unlinkat(m_dir, name.constData(), 0) == 0 ? 0 : errno;
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The file a journal record names, found only where the record proves it is: its folder opened
+// from "/" one real directory at a time (no link anywhere, as the save resolved it), the name a
+// plain one (no "/", not "." or ".."), a regular file with the recorded device and inode. Every
+// change goes through the open descriptors, never through a path looked up again. Errors are the
+// system's numbers. Includes nothing of ours above the journal's room.
+
+#include "tags/journal/JournalRecord.h"
+
+#include <QByteArray>
+
+#include <sys/stat.h>
+
+namespace ProvenCheck {
+// Why a record cannot be acted on at all, or empty: names, folder, mode, trailers, lengths.
+QByteArray problemOf(const JournalRecord &record);
+}  // namespace ProvenCheck
+
+class ProvenFile {
+public:
+    enum class Where { Neither, Old, New, Both };
+    enum class Tail { Before, After, PartWay, Neither };
+
+    ProvenFile() = default;
+    ~ProvenFile();
+    ProvenFile(const ProvenFile &) = delete;
+    ProvenFile &operator=(const ProvenFile &) = delete;
+
+    // Opens the record's folder and looks for its file under the old and the new name. Returns 0
+    // or an errno of the folder's open.
+    int locate(const JournalRecord &record, Where &where);
+    // Opens the file found under name (read-only); 0 or an errno.
+    int open(const QByteArray &name);
+
+    Tail tailState(const JournalRecord &record) const;
+    qint64 size() const { return m_st.st_size; }
+    int mode() const { return int(m_st.st_mode & 07777); }
+    QByteArray tail() const;
+
+    // Gives a read-only file its owner's write bit and reopens it for writing, checking it is the
+    // same file. 0 or an errno.
+    int makeWritable();
+    // Makes the file's end what record says it is after (toAfter) or before; flushed.
+    int writeEnd(const JournalRecord &record, bool toAfter);
+    int setMode(int mode);
+    // Renames from to within the folder, never replacing a file; 0 or an errno (EEXIST).
+    int rename(const QByteArray &from, const QByteArray &to);
+    // Removes the name when it is a second link to the file found.
+    int unlinkSecondName(const QByteArray &name);
+    int folderFd() const { return m_dir; }
+
+private:
+    bool isRecorded(const struct stat &st) const;
+
+    int m_dir = -1, m_fd = -1;
+    quint64 m_device = 0, m_inode = 0;
+    QByteArray m_name;
+    struct stat m_st {};
+};

@@ -1,0 +1,74 @@
+#pragma once
+// The journal of saves: before a save changes a file, a record of the file as it is and as it
+// will be is committed to the journal's database (JournalStore.h); each step the save takes is
+// written down after it, so that the save can be undone and a save cut short by a crash put right
+// at the next start (JournalUndo.h). Several processes share one journal.
+
+#include "tags/FileStatus.h"
+#include "tags/journal/JournalRecord.h"
+#include "tags/journal/JournalStore.h"
+
+#include <QByteArray>
+
+#include <optional>
+#include <vector>
+
+class SaveJournal {
+public:
+    static constexpr int DefaultLimit = 10000;
+
+    // $XDG_STATE_HOME/velmora, or ~/.local/state/velmora.
+    static QByteArray defaultFolder();
+
+    explicit SaveJournal(const QByteArray &folder = defaultFolder());
+
+    const QByteArray &folder() const { return m_folder; }
+    QByteArray filePath() const { return m_store.databasePath(); }
+    // The number of changes kept when the journal is trimmed.
+    void setLimit(int changes) { m_limit = changes; }
+    int limit() const { return m_limit; }
+    void setBusyTimeout(int ms) { m_store.setBusyTimeout(ms); }
+
+    // The records begun until endBatch() share one batch: one command's saves, undone together.
+    void beginBatch();
+    void endBatch();
+
+    // Sets the record's time (and batch), commits it to disk with the id the database gives it.
+    // Until finish(), the change is in progress. On failure nothing may be written to the file:
+    // the message says why.
+    FileStatus begin(JournalRecord &record);
+    // Writes down a step the change has taken (Bytes, Mode), as it goes.
+    FileStatus step(const JournalRecord &record, JournalRecord::State state);
+    // Writes down the end of a change begun here (Done, KeptName, Nothing).
+    FileStatus finish(const JournalRecord &record, JournalRecord::State state);
+    // Ends a change that failed part-way without its end: the next start looks at the file.
+    void leaveOpen();
+
+    // Newest first, with the undo that took each back; folder empty: all, limit <= 0: all. problem
+    // receives a failure to read (no journal yet is no failure).
+    std::vector<JournalRecord> records(const QByteArray &folder = {}, int limit = 0, FileStatus *problem = nullptr);
+    std::optional<JournalRecord> record(qint64 id, FileStatus *problem = nullptr);
+    std::optional<JournalRecord> lastUndoable();
+    std::optional<JournalRecord> pendingUndoOf(qint64 id);
+    std::vector<JournalRecord> unfinished(FileStatus *problem = nullptr);
+    FileStatus setNote(qint64 id, const QByteArray &note);
+
+    // Opens an existing journal (none is fine); its messages (a previous journal imported).
+    FileStatus openExisting();
+    QStringList takeMessages() { return m_store.takeMessages(); }
+    // While held, no change is in progress in any process sharing the journal. Never waits.
+    bool tryHoldQuiet() { return m_store.tryHoldAlone(); }
+    void releaseQuiet() { m_store.unlock(); }
+
+    // Drops the oldest changes beyond the limit: one DELETE in a transaction.
+    FileStatus trim();
+
+private:
+    FileStatus opened(bool create);
+    static FileStatus statusOf(const StoreResult &result);
+
+    QByteArray m_folder;
+    JournalStore m_store;
+    qint64 m_batch = -1;  // -1: no batch; 0: the next record starts one
+    int m_limit = DefaultLimit;
+};
