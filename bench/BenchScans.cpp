@@ -5,8 +5,8 @@
 #include "browser/FolderTree.h"
 #include "browser/Mp3List.h"
 #include "browser/TagEditor.h"
-#include "tags/BulkTrailerReader.h"
-#include "tags/Message.h"
+#include "tags/trailer/BulkTrailerReader.h"
+#include "tags/text/Message.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,7 +3,7 @@
 // the folder reader's passes, the count of messages the program showed, and the run itself.
 
 #include "app/FrmMain.h"
-#include "tags/PatternListing.h"
+#include "tags/files/PatternListing.h"
 
 #include <QByteArray>
 

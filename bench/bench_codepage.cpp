@@ -11,13 +11,13 @@
 #include "browser/FolderTree.h"
 #include "app/FrmMain.h"
 #include "cli/ListCommand.h"
-#include "tags/Message.h"
+#include "tags/text/Message.h"
 #include "browser/Mp3List.h"
 #include "browser/TagEditor.h"
-#include "tags/CodePage.h"
-#include "tags/PatternListing.h"
-#include "tags/BulkTrailerReader.h"
-#include "tags/Id3v1.h"
+#include "tags/codepage/CodePage.h"
+#include "tags/files/PatternListing.h"
+#include "tags/trailer/BulkTrailerReader.h"
+#include "tags/id3v1/Id3v1.h"
 
 #include <benchmark/benchmark.h>
 

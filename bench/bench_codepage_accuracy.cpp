@@ -4,8 +4,8 @@
 // or 50 files with a title, an artist and an album drawn at random from one page's strings.
 // Prints a Markdown table: right / cannot tell / wrong, in percent of the folders.
 
-#include "tags/CodePage.h"
-#include "tags/CodePageGuess.h"
+#include "tags/codepage/CodePage.h"
+#include "tags/codepage/CodePageGuess.h"
 
 #include <QFile>
 #include <QtEndian>

@@ -7,7 +7,8 @@
 #include "BenchFolders.h"
 #include "BenchSupport.h"
 
-#include "tags/Id3v2Reader.h"
+#include "tags/id3v2/Id3v2Reader.h"
+#include "tags/trailer/TagCore.h"
 
 #include <benchmark/benchmark.h>
 

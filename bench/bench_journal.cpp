@@ -7,8 +7,8 @@
 #include "BenchFolders.h"
 #include "BenchSupport.h"
 
-#include "tags/BulkTrailerReader.h"
-#include "tags/TagCore.h"
+#include "tags/trailer/BulkTrailerReader.h"
+#include "tags/trailer/TagCore.h"
 #include "tags/journal/JournalUndo.h"
 #include "tags/journal/SaveJournal.h"
 

@@ -16,10 +16,10 @@
 #include "browser/Mp3List.h"
 #include "tags/settings/SettingsStore.h"
 #include "browser/TagEditor.h"
-#include "tags/BulkTrailerReader.h"
+#include "tags/trailer/BulkTrailerReader.h"
 #include "app/FrmMain.h"
-#include "tags/Message.h"
-#include "tags/PatternListing.h"
+#include "tags/text/Message.h"
+#include "tags/files/PatternListing.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 #include "app/CodePageMenu.h"
 
-#include "tags/CodePage.h"
-#include "tags/CodePageChoice.h"
-#include "tags/CodePageGuess.h"
+#include "tags/codepage/CodePage.h"
+#include "tags/settings/CodePageChoice.h"
+#include "tags/codepage/CodePageGuess.h"
 #include "tags/settings/SettingsKeys.h"
 #include "tags/settings/SettingsStore.h"
 

@@ -5,7 +5,7 @@
 // window places them by name), the player in PlayerPanel (its frame and controls) and
 // PlayerController (what it does). The window connects them.
 
-#include "tags/MdlDefault.h"
+#include "tags/trailer/MdlDefault.h"
 #include "player/PlayerInstance.h"
 #include "app/StartPath.h"
 #include "session/EditSession.h"

@@ -9,8 +9,8 @@
 #include "app/TaggingEntries.h"
 #include "browser/DocumentOpener.h"
 #include "browser/TagEditor.h"
-#include "tags/CodePageChoice.h"
-#include "tags/Message.h"
+#include "tags/settings/CodePageChoice.h"
+#include "tags/text/Message.h"
 
 #include <QAction>
 #include <QCoreApplication>

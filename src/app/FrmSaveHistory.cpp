@@ -2,7 +2,7 @@
 
 #include "tags/journal/JournalText.h"
 #include "tags/journal/SaveJournal.h"
-#include "tags/TextEscape.h"
+#include "tags/text/TextEscape.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

@@ -2,7 +2,7 @@
 
 #include "app/Artwork.h"
 #include "layout/Twips.h"
-#include "tags/Message.h"
+#include "tags/text/Message.h"
 #include "tags/settings/SettingsKeys.h"
 #include "tags/settings/SettingsStore.h"
 

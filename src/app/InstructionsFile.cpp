@@ -1,6 +1,6 @@
 #include "app/InstructionsFile.h"
 
-#include "tags/settings/SmallFile.h"
+#include "tags/files/SmallFile.h"
 
 #include <QDir>
 

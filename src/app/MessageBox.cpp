@@ -1,6 +1,6 @@
 #include "app/MessageBox.h"
 
-#include "tags/Message.h"
+#include "tags/text/Message.h"
 
 #include <QApplication>
 #include <QMessageBox>

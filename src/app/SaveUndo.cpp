@@ -4,8 +4,8 @@
 #include "browser/TagEditor.h"
 #include "session/EditSession.h"
 #include "tags/journal/JournalUndo.h"
-#include "tags/Message.h"
-#include "tags/TextEscape.h"
+#include "tags/text/Message.h"
+#include "tags/text/TextEscape.h"
 
 #include <QAction>
 #include <QKeySequence>

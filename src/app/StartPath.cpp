@@ -1,6 +1,6 @@
 #include "app/StartPath.h"
 
-#include "tags/PatternListing.h"
+#include "tags/files/PatternListing.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,13 +1,13 @@
 #include "browser/BrowserPanel.h"
 
-#include "tags/PatternListing.h"
+#include "tags/files/PatternListing.h"
 
 #include "browser/CodePageValidator.h"
 #include "browser/DriveList.h"
 #include "browser/Mp3Files.h"
 #include "browser/FolderTree.h"
 #include "browser/GenreBox.h"
-#include "tags/Id3v1.h"
+#include "tags/id3v1/Id3v1.h"
 #include "browser/Mp3List.h"
 #include "layout/Twips.h"
 

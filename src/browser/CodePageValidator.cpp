@@ -1,7 +1,7 @@
 #include "browser/CodePageValidator.h"
 
 #include "session/EditSession.h"
-#include "tags/CodePage.h"
+#include "tags/codepage/CodePage.h"
 
 CodePageValidator::CodePageValidator(const EditSession &session, int fieldBytes, QObject *parent)
     : QValidator(parent), m_session(session), m_fieldBytes(fieldBytes)

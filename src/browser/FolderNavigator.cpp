@@ -3,7 +3,7 @@
 #include "browser/DriveList.h"
 #include "browser/FolderTree.h"
 #include "browser/TagEditor.h"
-#include "tags/Message.h"
+#include "tags/text/Message.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,7 +3,7 @@
 // in, and which folder each volume last showed. It says when a folder is to be listed (opened,
 // opened again, or F5); the editor lists it.
 
-#include "tags/FileStatus.h"
+#include "tags/text/FileStatus.h"
 
 #include <QByteArray>
 #include <QObject>

@@ -1,8 +1,8 @@
 #include "browser/FolderTree.h"
 
-#include "tags/DirectoryReader.h"
+#include "tags/files/DirectoryReader.h"
 
-#include "tags/Message.h"
+#include "tags/text/Message.h"
 
 #include <QApplication>
 #include <QKeyEvent>

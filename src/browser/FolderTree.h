@@ -5,7 +5,7 @@
 //
 // Paths are the file system's raw bytes; only the shown names are decoded.
 
-#include "tags/FileStatus.h"
+#include "tags/text/FileStatus.h"
 
 #include <QByteArray>
 #include <QListWidget>

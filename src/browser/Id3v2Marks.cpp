@@ -4,10 +4,10 @@
 #include "browser/GenreBox.h"
 #include "browser/Mp3List.h"
 #include "browser/TagPanel.h"
-#include "tags/CodePage.h"
-#include "tags/GenreList.h"
-#include "tags/Message.h"
-#include "tags/TextEscape.h"
+#include "tags/codepage/CodePage.h"
+#include "tags/id3v1/GenreList.h"
+#include "tags/text/Message.h"
+#include "tags/text/TextEscape.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -6,8 +6,8 @@
 // nothing is written here: Save writes what the boxes then hold.
 
 #include "browser/BrowserPanel.h"
-#include "tags/Id3v2Fill.h"
-#include "tags/TagCore.h"
+#include "tags/id3v2/Id3v2Fill.h"
+#include "tags/trailer/TagCore.h"
 
 #include <QObject>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "browser/Mp3Files.h"
 
-#include "tags/PatternListing.h"
+#include "tags/files/PatternListing.h"
 
 Mp3Files::Mp3Files(QObject *parent) : QObject(parent) {}
 

@@ -5,8 +5,8 @@
 // Names are the file system's raw bytes, so files whose names are not valid UTF-8 are listed
 // and can be opened again; only displayName() decodes them.
 
-#include "tags/FileStatus.h"
-#include "tags/PatternListing.h"
+#include "tags/text/FileStatus.h"
+#include "tags/files/PatternListing.h"
 
 #include <QByteArray>
 #include <QObject>

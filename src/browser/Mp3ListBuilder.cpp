@@ -2,9 +2,9 @@
 
 #include "browser/Mp3Files.h"
 #include "browser/Mp3List.h"
-#include "tags/CodePage.h"
-#include "tags/BulkTrailerReader.h"
-#include "tags/GenreList.h"
+#include "tags/codepage/CodePage.h"
+#include "tags/trailer/BulkTrailerReader.h"
+#include "tags/id3v1/GenreList.h"
 
 Mp3ListBuilder::Mp3ListBuilder(Mp3List &list, const QStringList &genreList)
     : m_list(list), m_genreList(genreList)

@@ -3,7 +3,7 @@
 // trailers read through the tag core's folder reader. Rows are built from each file's own bytes;
 // what the scan leaves behind for the editing panel comes back in the result.
 
-#include "tags/TagCore.h"
+#include "tags/trailer/TagCore.h"
 
 #include <QByteArray>
 #include <QSet>

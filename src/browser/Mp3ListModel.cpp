@@ -6,9 +6,9 @@
 
 #include "browser/Id3v2Badge.h"
 
-#include "tags/CodePage.h"
-#include "tags/CodePageGuess.h"
-#include "tags/Id3v1.h"
+#include "tags/codepage/CodePage.h"
+#include "tags/codepage/CodePageGuess.h"
+#include "tags/id3v1/Id3v1.h"
 
 #include <algorithm>
 #include <utility>

@@ -4,8 +4,8 @@
 // clears that selection) leaves no current file name, while the session's path and reading stay
 // until the next load.
 
-#include "tags/TagCore.h"
-#include "tags/TagRecord.h"
+#include "tags/trailer/TagCore.h"
+#include "tags/trailer/TagRecord.h"
 
 #include <QByteArray>
 #include <QString>

@@ -5,10 +5,10 @@
 #include "browser/GenreBox.h"
 #include "browser/Mp3Files.h"
 #include "browser/Mp3List.h"
-#include "tags/CodePage.h"
-#include "tags/CodePageGuess.h"
-#include "tags/Message.h"
-#include "tags/NameBuilder.h"
+#include "tags/codepage/CodePage.h"
+#include "tags/codepage/CodePageGuess.h"
+#include "tags/text/Message.h"
+#include "tags/trailer/NameBuilder.h"
 
 #include <QLineEdit>
 #include <QPushButton>

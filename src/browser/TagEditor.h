@@ -12,7 +12,7 @@
 #include "browser/Mp3ListBuilder.h"
 #include "browser/Selection.h"
 #include "browser/TagPanel.h"
-#include "tags/MdlDefault.h"
+#include "tags/trailer/MdlDefault.h"
 
 #include <QByteArray>
 #include <QObject>

@@ -5,8 +5,8 @@
 #include "browser/TagEditor.h"
 #include "session/EditSession.h"
 #include "browser/TrackSave.h"
-#include "tags/Message.h"
-#include "tags/TagCore.h"
+#include "tags/text/Message.h"
+#include "tags/trailer/TagCore.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

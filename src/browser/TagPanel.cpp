@@ -2,9 +2,9 @@
 
 #include "session/EditSession.h"
 #include "browser/GenreBox.h"
-#include "tags/CodePage.h"
-#include "tags/GenreList.h"
-#include "tags/TagCore.h"
+#include "tags/codepage/CodePage.h"
+#include "tags/id3v1/GenreList.h"
+#include "tags/trailer/TagCore.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

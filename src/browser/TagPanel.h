@@ -3,7 +3,7 @@
 // a save writes from them.
 
 #include "browser/BrowserPanel.h"
-#include "tags/Id3v1.h"
+#include "tags/id3v1/Id3v1.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,8 +1,8 @@
 #include "browser/TrackSave.h"
 
-#include "tags/Message.h"
-#include "tags/TagCore.h"
-#include "tags/TrackKeeping.h"
+#include "tags/text/Message.h"
+#include "tags/trailer/TagCore.h"
+#include "tags/id3v1/TrackKeeping.h"
 
 QString trackQuestionText(int track)
 {

@@ -2,7 +2,7 @@
 // Save keeps an ID3v1.1 track number: an edited comment that fits in 28 bytes leaves it in place;
 // a longer one takes its bytes only when the user agrees, asked before anything is written.
 
-#include "tags/Id3v1.h"
+#include "tags/id3v1/Id3v1.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "cli/Cli.h"
 
-#include "tags/CodePage.h"
+#include "tags/codepage/CodePage.h"
 #include "cli/CodePageCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/HelpText.h"
@@ -9,7 +9,7 @@
 #include "cli/RenameCommand.h"
 #include "cli/SetCommand.h"
 #include "tags/journal/SaveJournal.h"
-#include "tags/TextEscape.h"
+#include "tags/text/TextEscape.h"
 
 #include <unistd.h>
 

@@ -2,10 +2,11 @@
 
 #include "cli/Console.h"
 #include "cli/Output.h"
-#include "tags/CodePage.h"
-#include "tags/CodePageChoice.h"
-#include "tags/CodePageGuess.h"
-#include "tags/TextEscape.h"
+#include "tags/codepage/CodePage.h"
+#include "tags/settings/CodePageChoice.h"
+#include "tags/codepage/CodePageGuess.h"
+#include "tags/trailer/FolderCodePage.h"
+#include "tags/text/TextEscape.h"
 
 #include <unistd.h>
 

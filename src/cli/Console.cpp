@@ -1,7 +1,7 @@
 #include "cli/Console.h"
 
 #include "tags/journal/JournalFiles.h"
-#include "tags/TextEscape.h"
+#include "tags/text/TextEscape.h"
 
 #include <QByteArray>
 

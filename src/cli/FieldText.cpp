@@ -1,8 +1,8 @@
 #include "cli/FieldText.h"
 
-#include "tags/CodePage.h"
-#include "tags/Id3v1.h"
-#include "tags/TextEscape.h"
+#include "tags/codepage/CodePage.h"
+#include "tags/id3v1/Id3v1.h"
+#include "tags/text/TextEscape.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 #include "cli/FileTargets.h"
 
-#include "tags/PatternListing.h"
-#include "tags/TagCore.h"
+#include "tags/files/PatternListing.h"
+#include "tags/trailer/TagCore.h"
 
 #include <QSet>
 

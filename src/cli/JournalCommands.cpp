@@ -1,7 +1,7 @@
 #include "cli/JournalCommands.h"
 
 #include "cli/CommandLine.h"
-#include "tags/TextEscape.h"
+#include "tags/text/TextEscape.h"
 #include "tags/journal/JournalText.h"
 #include "tags/journal/JournalUndo.h"
 #include "tags/journal/SaveJournal.h"

@@ -1,14 +1,14 @@
 #include "cli/ListCommand.h"
 
-#include "tags/CodePage.h"
+#include "tags/codepage/CodePage.h"
 #include "cli/CommandLine.h"
 #include "cli/FieldText.h"
-#include "tags/PatternListing.h"
-#include "tags/BulkTrailerReader.h"
-#include "tags/GenreList.h"
-#include "tags/TagCore.h"
-#include "tags/TextEscape.h"
-#include "tags/Id3v2Reader.h"
+#include "tags/files/PatternListing.h"
+#include "tags/trailer/BulkTrailerReader.h"
+#include "tags/id3v1/GenreList.h"
+#include "tags/trailer/TagCore.h"
+#include "tags/text/TextEscape.h"
+#include "tags/id3v2/Id3v2Reader.h"
 
 #include <array>
 #include <vector>

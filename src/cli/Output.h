@@ -1,7 +1,7 @@
 #pragma once
 // Standard output (or any descriptor), written in large blocks.
 
-#include "tags/FileStatus.h"
+#include "tags/text/FileStatus.h"
 
 #include <QByteArray>
 

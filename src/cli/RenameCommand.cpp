@@ -1,10 +1,10 @@
 #include "cli/RenameCommand.h"
 
-#include "tags/CodePage.h"
+#include "tags/codepage/CodePage.h"
 #include "cli/CommandLine.h"
-#include "tags/NameBuilder.h"
-#include "tags/TagCore.h"
-#include "tags/TextEscape.h"
+#include "tags/trailer/NameBuilder.h"
+#include "tags/trailer/TagCore.h"
+#include "tags/text/TextEscape.h"
 
 #include <QSet>
 

@@ -1,12 +1,12 @@
 #include "cli/SetCommand.h"
 
-#include "tags/CodePage.h"
+#include "tags/codepage/CodePage.h"
 #include "cli/FieldText.h"
-#include "tags/GenreList.h"
-#include "tags/TagCore.h"
-#include "tags/TextEscape.h"
-#include "tags/Id3v2Fill.h"
-#include "tags/TrackKeeping.h"
+#include "tags/id3v1/GenreList.h"
+#include "tags/trailer/TagCore.h"
+#include "tags/text/TextEscape.h"
+#include "tags/id3v2/Id3v2Fill.h"
+#include "tags/id3v1/TrackKeeping.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Console.h"
 #include "cli/FileTargets.h"
-#include "tags/Id3v1.h"
+#include "tags/id3v1/Id3v1.h"
 #include "cli/Output.h"
 
 #include <optional>

@@ -1,6 +1,6 @@
 #include "player/MediaPlayer.h"
 
-#include "tags/RegularFile.h"
+#include "tags/files/RegularFile.h"
 
 #include <QAudioOutput>
 #include <QFile>

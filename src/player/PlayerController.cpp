@@ -4,7 +4,7 @@
 
 #include "player/PlayerPanel.h"
 #include "player/PlayerTime.h"
-#include "tags/Message.h"
+#include "tags/text/Message.h"
 
 #include <QTimer>
 

@@ -1,6 +1,6 @@
 #include "session/EditSession.h"
 
-#include "tags/CodePage.h"
+#include "tags/codepage/CodePage.h"
 
 EditSession::EditSession(QObject *parent) : QObject(parent), m_page(&CodePage::system()) {}
 

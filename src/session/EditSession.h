@@ -6,7 +6,7 @@
 // The routines read the current file by its program-wide names: CurrentPath, CurrentName,
 // SelectedIndex and PlayerFile.
 
-#include "tags/TagCore.h"
+#include "tags/trailer/TagCore.h"
 
 #include <QByteArray>
 #include <QObject>

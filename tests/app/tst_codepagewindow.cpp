@@ -8,7 +8,7 @@
 #include "tags/settings/SettingsStore.h"
 #include "browser/Mp3List.h"
 #include "browser/TagEditor.h"
-#include "tags/CodePage.h"
+#include "tags/codepage/CodePage.h"
 
 #include <QAction>
 #include <QFile>

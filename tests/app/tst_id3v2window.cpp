@@ -10,8 +10,8 @@
 #include "browser/Mp3List.h"
 #include "browser/TagEditor.h"
 #include "browser/TrackSave.h"
-#include "tags/CodePage.h"
-#include "tags/Id3v1.h"
+#include "tags/codepage/CodePage.h"
+#include "tags/id3v1/Id3v1.h"
 
 #include <QAction>
 #include <QCheckBox>

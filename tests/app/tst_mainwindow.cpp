@@ -6,7 +6,7 @@
 #include "app/FrmMain.h"
 #include "browser/GenreBox.h"
 #include "app/InstructionsFile.h"
-#include "tags/Message.h"
+#include "tags/text/Message.h"
 #include "browser/Mp3List.h"
 #include "player/PlayerController.h"
 #include "player/PlayerPanel.h"

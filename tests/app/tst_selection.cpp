@@ -6,7 +6,7 @@
 
 #include "browser/Mp3Files.h"
 #include "app/FrmMain.h"
-#include "tags/Id3v1.h"
+#include "tags/id3v1/Id3v1.h"
 #include "browser/GenreBox.h"
 #include "player/MediaPlayer.h"
 #include "player/PlayerController.h"

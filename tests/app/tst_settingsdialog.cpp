@@ -2,7 +2,7 @@
 // Cancel restores it, Ok and the frame keep it, and the remove button empties the store.
 
 #include "app/FrmSettings.h"
-#include "tags/Message.h"
+#include "tags/text/Message.h"
 #include "tags/settings/SettingsStore.h"
 
 #include <QDir>

@@ -9,7 +9,7 @@
 #include "player/MediaPlayer.h"
 #include "player/PlayerController.h"
 #include "player/PlayerPanel.h"
-#include "tags/Message.h"
+#include "tags/text/Message.h"
 #include "app/MessageBox.h"
 #include "tags/settings/SettingsStore.h"
 

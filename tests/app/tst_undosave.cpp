@@ -10,7 +10,7 @@
 #include "tags/settings/SettingsStore.h"
 #include "browser/TagEditor.h"
 #include "tags/journal/SaveJournal.h"
-#include "tags/TagCore.h"
+#include "tags/trailer/TagCore.h"
 
 #include <QAction>
 #include <QLineEdit>

@@ -1,5 +1,5 @@
 // The tag boxes' validator: only characters the code page can store get into the box.
-#include "tags/CodePage.h"
+#include "tags/codepage/CodePage.h"
 #include "browser/CodePageValidator.h"
 #include "session/EditSession.h"
 #include "support/EditorTestHelpers.h"

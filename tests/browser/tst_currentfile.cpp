@@ -5,8 +5,8 @@
 #include "session/EditSession.h"
 #include "browser/Selection.h"
 #include "support/TestFiles.h"
-#include "tags/GenreList.h"
-#include "tags/PatternListing.h"
+#include "tags/id3v1/GenreList.h"
+#include "tags/files/PatternListing.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 // The folder list on real folders: the chain and the subfolders, opening by double click and
 // Enter, and change() exactly when the path changes.
 #include "browser/FolderTree.h"
-#include "tags/Message.h"
+#include "tags/text/Message.h"
 
 #include <QProxyStyle>
 #include <QSignalSpy>

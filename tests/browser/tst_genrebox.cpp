@@ -1,6 +1,6 @@
 // The genre box: its sorted list with the genre numbers, and the genre its text names.
 #include "browser/GenreBox.h"
-#include "tags/GenreList.h"
+#include "tags/id3v1/GenreList.h"
 
 #include <QAbstractItemView>
 #include <QLineEdit>

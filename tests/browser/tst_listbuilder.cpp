@@ -2,13 +2,13 @@
 // files that cannot be read, and what the rebuild leaves for the panel and for a save.
 
 #include "browser/Mp3ListBuilder.h"
-#include "tags/CodePage.h"
+#include "tags/codepage/CodePage.h"
 #include "browser/Mp3Files.h"
 #include "browser/Mp3List.h"
 #include "support/Id3v2Files.h"
 #include "support/TestFiles.h"
-#include "tags/GenreList.h"
-#include "tags/PatternListing.h"
+#include "tags/id3v1/GenreList.h"
+#include "tags/files/PatternListing.h"
 
 #include <QIcon>
 #include <QTest>

@@ -1,8 +1,8 @@
 // The MP3 list: its columns, its rows, how clicks and keys report rows, and that 100,000 rows
 // stay cheap.
-#include "tags/CodePage.h"
-#include "tags/CodePageGuess.h"
-#include "tags/Id3v1.h"
+#include "tags/codepage/CodePage.h"
+#include "tags/codepage/CodePageGuess.h"
+#include "tags/id3v1/Id3v1.h"
 #include "browser/Mp3List.h"
 
 #include <QApplication>

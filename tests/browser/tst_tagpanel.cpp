@@ -5,9 +5,9 @@
 #include "session/EditSession.h"
 #include "browser/TagPanel.h"
 #include "support/TestFiles.h"
-#include "tags/CodePage.h"
-#include "tags/GenreList.h"
-#include "tags/TagCore.h"
+#include "tags/codepage/CodePage.h"
+#include "tags/id3v1/GenreList.h"
+#include "tags/trailer/TagCore.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -6,10 +6,10 @@
 #include "support/Id3v2Files.h"
 #include "ScratchFile.h"
 
-#include "tags/Id3v2Header.h"
-#include "tags/Id3v2Reader.h"
-#include "tags/Id3v2Text.h"
-#include "tags/TagCore.h"
+#include "tags/id3v2/Id3v2Header.h"
+#include "tags/id3v2/Id3v2Reader.h"
+#include "tags/id3v2/Id3v2Text.h"
+#include "tags/trailer/TagCore.h"
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {

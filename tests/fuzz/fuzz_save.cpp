@@ -6,7 +6,7 @@
 // file's contents.
 
 #include "ScratchFile.h"
-#include "tags/TagCore.h"
+#include "tags/trailer/TagCore.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -1,9 +1,9 @@
 // The trailer on its own: any 128 bytes beginning "TAG" parse and build back to the same bytes,
 // parsing is stable on any input, and every code page turns any bytes into text and back.
 
-#include "tags/CodePage.h"
+#include "tags/codepage/CodePage.h"
 #include "FuzzCheck.h"
-#include "tags/Id3v1.h"
+#include "tags/id3v1/Id3v1.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

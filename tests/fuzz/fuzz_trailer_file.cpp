@@ -2,7 +2,7 @@
 // when the last 128 bytes begin with "TAG", hands back those bytes, and knows the file's size.
 
 #include "ScratchFile.h"
-#include "tags/TagCore.h"
+#include "tags/trailer/TagCore.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -2,7 +2,7 @@
 // sink when no audio server is running).
 
 #include "player/MediaPlayer.h"
-#include "tags/SaveChecks.h"
+#include "tags/files/PseudoFileSystem.h"
 
 #include <QAudioOutput>
 #include <QElapsedTimer>
@@ -271,7 +271,7 @@ void TestMediaPlayer::unplayableFilesFailOnce_data()
     QTest::newRow("empty path") << "empty path" << QString::fromLocal8Bit(strerror(ENOENT));
     QTest::newRow("NUL inside the path") << "nul" << QString::fromLocal8Bit(strerror(EINVAL));
     // A link named like a song that leads into /proc: the kernel's state is never played.
-    QTest::newRow("pseudo file system") << "proc" << SaveChecks::pseudoFileSystemRefusal().description();
+    QTest::newRow("pseudo file system") << "proc" << pseudoFileSystemRefusal().description();
 }
 
 void TestMediaPlayer::unplayableFilesFailOnce()

@@ -1,7 +1,7 @@
 // The player's frame as the window has it: its buttons, timers and sliders driving the real
 // player on real MP3 files, and its time display.
 
-#include "tags/Message.h"
+#include "tags/text/Message.h"
 #include "player/PlayerController.h"
 #include "session/EditSession.h"
 #include "player/PlayerPanel.h"

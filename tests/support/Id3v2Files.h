@@ -3,7 +3,7 @@
 // meet (versions 2.2 to 2.4, unsynchronised, extended header, padding, footer, an APE tag before
 // the trailer), and real files written by Debian's own taggers.
 
-#include "tags/Id3v2Reader.h"
+#include "tags/id3v2/Id3v2Reader.h"
 
 #include <QByteArray>
 #include <QList>

@@ -3,7 +3,7 @@
 // message recorder, and a way to act as an ordinary user when the tests run as root (root
 // ignores permission bits).
 
-#include "tags/Message.h"
+#include "tags/text/Message.h"
 
 #include <QByteArray>
 #include <QString>

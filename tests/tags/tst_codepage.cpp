@@ -1,7 +1,7 @@
 // The code pages in which tag text is stored: every byte must map to one character and back.
 
-#include "tags/CodePage.h"
-#include "tags/Id3v1.h"
+#include "tags/codepage/CodePage.h"
+#include "tags/id3v1/Id3v1.h"
 
 #include <QSet>
 #include <QTest>

@@ -2,8 +2,9 @@
 
 #include "support/TestFiles.h"
 
-#include "tags/CodePage.h"
-#include "tags/CodePageGuess.h"
+#include "tags/codepage/CodePage.h"
+#include "tags/codepage/CodePageGuess.h"
+#include "tags/trailer/FolderCodePage.h"
 
 #include <QTest>
 

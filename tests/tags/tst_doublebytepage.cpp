@@ -1,8 +1,8 @@
 // The double-byte code pages, and the byte-measured API of every page: any byte sequence decodes
 // to text that encodes back to the same bytes, a cut or undefined byte shows as U+FFFD.
 
-#include "tags/CodePage.h"
-#include "tags/Id3v1.h"
+#include "tags/codepage/CodePage.h"
+#include "tags/id3v1/Id3v1.h"
 
 #include <QTest>
 

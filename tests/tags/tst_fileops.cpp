@@ -1,6 +1,6 @@
 // Renaming without replacing, on real files.
 
-#include "tags/FileRename.h"
+#include "tags/trailer/FileRename.h"
 #include "support/TestFiles.h"
 
 #include <QFile>

@@ -4,7 +4,7 @@
 
 #include "support/TestFiles.h"
 
-#include "tags/TagCore.h"
+#include "tags/trailer/TagCore.h"
 
 #include <QDateTime>
 #include <QTest>

@@ -1,13 +1,14 @@
 // Reading trailers the fast way (relative to the folder, many files at a time) gives exactly what
 // reading one file through the file slot gives, for every kind of entry a folder can hold.
 
-#include "tags/PatternListing.h"
-#include "tags/BulkTrailerReader.h"
-#include "tags/Id3v1.h"
-#include "tags/TagCore.h"
-#include "tags/RawTrailer.h"
-#include "tags/RegularFile.h"
-#include "tags/SaveChecks.h"
+#include "tags/files/PatternListing.h"
+#include "tags/trailer/BulkTrailerReader.h"
+#include "tags/id3v1/Id3v1.h"
+#include "tags/trailer/TagCore.h"
+#include "tags/trailer/RawTrailer.h"
+#include "tags/files/PseudoFileSystem.h"
+#include "tags/files/RegularFile.h"
+#include "tags/trailer/SaveChecks.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -202,13 +203,13 @@ void TestFolderRead::aFolderOnAPseudoFileSystemIsAskedAboutOnceAndNothingIsRead(
         QCOMPARE(fileSystemChecks() - before, 1L);
         QCOMPARE(readings.size(), files.size());
         for (const TagReading &r : readings) {
-            QCOMPARE(r.status.description(), SaveChecks::pseudoFileSystemRefusal().description());
+            QCOMPARE(r.status.description(), pseudoFileSystemRefusal().description());
             QVERIFY(!r.tagged && r.trailer.isEmpty());
         }
     }
     // A single read asks about its own file.
     const long before = fileSystemChecks();
-    QCOMPARE(readTagFile("/proc/self/status").status.description(), SaveChecks::pseudoFileSystemRefusal().description());
+    QCOMPARE(readTagFile("/proc/self/status").status.description(), pseudoFileSystemRefusal().description());
     QCOMPARE(fileSystemChecks() - before, 1L);
 }
 
@@ -232,7 +233,7 @@ void TestFolderRead::aFolderOnANormalFileSystemIsAskedAboutOnceAndALinkOutOnItsO
             QVERIFY(readings[size_t(i)].status);
             QCOMPARE(readings[size_t(i)].fields.title, QByteArray::number(i));
         }
-        QCOMPARE(readings.back().status.description(), SaveChecks::pseudoFileSystemRefusal().description());
+        QCOMPARE(readings.back().status.description(), pseudoFileSystemRefusal().description());
     }
 }
 

@@ -3,9 +3,9 @@
 // still come back once, in order, with its own trailer or a clean error. The test command runs
 // this under ThreadSanitizer too.
 
-#include "tags/PatternListing.h"
-#include "tags/BulkTrailerReader.h"
-#include "tags/TagCore.h"
+#include "tags/files/PatternListing.h"
+#include "tags/trailer/BulkTrailerReader.h"
+#include "tags/trailer/TagCore.h"
 #include "support/TestFiles.h"
 
 #include <QDir>

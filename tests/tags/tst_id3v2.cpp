@@ -5,9 +5,9 @@
 #include "support/Id3v2Files.h"
 #include "support/TestFiles.h"
 
-#include "tags/Id3v2Reader.h"
-#include "tags/Id3v2Text.h"
-#include "tags/TagCore.h"
+#include "tags/id3v2/Id3v2Reader.h"
+#include "tags/id3v2/Id3v2Text.h"
+#include "tags/trailer/TagCore.h"
 
 #include <QElapsedTimer>
 #include <QTest>

@@ -5,7 +5,7 @@
 
 #include "support/TestFiles.h"
 
-#include "tags/TagCore.h"
+#include "tags/trailer/TagCore.h"
 #include "tags/journal/JournalStore.h"
 #include "tags/journal/JournalUndo.h"
 #include "tags/journal/SaveJournal.h"

@@ -1,6 +1,6 @@
 // The proposed file name in both styles and the short-name fragment.
-#include "tags/NameBuilder.h"
-#include "tags/CodePage.h"
+#include "tags/trailer/NameBuilder.h"
+#include "tags/codepage/CodePage.h"
 
 #include <QTest>
 

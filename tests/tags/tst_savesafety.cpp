@@ -3,8 +3,8 @@
 // Faults that cannot be set up in this process (a full mount, a failing ftruncate) run in a child
 // copy of this program that reports what it saw on standard output.
 
-#include "tags/Id3v1.h"
-#include "tags/TagCore.h"
+#include "tags/id3v1/Id3v1.h"
+#include "tags/trailer/TagCore.h"
 #include "support/TestFiles.h"
 
 #include <QDir>

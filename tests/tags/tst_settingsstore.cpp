@@ -2,10 +2,10 @@
 // reading what this one wrote and a writer that may not write the folder; the small-file read
 // under it; the code page choice read through it.
 
-#include "tags/CodePage.h"
-#include "tags/CodePageChoice.h"
+#include "tags/codepage/CodePage.h"
+#include "tags/settings/CodePageChoice.h"
 #include "tags/settings/SettingsStore.h"
-#include "tags/settings/SmallFile.h"
+#include "tags/files/SmallFile.h"
 
 #include <QDir>
 #include <QFile>

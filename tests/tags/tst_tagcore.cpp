@@ -4,10 +4,10 @@
 
 #include "support/TestFiles.h"
 
-#include "tags/CodePage.h"
-#include "tags/GenreList.h"
-#include "tags/TagCore.h"
-#include "tags/TagRecord.h"
+#include "tags/codepage/CodePage.h"
+#include "tags/id3v1/GenreList.h"
+#include "tags/trailer/TagCore.h"
+#include "tags/trailer/TagRecord.h"
 
 #include <QTest>
 

@@ -1,9 +1,9 @@
 // The file slot on real files: which files it opens, what it refuses, and that it leaks nothing.
 // What a read finds and what a save writes are tested through the tag core (tst_tagcore).
 
-#include "tags/Id3v1.h"
-#include "tags/TagCore.h"
-#include "tags/TagFile.h"
+#include "tags/id3v1/Id3v1.h"
+#include "tags/trailer/TagCore.h"
+#include "tags/trailer/TagFile.h"
 
 #include <QDir>
 #include <QFile>

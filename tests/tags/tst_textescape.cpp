@@ -3,7 +3,7 @@
 
 #include "support/TestFiles.h"
 
-#include "tags/TextEscape.h"
+#include "tags/text/TextEscape.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 // The 128-byte trailer's layout, its trimming and padding rules, and the genre table.
 
-#include "tags/GenreList.h"
-#include "tags/Id3v1.h"
+#include "tags/id3v1/GenreList.h"
+#include "tags/id3v1/Id3v1.h"
 
 #include <QSet>
 #include <QTest>

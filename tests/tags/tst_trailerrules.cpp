@@ -4,9 +4,9 @@
 
 #include "support/TestFiles.h"
 
-#include "tags/CodePage.h"
-#include "tags/Id3v2Fill.h"
-#include "tags/TrackKeeping.h"
+#include "tags/codepage/CodePage.h"
+#include "tags/id3v2/Id3v2Fill.h"
+#include "tags/id3v1/TrackKeeping.h"
 
 #include <QTest>
 

@@ -2,7 +2,7 @@
 // The steps of an undo, shared by the undo itself and the start-up check that finishes one cut
 // short.
 
-#include "tags/FileStatus.h"
+#include "tags/text/FileStatus.h"
 #include "tags/journal/JournalRecord.h"
 
 class SaveJournal;

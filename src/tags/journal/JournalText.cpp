@@ -1,6 +1,6 @@
 #include "tags/journal/JournalText.h"
 
-#include "tags/Id3v1.h"
+#include "tags/id3v1/Id3v1.h"
 
 #include <utility>
 

@@ -1,6 +1,6 @@
 #include "tags/journal/JournalUndo.h"
 
-#include "tags/TestStop.h"
+#include "tags/text/TestStop.h"
 #include "tags/journal/JournalSteps.h"
 #include "tags/journal/ProvenFile.h"
 #include "tags/journal/SaveJournal.h"

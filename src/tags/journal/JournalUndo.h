@@ -3,7 +3,7 @@
 // Both act only on what the record proves (ProvenFile.h): a record that fails a check is reported
 // and left, and nothing else is touched.
 
-#include "tags/FileStatus.h"
+#include "tags/text/FileStatus.h"
 #include "tags/journal/JournalRecord.h"
 
 #include <QString>

@@ -4,7 +4,7 @@
 // written down after it, so that the save can be undone and a save cut short by a crash put right
 // at the next start (JournalUndo.h). Several processes share one journal.
 
-#include "tags/FileStatus.h"
+#include "tags/text/FileStatus.h"
 #include "tags/journal/JournalRecord.h"
 #include "tags/journal/JournalStore.h"
 

@@ -1,6 +1,6 @@
 #include "tags/settings/IniText.h"
 
-#include "tags/TextEscape.h"
+#include "tags/text/TextEscape.h"
 
 #include <vector>
 

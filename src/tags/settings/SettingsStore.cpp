@@ -1,8 +1,8 @@
 #include "tags/settings/SettingsStore.h"
 
-#include "tags/TextEscape.h"
+#include "tags/text/TextEscape.h"
 #include "tags/settings/IniText.h"
-#include "tags/settings/SmallFile.h"
+#include "tags/files/SmallFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,0 +1,26 @@
+#include "tags/id3v1/TrackKeeping.h"
+
+namespace {
+
+constexpr int RoomBeforeTrack = Id3v1::TrackMarkerOffset - Id3v1::CommentOffset;  // 28
+
+}  // namespace
+
+TrackKeeping keepTrackNumber(const Id3v1::Fields &edited, const QByteArray &trailerRead)
+{
+    TrackKeeping result;
+    result.fields = edited;
+    if (!Id3v1::hasMarker(trailerRead))
+        return result;
+    result.track = Id3v1::trackNumber(trailerRead);
+    if (result.track == 0 || edited.comment == Id3v1::parse(trailerRead).comment)
+        return result;
+    const int needed = Id3v1::trimmedLength(edited.comment.constData(), int(edited.comment.size()));
+    if (needed > RoomBeforeTrack) {
+        result.trackGivenUp = true;
+        return result;
+    }
+    result.fields.comment = edited.comment.left(needed).leftJustified(RoomBeforeTrack, ' ')
+        + trailerRead.mid(Id3v1::TrackMarkerOffset, 2);
+    return result;
+}

@@ -1,0 +1,38 @@
+#pragma once
+// The trailer's fields beside the ID3v2 values: which of them differ, and the trailer filled from
+// the ID3v2 values, each cut to what its field holds in the tags' code page.
+
+#include "tags/id3v1/Id3v1.h"
+#include "tags/id3v2/Id3v2Reader.h"
+
+#include <vector>
+
+class CodePage;
+
+enum class TagField { Title, Artist, Album, Year, Comment, Genre };
+
+// The fields whose ID3v2 value is given (not empty) and is not what the trailer's field shows:
+// its text up to the first NUL without trailing spaces, in page; the year as the first four
+// characters of a recording date; the genre by name, in any letter case. tagged: the trailer
+// exists (an untagged file's fields all differ from a given value).
+std::vector<TagField> differingFields(const Id3v1::Fields &trailer, bool tagged, const Id3v2Values &v2,
+                                      const CodePage &page);
+
+struct Id3v2Fill {
+    Id3v1::Fields fields;
+    std::vector<TagField> filled;  // took the ID3v2 value (even an equal one)
+    std::vector<TagField> cut;     // could not take it whole: too long, a character the page
+                                   // lacks, or a genre that is not in the table (kept as it was)
+};
+
+// base with every field that has an ID3v2 value replaced by that value in page's bytes, cut to
+// the field's width (commentWidth for the comment: 28 keeps a track number's bytes free). Fields
+// without an ID3v2 value keep base's bytes.
+Id3v2Fill fillFromId3v2(const Id3v1::Fields &base, const Id3v2Values &v2, const CodePage &page,
+                        int commentWidth = Id3v1::CommentWidth);
+
+// The ID3v2 value for a field of the trailer.
+const QString &valueOf(const Id3v2Values &v2, TagField field);
+
+// The name of a field as the command line and messages give it: "title", "artist", ...
+const char *fieldName(TagField field);

@@ -1,0 +1,203 @@
+#include "tags/trailer/BulkTrailerReader.h"
+
+#include "tags/files/RegularFile.h"
+
+#include <algorithm>
+#include <atomic>
+#include <fcntl.h>
+#include <memory>
+#include <sys/resource.h>
+#include <system_error>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+constexpr int Batch = 8;         // files claimed at once: few atomic operations, reads spread out
+constexpr int Window = 1024;     // results held at most: memory stays small for any folder
+constexpr int TagWindow = 128;   // the same when each result holds an ID3v2 tag's frames (up to
+                                 // some 100 KB each for a hostile tag)
+constexpr int Helpers = 64;      // reads in flight beside the caller's: a network share's round trips
+                                 // overlap as well as a cold disk's
+constexpr int ParallelFrom = 64; // fewer files are read by the caller alone
+
+// A filled slot is published with release and taken with acquire. The thread-checking build of
+// the tests also compiles a copy with relaxed publishing, which must be reported as a race: the
+// proof that the checker still sees our reader's ordering.
+#ifdef VELMORA_WEAKEN_SLOT_ORDERING
+constexpr std::memory_order Publish = std::memory_order_relaxed;
+#else
+constexpr std::memory_order Publish = std::memory_order_release;
+#endif
+
+// One pass over a listing. Files are claimed in batches by the helpers and by the caller; a batch
+// may be claimed only while it fits in the window of results not yet taken, so the ring of slots
+// is never overwritten before the caller has taken a slot.
+class FolderRead {
+public:
+    // folderFd < 0: the folder could not be opened and every file gets folderError.
+    FolderRead(int folderFd, const FileStatus &folderError, const std::vector<ListedFile> &files, bool id3v2Tags)
+        : m_folderFd(folderFd), m_folderError(folderError), m_files(files), m_count(int(files.size())),
+          m_window(std::min(id3v2Tags ? TagWindow : Window, std::max(m_count, 1))),
+          m_slots(std::make_unique<Slot[]>(size_t(m_window))), m_fileSystem(folderFd)
+    {
+        m_options.folderFileSystem = &m_fileSystem;
+        m_options.id3v2Tag = id3v2Tags;
+    }
+
+    void helper()
+    {
+        for (;;) {
+            const int start = claim(true);
+            if (start < 0)
+                return;
+            readBatch(start);
+        }
+    }
+
+    // helpers: how many threads read ahead; from the start when eager, else once the caller's own
+    // reads are seen to wait for the device.
+    void takeAll(const std::function<void(int, const RawTrailer &)> &take, int helpers, bool eager)
+    {
+        if (eager)
+            startHelpers(helpers);
+        BlockingWatch watch;
+        for (int i = 0; i < m_count; ++i) {
+            Slot &slot = m_slots[size_t(i % m_window)];
+            while (!slot.ready.load(std::memory_order_acquire)) {
+                // Rather than wait, read a batch of our own while one is free.
+                const int start = claim(false);
+                if (start >= 0)
+                    readBatch(start);
+                else
+                    slot.ready.wait(0, std::memory_order_acquire);
+            }
+            take(i, slot.trailer);
+            slot.ready.store(0, std::memory_order_relaxed);
+            if ((i + 1) % Batch == 0 || i + 1 == m_count) {
+                m_taken.store(i + 1, std::memory_order_release);
+                m_taken.notify_all();
+                if (m_threads.empty() && helpers > 0 && watch.readsBlock())
+                    startHelpers(helpers);
+            }
+        }
+        for (std::thread &thread : m_threads)
+            thread.join();
+    }
+
+private:
+    // Whether the caller's own reads wait for the device: the thread gives up the processor of
+    // its own accord (a preemption by a busy machine does not count).
+    class BlockingWatch {
+    public:
+        bool readsBlock()
+        {
+            if (++m_batches < 4)
+                return false;
+            m_batches = 0;
+            const long waits = voluntarySwitches();
+            const bool blocked = waits - m_waits >= 4;
+            m_waits = waits;
+            return blocked;
+        }
+
+    private:
+        static long voluntarySwitches()
+        {
+#ifdef RUSAGE_THREAD
+            struct rusage usage;
+            return ::getrusage(RUSAGE_THREAD, &usage) == 0 ? usage.ru_nvcsw : 0;
+#else
+            return 0;  // no count for one thread: the caller reads alone
+#endif
+        }
+        int m_batches = 0;
+        long m_waits = voluntarySwitches();
+    };
+
+    void startHelpers(int count)
+    {
+        m_threads.reserve(size_t(count));
+        try {
+            for (int i = 0; i < count; ++i)
+                m_threads.emplace_back(&FolderRead::helper, this);
+        } catch (const std::system_error &) {
+            // Out of threads: fewer helpers, or the caller alone, read the rest all the same.
+        }
+    }
+
+    struct Slot {
+        std::atomic<int> ready{0};  // int: waited on with a futex of its own
+        RawTrailer trailer;
+    };
+
+    // The first index of a newly claimed batch, or -1 when every file is claimed. A helper waits
+    // for room in the window; the caller, who makes that room, never does.
+    int claim(bool wait)
+    {
+        int start = m_next.load(std::memory_order_relaxed);
+        for (;;) {
+            if (start >= m_count)
+                return -1;
+            const int taken = m_taken.load(std::memory_order_acquire);
+            if (std::min(start + Batch, m_count) > taken + m_window) {
+                if (!wait)
+                    return -1;
+                m_taken.wait(taken, std::memory_order_acquire);
+                start = m_next.load(std::memory_order_relaxed);
+                continue;
+            }
+            if (m_next.compare_exchange_weak(start, start + Batch, std::memory_order_relaxed))
+                return start;
+        }
+    }
+
+    void readBatch(int start)
+    {
+        const int end = std::min(start + Batch, m_count);
+        for (int i = start; i < end; ++i) {
+            Slot &slot = m_slots[size_t(i % m_window)];
+            if (m_folderFd >= 0)
+                readRawTrailer(m_folderFd, m_files[size_t(i)].name.constData(), EntryKind::Regular, slot.trailer, m_options);
+            else
+                slot.trailer.status = m_folderError;
+            slot.ready.store(1, Publish);
+            slot.ready.notify_one();
+        }
+    }
+
+    int m_folderFd;
+    FileStatus m_folderError;
+    const std::vector<ListedFile> &m_files;
+    int m_count;
+    int m_window;
+    std::unique_ptr<Slot[]> m_slots;
+    const FolderFileSystem m_fileSystem;  // asked once, before any helper starts; only read after
+    RawReadOptions m_options;
+    std::vector<std::thread> m_threads;
+    std::atomic<int> m_next{0};
+    std::atomic<int> m_taken{0};
+};
+
+}  // namespace
+
+void readFolderTrailers(const QByteArray &folder, const std::vector<ListedFile> &files,
+                        const std::function<void(int, const RawTrailer &)> &take, ReadAhead readAhead,
+                        bool id3v2Tags)
+{
+    if (files.empty())
+        return;
+    int fd = -1;
+    FileStatus folderError = FileStatus::success();
+    if (folder.contains('\0'))
+        folderError = FileStatus::fromErrno(EINVAL);
+    else if ((fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) < 0)
+        folderError = FileStatus::fromLastError();
+
+    FolderRead read(fd, folderError, files, id3v2Tags);
+    const bool few = int(files.size()) < ParallelFrom && readAhead != ReadAhead::Always;
+    const int helpers = fd < 0 || few || readAhead == ReadAhead::Never ? 0 : Helpers;
+    read.takeAll(take, helpers, readAhead == ReadAhead::Always);
+    if (fd >= 0)
+        ::close(fd);
+}

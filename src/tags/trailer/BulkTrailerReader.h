@@ -1,0 +1,26 @@
+#pragma once
+// Reading the trailers of every file of a folder listing. On a disk that has not read the folder
+// yet, each file costs a wait for the device; with many reads in flight those waits overlap, so
+// helper threads read ahead while the caller takes the results one by one, in the listing's order,
+// on its own thread, reading too whenever its next result is not there yet.
+
+#include "tags/files/PatternListing.h"
+#include "tags/trailer/RawTrailer.h"
+
+#include <functional>
+#include <vector>
+
+// When helper threads read ahead of the caller: only once the caller's reads are seen to wait for
+// the device (with a warm cache one thread is fastest: results come in order, and a helper that a
+// busy machine holds up would hold up the caller), never, or from the start.
+enum class ReadAhead { WhenReadsWait, Never, Always };
+
+// Calls take(index, trailer) for every file of the listing, once each, in order, on the calling
+// thread, and returns when all are taken. A folder that cannot be opened gives every file its
+// error. Unless told Always, a folder of a few files is read by the caller alone. The folder's
+// file system is asked about once (a pseudo file system refuses every file on it unread), and only
+// a file on another device is asked about on its own. With id3v2Tags, each file's ID3v2 tag is read
+// too, from the same open (RawTrailer::id3v2Frames; Id3v2::readingOf gives its values).
+void readFolderTrailers(const QByteArray &folder, const std::vector<ListedFile> &files,
+                        const std::function<void(int, const RawTrailer &)> &take,
+                        ReadAhead readAhead = ReadAhead::WhenReadsWait, bool id3v2Tags = false);

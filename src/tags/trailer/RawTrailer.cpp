@@ -1,0 +1,116 @@
+#include "tags/trailer/RawTrailer.h"
+
+#include "tags/id3v2/Id3v2Frames.h"
+#include "tags/id3v2/Id3v2Header.h"
+#include "tags/id3v2/Id3v2Reader.h"
+#include "tags/files/RegularFile.h"
+#include "tags/trailer/SaveChecks.h"
+
+#include <QCoreApplication>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+FileStatus preadAll(int fd, char *out, qint64 bytes, qint64 offset)
+{
+    ssize_t got;
+    do {
+        got = ::pread(fd, out, size_t(bytes), offset);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0)
+        return FileStatus::fromLastError();
+    if (got != bytes) {
+        // The file was cut short since its size was taken.
+        return FileStatus::failure(EIO, QCoreApplication::translate(
+                                            "TagFile", "The file changed while it was being read"));
+    }
+    return FileStatus::success();
+}
+
+// The tag's frames that matter, from the open file whose first ten bytes open it.
+FileStatus readId3v2Frames(int fd, qint64 size, const char *head, const Id3v2::Header &header, RawTrailer &out)
+{
+    const qint64 tagBytes = Id3v2::HeaderSize + header.bodySize;  // a footer repeats the header: not read
+    if (header.totalSize() > size) {
+        out.id3v2Problem = QStringLiteral("the ID3v2 tag claims %1 bytes, more than the file holds").arg(header.totalSize());
+        return FileStatus::success();
+    }
+    if (tagBytes > Id3v2::MaxTagBytes) {
+        out.id3v2Problem = QStringLiteral("the ID3v2 tag is larger than %1 MiB and is not read").arg(Id3v2::MaxTagBytes >> 20);
+        return FileStatus::success();
+    }
+    QByteArray tag(tagBytes, Qt::Uninitialized);
+    std::memcpy(tag.data(), head, Id3v2::HeaderSize);
+    const FileStatus status = preadAll(fd, tag.data() + Id3v2::HeaderSize, header.bodySize, Id3v2::HeaderSize);
+    if (status)
+        out.id3v2Frames = Id3v2::textFramesOf(tag, out.id3v2Problem);
+    return status;
+}
+
+// Notes the version of an ID3v2 tag that opens the file, and reads the tag when asked.
+FileStatus readId3v2Head(int fd, qint64 size, bool wholeTag, RawTrailer &out)
+{
+    if (size < Id3v2::HeaderSize)
+        return FileStatus::success();
+    char head[Id3v2::HeaderSize];
+    FileStatus status = preadAll(fd, head, Id3v2::HeaderSize, 0);
+    if (!status)
+        return status;
+    const std::optional<Id3v2::Header> header = Id3v2::parseHeader(head);
+    if (!header)
+        return status;
+    out.id3v2Version = header->major;
+    return wholeTag ? readId3v2Frames(fd, size, head, *header, out) : status;
+}
+
+FileStatus readOpenTrailer(int fd, const struct stat &st, bool wholeTag, RawTrailer &out)
+{
+    out.identity = SaveChecks::identityOf(st);
+    FileStatus status = readId3v2Head(fd, st.st_size, wholeTag, out);
+    if (!status || st.st_size < Id3v1::TrailerSize)
+        return status;
+    status = preadTrailer(fd, st.st_size, out.bytes);
+    if (!status)
+        return status;
+    out.complete = true;
+    return FileStatus::success();
+}
+
+}  // namespace
+
+FileStatus preadTrailer(int fd, qint64 size, char *out)
+{
+    return preadAll(fd, out, Id3v1::TrailerSize, size - Id3v1::TrailerSize);
+}
+
+FileStatus preadBytes(int fd, qint64 offset, qint64 bytes, char *out)
+{
+    return preadAll(fd, out, bytes, offset);
+}
+
+void readRawTrailer(int folderFd, const char *name, EntryKind kind, RawTrailer &out, const RawReadOptions &options)
+{
+    out.complete = false;
+    out.id3v2Version = 0;
+    out.identity = FileIdentity();
+    out.id3v2Frames.clear();
+    out.id3v2Problem.clear();
+    int fd;
+    struct stat st;
+    out.status = openRegularFile(folderFd, name, O_RDONLY, kind != EntryKind::Regular, fd, st, options.folderFileSystem);
+    if (!out.status)
+        return;
+    out.status = readOpenTrailer(fd, st, options.id3v2Tag, out);
+    ::close(fd);  // nothing was written: a close error loses nothing
+    if (!out.status) {
+        out.complete = false;
+        out.id3v2Version = 0;
+        out.id3v2Frames.clear();
+        out.id3v2Problem.clear();
+    }
+}

@@ -1,0 +1,50 @@
+#pragma once
+// The last 128 bytes of one file, read with the fewest system calls the job allows: an open
+// relative to the folder's descriptor, one fstat (type, size and identity at once), one pread of
+// the first ten bytes (is there an ID3v2 tag?), one of the last 128 and a close. Both the reading
+// of a single file and the reading of a whole folder use it. When asked, the ID3v2 tag itself is
+// read from the same descriptor (one pread more) and its frames that matter taken out of it.
+
+#include "tags/text/FileStatus.h"
+#include "tags/id3v1/Id3v1.h"
+#include "tags/trailer/TagCore.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <sys/types.h>
+
+class FolderFileSystem;
+
+struct RawTrailer {
+    FileStatus status = FileStatus::success();
+    FileIdentity identity;  // valid when status is ok
+    bool complete = false;  // the file is at least 128 bytes long and bytes holds its last 128
+    char bytes[Id3v1::TrailerSize];
+    int id3v2Version = 0;   // the major version of an ID3v2 tag at the start (2 to 4); 0: none
+    // When the tag was asked for: its frames that matter as a plain tag (Id3v2Frames.h), or why
+    // the tag cannot be read. Both empty otherwise.
+    QByteArray id3v2Frames;
+    QString id3v2Problem;
+
+    bool tagged() const { return complete && bytes[0] == 'T' && bytes[1] == 'A' && bytes[2] == 'G'; }
+};
+
+// What the folder listing already knows about an entry: a regular file (or a link to one) needs no
+// look before the open, anything else is looked at first, because opening a device can have side
+// effects of its own. Either way the open cannot block and only a regular file is read.
+enum class EntryKind { Unknown, Regular };
+
+struct RawReadOptions {
+    const FolderFileSystem *folderFileSystem = nullptr;  // the folder's, when known (RegularFile.h)
+    bool id3v2Tag = false;  // the ID3v2 tag's frames as well, into id3v2Frames or id3v2Problem
+};
+
+// name is relative to folderFd, or AT_FDCWD for a path relative to the working folder or absolute.
+void readRawTrailer(int folderFd, const char *name, EntryKind kind, RawTrailer &out, const RawReadOptions &options = {});
+
+// Reads the last 128 bytes of the open file of the given size (at least 128) into out, with one
+// pread.
+FileStatus preadTrailer(int fd, qint64 size, char *out);
+// Reads exactly bytes bytes at offset into out; fewer is an error (the file was cut short).
+FileStatus preadBytes(int fd, qint64 offset, qint64 bytes, char *out);

@@ -1,0 +1,96 @@
+#include "tags/trailer/SaveChecks.h"
+
+#include "tags/trailer/TagCore.h"
+#include "tags/text/TextEscape.h"
+
+#include <QCoreApplication>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <sys/sysmacros.h>
+#include <sys/vfs.h>
+
+#ifdef __linux__
+#include <linux/magic.h>
+#endif
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("SaveChecks", text);
+}
+
+// realpath() as bytes; empty with errno set when the path leads nowhere.
+QByteArray resolved(const QByteArray &path)
+{
+    char *real = ::realpath(path.constData(), nullptr);
+    if (!real)
+        return QByteArray();
+    QByteArray result(real);
+    std::free(real);
+    return result;
+}
+
+QByteArray parentOf(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArrayLiteral(".");
+    return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
+}
+
+bool isInside(const QByteArray &target, const QByteArray &folder)
+{
+    if (folder == "/")
+        return target.size() > 1 && target.startsWith('/');
+    return target.size() > folder.size() + 1 && target.startsWith(folder) && target[folder.size()] == '/';
+}
+
+}  // namespace
+
+namespace SaveChecks {
+
+FileStatus resolveInsideFolder(const QByteArray &path, const QByteArray &folder, QByteArray &target)
+{
+    if (path.isEmpty())
+        return FileStatus::fromErrno(ENOENT);
+    if (path.contains('\0') || folder.contains('\0'))
+        return FileStatus::fromErrno(EINVAL);
+    const QByteArray realFolder = resolved(folder.isEmpty() ? parentOf(path) : folder);
+    if (realFolder.isEmpty())
+        return FileStatus::fromLastError();
+    target = resolved(path);
+    if (target.isEmpty())
+        return FileStatus::fromLastError();
+    if (isInside(target, realFolder))
+        return FileStatus::success();
+    return FileStatus::failure(
+        EXDEV, tr("\"%1\" leads to \"%2\", outside the folder \"%3\": the tag is not written there.")
+                   .arg(TextEscape::shown(path), TextEscape::shown(target), TextEscape::shown(realFolder)));
+}
+
+FileStatus changedOnDiskRefusal()
+{
+    return FileStatus::failure(
+        ESTALE, tr("The file has changed on disk since it was read, so the tag is not written. "
+                   "Select the file again to read it anew."));
+}
+
+FileIdentity identityOf(const struct stat &st)
+{
+    FileIdentity id;
+    id.device = quint64(st.st_dev);
+    id.inode = quint64(st.st_ino);
+    id.size = st.st_size;
+    id.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return id;
+}
+
+bool isExpected(const struct stat &st, const std::optional<FileIdentity> &expected)
+{
+    return !expected || identityOf(st) == *expected;
+}
+
+}  // namespace SaveChecks

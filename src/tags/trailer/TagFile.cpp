@@ -1,0 +1,198 @@
+#include "tags/trailer/TagFile.h"
+
+#include "tags/id3v1/Id3v1.h"
+#include "tags/trailer/RawTrailer.h"
+#include "tags/trailer/SaveChecks.h"
+#include "tags/trailer/TagCore.h"
+#include "tags/text/TestStop.h"
+
+#include <QCoreApplication>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+TagFile::~TagFile()
+{
+    close();
+}
+
+void TagFile::close()
+{
+    m_modeToRestore = -1;
+    if (m_fd >= 0) {
+        ::close(m_fd);  // a close error leaves nothing to retry: the descriptor is gone either way
+        m_fd = -1;
+    }
+}
+
+FileStatus TagFile::length(qint64 &bytes) const
+{
+    if (m_fd < 0)
+        return FileStatus::fromErrno(EBADF);
+    struct stat st;
+    if (::fstat(m_fd, &st) != 0)
+        return FileStatus::fromLastError();
+    bytes = st.st_size;
+    return FileStatus::success();
+}
+
+FileStatus TagFile::identity(FileIdentity &id) const
+{
+    if (m_fd < 0)
+        return FileStatus::fromErrno(EBADF);
+    id = m_opened;
+    return FileStatus::success();
+}
+
+FileStatus TagFile::readTrailer(QByteArray &trailer)
+{
+    if (m_fd < 0)
+        return FileStatus::fromErrno(EBADF);
+    const qint64 size = m_length;
+    if (size < Id3v1::TrailerSize) {
+        trailer.clear();
+        return FileStatus::success();
+    }
+    QByteArray buffer(Id3v1::TrailerSize, Qt::Uninitialized);
+    const FileStatus read = preadTrailer(m_fd, size, buffer.data());
+    if (!read)
+        return read;
+    trailer = buffer;
+    return FileStatus::success();
+}
+
+FileStatus TagFile::writeTrailer(const QByteArray &trailer, bool overwrite)
+{
+    if (trailer.size() != Id3v1::TrailerSize)
+        return FileStatus::fromErrno(EINVAL);
+    qint64 size = 0;
+    FileStatus status = length(size);
+    if (!status)
+        return status;
+    if (overwrite && size < Id3v1::TrailerSize)
+        return FileStatus::fromErrno(EINVAL);
+    const qint64 start = overwrite ? size - Id3v1::TrailerSize : size;
+
+    // The bytes an overwrite replaces, so that one stopped part-way can put them back.
+    QByteArray old;
+    if (overwrite) {
+        old.resize(Id3v1::TrailerSize);
+        ssize_t got;
+        do {
+            got = ::pread(m_fd, old.data(), Id3v1::TrailerSize, start);
+        } while (got < 0 && errno == EINTR);
+        if (got < 0)
+            return FileStatus::fromLastError();
+        if (got != Id3v1::TrailerSize)
+            return FileStatus::fromErrno(EIO);
+    }
+
+    qint64 done = 0;
+    while (done < Id3v1::TrailerSize) {
+        size_t chunk = size_t(Id3v1::TrailerSize - done);
+        if (TestStop::armed("trailer-part"))
+            chunk = Id3v1::TrailerSize / 2;  // a write cut short by a crash
+        const ssize_t n = ::pwrite(m_fd, trailer.constData() + done, chunk, start + done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            status = n < 0 ? FileStatus::fromLastError() : FileStatus::fromErrno(EIO);
+            break;
+        }
+        done += n;
+        TestStop::at("trailer-part");
+    }
+    if (status && ::fsync(m_fd) != 0)
+        status = FileStatus::fromLastError();
+    if (status) {
+        m_length = overwrite ? size : size + Id3v1::TrailerSize;
+        struct stat st;
+        if (::fstat(m_fd, &st) == 0)
+            m_opened = SaveChecks::identityOf(st);  // the write moved the modification time on
+        return status;
+    }
+
+    // Leave no half trailer behind: the file goes back to what it was.
+    FileStatus undo = FileStatus::success();
+    if (overwrite) {
+        qint64 restored = 0;
+        while (restored < done) {
+            const ssize_t n = ::pwrite(m_fd, old.constData() + restored, size_t(done - restored),
+                                       start + restored);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                undo = n < 0 ? FileStatus::fromLastError() : FileStatus::fromErrno(EIO);
+                break;
+            }
+            restored += n;
+        }
+        done -= restored;
+    } else {
+        int result;
+        do {
+            result = ::ftruncate(m_fd, size);
+        } while (result != 0 && errno == EINTR);
+        if (result != 0)
+            undo = FileStatus::fromLastError();
+        qint64 now = 0;
+        done = length(now) ? now - size : done;
+    }
+    if (::fsync(m_fd) != 0 && undo)
+        undo = FileStatus::fromLastError();
+    return !undo && done > 0 ? putBackFailed(status, undo, done, overwrite) : status;
+}
+
+FileStatus TagFile::cutTrailer()
+{
+    return cutTo(m_length - Id3v1::TrailerSize);
+}
+
+FileStatus TagFile::cutTo(qint64 length)
+{
+    if (m_fd < 0)
+        return FileStatus::fromErrno(EBADF);
+    if (length < 0 || length > m_length)
+        return FileStatus::fromErrno(EINVAL);
+    int result;
+    do {
+        result = ::ftruncate(m_fd, length);
+    } while (result != 0 && errno == EINTR);
+    if (result != 0 || ::fsync(m_fd) != 0)
+        return FileStatus::fromLastError();
+    m_length = length;
+    return FileStatus::success();
+}
+
+FileStatus TagFile::readBytes(qint64 offset, qint64 count, QByteArray &bytes) const
+{
+    if (m_fd < 0)
+        return FileStatus::fromErrno(EBADF);
+    bytes.resize(count);
+    ssize_t got;
+    do {
+        got = ::pread(m_fd, bytes.data(), size_t(count), offset);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0)
+        return FileStatus::fromLastError();
+    bytes.truncate(got);
+    return FileStatus::success();
+}
+
+FileStatus TagFile::putBackFailed(const FileStatus &writeFailure, const FileStatus &restoreFailure,
+                                  qint64 bytes, bool overwrite) const
+{
+    const QString text = overwrite
+        ? QCoreApplication::translate("TagFile",
+                                      "The tag could not be written (%1), and the old tag could not be put "
+                                      "back (%2). The file may be damaged: %3 bytes of its old tag were "
+                                      "overwritten.")
+        : QCoreApplication::translate("TagFile",
+                                      "The tag could not be written (%1), and the file could not be cut back "
+                                      "to its old length (%2). The file may be damaged: %3 bytes were added "
+                                      "at its end.");
+    return FileStatus::failure(writeFailure.code(), text.arg(writeFailure.description(),
+                                                             restoreFailure.description(), QString::number(bytes)));
+}

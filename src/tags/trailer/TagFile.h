@@ -1,0 +1,82 @@
+#pragma once
+// The file slot through which a tag is saved: a POSIX descriptor on the regular file that was
+// read, read and written at 64-bit offsets. Reading alone goes through readTagFile.
+
+#include "tags/text/FileStatus.h"
+
+#include "tags/trailer/TagCore.h"
+
+#include <QByteArray>
+
+#include <optional>
+#include <sys/stat.h>
+
+class TagFile {
+public:
+    TagFile() = default;
+    ~TagFile();
+    TagFile(const TagFile &) = delete;
+    TagFile &operator=(const TagFile &) = delete;
+
+    bool isOpen() const { return m_fd >= 0; }
+    void close();
+
+    // Opens for a save only the file that was read: path (a listed link included) must lead to a
+    // regular file inside folder (its own folder when empty), not on a pseudo file system, and,
+    // when expected is given, be that file still (device, inode, size, modification time, checked
+    // on the open descriptor). Only then is a read-only file made writable; putReadOnlyBack()
+    // undoes that when the save goes no further.
+    FileStatus openForSaving(const QByteArray &path, const QByteArray &folder,
+                             const std::optional<FileIdentity> &expected);
+    // The two halves of openForSaving: the checks, leaving the file open for reading only (so
+    // that what it holds can be journalled before anything changes), then the change of a
+    // read-only file's bits and the open for writing.
+    FileStatus openChecked(const QByteArray &path, const QByteArray &folder,
+                           const std::optional<FileIdentity> &expected);
+    FileStatus prepareToWrite();
+    void putReadOnlyBack();
+    // The permission bits the checked open found.
+    int mode() const { return m_mode; }
+    FileStatus setMode(int mode);
+
+    FileStatus length(qint64 &bytes) const;
+    // Device, inode, size and modification time of the file as it was opened, or as the last
+    // successful write left it.
+    FileStatus identity(FileIdentity &id) const;
+
+    // Reads the last 128 bytes into trailer with exactly one pread; when the file is shorter
+    // than 128 bytes nothing is read and trailer is emptied. The length is the one the open saw
+    // (or the last append left): a file cut short since is an error, never a short trailer.
+    FileStatus readTrailer(QByteArray &trailer);
+
+
+    // Writes the 128 bytes of trailer over the last 128 bytes (overwrite) or at the end of the
+    // file, and flushes them to disk before returning success. A write that fails part-way is
+    // undone (an append cut back to the old length, an overwrite given its old bytes back), so the
+    // file is either unchanged or fully tagged. Should putting it back fail as well, the failure
+    // says that the file may be damaged and how many bytes were added or overwritten.
+    FileStatus writeTrailer(const QByteArray &trailer, bool overwrite);
+    // Cuts the last 128 bytes off (an appended trailer taken back), or the file to length (never
+    // longer than it is), and flushes the file.
+    FileStatus cutTrailer();
+    FileStatus cutTo(qint64 length);
+    // Up to count bytes from offset; fewer at the end of the file.
+    FileStatus readBytes(qint64 offset, qint64 count, QByteArray &bytes) const;
+
+    // Sets the modification and access times back to what the open for saving found, to the
+    // nanosecond. The system allows it only to the file's owner (or a privileged user).
+    FileStatus restoreTimes();
+
+private:
+    FileStatus makeWritable(int mode);
+    FileStatus putBackFailed(const FileStatus &writeFailure, const FileStatus &restoreFailure,
+                             qint64 bytes, bool overwrite) const;
+
+    int m_fd = -1;
+    int m_modeToRestore = -1;
+    int m_mode = 0;
+    QByteArray m_target;  // where the checked path leads  // the permission bits a save changed, until it is done
+    FileIdentity m_opened;  // from the open's own fstat, so that asking costs no system call
+    qint64 m_length = 0;    // the open's length, moved on by an append
+    timespec m_timesBefore[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};  // access, modification
+};
