@@ -9,7 +9,7 @@ function(velmora_library name)
     list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
   endforeach()
   add_library(${name} STATIC ${sources} ${L_EXTRA})
-  # An include names its folder ("tags/TagCore.h"), so a line tells which room it comes from.
+  # An include names its folder ("tags/trailer/TagCore.h"), so a line tells which room it comes from.
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${L_LIBS})
 endfunction()
