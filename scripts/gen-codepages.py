@@ -50,7 +50,7 @@ def main():
         "// Positions a code page leaves undefined hold the character of the same value, so every",
         "// table is one-to-one.",
         "",
-        '#include "CodePageTables.h"',
+        '#include "tags/codepage/CodePageTables.h"',
         "",
         "namespace CodePageTables {",
         "",
