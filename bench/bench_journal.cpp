@@ -9,6 +9,7 @@
 
 #include "tags/trailer/BulkTrailerReader.h"
 #include "tags/trailer/TagCore.h"
+#include "tags/journal/JournalRecovery.h"
 #include "tags/journal/JournalUndo.h"
 #include "tags/journal/SaveJournal.h"
 

@@ -3,6 +3,7 @@
 #include "app/FrmSaveHistory.h"
 #include "browser/TagEditor.h"
 #include "session/EditSession.h"
+#include "tags/journal/JournalRecovery.h"
 #include "tags/journal/JournalUndo.h"
 #include "tags/text/Message.h"
 #include "tags/text/TextEscape.h"

@@ -3,6 +3,7 @@
 #include "cli/CommandLine.h"
 #include "tags/text/TextEscape.h"
 #include "tags/journal/JournalText.h"
+#include "tags/journal/JournalRecovery.h"
 #include "tags/journal/JournalUndo.h"
 #include "tags/journal/SaveJournal.h"
 

@@ -7,6 +7,7 @@
 
 #include "tags/trailer/TagCore.h"
 #include "tags/journal/JournalStore.h"
+#include "tags/journal/JournalRecovery.h"
 #include "tags/journal/JournalUndo.h"
 #include "tags/journal/SaveJournal.h"
 

@@ -1,5 +1,6 @@
 // Putting right at start-up the changes that a crash or power cut stopped part-way.
 
+#include "tags/journal/JournalRecovery.h"
 #include "tags/journal/JournalUndo.h"
 
 #include "tags/journal/JournalSteps.h"

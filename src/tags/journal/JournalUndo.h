@@ -29,13 +29,6 @@ const JournalRecord *lastUndoableSave(const std::vector<JournalRecord> &records)
 // start or another undo of the same change finishes it.
 FileStatus undoChange(SaveJournal &journal, const JournalRecord &record, bool dryRun);
 
-// Called at start: each change the journal holds unfinished was cut short (unless another process
-// is at work, when the look is left to a later start). A save found part-way is put back as it was
-// before; one found whole (before or after) is only written down; an undo is finished. A record
-// failing a check, or a file found in neither state, is left as it is. Returns the messages to
-// show, each said once, and the journal's own (a previous journal imported or left).
-QStringList recoverInterruptedSaves(SaveJournal &journal);
-
 namespace JournalCheck {
 // Whether path names the file the record was made for.
 bool isRecordedFile(const QByteArray &path, const JournalRecord &record);
