@@ -5,23 +5,30 @@
 #include "app/CodePageMenu.h"
 #include "app/FrmAbout.h"
 #include "app/FrmSettings.h"
-#include "tags/id3v1/GenreList.h"
-#include "tags/text/Message.h"
+#include "app/InstructionsFile.h"
+#include "app/SaveUndo.h"
+#include "app/TaggingEntries.h"
+#include "browser/DocumentOpener.h"
+#include "browser/TagEditor.h"
+#include "layout/Twips.h"
 #include "player/PlayerController.h"
 #include "player/PlayerPanel.h"
-#include "app/SaveUndo.h"
-#include "browser/TagEditor.h"
-#include "app/TaggingEntries.h"
-#include "layout/Twips.h"
+#include "tags/id3v1/GenreList.h"
+#include "tags/settings/CodePageChoice.h"
 #include "tags/settings/SettingsKeys.h"
 #include "tags/settings/SettingsStore.h"
+#include "tags/text/Message.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 
@@ -244,4 +251,65 @@ void FrmMain::quit()
     if (m_player.exists())
         m_player.get().stop();
     m_endProgram();
+}
+
+// ---- the menu bar: Velmora's own menus, then Help with its windows and the instructions ----
+
+void FrmMain::createMenu()
+{
+    // Velmora's own menus come before Help, as desktops place them; each feature adds its
+    // entries to them. Help keeps its caption and entries.
+    mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    m_saveUndo = new SaveUndo(*m_editor, *m_session, *mnuEdit, this);
+    mnuTags = menuBar()->addMenu(QStringLiteral("&Tags"));
+    mnuTags->setObjectName(QStringLiteral("mnuTags"));
+    m_codePages = new CodePageMenu(*mnuTags, this);
+    connect(m_codePages, &CodePageMenu::chosenChanged, this,
+            [this](int number) { m_session->setCodePage(CodePageChoice::pageOf(number)); });
+    connect(m_editor, &TagEditor::folderCodePageSuggested, m_codePages, &CodePageMenu::setSuggestion);
+    mnuFillFromId3v2 = mnuTags->addAction(QStringLiteral("Fill from &ID3v2"));
+    mnuFillFromId3v2->setObjectName(QStringLiteral("mnuFillFromId3v2"));
+    mnuFillFromId3v2->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    mnuFillFromId3v2->setEnabled(false);  // until a file with an ID3v2 tag is loaded
+    connect(mnuFillFromId3v2, &QAction::triggered, m_editor, &TagEditor::fillFromId3v2);
+    connect(m_editor, &TagEditor::canFillFromId3v2Changed, mnuFillFromId3v2, &QAction::setEnabled);
+    m_tagging = new TaggingEntries(*mnuEdit, *mnuTags, *m_editor, this);
+    mnuHelp = menuBar()->addMenu(QStringLiteral("Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    auto add = [this](const char *name, const QString &caption, void (FrmMain::*handler)()) {
+        QAction *action = mnuHelp->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    mnuinstr = add("mnuinstr", QStringLiteral("&Instructions"), &FrmMain::mnuinstr_Click);
+    mnuSettings = add("mnuSettings", QStringLiteral("&Settings"), &FrmMain::mnuSettings_Click);
+    mnuAbout = add("mnuAbout", QStringLiteral("&About"), &FrmMain::mnuAbout_Click);
+    mnuQuit = add("mnuQuit", QStringLiteral("&Quit"), &FrmMain::mnuQuit_Click);
+}
+
+// The about box and the settings dialog have no parent window: a window with one does not count
+// as open when the main window is closed, and the program would end under them.
+void FrmMain::mnuAbout_Click()
+{
+    showAbout(m_about);
+}
+
+void FrmMain::mnuSettings_Click()
+{
+    showSettings(m_settings, m_state.SupportLFN, m_endProgram);
+}
+
+void FrmMain::mnuinstr_Click()
+{
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    QString problem;
+    const QString path = findInstructions(programFolder, &problem);
+    if (path.isEmpty()) {
+        Message::show(problem);
+        return;
+    }
+    if (!openDocument(QFile::encodeName(path)))
+        Message::show(QStringLiteral("No program could be found to open %1.").arg(path));
 }
