@@ -26,11 +26,14 @@ bool plainName(const QByteArray &name)
     return !name.isEmpty() && !name.contains('/') && !name.contains('\0') && name != "." && name != "..";
 }
 
-int preadAll(int fd, char *data, qint64 count, qint64 offset)
+// Moves count bytes at offset with pread or pwrite, again after an interruption or a short
+// transfer; 0 when all went, else the error (EIO when the file ended first).
+template <typename Transfer>
+int transferAll(Transfer transfer, qint64 count, qint64 offset)
 {
     qint64 done = 0;
     while (done < count) {
-        const ssize_t n = ::pread(fd, data + done, size_t(count - done), offset + done);
+        const ssize_t n = transfer(done, size_t(count - done), offset + done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -40,18 +43,14 @@ int preadAll(int fd, char *data, qint64 count, qint64 offset)
     return 0;
 }
 
+int preadAll(int fd, char *data, qint64 count, qint64 offset)
+{
+    return transferAll([&](qint64 done, size_t n, qint64 at) { return ::pread(fd, data + done, n, at); }, count, offset);
+}
+
 int pwriteAll(int fd, const char *data, qint64 count, qint64 offset)
 {
-    qint64 done = 0;
-    while (done < count) {
-        const ssize_t n = ::pwrite(fd, data + done, size_t(count - done), offset + done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return n < 0 ? errno : EIO;
-        done += n;
-    }
-    return 0;
+    return transferAll([&](qint64 done, size_t n, qint64 at) { return ::pwrite(fd, data + done, n, at); }, count, offset);
 }
 
 }  // namespace
