@@ -52,6 +52,7 @@ private slots:
     void previewStates_data();
     void previewStates();
     void appliesOnlyChangesInOneBatch();
+    void stopsAfterTheCurrentFile();
 };
 
 void TestJobs::matchesNames_data()
@@ -283,6 +284,26 @@ void TestJobs::appliesOnlyChangesInOneBatch()
     QCOMPARE(records.size(), size_t(11));
     for (const JournalRecord &record : records)
         QCOMPARE(record.batch, records.back().id);
+}
+
+void TestJobs::stopsAfterTheCurrentFile()
+{
+    TempFolder folder;
+    for (int track = 1; track <= 5; ++track)
+        QVERIFY(writeFile(folder.file(QByteArray::number(track) + ". Song.mp3"), song(1000)));
+    FileStatus listed = FileStatus::success();
+    const std::vector<JobRow> rows = previewJob(listJobFiles(folder.path(), listed),
+                                                nameJobPlanner(NamePattern(QStringLiteral("%n. %t")), false),
+                                                CodePage::byNumber(1252));
+    int calls = 0;
+    JobApply apply;
+    apply.afterFile = [&calls](const JobRow &, const TagSaveResult &) { return ++calls < 2; };
+    const JobSummary summary = applyJob(rows, apply);
+    QVERIFY(summary.stopped);
+    QCOMPARE(summary.written, 2);
+    QCOMPARE(calls, 2);
+    for (int track = 3; track <= 5; ++track)
+        QCOMPARE(readFile(folder.file(QByteArray::number(track) + ". Song.mp3")), song(1000));
 }
 
 QTEST_GUILESS_MAIN(TestJobs)
