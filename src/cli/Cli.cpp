@@ -3,11 +3,13 @@
 #include "tags/codepage/CodePage.h"
 #include "cli/CodePageCommand.h"
 #include "cli/CommandLine.h"
+#include "cli/FromNamesCommand.h"
 #include "cli/HelpText.h"
 #include "cli/JournalCommands.h"
 #include "cli/ListCommand.h"
 #include "cli/RenameCommand.h"
 #include "cli/SetCommand.h"
+#include "tags/jobs/NamePattern.h"
 #include "tags/journal/SaveJournal.h"
 #include "tags/text/TextEscape.h"
 
@@ -113,6 +115,35 @@ int runRename(const CommandLine &line, SaveJournal &journal)
     return renameFiles(expandFileTargets(line.operands, console), request, out, console);
 }
 
+int runFromNames(const CommandLine &line, SaveJournal &journal)
+{
+    FromNamesRequest request;
+    const CodePage *page = nullptr;
+    QString problem;
+    if (!chosenCodePage(line, page, problem))
+        return badUsage(problem);
+    if (const std::optional<QByteArray> pattern = line.value("--pattern")) {
+        const NamePattern checked(QString::fromLocal8Bit(*pattern));
+        if (!checked.isValid())
+            return badUsage(QStringLiteral("--pattern: ") + checked.problem());
+        request.pattern = checked.text();
+    }
+    if (line.operands.empty())
+        return badUsage(QStringLiteral("from-names needs files or folders"));
+    request.underscores = line.has("--underscores");
+    request.dryRun = line.has("--dry-run");
+    request.json = line.has("--json");
+    if (request.json && !request.dryRun)
+        return badUsage(QStringLiteral("from-names: --json goes with --dry-run"));
+    request.keepTimes = line.has("--keep-times");
+    Output out(STDOUT_FILENO);
+    Console console;
+    const std::vector<FileTarget> targets = expandFileTargets(line.operands, console);
+    if (!request.dryRun)
+        request.journal = journalFor(line, journal);
+    return fromNames(targets, request, *page, out, console);
+}
+
 int runHistory(const CommandLine &line, SaveJournal &journal)
 {
     if (line.operands.size() > 1)
@@ -171,6 +202,8 @@ int runCli(int argc, const char *const argv[])
         return runList(line);
     if (line.command == "set")
         return runSet(line, journal);
+    if (line.command == "from-names")
+        return runFromNames(line, journal);
     if (line.command == "codepage")
         return runCodePage(line);
     if (line.command == "history")

@@ -41,6 +41,24 @@ Commands:
       is, through the same save as set. Prints "old -> new" for each file; --dry-run only
       prints and changes nothing. A name holding "/" or a control character, or beginning
       with ".", is refused. --keep-times: as for set.
+  from-names FILE|FOLDER... [--pattern P] [--underscores] [--dry-run] [--json]
+                            [--codepage PAGE] [--no-journal] [--keep-times]
+      Fills the fields a pattern names from each file's name (without its extension):
+      %t title, %a artist, %l album, %y year, %c comment, %n track number (ID3v1.1, 1 to
+      255), %g genre by name, %x text that is not kept, %% a percent sign; every other
+      character matches itself. A code takes the shortest text up to the text that follows
+      it, the last code the rest, so "01 - T-Pain - Up" with "%n - %a - %t" gives artist
+      "T-Pain" and title "Up". Spaces around each value are removed; %n and %y take digits
+      only. --underscores reads "_" as a space. Without --pattern the pattern that matches
+      most names is guessed and printed on standard error with its count ("matches 12 of 13
+      files"). A file whose name does not match, whose value cannot be stored in the code
+      page or does not fit its field's bytes, or whose comment is longer than 28 bytes beside
+      a track number, is skipped and said so on standard error; nothing is ever cut. Only
+      files that change are written, as set writes them, all as one batch of the journal
+      (undo --batch takes the run back). --dry-run prints the preview instead: file, state
+      ("will change", "unchanged", "skipped"), reason, then old and new of each field the
+      pattern names, separated by tabs after a header line; with --json an array of objects
+      with the keys file, state, reason and fields ({"title": {"old": ..., "new": ...}}).
   codepage [FOLDER]
       Prints the code page suggested for the tags of FOLDER (default: the current folder),
       or why it cannot tell, and the page in use. Changes nothing.
@@ -49,12 +67,12 @@ Commands:
       with --limit): id, time, batch, undoes, state, undone_by, folder, old_name, new_name
       and changed (the fields).
   undo [ID | --batch] [--dry-run]
-      Undoes the last save, with --batch the last set or rename as a whole, or change ID:
+      Undoes the last save, with --batch the last set, rename or from-names as a whole, or change ID:
       the old tag bytes, permissions and name come back. Refused, with nothing written, when
       the file has changed since. Prints "ID<TAB>path -> path" for each; --dry-run only checks.
       A step that fails (permissions, name) fails the undo (exit 1); it is finished later.
 
-set and rename record each save in the journal of saves, the SQLite database
+set, rename and from-names record each save in the journal of saves, the SQLite database
 $XDG_STATE_HOME/velmora/journal.sqlite, before the file changes, and refuse to save when it
 cannot be written; --no-journal saves without it. At start, a save or an undo that a crash
 cut short is put right, and said so.
@@ -69,7 +87,7 @@ or a byte that is not valid UTF-8 (for tag text: the tag's byte in the code page
 are read back the same way, so a name can be copied from the output; a backslash in a file
 name or a field must therefore be written \\.
 
-The tags' code page (--codepage PAGE for list, set and rename): a number (874, 1250 to 1258,
+The tags' code page (--codepage PAGE for list, set, rename and from-names): a number (874, 1250 to 1258,
 932 Japanese, 936 Chinese Simplified, 949 Korean, 950 Chinese Traditional), a name such as
 cp1251, shift_jis, gbk, euc-kr, big5 or Cyrillic, or "system" for the locale's page. Without
 it, the page chosen in the window ([Tags] CodePage in $XDG_CONFIG_HOME/quorrel.ini), else the

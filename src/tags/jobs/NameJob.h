@@ -1,0 +1,13 @@
+#pragma once
+// Tags from File Names: each file's fields from its name read with a pattern.
+
+#include "tags/jobs/FolderJob.h"
+#include "tags/jobs/NamePattern.h"
+
+// The edits a name gives, or false with reason "does not match" (or the genre it names is not
+// in the table): a name is read whole or not at all.
+bool nameEdits(const NamePattern &pattern, const QString &fileName, bool underscores, FieldEdits &edits,
+               QString &reason);
+
+// The planner of previewJob for the pattern.
+JobPlanner nameJobPlanner(const NamePattern &pattern, bool underscores);

@@ -1,0 +1,180 @@
+#include "tags/jobs/NamePattern.h"
+
+namespace {
+
+std::optional<NameField> fieldOfCode(QChar code)
+{
+    switch (code.unicode()) {
+    case 't': return NameField::Title;
+    case 'a': return NameField::Artist;
+    case 'l': return NameField::Album;
+    case 'y': return NameField::Year;
+    case 'c': return NameField::Comment;
+    case 'n': return NameField::Track;
+    case 'g': return NameField::Genre;
+    case 'x': return NameField::Ignored;
+    default: return std::nullopt;
+    }
+}
+
+bool isDigitsOnly(const QString &text)
+{
+    for (QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    return !text.isEmpty();
+}
+
+bool takesDigits(NameField field)
+{
+    return field == NameField::Track || field == NameField::Year;
+}
+
+// Spaces only: a tab in a name is kept where it is, and shows up as a character the page refuses.
+QString trimmedSpaces(const QString &text)
+{
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && text.at(begin) == u' ')
+        ++begin;
+    while (end > begin && text.at(end - 1) == u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+}  // namespace
+
+NamePattern::NamePattern(const QString &text) : m_text(text)
+{
+    parse();
+}
+
+void NamePattern::parse()
+{
+    unsigned seen = 0;
+    for (qsizetype i = 0; i < m_text.size(); ++i) {
+        const QChar c = m_text.at(i);
+        if (c != u'%' || (i + 1 < m_text.size() && m_text.at(i + 1) == u'%')) {
+            if (m_pieces.empty() || m_pieces.back().isCode)
+                m_pieces.push_back({});
+            m_pieces.back().literal += c;
+            i += c == u'%';  // "%%"
+            continue;
+        }
+        if (i + 1 >= m_text.size()) {
+            m_problem = QStringLiteral("the pattern ends with a lone \"%\"");
+            return;
+        }
+        const std::optional<NameField> field = fieldOfCode(m_text.at(++i));
+        if (!field) {
+            m_problem = QStringLiteral("\"%%1\" is not a code (use %t %a %l %y %c %n %g %x, or %% for a percent sign)")
+                            .arg(m_text.at(i));
+            return;
+        }
+        if (*field != NameField::Ignored && (seen & (1u << int(*field)))) {
+            m_problem = QStringLiteral("\"%%1\" is named twice").arg(m_text.at(i));
+            return;
+        }
+        // Without text between them, where one value ends and the next begins is anyone's guess.
+        if (!m_pieces.empty() && m_pieces.back().isCode && !takesDigits(m_pieces.back().field)) {
+            m_problem = QStringLiteral("two codes need text between them (only %n and %y may be followed by a code)");
+            return;
+        }
+        seen |= 1u << int(*field);
+        m_pieces.push_back({true, *field, {}});
+    }
+    if (fieldCount() == 0)
+        m_problem = QStringLiteral("the pattern names no field (%t %a %l %y %c %n %g)");
+}
+
+int NamePattern::fieldCount() const
+{
+    int count = 0;
+    for (const Piece &piece : m_pieces)
+        count += piece.isCode && piece.field != NameField::Ignored;
+    return count;
+}
+
+bool NamePattern::names(NameField field) const
+{
+    for (const Piece &piece : m_pieces) {
+        if (piece.isCode && piece.field == field)
+            return true;
+    }
+    return false;
+}
+
+int NamePattern::digitFieldCount() const
+{
+    int count = 0;
+    for (const Piece &piece : m_pieces)
+        count += piece.isCode && takesDigits(piece.field);
+    return count;
+}
+
+int NamePattern::literalLength() const
+{
+    int length = 0;
+    for (const Piece &piece : m_pieces)
+        length += int(piece.literal.size());
+    return length;
+}
+
+std::optional<NameValues> NamePattern::match(const QString &baseName, bool underscores) const
+{
+    if (!isValid())
+        return std::nullopt;
+    QString name = baseName;
+    if (underscores)
+        name.replace(u'_', u' ');
+    NameValues found;
+    qsizetype at = 0;
+    for (size_t i = 0; i < m_pieces.size(); ++i) {
+        const Piece &piece = m_pieces[i];
+        const bool last = i + 1 == m_pieces.size();
+        if (!piece.isCode) {
+            // A closing literal ends the name; any other must come next.
+            if (last ? !name.endsWith(piece.literal) || name.size() - piece.literal.size() != at
+                     : !QStringView(name).mid(at).startsWith(piece.literal))
+                return std::nullopt;
+            at += piece.literal.size();
+            continue;
+        }
+        qsizetype end = name.size();
+        if (!last) {
+            const Piece &next = m_pieces[i + 1];
+            if (next.isCode) {
+                end = at;  // a digit code followed by a code takes every digit
+                while (end < name.size() && name.at(end) >= u'0' && name.at(end) <= u'9')
+                    ++end;
+            } else if (i + 2 == m_pieces.size()) {
+                end = name.size() - next.literal.size();  // up to the closing literal
+                if (end < at || !name.endsWith(next.literal))
+                    return std::nullopt;
+            } else {
+                end = name.indexOf(next.literal, at);
+                if (end < 0)
+                    return std::nullopt;
+            }
+        }
+        const QString value = trimmedSpaces(name.mid(at, end - at));
+        at = end;
+        if (piece.field == NameField::Ignored)
+            continue;
+        if (value.isEmpty() || (takesDigits(piece.field) && !isDigitsOnly(value)))
+            return std::nullopt;
+        if (piece.field == NameField::Track) {
+            const int number = value.toInt();
+            if (number < 1 || number > 255)
+                return std::nullopt;
+        }
+        found.values[size_t(piece.field)] = value;
+    }
+    return at == name.size() ? std::optional<NameValues>(found) : std::nullopt;
+}
+
+QString baseNameOf(const QString &fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    return dot > 0 ? fileName.left(dot) : fileName;
+}

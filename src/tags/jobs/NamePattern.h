@@ -1,0 +1,57 @@
+#pragma once
+// A file-name pattern such as "%n - %a - %t": the codes %t title, %a artist, %l album, %y year,
+// %c comment, %n track number, %g genre (by name) and %x text that is not kept; "%%" is a percent
+// sign and every other character matches itself. A code takes the shortest text up to the literal
+// that follows it, the last code takes the rest; %n and %y take digits only.
+
+#include <QString>
+
+#include <array>
+#include <optional>
+#include <vector>
+
+enum class NameField { Title, Artist, Album, Year, Comment, Track, Genre, Ignored };
+constexpr int NameFieldCount = 8;
+
+// The values a name gave, trimmed of spaces; only the fields the pattern names are set.
+struct NameValues {
+    std::array<std::optional<QString>, NameFieldCount> values;
+    const std::optional<QString> &operator[](NameField field) const { return values[size_t(field)]; }
+};
+
+class NamePattern {
+public:
+    explicit NamePattern(const QString &text);
+
+    const QString &text() const { return m_text; }
+    // Why the pattern cannot be used (an unknown code, a field named twice, two codes with no
+    // text between them, no code at all); empty when it can.
+    const QString &problem() const { return m_problem; }
+    bool isValid() const { return m_problem.isEmpty(); }
+    // The fields it fills (%x not counted).
+    int fieldCount() const;
+    bool names(NameField field) const;
+    // The fields that take digits only (%n, %y): a match of such a pattern says more.
+    int digitFieldCount() const;
+    // Characters it matches literally: with equal matches, the pattern that explains more wins.
+    int literalLength() const;
+
+    // baseName is the file name without its extension; underscores: "_" reads as a space. No value
+    // when the name does not match as a whole, or a field would be empty or out of range.
+    std::optional<NameValues> match(const QString &baseName, bool underscores = false) const;
+
+private:
+    struct Piece {
+        bool isCode = false;
+        NameField field = NameField::Ignored;
+        QString literal;
+    };
+    void parse();
+
+    QString m_text;
+    QString m_problem;
+    std::vector<Piece> m_pieces;
+};
+
+// The file name without its last extension ("a.b.mp3" -> "a.b").
+QString baseNameOf(const QString &fileName);

@@ -1,0 +1,310 @@
+// Folder jobs in the core: the file-name matcher as one table, the pattern guess over a folder's
+// names, the preview's states and reasons (code page, field bytes, the ID3v1.1 track beside the
+// comment), and Apply: only changed files written, every save in one batch of the journal.
+
+#include "support/TestFiles.h"
+
+#include "tags/codepage/CodePage.h"
+#include "tags/jobs/NameJob.h"
+#include "tags/jobs/PatternGuess.h"
+#include "tags/journal/SaveJournal.h"
+
+#include <QTest>
+
+using namespace TestFiles;
+
+namespace {
+
+// "t=Up|a=T-Pain|n=1": the fields a match gives, by code letter.
+QString describe(const std::optional<NameValues> &values)
+{
+    if (!values)
+        return QStringLiteral("no match");
+    const char codes[] = "talycngx";
+    QStringList parts;
+    for (int i = 0; i < NameFieldCount; ++i) {
+        if (const std::optional<QString> &value = values->values[size_t(i)])
+            parts += QString(QLatin1Char(codes[i])) + u'=' + *value;
+    }
+    return parts.join(u'|');
+}
+
+const QStringList albumNames = {
+    "01 - T-Pain - Up.mp3",          "02 - Jay-Z - Ninety.mp3",       "03 - A-ha - Take On Me.mp3",
+    "04 - Red Kettle - Morning Walk.mp3", "05 - Blue-Eyed Soul - Late.mp3", "06 - Red Kettle - Noon.mp3",
+    "07 - Red Kettle - Walk - Live.mp3",  "08 - Mo-Do - Eins.mp3",          "09 - Red Kettle - Dusk.mp3",
+    "10 - Anne-Marie - Rain.mp3",    "11 - Red Kettle - Night.mp3",   "12 - Red Kettle - Dawn.mp3",
+    "Bonus Track.mp3",
+};
+
+}  // namespace
+
+class TestJobs : public QObject {
+    Q_OBJECT
+
+private slots:
+    void matchesNames_data();
+    void matchesNames();
+    void refusesBadPatterns_data();
+    void refusesBadPatterns();
+    void guessesPattern_data();
+    void guessesPattern();
+    void previewStates_data();
+    void previewStates();
+    void appliesOnlyChangesInOneBatch();
+    void stopsAfterTheCurrentFile();
+};
+
+void TestJobs::matchesNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<bool>("underscores");
+    QTest::addColumn<QString>("expected");
+
+    auto row = [](const char *tag, const char *name, const char *pattern, bool underscores, const char *expected) {
+        QTest::newRow(tag) << QString::fromUtf8(name) << QString::fromUtf8(pattern) << underscores
+                           << QString::fromUtf8(expected);
+    };
+    row("hyphenated artist", "01 - T-Pain - Up", "%n - %a - %t", false, "t=Up|a=T-Pain|n=01");
+    row("separator inside title", "07 - Red Kettle - Walk - Live", "%n - %a - %t", false,
+        "t=Walk - Live|a=Red Kettle|n=07");
+    row("plain hyphen splits first", "T-Pain-Up-Live", "%a-%t", false, "t=Pain-Up-Live|a=T");
+    row("spaces trimmed", "  Red Kettle   -   Noon  ", "%a-%t", false, "t=Noon|a=Red Kettle");
+    row("track 255", "255. Last", "%n. %t", false, "t=Last|n=255");
+    row("track 0", "00. Zero", "%n. %t", false, "no match");
+    row("track 256", "256. Over", "%n. %t", false, "no match");
+    row("track not digits", "A1. Side", "%n. %t", false, "no match");
+    row("track overflowing int", "99999999999999999999. Big", "%n. %t", false, "no match");
+    row("year digits", "Kettle (1999)", "%a (%y)", false, "a=Kettle|y=1999");
+    row("year not digits", "Kettle (late)", "%a (%y)", false, "no match");
+    row("closing literal anchored", "Kettle (live) (2001)", "%a (%y)", false, "no match");
+    row("closing literal missing", "Kettle 2001", "%a (%y)", false, "no match");
+    row("leading literal", "[Kettle] Noon", "[%a] %t", false, "t=Noon|a=Kettle");
+    row("leading literal missing", "Kettle] Noon", "[%a] %t", false, "no match");
+    row("ignored part", "01 - x - Kettle - Noon", "%n - %x - %a - %t", false, "t=Noon|a=Kettle|n=01");
+    row("every field", "Kettle - Tea - 2001 - Blues - fine - 3 - Noon", "%a - %l - %y - %g - %c - %n - %t", false,
+        "t=Noon|a=Kettle|l=Tea|y=2001|c=fine|n=3|g=Blues");
+    row("digits then code", "03Noon", "%n%t", false, "t=Noon|n=03");
+    row("empty value", "01 -  - Noon", "%n - %a - %t", false, "no match");
+    row("missing separator", "Bonus Track", "%n - %a - %t", false, "no match");
+    row("underscores off", "01_Red_Kettle", "%n %t", false, "no match");
+    row("underscores on", "01_Red_Kettle", "%n %t", true, "t=Red Kettle|n=01");
+    row("underscore separator read as space", "Red_Kettle_-_Noon", "%a - %t", true, "t=Noon|a=Red Kettle");
+    row("percent literal", "100% Kettle - Noon", "100%% %a - %t", false, "t=Noon|a=Kettle");
+    row("cyrillic", "03 - Кино - Группа крови", "%n - %a - %t", false, "t=Группа крови|a=Кино|n=03");
+    row("literal case counts", "Kettle FEAT Tea", "%a feat %t", false, "no match");
+}
+
+void TestJobs::matchesNames()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, pattern);
+    QFETCH(bool, underscores);
+    QFETCH(QString, expected);
+    const NamePattern parsed(pattern);
+    QVERIFY2(parsed.isValid(), qPrintable(parsed.problem()));
+    QCOMPARE(describe(parsed.match(name, underscores)), expected);
+}
+
+void TestJobs::refusesBadPatterns_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("unknown code") << "%a - %q" << "not a code";
+    QTest::newRow("lone percent") << "%a - %" << "lone";
+    QTest::newRow("field twice") << "%a - %a" << "named twice";
+    QTest::newRow("codes touching") << "%a%t" << "text between";
+    QTest::newRow("no field") << "%x - %x" << "names no field";
+    QTest::newRow("empty") << "" << "names no field";
+}
+
+void TestJobs::refusesBadPatterns()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, problem);
+    const NamePattern parsed(pattern);
+    QVERIFY(!parsed.isValid());
+    QVERIFY2(parsed.problem().contains(problem), qPrintable(parsed.problem()));
+    QVERIFY(!parsed.match(QStringLiteral("anything - at all")));
+}
+
+void TestJobs::guessesPattern_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<bool>("underscores");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<int>("matches");
+
+    QTest::newRow("album with bonus") << albumNames << false << "%n - %a - %t" << 12;
+    QTest::newRow("own long style") << QStringList{"Red Kettle-Noon.MP3", "Tea-Dusk.MP3", "odd.mp3"} << false << "%a-%t"
+                                    << 2;
+    QTest::newRow("numbered titles") << QStringList{"01. Noon.mp3", "02. Dusk.mp3"} << false << "%n. %t" << 2;
+    QTest::newRow("underscored") << QStringList{"01_Red_Kettle_-_Noon.mp3", "02_Tea_-_Dusk.mp3"} << true
+                                 << "%n %a - %t" << 2;
+    QTest::newRow("nothing fits") << QStringList{"Noon.mp3", "Dusk.mp3"} << false << "" << 0;
+    QTest::newRow("no names") << QStringList{} << false << "" << 0;
+}
+
+void TestJobs::guessesPattern()
+{
+    QFETCH(QStringList, names);
+    QFETCH(bool, underscores);
+    QFETCH(QString, pattern);
+    QFETCH(int, matches);
+    const PatternGuess guess = guessNamePattern(names, underscores);
+    QCOMPARE(guess.pattern, pattern);
+    QCOMPARE(guess.matches, matches);
+    QCOMPARE(guess.countText(), QStringLiteral("matches %1 of %2 files").arg(matches).arg(names.size()));
+}
+
+void TestJobs::previewStates_data()
+{
+    QTest::addColumn<QByteArray>("trailerBefore");  // empty: the file has none
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QByteArray>("trailerAfter");  // for rows that change
+
+    QByteArray withTrack = trailer("Old", "Kettle", {}, {}, "nice");
+    withTrack[125] = 0;
+    withTrack[126] = 7;
+    QByteArray retracked = trailer("Noon", "Kettle", {}, {}, "nice");
+    retracked[125] = 0;
+    retracked[126] = 3;
+    QByteArray keptTrack = withTrack;
+    keptTrack.replace(3, 4, "Noon");
+
+    QTest::newRow("untagged gets a trailer") << QByteArray() << "Kettle - Noon.mp3" << "%a - %t" << 1252
+                                             << "will change" << "" << trailer("Noon", "Kettle", {}, {}, {}, 255);
+    QTest::newRow("already so") << trailer("Noon", "Kettle") << "Kettle - Noon.mp3" << "%a - %t" << 1252 << "unchanged"
+                                << "" << QByteArray();
+    QTest::newRow("track kept beside comment") << withTrack << "Noon.mp3" << "%t" << 1252 << "will change" << ""
+                                               << keptTrack;
+    QTest::newRow("track replaced") << withTrack << "03 - Noon.mp3" << "%n - %t" << 1252 << "will change" << ""
+                                    << retracked;
+    QTest::newRow("comment too long for a track")
+        << trailer("Old", {}, {}, {}, "a comment of twenty-nine bytes") << "03 - Noon.mp3" << "%n - %t" << 1252
+        << "skipped" << "beside a track number" << QByteArray();
+    QTest::newRow("does not match") << trailer("Old") << "Noon.mp3" << "%n - %t" << 1252 << "skipped"
+                                    << "does not match" << QByteArray();
+    QTest::newRow("too long") << QByteArray() << "Kettle - A Title Far Too Long For Thirty Bytes.mp3" << "%a - %t"
+                              << 1252 << "skipped" << "cut to fit the field's bytes" << QByteArray();
+    QTest::newRow("year of five digits") << QByteArray() << "Kettle (19999).mp3" << "%a (%y)" << 1252 << "skipped"
+                                         << "cut to fit the field's bytes" << QByteArray();
+    QTest::newRow("not in the page") << QByteArray() << "Кино - Noon.mp3" << "%a - %t" << 1252 << "skipped"
+                                     << "cannot be stored in the chosen code page" << QByteArray();
+    QTest::newRow("cyrillic in 1251") << QByteArray() << "Кино - Звезда.mp3" << "%a - %t" << 1251 << "will change"
+                                      << "" << trailer("\xC7\xE2\xE5\xE7\xE4\xE0", "\xCA\xE8\xED\xEE", {}, {}, {}, 255);
+    QTest::newRow("genre by name") << QByteArray() << "Blues - Noon.mp3" << "%g - %t" << 1252 << "will change" << ""
+                                   << trailer("Noon", {}, {}, {}, {}, 0);
+    QTest::newRow("unknown genre") << QByteArray() << "Chiptune Waltz - Noon.mp3" << "%g - %t" << 1252 << "skipped"
+                                   << "not in the genre table" << QByteArray();
+}
+
+void TestJobs::previewStates()
+{
+    QFETCH(QByteArray, trailerBefore);
+    QFETCH(QString, name);
+    QFETCH(QString, pattern);
+    QFETCH(int, page);
+    QFETCH(QString, state);
+    QFETCH(QString, reason);
+    QFETCH(QByteArray, trailerAfter);
+
+    TempFolder folder;
+    const QByteArray raw = name.toUtf8();
+    const QByteArray before = song(1500, trailerBefore);
+    QVERIFY(writeFile(folder.file(raw), before));
+    FileStatus listed = FileStatus::success();
+    const std::vector<JobFile> files = listJobFiles(folder.path(), listed);
+    QVERIFY(listed);
+    QCOMPARE(files.size(), size_t(1));
+    const std::vector<JobRow> rows = previewJob(files, nameJobPlanner(NamePattern(pattern), false), CodePage::byNumber(page));
+    QCOMPARE(rows.size(), size_t(1));
+    const JobRow &row = rows.front();
+    QCOMPARE(QString::fromLatin1(jobStateName(row.state)), state);
+    QVERIFY2(row.reason.contains(reason), qPrintable(row.reason));
+    QCOMPARE(row.reason.isEmpty(), reason.isEmpty());
+
+    TempFolder state_;
+    SaveJournal journal(state_.path());
+    const JobSummary summary = applyJob(rows, {&journal, false, {}});
+    QCOMPARE(summary.written, row.state == JobState::WillChange ? 1 : 0);
+    const QByteArray after = readFile(files.front().path);
+    if (row.state == JobState::WillChange) {
+        QCOMPARE(after.left(1500), before.left(1500));
+        QCOMPARE(after.mid(1500), trailerAfter);
+    } else {
+        QCOMPARE(after, before);
+    }
+}
+
+void TestJobs::appliesOnlyChangesInOneBatch()
+{
+    TempFolder folder, state;
+    QList<QByteArray> contents;
+    for (const QString &name : albumNames) {
+        // The sixth file is tagged as the name says already: a job leaves it alone.
+        const QByteArray bytes =
+            song(2000 + int(contents.size()), name.startsWith("06") ? trailer("Noon", "Red Kettle", {}, {}, QByteArray(28, ' ') + QByteArray("\0\6", 2), 255) : QByteArray());
+        QVERIFY(writeFile(folder.file(name.toUtf8()), bytes));
+        contents += bytes;
+    }
+    QVERIFY(setTimes(folder.file("06 - Red Kettle - Noon.mp3"), oldTimes));
+    FileStatus listed = FileStatus::success();
+    const std::vector<JobFile> files = listJobFiles(folder.path(), listed);
+    QCOMPARE(files.size(), size_t(13));
+    const std::vector<JobRow> rows =
+        previewJob(files, nameJobPlanner(NamePattern(QStringLiteral("%n - %a - %t")), false), CodePage::byNumber(1252));
+
+    SaveJournal journal(state.path());
+    int seen = 0;
+    JobApply apply;
+    apply.journal = &journal;
+    apply.afterFile = [&seen](const JobRow &, const TagSaveResult &result) { return result.status && ++seen < 100; };
+    const JobSummary summary = applyJob(rows, apply);
+    QCOMPARE(summary.written, 11);
+    QCOMPARE(summary.unchanged, 1);
+    QCOMPARE(summary.skipped, 1);
+    QCOMPARE(summary.failed, 0);
+    QCOMPARE(seen, 11);
+
+    // Reading may move the access time; only a write moves the modification time.
+    QCOMPARE(timesOf(folder.file("06 - Red Kettle - Noon.mp3")).modifiedNs, oldTimes.modifiedNs);
+    QCOMPARE(readFile(folder.file("Bonus Track.mp3")), contents.last());
+    const QByteArray walk = readFile(folder.file("07 - Red Kettle - Walk - Live.mp3"));
+    QCOMPARE(walk.mid(walk.size() - 128, 33), QByteArray("TAGWalk - Live").leftJustified(33, ' '));
+    QCOMPARE(walk.at(walk.size() - 3), '\0');
+    QCOMPARE(walk.at(walk.size() - 2), '\7');
+
+    const std::vector<JournalRecord> records = journal.records();
+    QCOMPARE(records.size(), size_t(11));
+    for (const JournalRecord &record : records)
+        QCOMPARE(record.batch, records.back().id);
+}
+
+void TestJobs::stopsAfterTheCurrentFile()
+{
+    TempFolder folder;
+    for (int track = 1; track <= 5; ++track)
+        QVERIFY(writeFile(folder.file(QByteArray::number(track) + ". Song.mp3"), song(1000)));
+    FileStatus listed = FileStatus::success();
+    const std::vector<JobRow> rows = previewJob(listJobFiles(folder.path(), listed),
+                                                nameJobPlanner(NamePattern(QStringLiteral("%n. %t")), false),
+                                                CodePage::byNumber(1252));
+    int calls = 0;
+    JobApply apply;
+    apply.afterFile = [&calls](const JobRow &, const TagSaveResult &) { return ++calls < 2; };
+    const JobSummary summary = applyJob(rows, apply);
+    QVERIFY(summary.stopped);
+    QCOMPARE(summary.written, 2);
+    QCOMPARE(calls, 2);
+    for (int track = 3; track <= 5; ++track)
+        QCOMPARE(readFile(folder.file(QByteArray::number(track) + ". Song.mp3")), song(1000));
+}
+
+QTEST_GUILESS_MAIN(TestJobs)
+#include "tst_jobs.moc"
