@@ -92,6 +92,7 @@ private slots:
     void craftedRecordsTouchNothing();
     void aHostileStateFolderIsRefused_data();
     void aHostileStateFolderIsRefused();
+    void aStateHomeThatIsALinkIsFollowed();
     void aBusyDatabaseIsWaitedForThenRefused();
     void aPendingUndoIsFinishedByUndoingAgain_data();
     void aPendingUndoIsFinishedByUndoingAgain();
@@ -326,7 +327,6 @@ void TestJournal::aHostileStateFolderIsRefused_data()
     QTest::addColumn<QByteArray>("plant");  // what stands where
     QTest::addColumn<QString>("message");
     QTest::newRow("state home a regular file") << QByteArray("home file") << "is a regular file, not a folder";
-    QTest::newRow("state home a link") << QByteArray("home link") << "is a link, not a folder";
     QTest::newRow("folder a regular file") << QByteArray("folder file") << "is a regular file, not a folder";
     QTest::newRow("folder a link") << QByteArray("folder link") << "is a link, not a folder";
     QTest::newRow("journal a link to /dev/zero") << QByteArray("journal.sqlite zero") << "is a link";
@@ -352,8 +352,7 @@ void TestJournal::aHostileStateFolderIsRefused()
     const QList<QByteArray> words = plant.split(' ');
     const QByteArray &where = words[0], &what = words[1];
     if (where == "home") {
-        const QByteArray real = top.subfolder("real");
-        QVERIFY(what == "file" ? writeFile(home, "x") : ::symlink(real.constData(), home.constData()) == 0);
+        QVERIFY(writeFile(home, "x"));
     } else {
         QVERIFY(::mkdir(home.constData(), 0700) == 0);
         if (where == "folder") {
@@ -394,6 +393,20 @@ void TestJournal::aHostileStateFolderIsRefused()
     QVERIFY(!exists(top.path() + "/journal.sqlite"));
     const QStringList atStart = recoverInterruptedSaves(journal);  // says so at start too, never blocks
     QVERIFY(atStart.isEmpty() || atStart.first().contains(message));
+}
+
+// The state folder is the user's own: a link there (a home on another disk) is followed, and the
+// journal lands where it leads.
+void TestJournal::aStateHomeThatIsALinkIsFollowed()
+{
+    TempFolder top, music;
+    const QByteArray real = top.subfolder("real"), home = top.file("state");
+    QCOMPARE(::symlink(real.constData(), home.constData()), 0);
+    QVERIFY(writeFile(music.file("a.mp3"), audio + oldTrailer));
+    SaveJournal journal(home + "/velmora");
+    const TagSaveResult saved = save(journal, music.file("a.mp3"));
+    QVERIFY2(saved.status, qPrintable(saved.status.description()));
+    QVERIFY(exists(real + "/velmora/journal.sqlite"));
 }
 
 void TestJournal::aBusyDatabaseIsWaitedForThenRefused()

@@ -8,6 +8,7 @@
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -165,9 +166,11 @@ StoreResult JournalStore::checkFolder(bool create)
     if (!m_folder.startsWith('/') || slash <= 0 || slash == m_folder.size() - 1)
         return failure(EINVAL, tr("The journal's folder \"%1\" is not an absolute path.").arg(shown(m_folder)));
     const QByteArray base = m_folder.left(slash), name = m_folder.mid(slash + 1);
-    // The state folder (XDG_STATE_HOME): made as a private folder when missing.
+    // The state folder (XDG_STATE_HOME): made as a private folder when missing. It is the user's
+    // own choice, so a link there (a home moved to another disk) is followed; only the journal's
+    // folder inside it and the files in that must be what they claim to be.
     struct stat st;
-    if (::lstat(base.constData(), &st) != 0) {
+    if (::stat(base.constData(), &st) != 0) {
         if (errno == ENOENT && !create)
             return failure(ENOENT, QString());  // no journal yet
         if (errno != ENOENT)
@@ -175,7 +178,7 @@ StoreResult JournalStore::checkFolder(bool create)
         for (qsizetype at = 1; at <= base.size(); ++at)
             if (at == base.size() || base[at] == '/')
                 ::mkdir(base.left(at).constData(), 0700);
-        if (::lstat(base.constData(), &st) != 0)
+        if (::stat(base.constData(), &st) != 0)
             return failure(errno, tr("The state folder \"%1\" cannot be made (%2).").arg(shown(base), QString::fromLocal8Bit(std::strerror(errno))));
     }
     if (!S_ISDIR(st.st_mode))
@@ -184,7 +187,11 @@ StoreResult JournalStore::checkFolder(bool create)
     if (st.st_uid != ::geteuid() && st.st_uid != 0)  // root's (/tmp) cannot be taken over by others
         return failure(EPERM, tr("The state folder \"%1\" (XDG_STATE_HOME) belongs to another user (%2): the journal "
                                  "of saves is not kept there.").arg(shown(base)).arg(st.st_uid));
-    const int baseFd = openNoFollow(AT_FDCWD, base.constData(), O_RDONLY | O_DIRECTORY);
+    if (char *resolved = ::realpath(base.constData(), nullptr)) {
+        m_resolvedFolder = QByteArray(resolved) + '/' + name;
+        ::free(resolved);
+    }
+    const int baseFd = ::open(base.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (baseFd < 0)
         return failure(errno, tr("The state folder \"%1\" cannot be opened (%2).").arg(shown(base), QString::fromLocal8Bit(std::strerror(errno))));
     if (create)

@@ -33,7 +33,9 @@ public:
     JournalStore(const JournalStore &) = delete;
     JournalStore &operator=(const JournalStore &) = delete;
 
-    QByteArray databasePath() const { return m_folder + "/journal.sqlite"; }
+    // SQLite opens it refusing a link anywhere on the way: the state folder's link, which is the
+    // user's own, is resolved first.
+    QByteArray databasePath() const { return (m_resolvedFolder.isEmpty() ? m_folder : m_resolvedFolder) + "/journal.sqlite"; }
     // How long a database held by another process is waited for before a change is refused.
     void setBusyTimeout(int ms) { m_busyMs = ms; }
 
@@ -81,6 +83,7 @@ private:
                                       const std::vector<QByteArray> &binds, StoreResult &problem);
 
     QByteArray m_folder;
+    QByteArray m_resolvedFolder;  // m_folder with the state folder's links resolved
     int m_folderFd = -1;
     int m_lockFd = -1;
     sqlite3 *m_db = nullptr;
