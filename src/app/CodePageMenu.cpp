@@ -1,5 +1,7 @@
 #include "app/CodePageMenu.h"
 
+#include "session/EditSession.h"
+
 #include "tags/codepage/CodePage.h"
 #include "tags/settings/CodePageChoice.h"
 #include "tags/codepage/CodePageGuess.h"
@@ -22,9 +24,11 @@ QString titleOf(int number)
 
 }  // namespace
 
-CodePageMenu::CodePageMenu(QMenu &menu, QObject *parent)
-    : QObject(parent), m_menu(menu.addMenu(QStringLiteral("&Code Page"))), m_group(new QActionGroup(this))
+CodePageMenu::CodePageMenu(QMenu &menu, EditSession &session, QObject *parent)
+    : QObject(parent), m_session(session), m_menu(menu.addMenu(QStringLiteral("&Code Page"))),
+      m_group(new QActionGroup(this))
 {
+    connect(&session, &EditSession::codePageChoiceChanged, this, &CodePageMenu::tickChoice);
     m_menu->setObjectName(QStringLiteral("mnuCodePage"));
     m_suggestion = m_menu->addAction(QString());
     m_suggestion->setObjectName(QStringLiteral("mnuCodePageSuggestion"));
@@ -48,15 +52,20 @@ QAction *CodePageMenu::addPage(int number, const QString &title)
     return entry;
 }
 
+int CodePageMenu::chosen() const
+{
+    return m_session.codePageChoice();
+}
+
 void CodePageMenu::choose(int number)
 {
-    if (!m_entries.count(number))
-        number = 0;
-    m_entries[number]->setChecked(true);
-    if (number == m_chosen)
-        return;
-    m_chosen = number;
-    emit chosenChanged(number);
+    m_session.chooseCodePage(number);
+    tickChoice();  // also when the pick was already the choice: the entry clicked stays ticked
+}
+
+void CodePageMenu::tickChoice()
+{
+    m_entries[chosen()]->setChecked(true);
 }
 
 void CodePageMenu::setSuggestion(int page, qsizetype nonAsciiBytes)
@@ -88,7 +97,7 @@ int CodePageMenu::storedChoice(const QString &application, QString *problem)
 
 bool CodePageMenu::store(const QString &application, QString *failure) const
 {
-    if (m_chosen == 0 && !SettingsStore::readBytes(application, kSection, kKey))
+    if (chosen() == 0 && !SettingsStore::readBytes(application, kSection, kKey))
         return true;
-    return SettingsStore::write(application, kSection, kKey, QString::number(m_chosen), failure);
+    return SettingsStore::write(application, kSection, kKey, QString::number(chosen()), failure);
 }

@@ -9,6 +9,7 @@
 
 #include <map>
 
+class EditSession;
 class QAction;
 class QActionGroup;
 class QMenu;
@@ -16,12 +17,12 @@ class QMenu;
 class CodePageMenu : public QObject {
     Q_OBJECT
 public:
-    // Adds the "Code Page" submenu to menu.
-    CodePageMenu(QMenu &menu, QObject *parent = nullptr);
+    // Adds the "Code Page" submenu to menu; its ticked entry is the session's choice.
+    CodePageMenu(QMenu &menu, EditSession &session, QObject *parent = nullptr);
 
     QMenu *menu() const { return m_menu; }
-    int chosen() const { return m_chosen; }  // 0: System
-    // Ticks the entry of number (an unknown number is System) and reports it as a user's pick.
+    int chosen() const;  // 0: System
+    // The user's pick of number (an unknown number is System), made in the session.
     void choose(int number);
     // The result of a folder's scan: the suggested page, 0 when it cannot tell.
     void setSuggestion(int page, qsizetype nonAsciiBytes);
@@ -34,16 +35,14 @@ public:
     // held the setting stays as it was.
     bool store(const QString &application, QString *failure) const;
 
-signals:
-    void chosenChanged(int number);
-
 private:
     QAction *addPage(int number, const QString &title);
+    void tickChoice();
 
+    EditSession &m_session;
     QMenu *m_menu;
     QAction *m_suggestion;
     QActionGroup *m_group;
     std::map<int, QAction *> m_entries;  // by page number, 0 for System
-    int m_chosen = 0;
     int m_suggested = 0;
 };

@@ -264,9 +264,7 @@ void FrmMain::createMenu()
     m_saveUndo = new SaveUndo(*m_editor, *m_session, *mnuEdit, this);
     mnuTags = menuBar()->addMenu(QStringLiteral("&Tags"));
     mnuTags->setObjectName(QStringLiteral("mnuTags"));
-    m_codePages = new CodePageMenu(*mnuTags, this);
-    connect(m_codePages, &CodePageMenu::chosenChanged, this,
-            [this](int number) { m_session->setCodePage(CodePageChoice::pageOf(number)); });
+    m_codePages = new CodePageMenu(*mnuTags, *m_session, this);
     connect(m_editor, &TagEditor::folderCodePageSuggested, m_codePages, &CodePageMenu::setSuggestion);
     mnuFillFromId3v2 = mnuTags->addAction(QStringLiteral("Fill from &ID3v2"));
     mnuFillFromId3v2->setObjectName(QStringLiteral("mnuFillFromId3v2"));

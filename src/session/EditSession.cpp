@@ -4,13 +4,19 @@
 
 EditSession::EditSession(QObject *parent) : QObject(parent), m_page(&CodePage::system()) {}
 
-void EditSession::setCodePage(const CodePage &page)
+void EditSession::chooseCodePage(int number)
 {
-    if (&page == m_page)
+    if (!CodePage::find(number))
+        number = 0;
+    if (number == m_choice)
         return;
+    m_choice = number;
     const CodePage &previous = *m_page;
-    m_page = &page;
-    emit codePageChanged(previous);
+    m_page = number == 0 ? &CodePage::system() : CodePage::find(number);
+    // The system's page chosen by its number changes the choice, not the page.
+    if (m_page != &previous)
+        emit codePageChanged(previous);
+    emit codePageChoiceChanged();
 }
 
 void EditSession::setCurrentFile(const QByteArray &path, const FileTags &tags, int selectedIndex)

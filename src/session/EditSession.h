@@ -21,7 +21,10 @@ public:
 
     // The page the tags are read and saved in: the system's until one is chosen.
     const CodePage &codePage() const { return *m_page; }
-    void setCodePage(const CodePage &page);
+    // The user's choice of it: a page's number, or 0 for the system's page (which differs from
+    // choosing that page by its number, as the settings file keeps it). An unknown number is 0.
+    int codePageChoice() const { return m_choice; }
+    void chooseCodePage(int number);
 
     // The current file: the one whose tag the panel shows, Save writes and Play opens.
     const QByteArray &CurrentPath() const { return m_path; }
@@ -46,12 +49,14 @@ public:
 
 signals:
     void codePageChanged(const CodePage &previous);
+    void codePageChoiceChanged();
     void currentFileChanged();  // a click loaded CurrentPath, labelled CurrentName
     void proposalChanged();
     void playerFileChanged();
 
 private:
     const CodePage *m_page;
+    int m_choice = 0;
     QByteArray m_path;
     QString m_label;
     int m_selectedIndex = 0;

@@ -109,11 +109,11 @@ private slots:
         EditSession session;
         BrowserPanel c(&window, &window, session);
         TagPanel panel(c, session, m_genres);
-        session.setCodePage(CodePage::byNumber(from));
+        session.chooseCodePage(from);
         panel.show(tagged("\x93\x8c", "x", 0));
         c.TxtDispTag[1]->setText(typed);  // the user's edit
 
-        session.setCodePage(CodePage::byNumber(to));
+        session.chooseCodePage(to);
         QVERIFY(panel.redecode(CodePage::byNumber(from)));
         QCOMPARE(c.TxtDispTag[0]->text(), CodePage::byNumber(to).decode("\x93\x8c"));  // read again
         QCOMPARE(c.TxtDispTag[1]->text(), typed);                                      // kept as typed
