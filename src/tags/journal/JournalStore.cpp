@@ -59,40 +59,6 @@ QString tr(const char *text)
     return QCoreApplication::translate("JournalStore", text);
 }
 
-StoreResult failure(int code, const QString &text)
-{
-    return StoreResult{code ? code : EIO, text};
-}
-
-QString shown(const QByteArray &path)
-{
-    return QString::fromUtf8(path);
-}
-
-QString kindOf(mode_t mode)
-{
-    if (S_ISLNK(mode))
-        return tr("a link");
-    if (S_ISREG(mode))
-        return tr("a regular file");
-    if (S_ISDIR(mode))
-        return tr("a folder");
-    if (S_ISFIFO(mode))
-        return tr("a FIFO");
-    if (S_ISSOCK(mode))
-        return tr("a socket");
-    return tr("a device");
-}
-
-int openNoFollow(int at, const char *name, int flags, mode_t mode = 0600)
-{
-    int fd;
-    do {
-        fd = ::openat(at, name, flags | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, mode);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
-}
-
 QByteArray columnBytes(sqlite3_stmt *s, int i)
 {
     const void *data = sqlite3_column_blob(s, i);
@@ -152,81 +118,6 @@ JournalStore::~JournalStore()
 {
     if (m_db)
         sqlite3_close_v2(m_db);
-    if (m_lockFd >= 0)
-        ::close(m_lockFd);
-    if (m_folderFd >= 0)
-        ::close(m_folderFd);
-}
-
-StoreResult JournalStore::checkFolder(bool create)
-{
-    if (m_folderFd >= 0)
-        return {};
-    const qsizetype slash = m_folder.lastIndexOf('/');
-    if (!m_folder.startsWith('/') || slash <= 0 || slash == m_folder.size() - 1)
-        return failure(EINVAL, tr("The journal's folder \"%1\" is not an absolute path.").arg(shown(m_folder)));
-    const QByteArray base = m_folder.left(slash), name = m_folder.mid(slash + 1);
-    // The state folder (XDG_STATE_HOME): made as a private folder when missing. It is the user's
-    // own choice, so a link there (a home moved to another disk) is followed; only the journal's
-    // folder inside it and the files in that must be what they claim to be.
-    struct stat st;
-    if (::stat(base.constData(), &st) != 0) {
-        if (errno == ENOENT && !create)
-            return failure(ENOENT, QString());  // no journal yet
-        if (errno != ENOENT)
-            return failure(errno, tr("The state folder \"%1\" cannot be used (%2).").arg(shown(base), QString::fromLocal8Bit(std::strerror(errno))));
-        for (qsizetype at = 1; at <= base.size(); ++at)
-            if (at == base.size() || base[at] == '/')
-                ::mkdir(base.left(at).constData(), 0700);
-        if (::stat(base.constData(), &st) != 0)
-            return failure(errno, tr("The state folder \"%1\" cannot be made (%2).").arg(shown(base), QString::fromLocal8Bit(std::strerror(errno))));
-    }
-    if (!S_ISDIR(st.st_mode))
-        return failure(ENOTDIR, tr("The state folder \"%1\" (XDG_STATE_HOME) is %2, not a folder: the journal of saves "
-                                   "cannot be kept there.").arg(shown(base), kindOf(st.st_mode)));
-    if (st.st_uid != ::geteuid() && st.st_uid != 0)  // root's (/tmp) cannot be taken over by others
-        return failure(EPERM, tr("The state folder \"%1\" (XDG_STATE_HOME) belongs to another user (%2): the journal "
-                                 "of saves is not kept there.").arg(shown(base)).arg(st.st_uid));
-    if (char *resolved = ::realpath(base.constData(), nullptr)) {
-        m_resolvedFolder = QByteArray(resolved) + '/' + name;
-        ::free(resolved);
-    }
-    const int baseFd = ::open(base.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (baseFd < 0)
-        return failure(errno, tr("The state folder \"%1\" cannot be opened (%2).").arg(shown(base), QString::fromLocal8Bit(std::strerror(errno))));
-    if (create)
-        ::mkdirat(baseFd, name.constData(), 0700);
-    const int statted = ::fstatat(baseFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW);
-    const int code = errno;
-    StoreResult result;
-    if (statted != 0) {
-        result = failure(code, tr("The journal's folder \"%1\" cannot be used (%2).").arg(shown(m_folder), QString::fromLocal8Bit(std::strerror(code))));
-    } else if (!S_ISDIR(st.st_mode)) {
-        result = failure(ENOTDIR, tr("The journal's folder \"%1\" is %2, not a folder: move it away.").arg(shown(m_folder), kindOf(st.st_mode)));
-    } else if (st.st_uid != ::geteuid()) {
-        result = failure(EPERM, tr("The journal's folder \"%1\" belongs to another user (%2): it is not used.").arg(shown(m_folder)).arg(st.st_uid));
-    } else if ((m_folderFd = openNoFollow(baseFd, name.constData(), O_RDONLY | O_DIRECTORY)) < 0) {
-        result = failure(errno, tr("The journal's folder \"%1\" cannot be opened (%2).").arg(shown(m_folder), QString::fromLocal8Bit(std::strerror(errno))));
-    } else if ((st.st_mode & 07777) != 0700) {
-        ::fchmod(m_folderFd, 0700);  // the previous version made it 0755
-    }
-    ::close(baseFd);
-    if (statted != 0 && code == ENOENT && !create)
-        result = failure(ENOENT, QString());
-    return result;
-}
-
-StoreResult JournalStore::checkFile(const char *name) const
-{
-    struct stat st;
-    if (::fstatat(m_folderFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno == ENOENT ? StoreResult{} : failure(errno, tr("\"%1/%2\" cannot be looked at (%3).").arg(shown(m_folder), QString::fromUtf8(name), QString::fromLocal8Bit(std::strerror(errno))));
-    if (!S_ISREG(st.st_mode))
-        return failure(ELOOP, tr("\"%1/%2\" is %3, not the journal's own file: the journal of saves is not opened "
-                                 "until it is moved away.").arg(shown(m_folder), QString::fromUtf8(name), kindOf(st.st_mode)));
-    if (st.st_uid != ::geteuid())
-        return failure(EPERM, tr("\"%1/%2\" belongs to another user: the journal of saves is not opened.").arg(shown(m_folder), QString::fromUtf8(name)));
-    return {};
 }
 
 StoreResult JournalStore::sqliteFailure(const QString &what) const
@@ -234,12 +125,12 @@ StoreResult JournalStore::sqliteFailure(const QString &what) const
     const int code = m_db ? sqlite3_errcode(m_db) : SQLITE_CANTOPEN;
     const QString reason = QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(code));
     if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
-        return failure(EBUSY, tr("The journal of saves \"%1\" is held by another process and did not come free in %2 s "
-                                 "(%3): nothing was %4.").arg(shown(databasePath())).arg(m_busyMs / 1000.0).arg(reason, what));
+        return StoreResult::failure(EBUSY, tr("The journal of saves \"%1\" is held by another process and did not come free in %2 s "
+                                 "(%3): nothing was %4.").arg(JournalFolder::shown(databasePath())).arg(m_busyMs / 1000.0).arg(reason, what));
     if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT)
-        return failure(EBADMSG, tr("The journal of saves \"%1\" is damaged or not a journal (%2): nothing was %3. "
-                                   "Move it away to start a new journal.").arg(shown(databasePath()), reason, what));
-    return failure(EIO, tr("The journal of saves \"%1\" cannot be used (%2): nothing was %3.").arg(shown(databasePath()), reason, what));
+        return StoreResult::failure(EBADMSG, tr("The journal of saves \"%1\" is damaged or not a journal (%2): nothing was %3. "
+                                   "Move it away to start a new journal.").arg(JournalFolder::shown(databasePath()), reason, what));
+    return StoreResult::failure(EIO, tr("The journal of saves \"%1\" cannot be used (%2): nothing was %3.").arg(JournalFolder::shown(databasePath()), reason, what));
 }
 
 StoreResult JournalStore::exec(const char *sql)
@@ -251,15 +142,15 @@ StoreResult JournalStore::open(bool create)
 {
     if (m_db)
         return {};
-    StoreResult result = checkFolder(create);
+    StoreResult result = m_folder.check(create);
     if (!result)
         return result.code == ENOENT && result.text.isEmpty() ? StoreResult{} : result;
     for (const char *name : {"journal.sqlite", "journal.sqlite-wal", "journal.sqlite-shm", "journal.lock"})
-        if (result = checkFile(name); !result)
+        if (result = m_folder.checkFile(name); !result)
             return result;
     struct stat st;
-    if (!create && ::fstatat(m_folderFd, "journal.sqlite", &st, AT_SYMLINK_NOFOLLOW) != 0) {
-        if (::fstatat(m_folderFd, "journal", &st, AT_SYMLINK_NOFOLLOW) != 0)
+    if (!create && ::fstatat(m_folder.fd(), "journal.sqlite", &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (::fstatat(m_folder.fd(), "journal", &st, AT_SYMLINK_NOFOLLOW) != 0)
             return {};  // no journal yet: nothing to read
         create = true;  // the previous version's journal waits to be imported
     }
@@ -268,7 +159,7 @@ StoreResult JournalStore::open(bool create)
         m_db = nullptr;
         return result;
     }
-    if (::fstatat(m_folderFd, "journal", &st, AT_SYMLINK_NOFOLLOW) == 0)
+    if (::fstatat(m_folder.fd(), "journal", &st, AT_SYMLINK_NOFOLLOW) == 0)
         if (StoreResult imported = importTextJournal(); !imported)
             m_messages << imported.text;
     return {};
@@ -278,7 +169,7 @@ StoreResult JournalStore::openDatabase(bool create)
 {
     const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOFOLLOW
         | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
-    if (sqlite3_open_v2(databasePath().constData(), &m_db, flags, nullptr) != SQLITE_OK)
+    if (sqlite3_open_v2(m_folder.databasePath().constData(), &m_db, flags, nullptr) != SQLITE_OK)
         return sqliteFailure(tr("read"));
     sqlite3_busy_timeout(m_db, m_busyMs);
     sqlite3_extended_result_codes(m_db, 0);
@@ -311,12 +202,12 @@ StoreResult JournalStore::prepareDatabase()
     if (version == SchemaVersion)
         return {};
     if (version != 0)
-        return failure(EPROTO, tr("The journal of saves \"%1\" is of another version (%2): it is not used.").arg(shown(databasePath())).arg(version));
+        return StoreResult::failure(EPROTO, tr("The journal of saves \"%1\" is of another version (%2): it is not used.").arg(JournalFolder::shown(databasePath())).arg(version));
     Statement tables(m_db, "SELECT count(*) FROM sqlite_schema");
     if (!tables.ok() || tables.step() != SQLITE_ROW)
         return sqliteFailure(tr("read"));
     if (sqlite3_column_int(tables.get(), 0) != 0)
-        return failure(EPROTO, tr("The file \"%1\" is an SQLite database but not a journal of saves: it is not used.").arg(shown(databasePath())));
+        return StoreResult::failure(EPROTO, tr("The file \"%1\" is an SQLite database but not a journal of saves: it is not used.").arg(JournalFolder::shown(databasePath())));
     if (!(result = exec("BEGIN IMMEDIATE")))
         return result;
     if (sqlite3_exec(m_db, Schema, nullptr, nullptr, nullptr) != SQLITE_OK
@@ -330,18 +221,18 @@ StoreResult JournalStore::prepareDatabase()
 
 StoreResult JournalStore::importTextJournal()
 {
-    const QByteArray path = m_folder + "/journal";
+    const QByteArray path = m_folder.path() + "/journal";
     const auto left = [&](const QString &why) {
-        return failure(EIO, tr("The journal of the previous version \"%1\" cannot be read (%2): it was left as it is, and "
-                               "its saves cannot be undone.").arg(shown(path), why));
+        return StoreResult::failure(EIO, tr("The journal of the previous version \"%1\" cannot be read (%2): it was left as it is, and "
+                               "its saves cannot be undone.").arg(JournalFolder::shown(path), why));
     };
     struct stat st;
-    if (::fstatat(m_folderFd, "journal", &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISREG(st.st_mode))
-        return left(tr("it is %1").arg(kindOf(st.st_mode)));  // never opened: a FIFO would block
-    const int fd = openNoFollow(m_folderFd, "journal", O_RDONLY);
+    if (::fstatat(m_folder.fd(), "journal", &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISREG(st.st_mode))
+        return left(tr("it is %1").arg(JournalFolder::kindOf(st.st_mode)));  // never opened: a FIFO would block
+    const int fd = m_folder.openFile("journal", O_RDONLY);
     if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > TextJournalLimit) {
         const QString why = fd < 0 ? QString::fromLocal8Bit(std::strerror(errno))
-                                   : !S_ISREG(st.st_mode) ? tr("it is %1").arg(kindOf(st.st_mode))
+                                   : !S_ISREG(st.st_mode) ? tr("it is %1").arg(JournalFolder::kindOf(st.st_mode))
                                                            : tr("it is larger than %1 MiB").arg(TextJournalLimit >> 20);
         if (fd >= 0)
             ::close(fd);
@@ -410,10 +301,10 @@ StoreResult JournalStore::importTextJournal()
     }
     if (!(result = exec("COMMIT")))
         return result;
-    if (::renameat(m_folderFd, "journal", m_folderFd, "journal.imported") != 0)
+    if (::renameat(m_folder.fd(), "journal", m_folder.fd(), "journal.imported") != 0)
         return left(QString::fromLocal8Bit(std::strerror(errno)));
     m_messages << tr("The journal of the previous version was imported (%1 changes) and kept as \"%2\".")
-                      .arg(records.size()).arg(shown(path + ".imported"));
+                      .arg(records.size()).arg(JournalFolder::shown(path + ".imported"));
     return {};
 }
 
@@ -562,46 +453,6 @@ StoreResult JournalStore::trim(int limit)
         return result;
     }
     return exec("COMMIT");
-}
-
-StoreResult JournalStore::shareLock()
-{
-    if (m_lockFd < 0) {
-        m_lockFd = openNoFollow(m_folderFd, "journal.lock", O_RDWR | O_CREAT);
-        struct stat st;
-        if (m_lockFd < 0 || ::fstat(m_lockFd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            const int code = m_lockFd < 0 ? errno : ELOOP;
-            if (m_lockFd >= 0)
-                ::close(m_lockFd);
-            m_lockFd = -1;
-            return failure(code, tr("The lock file \"%1/journal.lock\" cannot be used (%2): nothing was saved.")
-                                     .arg(shown(m_folder), QString::fromLocal8Bit(std::strerror(code))));
-        }
-    }
-    int rc;
-    do {
-        rc = ::flock(m_lockFd, LOCK_SH);
-    } while (rc != 0 && errno == EINTR);
-    return rc == 0 ? StoreResult{} : failure(errno, QString::fromLocal8Bit(std::strerror(errno)));
-}
-
-void JournalStore::unlock()
-{
-    if (m_lockFd >= 0)
-        ::flock(m_lockFd, LOCK_UN);
-}
-
-bool JournalStore::tryHoldAlone()
-{
-    if (m_lockFd < 0 && m_folderFd >= 0) {
-        m_lockFd = openNoFollow(m_folderFd, "journal.lock", O_RDWR | O_CREAT);
-        struct stat st;
-        if (m_lockFd >= 0 && (::fstat(m_lockFd, &st) != 0 || !S_ISREG(st.st_mode))) {
-            ::close(m_lockFd);
-            m_lockFd = -1;
-        }
-    }
-    return m_lockFd >= 0 && ::flock(m_lockFd, LOCK_EX | LOCK_NB) == 0;
 }
 
 QStringList JournalStore::takeMessages()

@@ -6,6 +6,7 @@
 // -shm files and the lock file are refused when they are anything but the user's regular files.
 // Includes nothing of ours above the journal's room.
 
+#include "tags/journal/JournalFolder.h"
 #include "tags/journal/JournalRecord.h"
 
 #include <QByteArray>
@@ -17,13 +18,6 @@
 
 struct sqlite3;
 
-// 0 with no text, or the system's error number and what to tell the user.
-struct StoreResult {
-    int code = 0;
-    QString text;
-    explicit operator bool() const { return code == 0; }
-};
-
 class JournalStore {
 public:
     static constexpr int DefaultBusyMs = 5000;
@@ -33,9 +27,7 @@ public:
     JournalStore(const JournalStore &) = delete;
     JournalStore &operator=(const JournalStore &) = delete;
 
-    // SQLite opens it refusing a link anywhere on the way: the state folder's link, which is the
-    // user's own, is resolved first.
-    QByteArray databasePath() const { return (m_resolvedFolder.isEmpty() ? m_folder : m_resolvedFolder) + "/journal.sqlite"; }
+    QByteArray databasePath() const { return m_folder.databasePath(); }
     // How long a database held by another process is waited for before a change is refused.
     void setBusyTimeout(int ms) { m_busyMs = ms; }
 
@@ -64,16 +56,14 @@ public:
 
     // The lock file: shared while a change is in progress, held alone (never waiting) while the
     // changes left unfinished are looked at.
-    StoreResult shareLock();
-    void unlock();
-    bool tryHoldAlone();
+    StoreResult shareLock() { return m_folder.shareLock(); }
+    void unlock() { m_folder.unlock(); }
+    bool tryHoldAlone() { return m_folder.tryHoldAlone(); }
 
     // Messages of the open (a previous journal imported or left), to say once.
     QStringList takeMessages();
 
 private:
-    StoreResult checkFolder(bool create);
-    StoreResult checkFile(const char *name) const;
     StoreResult openDatabase(bool create);
     StoreResult prepareDatabase();
     StoreResult sqliteFailure(const QString &what) const;
@@ -82,10 +72,7 @@ private:
     std::vector<JournalRecord> select(const QByteArray &where, const QByteArray &tail,
                                       const std::vector<QByteArray> &binds, StoreResult &problem);
 
-    QByteArray m_folder;
-    QByteArray m_resolvedFolder;  // m_folder with the state folder's links resolved
-    int m_folderFd = -1;
-    int m_lockFd = -1;
+    JournalFolder m_folder;
     sqlite3 *m_db = nullptr;
     int m_busyMs = DefaultBusyMs;
     QStringList m_messages;
