@@ -27,6 +27,29 @@ QList<QByteArray> namesIn(const QByteArray &folder)
     return names;
 }
 
+namespace {
+
+Run finished(QProcess &process)
+{
+    Run run;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+}  // namespace
+
+Run runCliUnder(const QStringList &wrapper, const QStringList &arguments, const QByteArray &folder)
+{
+    QProcess process;
+    process.setWorkingDirectory(QString::fromUtf8(folder));
+    process.start(wrapper.first(), wrapper.mid(1) + QStringList{QStringLiteral(VELMORA_CLI)} + arguments);
+    return finished(process);
+}
+
 Run runCli(const QStringList &arguments, const QByteArray &folder, uid_t asUser, const QString &standardOutput)
 {
     QProcess process;
@@ -40,13 +63,7 @@ Run runCli(const QStringList &arguments, const QByteArray &folder, uid_t asUser,
         });
     }
     process.start(QStringLiteral(VELMORA_CLI), arguments);
-    Run run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+    return finished(process);
 }
 
 }  // namespace CliTest

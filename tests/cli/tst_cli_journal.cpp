@@ -56,20 +56,9 @@ Run runWithJournal(const QStringList &arguments, const QByteArray &folder, const
 // velmora-cli under strace, with inject (e.g. "fsync:signal=SIGKILL:when=3") applied.
 Run runTraced(const QStringList &arguments, const QByteArray &folder, const QByteArray &state, const QByteArray &inject)
 {
-    QProcess process;
-    process.setWorkingDirectory(QString::fromUtf8(folder));
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_STATE_HOME"), QString::fromUtf8(state));
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral("strace"), QStringList{"-f", "-qq", "-o", "/dev/null", "-e", "inject=" + QString::fromUtf8(inject),
-                                                        "--", QStringLiteral(VELMORA_CLI)} + arguments);
-    Run run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+    qputenv("XDG_STATE_HOME", state);
+    return runCliUnder({"strace", "-f", "-qq", "-o", "/dev/null", "-e", "inject=" + QString::fromUtf8(inject), "--"},
+                       arguments, folder);
 }
 
 // The system calls that change a file or the journal, and how often a run makes each.
@@ -77,15 +66,9 @@ const char *const WritingCalls = "pwrite64,write,fsync,fdatasync,ftruncate,fchmo
 QList<QPair<QByteArray, int>> writingCallsOf(const QStringList &arguments, const QByteArray &folder, const QByteArray &state)
 {
     TempFolder trace;
-    QProcess process;
-    process.setWorkingDirectory(QString::fromUtf8(folder));
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_STATE_HOME"), QString::fromUtf8(state));
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral("strace"), QStringList{"-f", "-qq", "-o", QString::fromUtf8(trace.file("t")), "-e",
-                                                        QStringLiteral("trace=") + WritingCalls, "--",
-                                                        QStringLiteral(VELMORA_CLI)} + arguments);
-    process.waitForFinished(60000);
+    qputenv("XDG_STATE_HOME", state);
+    runCliUnder({"strace", "-f", "-qq", "-o", QString::fromUtf8(trace.file("t")), "-e", QStringLiteral("trace=") + WritingCalls, "--"},
+                arguments, folder);
     QList<QPair<QByteArray, int>> counts;
     for (const QByteArray &line : readFile(trace.file("t")).split('\n')) {
         const QByteArray text = line.mid(line.indexOf(' ') + 1).trimmed();  // after the process id
