@@ -4,6 +4,7 @@
 #include "tags/text/TextEscape.h"
 #include "tags/journal/JournalText.h"
 #include "tags/journal/JournalRecovery.h"
+#include "tags/journal/JournalBatch.h"
 #include "tags/journal/JournalUndo.h"
 #include "tags/journal/SaveJournal.h"
 
@@ -80,10 +81,7 @@ std::vector<JournalRecord> chosenChanges(SaveJournal &journal, const UndoRequest
     }
     if (!request.batch)
         return {*last};
-    for (const JournalRecord &r : journal.records({}, 0, &read))
-        if (r.batch == last->batch && r.undoes == 0 && r.undoable())
-            chosen.push_back(r);
-    return chosen;
+    return lastUndoableBatch(journal).saves;
 }
 
 }  // namespace
@@ -126,12 +124,10 @@ int undoChanges(SaveJournal &journal, const UndoRequest &request, Output &out, C
         console.fileFailed("undo", problem);
         return ExitSomeFailed;
     }
-    journal.beginBatch();
-    for (const JournalRecord &r : chosen) {
-        const FileStatus status = undoChange(journal, r, request.dryRun);
+    undoSaves(journal, chosen, request.dryRun, [&](const JournalRecord &r, const FileStatus &status) {
         if (!status) {
             console.fileFailed(r.pathOf(r.currentName()), status.description());
-            continue;
+            return;
         }
         QByteArray &b = out.buffer();
         b += QByteArray::number(r.id) + '\t';
@@ -140,7 +136,6 @@ int undoChanges(SaveJournal &journal, const UndoRequest &request, Output &out, C
         TextEscape::append(b, r.pathOf(r.oldName));
         b += '\n';
         out.finish();
-    }
-    journal.endBatch();
+    });
     return console.anyFailed() ? ExitSomeFailed : ExitDone;
 }

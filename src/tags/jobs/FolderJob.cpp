@@ -116,10 +116,26 @@ JobRow planJobRow(const JobFile &file, const TagReading &reading, const FieldEdi
 
 std::vector<JobRow> previewJob(const std::vector<JobFile> &files, const JobPlanner &planner, const CodePage &page)
 {
+    return planFromReadings(files, readJobFiles(files), planner, page);
+}
+
+std::vector<TagReading> readJobFiles(const std::vector<JobFile> &files)
+{
+    std::vector<TagReading> readings;
+    readings.reserve(files.size());
+    for (const JobFile &file : files)
+        readings.push_back(readTagFile(file.path));
+    return readings;
+}
+
+std::vector<JobRow> planFromReadings(const std::vector<JobFile> &files, const std::vector<TagReading> &readings,
+                                     const JobPlanner &planner, const CodePage &page)
+{
     std::vector<JobRow> rows;
     rows.reserve(files.size());
-    for (const JobFile &file : files) {
-        const TagReading reading = readTagFile(file.path);
+    for (size_t i = 0; i < files.size() && i < readings.size(); ++i) {
+        const JobFile &file = files[i];
+        const TagReading &reading = readings[i];
         FieldEdits edits;
         QString reason;
         if (reading.status && !planner(file, reading, edits, reason)) {

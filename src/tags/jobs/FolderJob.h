@@ -54,6 +54,12 @@ JobRow planJobRow(const JobFile &file, const TagReading &reading, const FieldEdi
 // Reads every file and plans its row, in the files' order.
 std::vector<JobRow> previewJob(const std::vector<JobFile> &files, const JobPlanner &planner, const CodePage &page);
 
+// The two halves of previewJob, for a preview that follows its inputs: the files read once, then
+// planned again from those readings (readings[i] is files[i]'s) at each change.
+std::vector<TagReading> readJobFiles(const std::vector<JobFile> &files);
+std::vector<JobRow> planFromReadings(const std::vector<JobFile> &files, const std::vector<TagReading> &readings,
+                                     const JobPlanner &planner, const CodePage &page);
+
 struct JobApply {
     SaveJournal *journal = nullptr;  // none: the saves are not journalled
     bool keepTimes = false;
