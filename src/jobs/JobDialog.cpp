@@ -1,0 +1,222 @@
+#include "jobs/JobDialog.h"
+
+#include "browser/TagEditor.h"
+#include "jobs/JobRowsModel.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <sys/stat.h>
+
+namespace {
+
+constexpr int ProgressAfterMs = 1000;
+constexpr int ProgressEveryMs = 100;
+
+QString counted(int n, const char *what) { return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(what)); }
+
+// "does not match (3); title: cannot be stored in the chosen code page (1251) (1)"
+QString reasonsOf(const std::vector<JobRow> &rows)
+{
+    QMap<QString, int> reasons;
+    for (const JobRow &row : rows)
+        if (row.state == JobState::Skipped)
+            ++reasons[row.reason];
+    QStringList parts;
+    for (auto it = reasons.cbegin(); it != reasons.cend(); ++it)
+        parts << QStringLiteral("%1 (%2)").arg(it.key()).arg(it.value());
+    return parts.join(QStringLiteral("; "));
+}
+
+}  // namespace
+
+JobDialog::JobDialog(JobInputs *inputs, JobContext context, QWidget *parent)
+    : QDialog(parent), m_inputs(inputs), m_context(std::move(context))
+{
+    setObjectName(QStringLiteral("JobDialog"));
+    setWindowTitle(m_inputs->title());
+    // Made a child first: the inputs come first in the tab order, and get the focus.
+    m_inputs->setParent(this);
+    m_model = new JobRowsModel(*m_context.page, m_context.genreList, this);
+    m_table = new QTableView(this);
+    m_table->setObjectName(QStringLiteral("jobPreview"));
+    m_table->setModel(m_model);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setTabKeyNavigation(false);  // Tab leaves the table for the buttons
+    m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_summary = new QLabel(this);
+    m_summary->setObjectName(QStringLiteral("jobSummary"));
+    m_summary->setWordWrap(true);
+    m_progress = new QProgressBar(this);
+    m_progress->hide();
+    applyButton = new QPushButton(QStringLiteral("&Apply"), this);
+    applyButton->setObjectName(QStringLiteral("jobApply"));
+    closeButton = new QPushButton(QStringLiteral("&Close"), this);
+    closeButton->setObjectName(QStringLiteral("jobClose"));
+    // Enter in a box must not apply by accident: no button is the default.
+    for (QPushButton *button : {applyButton, closeButton}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_progress, 1);
+    buttons->addStretch();
+    buttons->addWidget(applyButton);
+    buttons->addWidget(closeButton);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_inputs);
+    layout->addWidget(m_table, 1);
+    layout->addWidget(m_summary);
+    layout->addLayout(buttons);
+    resize(760, 480);
+
+    m_progressTimer = new QTimer(this);
+    connect(m_progressTimer, &QTimer::timeout, this, &JobDialog::showProgress);
+    connect(applyButton, &QPushButton::clicked, this, &JobDialog::apply);
+    connect(closeButton, &QPushButton::clicked, this, &JobDialog::reject);
+    connect(m_inputs, &JobInputs::changed, this, &JobDialog::replan);
+
+    if (struct stat held; !m_context.heldFile.isEmpty() && ::stat(m_context.heldFile.constData(), &held) == 0) {
+        m_heldDevice = held.st_dev;
+        m_heldInode = held.st_ino;
+    }
+    m_files = listJobFiles(m_context.folder, m_listed);
+    m_readings = readJobFiles(m_files);
+    m_inputs->start(m_files);
+    replan();
+}
+
+JobDialog::~JobDialog() = default;
+
+const std::vector<JobRow> &JobDialog::rows() const { return m_model->rows(); }
+
+bool JobDialog::isHeld(const TagReading &reading) const
+{
+    return m_heldInode != 0 && reading.identity.device == quint64(m_heldDevice)
+        && reading.identity.inode == quint64(m_heldInode);
+}
+
+void JobDialog::replan()
+{
+    const QString problem = m_inputs->problem();
+    std::vector<JobRow> rows;
+    if (problem.isEmpty()) {
+        rows = planFromReadings(m_files, m_readings, m_inputs->planner(), *m_context.page);
+        for (JobRow &row : rows)
+            if (row.state == JobState::WillChange && isHeld(row.reading)) {
+                row.state = JobState::Skipped;
+                row.reason = TagEditor::playingText();
+                row.after = row.before;
+                row.trackAfter = row.trackBefore;
+            }
+    }
+    const QList<JobField> fields = m_inputs->fields();
+    const bool newColumns = fields != m_columns;
+    m_model->setRows(std::move(rows), fields);
+    // Measured only when the columns change: measuring every cell at each key would be slow.
+    if (newColumns) {
+        m_columns = fields;
+        m_table->resizeColumnsToContents();
+    }
+    applyButton->setEnabled(problem.isEmpty() && !running());
+    m_summary->setText(summaryText());
+}
+
+QString JobDialog::summaryText() const
+{
+    if (!m_listed)
+        return m_listed.description();
+    if (const QString problem = m_inputs->problem(); !problem.isEmpty())
+        return problem;
+    int change = 0, unchanged = 0, skipped = 0;
+    for (const JobRow &row : rows())
+        ++(row.state == JobState::WillChange ? change : row.state == JobState::Unchanged ? unchanged : skipped);
+    QString text = QStringLiteral("%1, %2, %3.").arg(counted(change, "will change"), counted(unchanged, "unchanged"),
+                                                     counted(skipped, "skipped"));
+    return m_result.isEmpty() ? text : m_result + QStringLiteral("\nNow: ") + text;
+}
+
+void JobDialog::apply()
+{
+    if (running() || !applyButton->isEnabled())
+        return;
+    JobRunSettings settings{m_inputs->title(), m_context.journalFolder, m_context.keepTimes};
+    delete m_run;
+    m_run = new JobRun(rows(), settings, this);
+    connect(m_run, &JobRun::finished, this, &JobDialog::runEnded);
+    m_applying = true;
+    m_inputs->setEnabled(false);
+    applyButton->setEnabled(false);
+    closeButton->setText(QStringLiteral("&Cancel"));
+    m_progress->setRange(0, m_run->toDo());
+    m_progress->setValue(0);
+    QTimer::singleShot(ProgressAfterMs, this, [this] {
+        if (running()) {
+            m_progress->show();
+            m_progressTimer->start(ProgressEveryMs);
+        }
+    });
+    m_run->start();
+}
+
+void JobDialog::showProgress()
+{
+    if (m_run)
+        m_progress->setValue(m_run->done());
+}
+
+void JobDialog::runEnded()
+{
+    m_applying = false;
+    m_progressTimer->stop();
+    m_progress->hide();
+    const JobSummary &s = m_run->summary();
+    const std::vector<JobRow> planned = rows();
+    const QString reasons = reasonsOf(planned);
+    m_result = QStringLiteral("Written %1, unchanged %2, skipped %3").arg(s.written).arg(s.unchanged).arg(s.skipped);
+    if (!reasons.isEmpty())
+        m_result += QStringLiteral(": ") + reasons;
+    m_result += QLatin1Char('.');
+    if (s.failed)
+        m_result += QStringLiteral(" Failed %1: %2.").arg(s.failed).arg(m_run->failures().join(QStringLiteral("; ")));
+    if (s.stopped)
+        m_result += QStringLiteral(" Cancelled: the files written stay written and can be undone.");
+    // The files are read once more: the preview shows what they hold now.
+    m_readings = readJobFiles(m_files);
+    m_inputs->setEnabled(true);
+    closeButton->setText(QStringLiteral("&Close"));
+    if (s.written > 0)
+        m_inputs->applied();
+    replan();
+    emit applied();
+}
+
+void JobDialog::reject()
+{
+    if (running()) {
+        m_run->cancel();
+        return;
+    }
+    QDialog::reject();
+}
+
+void JobDialog::closeEvent(QCloseEvent *event)
+{
+    if (running()) {
+        m_run->cancel();
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}

@@ -1,0 +1,83 @@
+#pragma once
+// The dialog of every folder job: the job's inputs at the top, a preview of every file of the
+// folder (read once as the dialog opens, planned again from those readings at each change of the
+// inputs), a summary line, Apply and Close. Apply runs off the GUI thread; a run of more than
+// about a second shows a progress bar, and Close becomes Cancel (Escape too), which stops after
+// the current file. Enter never applies; Escape before Apply writes nothing.
+
+#include "jobs/JobInputs.h"
+#include "jobs/JobRun.h"
+
+#include <QDialog>
+#include <QList>
+#include <QStringList>
+
+#include <optional>
+
+#include <sys/types.h>
+
+class CodePage;
+class JobRowsModel;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTableView;
+class QTimer;
+
+// What the window gives a job.
+struct JobContext {
+    QByteArray folder;          // the folder shown
+    const CodePage *page = nullptr;  // the chosen code page
+    QStringList genreList;
+    QByteArray heldFile;        // the player's file: left alone, as Save Tags leaves it
+    QByteArray journalFolder;   // empty: the saves are not journalled
+    bool keepTimes = false;
+};
+
+class JobDialog : public QDialog {
+    Q_OBJECT
+public:
+    // Takes inputs; lists and reads the folder's files.
+    JobDialog(JobInputs *inputs, JobContext context, QWidget *parent = nullptr);
+    ~JobDialog() override;
+
+    JobInputs &inputs() { return *m_inputs; }
+    const std::vector<JobRow> &rows() const;
+    bool running() const { return m_applying; }  // from Apply until its summary is shown
+    QString summaryText() const;
+
+    QPushButton *applyButton = nullptr, *closeButton = nullptr;
+
+public slots:
+    void apply();
+    void reject() override;  // Close, or Cancel while running
+
+signals:
+    void applied();  // a run ended: the files were read again
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void replan();
+    void runEnded();
+    void showProgress();
+    bool isHeld(const TagReading &reading) const;
+
+    JobInputs *m_inputs;
+    JobContext m_context;
+    std::vector<JobFile> m_files;
+    std::vector<TagReading> m_readings;
+    FileStatus m_listed = FileStatus::success();
+    dev_t m_heldDevice = 0;
+    ino_t m_heldInode = 0;
+    JobRowsModel *m_model;
+    QTableView *m_table;
+    QLabel *m_summary;
+    QProgressBar *m_progress;
+    QTimer *m_progressTimer;
+    JobRun *m_run = nullptr;
+    bool m_applying = false;
+    QString m_result;  // the last run's summary
+    std::optional<QList<JobField>> m_columns;  // the preview's field columns when last measured
+};

@@ -1,0 +1,110 @@
+#include "jobs/JobRowsModel.h"
+
+#include "tags/codepage/CodePage.h"
+#include "tags/id3v1/GenreList.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+
+namespace {
+
+constexpr quint8 NoGenre = 255;
+
+QString fieldName(JobField field)
+{
+    static const char *const names[] = {"Title", "Artist", "Album", "Year", "Comment", "Track", "Genre"};
+    return QLatin1String(names[int(field)]);
+}
+
+// A field's text ends at its first NUL, as the trailer pads with them.
+QByteArray textBytes(const QByteArray &bytes)
+{
+    const qsizetype nul = bytes.indexOf('\0');
+    return nul < 0 ? bytes : bytes.left(nul);
+}
+
+}  // namespace
+
+JobRowsModel::JobRowsModel(const CodePage &page, const QStringList &genreList, QObject *parent)
+    : QAbstractTableModel(parent), m_page(page), m_genreList(genreList)
+{
+}
+
+void JobRowsModel::setRows(std::vector<JobRow> rows, const QList<JobField> &fields)
+{
+    beginResetModel();
+    m_rows = std::move(rows);
+    m_fields = fields;
+    endResetModel();
+}
+
+int JobRowsModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(m_rows.size()); }
+
+int JobRowsModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(m_fields.size()) + 2; }
+
+QString JobRowsModel::fieldText(const JobRow &row, JobField field, bool after) const
+{
+    const Id3v1::Fields &f = after ? row.after : row.before;
+    switch (field) {
+    case JobField::Title: return m_page.decode(textBytes(f.title));
+    case JobField::Artist: return m_page.decode(textBytes(f.artist));
+    case JobField::Album: return m_page.decode(textBytes(f.album));
+    case JobField::Year: return m_page.decode(textBytes(f.year));
+    case JobField::Comment: return m_page.decode(textBytes(f.comment));
+    case JobField::Track: {
+        const int track = after ? row.trackAfter : row.trackBefore;
+        return track ? QString::number(track) : QString();
+    }
+    case JobField::Genre: return f.genre == NoGenre ? QString() : Genres::nameOf(m_genreList, f.genre);
+    }
+    return {};
+}
+
+QVariant JobRowsModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    const JobRow &row = m_rows[size_t(index.row())];
+    const int column = index.column();
+    if (column == 0)
+        return role == Qt::DisplayRole ? QVariant(row.file.display) : QVariant();
+    if (column == columnCount() - 1) {
+        if (role != Qt::DisplayRole)
+            return {};
+        const QString state = QLatin1String(jobStateName(row.state));
+        return row.reason.isEmpty() ? state : state + QStringLiteral(": ") + row.reason;
+    }
+    const JobField field = m_fields[column - 1];
+    const QString before = fieldText(row, field, false);
+    const QString after = fieldText(row, field, true);
+    const bool changed = row.state == JobState::WillChange && before != after;
+    switch (role) {
+    case Qt::DisplayRole:
+        return changed ? before + QStringLiteral(" → ") + after : before;
+    case Qt::FontRole:
+        if (changed) {
+            QFont bold;
+            bold.setBold(true);
+            return bold;
+        }
+        return {};
+    case Qt::BackgroundRole:
+        return changed ? QVariant(QBrush(QColor(0xff, 0xf3, 0xc4))) : QVariant();
+    case Qt::ToolTipRole:
+        return changed ? QStringLiteral("changes") : QVariant();
+    default:
+        return {};
+    }
+}
+
+QVariant JobRowsModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    if (section == 0)
+        return QStringLiteral("File");
+    if (section == columnCount() - 1)
+        return QStringLiteral("State");
+    return fieldName(m_fields.value(section - 1));
+}

@@ -1,0 +1,108 @@
+#include "jobs/NameJobInputs.h"
+
+#include "tags/jobs/NameJob.h"
+#include "tags/jobs/PatternGuess.h"
+#include "tags/settings/RecentTexts.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+
+NameJobInputs::NameJobInputs(const QString &application, QWidget *parent)
+    : JobInputs(parent), m_application(application)
+{
+    patternBox = new QComboBox(this);
+    patternBox->setObjectName(QStringLiteral("namePattern"));
+    patternBox->setEditable(true);
+    patternBox->setInsertPolicy(QComboBox::NoInsert);  // Enter neither adds an entry nor applies
+    patternBox->addItems(RecentTexts::read(m_application, SettingsKeys::namePatterns, RecentPatterns));
+    auto *label = new QLabel(QStringLiteral("&Pattern:"), this);
+    label->setBuddy(patternBox);
+    matchCount = new QLabel(this);
+    matchCount->setObjectName(QStringLiteral("nameMatchCount"));
+    underscores = new QCheckBox(QStringLiteral("&_ as space"), this);
+    underscores->setObjectName(QStringLiteral("nameUnderscores"));
+    auto *codes = new QLabel(QStringLiteral("%t title, %a artist, %l album, %y year, %c comment, %n track, "
+                                            "%g genre, %x any text not kept; other characters match themselves."),
+                             this);
+    codes->setWordWrap(true);
+
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->addWidget(label, 0, 0);
+    grid->addWidget(patternBox, 0, 1);
+    grid->addWidget(matchCount, 0, 2);
+    grid->addWidget(codes, 1, 1, 1, 2);
+    grid->addWidget(underscores, 2, 1);
+    grid->setColumnStretch(1, 1);
+
+    connect(patternBox, &QComboBox::editTextChanged, this, [this] {
+        countMatches();
+        emit changed();
+    });
+    connect(underscores, &QCheckBox::toggled, this, [this] {
+        countMatches();
+        emit changed();
+    });
+}
+
+void NameJobInputs::start(const std::vector<JobFile> &files)
+{
+    m_names.clear();
+    for (const JobFile &file : files)
+        m_names << file.display;
+    const PatternGuess guess = guessNamePattern(m_names, underscores->isChecked());
+    const QSignalBlocker quiet(patternBox);  // the dialog plans once it has started
+    patternBox->setEditText(guess.pattern.isEmpty() ? patternBox->itemText(0) : guess.pattern);
+    countMatches();
+}
+
+NamePattern NameJobInputs::pattern() const { return NamePattern(patternBox->currentText()); }
+
+QList<JobField> NameJobInputs::fields() const
+{
+    static const std::pair<NameField, JobField> map[] = {
+        {NameField::Track, JobField::Track},   {NameField::Artist, JobField::Artist},
+        {NameField::Title, JobField::Title},   {NameField::Album, JobField::Album},
+        {NameField::Year, JobField::Year},     {NameField::Comment, JobField::Comment},
+        {NameField::Genre, JobField::Genre},
+    };
+    const NamePattern p = pattern();
+    QList<JobField> fields;
+    for (const auto &[name, job] : map)
+        if (p.names(name))
+            fields << job;
+    return fields;
+}
+
+QString NameJobInputs::problem() const
+{
+    const NamePattern p = pattern();
+    return p.isValid() ? QString() : QStringLiteral("The pattern cannot be used: ") + p.problem();
+}
+
+JobPlanner NameJobInputs::planner() const { return nameJobPlanner(pattern(), underscores->isChecked()); }
+
+void NameJobInputs::countMatches()
+{
+    const NamePattern p = pattern();
+    PatternGuess count;
+    count.total = int(m_names.size());
+    if (p.isValid())
+        for (const QString &name : m_names)
+            if (p.match(baseNameOf(name), underscores->isChecked()))
+                ++count.matches;
+    matchCount->setText(count.countText());
+}
+
+void NameJobInputs::applied()
+{
+    const QString text = patternBox->currentText();
+    RecentTexts::remember(m_application, SettingsKeys::namePatterns, RecentPatterns, text);
+    const QSignalBlocker quiet(patternBox);
+    patternBox->clear();
+    patternBox->addItems(RecentTexts::read(m_application, SettingsKeys::namePatterns, RecentPatterns));
+    patternBox->setEditText(text);
+}

@@ -1,0 +1,40 @@
+#pragma once
+// Tags from File Names: the pattern (guessed from the folder's names when the dialog opens,
+// editable, the last five applied offered again), how many names it matches, "_ as space".
+
+#include "jobs/JobInputs.h"
+#include "tags/jobs/NamePattern.h"
+
+#include <QStringList>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+
+class NameJobInputs : public JobInputs {
+    Q_OBJECT
+public:
+    static constexpr int RecentPatterns = 5;
+
+    // application: the settings file that keeps the recent patterns.
+    NameJobInputs(const QString &application, QWidget *parent = nullptr);
+
+    static QString jobTitle() { return QStringLiteral("Tags from File Names"); }
+    QString title() const override { return jobTitle(); }
+    void start(const std::vector<JobFile> &files) override;
+    QList<JobField> fields() const override;
+    QString problem() const override;
+    JobPlanner planner() const override;
+    void applied() override;
+
+    QComboBox *patternBox = nullptr;
+    QCheckBox *underscores = nullptr;
+    QLabel *matchCount = nullptr;
+
+private:
+    NamePattern pattern() const;
+    void countMatches();
+
+    QString m_application;
+    QStringList m_names;
+};

@@ -1,0 +1,80 @@
+#include "jobs/ValuesJobInputs.h"
+
+#include "browser/GenreBox.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLineEdit>
+
+namespace {
+
+const JobField fieldOfTick[] = {JobField::Artist, JobField::Album, JobField::Year, JobField::Comment, JobField::Genre};
+const char *const captions[] = {"A&rtist", "Al&bum", "&Year", "Co&mment", "&Genre"};
+constexpr int GenreTick = 4;
+
+}  // namespace
+
+ValuesJobInputs::ValuesJobInputs(const QStringList &genreList, QWidget *parent) : JobInputs(parent)
+{
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
+    for (int i = 0; i < int(ticks.size()); ++i) {
+        ticks[i] = new QCheckBox(QLatin1String(captions[i]), this);
+        ticks[i]->setObjectName(QStringLiteral("valueTick%1").arg(i));
+        grid->addWidget(ticks[i], i, 0);
+        connect(ticks[i], &QCheckBox::toggled, this, &JobInputs::changed);
+        QWidget *editor;
+        if (i == GenreTick) {
+            genre = new GenreBox(this);
+            genre->fill(genreList);
+            genre->setText(QString());
+            editor = genre;
+            connect(genre, &QComboBox::editTextChanged, this, [this] {
+                ticks[GenreTick]->setChecked(true);
+                emit changed();
+            });
+        } else {
+            boxes[i] = new QLineEdit(this);
+            editor = boxes[i];
+            connect(boxes[i], &QLineEdit::textEdited, this, [this, i] {
+                ticks[i]->setChecked(true);
+                emit changed();
+            });
+        }
+        editor->setObjectName(QStringLiteral("valueBox%1").arg(i));
+        grid->addWidget(editor, i, 1);
+    }
+    grid->setColumnStretch(1, 1);
+}
+
+QList<JobField> ValuesJobInputs::fields() const
+{
+    QList<JobField> fields;
+    for (int i = 0; i < int(ticks.size()); ++i)
+        if (ticks[i]->isChecked())
+            fields << fieldOfTick[i];
+    return fields;
+}
+
+QString ValuesJobInputs::problem() const
+{
+    if (ticks[GenreTick]->isChecked() && !genre->selectedGenreNumber())
+        return QStringLiteral("The genre is not one of the list.");
+    return fields().isEmpty() ? QStringLiteral("Tick the values to write.") : QString();
+}
+
+JobPlanner ValuesJobInputs::planner() const
+{
+    FieldEdits edits;
+    std::optional<QString> *texts[] = {&edits.artist, &edits.album, &edits.year, &edits.comment};
+    for (int i = 0; i < int(boxes.size()); ++i)
+        if (ticks[i]->isChecked())
+            *texts[i] = boxes[i]->text();
+    if (ticks[GenreTick]->isChecked())
+        if (const std::optional<int> number = genre->selectedGenreNumber())
+            edits.genre = quint8(*number);
+    return [edits](const JobFile &, const TagReading &, FieldEdits &out, QString &) {
+        out = edits;
+        return true;
+    };
+}
