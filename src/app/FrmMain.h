@@ -23,6 +23,7 @@ class QPushButton;
 class CodePageMenu;
 class FrmAbout;
 class FrmSettings;
+class JobEntries;
 class PlayerController;
 class PlayerPanel;
 class SaveUndo;
@@ -59,6 +60,7 @@ public:
     PlayerController &playerController() { return *m_playerController; }
     CodePageMenu &codePageMenu() { return *m_codePages; }
     SaveUndo &saveUndo() { return *m_saveUndo; }  // the Edit menu's undo of saves
+    JobEntries &jobs() { return *m_jobs; }          // the Tags menu's folder jobs
     FrmSettings *settingsDialog() const;
     FrmAbout *aboutBox() const;
 
@@ -97,6 +99,7 @@ private:
     EditSession *m_session = new EditSession(this);  // what the window edits, held once
     TagEditor *m_editor = nullptr;
     TaggingEntries *m_tagging = nullptr;  // Save and Next, Keep File Times
+    JobEntries *m_jobs = nullptr;
     PlayerPanel *m_playerPanel = nullptr;
     PlayerController *m_playerController = nullptr;
     CodePageMenu *m_codePages = nullptr;

@@ -12,6 +12,8 @@
 #include <QKeySequence>
 #include <QMenu>
 
+#include <algorithm>
+
 #include <sys/stat.h>
 
 namespace {
@@ -23,6 +25,16 @@ QString undoEntryText(const JournalRecord &record)
     QString name = TextEscape::shown(record.currentName());
     name.replace(QLatin1Char('&'), QStringLiteral("&&"));
     return QStringLiteral("&Undo Save of ") + name;
+}
+
+// "&Undo Tags from File Names (12 files)"; a batch of a command, or a job whose name is not one
+// the window knows (the journal is input), is named by its count.
+QString batchEntryText(const UndoableBatch &batch, const QStringList &jobNames)
+{
+    const QString count = QStringLiteral("(%1 files)").arg(batch.saves.size());
+    if (jobNames.contains(batch.jobName))
+        return QStringLiteral("&Undo %1 %2").arg(batch.jobName, count);
+    return QStringLiteral("&Undo Saves %1").arg(count);
 }
 
 bool sameFolder(const QByteArray &a, const QByteArray &b)
@@ -62,17 +74,24 @@ void SaveUndo::recoverAtStart()
 
 void SaveUndo::refreshUndoEntry()
 {
-    m_last = m_journal.lastUndoable();
-    mnuUndoSave->setText(m_last ? undoEntryText(*m_last) : QStringLiteral("&Undo Save"));
-    mnuUndoSave->setEnabled(m_last.has_value());
+    m_last = lastUndoableBatch(m_journal);
+    const bool single = m_last.saves.size() == 1 && m_last.jobName.isEmpty();
+    if (m_last.saves.empty())
+        mnuUndoSave->setText(QStringLiteral("&Undo Save"));
+    else
+        mnuUndoSave->setText(single ? undoEntryText(m_last.saves.front()) : batchEntryText(m_last, m_jobNames));
+    mnuUndoSave->setEnabled(!m_last.saves.empty());
 }
 
 void SaveUndo::mnuUndoSave_Click()
 {
     refreshUndoEntry();
     // A copy: the undo refreshes the entry, and m_last with it.
-    if (const std::optional<JournalRecord> last = m_last)
-        undo(*last);
+    const std::vector<JournalRecord> saves = m_last.saves;
+    if (saves.size() == 1)
+        undo(saves.front());
+    else if (!saves.empty())
+        undoBatch(saves);
 }
 
 void SaveUndo::mnuSaveHistory_Click()
@@ -104,6 +123,42 @@ bool SaveUndo::undo(const JournalRecord &record)
     if (!status)
         Message::show(status.description());
     return status.ok();
+}
+
+bool SaveUndo::undoBatch(const std::vector<JournalRecord> &saves)
+{
+    const QByteArray playing = m_session.PlayerFile();
+    for (const JournalRecord &r : saves)
+        if (!playing.isEmpty() && JournalCheck::isRecordedFile(playing, r)) {
+            Message::show(TagEditor::playingText());
+            return false;
+        }
+    // All checked first: the job is taken back whole or not at all.
+    QStringList refused;
+    undoSaves(m_journal, saves, true, [&refused](const JournalRecord &r, const FileStatus &status) {
+        if (!status)
+            refused << TextEscape::shown(r.currentName()) + QStringLiteral(": ") + status.description();
+    });
+    if (!refused.isEmpty()) {
+        Message::show(QStringLiteral("Nothing was undone:\n") + refused.join(QLatin1Char('\n')));
+        return false;
+    }
+    QStringList failed;
+    undoSaves(m_journal, saves, false, [&failed](const JournalRecord &r, const FileStatus &status) {
+        if (!status)
+            failed << TextEscape::shown(r.currentName()) + QStringLiteral(": ") + status.description();
+    });
+    refreshUndoEntry();
+    // The list is read once; the current file's record follows when the batch holds it.
+    const FileIdentity &current = m_session.reading().identity;
+    const auto isCurrent = [&current](const JournalRecord &r) {
+        return r.device == current.device && r.inode == current.inode;
+    };
+    const auto held = std::find_if(saves.begin(), saves.end(), isCurrent);
+    showUndone(held == saves.end() ? saves.front() : *held, failed.isEmpty());
+    if (!failed.isEmpty())
+        Message::show(failed.join(QLatin1Char('\n')));
+    return failed.isEmpty();
 }
 
 // The folder shown is read again whatever the undo changed; the current file's record follows

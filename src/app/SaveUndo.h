@@ -2,11 +2,13 @@
 // Undo Save and Save History in the Edit menu, on the journal of saves in which the window's Save
 // Tags records every save; and, at the start, the saves a crash cut short put right.
 
+#include "tags/journal/JournalBatch.h"
 #include "tags/journal/JournalRecord.h"
 #include "tags/journal/SaveJournal.h"
 
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
 
 #include <optional>
 
@@ -25,15 +27,21 @@ public:
 
     // Puts right the saves a crash cut short and says what it did, in one message.
     void recoverAtStart();
-    void mnuUndoSave_Click();     // undoes the last save that can still be undone
+    // Undoes the last save that can still be undone, or every save of the job (or command) it
+    // was part of.
+    void mnuUndoSave_Click();
     void mnuSaveHistory_Click();  // opens the history, or brings it forward
     // Undoes record: the folder shown is read again as after a save. A refusal is shown and
     // nothing is written. Returns whether the change was undone.
     bool undo(const JournalRecord &record);
-    // The Undo Save entry names the save it would undo, and is disabled when there is none.
+    // Undoes every save of a batch, or none when a check refuses one of them.
+    bool undoBatch(const std::vector<JournalRecord> &saves);
+    // The Undo Save entry names the save (or the job) it would undo, and is disabled when there is none.
     void refreshUndoEntry();
 
     SaveJournal &journal() { return m_journal; }
+    // The jobs whose batches the entry names; any other name read from the journal is not shown.
+    void knowJobs(const QStringList &names) { m_jobNames = names; }
 
     QAction *mnuUndoSave = nullptr, *mnuSaveHistory = nullptr;
 
@@ -44,6 +52,7 @@ private:
     const EditSession &m_session;
     QWidget *m_window;
     SaveJournal m_journal;
-    std::optional<JournalRecord> m_last;  // what Undo Save undoes
+    UndoableBatch m_last;  // what Undo Save undoes
+    QStringList m_jobNames;
     QPointer<FrmSaveHistory> m_history;
 };

@@ -1,0 +1,67 @@
+#include "app/JobEntries.h"
+
+#include "app/SaveUndo.h"
+#include "app/TaggingEntries.h"
+#include "browser/TagEditor.h"
+#include "jobs/JobDialog.h"
+#include "jobs/NameJobInputs.h"
+#include "jobs/ValuesJobInputs.h"
+#include "session/EditSession.h"
+#include "tags/settings/SettingsKeys.h"
+#include "tags/text/Message.h"
+
+#include <QAction>
+#include <QMenu>
+
+JobEntries::JobEntries(QMenu &tagsMenu, TagEditor &editor, const EditSession &session, SaveUndo &undo,
+                       const TaggingEntries &tagging, const QStringList &genreList, QWidget *window)
+    : QObject(window), m_editor(editor), m_session(session), m_undo(undo), m_tagging(tagging),
+      m_genreList(genreList), m_window(window)
+{
+    m_undo.knowJobs({NameJobInputs::jobTitle(), ValuesJobInputs::jobTitle()});
+    tagsMenu.addSeparator();
+    tagsFromNames = tagsMenu.addAction(QStringLiteral("Tags from File &Names…"));
+    tagsFromNames->setObjectName(QStringLiteral("mnuTagsFromNames"));
+    connect(tagsFromNames, &QAction::triggered, this,
+            [this] { open(new NameJobInputs(SettingsKeys::application)); });
+    valuesForEveryFile = tagsMenu.addAction(QStringLiteral("&Values for Every File…"));
+    valuesForEveryFile->setObjectName(QStringLiteral("mnuValuesForEveryFile"));
+    connect(valuesForEveryFile, &QAction::triggered, this, [this] { open(new ValuesJobInputs(m_genreList)); });
+}
+
+JobDialog *JobEntries::dialog() const { return m_dialog; }
+
+void JobEntries::open(JobInputs *inputs)
+{
+    if (m_editor.shownFolder().isEmpty()) {
+        delete inputs;
+        Message::show(QStringLiteral("Open a folder first."));
+        return;
+    }
+    JobContext context;
+    context.folder = m_editor.shownFolder();
+    context.page = &m_session.codePage();
+    context.genreList = m_genreList;
+    context.heldFile = m_session.PlayerFile();
+    context.journalFolder = m_undo.journal().folder();
+    context.keepTimes = m_tagging.keepFileTimes->isChecked();
+    delete m_dialog;
+    m_dialog = new JobDialog(inputs, context, m_window);
+    m_dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_dialog, &JobDialog::applied, this, &JobEntries::showApplied);
+    m_dialog->open();
+}
+
+// As after Save Tags: the list read once, the current file's record taking its new reading.
+void JobEntries::showApplied()
+{
+    const QByteArray &current = m_session.CurrentPath();
+    const qsizetype slash = current.lastIndexOf('/');
+    const QByteArray name = slash < 0 ? QByteArray() : current.mid(slash + 1);
+    QByteArray prefix = m_editor.shownFolder();
+    if (!prefix.endsWith('/'))
+        prefix += '/';
+    const bool here = !name.isEmpty() && current.left(slash + 1) == prefix;
+    m_editor.showWrittenFile(here ? name : QByteArray(), here);
+    m_undo.refreshUndoEntry();
+}

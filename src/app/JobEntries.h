@@ -1,0 +1,40 @@
+#pragma once
+// The Tags menu's folder jobs: "Tags from File Names…" and "Values for Every File…", each a job
+// dialog over the folder shown. After a run the list is read again (the current file's panel
+// with it) and Edit > Undo names the job.
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+class EditSession;
+class JobDialog;
+class JobInputs;
+class QAction;
+class QMenu;
+class QWidget;
+class SaveUndo;
+class TagEditor;
+class TaggingEntries;
+
+class JobEntries : public QObject {
+    Q_OBJECT
+public:
+    JobEntries(QMenu &tagsMenu, TagEditor &editor, const EditSession &session, SaveUndo &undo,
+               const TaggingEntries &tagging, const QStringList &genreList, QWidget *window);
+
+    QAction *tagsFromNames = nullptr, *valuesForEveryFile = nullptr;
+    JobDialog *dialog() const;  // the job open now, if any
+
+private:
+    void open(JobInputs *inputs);
+    void showApplied();
+
+    TagEditor &m_editor;
+    const EditSession &m_session;
+    SaveUndo &m_undo;
+    const TaggingEntries &m_tagging;
+    const QStringList &m_genreList;
+    QWidget *m_window;
+    QPointer<JobDialog> m_dialog;
+};
