@@ -1,0 +1,217 @@
+// The folder jobs in the real window, checked on disk: an album tagged from its names with the
+// keyboard alone and taken back by one undo, Cyrillic names in code page 1251, Escape before
+// Apply, Values for Every File writing only its ticked fields, the stored patterns read back.
+
+#include "support/EditorTestHelpers.h"
+
+#include "app/FrmMain.h"
+#include "app/JobEntries.h"
+#include "jobs/JobDialog.h"
+#include "jobs/NameJobInputs.h"
+#include "jobs/ValuesJobInputs.h"
+#include "session/EditSession.h"
+#include "tags/settings/SettingsKeys.h"
+#include "tags/settings/SettingsStore.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace EditorTest;
+
+namespace {
+
+const QByteArray audio = song(3000);
+
+QByteArray field(const QByteArray &file, int offset, int width)
+{
+    const QByteArray bytes = file.right(128).mid(offset, width);
+    return bytes.left(bytes.indexOf('\0') < 0 ? width : bytes.indexOf('\0')).trimmed();
+}
+
+}  // namespace
+
+class TestJobWindow : public FolderTestCase {
+    Q_OBJECT
+
+private:
+    QHash<QString, QByteArray> snapshot() const
+    {
+        QHash<QString, QByteArray> files;
+        for (const QString &name : namesIn(m_folder))
+            files[name] = readFile(file(name.toUtf8()));
+        return files;
+    }
+
+    // Alt+T, then the entry's mnemonic, as a user opens a job.
+    JobDialog *openJob(Window &w, Qt::Key mnemonic)
+    {
+        QTest::keyClick(&w.main(), Qt::Key_T, Qt::AltModifier);
+        QWidget *menu = QApplication::activePopupWidget();
+        if (!menu)
+            return nullptr;
+        QTest::keyClick(menu, mnemonic);
+        JobDialog *dialog = w->jobs().dialog();
+        // The closing menu gives the focus back to the main window after the dialog is shown.
+        QCoreApplication::processEvents();
+        if (dialog)
+            dialog->activateWindow();
+        if (dialog && !QTest::qWaitForWindowActive(dialog))
+            return nullptr;
+        return dialog;
+    }
+
+    // Alt+A clicks Apply as a button's mnemonic does: after a short press.
+    static bool applyAndWait(JobDialog *dialog)
+    {
+        QSignalSpy ended(dialog, &JobDialog::applied);
+        QTest::keyClick(dialog, Qt::Key_A, Qt::AltModifier);
+        return ended.wait();
+    }
+
+private slots:
+    void anAlbumIsTaggedFromItsNamesAndUndoneAtOnce()
+    {
+        StateHome state;
+        const QList<QByteArray> names = {
+            "01 - T-Pain - Up", "02 - Jay-Z - Down", "03 - Red Kettle - Intro - Reprise", "04 - A-ha - Sun",
+            "05 - Red Kettle - Morning Walk", "06 - T-Pain - Low", "07 - Jay-Z - Late", "08 - Red Kettle - Tide",
+            "09 - A-ha - Stay", "10 - Red Kettle - Far", "11 - T-Pain - Last", "12 - Red Kettle - End"};
+        for (int i = 0; i < names.size(); ++i)  // every other file already tagged
+            QVERIFY(writeFile(file(names[i] + ".mp3"), i % 2 ? song(3000 + i) : audio + trailer("Old", "Old")));
+        QVERIFY(writeFile(file("Bonus Track.mp3"), audio + trailer("Bonus")));
+        const auto before = snapshot();
+        MessageLog log;
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+
+        JobDialog *dialog = openJob(w, Qt::Key_N);
+        QVERIFY(dialog);
+        auto &inputs = static_cast<NameJobInputs &>(dialog->inputs());
+        QCOMPARE(inputs.patternBox->currentText(), QStringLiteral("%n - %a - %t"));
+        QCOMPARE(inputs.matchCount->text(), QStringLiteral("matches 12 of 13 files"));
+        // Enter in the pattern box applies nothing.
+        QTest::keyClick(inputs.patternBox, Qt::Key_Return);
+        QCOMPARE(snapshot(), before);
+
+        QVERIFY(applyAndWait(dialog));
+        QCOMPARE(log.texts, QStringList());
+        QVERIFY(dialog->summaryText().startsWith(QStringLiteral("Written 12, unchanged 0, skipped 1: does not match")));
+        QCOMPARE(readFile(file("Bonus Track.mp3")), before.value("Bonus Track.mp3"));
+        for (int i = 0; i < names.size(); ++i) {
+            const QByteArray now = readFile(file(names[i] + ".mp3"));
+            const QByteArray was = before.value(QString::fromUtf8(names[i] + ".mp3"));
+            const QByteArray body = i % 2 ? was : was.chopped(128);
+            QCOMPARE(now.size(), body.size() + 128);
+            QVERIFY(now.startsWith(body));
+            QCOMPARE(field(now, 3, 30), names[i].mid(names[i].indexOf(" - ", 5) + 3));
+            QCOMPARE(field(now, 33, 30), names[i].mid(5, names[i].indexOf(" - ", 5) - 5));
+            QCOMPARE(now.at(now.size() - 3), '\0');
+            QCOMPARE(int(quint8(now.at(now.size() - 2))), i + 1);
+        }
+        QCOMPARE(inputs.patternBox->itemText(0), QStringLiteral("%n - %a - %t"));  // offered again
+
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QTRY_VERIFY(!w->jobs().dialog());
+        emit w->mnuEdit->aboutToShow();
+        QCOMPARE(w->findChild<QAction *>(QStringLiteral("mnuUndoSave"))->text(),
+                 QStringLiteral("&Undo Tags from File Names (12 files)"));
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w.main()));
+        QTest::keyClick(w.TxtDispTag[0], Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(log.texts, QStringList());
+        QCOMPARE(snapshot(), before);
+    }
+
+    void cyrillicNamesAreWrittenInTheChosenPage()
+    {
+        StateHome state;
+        const QString good = QStringLiteral("01 - Кино - Звезда.mp3"), bad = QStringLiteral("02 - Кино - Ωmega.mp3");
+        QVERIFY(writeFile(file(good.toUtf8()), audio));
+        QVERIFY(writeFile(file(bad.toUtf8()), audio));
+        MessageLog log;
+        Window w;
+        w->session().chooseCodePage(1251);
+        QVERIFY(w.openFolder(m_folder));
+        JobDialog *dialog = openJob(w, Qt::Key_N);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->rows().size(), size_t(2));
+        QCOMPARE(dialog->rows()[1].state, JobState::Skipped);
+        QVERIFY(dialog->rows()[1].reason.contains(QStringLiteral("cannot be stored in the chosen code page")));
+        QVERIFY(applyAndWait(dialog));
+        const QByteArray written = readFile(file(good.toUtf8()));
+        QCOMPARE(field(written, 33, 30), QByteArray("\xCA\xE8\xED\xEE"));                  // Кино
+        QCOMPARE(field(written, 3, 30), QByteArray("\xC7\xE2\xE5\xE7\xE4\xE0"));          // Звезда
+        QCOMPARE(readFile(file(bad.toUtf8())), audio);
+    }
+
+    void escapeBeforeApplyWritesNothing()
+    {
+        StateHome state;
+        QVERIFY(writeFile(file("01 - Red Kettle - Tide.mp3"), audio));
+        const auto before = snapshot();
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+        JobDialog *dialog = openJob(w, Qt::Key_N);
+        QVERIFY(dialog);
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QTRY_VERIFY(!w->jobs().dialog());
+        QCOMPARE(snapshot(), before);
+    }
+
+    void valuesGoOnlyToTheTickedFields()
+    {
+        StateHome state;
+        QVERIFY(writeFile(file("a.mp3"), audio + trailer("Song A", "Artist A", "Old", "1990", "keep me", 17)));
+        QVERIFY(writeFile(file("b.mp3"), audio));
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+        JobDialog *dialog = openJob(w, Qt::Key_V);
+        QVERIFY(dialog);
+        auto &inputs = static_cast<ValuesJobInputs &>(dialog->inputs());
+        QVERIFY(!dialog->applyButton->isEnabled());  // nothing ticked yet
+        QTest::keyClicks(inputs.boxes[0], QStringLiteral("Not Me"));
+        QTest::keyClick(inputs.ticks[0], Qt::Key_Space);  // the artist unticked again
+        QTest::keyClicks(inputs.boxes[1], QStringLiteral("Red Album"));
+        QTest::keyClicks(inputs.boxes[2], QStringLiteral("2001"));
+        QVERIFY(applyAndWait(dialog));
+        const QByteArray a = readFile(file("a.mp3")), b = readFile(file("b.mp3"));
+        const QList<QByteArray> fieldsOfA = {field(a, 3, 30), field(a, 33, 30), field(a, 63, 30), field(a, 93, 4),
+                                             field(a, 97, 30)};
+        QCOMPARE(fieldsOfA, QList<QByteArray>({"Song A", "Artist A", "Red Album", "2001", "keep me"}));
+        QCOMPARE(int(a.back()), 17);
+        QCOMPARE(field(b, 63, 30), QByteArray("Red Album"));
+        QCOMPARE(field(b, 93, 4), QByteArray("2001"));
+        QCOMPARE(field(b, 33, 30), QByteArray());
+    }
+
+    void storedPatternsAreOfferedWhenUsable()
+    {
+        StateHome state;
+        QVERIFY(writeFile(file("x.mp3"), audio));
+        const SettingsKeys::Entry &entry = SettingsKeys::namePatterns;
+        const QStringList stored = {QStringLiteral("%a - %t"), QStringLiteral("bad\tone"), QString(256, QLatin1Char('x')),
+                                    QStringLiteral("%a - %t"), QStringLiteral("%n. %t")};
+        for (int n = 0; n < stored.size(); ++n)
+            QVERIFY(SettingsStore::write(SettingsKeys::application, entry.section, entry.key + QString::number(n + 1),
+                                         stored[n]));
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+        JobDialog *dialog = openJob(w, Qt::Key_N);
+        QVERIFY(dialog);
+        const QComboBox *box = static_cast<NameJobInputs &>(dialog->inputs()).patternBox;
+        QStringList offered;
+        for (int i = 0; i < box->count(); ++i)
+            offered << box->itemText(i);
+        QCOMPARE(offered, QStringList({QStringLiteral("%a - %t"), QStringLiteral("%n. %t")}));
+    }
+};
+
+QTEST_MAIN(TestJobWindow)
+#include "tst_jobwindow.moc"
