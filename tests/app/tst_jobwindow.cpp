@@ -6,10 +6,17 @@
 
 #include "app/FrmMain.h"
 #include "app/JobEntries.h"
+#include "app/SaveUndo.h"
+#include "browser/TagEditor.h"
 #include "jobs/JobDialog.h"
 #include "jobs/NameJobInputs.h"
 #include "jobs/ValuesJobInputs.h"
+#include "jobs/JobRun.h"
 #include "session/EditSession.h"
+#include "tags/codepage/CodePage.h"
+#include "tags/jobs/NameJob.h"
+#include "tags/journal/JournalBatch.h"
+#include "tags/journal/SaveJournal.h"
 #include "tags/settings/SettingsKeys.h"
 #include "tags/settings/SettingsStore.h"
 
@@ -189,6 +196,71 @@ private slots:
         QCOMPARE(field(b, 63, 30), QByteArray("Red Album"));
         QCOMPARE(field(b, 93, 4), QByteArray("2001"));
         QCOMPARE(field(b, 33, 30), QByteArray());
+    }
+
+    // The window's context: the player's file left alone with the reason shown, Keep File Times.
+    void theHeldFileIsSkippedAndTimesAreKept()
+    {
+        StateHome state;
+        QVERIFY(writeFile(file("01 - A - Held.mp3"), audio));
+        QVERIFY(writeFile(file("02 - A - Free.mp3"), audio));
+        QVERIFY(setTimes(file("02 - A - Free.mp3"), oldTimes));
+        JobContext context{m_folder, &CodePage::byNumber(1252), {}, file("01 - A - Held.mp3"), {}, true};
+        JobDialog dialog(new NameJobInputs(SettingsKeys::application), context);
+        QCOMPARE(dialog.rows()[0].reason, TagEditor::playingText());
+        QSignalSpy ended(&dialog, &JobDialog::applied);
+        dialog.apply();
+        QVERIFY(ended.wait());
+        QCOMPARE(readFile(file("01 - A - Held.mp3")), audio);
+        QCOMPARE(field(readFile(file("02 - A - Free.mp3")), 3, 30), QByteArray("Free"));
+        QCOMPARE(timesOf(file("02 - A - Free.mp3")).modifiedNs, oldTimes.modifiedNs);  // reading sets atime
+    }
+
+    // Cancel stops after the file being written; what was written is one named, undoable batch.
+    void aCancelledRunStaysJournalled()
+    {
+        StateHome state;
+        for (const char *name : {"01 - A - One.mp3", "02 - A - Two.mp3", "03 - A - Three.mp3"})
+            QVERIFY(writeFile(file(name), audio));
+        FileStatus listed = FileStatus::success();
+        const std::vector<JobFile> files = listJobFiles(m_folder, listed);
+        const std::vector<JobRow> rows = previewJob(files, nameJobPlanner(NamePattern(QStringLiteral("%n - %a - %t")), false),
+                                                    CodePage::byNumber(1252));
+        JobRun run(rows, {QStringLiteral("Tags from File Names"), state.journalFolder(), false});
+        QSignalSpy ended(&run, &JobRun::finished);
+        run.cancel();
+        run.start();
+        QVERIFY(ended.wait());
+        QCOMPARE(run.summary().written, 1);
+        QVERIFY(run.summary().stopped);
+        QCOMPARE(readFile(file("02 - A - Two.mp3")), audio);
+        SaveJournal journal(state.journalFolder());
+        const UndoableBatch batch = lastUndoableBatch(journal);
+        QCOMPARE(batch.saves.size(), size_t(1));
+        QCOMPARE(batch.jobName, QStringLiteral("Tags from File Names"));
+    }
+
+    // A job is taken back whole or not at all: one file changed since refuses the undo of all.
+    void anUndoRefusedForOneFileUndoesNone()
+    {
+        StateHome state;
+        QVERIFY(writeFile(file("a.mp3"), audio));
+        QVERIFY(writeFile(file("b.mp3"), audio));
+        MessageLog log;
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+        JobDialog *dialog = openJob(w, Qt::Key_V);
+        QVERIFY(dialog);
+        QTest::keyClicks(static_cast<ValuesJobInputs &>(dialog->inputs()).boxes[1], QStringLiteral("Red Album"));
+        QVERIFY(applyAndWait(dialog));
+        const QByteArray a = readFile(file("a.mp3"));
+        QVERIFY(writeFile(file("b.mp3"), readFile(file("b.mp3")).chopped(1) + 'x'));
+        const auto before = snapshot();
+        w->saveUndo().mnuUndoSave_Click();
+        QCOMPARE(snapshot(), before);
+        QCOMPARE(log.texts.size(), 1);
+        QVERIFY(log.texts[0].startsWith(QStringLiteral("Nothing was undone:\nb.mp3: ")));
+        QCOMPARE(readFile(file("a.mp3")), a);
     }
 
     void storedPatternsAreOfferedWhenUsable()
