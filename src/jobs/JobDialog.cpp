@@ -3,6 +3,8 @@
 #include "browser/TagEditor.h"
 #include "jobs/JobRowsModel.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -129,7 +131,8 @@ void JobDialog::replan()
         m_columns = fields;
         m_table->resizeColumnsToContents();
     }
-    applyButton->setEnabled(problem.isEmpty() && !running());
+    const auto changes = [](const JobRow &row) { return row.state == JobState::WillChange; };
+    applyButton->setEnabled(!running() && std::any_of(m_model->rows().begin(), m_model->rows().end(), changes));
     m_summary->setText(summaryText());
 }
 

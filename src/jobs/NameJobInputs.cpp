@@ -3,6 +3,7 @@
 #include "tags/jobs/NameJob.h"
 #include "tags/jobs/PatternGuess.h"
 #include "tags/settings/RecentTexts.h"
+#include "tags/text/Message.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -100,7 +101,9 @@ void NameJobInputs::countMatches()
 void NameJobInputs::applied()
 {
     const QString text = patternBox->currentText();
-    RecentTexts::remember(m_application, SettingsKeys::namePatterns, RecentPatterns, text);
+    // The job is done either way; only the offer of the pattern next time is lost.
+    if (QString error; !RecentTexts::remember(m_application, SettingsKeys::namePatterns, RecentPatterns, text, &error))
+        Message::show(QStringLiteral("The pattern could not be kept in the settings file: ") + error);
     const QSignalBlocker quiet(patternBox);
     patternBox->clear();
     patternBox->addItems(RecentTexts::read(m_application, SettingsKeys::namePatterns, RecentPatterns));
