@@ -16,7 +16,10 @@ UndoableBatch lastUndoableBatch(SaveJournal &journal, FileStatus *problem)
     const std::optional<JournalRecord> last = journal.lastUndoable();
     if (!last)
         return batch;
-    for (const JournalRecord &r : journal.records({}, 0, problem)) {
+    // A batch's id is its first record's, so a save that opened its batch is the only undoable
+    // save left in it: the usual single save needs no look at the whole journal.
+    const bool alone = last->batch == last->id;
+    for (const JournalRecord &r : alone ? std::vector<JournalRecord>{*last} : journal.records({}, 0, problem)) {
         if (r.batch != last->batch)
             continue;
         if (r.id == r.batch && r.note.startsWith(jobPrefix))
