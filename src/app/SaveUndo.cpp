@@ -13,6 +13,7 @@
 #include <QMenu>
 
 #include <algorithm>
+#include <functional>
 
 #include <sys/stat.h>
 
@@ -31,10 +32,20 @@ QString undoEntryText(const JournalRecord &record)
 // the window knows (the journal is input), is named by its count.
 QString batchEntryText(const UndoableBatch &batch, const QStringList &jobNames)
 {
-    const QString count = QStringLiteral("(%1 files)").arg(batch.saves.size());
+    const size_t n = batch.saves.size();
+    const QString count = n == 1 ? QStringLiteral("(1 file)") : QStringLiteral("(%1 files)").arg(n);
     if (jobNames.contains(batch.jobName))
         return QStringLiteral("&Undo %1 %2").arg(batch.jobName, count);
     return QStringLiteral("&Undo Saves %1").arg(count);
+}
+
+// Gathers "NAME: reason" for each save whose undo was refused or failed.
+std::function<void(const JournalRecord &, const FileStatus &)> failuresInto(QStringList &failures)
+{
+    return [&failures](const JournalRecord &r, const FileStatus &status) {
+        if (!status)
+            failures << TextEscape::shown(r.currentName()) + QStringLiteral(": ") + status.description();
+    };
 }
 
 bool sameFolder(const QByteArray &a, const QByteArray &b)
@@ -135,19 +146,13 @@ bool SaveUndo::undoBatch(const std::vector<JournalRecord> &saves)
         }
     // All checked first: the job is taken back whole or not at all.
     QStringList refused;
-    undoSaves(m_journal, saves, true, [&refused](const JournalRecord &r, const FileStatus &status) {
-        if (!status)
-            refused << TextEscape::shown(r.currentName()) + QStringLiteral(": ") + status.description();
-    });
+    undoSaves(m_journal, saves, true, failuresInto(refused));
     if (!refused.isEmpty()) {
         Message::show(QStringLiteral("Nothing was undone:\n") + refused.join(QLatin1Char('\n')));
         return false;
     }
     QStringList failed;
-    undoSaves(m_journal, saves, false, [&failed](const JournalRecord &r, const FileStatus &status) {
-        if (!status)
-            failed << TextEscape::shown(r.currentName()) + QStringLiteral(": ") + status.description();
-    });
+    undoSaves(m_journal, saves, false, failuresInto(failed));
     refreshUndoEntry();
     // The list is read once; the current file's record follows when the batch holds it.
     const FileIdentity &current = m_session.reading().identity;
