@@ -22,6 +22,7 @@ namespace {
 
 constexpr int ProgressAfterMs = 1000;
 constexpr int ProgressEveryMs = 100;
+constexpr int ShownFailures = 5;  // in the summary line; the rest would only make it unreadable
 
 QString counted(int n, const char *what) { return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(what)); }
 
@@ -185,14 +186,18 @@ void JobDialog::runEnded()
     m_progressTimer->stop();
     m_progress->hide();
     const JobSummary &s = m_run->summary();
-    const std::vector<JobRow> planned = rows();
-    const QString reasons = reasonsOf(planned);
+    const QString reasons = reasonsOf(rows());
     m_result = QStringLiteral("Written %1, unchanged %2, skipped %3").arg(s.written).arg(s.unchanged).arg(s.skipped);
     if (!reasons.isEmpty())
         m_result += QStringLiteral(": ") + reasons;
     m_result += QLatin1Char('.');
-    if (s.failed)
-        m_result += QStringLiteral(" Failed %1: %2.").arg(s.failed).arg(m_run->failures().join(QStringLiteral("; ")));
+    if (s.failed) {
+        const QStringList &failures = m_run->failures();
+        QString shown = failures.mid(0, ShownFailures).join(QStringLiteral("; "));
+        if (failures.size() > ShownFailures)
+            shown += QStringLiteral("; …");
+        m_result += QStringLiteral(" Failed %1: %2.").arg(s.failed).arg(shown);
+    }
     if (s.stopped)
         m_result += QStringLiteral(" Cancelled: the files written stay written and can be undone.");
     // The files are read once more: the preview shows what they hold now.
