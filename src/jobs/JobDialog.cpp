@@ -22,7 +22,8 @@ namespace {
 
 constexpr int ProgressAfterMs = 1000;
 constexpr int ProgressEveryMs = 100;
-constexpr int ShownFailures = 5;  // in the summary line; the rest would only make it unreadable
+constexpr int ShownFailures = 5;
+constexpr int MeasuredRows = 100;  // in the summary line; the rest would only make it unreadable
 
 QString counted(int n, const char *what) { return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(what)); }
 
@@ -56,6 +57,10 @@ JobDialog::JobDialog(JobInputs *inputs, JobContext context, QWidget *parent)
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setTabKeyNavigation(false);  // Tab leaves the table for the buttons
     m_table->verticalHeader()->hide();
+    m_table->setWordWrap(false);
+    // The columns follow the values as they are typed, measured on the first rows only: every
+    // cell of a large folder at each key would be slow.
+    m_table->horizontalHeader()->setResizeContentsPrecision(MeasuredRows);
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_summary = new QLabel(this);
     m_summary->setObjectName(QStringLiteral("jobSummary"));
@@ -124,14 +129,8 @@ void JobDialog::replan()
                 row.trackAfter = row.trackBefore;
             }
     }
-    const QList<JobField> fields = m_inputs->fields();
-    const bool newColumns = fields != m_columns;
-    m_model->setRows(std::move(rows), fields);
-    // Measured only when the columns change: measuring every cell at each key would be slow.
-    if (newColumns) {
-        m_columns = fields;
-        m_table->resizeColumnsToContents();
-    }
+    m_model->setRows(std::move(rows), m_inputs->fields());
+    m_table->resizeColumnsToContents();
     const auto changes = [](const JobRow &row) { return row.state == JobState::WillChange; };
     applyButton->setEnabled(!running() && std::any_of(m_model->rows().begin(), m_model->rows().end(), changes));
     m_summary->setText(summaryText());

@@ -9,10 +9,7 @@
 #include "jobs/JobRun.h"
 
 #include <QDialog>
-#include <QList>
 #include <QStringList>
-
-#include <optional>
 
 #include <sys/types.h>
 
@@ -79,5 +76,4 @@ private:
     JobRun *m_run = nullptr;
     bool m_applying = false;
     QString m_result;  // the last run's summary
-    std::optional<QList<JobField>> m_columns;  // the preview's field columns when last measured
 };
