@@ -10,6 +10,9 @@
 namespace {
 
 constexpr quint8 NoGenre = 255;
+// The state comes second, so that a reason is seen however many fields follow.
+constexpr int StateColumn = 1;
+constexpr int FirstField = 2;
 
 QString fieldName(JobField field)
 {
@@ -41,7 +44,7 @@ void JobRowsModel::setRows(std::vector<JobRow> rows, const QList<JobField> &fiel
 
 int JobRowsModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(m_rows.size()); }
 
-int JobRowsModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(m_fields.size()) + 2; }
+int JobRowsModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(m_fields.size()) + FirstField; }
 
 QString JobRowsModel::fieldText(const JobRow &row, JobField field, bool after) const
 {
@@ -69,13 +72,13 @@ QVariant JobRowsModel::data(const QModelIndex &index, int role) const
     const int column = index.column();
     if (column == 0)
         return role == Qt::DisplayRole ? QVariant(row.file.display) : QVariant();
-    if (column == columnCount() - 1) {
-        if (role != Qt::DisplayRole)
+    if (column == StateColumn) {
+        if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
             return {};
         const QString state = QLatin1String(jobStateName(row.state));
         return row.reason.isEmpty() ? state : state + QStringLiteral(": ") + row.reason;
     }
-    const JobField field = m_fields[column - 1];
+    const JobField field = m_fields[column - FirstField];
     const QString before = fieldText(row, field, false);
     const QString after = fieldText(row, field, true);
     const bool changed = row.state == JobState::WillChange && before != after;
@@ -104,7 +107,7 @@ QVariant JobRowsModel::headerData(int section, Qt::Orientation orientation, int 
         return {};
     if (section == 0)
         return QStringLiteral("File");
-    if (section == columnCount() - 1)
+    if (section == StateColumn)
         return QStringLiteral("State");
-    return fieldName(m_fields.value(section - 1));
+    return fieldName(m_fields.value(section - FirstField));
 }

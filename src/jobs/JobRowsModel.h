@@ -1,6 +1,6 @@
 #pragma once
-// The job dialog's preview: one row per file with its name, old → new for each field the job
-// writes (the changed cells marked) and the state with its reason.
+// The job dialog's preview: one row per file with its name, the state with its reason, and old →
+// new for each field the job writes (the changed cells marked).
 
 #include "jobs/JobInputs.h"
 
