@@ -120,7 +120,7 @@ int runFromNames(const CommandLine &line, SaveJournal &journal)
     FromNamesRequest request;
     const CodePage *page = nullptr;
     QString problem;
-    if (!chosenCodePage(line, page, problem))
+    if (!readJobOptions(line, request.job, page, problem))
         return badUsage(problem);
     if (const std::optional<QByteArray> pattern = line.value("--pattern")) {
         const NamePattern checked(QString::fromLocal8Bit(*pattern));
@@ -128,19 +128,12 @@ int runFromNames(const CommandLine &line, SaveJournal &journal)
             return badUsage(QStringLiteral("--pattern: ") + checked.problem());
         request.pattern = checked.text();
     }
-    if (line.operands.empty())
-        return badUsage(QStringLiteral("from-names needs files or folders"));
     request.underscores = line.has("--underscores");
-    request.dryRun = line.has("--dry-run");
-    request.json = line.has("--json");
-    if (request.json && !request.dryRun)
-        return badUsage(QStringLiteral("from-names: --json goes with --dry-run"));
-    request.keepTimes = line.has("--keep-times");
     Output out(STDOUT_FILENO);
     Console console;
     const std::vector<FileTarget> targets = expandFileTargets(line.operands, console);
-    if (!request.dryRun)
-        request.journal = journalFor(line, journal);
+    if (!request.job.dryRun)
+        request.job.journal = journalFor(line, journal);
     return fromNames(targets, request, *page, out, console);
 }
 
