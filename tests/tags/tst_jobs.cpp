@@ -7,6 +7,7 @@
 #include "tags/codepage/CodePage.h"
 #include "tags/jobs/NameJob.h"
 #include "tags/jobs/PatternGuess.h"
+#include "tags/journal/JournalUndo.h"
 #include "tags/journal/SaveJournal.h"
 
 #include <QTest>
@@ -286,23 +287,47 @@ void TestJobs::appliesOnlyChangesInOneBatch()
         QCOMPARE(record.batch, records.back().id);
 }
 
+// Every record is committed before the first write; a stop leaves the untouched files' records
+// closed as nothing changed, and the batch's undo gives back exactly what was written.
 void TestJobs::stopsAfterTheCurrentFile()
 {
-    TempFolder folder;
+    TempFolder folder, state;
     for (int track = 1; track <= 5; ++track)
         QVERIFY(writeFile(folder.file(QByteArray::number(track) + ". Song.mp3"), song(1000)));
     FileStatus listed = FileStatus::success();
     const std::vector<JobRow> rows = previewJob(listJobFiles(folder.path(), listed),
                                                 nameJobPlanner(NamePattern(QStringLiteral("%n. %t")), false),
                                                 CodePage::byNumber(1252));
+    SaveJournal journal(state.path());
     int calls = 0;
+    std::vector<JournalRecord> afterFirst;
     JobApply apply;
-    apply.afterFile = [&calls](const JobRow &, const TagSaveResult &) { return ++calls < 2; };
+    apply.journal = &journal;
+    apply.afterFile = [&](const JobRow &, const TagSaveResult &) {
+        if (calls == 0)
+            afterFirst = journal.records();
+        return ++calls < 2;
+    };
     const JobSummary summary = applyJob(rows, apply);
+    QCOMPARE(afterFirst.size(), size_t(5));
+    for (size_t i = 0; i < 4; ++i)  // newest first: the four files not yet written
+        QCOMPARE(afterFirst[i].state, JournalRecord::State::Begun);
     QVERIFY(summary.stopped);
     QCOMPARE(summary.written, 2);
     QCOMPARE(calls, 2);
     for (int track = 3; track <= 5; ++track)
+        QCOMPARE(readFile(folder.file(QByteArray::number(track) + ". Song.mp3")), song(1000));
+
+    std::vector<JournalRecord> records = journal.records();
+    QCOMPARE(records.size(), size_t(5));
+    for (size_t i = 0; i < 5; ++i)
+        QCOMPARE(records[i].state, i < 3 ? JournalRecord::State::Nothing : JournalRecord::State::Done);
+    QVERIFY(journal.unfinished().empty());
+    for (const JournalRecord &record : records) {
+        if (record.undoable())
+            QVERIFY(undoChange(journal, record, false));
+    }
+    for (int track = 1; track <= 5; ++track)
         QCOMPARE(readFile(folder.file(QByteArray::number(track) + ". Song.mp3")), song(1000));
 }
 
