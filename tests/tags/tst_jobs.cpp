@@ -6,6 +6,7 @@
 
 #include "tags/codepage/CodePage.h"
 #include "tags/jobs/NameJob.h"
+#include "tags/jobs/NumberJob.h"
 #include "tags/jobs/PatternGuess.h"
 #include "tags/journal/JournalUndo.h"
 #include "tags/journal/SaveJournal.h"
@@ -38,6 +39,44 @@ const QStringList albumNames = {
     "Bonus Track.mp3",
 };
 
+// A comment of its 28 bytes, then byte 28 = 0 and byte 29 = track.
+QByteArray besideTrack(const QByteArray &comment, int track)
+{
+    return comment.leftJustified(28, ' ') + '\0' + char(track);
+}
+
+// One file's row planned and applied: its state and reason, and the file's bytes after (the
+// audio untouched, the trailer as expected; a file that does not change not touched at all).
+void planAndApply(const QByteArray &name, const QByteArray &trailerBefore,
+                  const std::function<JobPlanner(const std::vector<JobFile> &)> &plannerFor, int page,
+                  const QString &state, const QString &reason, const QByteArray &trailerAfter)
+{
+    TempFolder folder, journalFolder;
+    const QByteArray before = song(1500, trailerBefore);
+    QVERIFY(writeFile(folder.file(name), before));
+    FileStatus listed = FileStatus::success();
+    const std::vector<JobFile> files = listJobFiles(folder.path(), listed);
+    QVERIFY(listed);
+    QCOMPARE(files.size(), size_t(1));
+    const std::vector<JobRow> rows = previewJob(files, plannerFor(files), CodePage::byNumber(page));
+    QCOMPARE(rows.size(), size_t(1));
+    const JobRow &row = rows.front();
+    QCOMPARE(QString::fromLatin1(jobStateName(row.state)), state);
+    QVERIFY2(row.reason.contains(reason), qPrintable(row.reason));
+    QCOMPARE(row.reason.isEmpty(), reason.isEmpty());
+
+    SaveJournal journal(journalFolder.path());
+    const JobSummary summary = applyJob(rows, {&journal, false, {}});
+    QCOMPARE(summary.written, row.state == JobState::WillChange ? 1 : 0);
+    const QByteArray after = readFile(files.front().path);
+    if (row.state == JobState::WillChange) {
+        QCOMPARE(after.left(1500), before.left(1500));
+        QCOMPARE(after.mid(1500), trailerAfter);
+    } else {
+        QCOMPARE(after, before);
+    }
+}
+
 }  // namespace
 
 class TestJobs : public QObject {
@@ -52,6 +91,8 @@ private slots:
     void guessesPattern();
     void previewStates_data();
     void previewStates();
+    void numbersTracks_data();
+    void numbersTracks();
     void appliesOnlyChangesInOneBatch();
     void stopsAfterTheCurrentFile();
 };
@@ -215,32 +256,71 @@ void TestJobs::previewStates()
     QFETCH(QString, reason);
     QFETCH(QByteArray, trailerAfter);
 
-    TempFolder folder;
-    const QByteArray raw = name.toUtf8();
-    const QByteArray before = song(1500, trailerBefore);
-    QVERIFY(writeFile(folder.file(raw), before));
-    FileStatus listed = FileStatus::success();
-    const std::vector<JobFile> files = listJobFiles(folder.path(), listed);
-    QVERIFY(listed);
-    QCOMPARE(files.size(), size_t(1));
-    const std::vector<JobRow> rows = previewJob(files, nameJobPlanner(NamePattern(pattern), false), CodePage::byNumber(page));
-    QCOMPARE(rows.size(), size_t(1));
-    const JobRow &row = rows.front();
-    QCOMPARE(QString::fromLatin1(jobStateName(row.state)), state);
-    QVERIFY2(row.reason.contains(reason), qPrintable(row.reason));
-    QCOMPARE(row.reason.isEmpty(), reason.isEmpty());
+    planAndApply(name.toUtf8(), trailerBefore, [&](const std::vector<JobFile> &) {
+        return nameJobPlanner(NamePattern(pattern), false);
+    }, page, state, reason, trailerAfter);
+}
 
-    TempFolder state_;
-    SaveJournal journal(state_.path());
-    const JobSummary summary = applyJob(rows, {&journal, false, {}});
-    QCOMPARE(summary.written, row.state == JobState::WillChange ? 1 : 0);
-    const QByteArray after = readFile(files.front().path);
-    if (row.state == JobState::WillChange) {
-        QCOMPARE(after.left(1500), before.left(1500));
-        QCOMPARE(after.mid(1500), trailerAfter);
-    } else {
-        QCOMPARE(after, before);
+void TestJobs::numbersTracks_data()
+{
+    QTest::addColumn<QByteArray>("trailerBefore");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("options");  // "start=N", "missing", "cut", "free", "given=N"
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QByteArray>("trailerAfter");
+
+    const QByteArray longComment = "a comment of twenty-nine byte";
+    const QByteArray numbered = trailer("Noon", {}, {}, {}, besideTrack("nice", 5));
+    // 27 bytes, then a character of two bytes in code page 932: the cut keeps it whole or drops it.
+    const QByteArray kanji = QByteArray(27, 'k') + "\x93\xFA";
+    QTest::newRow("untagged gets number 1") << QByteArray() << 1252 << "" << "will change" << ""
+                                            << trailer({}, {}, {}, {}, besideTrack({}, 1), 255);
+    QTest::newRow("start") << trailer("Noon") << 1252 << "start=7" << "will change" << ""
+                           << trailer("Noon", {}, {}, {}, besideTrack({}, 7));
+    QTest::newRow("long comment not cut unasked") << trailer("Noon", {}, {}, {}, longComment) << 1252 << "" << "skipped"
+                                                  << "comment cut to 28 bytes" << QByteArray();
+    QTest::newRow("long comment cut when accepted") << trailer("Noon", {}, {}, {}, longComment) << 1252 << "cut"
+                                                    << "will change" << "comment cut to 28 bytes"
+                                                    << trailer("Noon", {}, {}, {}, besideTrack(longComment.left(28), 1));
+    QTest::newRow("cut never halves a character") << trailer("Noon", {}, {}, {}, kanji) << 932 << "cut" << "will change"
+                                                  << "comment cut to 28 bytes"
+                                                  << trailer("Noon", {}, {}, {}, besideTrack(kanji.left(27), 1));
+    QTest::newRow("only missing keeps a number") << numbered << 1252 << "missing" << "unchanged" << "" << QByteArray();
+    QTest::newRow("given number") << numbered << 1252 << "missing given=12" << "will change" << ""
+                                  << trailer("Noon", {}, {}, {}, besideTrack("nice", 12));
+    QTest::newRow("cleared keeps 28 bytes") << numbered << 1252 << "given=0" << "will change" << ""
+                                            << trailer("Noon", {}, {}, {}, besideTrack("nice", 0));
+    QTest::newRow("cleared and freed") << numbered << 1252 << "given=0 free" << "will change" << ""
+                                       << trailer("Noon", {}, {}, {}, "nice");
+    QTest::newRow("clearing no number") << trailer("Noon", {}, {}, {}, longComment) << 1252 << "given=0" << "unchanged" << ""
+                                        << QByteArray();
+    QTest::newRow("above 255") << QByteArray() << 1252 << "start=256" << "skipped" << "1 to 255" << QByteArray();
+}
+
+void TestJobs::numbersTracks()
+{
+    QFETCH(QByteArray, trailerBefore);
+    QFETCH(int, page);
+    QFETCH(QString, options);
+    QFETCH(QString, state);
+    QFETCH(QString, reason);
+    QFETCH(QByteArray, trailerAfter);
+
+    NumberOptions number;
+    for (const QString &option : options.split(u' ', Qt::SkipEmptyParts)) {
+        const QString value = option.section(u'=', 1);
+        if (option.startsWith(u"start="))
+            number.start = value.toInt();
+        else if (option.startsWith(u"given="))
+            number.given[0] = value.toInt();
+        number.onlyMissing |= option == u"missing";
+        number.cutComments |= option == u"cut";
+        number.freeCommentBytes |= option == u"free";
     }
+    planAndApply("Song.mp3", trailerBefore, [&](const std::vector<JobFile> &files) {
+        return numberPlanner(number, files);
+    }, page, state, reason, trailerAfter);
 }
 
 void TestJobs::appliesOnlyChangesInOneBatch()

@@ -23,13 +23,15 @@ const TextField textFields[] = {
     {"year", Id3v1::YearWidth, &FieldEdits::year, &Id3v1::Fields::year},
 };
 
-// The comment's text without its track bytes, as the trailer holds it.
-QByteArray commentTextOf(const TagReading &reading)
+// The longest start of bytes of at most width bytes that ends between two characters of page.
+QByteArray cutToCharacters(const QByteArray &bytes, int width, const CodePage &page)
 {
-    if (!reading.track())
-        return reading.fields.comment;
-    const QByteArray text = reading.trailer.mid(Id3v1::CommentOffset, CommentBesideTrack);
-    return text.left(Id3v1::trimmedLength(text.constData(), int(text.size())));
+    const QString text = page.decode(bytes);
+    int used = 0;
+    qsizetype kept = 0;
+    while (kept < text.size() && used + page.byteWidth(text[kept]) <= width)
+        used += page.byteWidth(text[kept++]);
+    return page.encode(QStringView(text).left(kept));
 }
 
 bool encodeField(const CodePage &page, const char *name, const QString &text, int width, QByteArray &bytes,
@@ -58,6 +60,14 @@ JobRow skipped(JobRow row, const QString &reason)
 }
 
 }  // namespace
+
+QByteArray storedComment(const TagReading &reading)
+{
+    if (!reading.track())
+        return reading.fields.comment;
+    const QByteArray text = reading.trailer.mid(Id3v1::CommentOffset, CommentBesideTrack);
+    return text.left(Id3v1::trimmedLength(text.constData(), int(text.size())));
+}
 
 std::vector<JobFile> listJobFiles(const QByteArray &folder, FileStatus &status)
 {
@@ -94,14 +104,19 @@ JobRow planJobRow(const JobFile &file, const TagReading &reading, const FieldEdi
 
     if (edits.comment || edits.track) {
         const int track = edits.track ? *edits.track : row.trackBefore;
-        QByteArray comment = commentTextOf(reading);
+        QByteArray comment = storedComment(reading);
         if (edits.comment && !encodeField(page, "comment", *edits.comment, Id3v1::CommentWidth, comment, reason))
             return skipped(row, reason);
-        if (track) {
-            // ID3v1.1: the comment keeps 28 bytes, byte 28 is 0 and byte 29 the number.
-            if (comment.size() > CommentBesideTrack)
-                return skipped(row, QStringLiteral("comment: takes %1 bytes, and beside a track number it holds 28")
-                                        .arg(comment.size()));
+        const bool cleared = track == 0 && row.trackBefore != 0;
+        if (track || (cleared && !edits.freeCommentBytes)) {
+            // ID3v1.1: the comment keeps 28 bytes, byte 28 is 0 and byte 29 the number (0: none).
+            if (comment.size() > CommentBesideTrack) {
+                if (!edits.cutComment)
+                    return skipped(row, QStringLiteral("comment: takes %1 bytes, and beside a track number it holds 28")
+                                            .arg(comment.size()));
+                comment = cutToCharacters(comment, CommentBesideTrack, page);
+                row.reason = QStringLiteral("comment cut to 28 bytes");
+            }
             comment = comment.leftJustified(CommentBesideTrack, ' ') + '\0' + char(quint8(track));
         }
         fields.comment = comment;
