@@ -105,6 +105,9 @@ int runRename(const CommandLine &line, SaveJournal &journal)
         return badUsage(QStringLiteral("--style is \"long\" or \"8.3\""));
     request.longNames = style == "long";
     request.dryRun = line.has("--dry-run");
+    request.json = line.has("--json");
+    if (request.json && !request.dryRun)
+        return badUsage(QStringLiteral("rename: --json goes with --dry-run"));
     request.keepTimes = line.has("--keep-times");
     if (line.operands.empty())
         return badUsage(QStringLiteral("rename needs files or folders"));

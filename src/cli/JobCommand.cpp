@@ -20,7 +20,7 @@ const PreviewField previewFields[] = {
     {"title", JobField::Title, &Id3v1::Fields::title},     {"artist", JobField::Artist, &Id3v1::Fields::artist},
     {"album", JobField::Album, &Id3v1::Fields::album},     {"year", JobField::Year, &Id3v1::Fields::year},
     {"comment", JobField::Comment, &Id3v1::Fields::comment}, {"track", JobField::Track, nullptr},
-    {"genre", JobField::Genre, nullptr},
+    {"genre", JobField::Genre, nullptr},      {"name", JobField::Name, nullptr},
 };
 
 class PreviewWriter {
@@ -57,8 +57,10 @@ public:
         }
         bool firstField = true;
         for (const PreviewField *field : m_shown) {
-            const QByteArray before = value(*field, row.before, row.trackBefore, row.reading.tagged);
-            const QByteArray after = value(*field, row.after, row.trackAfter, true);
+            const QByteArray before = field->code == JobField::Name ? name(row.file.name)
+                                                                    : value(*field, row.before, row.trackBefore, row.reading.tagged);
+            const QByteArray after = field->code == JobField::Name ? name(row.newName.isEmpty() ? row.file.name : row.newName)
+                                                                   : value(*field, row.after, row.trackAfter, true);
             if (m_json) {
                 line += QByteArray(firstField ? "" : ",") + '"' + field->name + "\":{\"old\":" + before + ",\"new\":" + after + '}';
                 firstField = false;
@@ -72,6 +74,12 @@ public:
     QByteArray footer(bool any) const { return m_json ? QByteArray(any ? "\n]\n" : "]\n") : QByteArray(); }
 
 private:
+    QByteArray name(const QByteArray &raw) const
+    {
+        const QByteArray text = TextEscape::escaped(raw, m_json ? TextEscape::Json : TextEscape::Plain);
+        return m_json ? '"' + text + '"' : text;
+    }
+
     // tagged: false for the old fields of a file without a trailer, whose genre is none.
     QByteArray value(const PreviewField &field, const Id3v1::Fields &fields, int track, bool tagged) const
     {
@@ -96,8 +104,10 @@ private:
     bool m_json;
 };
 
-int printPreview(const std::vector<JobRow> &rows, const JobCommandRequest &request, const CodePage &page, Output &out,
-                 Console &console)
+}  // namespace
+
+int printJobPreview(const std::vector<JobRow> &rows, const JobCommandRequest &request, const CodePage &page, Output &out,
+                    Console &console)
 {
     const PreviewWriter writer(request.fields, page, request.json);
     out.buffer() += writer.header();
@@ -113,8 +123,6 @@ int printPreview(const std::vector<JobRow> &rows, const JobCommandRequest &reque
         console.fileFailed("standard output", written.description());
     return console.anyFailed() ? ExitSomeFailed : ExitDone;
 }
-
-}  // namespace
 
 bool readJobOptions(const CommandLine &line, JobCommandRequest &request, const CodePage *&page, QString &problem)
 {
@@ -156,7 +164,7 @@ int runJobCommand(const std::vector<FileTarget> &targets, const JobPlanner &plan
             console.fileNote(row.file.path, QStringLiteral("skipped: ") + row.reason);
     }
     if (request.dryRun)
-        return printPreview(rows, request, page, out, console);
+        return printJobPreview(rows, request, page, out, console);
 
     JobApply apply;
     apply.journal = request.journal;

@@ -17,7 +17,7 @@ struct CommandLine;
 class SaveJournal;
 
 // A column pair (old, new) of the preview, shown in this order whatever order a job gives.
-enum class JobField { Title, Artist, Album, Year, Comment, Track, Genre };
+enum class JobField { Title, Artist, Album, Year, Comment, Track, Genre, Name };  // Name: the file's
 
 struct JobCommandRequest {
     QByteArray command;            // the command's name, leading its summary line
@@ -40,5 +40,9 @@ std::vector<JobFile> jobFilesOf(const std::vector<FileTarget> &targets);
 // old and new of each field, TSV after a header line or a JSON array) or applies it, then says
 // "<command>: N written, N unchanged, N skipped" on standard error. Files that cannot be read fail
 // the run; skipped files are noted. Returns the exit status.
+// The dry run's preview alone, to out; the exit status.
+int printJobPreview(const std::vector<JobRow> &rows, const JobCommandRequest &request, const CodePage &page, Output &out,
+                    Console &console);
+
 int runJobCommand(const std::vector<FileTarget> &targets, const JobPlanner &planner, const JobCommandRequest &request,
                   const CodePage &page, Output &out, Console &console);

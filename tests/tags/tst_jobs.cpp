@@ -7,6 +7,7 @@
 #include "tags/codepage/CodePage.h"
 #include "tags/jobs/NameJob.h"
 #include "tags/jobs/NumberJob.h"
+#include "tags/jobs/RenameJob.h"
 #include "tags/jobs/PatternGuess.h"
 #include "tags/journal/JournalUndo.h"
 #include "tags/journal/SaveJournal.h"
@@ -93,6 +94,7 @@ private slots:
     void previewStates();
     void numbersTracks_data();
     void numbersTracks();
+    void renamesInOneBatch();
     void appliesOnlyChangesInOneBatch();
     void stopsAfterTheCurrentFile();
 };
@@ -321,6 +323,44 @@ void TestJobs::numbersTracks()
     planAndApply("Song.mp3", trailerBefore, [&](const std::vector<JobFile> &files) {
         return numberPlanner(number, files);
     }, page, state, reason, trailerAfter);
+}
+
+// Names taken by an earlier row or by a file already there, and unusable names, are skipped; a
+// name given up earlier in the job may be taken; one undo of the batch gives every name back.
+void TestJobs::renamesInOneBatch()
+{
+    TempFolder folder, state;
+    const QList<QPair<QByteArray, QByteArray>> files = {
+        {"A-Z.MP3", song(300, trailer("Y", "A"))},       // gives up its name first
+        {"a.mp3", song(301, trailer("Song", "Band"))},
+        {"b.mp3", song(302, trailer("Song", "Band"))},   // the same name as a.mp3
+        {"c.mp3", song(303, trailer("Rain", "Owl"))},    // a name already there
+        {"d.mp3", song(304, trailer("Song", "AC/DC"))},  // unusable
+        {"e.mp3", song(305, trailer("Z", "A"))},         // takes A-Z.MP3 once it is free
+        {"Owl-Rain.MP3", song(300)},                     // untagged: keeps its name
+    };
+    for (const auto &[name, bytes] : files)
+        QVERIFY(writeFile(folder.file(name), bytes));
+    FileStatus listed = FileStatus::success();
+    const std::vector<JobRow> rows =
+        previewJob(listJobFiles(folder.path(), listed), renamePlanner(true, CodePage::byNumber(1252)), CodePage::byNumber(1252));
+    QStringList states;
+    for (const JobRow &row : rows)
+        states += QString::fromLatin1(jobStateName(row.state)) + u' ' + QString::fromUtf8(row.newName);
+    QCOMPARE(states, (QStringList{"will change A-Y.MP3", "will change Band-Song.MP3", "skipped ", "skipped ", "skipped ",
+                                  "will change A-Z.MP3", "unchanged "}));
+    QVERIFY(rows[2].reason.contains("not renamed to \"Band-Song.MP3\""));
+    QVERIFY(rows[3].reason.contains("not renamed to \"Owl-Rain.MP3\""));
+    QVERIFY(rows[4].reason.contains("\"/\""));
+
+    SaveJournal journal(state.path());
+    QCOMPARE(applyJob(rows, {&journal, false, {}}).written, 3);
+    QCOMPARE(namesIn(folder.path()), (QStringList{"A-Y.MP3", "A-Z.MP3", "Band-Song.MP3", "Owl-Rain.MP3", "b.mp3", "c.mp3", "d.mp3"}));
+    QCOMPARE(readFile(folder.file("A-Z.MP3")), files[5].second);
+    for (const JournalRecord &record : journal.records())
+        QVERIFY(undoChange(journal, record, false));
+    for (const auto &[name, bytes] : files)
+        QCOMPARE(readFile(folder.file(name)), bytes);
 }
 
 void TestJobs::appliesOnlyChangesInOneBatch()

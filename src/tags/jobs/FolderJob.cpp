@@ -3,6 +3,12 @@
 #include "tags/codepage/CodePage.h"
 #include "tags/files/PatternListing.h"
 #include "tags/journal/SaveJournal.h"
+#include "tags/text/TextEscape.h"
+
+#include <QSet>
+
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace {
 
@@ -50,13 +56,61 @@ bool encodeField(const CodePage &page, const char *name, const QString &text, in
     return true;
 }
 
+// What the folders will hold after the renames let pass so far.
+class ExpectedNames {
+public:
+    // Whether to would be held by another file than from when from is renamed.
+    bool isTaken(const QByteArray &to, const QByteArray &from) const
+    {
+        if (m_taken.contains(to))
+            return true;
+        if (m_freed.contains(to))
+            return false;
+        struct stat target, source;
+        if (::lstat(to.constData(), &target) != 0)
+            return false;
+        // A change of letter case on a file system that ignores it finds the file itself.
+        return ::lstat(from.constData(), &source) != 0 || target.st_dev != source.st_dev ||
+               target.st_ino != source.st_ino;
+    }
+
+    void move(const QByteArray &from, const QByteArray &to)
+    {
+        m_taken.remove(from);
+        m_freed.insert(from);
+        m_freed.remove(to);
+        m_taken.insert(to);
+    }
+
+private:
+    QSet<QByteArray> m_taken, m_freed;
+};
+
 JobRow skipped(JobRow row, const QString &reason)
 {
     row.state = JobState::Skipped;
     row.reason = reason;
     row.after = row.before;
     row.trackAfter = row.trackBefore;
+    row.newName.clear();
     return row;
+}
+
+void settleNewNames(std::vector<JobRow> &rows)
+{
+    ExpectedNames expected;
+    for (JobRow &row : rows) {
+        if (row.newName.isEmpty() || row.state != JobState::WillChange)
+            continue;
+        const QByteArray newPath = row.file.path.left(row.file.path.size() - row.file.name.size()) + row.newName;
+        if (!expected.isTaken(newPath, row.file.path)) {
+            expected.move(row.file.path, newPath);
+            continue;
+        }
+        const QString reason = QStringLiteral("not renamed to \"%1\": %2")
+                                   .arg(TextEscape::shown(row.newName), FileStatus::fromErrno(EEXIST).description());
+        row = skipped(std::move(row), reason);
+    }
 }
 
 }  // namespace
@@ -124,8 +178,14 @@ JobRow planJobRow(const JobFile &file, const TagReading &reading, const FieldEdi
     } else {
         row.trackAfter = row.trackBefore;
     }
+    if (edits.newName && *edits.newName != file.name) {
+        if (const QString problem = newNameProblem(*edits.newName); !problem.isEmpty())
+            return skipped(row, problem);
+        row.newName = *edits.newName;
+    }
     row.after = fields;
-    row.state = reading.tagged && Id3v1::build(fields) == reading.trailer ? JobState::Unchanged : JobState::WillChange;
+    const bool sameTrailer = reading.tagged ? Id3v1::build(fields) == reading.trailer : !edits.anyField();
+    row.state = sameTrailer && row.newName.isEmpty() ? JobState::Unchanged : JobState::WillChange;
     return row;
 }
 
@@ -144,6 +204,7 @@ std::vector<JobRow> previewJob(const std::vector<JobFile> &files, const JobPlann
             rows.push_back(planJobRow(file, reading, edits, page));
         }
     }
+    settleNewNames(rows);
     return rows;
 }
 
@@ -154,6 +215,7 @@ TagSave saveOf(const JobRow &row, const JobApply &apply)
     TagSave save;
     save.path = row.file.path;
     save.fields = row.after;
+    save.newName = row.newName;
     save.expected = row.reading.identity;
     save.folder = row.file.folder;
     save.journal = apply.journal;

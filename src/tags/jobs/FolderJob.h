@@ -35,6 +35,11 @@ struct FieldEdits {
     // A cleared number gives the comment its 30 bytes back (ID3v1); unset, bytes 28 and 29 of the
     // comment stay 0, so that the comment keeps to 28 bytes.
     bool freeCommentBytes = false;
+    // Raw bytes of a new name for the file in its folder; unset or its own name: it keeps it.
+    std::optional<QByteArray> newName;
+
+    // Whether any field is set (a file without a trailer gains one only then).
+    bool anyField() const { return title || artist || album || year || comment || track || genre; }
 };
 
 enum class JobState { WillChange, Unchanged, Skipped };
@@ -45,6 +50,7 @@ struct JobRow {
     FieldEdits edits;
     Id3v1::Fields before, after;  // code-page bytes
     int trackBefore = 0, trackAfter = 0;
+    QByteArray newName;  // the name the file takes in its folder; empty: it keeps its own
     JobState state = JobState::Skipped;
     QString reason;  // why a row is skipped, or what its change costs ("comment cut to 28 bytes")
 };
@@ -60,7 +66,9 @@ QByteArray storedComment(const TagReading &reading);
 // cannot store, or that does not fit its field's bytes, skips the file (nothing is ever cut).
 JobRow planJobRow(const JobFile &file, const TagReading &reading, const FieldEdits &edits, const CodePage &page);
 
-// Reads every file and plans its row, in the files' order.
+// Reads every file and plans its row, in the files' order. New names are settled in that order
+// too: a name another file holds (and does not give up earlier in the job) or that an earlier
+// row takes skips the row, so that no rename would replace a file.
 std::vector<JobRow> previewJob(const std::vector<JobFile> &files, const JobPlanner &planner, const CodePage &page);
 
 struct JobApply {
