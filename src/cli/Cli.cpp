@@ -5,11 +5,13 @@
 #include "cli/CommandLine.h"
 #include "cli/FromNamesCommand.h"
 #include "cli/HelpText.h"
+#include "cli/JobCommand.h"
 #include "cli/JournalCommands.h"
 #include "cli/ListCommand.h"
 #include "cli/RenameCommand.h"
 #include "cli/SetCommand.h"
 #include "tags/jobs/NamePattern.h"
+#include "tags/jobs/NumberJob.h"
 #include "tags/journal/SaveJournal.h"
 #include "tags/text/TextEscape.h"
 
@@ -176,6 +178,31 @@ int runUndo(const CommandLine &line, SaveJournal &journal)
     return undoChanges(journal, request, out, console);
 }
 
+int runNumber(const CommandLine &line, SaveJournal &journal)
+{
+    JobCommandRequest request;
+    const CodePage *page = nullptr;
+    QString problem;
+    if (!readJobOptions(line, request, page, problem))
+        return badUsage(problem);
+    NumberOptions options;
+    if (const std::optional<QByteArray> start = line.value("--start")) {
+        bool ok = false;
+        options.start = start->toInt(&ok);
+        if (!ok || options.start < 1 || options.start > 255)
+            return badUsage(QStringLiteral("number: --start takes a number from 1 to 255"));
+    }
+    options.onlyMissing = line.has("--only-missing");
+    options.cutComments = line.has("--cut-comments");
+    request.fields = {JobField::Comment, JobField::Track};
+    Output out(STDOUT_FILENO);
+    Console console;
+    const std::vector<FileTarget> targets = expandFileTargets(line.operands, console);
+    if (!request.dryRun)
+        request.journal = journalFor(line, journal);
+    return runJobCommand(targets, numberPlanner(options, jobFilesOf(targets)), request, *page, out, console);
+}
+
 }  // namespace
 
 int runCli(int argc, const char *const argv[])
@@ -206,5 +233,7 @@ int runCli(int argc, const char *const argv[])
         return runHistory(line, journal);
     if (line.command == "undo")
         return runUndo(line, journal);
+    if (line.command == "number")
+        return runNumber(line, journal);
     return runRename(line, journal);
 }

@@ -48,6 +48,15 @@ const std::vector<CommandSpec> &commandSpecs()
         {"codepage", {}},
         {"history", {{"--json", false}, {"--folder", true}, {"--limit", true}}},
         {"undo", {{"--batch", false}, {"--dry-run", false}}},
+        {"number",
+         {{"--start", true},
+          {"--only-missing", false},
+          {"--cut-comments", false},
+          {"--dry-run", false},
+          {"--json", false},
+          {"--keep-times", false},
+          {"--codepage", true},
+          {"--no-journal", false}}},
     };
     return specs;
 }

@@ -12,7 +12,7 @@
 enum ExitStatus { ExitDone = 0, ExitSomeFailed = 1, ExitBadUsage = 2 };
 
 struct CommandLine {
-    // "list", "set", "rename", "from-names", "codepage", "history", "undo", "help" or "version"
+    // "list", "set", "rename", "from-names", "codepage", "history", "undo", "number", "help" or "version"
     QByteArray command;
     std::vector<QByteArray> operands;          // files and folders, in order
     std::map<QByteArray, QByteArray> options;  // "--title" -> its value; a flag -> empty

@@ -32,15 +32,16 @@ Commands:
       --dry-run prints "FILE: field "old" -> "new", ..." for each file that would change and
       changes nothing.
       --keep-times gives each file back its modification and access times after the write.
-  rename FILE|FOLDER... [--style long|8.3] [--dry-run] [--codepage PAGE] [--no-journal]
-                        [--keep-times]
+  rename FILE|FOLDER... [--style long|8.3] [--dry-run] [--json] [--codepage PAGE]
+                        [--no-journal] [--keep-times]
       Renames each tagged file to the name Velmora proposes: "Artist-Song.MP3" (long, the
       default) or the first four letters and digits of each, "ARTISONG.MP3" (8.3). Files
       without a tag, an artist or a song name keep their name. A name that is already taken
       is never replaced: that file is reported and left alone. The tag is written back as it
       is, through the same save as set. Prints "old -> new" for each file; --dry-run only
-      prints and changes nothing. A name holding "/" or a control character, or beginning
-      with ".", is refused. --keep-times: as for set.
+      prints and changes nothing; with --json it prints the preview of from-names with the
+      field name. A name holding "/" or a control character, or beginning with ".", is
+      refused. All renames of a run are one batch of the journal. --keep-times: as for set.
   from-names FILE|FOLDER... [--pattern P] [--underscores] [--dry-run] [--json]
                             [--codepage PAGE] [--no-journal] [--keep-times]
       Fills the fields a pattern names from each file's name (without its extension):
@@ -67,12 +68,21 @@ Commands:
       with --limit): id, time, batch, undoes, state, undone_by, folder, old_name, new_name
       and changed (the fields).
   undo [ID | --batch] [--dry-run]
-      Undoes the last save, with --batch the last set, rename or from-names as a whole, or change ID:
+      Undoes the last save, with --batch the last command that saved as a whole, or change ID:
       the old tag bytes, permissions and name come back. Refused, with nothing written, when
       the file has changed since. Prints "ID<TAB>path -> path" for each; --dry-run only checks.
       A step that fails (permissions, name) fails the undo (exit 1); it is finished later.
+  number FILE|FOLDER... [--start N] [--only-missing] [--cut-comments] [--dry-run] [--json]
+                        [--codepage PAGE] [--no-journal] [--keep-times]
+      Numbers the files in their order as ID3v1.1 tracks (byte 125 of the file's last 128
+      is 0, byte 126 the number): the first file N (default 1, at most 255), each next one
+      more. --only-missing leaves files that hold a number as they are; the others still get
+      the number of their place. A comment longer than 28 bytes cannot sit beside a number:
+      such a file is skipped ("comment cut to 28 bytes") unless --cut-comments accepts the
+      cut, which never splits a character of a double-byte page. Preview, journal batch and
+      output as for from-names, the fields shown being comment and track.
 
-set, rename and from-names record each save in the journal of saves, the SQLite database
+Every command that saves records each save in the journal of saves, the SQLite database
 $XDG_STATE_HOME/velmora/journal.sqlite, before the file changes, and refuse to save when it
 cannot be written; --no-journal saves without it. At start, a save or an undo that a crash
 cut short is put right, and said so.
@@ -87,7 +97,7 @@ or a byte that is not valid UTF-8 (for tag text: the tag's byte in the code page
 are read back the same way, so a name can be copied from the output; a backslash in a file
 name or a field must therefore be written \\.
 
-The tags' code page (--codepage PAGE for list, set, rename and from-names): a number (874, 1250 to 1258,
+The tags' code page (--codepage PAGE for list and every command that saves): a number (874, 1250 to 1258,
 932 Japanese, 936 Chinese Simplified, 949 Korean, 950 Chinese Traditional), a name such as
 cp1251, shift_jis, gbk, euc-kr, big5 or Cyrillic, or "system" for the locale's page. Without
 it, the page chosen in the window ([Tags] CodePage in $XDG_CONFIG_HOME/quorrel.ini), else the
