@@ -65,41 +65,37 @@ void SaveJournal::prepare(JournalRecord &record) const
     record.batch = m_batch > 0 ? m_batch : 0;
 }
 
+// The records' insert: on failure the lock goes too, unless a batch's beginAll() holds it.
+FileStatus SaveJournal::inserted(const StoreResult &result, qint64 batch)
+{
+    const FileStatus status = statusOf(result);
+    if (!status && !m_heldForBatch)
+        m_store.unlock();
+    if (status && m_batch == 0)
+        m_batch = batch;
+    return status;
+}
+
 FileStatus SaveJournal::begin(JournalRecord &record)
 {
-    FileStatus status = openForChanges();
-    if (!status)
+    if (const FileStatus status = openForChanges(); !status)
         return status;
     prepare(record);
-    status = statusOf(m_store.insert(record));
-    if (!status) {
-        if (!m_heldForBatch)
-            m_store.unlock();
-        return status;
-    }
-    if (m_batch == 0)
-        m_batch = record.batch;
-    return status;
+    const StoreResult result = m_store.insert(record);
+    return inserted(result, record.batch);
 }
 
 FileStatus SaveJournal::beginAll(std::vector<JournalRecord> &records)
 {
     if (records.empty())
         return FileStatus::success();
-    FileStatus status = openForChanges();
-    if (!status)
+    if (const FileStatus status = openForChanges(); !status)
         return status;
     for (JournalRecord &record : records)
         prepare(record);
-    status = statusOf(m_store.insertAll(records));
-    if (!status) {
-        if (!m_heldForBatch)
-            m_store.unlock();
-        return status;
-    }
-    m_heldForBatch = true;
-    if (m_batch == 0)
-        m_batch = records.front().batch;
+    const StoreResult result = m_store.insertAll(records);
+    const FileStatus status = inserted(result, records.front().batch);
+    m_heldForBatch = m_heldForBatch || bool(status);
     return status;
 }
 

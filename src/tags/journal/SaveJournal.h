@@ -75,6 +75,7 @@ private:
     FileStatus opened(bool create);
     FileStatus openForChanges();
     void prepare(JournalRecord &record) const;
+    FileStatus inserted(const StoreResult &result, qint64 batch);
     static FileStatus statusOf(const StoreResult &result);
 
     QByteArray m_folder;
