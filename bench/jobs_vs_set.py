@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """A folder job applied against set on the same folder, whole velmora-cli processes with the journal
-on: from-names (title, artist and track from each name) and number (a track for each file) against
-set (title and artist the same for all), each run in turn, ROUNDS rounds, so that the load of a
+on: from-names (title, artist and track from each name) against set (title and artist the same
+for all), each run in turn, ROUNDS rounds, so that the load of a
 shared machine falls on all alike. Before each run every trailer is put back as generated and the
 journal starts empty, so that each run writes every file. Prints the median wall and processor
 time of each, the ratio to set, and the load average (1 minute) seen at the runs.
@@ -50,8 +50,7 @@ def main():
     try:
         generate(folder, args.files)
         commands = [('set --title --artist', [cli, 'set', folder, '--title', 'Same', '--artist', 'Same']),
-                    ('from-names', [cli, 'from-names', '--pattern', '%n - %a - %t', folder]),
-                    ('number', [cli, 'number', folder])]
+                    ('from-names', [cli, 'from-names', '--pattern', '%n - %a - %t', folder])]
         results = {name: [] for name, _ in commands}
         for round in range(args.rounds + 1):  # the first round warms the page cache and is not counted
             for name, command in commands:
