@@ -6,6 +6,7 @@
 #include "support/WindowControls.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -22,10 +23,15 @@ using namespace TestFiles;
 // Types text into widget as one key event carrying it: QTest's key clicks carry only ASCII.
 void typeText(QWidget *widget, const QString &text);
 
+// The file names the window proposes: as the settings file says, or long ones whatever it says.
+enum class Names { AsSettings, Long };
+
 // The real main window, loaded and shown offscreen, with its controls found by name.
 class Window : public WindowControls {
 public:
     Window();
+    // Opened on folder as the load handling does it; a folder that does not open fails the test.
+    explicit Window(const QByteArray &folder, Names names = Names::AsSettings);
     ~Window();
     FrmMain &main() { return *m_main; }
     FrmMain *operator->() { return m_main.get(); }
@@ -33,6 +39,7 @@ public:
     bool openFolder(const QByteArray &folder);  // as the load handling does it
     void clickRow(int row);                     // a real mouse click on the row
     void doubleClickRow(int row);
+    int rowOf(const QByteArray &name) const;      // the row listing that name; -1: none
     bool clickFile(const QByteArray &name);       // a click on the row of that name; false: none
     void typeInto(int box, const QString &text);  // select all, then type (ASCII)
     void pickGenre(const QString &name);          // type the name and confirm with Enter
@@ -46,17 +53,22 @@ private:
     std::unique_ptr<FrmMain> m_main;
 };
 
-// A test class each of whose tests gets a fresh folder of its own.
+// A test class each of whose tests gets a fresh folder of its own and an empty message log.
 class FolderTestCase : public QObject {
     Q_OBJECT
 
 protected:
     std::unique_ptr<TempFolder> m_dir;
     QByteArray m_folder;
+    MessageLog log;
 
     QByteArray file(const QByteArray &name) const { return m_folder + '/' + name; }
+    // The folder's files by name, with their bytes.
+    QHash<QString, QByteArray> snapshot() const;
+    // A real MP3 that plays (fixture: one of the generated tones), with a trailer appended.
+    void playableSong(const QByteArray &name, const QByteArray &title, const char *fixture = "tone10s.mp3");
 
-private slots:
+protected slots:
     void init();
 };
 
