@@ -241,7 +241,7 @@ private slots:
         const auto before = snapshot();
         w.typeInto(0, QStringLiteral("Twice"));
         w.save();
-        QCOMPARE(log.texts, QStringList({TagEditor::noFileText()}));
+        QCOMPARE(log.texts, QStringList({TagSaver::noFileText()}));
         QCOMPARE(snapshot(), before);
     }
 

@@ -143,7 +143,7 @@ private slots:
         QTest::addColumn<QString>("why");
         QTest::newRow("tag") << audio + trailer("Other") << false << "its tag has changed since";
         QTest::newRow("length") << audio + "more" + trailer("New") << false << "its length has changed since";
-        QTest::newRow("player") << audio + trailer("New") << true << TagEditor::playingText();
+        QTest::newRow("player") << audio + trailer("New") << true << TagSaver::playingText();
     }
 
     void anUndoIsRefusedWhenTheFileChangedSince()
