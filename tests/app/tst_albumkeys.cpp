@@ -55,9 +55,6 @@ void activate(Window &w)
     QVERIFY(QTest::qWaitForWindowActive(&w.main()));
 }
 
-// No Keep File Times left over from another test's quit.
-void forgetSettings() { QFile::remove(SettingsStore::filePath(kApplication)); }
-
 bool selectedWhole(QLineEdit *box) { return box->selectedText() == box->text(); }
 
 }  // namespace
@@ -234,7 +231,6 @@ private slots:
     {
         QFETCH(bool, keep);
         QFETCH(bool, rename);
-        forgetSettings();
         writeSongs({"a.mp3"});
         QVERIFY(setTimes(file("a.mp3"), oldTimes));
         Window w(m_folder);
@@ -263,7 +259,6 @@ private slots:
 
     void keepFileTimesIsStoredWithTheSettings()
     {
-        forgetSettings();
         bool ended = false;
         {
             FrmMain w([&] { ended = true; });
@@ -285,7 +280,6 @@ private slots:
         again.mnuQuit_Click();
         QCOMPARE(SettingsStore::read(kApplication, QStringLiteral("Tags"), QStringLiteral("KeepFileTimes"), {}),
                  QStringLiteral("0"));
-        forgetSettings();
     }
 };
 

@@ -248,7 +248,6 @@ private slots:
             QVERIFY(crashed.begin(record));
         }
         QVERIFY(writeFile(file("a.mp3"), audio + written.right(128).left(64) + old.right(64)));
-        const auto forget = qScopeGuard([] { SettingsStore::remove(QStringLiteral("Quorrel")); });
         QVERIFY(SettingsStore::writeBytes(QStringLiteral("Quorrel"), QStringLiteral("Startup"), QStringLiteral("Path"), m_folder));
         {
             Window w;

@@ -33,8 +33,7 @@ Window::~Window() = default;
 
 void FolderTestCase::init()
 {
-    log.clear();
-    log.answer = false;
+    SettingsTestCase::init();
     m_dir = std::make_unique<TempFolder>();
     QVERIFY(m_dir->isValid());
     m_folder = m_dir->path();

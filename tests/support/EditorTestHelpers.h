@@ -2,6 +2,7 @@
 // Shared by the window tests of the folder scan, tag reading, selection and saving: the real main
 // window on a folder, driven as a user drives it. The files come from TestFiles.
 
+#include "support/SettingsTestCase.h"
 #include "support/TestFiles.h"
 #include "support/WindowControls.h"
 
@@ -53,14 +54,13 @@ private:
     std::unique_ptr<FrmMain> m_main;
 };
 
-// A test class each of whose tests gets a fresh folder of its own and an empty message log.
-class FolderTestCase : public QObject {
+// A test class each of whose tests gets, besides what SettingsTestCase gives, a fresh folder.
+class FolderTestCase : public SettingsTestCase {
     Q_OBJECT
 
 protected:
     std::unique_ptr<TempFolder> m_dir;
     QByteArray m_folder;
-    MessageLog log;
 
     QByteArray file(const QByteArray &name) const { return m_folder + '/' + name; }
     // The folder's files by name, with their bytes.
