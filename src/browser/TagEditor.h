@@ -1,7 +1,8 @@
 #pragma once
 // The MP3 list and the editing panel: creates the browser's controls (the navigator works the
 // drive box and folder list) and owns the list's and the panel's handlers, each a short step that
-// calls the scan, the selection, the panel and the tag core in turn.
+// calls the scan, the selection, the panel and the tag core in turn. Save Tags writes through
+// TagSaver; the editor rebuilds the list around the written file.
 // The current file, the proposed name and the tags' code page live in the edit session, which the
 // rest of the window reads.
 
