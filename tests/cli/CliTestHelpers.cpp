@@ -66,4 +66,9 @@ Run runCli(const QStringList &arguments, const QByteArray &folder, uid_t asUser,
     return finished(process);
 }
 
+bool runsAs(uid_t user)
+{
+    return runCli({QStringLiteral("--version")}, "/", user).exitCode == 0;
+}
+
 }  // namespace CliTest

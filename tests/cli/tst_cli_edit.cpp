@@ -170,6 +170,8 @@ void TestCliEdit::setOnReadOnlyFiles()
 
     if (::geteuid() != 0)
         QSKIP("a file of another user needs root to set up");
+    if (!runsAs(Nobody))
+        QSKIP("the user nobody cannot run velmora-cli here: a folder on its path is closed to other users");
     // An ordinary user may not make another user's read-only file writable.
     QVERIFY(writeFile(folder.file("theirs.mp3"), song(300)));
     QCOMPARE(::chmod(folder.file("theirs.mp3").constData(), 0444), 0);
