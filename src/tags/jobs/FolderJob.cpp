@@ -23,15 +23,6 @@ const TextField textFields[] = {
     {"year", Id3v1::YearWidth, &FieldEdits::year, &Id3v1::Fields::year},
 };
 
-// The comment's text without its track bytes, as the trailer holds it.
-QByteArray commentTextOf(const TagReading &reading)
-{
-    if (!reading.track())
-        return reading.fields.comment;
-    const QByteArray text = reading.trailer.mid(Id3v1::CommentOffset, CommentBesideTrack);
-    return text.left(Id3v1::trimmedLength(text.constData(), int(text.size())));
-}
-
 bool encodeField(const CodePage &page, const char *name, const QString &text, int width, QByteArray &bytes,
                  QString &reason)
 {
@@ -58,6 +49,14 @@ JobRow skipped(JobRow row, const QString &reason)
 }
 
 }  // namespace
+
+QByteArray commentTextOf(const TagReading &reading)
+{
+    if (!reading.track())
+        return reading.fields.comment;
+    const QByteArray text = reading.trailer.mid(Id3v1::CommentOffset, CommentBesideTrack);
+    return text.left(Id3v1::trimmedLength(text.constData(), int(text.size())));
+}
 
 std::vector<JobFile> listJobFiles(const QByteArray &folder, FileStatus &status)
 {
@@ -110,7 +109,9 @@ JobRow planJobRow(const JobFile &file, const TagReading &reading, const FieldEdi
         row.trackAfter = row.trackBefore;
     }
     row.after = fields;
-    row.state = reading.tagged && Id3v1::build(fields) == reading.trailer ? JobState::Unchanged : JobState::WillChange;
+    // A file without a trailer gets one only when the job sets something in it.
+    const bool changes = reading.tagged ? Id3v1::build(fields) != reading.trailer : edits.any();
+    row.state = changes ? JobState::WillChange : JobState::Unchanged;
     return row;
 }
 

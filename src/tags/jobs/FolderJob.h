@@ -29,6 +29,8 @@ struct FieldEdits {
     std::optional<QString> title, artist, album, year, comment;
     std::optional<int> track;    // 1 to 255, stored as ID3v1.1
     std::optional<quint8> genre;
+
+    bool any() const { return title || artist || album || year || comment || track || genre; }
 };
 
 enum class JobState { WillChange, Unchanged, Skipped };
@@ -42,6 +44,9 @@ struct JobRow {
     JobState state = JobState::Skipped;
     QString reason;  // why a row is skipped
 };
+
+// The comment's bytes without the ID3v1.1 track bytes beside it, as the trailer holds them.
+QByteArray commentTextOf(const TagReading &reading);
 
 // A job's decision for one file: false with reason set when the file is to be skipped.
 using JobPlanner = std::function<bool(const JobFile &file, const TagReading &reading, FieldEdits &edits,
