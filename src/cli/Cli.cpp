@@ -1,8 +1,10 @@
 #include "cli/Cli.h"
 
 #include "tags/codepage/CodePage.h"
+#include "cli/CaseCommand.h"
 #include "cli/CodePageCommand.h"
 #include "cli/CommandLine.h"
+#include "cli/FromListCommand.h"
 #include "cli/FromNamesCommand.h"
 #include "cli/HelpText.h"
 #include "cli/JournalCommands.h"
@@ -137,6 +139,39 @@ int runFromNames(const CommandLine &line, SaveJournal &journal)
     return fromNames(targets, request, *page, out, console);
 }
 
+int runFromList(CommandLine &line, SaveJournal &journal)
+{
+    FromListRequest request;
+    const CodePage *page = nullptr;
+    QString problem;
+    if (!readFromListRequest(line, request, page, problem))
+        return badUsage(problem);
+    Console console;
+    if (!readListLines(request, console))
+        return ExitSomeFailed;
+    Output out(STDOUT_FILENO);
+    const std::vector<FileTarget> targets = expandFileTargets(line.operands, console);
+    if (!request.job.dryRun)
+        request.job.journal = journalFor(line, journal);
+    return fromList(targets, request, *page, out, console);
+}
+
+// case and replace.
+int runCase(const CommandLine &line, SaveJournal &journal)
+{
+    CaseRequest request;
+    const CodePage *page = nullptr;
+    QString problem;
+    if (!readCaseRequest(line, request, page, problem))
+        return badUsage(problem);
+    Output out(STDOUT_FILENO);
+    Console console;
+    const std::vector<FileTarget> targets = expandFileTargets(line.operands, console);
+    if (!request.job.dryRun)
+        request.job.journal = journalFor(line, journal);
+    return changeCase(targets, request, *page, out, console);
+}
+
 int runHistory(const CommandLine &line, SaveJournal &journal)
 {
     if (line.operands.size() > 1)
@@ -203,5 +238,9 @@ int runCli(int argc, const char *const argv[])
         return runHistory(line, journal);
     if (line.command == "undo")
         return runUndo(line, journal);
+    if (line.command == "from-list")
+        return runFromList(line, journal);
+    if (line.command == "case" || line.command == "replace")
+        return runCase(line, journal);
     return runRename(line, journal);
 }

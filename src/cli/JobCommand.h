@@ -6,6 +6,7 @@
 #include "cli/Console.h"
 #include "cli/FileTargets.h"
 #include "cli/Output.h"
+#include "tags/id3v2/Id3v2Fill.h"
 #include "tags/jobs/FolderJob.h"
 
 #include <vector>
@@ -42,3 +43,6 @@ std::vector<JobFile> jobFilesOf(const std::vector<FileTarget> &targets);
 // the run; skipped files are noted. Returns the exit status.
 int runJobCommand(const std::vector<FileTarget> &targets, const JobPlanner &planner, const JobCommandRequest &request,
                   const CodePage &page, Output &out, Console &console);
+
+// The preview column of a text field.
+JobField jobFieldOf(TagField field);
