@@ -15,6 +15,8 @@
 #include "tags/journal/SaveJournal.h"
 #include "tags/text/TextEscape.h"
 
+#include <functional>
+
 #include <unistd.h>
 
 namespace {
@@ -117,6 +119,17 @@ int runRename(const CommandLine &line, SaveJournal &journal)
     return renameFiles(expandFileTargets(line.operands, console), request, out, console);
 }
 
+// A job command over its files, the journal's batch begun only for a run that writes.
+int runJobOnFiles(const CommandLine &line, SaveJournal &journal, JobCommandRequest &job, Console &console,
+                  const std::function<int(const std::vector<FileTarget> &, Output &)> &run)
+{
+    Output out(STDOUT_FILENO);
+    const std::vector<FileTarget> targets = expandFileTargets(line.operands, console);
+    if (!job.dryRun)
+        job.journal = journalFor(line, journal);
+    return run(targets, out);
+}
+
 int runFromNames(const CommandLine &line, SaveJournal &journal)
 {
     FromNamesRequest request;
@@ -131,12 +144,10 @@ int runFromNames(const CommandLine &line, SaveJournal &journal)
         request.pattern = checked.text();
     }
     request.underscores = line.has("--underscores");
-    Output out(STDOUT_FILENO);
     Console console;
-    const std::vector<FileTarget> targets = expandFileTargets(line.operands, console);
-    if (!request.job.dryRun)
-        request.job.journal = journalFor(line, journal);
-    return fromNames(targets, request, *page, out, console);
+    return runJobOnFiles(line, journal, request.job, console, [&](const std::vector<FileTarget> &targets, Output &out) {
+        return fromNames(targets, request, *page, out, console);
+    });
 }
 
 int runFromList(CommandLine &line, SaveJournal &journal)
@@ -149,11 +160,9 @@ int runFromList(CommandLine &line, SaveJournal &journal)
     Console console;
     if (!readListLines(request, console))
         return ExitSomeFailed;
-    Output out(STDOUT_FILENO);
-    const std::vector<FileTarget> targets = expandFileTargets(line.operands, console);
-    if (!request.job.dryRun)
-        request.job.journal = journalFor(line, journal);
-    return fromList(targets, request, *page, out, console);
+    return runJobOnFiles(line, journal, request.job, console, [&](const std::vector<FileTarget> &targets, Output &out) {
+        return fromList(targets, request, *page, out, console);
+    });
 }
 
 // case and replace.
@@ -164,12 +173,10 @@ int runCase(const CommandLine &line, SaveJournal &journal)
     QString problem;
     if (!readCaseRequest(line, request, page, problem))
         return badUsage(problem);
-    Output out(STDOUT_FILENO);
     Console console;
-    const std::vector<FileTarget> targets = expandFileTargets(line.operands, console);
-    if (!request.job.dryRun)
-        request.job.journal = journalFor(line, journal);
-    return changeCase(targets, request, *page, out, console);
+    return runJobOnFiles(line, journal, request.job, console, [&](const std::vector<FileTarget> &targets, Output &out) {
+        return changeCase(targets, request, *page, out, console);
+    });
 }
 
 int runHistory(const CommandLine &line, SaveJournal &journal)

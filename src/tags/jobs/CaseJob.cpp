@@ -18,10 +18,14 @@ bool isDash(QStringView word)
     return word == u"-" || word == u"\u2013" || word == u"\u2014";
 }
 
-// The word lowered, its first letter and each first letter after a hyphen raised.
-QString capitalized(QStringView word)
+enum class Starts { Words, Sentences };
+
+// The text lowered, its first letter raised and again each first letter after a hyphen (Words:
+// "Jay-Z") or after a sentence's end before a space (Sentences). A digit takes the first letter's
+// place ("4th"); an apostrophe, a bracket or a quote does not ("Don't", "(Live)").
+QString raisedFirstLetters(QStringView text, Starts starts)
 {
-    QString out = word.toString().toLower();
+    QString out = text.toString().toLower();
     bool atStart = true;
     for (qsizetype i = 0; i < out.size(); ++i) {
         const QChar c = out.at(i);
@@ -30,11 +34,12 @@ QString capitalized(QStringView word)
                 out[i] = c.toTitleCase();
             atStart = false;
         } else if (c.isDigit()) {
-            atStart = false;  // "4th"
-        } else if (c == u'-') {
+            atStart = false;
+        } else if (starts == Starts::Words ? c == u'-'
+                                           : (c == u'.' || c == u'!' || c == u'?') && i + 1 < out.size()
+                                                 && out.at(i + 1).isSpace()) {
             atStart = true;
         }
-        // An apostrophe, a bracket or a quote leaves atStart as it is: "Don't", "(Live)".
     }
     return out;
 }
@@ -73,7 +78,7 @@ QString titleCase(QStringView text)
         const bool opensPart = i == 0 || words.at(i - 1).endsWith(u':') || isDash(words.at(i - 1))
                                || word.startsWith(u'(') || word.startsWith(u'[');
         const bool last = i == words.size() - 1;
-        out += !opensPart && !last && isSmallWord(word) ? word.toString().toLower() : capitalized(word);
+        out += !opensPart && !last && isSmallWord(word) ? word.toString().toLower() : raisedFirstLetters(word, Starts::Words);
     }
     out += text.mid(at);
     return out;
@@ -81,21 +86,7 @@ QString titleCase(QStringView text)
 
 QString sentenceCase(QStringView text)
 {
-    QString out = text.toString().toLower();
-    bool atStart = true;
-    for (qsizetype i = 0; i < out.size(); ++i) {
-        const QChar c = out.at(i);
-        if (c.isLetter()) {
-            if (atStart)
-                out[i] = c.toTitleCase();
-            atStart = false;
-        } else if ((c == u'.' || c == u'!' || c == u'?') && i + 1 < out.size() && out.at(i + 1).isSpace()) {
-            atStart = true;
-        } else if (c.isDigit()) {
-            atStart = false;
-        }
-    }
-    return out;
+    return raisedFirstLetters(text, Starts::Sentences);
 }
 
 TextChange::TextChange(const CaseOptions &options) : m_options(options)
