@@ -83,6 +83,7 @@ void TestTextJobs::cleansListLines_data()
     row("Walk (Live at 10:30)", true, true, "Walk (Live at 10:30)");
     row("99 Red Kettles", true, true, "Red Kettles");  // a title opening with a number needs the box unticked
     row("7. 3:45", true, true, "");
+    row("1.\xC2\xA0Noon\xC2\xA0(3:45)", true, true, "Noon");
     row("04. \xD0\x93\xD1\x80\xD1\x83\xD0\xBF\xD0\xBF\xD0\xB0 (4:46)", true, true,
         "\xD0\x93\xD1\x80\xD1\x83\xD0\xBF\xD0\xBF\xD0\xB0");
 }

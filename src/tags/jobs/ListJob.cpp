@@ -5,12 +5,14 @@
 
 namespace {
 
+// Unicode spaces too: a list copied from a web page has no-break spaces.
+constexpr auto unicode = QRegularExpression::UseUnicodePropertiesOption;
 // A track number, maybe after a side letter ("A1"), then a mark or a space; a digit right after
 // the mark ("3.14") means the number is part of the text.
-const QRegularExpression leadingNumber(QStringLiteral(R"(^[A-Z]?\d{1,3}(?:\s*[.):\]\x{2013}\x{2014}-]+\s*|\s+)(?!\d))"));
+const QRegularExpression leadingNumber(QStringLiteral(R"(^[A-Z]?\d{1,3}(?:\s*[.):\]\x{2013}\x{2014}-]+\s*|\s+)(?!\d))"), unicode);
 // A duration at the end, bare or in brackets, maybe after a dash or a bar.
 const QRegularExpression trailingDuration(
-    QStringLiteral(R"(\s*[-|\x{2013}\x{2014}]?\s*(?:\d{1,2}(?::\d\d){1,2}|\(\s*\d{1,2}(?::\d\d){1,2}\s*\)|\[\s*\d{1,2}(?::\d\d){1,2}\s*\])$)"));
+    QStringLiteral(R"(\s*[-|\x{2013}\x{2014}]?\s*(?:\d{1,2}(?::\d\d){1,2}|\(\s*\d{1,2}(?::\d\d){1,2}\s*\)|\[\s*\d{1,2}(?::\d\d){1,2}\s*\])$)"), unicode);
 
 }  // namespace
 
