@@ -50,7 +50,7 @@ JobRow skipped(JobRow row, const QString &reason)
 
 }  // namespace
 
-QByteArray commentTextOf(const TagReading &reading)
+QByteArray storedComment(const TagReading &reading)
 {
     if (!reading.track())
         return reading.fields.comment;
@@ -93,7 +93,7 @@ JobRow planJobRow(const JobFile &file, const TagReading &reading, const FieldEdi
 
     if (edits.comment || edits.track) {
         const int track = edits.track ? *edits.track : row.trackBefore;
-        QByteArray comment = commentTextOf(reading);
+        QByteArray comment = storedComment(reading);
         if (edits.comment && !encodeField(page, "comment", *edits.comment, Id3v1::CommentWidth, comment, reason))
             return skipped(row, reason);
         if (track) {
@@ -109,9 +109,8 @@ JobRow planJobRow(const JobFile &file, const TagReading &reading, const FieldEdi
         row.trackAfter = row.trackBefore;
     }
     row.after = fields;
-    // A file without a trailer gets one only when the job sets something in it.
-    const bool changes = reading.tagged ? Id3v1::build(fields) != reading.trailer : edits.any();
-    row.state = changes ? JobState::WillChange : JobState::Unchanged;
+    const bool sameTrailer = reading.tagged ? Id3v1::build(fields) == reading.trailer : !edits.anyField();
+    row.state = sameTrailer ? JobState::Unchanged : JobState::WillChange;
     return row;
 }
 

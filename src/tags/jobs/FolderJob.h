@@ -30,7 +30,8 @@ struct FieldEdits {
     std::optional<int> track;    // 1 to 255, stored as ID3v1.1
     std::optional<quint8> genre;
 
-    bool any() const { return title || artist || album || year || comment || track || genre; }
+    // Whether any field is set (a file without a trailer gains one only then).
+    bool anyField() const { return title || artist || album || year || comment || track || genre; }
 };
 
 enum class JobState { WillChange, Unchanged, Skipped };
@@ -45,12 +46,12 @@ struct JobRow {
     QString reason;  // why a row is skipped
 };
 
-// The comment's bytes without the ID3v1.1 track bytes beside it, as the trailer holds them.
-QByteArray commentTextOf(const TagReading &reading);
-
 // A job's decision for one file: false with reason set when the file is to be skipped.
 using JobPlanner = std::function<bool(const JobFile &file, const TagReading &reading, FieldEdits &edits,
                                       QString &reason)>;
+
+// The comment's bytes as the trailer holds them, without a track number's two bytes.
+QByteArray storedComment(const TagReading &reading);
 
 // One row from a file's reading and the job's edits: the fields encoded in page; a value the page
 // cannot store, or that does not fit its field's bytes, skips the file (nothing is ever cut).

@@ -33,7 +33,7 @@ QString fieldText(const TagReading &reading, TagField field, const CodePage &pag
     case TagField::Artist: return page.decode(reading.fields.artist);
     case TagField::Album: return page.decode(reading.fields.album);
     case TagField::Year: return page.decode(reading.fields.year);
-    case TagField::Comment: return page.decode(commentTextOf(reading));
+    case TagField::Comment: return page.decode(storedComment(reading));
     case TagField::Genre: break;
     }
     return {};
