@@ -1,8 +1,10 @@
 #include "cli/Cli.h"
 
 #include "tags/codepage/CodePage.h"
+#include "cli/CaseCommand.h"
 #include "cli/CodePageCommand.h"
 #include "cli/CommandLine.h"
+#include "cli/FromListCommand.h"
 #include "cli/FromNamesCommand.h"
 #include "cli/HelpText.h"
 #include "cli/JobCommand.h"
@@ -14,6 +16,8 @@
 #include "tags/jobs/NumberJob.h"
 #include "tags/journal/SaveJournal.h"
 #include "tags/text/TextEscape.h"
+
+#include <functional>
 
 #include <unistd.h>
 
@@ -120,6 +124,17 @@ int runRename(const CommandLine &line, SaveJournal &journal)
     return renameFiles(expandFileTargets(line.operands, console), request, out, console);
 }
 
+// A job command over its files, the journal's batch begun only for a run that writes.
+int runJobOnFiles(const CommandLine &line, SaveJournal &journal, JobCommandRequest &job, Console &console,
+                  const std::function<int(const std::vector<FileTarget> &, Output &)> &run)
+{
+    Output out(STDOUT_FILENO);
+    const std::vector<FileTarget> targets = expandFileTargets(line.operands, console);
+    if (!job.dryRun)
+        job.journal = journalFor(line, journal);
+    return run(targets, out);
+}
+
 int runFromNames(const CommandLine &line, SaveJournal &journal)
 {
     FromNamesRequest request;
@@ -134,12 +149,39 @@ int runFromNames(const CommandLine &line, SaveJournal &journal)
         request.pattern = checked.text();
     }
     request.underscores = line.has("--underscores");
-    Output out(STDOUT_FILENO);
     Console console;
-    const std::vector<FileTarget> targets = expandFileTargets(line.operands, console);
-    if (!request.job.dryRun)
-        request.job.journal = journalFor(line, journal);
-    return fromNames(targets, request, *page, out, console);
+    return runJobOnFiles(line, journal, request.job, console, [&](const std::vector<FileTarget> &targets, Output &out) {
+        return fromNames(targets, request, *page, out, console);
+    });
+}
+
+int runFromList(CommandLine &line, SaveJournal &journal)
+{
+    FromListRequest request;
+    const CodePage *page = nullptr;
+    QString problem;
+    if (!readFromListRequest(line, request, page, problem))
+        return badUsage(problem);
+    Console console;
+    if (!readListLines(request, console))
+        return ExitSomeFailed;
+    return runJobOnFiles(line, journal, request.job, console, [&](const std::vector<FileTarget> &targets, Output &out) {
+        return fromList(targets, request, *page, out, console);
+    });
+}
+
+// case and replace.
+int runCase(const CommandLine &line, SaveJournal &journal)
+{
+    CaseRequest request;
+    const CodePage *page = nullptr;
+    QString problem;
+    if (!readCaseRequest(line, request, page, problem))
+        return badUsage(problem);
+    Console console;
+    return runJobOnFiles(line, journal, request.job, console, [&](const std::vector<FileTarget> &targets, Output &out) {
+        return changeCase(targets, request, *page, out, console);
+    });
 }
 
 int runHistory(const CommandLine &line, SaveJournal &journal)
@@ -235,5 +277,9 @@ int runCli(int argc, const char *const argv[])
         return runUndo(line, journal);
     if (line.command == "number")
         return runNumber(line, journal);
+    if (line.command == "from-list")
+        return runFromList(line, journal);
+    if (line.command == "case" || line.command == "replace")
+        return runCase(line, journal);
     return runRename(line, journal);
 }

@@ -2,7 +2,7 @@
 
 QByteArray helpText()
 {
-    return R"(Usage: velmora-cli COMMAND [OPTIONS] [FILES]
+    return R"help(Usage: velmora-cli COMMAND [OPTIONS] [FILES]
 Lists, sets and renames by the ID3v1 tags (the last 128 bytes) of MP3 files, the way Velmora does.
 
 Commands:
@@ -60,6 +60,33 @@ Commands:
       ("will change", "unchanged", "skipped"), reason, then old and new of each field the
       pattern names, separated by tabs after a header line; with --json an array of objects
       with the keys file, state, reason and fields ({"title": {"old": ..., "new": ...}}).
+  from-list TEXTFILE|- FILE|FOLDER... [--field F] [--keep-numbers] [--keep-durations]
+                                     [--dry-run] [--json] [--codepage PAGE] [--no-journal]
+                                     [--keep-times]
+      Fills one field (title by default; --field artist, album, year or comment) from a UTF-8
+      text of one line per file (at most 1 MiB; - reads standard input), the first line for
+      the first file and so on. Blank lines are left out. A leading number ("1.", "01 -",
+      "1)", "A1") and a trailing duration ("3:45", "(3:45)") are removed from each line,
+      unless --keep-numbers or --keep-durations is given. When the counts of lines and files
+      differ it is said on standard error ("13 lines for 12 files") and only the files with a
+      line are written; a file whose line is empty once cleaned is skipped. Preview, skipped
+      files, journal and exit status as for from-names.
+  case FILE|FOLDER... --title|--sentence|--upper|--lower [--trim] [--fields LIST]
+                      [--dry-run] [--json] [--codepage PAGE] [--no-journal] [--keep-times]
+      Changes the letter case of the fields in LIST (title, artist, album, comment, separated
+      by commas; all four by default), as text in the code page. --title: each word's first
+      letter up and the rest down, small words ("a", "of", "the", ...) down unless they begin
+      or end the text or a part of it, a letter after an apostrophe down ("Don't"); --sentence:
+      the first letter of each sentence up. --trim alone or beside them removes spaces at both
+      ends and makes each run of spaces one. A result the code page cannot store or that no
+      longer fits its field skips that file. Preview, journal and exit status as for
+      from-names.
+  replace FROM TO FILE|FOLDER... [--regex] [--ignore-case] [--fields LIST] [--dry-run] [--json]
+                                 [--codepage PAGE] [--no-journal] [--keep-times]
+      Replaces FROM with TO in the fields in LIST (as for case; year may be named too). FROM
+      and TO are taken as typed, without the escapes below. --regex: FROM is a regular
+      expression (Perl-like) and \1 to \99 in TO are its captures. An invalid expression is bad
+      usage. Skipped files, preview, journal and exit status as for case.
   codepage [FOLDER]
       Prints the code page suggested for the tags of FOLDER (default: the current folder),
       or why it cannot tell, and the page in use. Changes nothing.
@@ -116,6 +143,9 @@ Examples:
   velmora-cli set ~/Music/Album --album "Blue Album" --year 1994 --genre Rock
   velmora-cli set ~/Music/Album --from-v2 --dry-run
   velmora-cli rename ~/Music/Album --dry-run
+  velmora-cli from-list sleeve.txt ~/Music/Album --dry-run
+  velmora-cli case --title --trim ~/Music/Album
+  velmora-cli replace --regex '^(\w+), (\w+)$' '\2 \1' --fields artist ~/Music/Album
   velmora-cli undo --batch
-)";
+)help";
 }

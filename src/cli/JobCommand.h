@@ -6,6 +6,7 @@
 #include "cli/Console.h"
 #include "cli/FileTargets.h"
 #include "cli/Output.h"
+#include "tags/id3v2/Id3v2Fill.h"
 #include "tags/jobs/FolderJob.h"
 
 #include <vector>
@@ -46,3 +47,6 @@ int printJobPreview(const std::vector<JobRow> &rows, const JobCommandRequest &re
 
 int runJobCommand(const std::vector<FileTarget> &targets, const JobPlanner &planner, const JobCommandRequest &request,
                   const CodePage &page, Output &out, Console &console);
+
+// The preview column of a text field.
+JobField jobFieldOf(TagField field);
