@@ -237,12 +237,10 @@ int runNumber(const CommandLine &line, SaveJournal &journal)
     options.onlyMissing = line.has("--only-missing");
     options.cutComments = line.has("--cut-comments");
     request.fields = {JobField::Comment, JobField::Track};
-    Output out(STDOUT_FILENO);
     Console console;
-    const std::vector<FileTarget> targets = expandFileTargets(line.operands, console);
-    if (!request.dryRun)
-        request.journal = journalFor(line, journal);
-    return runJobCommand(targets, numberPlanner(options, jobFilesOf(targets)), request, *page, out, console);
+    return runJobOnFiles(line, journal, request, console, [&](const std::vector<FileTarget> &targets, Output &out) {
+        return runJobCommand(targets, numberPlanner(options, jobFilesOf(targets)), request, *page, out, console);
+    });
 }
 
 }  // namespace
