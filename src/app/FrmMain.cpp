@@ -1,6 +1,5 @@
 #include "app/FrmMain.h"
 
-#include "app/AccessibleNames.h"
 #include "app/Artwork.h"
 #include "app/CodePageMenu.h"
 #include "app/FrmAbout.h"
@@ -11,6 +10,7 @@
 #include "app/TaggingEntries.h"
 #include "browser/DocumentOpener.h"
 #include "browser/TagEditor.h"
+#include "layout/ControlNames.h"
 #include "layout/Twips.h"
 #include "player/PlayerController.h"
 #include "player/PlayerPanel.h"
@@ -92,7 +92,7 @@ FrmMain::FrmMain(std::function<void()> endProgram, QWidget *parent)
     connect(CmdQuit, &QPushButton::clicked, this, &FrmMain::CmdQuit_Click);
     m_editor->continueTabOrderInto(CmdQuit);
     m_playerPanel->continueTabOrderFrom(CmdQuit);
-    nameControlsWithoutText(this);
+    nameControlsWithoutText({CmdQuit});
     connect(qApp, &QGuiApplication::lastWindowClosed, this, &FrmMain::onLastWindowClosed);
 
     // A fixed-size window centred on the screen.

@@ -2,6 +2,7 @@
 
 #include "app/FrmSaveHistory.h"
 #include "browser/TagEditor.h"
+#include "browser/TagSaver.h"
 #include "session/EditSession.h"
 #include "tags/journal/JournalRecovery.h"
 #include "tags/journal/JournalUndo.h"
@@ -120,7 +121,7 @@ bool SaveUndo::undo(const JournalRecord &record)
     // As Save Tags, an undo leaves alone the file the player holds.
     const QByteArray playing = m_session.PlayerFile();
     if (!playing.isEmpty() && JournalCheck::isRecordedFile(playing, record)) {
-        Message::show(TagEditor::playingText());
+        Message::show(TagSaver::playingText());
         return false;
     }
     // The checks first: a refused undo leaves the window as it is.

@@ -9,6 +9,7 @@
 #include "browser/GenreBox.h"
 #include "tags/id3v1/Id3v1.h"
 #include "browser/Mp3List.h"
+#include "layout/ControlNames.h"
 #include "layout/Twips.h"
 
 #include <QCheckBox>
@@ -93,6 +94,10 @@ BrowserPanel::BrowserPanel(QWidget *parent, QObject *owner, const EditSession &s
     Cmdfilesong = named(new QPushButton(QStringLiteral(" &Filename->Song Name"), parent), QStringLiteral("Cmdfilesong"),
                         QStringLiteral("Make the song name the same as the filename"));
     place();
+    QList<QWidget *> controls{DrvOpen, DirOpen, lv1, CmbGenre, CmdSave, ChkRenFile, TxtNewFilename, Cmdswap, Cmdfilesong};
+    controls << QList<QWidget *>(TxtDispTag.cbegin(), TxtDispTag.cend())
+             << QList<QWidget *>(ChkKeepTag.cbegin(), ChkKeepTag.cend());
+    nameControlsWithoutText(controls);
 }
 
 void BrowserPanel::place()

@@ -10,11 +10,13 @@
 #include "tags/text/Message.h"
 #include "tags/trailer/NameBuilder.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
 
 #include <algorithm>
+#include <cerrno>
 #include <utility>
 
 TagEditor::TagEditor(QWidget *controlsParent, EditSession &session, const MdlDefault &settings,
@@ -29,8 +31,10 @@ TagEditor::TagEditor(QWidget *controlsParent, EditSession &session, const MdlDef
       m_scan(*c.lv1, genreList),
       m_selection(*c.FilOpen, session, genreList),
       m_stepper(c, m_selection, *this),
-      m_id3v2(c, m_panel, session, genreList)
+      m_id3v2(c, m_panel, session, genreList),
+      m_saver(c, session, m_panel, m_selection)
 {
+    connect(&m_saver, &TagSaver::saveTried, this, &TagEditor::saveTried);
     connect(&session, &EditSession::codePageChanged, this, &TagEditor::codePageSwitched);
     connect(&m_id3v2, &Id3v2Marks::canFillChanged, this, &TagEditor::canFillFromId3v2Changed);
     connect(&m_navigator, &FolderNavigator::folderToList, this, &TagEditor::DirOpen_Change);
@@ -75,11 +79,6 @@ bool TagEditor::selectFile(const QByteArray &name)
         }
     }
     return false;
-}
-
-QString TagEditor::noFileText()
-{
-    return QStringLiteral("No file is selected: click a file in the list first.");
 }
 
 QString TagEditor::readErrorText()
@@ -144,6 +143,48 @@ int TagEditor::fillList(bool onlyNew, const QByteArray &wanted, std::optional<Ta
         return int(m_unreadable.size());
     return int(std::count_if(m_unreadable.cbegin(), m_unreadable.cend(),
                              [&](const QByteArray &name) { return !before.contains(name); }));
+}
+
+bool TagEditor::CmdSave_Click()
+{
+    const std::optional<QByteArray> savedAs = m_saver.save(m_navigator.shownFolder(), m_genreNumber);
+    if (savedAs)
+        showWrittenFile(*savedAs, true);
+    return savedAs.has_value();
+}
+
+void TagEditor::showWrittenFile(const QByteArray &name, bool current)
+{
+    // The entries are read again, so that the rebuild does not try files gone since the scan
+    // (and lists the new name after a rename). The rows go first: they show the entries' names.
+    c.lv1->clear();
+    const FileStatus listed = c.FilOpen->refresh();
+    if (!listed) {
+        Message::show(listed.description());
+        return;
+    }
+    const int unreadable = rereadWritten(name, current);
+    m_panel.clearUnkept();
+    c.ChkRenFile->setCheckState(Qt::Unchecked);
+    m_selection.deselect();
+    if (unreadable > 0)
+        Message::show(readErrorText());
+}
+
+// The rebuilt list reads the written file with the others; its reading is the record's from then on.
+int TagEditor::rereadWritten(const QByteArray &name, bool current)
+{
+    std::optional<TagReading> reread;
+    const int unreadable = fillList(true, name, &reread);
+    if (!current)
+        return unreadable;
+    if (!reread)
+        Message::show(FileStatus::fromErrno(ENOENT).description());  // gone since the save
+    else if (!reread->status)
+        Message::show(reread->status.description());
+    else
+        m_session.noteReread(*reread);
+    return unreadable;
 }
 
 // ---- reading and selection ----

@@ -1,7 +1,8 @@
 #pragma once
 // The MP3 list and the editing panel: creates the browser's controls (the navigator works the
 // drive box and folder list) and owns the list's and the panel's handlers, each a short step that
-// calls the scan, the selection, the panel and the tag core in turn.
+// calls the scan, the selection, the panel and the tag core in turn. Save Tags writes through
+// TagSaver; the editor rebuilds the list around the written file.
 // The current file, the proposed name and the tags' code page live in the edit session, which the
 // rest of the window reads.
 
@@ -12,6 +13,7 @@
 #include "browser/Mp3ListBuilder.h"
 #include "browser/Selection.h"
 #include "browser/TagPanel.h"
+#include "browser/TagSaver.h"
 #include "tags/trailer/MdlDefault.h"
 
 #include <QByteArray>
@@ -59,24 +61,20 @@ public:
     // Save Tags, then the next file of the list; false when the save failed.
     bool saveAndNext() { return m_stepper.saveAndNext(); }
     // A save gives the file back its modification and access times.
-    void setKeepFileTimes(bool on) { m_keepFileTimes = on; }
+    void setKeepFileTimes(bool on) { m_saver.setKeepFileTimes(on); }
 
     // Save Tags records each save in journal (none: not recorded).
-    void setJournal(SaveJournal *journal) { m_journal = journal; }
+    void setJournal(SaveJournal *journal) { m_saver.setJournal(journal); }
     // A file of the folder shown was written (saved or its save undone), and is now called name
     // (empty: not in this folder): the list is read again and the panel emptied; with current,
     // the current file's record takes the file's new reading.
     void showWrittenFile(const QByteArray &name, bool current);
-    // The refusal to write the file the player holds.
-    static QString playingText() { return QStringLiteral("Cannot Edit MP3 While Playing"); }
 
     TagRecord CurrentTag() const { return m_selection.CurrentTag(); }  // the current file's tag
     // The loaded file's ID3v2 values into the boxes whose Keep box is clear.
     void fillFromId3v2() { m_id3v2.fill(); }
     // The message shown once after a list rebuild in which some files could not be read.
     static QString readErrorText();
-    // The message of a save with no file selected.
-    static QString noFileText();
 
 signals:
     // After each scan: the page the folder's tags read best in (0: cannot tell) and how many of
@@ -109,10 +107,9 @@ private:
     Selection m_selection;
     AlbumStepper m_stepper;
     Id3v2Marks m_id3v2;
-    SaveJournal *m_journal = nullptr;
+    TagSaver m_saver;
 
     quint8 m_genreNumber = 0;  // the genre a save writes when the box names no entry
-    bool m_keepFileTimes = false;
     bool m_quietNames = false;  // box changes that must not rebuild the proposal
     QSet<QByteArray> m_unreadable;  // names that the last rebuild could not read
 };

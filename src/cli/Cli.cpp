@@ -1,17 +1,23 @@
 #include "cli/Cli.h"
 
 #include "tags/codepage/CodePage.h"
+#include "cli/CaseCommand.h"
 #include "cli/CodePageCommand.h"
 #include "cli/CommandLine.h"
+#include "cli/FromListCommand.h"
 #include "cli/FromNamesCommand.h"
 #include "cli/HelpText.h"
+#include "cli/JobCommand.h"
 #include "cli/JournalCommands.h"
 #include "cli/ListCommand.h"
 #include "cli/RenameCommand.h"
 #include "cli/SetCommand.h"
 #include "tags/jobs/NamePattern.h"
+#include "tags/jobs/NumberJob.h"
 #include "tags/journal/SaveJournal.h"
 #include "tags/text/TextEscape.h"
+
+#include <functional>
 
 #include <unistd.h>
 
@@ -105,6 +111,9 @@ int runRename(const CommandLine &line, SaveJournal &journal)
         return badUsage(QStringLiteral("--style is \"long\" or \"8.3\""));
     request.longNames = style == "long";
     request.dryRun = line.has("--dry-run");
+    request.json = line.has("--json");
+    if (request.json && !request.dryRun)
+        return badUsage(QStringLiteral("rename: --json goes with --dry-run"));
     request.keepTimes = line.has("--keep-times");
     if (line.operands.empty())
         return badUsage(QStringLiteral("rename needs files or folders"));
@@ -115,12 +124,23 @@ int runRename(const CommandLine &line, SaveJournal &journal)
     return renameFiles(expandFileTargets(line.operands, console), request, out, console);
 }
 
+// A job command over its files, the journal's batch begun only for a run that writes.
+int runJobOnFiles(const CommandLine &line, SaveJournal &journal, JobCommandRequest &job, Console &console,
+                  const std::function<int(const std::vector<FileTarget> &, Output &)> &run)
+{
+    Output out(STDOUT_FILENO);
+    const std::vector<FileTarget> targets = expandFileTargets(line.operands, console);
+    if (!job.dryRun)
+        job.journal = journalFor(line, journal);
+    return run(targets, out);
+}
+
 int runFromNames(const CommandLine &line, SaveJournal &journal)
 {
     FromNamesRequest request;
     const CodePage *page = nullptr;
     QString problem;
-    if (!chosenCodePage(line, page, problem))
+    if (!readJobOptions(line, request.job, page, problem))
         return badUsage(problem);
     if (const std::optional<QByteArray> pattern = line.value("--pattern")) {
         const NamePattern checked(QString::fromLocal8Bit(*pattern));
@@ -128,20 +148,40 @@ int runFromNames(const CommandLine &line, SaveJournal &journal)
             return badUsage(QStringLiteral("--pattern: ") + checked.problem());
         request.pattern = checked.text();
     }
-    if (line.operands.empty())
-        return badUsage(QStringLiteral("from-names needs files or folders"));
     request.underscores = line.has("--underscores");
-    request.dryRun = line.has("--dry-run");
-    request.json = line.has("--json");
-    if (request.json && !request.dryRun)
-        return badUsage(QStringLiteral("from-names: --json goes with --dry-run"));
-    request.keepTimes = line.has("--keep-times");
-    Output out(STDOUT_FILENO);
     Console console;
-    const std::vector<FileTarget> targets = expandFileTargets(line.operands, console);
-    if (!request.dryRun)
-        request.journal = journalFor(line, journal);
-    return fromNames(targets, request, *page, out, console);
+    return runJobOnFiles(line, journal, request.job, console, [&](const std::vector<FileTarget> &targets, Output &out) {
+        return fromNames(targets, request, *page, out, console);
+    });
+}
+
+int runFromList(CommandLine &line, SaveJournal &journal)
+{
+    FromListRequest request;
+    const CodePage *page = nullptr;
+    QString problem;
+    if (!readFromListRequest(line, request, page, problem))
+        return badUsage(problem);
+    Console console;
+    if (!readListLines(request, console))
+        return ExitSomeFailed;
+    return runJobOnFiles(line, journal, request.job, console, [&](const std::vector<FileTarget> &targets, Output &out) {
+        return fromList(targets, request, *page, out, console);
+    });
+}
+
+// case and replace.
+int runCase(const CommandLine &line, SaveJournal &journal)
+{
+    CaseRequest request;
+    const CodePage *page = nullptr;
+    QString problem;
+    if (!readCaseRequest(line, request, page, problem))
+        return badUsage(problem);
+    Console console;
+    return runJobOnFiles(line, journal, request.job, console, [&](const std::vector<FileTarget> &targets, Output &out) {
+        return changeCase(targets, request, *page, out, console);
+    });
 }
 
 int runHistory(const CommandLine &line, SaveJournal &journal)
@@ -180,6 +220,29 @@ int runUndo(const CommandLine &line, SaveJournal &journal)
     return undoChanges(journal, request, out, console);
 }
 
+int runNumber(const CommandLine &line, SaveJournal &journal)
+{
+    JobCommandRequest request;
+    const CodePage *page = nullptr;
+    QString problem;
+    if (!readJobOptions(line, request, page, problem))
+        return badUsage(problem);
+    NumberOptions options;
+    if (const std::optional<QByteArray> start = line.value("--start")) {
+        bool ok = false;
+        options.start = start->toInt(&ok);
+        if (!ok || options.start < 1 || options.start > 255)
+            return badUsage(QStringLiteral("number: --start takes a number from 1 to 255"));
+    }
+    options.onlyMissing = line.has("--only-missing");
+    options.cutComments = line.has("--cut-comments");
+    request.fields = {JobField::Comment, JobField::Track};
+    Console console;
+    return runJobOnFiles(line, journal, request, console, [&](const std::vector<FileTarget> &targets, Output &out) {
+        return runJobCommand(targets, numberPlanner(options, jobFilesOf(targets)), request, *page, out, console);
+    });
+}
+
 }  // namespace
 
 int runCli(int argc, const char *const argv[])
@@ -210,5 +273,11 @@ int runCli(int argc, const char *const argv[])
         return runHistory(line, journal);
     if (line.command == "undo")
         return runUndo(line, journal);
+    if (line.command == "number")
+        return runNumber(line, journal);
+    if (line.command == "from-list")
+        return runFromList(line, journal);
+    if (line.command == "case" || line.command == "replace")
+        return runCase(line, journal);
     return runRename(line, journal);
 }

@@ -12,7 +12,17 @@ struct OptionSpec {
 struct CommandSpec {
     const char *name;
     std::vector<OptionSpec> options;
+    size_t texts = 0;  // leading words that are text, not files
 };
+
+// A job command's own options and those every job command takes.
+std::vector<OptionSpec> jobOptions(std::vector<OptionSpec> own)
+{
+    for (const char *flag : {"--dry-run", "--json", "--keep-times", "--no-journal"})
+        own.push_back({flag, false});
+    own.push_back({"--codepage", true});
+    return own;
+}
 
 const std::vector<CommandSpec> &commandSpecs()
 {
@@ -31,7 +41,12 @@ const std::vector<CommandSpec> &commandSpecs()
           {"--from-v2", false},
           {"--dry-run", false}}},
         {"rename",
-         {{"--style", true}, {"--dry-run", false}, {"--codepage", true}, {"--no-journal", false}, {"--keep-times", false}}},
+         {{"--style", true},
+          {"--dry-run", false},
+          {"--codepage", true},
+          {"--no-journal", false},
+          {"--keep-times", false},
+          {"--json", false}}},
         {"from-names",
          {{"--pattern", true},
           {"--underscores", false},
@@ -43,6 +58,16 @@ const std::vector<CommandSpec> &commandSpecs()
         {"codepage", {}},
         {"history", {{"--json", false}, {"--folder", true}, {"--limit", true}}},
         {"undo", {{"--batch", false}, {"--dry-run", false}}},
+        {"number", jobOptions({{"--start", true}, {"--only-missing", false}, {"--cut-comments", false}})},
+        {"from-list", jobOptions({{"--field", true}, {"--keep-numbers", false}, {"--keep-durations", false}})},
+        {"case",
+         jobOptions({{"--title", false},
+                     {"--sentence", false},
+                     {"--upper", false},
+                     {"--lower", false},
+                     {"--fields", true},
+                     {"--trim", false}})},
+        {"replace", jobOptions({{"--regex", false}, {"--ignore-case", false}, {"--fields", true}}), 2},
     };
     return specs;
 }
@@ -106,7 +131,7 @@ CommandLine parseCommandLine(int argc, const char *const argv[])
     for (int i = 2; i < argc; ++i) {
         const QByteArray word(argv[i]);
         if (optionsEnded || !word.startsWith('-') || word == "-") {
-            line.operands.push_back(word);
+            (line.texts.size() < command->texts ? line.texts : line.operands).push_back(word);
             continue;
         }
         if (word == "--") {

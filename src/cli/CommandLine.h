@@ -12,8 +12,11 @@
 enum ExitStatus { ExitDone = 0, ExitSomeFailed = 1, ExitBadUsage = 2 };
 
 struct CommandLine {
-    // "list", "set", "rename", "from-names", "codepage", "history", "undo", "help" or "version"
+    // "list", "set", "rename", "from-names", "codepage", "history", "undo", "number", "from-list",
+    // "case", "replace", "help" or "version"
     QByteArray command;
+    std::vector<QByteArray> texts;             // words before the files that are text (replace's FROM
+                                               // and TO), as typed: not file names, never unescaped
     std::vector<QByteArray> operands;          // files and folders, in order
     std::map<QByteArray, QByteArray> options;  // "--title" -> its value; a flag -> empty
     QString problem;                           // why the line is bad usage; empty when it is not

@@ -2,7 +2,7 @@
 
 QByteArray helpText()
 {
-    return R"(Usage: velmora-cli COMMAND [OPTIONS] [FILES]
+    return R"help(Usage: velmora-cli COMMAND [OPTIONS] [FILES]
 Lists, sets and renames by the ID3v1 tags (the last 128 bytes) of MP3 files, the way Velmora does.
 
 Commands:
@@ -32,15 +32,16 @@ Commands:
       --dry-run prints "FILE: field "old" -> "new", ..." for each file that would change and
       changes nothing.
       --keep-times gives each file back its modification and access times after the write.
-  rename FILE|FOLDER... [--style long|8.3] [--dry-run] [--codepage PAGE] [--no-journal]
-                        [--keep-times]
+  rename FILE|FOLDER... [--style long|8.3] [--dry-run] [--json] [--codepage PAGE]
+                        [--no-journal] [--keep-times]
       Renames each tagged file to the name Velmora proposes: "Artist-Song.MP3" (long, the
       default) or the first four letters and digits of each, "ARTISONG.MP3" (8.3). Files
       without a tag, an artist or a song name keep their name. A name that is already taken
       is never replaced: that file is reported and left alone. The tag is written back as it
       is, through the same save as set. Prints "old -> new" for each file; --dry-run only
-      prints and changes nothing. A name holding "/" or a control character, or beginning
-      with ".", is refused. --keep-times: as for set.
+      prints and changes nothing; with --json it prints the preview of from-names with the
+      field name. A name holding "/" or a control character, or beginning with ".", is
+      refused. All renames of a run are one batch of the journal. --keep-times: as for set.
   from-names FILE|FOLDER... [--pattern P] [--underscores] [--dry-run] [--json]
                             [--codepage PAGE] [--no-journal] [--keep-times]
       Fills the fields a pattern names from each file's name (without its extension):
@@ -59,6 +60,33 @@ Commands:
       ("will change", "unchanged", "skipped"), reason, then old and new of each field the
       pattern names, separated by tabs after a header line; with --json an array of objects
       with the keys file, state, reason and fields ({"title": {"old": ..., "new": ...}}).
+  from-list TEXTFILE|- FILE|FOLDER... [--field F] [--keep-numbers] [--keep-durations]
+                                     [--dry-run] [--json] [--codepage PAGE] [--no-journal]
+                                     [--keep-times]
+      Fills one field (title by default; --field artist, album, year or comment) from a UTF-8
+      text of one line per file (at most 1 MiB; - reads standard input), the first line for
+      the first file and so on. Blank lines are left out. A leading number ("1.", "01 -",
+      "1)", "A1") and a trailing duration ("3:45", "(3:45)") are removed from each line,
+      unless --keep-numbers or --keep-durations is given. When the counts of lines and files
+      differ it is said on standard error ("13 lines for 12 files") and only the files with a
+      line are written; a file whose line is empty once cleaned is skipped. Preview, skipped
+      files, journal and exit status as for from-names.
+  case FILE|FOLDER... --title|--sentence|--upper|--lower [--trim] [--fields LIST]
+                      [--dry-run] [--json] [--codepage PAGE] [--no-journal] [--keep-times]
+      Changes the letter case of the fields in LIST (title, artist, album, comment, separated
+      by commas; all four by default), as text in the code page. --title: each word's first
+      letter up and the rest down, small words ("a", "of", "the", ...) down unless they begin
+      or end the text or a part of it, a letter after an apostrophe down ("Don't"); --sentence:
+      the first letter of each sentence up. --trim alone or beside them removes spaces at both
+      ends and makes each run of spaces one. A result the code page cannot store or that no
+      longer fits its field skips that file. Preview, journal and exit status as for
+      from-names.
+  replace FROM TO FILE|FOLDER... [--regex] [--ignore-case] [--fields LIST] [--dry-run] [--json]
+                                 [--codepage PAGE] [--no-journal] [--keep-times]
+      Replaces FROM with TO in the fields in LIST (as for case; year may be named too). FROM
+      and TO are taken as typed, without the escapes below. --regex: FROM is a regular
+      expression (Perl-like) and \1 to \99 in TO are its captures. An invalid expression is bad
+      usage. Skipped files, preview, journal and exit status as for case.
   codepage [FOLDER]
       Prints the code page suggested for the tags of FOLDER (default: the current folder),
       or why it cannot tell, and the page in use. Changes nothing.
@@ -67,12 +95,21 @@ Commands:
       with --limit): id, time, batch, undoes, state, undone_by, folder, old_name, new_name
       and changed (the fields).
   undo [ID | --batch] [--dry-run]
-      Undoes the last save, with --batch the last set, rename or from-names as a whole, or change ID:
+      Undoes the last save, with --batch the last command that saved as a whole, or change ID:
       the old tag bytes, permissions and name come back. Refused, with nothing written, when
       the file has changed since. Prints "ID<TAB>path -> path" for each; --dry-run only checks.
       A step that fails (permissions, name) fails the undo (exit 1); it is finished later.
+  number FILE|FOLDER... [--start N] [--only-missing] [--cut-comments] [--dry-run] [--json]
+                        [--codepage PAGE] [--no-journal] [--keep-times]
+      Numbers the files in their order as ID3v1.1 tracks (byte 125 of the file's last 128
+      is 0, byte 126 the number): the first file N (default 1, at most 255), each next one
+      more. --only-missing leaves files that hold a number as they are; the others still get
+      the number of their place. A comment longer than 28 bytes cannot sit beside a number:
+      such a file is skipped ("comment cut to 28 bytes") unless --cut-comments accepts the
+      cut, which never splits a character of a double-byte page. Preview, journal batch and
+      output as for from-names, the fields shown being comment and track.
 
-set, rename and from-names record each save in the journal of saves, the SQLite database
+Every command that saves records each save in the journal of saves, the SQLite database
 $XDG_STATE_HOME/velmora/journal.sqlite, before the file changes, and refuse to save when it
 cannot be written; --no-journal saves without it. At start, a save or an undo that a crash
 cut short is put right, and said so.
@@ -87,7 +124,7 @@ or a byte that is not valid UTF-8 (for tag text: the tag's byte in the code page
 are read back the same way, so a name can be copied from the output; a backslash in a file
 name or a field must therefore be written \\.
 
-The tags' code page (--codepage PAGE for list, set, rename and from-names): a number (874, 1250 to 1258,
+The tags' code page (--codepage PAGE for list and every command that saves): a number (874, 1250 to 1258,
 932 Japanese, 936 Chinese Simplified, 949 Korean, 950 Chinese Traditional), a name such as
 cp1251, shift_jis, gbk, euc-kr, big5 or Cyrillic, or "system" for the locale's page. Without
 it, the page chosen in the window ([Tags] CodePage in $XDG_CONFIG_HOME/quorrel.ini), else the
@@ -106,6 +143,9 @@ Examples:
   velmora-cli set ~/Music/Album --album "Blue Album" --year 1994 --genre Rock
   velmora-cli set ~/Music/Album --from-v2 --dry-run
   velmora-cli rename ~/Music/Album --dry-run
+  velmora-cli from-list sleeve.txt ~/Music/Album --dry-run
+  velmora-cli case --title --trim ~/Music/Album
+  velmora-cli replace --regex '^(\w+), (\w+)$' '\2 \1' --fields artist ~/Music/Album
   velmora-cli undo --batch
-)";
+)help";
 }

@@ -1,61 +1,16 @@
 #include "cli/RenameCommand.h"
 
-#include "tags/codepage/CodePage.h"
 #include "cli/CommandLine.h"
-#include "tags/trailer/NameBuilder.h"
-#include "tags/trailer/TagCore.h"
+#include "cli/JobCommand.h"
+#include "tags/codepage/CodePage.h"
+#include "tags/jobs/RenameJob.h"
 #include "tags/text/TextEscape.h"
-
-#include <QSet>
-
-#include <cerrno>
-#include <sys/stat.h>
 
 namespace {
 
-// What a dry run expects the folders to hold after the renames it has let pass so far.
-class ExpectedNames {
-public:
-    // Whether to would be held by another file than from when from is renamed.
-    bool isTaken(const QByteArray &to, const QByteArray &from) const
-    {
-        if (m_taken.contains(to))
-            return true;
-        if (m_freed.contains(to))
-            return false;
-        struct stat target, source;
-        if (::lstat(to.constData(), &target) != 0)
-            return false;
-        // A change of letter case on a file system that ignores it finds the file itself.
-        return ::lstat(from.constData(), &source) != 0 || target.st_dev != source.st_dev ||
-               target.st_ino != source.st_ino;
-    }
-
-    void move(const QByteArray &from, const QByteArray &to)
-    {
-        m_taken.remove(from);
-        m_freed.insert(from);
-        m_freed.remove(to);
-        m_taken.insert(to);
-    }
-
-private:
-    QSet<QByteArray> m_taken, m_freed;
-};
-
-// The new name the window would propose, or empty when the file keeps its name (no tag, an
-// empty artist or song name).
-QByteArray proposedName(const TagReading &reading, bool longNames, const CodePage &page)
+QByteArray newPathOf(const JobRow &row)
 {
-    if (!reading.tagged)
-        return QByteArray();
-    return proposeFileName(page.decode(reading.fields.title), page.decode(reading.fields.artist), longNames, QString())
-        .toUtf8();
-}
-
-QString renameFailure(const QByteArray &newName, const QString &reason)
-{
-    return QStringLiteral("not renamed to \"%1\": %2").arg(TextEscape::shown(newName), reason);
+    return row.file.path.left(row.file.path.size() - row.file.name.size()) + row.newName;
 }
 
 void printMove(Output &out, Console &console, const QByteArray &from, const QByteArray &to)
@@ -69,52 +24,49 @@ void printMove(Output &out, Console &console, const QByteArray &from, const QByt
     out.finish();  // each line as it happens, in step with the errors
 }
 
-// Renames one file that was read, or with dryRun only says what would be done.
-void renameOne(const FileTarget &target, const TagReading &reading, const RenameRequest &request,
-               ExpectedNames &expected, Output &out, Console &console)
-{
-    const QByteArray newName = proposedName(reading, request.longNames, request.page ? *request.page : CodePage::system());
-    if (newName.isEmpty() || newName == target.name)
-        return;
-    const QByteArray newPath = target.path.left(target.path.size() - target.name.size()) + newName;
-    if (const QString problem = newNameProblem(newName); !problem.isEmpty()) {
-        console.fileFailed(target.path, problem);  // e.g. an artist "AC/DC"
-        return;
-    }
-    if (request.dryRun) {
-        if (expected.isTaken(newPath, target.path)) {
-            console.fileFailed(target.path, renameFailure(newName, FileStatus::fromErrno(EEXIST).description()));
-        } else {
-            expected.move(target.path, newPath);
-            printMove(out, console, target.path, newPath);
-        }
-        return;
-    }
-    TagSave save;
-    save.path = target.path;
-    save.fields = reading.fields;  // the trailer is written back as it is
-    save.newName = newName;
-    save.expected = reading.identity;
-    save.folder = target.folder;
-    save.journal = request.journal;
-    save.keepTimes = request.keepTimes;
-    const TagSaveResult result = saveTagFile(save);
-    if (result.status)
-        printMove(out, console, target.path, newPath);
-    else if (result.written)
-        console.fileFailed(target.path, renameFailure(newName, result.status.description()));
-    else
-        console.fileFailed(target.path, result.status.description());
-}
-
 }  // namespace
 
 int renameFiles(const std::vector<FileTarget> &targets, const RenameRequest &request, Output &out, Console &console)
 {
-    ExpectedNames expected;
-    forEachReadTarget(targets, "rename", console, [&](const FileTarget &target, const TagReading &reading) {
-        renameOne(target, reading, request, expected, out, console);
-    });
+    const CodePage &page = request.page ? *request.page : CodePage::system();
+    const std::vector<JobRow> rows = previewJob(jobFilesOf(targets), renamePlanner(request.longNames, page), page);
+    qsizetype renames = 0;
+    for (const JobRow &row : rows) {
+        if (row.state == JobState::Skipped)
+            console.fileFailed(row.file.path, row.reason);  // unreadable, a name taken or unusable
+        renames += row.state == JobState::WillChange;
+    }
+    if (request.dryRun && request.json) {
+        JobCommandRequest preview;
+        preview.fields = {JobField::Name};
+        preview.json = true;
+        return printJobPreview(rows, preview, page, out, console);
+    }
+    if (request.dryRun) {
+        for (const JobRow &row : rows) {
+            if (row.state == JobState::WillChange)
+                printMove(out, console, row.file.path, newPathOf(row));
+        }
+    } else {
+        console.startProgress("rename", renames);
+        qsizetype done = 0;
+        JobApply apply;
+        apply.journal = request.journal;
+        apply.keepTimes = request.keepTimes;
+        apply.afterFile = [&](const JobRow &row, const TagSaveResult &result) {
+            console.progress(++done);
+            if (result.status)
+                printMove(out, console, row.file.path, result.path);
+            else if (result.written)
+                console.fileFailed(row.file.path, QStringLiteral("not renamed to \"%1\": %2")
+                                                      .arg(TextEscape::shown(row.newName), result.status.description()));
+            else
+                console.fileFailed(row.file.path, result.status.description());
+            return true;
+        };
+        applyJob(rows, apply);
+        console.endProgress();
+    }
     if (const FileStatus written = out.finish(); !written)
         console.fileFailed("standard output", written.description());
     return console.anyFailed() ? ExitSomeFailed : ExitDone;

@@ -11,12 +11,13 @@ class SaveJournal;
 struct RenameRequest {
     bool longNames = true;  // "Artist-Song.MP3"; false: the 8.3 style "ARTISONG.MP3"
     bool dryRun = false;    // only print what would be done
+    bool json = false;      // the dry run as the jobs' JSON preview
     const CodePage *page = nullptr;  // the tags' code page; nullptr: the system's
     SaveJournal *journal = nullptr;  // where the renames are journalled; none: not journalled
     bool keepTimes = false; // each file keeps its modification and access times
 };
 
-// Renames each tagged file whose artist and song name are not empty, through the same save as
-// the window, never replacing another file; prints "old -> new" for each. A file that would take
-// a name already in use is reported and left alone. Returns the exit status.
+// Renames each tagged file whose artist and song name are not empty, as the Rename Every File job
+// does (one batch), never replacing another file; prints "old -> new" for each. A file that would
+// take a name already in use is reported and left alone. Returns the exit status.
 int renameFiles(const std::vector<FileTarget> &targets, const RenameRequest &request, Output &out, Console &console);

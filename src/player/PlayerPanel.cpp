@@ -1,5 +1,6 @@
 #include "player/PlayerPanel.h"
 
+#include "layout/ControlNames.h"
 #include "player/TransportIcons.h"
 
 #include <QLineEdit>
@@ -98,6 +99,7 @@ PlayerPanel::PlayerPanel(QWidget *parent) : QGroupBox(QStringLiteral("Play File"
     createButtons();
     createDisplay();
     createSliders();
+    nameControlsWithoutText({Command6, Command5, Command7, Command3, Command1, Text4, pb1, Text2, Text1, Text3, Slider1, Slider2});
 }
 
 void PlayerPanel::createButtons()

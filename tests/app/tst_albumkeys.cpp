@@ -55,9 +55,6 @@ void activate(Window &w)
     QVERIFY(QTest::qWaitForWindowActive(&w.main()));
 }
 
-// No Keep File Times left over from another test's quit.
-void forgetSettings() { QFile::remove(SettingsStore::filePath(kApplication)); }
-
 bool selectedWhole(QLineEdit *box) { return box->selectedText() == box->text(); }
 
 }  // namespace
@@ -80,9 +77,7 @@ private slots:
             names << QByteArray::number(track).rightJustified(2, '0') + ".mp3";
             QVERIFY(writeFile(file(names.last()), song(900 + track)));  // no tag yet
         }
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder);
         activate(w);
 
         // The list's first row, from the keyboard.
@@ -132,9 +127,7 @@ private slots:
     void pageKeysLoadTheNeighboursAsAClick()
     {
         writeSongs({"a.mp3", "b.mp3", "c.mp3"});
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder);
         activate(w);
         w.clickRow(0);
         w.setKeep(1, true);
@@ -173,9 +166,7 @@ private slots:
 
     void pageDownWithoutACurrentFileDoesNothing()
     {
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(m_folder));  // empty
+        Window w(m_folder);  // empty
         w.typeInto(0, QStringLiteral("typed"));
         QTest::keyClick(w.TxtDispTag[0], Qt::Key_PageDown);
         QTest::keyClick(w.TxtDispTag[0], Qt::Key_Up, Qt::ControlModifier);
@@ -195,9 +186,7 @@ private slots:
     void saveAndNextFollowsTheOldOrderAfterARename()
     {
         writeSongs({"a.mp3", "b.mp3", "c.mp3"});
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder);
         w.clickRow(0);
         w.typeInto(0, QStringLiteral("Last"));
         w.typeInto(1, QStringLiteral("Zed"));
@@ -215,9 +204,7 @@ private slots:
     void aFailedSaveMovesNothing()
     {
         writeSongs({"a.mp3", "b.mp3"});
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder);
         w.clickRow(0);
         w.typeInto(0, QStringLiteral("Mine"));
         // Another program writes the file after it was read: the save refuses it.
@@ -244,12 +231,9 @@ private slots:
     {
         QFETCH(bool, keep);
         QFETCH(bool, rename);
-        forgetSettings();
         writeSongs({"a.mp3"});
         QVERIFY(setTimes(file("a.mp3"), oldTimes));
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder);
         QAction *keepTimes = action(w.main(), "mnuKeepFileTimes");
         QVERIFY(keepTimes->isCheckable());
         QVERIFY(!keepTimes->isChecked());  // off by default
@@ -275,7 +259,6 @@ private slots:
 
     void keepFileTimesIsStoredWithTheSettings()
     {
-        forgetSettings();
         bool ended = false;
         {
             FrmMain w([&] { ended = true; });
@@ -297,7 +280,6 @@ private slots:
         again.mnuQuit_Click();
         QCOMPARE(SettingsStore::read(kApplication, QStringLiteral("Tags"), QStringLiteral("KeepFileTimes"), {}),
                  QStringLiteral("0"));
-        forgetSettings();
     }
 };
 

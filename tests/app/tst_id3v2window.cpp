@@ -36,30 +36,20 @@ class TestId3v2Window : public FolderTestCase {
     Q_OBJECT
 
 private:
-    int rowOf(Window &w, const QByteArray &name)
-    {
-        for (int r = 0; r < w.lv1->rowCount(); ++r)
-            if (w.lv1->text(r, 0) == QString::fromUtf8(name))
-                return r;
-        return -1;
-    }
-
-    void openWith(Window &w, const QList<QPair<QByteArray, QByteArray>> &files)
+    void writeFiles(const QList<QPair<QByteArray, QByteArray>> &files)
     {
         for (const auto &[name, bytes] : files)
             QVERIFY(writeFile(file(name), bytes));
-        QVERIFY(w.openFolder(m_folder));
     }
 
 private slots:
     void thePanelMarksTheBoxesWhoseId3v2ValueDiffers()
     {
-        MessageLog log;
-        Window w;
-        openWith(w, {{"a.mp3", Id3v2Files::samples().at(2).bytes}, {"b.mp3", song(300, trailer("Plain"))}});
+        writeFiles({{"a.mp3", Id3v2Files::samples().at(2).bytes}, {"b.mp3", song(300, trailer("Plain"))}});
+        Window w(m_folder);
         QAction *fill = w->mnuFillFromId3v2;
         QVERIFY(!fill->isEnabled());
-        w.clickRow(rowOf(w, "a.mp3"));
+        QVERIFY(w.clickFile("a.mp3"));
         // The trailer and the ID3v2 tag agree on the artist only.
         for (TagField field : {TagField::Title, TagField::Album, TagField::Year, TagField::Comment, TagField::Genre})
             QVERIFY2(!markOf(w, field)->isHidden(), fieldName(field));
@@ -71,10 +61,10 @@ private slots:
         QVERIFY(fill->isEnabled());
         QCOMPARE(fill->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_I));
 
-        w.clickRow(rowOf(w, "b.mp3"));  // no ID3v2: no marks, nothing to fill from
+        QVERIFY(w.clickFile("b.mp3"));  // no ID3v2: no marks, nothing to fill from
         QVERIFY(markOf(w, TagField::Title)->isHidden());
         QVERIFY(!fill->isEnabled());
-        w.clickRow(rowOf(w, "a.mp3"));
+        QVERIFY(w.clickFile("a.mp3"));
         w->editor().DirOpen_Change();  // a rebuilt list clears them too
         QVERIFY(markOf(w, TagField::Title)->isHidden());
         QVERIFY(!fill->isEnabled());
@@ -96,9 +86,8 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, title);
         QFETCH(bool, hadTrailer);
-        MessageLog log;
-        Window w;
-        openWith(w, {{"a.mp3", bytes}});
+        writeFiles({{"a.mp3", bytes}});
+        Window w(m_folder);
         w.clickRow(0);
         w->mnuFillFromId3v2->trigger();
         QCOMPARE(w.TxtDispTag[0]->text(), title);  // Latin-1 and the accented title both fit
@@ -118,16 +107,14 @@ private slots:
     // was; the others' files get the trailer filled, every byte before it unchanged.
     void realTaggersFilesAreMarkedAndFilled()
     {
-        MessageLog log;
-        Window w;
         const QList<QByteArray> names = Id3v2Files::realFiles(m_folder);
         QCOMPARE(names.size(), 3);
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder);
         for (const QByteArray &name : names) {
             const QByteArray before = readFile(file(name));
             const bool hadTrailer = readTagFile(file(name)).tagged;
-            w.clickRow(rowOf(w, name));
-            QVERIFY2(w.lv1->notes(rowOf(w, name)).startsWith(QStringLiteral("ID3v2.")), name.constData());
+            QVERIFY(w.clickFile(name));
+            QVERIFY2(w.lv1->notes(w.rowOf(name)).startsWith(QStringLiteral("ID3v2.")), name.constData());
             QCOMPARE(markOf(w, TagField::Title)->isHidden(), name == "lame.mp3");
             w->mnuFillFromId3v2->trigger();
             w.save();
@@ -147,9 +134,8 @@ private slots:
     void aMarksTooltipShowsTheValueAsText()
     {
         const QByteArray tag = Id3v2Files::tag(3, {{"TIT2", Id3v2Files::latin1("<b>Loud</b>\x1B")}});
-        MessageLog log;
-        Window w;
-        openWith(w, {{"a.mp3", tag + song(300, trailer("Quiet"))}});
+        writeFiles({{"a.mp3", tag + song(300, trailer("Quiet"))}});
+        Window w(m_folder);
         w.clickRow(0);
         const QString tip = markOf(w, TagField::Title)->toolTip();
         QVERIFY2(tip.contains(QStringLiteral("&lt;b&gt;Loud&lt;/b&gt;\\x1B")), qPrintable(tip));
@@ -161,9 +147,8 @@ private slots:
         const QByteArray longTitle(40, 'x');
         const QByteArray tag = Id3v2Files::tag(3, {{"TIT2", Id3v2Files::latin1(longTitle)},
                                                    {"TPE1", Id3v2Files::latin1("New Artist")}});
-        MessageLog log;
-        Window w;
-        openWith(w, {{"a.mp3", tag + song(300, trailer("Old", "Old Artist"))}});
+        writeFiles({{"a.mp3", tag + song(300, trailer("Old", "Old Artist"))}});
+        Window w(m_folder);
         w.clickRow(0);
         w.setKeep(1, true);
         w->mnuFillFromId3v2->trigger();
@@ -183,10 +168,9 @@ private slots:
             Id3v2Files::tag(3, {{"TIT2", Id3v2Files::utf16WithBom(QStringLiteral("Утро"))},
                                 {"TPE1", Id3v2Files::utf16WithBom(QStringLiteral("Кино"))},
                                 {"TALB", Id3v2Files::utf16WithBom(QStringLiteral("Группа крови"))}});
-        MessageLog log;
-        Window w;
+        writeFiles({{"a.mp3", tag + song(300, trailer("Old", kino))}});
+        Window w(m_folder);
         QVERIFY(w->session().codePage().number() != 1251);
-        openWith(w, {{"a.mp3", tag + song(300, trailer("Old", kino))}});
         w->codePageMenu().menu()->findChild<QAction *>(QStringLiteral("mnuCodePage1251"))->trigger();
         QCOMPARE(w->session().codePage().number(), 1251);
         w.clickRow(0);
@@ -208,9 +192,8 @@ private slots:
     void aCommentEditKeepsTheTrackNumber()
     {
         const QByteArray before = song(500, Id3v2Files::sampleTrailer());
-        MessageLog log;
-        Window w;
-        openWith(w, {{"a.mp3", before}});
+        writeFiles({{"a.mp3", before}});
+        Window w(m_folder);
         w.clickRow(0);
         w.typeInto(4, QStringLiteral("new note"));
         w.save();
@@ -233,10 +216,9 @@ private slots:
         QFETCH(bool, answer);
         const QByteArray before = song(500, Id3v2Files::sampleTrailer());
         const QByteArray comment(29, 'c');
-        MessageLog log;
         log.answer = answer;
-        Window w;
-        openWith(w, {{"a.mp3", before}});
+        writeFiles({{"a.mp3", before}});
+        Window w(m_folder);
         w.clickRow(0);
         w.typeInto(4, QString::fromLatin1(comment));
         w.save();

@@ -12,6 +12,7 @@
 #include "player/PlayerPanel.h"
 #include "tags/settings/SettingsStore.h"
 
+#include "support/SettingsTestCase.h"
 #include "support/WindowControls.h"
 
 #include <QAction>
@@ -41,11 +42,6 @@ void storeSettings(const QString &path, const QString &lfn)
     QVERIFY(SettingsStore::write(QStringLiteral("Quorrel"), QStringLiteral("Startup"), QStringLiteral("Support LFN"), lfn));
 }
 
-QString stored(const QString &key)
-{
-    return SettingsStore::read(QStringLiteral("Quorrel"), QStringLiteral("Startup"), key, QStringLiteral("<absent>"));
-}
-
 void writeTagged(const QString &path, const QByteArray &title)
 {
     QByteArray trailer("TAG");
@@ -67,27 +63,10 @@ public:
     Q_INVOKABLE void open(const QUrl &url) { opened << url; }
 };
 
-class TestMainWindow : public QObject {
+class TestMainWindow : public SettingsTestCase {
     Q_OBJECT
 
-private:
-    QTemporaryDir m_config;
-    QStringList m_messages;
-
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_config.isValid());
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
-        Message::setHandler([this](const QString &text) { m_messages << text; });
-    }
-
-    void init()
-    {
-        m_messages.clear();
-        QFile::remove(SettingsStore::filePath(QStringLiteral("Quorrel")));
-    }
-
     void controlsStandWhereTheLayoutPutsThem()
     {
         FrmMain w;
@@ -198,7 +177,7 @@ private slots:
         const QByteArray before = QFile::encodeName(QDir::currentPath());
         FrmMain w;
         w.Form_Load();
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(log.texts.isEmpty());
         QVERIFY(w.state().SupportLFN);
         QCOMPARE(controls(w).DirOpen->path(), before);
         QCOMPARE(controls(w).CmbGenre->count(), 130);
@@ -235,7 +214,7 @@ private slots:
         FrmMain w;
         w.Form_Load();
         QDir::setCurrent(before);
-        QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join('|')));
+        QVERIFY2(log.texts.isEmpty(), qPrintable(log.texts.join('|')));
         QVERIFY(!w.state().SupportLFN);
         QCOMPARE(controls(w).DirOpen->path(), QFile::encodeName(music.path()));
         QCOMPARE(controls(w).lv1->rowCount(), 1);
@@ -251,9 +230,9 @@ private slots:
         const QByteArray before = QFile::encodeName(QDir::currentPath());
         FrmMain w;
         w.Form_Load();
-        QCOMPARE(m_messages.size(), 1);
-        QVERIFY(m_messages[0].endsWith(QStringLiteral("Error while loading Quorrel.")));
-        QVERIFY(m_messages[0].length() > QStringLiteral("Error while loading Quorrel.").length());
+        QCOMPARE(log.texts.size(), 1);
+        QVERIFY(log.texts[0].endsWith(QStringLiteral("Error while loading Quorrel.")));
+        QVERIFY(log.texts[0].length() > QStringLiteral("Error while loading Quorrel.").length());
         QCOMPARE(controls(w).DirOpen->path(), before);
         QCOMPARE(controls(w).CmbGenre->count(), 130);  // the genre box is filled all the same
     }
@@ -264,7 +243,7 @@ private slots:
         storeSettings(music.path(), QStringLiteral("sometimes"));
         FrmMain w;
         w.Form_Load();
-        QCOMPARE(m_messages, QStringList{QStringLiteral("Type mismatchError while loading Quorrel.")});
+        QCOMPARE(log.texts, QStringList{QStringLiteral("Type mismatchError while loading Quorrel.")});
         QVERIFY(!w.state().SupportLFN);
         QCOMPARE(controls(w).DirOpen->path(), QFile::encodeName(music.path()));
         QCOMPARE(controls(w).CmbGenre->count(), 130);
@@ -314,7 +293,7 @@ private slots:
         w.Form_Terminate();
         QVERIFY(w.player().exists());
         QCOMPARE(stored(QStringLiteral("Support LFN")), QStringLiteral("<absent>"));
-        QVERIFY(!QFile::exists(SettingsStore::filePath(QStringLiteral("Quorrel"))));
+        QVERIFY(!QFile::exists(settingsFile()));
     }
 
     void instructionsPathKeepsTheRootSeparator()
@@ -351,7 +330,7 @@ private slots:
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         QCOMPARE(recorder.opened.size(), 1);
         QCOMPARE(recorder.opened[0].toLocalFile(), expected);
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(log.texts.isEmpty());
     }
 
     void splashHandsOverAfterTwoSeconds()

@@ -26,28 +26,15 @@ using namespace EditorTest;
 // test waits this long; a busy machine can take seconds to load a file or catch up after a jump.
 constexpr int Patience = 8000;
 
-class TestPlayerWindow : public QObject {
+class TestPlayerWindow : public FolderTestCase {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TempFolder> m_dir;
-
-    QByteArray file(const QByteArray &name) const { return m_dir->file(name); }
-
-    // A real MP3 that plays, with a trailer appended.
-    void playableSong(const QByteArray &name, const char *fixture, const QByteArray &title)
-    {
-        const QByteArray audio = readFile(QByteArray(VELMORA_FIXTURES_DIR "/") + fixture);
-        QVERIFY(!audio.isEmpty());
-        QVERIFY(writeFile(file(name), audio + trailer(title, "Tone")));
-    }
-
     static void click(QAbstractButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
 
-    // Opens the folder and plays the given row, which must list the named file.
+    // Plays the given row, which must list the named file.
     void playRow(Window &w, int row, const QByteArray &name)
     {
-        QVERIFY(w.openFolder(m_dir->path()));
         w.clickRow(row);
         QCOMPARE(w->session().CurrentPath(), file(name));
         click(w.Command5);
@@ -56,19 +43,14 @@ private:
 private slots:
     void init()
     {
-        m_dir = std::make_unique<TempFolder>();
-        QVERIFY(m_dir->isValid());
-        playableSong("a.mp3", "tone10s.mp3", "Ten");
-        playableSong("b.mp3", "tone3s.mp3", "Three");
+        FolderTestCase::init();
+        playableSong("a.mp3", "Ten", "tone10s.mp3");
+        playableSong("b.mp3", "Three", "tone3s.mp3");
     }
-    void cleanup() { m_dir.reset(); }
 
     void playPauseAndStopFromTheWindow()
     {
-        MessageLog log;
-        Window w;
-        w->state().SupportLFN = true;
-        QVERIFY(w.openFolder(m_dir->path()));
+        Window w(m_folder, Names::Long);
         w.clickRow(0);
         QCOMPARE(w->session().CurrentPath(), file("a.mp3"));
         const QString label = w->session().CurrentName();
@@ -103,9 +85,8 @@ private slots:
     void timeOfALongFileReadsWhole()
     {
         // More than ten minutes to play: the display shows every digit of the time.
-        playableSong("long.mp3", "tone610s.mp3", "Long");
-        MessageLog log;
-        Window w;
+        playableSong("long.mp3", "Long", "tone610s.mp3");
+        Window w(m_folder);
         playRow(w, 2, "long.mp3");
         QTRY_VERIFY_WITH_TIMEOUT(w.Text1->text().startsWith(QStringLiteral("10:0")), Patience);
         QVERIFY(TimeDisplay::showsWhole(w.Text1));
@@ -114,9 +95,7 @@ private slots:
 
     void slidersOfTheWindow()
     {
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(m_dir->path()));
+        Window w(m_folder);
         w.clickRow(0);
         click(w.Command5);
         MediaPlayer &player = w->player().get();
@@ -140,9 +119,7 @@ private slots:
 
     void lastPlayedFileCannotBeSavedUntilAnotherPlays()
     {
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(m_dir->path()));
+        Window w(m_folder);
         const QByteArray before = readFile(file("a.mp3"));
 
         w.clickRow(0);
@@ -175,9 +152,7 @@ private slots:
     void unplayableRowReportsAndRests()
     {
         QVERIFY(writeFile(file("c.mp3"), song(20000, trailer("Not audio", "Nobody"))));
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(m_dir->path()));
+        Window w(m_folder);
         w.clickRow(2);
         QCOMPARE(w->session().CurrentPath(), file("c.mp3"));
         click(w.Command5);
@@ -207,9 +182,8 @@ private slots:
 
     void rowWithANameThatIsNotUtf8Plays()
     {
-        playableSong("caf\xe9.mp3", "tone3s.mp3", "Latin-1 name");
-        MessageLog log;
-        Window w;
+        playableSong("caf\xe9.mp3", "Latin-1 name", "tone3s.mp3");
+        Window w(m_folder);
         playRow(w, 2, "caf\xe9.mp3");
         QTRY_COMPARE_WITH_TIMEOUT(w.pb1->maximum(), 3, Patience);
         QVERIFY(w->player().get().position() > 0.2);
@@ -218,8 +192,7 @@ private slots:
 
     void endOfTheWindowStopsPlayback()
     {
-        Window w;
-        QVERIFY(w.openFolder(m_dir->path()));
+        Window w(m_folder);
         w.clickRow(0);
         click(w.Command5);
         QTRY_VERIFY_WITH_TIMEOUT(w->player().get().position() > 0.2, Patience);

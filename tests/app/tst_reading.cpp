@@ -21,9 +21,7 @@ private slots:
     {
         QVERIFY(writeFile(file("a.mp3"), trailer("Alpha", "Ann", "First", "1999", "c", 17)));
         QVERIFY(writeFile(file("b.mp3"), trailer("Delta").left(127)));
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder);
         QCOMPARE(w.row(0), QStringList({"a.mp3", "Alpha", "Ann", "First", "1999", "c", "Rock"}));
         QCOMPARE(w.row(1).mid(1), QStringList(6, QString()));
 
@@ -48,8 +46,7 @@ private slots:
         QVERIFY(writeFile(file("x.mp3"),
                           song(3000, trailer(QByteArray(30, ' '), "  Lead", QByteArray("Ab\0cd", 5), "99 ",
                                              "Caf\xe9", 0))));
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder);
         w.clickRow(0);
         const QString album = QString::fromLatin1("Ab\0cd", 5);
         QCOMPARE(w.panel(), QStringList({"", "  Lead", album, "99", "Caf\u00e9", "Blues"}));
@@ -61,8 +58,7 @@ private slots:
     {
         QVERIFY(writeFile(file("a.mp3"), song(500, trailer("One", "Artist A", "Alb", "2001", "", 200))));
         QVERIFY(writeFile(file("b.mp3"), song(500, trailer("Two", "Artist B", "Alb", "2002", "", 13))));
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder);
         QCOMPARE(w.row(0)[6], QString());  // no name: empty column
 
         w.clickRow(0);
@@ -88,9 +84,7 @@ private slots:
     {
         QVERIFY(writeFile(file("track01.mp3"), song(800, trailer("Morning Walk", "Red Kettle"))));
         QVERIFY(writeFile(file("track02.mp3"), song(800)));
-        Window w;
-        w->state().SupportLFN = true;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder, Names::Long);
         w.clickRow(0);
         QCOMPARE(w.TxtNewFilename->text(), QStringLiteral("Red Kettle-Morning Walk.MP3"));
         w->state().SupportLFN = false;

@@ -16,23 +16,20 @@
 
 using namespace EditorTest;
 
-class TestSaveGuard : public QObject {
+class TestSaveGuard : public FolderTestCase {
     Q_OBJECT
 
 private slots:
     void aLinkOutOfTheFolderIsRefused()
     {
-        TempFolder music;
         TempFolder home;
         const QByteArray startup = home.file(".bashrc");
         const QByteArray before = song(300, trailer("Not a song"));
         QVERIFY(writeFile(startup, before));
         QVERIFY(::chmod(startup.constData(), 0444) == 0);
-        QVERIFY(::symlink(startup.constData(), music.file("song.mp3").constData()) == 0);
+        QVERIFY(::symlink(startup.constData(), file("song.mp3").constData()) == 0);
 
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(music.path()));
+        Window w(m_folder);
         QCOMPARE(w.lv1->rowCount(), 1);
         w.clickRow(0);
         w.typeInto(1, QStringLiteral("touch gotcha"));
@@ -48,25 +45,23 @@ private slots:
     void aSaveRepeatsNoScanMessage()
     {
         // One file nobody may read, one removed after the scan, one saved.
-        TempFolder music;
-        QVERIFY(writeFile(music.file("a.mp3"), song(500)));
-        QVERIFY(writeFile(music.file("b.mp3"), song(500, trailer("Removed"))));
-        QVERIFY(writeFile(music.file("locked.mp3"), song(500, trailer("Locked"))));
-        ActAsUser::giveAway(music.file("a.mp3"));
-        QVERIFY(::chmod(music.file("locked.mp3").constData(), 0) == 0);
+        QVERIFY(writeFile(file("a.mp3"), song(500)));
+        QVERIFY(writeFile(file("b.mp3"), song(500, trailer("Removed"))));
+        QVERIFY(writeFile(file("locked.mp3"), song(500, trailer("Locked"))));
+        ActAsUser::giveAway(file("a.mp3"));
+        QVERIFY(::chmod(file("locked.mp3").constData(), 0) == 0);
 
         StateHome state;  // the journal of saves where the ordinary user may write it
         QVERIFY(QDir().mkpath(QString::fromUtf8(state.journalFolder())));
         ActAsUser::giveAway(state.journalFolder());
-        MessageLog log;
         Window w;
         {
             ActAsUser user;
-            QVERIFY(w.openFolder(music.path()));
+            QVERIFY(w.openFolder(m_folder));
         }
         QCOMPARE(log.texts, QStringList({TagEditor::readErrorText()}));  // the scan says it once
         log.clear();
-        QVERIFY(::unlink(music.file("b.mp3").constData()) == 0);  // by another program
+        QVERIFY(::unlink(file("b.mp3").constData()) == 0);  // by another program
         {
             ActAsUser user;
             w.clickRow(0);
@@ -74,7 +69,7 @@ private slots:
             w.save();
         }
         QCOMPARE(log.texts, QStringList());
-        QCOMPARE(readFile(music.file("a.mp3")).right(128), trailer("Saved", {}, {}, {}, {}, 255));
+        QCOMPARE(readFile(file("a.mp3")).right(128), trailer("Saved", {}, {}, {}, {}, 255));
         QCOMPARE(w.lv1->rowCount(), 2);
         QCOMPARE(w.row(1), QStringList({"locked.mp3", "", "", "", "", "", ""}));
     }

@@ -25,36 +25,14 @@ using namespace EditorTest;
 class TestSaving : public FolderTestCase {
     Q_OBJECT
 
-private:
-    // The window on the folder with the row of name clicked.
-    void select(Window &w, const QByteArray &name)
-    {
-        for (int r = 0; r < w.lv1->rowCount(); ++r)
-            if (w.lv1->text(r, 0) == QString::fromUtf8(name)) {
-                w.clickRow(r);
-                return;
-            }
-        QFAIL(qPrintable("no row " + QString::fromUtf8(name)));
-    }
-
-    QHash<QString, QByteArray> snapshot() const
-    {
-        QHash<QString, QByteArray> files;
-        for (const QString &name : namesIn(m_folder))
-            files[name] = readFile(file(name.toUtf8()));
-        return files;
-    }
-
 private slots:
     void aTaggedFileKeepsItsLengthAndOnlyTheTrailerChanges()
     {
         const QByteArray old = song(4872, trailer("Old", "Old Artist", "Old Album", "1980", "old", 17));
         QVERIFY(writeFile(file("t.mp3"), old));
         QVERIFY(writeFile(file("u.mp3"), song(300, trailer("Other"))));
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
-        select(w, "t.mp3");
+        Window w(m_folder);
+        QVERIFY(w.clickFile("t.mp3"));
         w.typeInto(0, QStringLiteral("New Title"));
         w.typeInto(1, QStringLiteral("New Artist"));
         w.typeInto(2, QStringLiteral("New Album"));
@@ -82,29 +60,28 @@ private slots:
         QVERIFY(writeFile(file("a.mp3"), song(1000, trailer("Odd genre", "", "", "", "", 200))));
         QVERIFY(writeFile(file("b.mp3"), song(1000, trailer("Rock file", "", "", "", "", 17))));
         QVERIFY(writeFile(file("c.mp3"), song(1000, trailer("Picked", "", "", "", "", 17))));
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder);
 
         // "Unknown" shown after reading 200 writes 200 again.
-        select(w, "a.mp3");
+        QVERIFY(w.clickFile("a.mp3"));
         QCOMPARE(w.CmbGenre->text(), QStringLiteral("Unknown"));
         w.save();
         QCOMPARE(quint8(readFile(file("a.mp3")).back()), quint8(200));
 
         // An emptied box writes 255.
-        select(w, "b.mp3");
+        QVERIFY(w.clickFile("b.mp3"));
         w.CmbGenre->setText(QString());
         w.save();
         QCOMPARE(quint8(readFile(file("b.mp3")).back()), quint8(255));
 
         // A genre picked from the list writes its own number.
-        select(w, "c.mp3");
+        QVERIFY(w.clickFile("c.mp3"));
         w.pickGenre(QStringLiteral("Hardcore"));
         w.save();
         QCOMPARE(quint8(readFile(file("c.mp3")).back()), quint8(129));
 
         // A name typed by hand, not confirmed with Enter, writes the genre it names.
-        select(w, "b.mp3");
+        QVERIFY(w.clickFile("b.mp3"));
         w.CmbGenre->lineEdit()->setFocus();
         w.CmbGenre->lineEdit()->selectAll();
         QTest::keyClicks(w.CmbGenre->lineEdit(), "Jazz");
@@ -114,10 +91,10 @@ private slots:
 
         // A kept genre that the reader showed for an earlier file writes the name shown, not the
         // genre of the file read last.
-        select(w, "c.mp3");
+        QVERIFY(w.clickFile("c.mp3"));
         QCOMPARE(w.CmbGenre->text(), QStringLiteral("Hardcore"));
         w.setKeep(5, true);
-        select(w, "b.mp3");
+        QVERIFY(w.clickFile("b.mp3"));
         QCOMPARE(w.CmbGenre->text(), QStringLiteral("Hardcore"));
         w.save();
         QCOMPARE(quint8(readFile(file("b.mp3")).back()), quint8(129));
@@ -127,9 +104,8 @@ private slots:
     {
         QVERIFY(writeFile(file("1.mp3"), song(600)));
         QVERIFY(writeFile(file("2.mp3"), song(600, trailer("Second", "Someone", "Their Album", "1999"))));
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
-        select(w, "1.mp3");
+        Window w(m_folder);
+        QVERIFY(w.clickFile("1.mp3"));
         w.typeInto(0, QStringLiteral("  Intro"));
         w.typeInto(2, QStringLiteral("Shared Album"));
         w.typeInto(3, QStringLiteral("2010"));
@@ -139,13 +115,13 @@ private slots:
         QCOMPARE(readFile(file("1.mp3")).right(128), trailer("  Intro", "", "Shared Album", "2010", "", 255));
         QCOMPARE(w.panel(), QStringList({"", "", "Shared Album", "2010", "", ""}));
 
-        select(w, "2.mp3");
+        QVERIFY(w.clickFile("2.mp3"));
         QCOMPARE(w.panel(), QStringList({"Second", "Someone", "Shared Album", "2010", "", "Blues"}));
         w.save();
         QCOMPARE(readFile(file("2.mp3")).right(128), trailer("Second", "Someone", "Shared Album", "2010", "", 0));
 
         // Read back with the leading spaces.
-        select(w, "1.mp3");
+        QVERIFY(w.clickFile("1.mp3"));
         QCOMPARE(w.TxtDispTag[0]->text(), QStringLiteral("  Intro"));
     }
 
@@ -156,13 +132,10 @@ private slots:
         QVERIFY(writeFile(file("track03.mp3"), song(700, trailer("Three"))));
         const QByteArray raw("r\xe9sum\xe9.mp3");
         QVERIFY(writeFile(file(raw), song(700)));
-        MessageLog log;
-        Window w;
-        w->state().SupportLFN = true;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder, Names::Long);
 
         // The proposal, ".MP3" included.
-        select(w, "track01.mp3");
+        QVERIFY(w.clickFile("track01.mp3"));
         w.setRename(true);
         w.save();
         QCOMPARE(log.texts, QStringList());
@@ -174,20 +147,20 @@ private slots:
         QCOMPARE(w->session().CurrentPath(), file("track01.mp3"));  // until the next selection
 
         // A typed name ending in ".mp3" in any case keeps it; one without gets ".MP3".
-        select(w, "track02.mp3");
+        QVERIFY(w.clickFile("track02.mp3"));
         w.setRename(true);
         w.TxtNewFilename->setText(QStringLiteral("Song.mp3"));
         w.save();
         QVERIFY(exists(file("Song.mp3")));
         QVERIFY(!exists(file("Song.mp3.MP3")));
-        select(w, "track03.mp3");
+        QVERIFY(w.clickFile("track03.mp3"));
         w.setRename(true);
         w.TxtNewFilename->setText(QStringLiteral("Plain"));
         w.save();
         QVERIFY(exists(file("Plain.MP3")));
 
         // A name that is not UTF-8, saved under its own proposal, keeps its bytes.
-        select(w, raw);
+        QVERIFY(w.clickFile(raw));
         QCOMPARE(w.TxtNewFilename->text(), QString::fromUtf8(raw));
         w.setRename(true);
         w.save();
@@ -201,11 +174,8 @@ private slots:
     {
         const QByteArray before = song(700, nulPaddedTrailer());
         QVERIFY(writeFile(file("track07.mp3"), before));
-        MessageLog log;
-        Window w;
-        w->state().SupportLFN = true;
-        QVERIFY(w.openFolder(m_folder));
-        select(w, "track07.mp3");
+        Window w(m_folder, Names::Long);
+        QVERIFY(w.clickFile("track07.mp3"));
         QCOMPARE(w.TxtNewFilename->text(), QStringLiteral("The Artist-Song.MP3"));
         w.setRename(true);
         w.save();
@@ -233,10 +203,8 @@ private slots:
         const QByteArray taken = song(900, trailer("Taken", "Keep me"));
         QVERIFY(writeFile(file("taken.mp3"), taken));
         QVERIFY(writeFile(file("mine.mp3"), song(900, trailer("Mine"))));
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
-        select(w, "mine.mp3");
+        Window w(m_folder);
+        QVERIFY(w.clickFile("mine.mp3"));
         w.typeInto(1, QStringLiteral("Written"));
         w.setRename(true);
         w.TxtNewFilename->setText(newName);
@@ -265,17 +233,15 @@ private slots:
     {
         QVERIFY(writeFile(file("a.mp3"), song(1000, trailer("A"))));
         QVERIFY(writeFile(file("b.mp3"), song(1000)));
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
-        select(w, "b.mp3");
+        Window w(m_folder);
+        QVERIFY(w.clickFile("b.mp3"));
         w.typeInto(0, QStringLiteral("Once"));
         w.save();
         QCOMPARE(log.texts, QStringList());
         const auto before = snapshot();
         w.typeInto(0, QStringLiteral("Twice"));
         w.save();
-        QCOMPARE(log.texts, QStringList({TagEditor::noFileText()}));
+        QCOMPARE(log.texts, QStringList({TagSaver::noFileText()}));
         QCOMPARE(snapshot(), before);
     }
 
@@ -285,20 +251,18 @@ private slots:
         QVERIFY(!audio.isEmpty());
         QVERIFY(writeFile(file("played.mp3"), audio));
         QVERIFY(writeFile(file("other.mp3"), song(1000, trailer("Other"))));
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder);
 
         // Before any selection both paths are empty: refused.
         w.save();
         QCOMPARE(log.texts, QStringList({"Cannot Edit MP3 While Playing"}));
 
-        select(w, "played.mp3");
+        QVERIFY(w.clickFile("played.mp3"));
         QTest::mouseClick(w.Command5, Qt::LeftButton);  // Play
         QTRY_COMPARE_WITH_TIMEOUT(w->player().get().playState(), MediaPlayer::PlayState::Playing, 5000);
 
         // Another file can be saved while it plays.
-        select(w, "other.mp3");
+        QVERIFY(w.clickFile("other.mp3"));
         w.typeInto(1, QStringLiteral("While playing"));
         log.clear();
         w.save();
@@ -307,7 +271,7 @@ private slots:
 
         // The played file, even after Stop.
         QTest::mouseClick(w.Command1, Qt::LeftButton);  // Stop
-        select(w, "played.mp3");
+        QVERIFY(w.clickFile("played.mp3"));
         w.typeInto(0, QStringLiteral("Refused"));
         w.save();
         QCOMPARE(log.texts, QStringList({"Cannot Edit MP3 While Playing"}));

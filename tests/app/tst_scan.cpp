@@ -37,9 +37,7 @@ private slots:
         QVERIFY(writeFile(file("notes.txt"), song(1000, trailer("not listed"))));
         QVERIFY(writeFile(file(".hidden.mp3"), song(1000, trailer("hidden"))));
         subfolder("folder.mp3");
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder);
 
         Mp3Files *files = w.FilOpen;
         QCOMPARE(files->count(), 3);
@@ -66,8 +64,7 @@ private slots:
         const QByteArray third = subfolder("third");
         QVERIFY(writeFile(first + "/a.mp3", song(400, trailer("Song A", "Artist A", "Album A", "1990", "x", 1))));
         QVERIFY(writeFile(third + "/c.mp3", song(400, trailer("Song C", "Artist C", "Album C", "1991", "y", 2))));
-        Window w;
-        QVERIFY(w.openFolder(first));
+        Window w(first);
         w.clickRow(0);
         w.typeInto(1, QStringLiteral("Kept Artist"));
         w.typeInto(3, QStringLiteral("2024"));
@@ -90,8 +87,7 @@ private slots:
     void f5AndOpeningTheFolderShownReadItAgain()
     {
         QVERIFY(writeFile(file("a.mp3"), song(300, trailer("First", "One"))));
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder);
         QApplication::setActiveWindow(&w.main());
         QVERIFY(QTest::qWaitForWindowActive(&w.main()));
         w.clickRow(0);
@@ -130,7 +126,6 @@ private slots:
         QVERIFY(writeFile(file("4.mp3"), song(300, trailer("Locked four", "D"))));
         ::chmod(file("2.mp3").constData(), 0);
         ::chmod(file("4.mp3").constData(), 0);
-        MessageLog log;
         Window w;
         {
             ActAsUser user;
@@ -149,9 +144,7 @@ private slots:
     {
         const QByteArray raw("caf\xe9 \xff.mp3");
         QVERIFY(writeFile(file(raw), song(700, trailer("Bytes", "Raw"))));
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder);
         QCOMPARE(w.lv1->rowCount(), 1);
         QCOMPARE(w.lv1->text(0, 0), QStringLiteral("caf\ufffd \ufffd.mp3"));
         QCOMPARE(w.lv1->text(0, 1), QStringLiteral("Bytes"));
@@ -167,9 +160,7 @@ private slots:
         const QByteArray other = subfolder("other");
         QVERIFY(writeFile(locked + "/l.mp3", song(300, trailer("Locked"))));
         QVERIFY(writeFile(other + "/o.mp3", song(300, trailer("Other"))));
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(locked));
+        Window w(locked);
         QCOMPARE(w.lv1->rowCount(), 1);
         w.typeInto(0, QStringLiteral("typed"));
         ::chmod(locked.constData(), 0);
@@ -195,8 +186,7 @@ private slots:
         const QByteArray folder = qgetenv("VELMORA_TRACE_FOLDER");
         if (folder.isEmpty())
             QSKIP("runs only under the trace");
-        Window w;
-        QVERIFY(w.openFolder(folder));
+        Window w(folder);
         QCOMPARE(w.lv1->rowCount(), 6);
     }
 

@@ -42,21 +42,11 @@ private:
         QVERIFY(writeFile(file("c.mp3"), song(900, trailer("Song C", "Artist C", "Album C", "2003", "third", 8))));
     }
 
-    // A real MP3 that plays, with a trailer appended.
-    void playableSong(const QByteArray &name, const QByteArray &title)
-    {
-        const QByteArray audio = readFile(VELMORA_FIXTURES_DIR "/tone10s.mp3");
-        QVERIFY(!audio.isEmpty());
-        QVERIFY(writeFile(file(name), audio + trailer(title, "Tone")));
-    }
-
 private slots:
     void keptArtistAndAlbumTravelFromRowToRow()
     {
         threeSongs();
-        Window w;
-        w->state().SupportLFN = true;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder, Names::Long);
         QSignalSpy loaded(&w->session(), &EditSession::currentFileChanged);
         QSignalSpy proposals(&w->session(), &EditSession::proposalChanged);
         w.clickRow(0);
@@ -87,8 +77,7 @@ private slots:
     void keyboardMovesLoadTheFile()
     {
         threeSongs();
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder);
         w.clickRow(0);
         w.lv1->setFocus();
         QTest::keyClick(w.lv1, Qt::Key_Down);
@@ -106,9 +95,7 @@ private slots:
     {
         playableSong("a.mp3", "First Tone");
         playableSong("b.mp3", "Second Tone");
-        Window w;
-        w->state().SupportLFN = true;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder, Names::Long);
 
         // Stopped: the label shows the clicked file's proposal at once.
         w.clickRow(0);
@@ -148,8 +135,7 @@ private slots:
         QFETCH(QString, way);
         threeSongs();
         const QByteArray before[3] = {readFile(file("a.mp3")), readFile(file("b.mp3")), readFile(file("c.mp3"))};
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder);
         w.clickRow(0);
         Mp3List *list = w.lv1;
         QWidget *view = list->viewport();
@@ -211,9 +197,7 @@ private slots:
         QVERIFY(writeFile(file("song.mp3"), song(300)));
         QVERIFY(writeFile(file("x.mp3"), song(300)));
         QVERIFY(writeFile(file("Long Name Here.MP3"), song(300)));
-        Window w;
-        w->state().SupportLFN = true;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder, Names::Long);
         const int rowOfSong = w.lv1->text(1, 0) == "song.mp3" ? 1 : 2;
         w.clickRow(rowOfSong);
         QTest::mouseClick(w.Cmdfilesong, Qt::LeftButton);
@@ -251,9 +235,7 @@ private slots:
     void aClickedFileThatVanishedDoesNotBecomeCurrent()
     {
         threeSongs();
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder);
         w.clickRow(0);
         w.typeInto(4, QStringLiteral("edited"));
         const QStringList panel = w.panel();
@@ -297,9 +279,7 @@ private slots:
 
     void clicksThatSelectNoRowChangeNothing()
     {
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder);
         QCOMPARE(w.lv1->rowCount(), 0);
         QTest::mouseClick(w.lv1->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
         w->editor().lv1_Click();
@@ -313,8 +293,7 @@ private slots:
         threeSongs();
         UrlSink sink;
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &sink, "open");
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder);
         w.doubleClickRow(2);
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         QCOMPARE(sink.urls, QList<QUrl>({QUrl::fromLocalFile(QString::fromUtf8(file("c.mp3")))}));

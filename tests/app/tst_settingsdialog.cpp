@@ -5,6 +5,8 @@
 #include "tags/text/Message.h"
 #include "tags/settings/SettingsStore.h"
 
+#include "support/SettingsTestCase.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,19 +16,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-class TstSettingsDialog : public QObject {
+class TstSettingsDialog : public SettingsTestCase {
     Q_OBJECT
 
-    QTemporaryDir m_config;
-    QStringList m_messages;
     int m_endCalls = 0;
 
     std::function<void()> endProgram()
     {
         return [this] { ++m_endCalls; };
     }
-
-    QString storeFile() const { return SettingsStore::filePath(QStringLiteral("Quorrel")); }
 
     // Clicks an option the way a user does: the button becomes checked, then the click runs.
     static void choose(QRadioButton *option)
@@ -36,19 +34,10 @@ class TstSettingsDialog : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_config.isValid());
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
-        Message::setHandler([this](const QString &text) { m_messages << text; });
-    }
-
     void init()
     {
-        m_messages.clear();
+        SettingsTestCase::init();
         m_endCalls = 0;
-        QFile::remove(storeFile());
-        QDir(storeFile()).removeRecursively();
     }
 
     void layoutAndCaptions()
@@ -103,7 +92,7 @@ private slots:
         choose(dialog->OptLFN[1]);
         QCOMPARE(flag, false);
         delete dialog;
-        QVERIFY(!QFileInfo::exists(storeFile()));  // the flag is stored only when quitting
+        QVERIFY(!QFileInfo::exists(settingsFile()));  // the flag is stored only when quitting
     }
 
     void cancelRestoresOkAndFrameKeep_data()
@@ -132,7 +121,7 @@ private slots:
         QCOMPARE(flag, expected);
         QTRY_VERIFY(!dialog);  // unloaded: the next opening starts afresh
         QCOMPARE(m_endCalls, 0);
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(log.texts.isEmpty());
     }
 
     void openingAgainBringsTheSameDialogForward()
@@ -174,32 +163,32 @@ private slots:
         choose(dialog->OptLFN[1]);
         QTest::mouseClick(dialog->CmdRemoveQuit, Qt::LeftButton);
         QCOMPARE(m_endCalls, 1);
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(log.texts.isEmpty());
         // Removed, and nothing written back afterwards (not even the changed flag).
-        QVERIFY(!QFileInfo::exists(storeFile()));
-        QCOMPARE(QDir(m_config.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QVERIFY(!QFileInfo::exists(settingsFile()));
+        QCOMPARE(QDir(QString::fromUtf8(m_config.path())).entryList(QDir::Files | QDir::Hidden), QStringList());
         delete dialog;
 
         // With nothing stored the program ends just the same, silently.
         showSettings(dialog, flag, endProgram());
         QTest::mouseClick(dialog->CmdRemoveQuit, Qt::LeftButton);
         QCOMPARE(m_endCalls, 2);
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(log.texts.isEmpty());
         delete dialog;
     }
 
     void removeFailureIsReportedAndStillEnds()
     {
         // A folder in the store file's place cannot be removed as a settings file.
-        QVERIFY(QDir().mkpath(storeFile() + QStringLiteral("/x")));
+        QVERIFY(QDir().mkpath(settingsFile() + QStringLiteral("/x")));
         bool flag = true;
         QPointer<FrmSettings> dialog;
         showSettings(dialog, flag, endProgram());
         QTest::mouseClick(dialog->CmdRemoveQuit, Qt::LeftButton);
         QCOMPARE(m_endCalls, 1);
-        QCOMPARE(m_messages.size(), 1);
-        QVERIFY(!m_messages.first().isEmpty());
-        QVERIFY(QFileInfo(storeFile() + QStringLiteral("/x")).isDir());
+        QCOMPARE(log.texts.size(), 1);
+        QVERIFY(!log.texts.first().isEmpty());
+        QVERIFY(QFileInfo(settingsFile() + QStringLiteral("/x")).isDir());
         delete dialog;
     }
 };

@@ -13,6 +13,7 @@
 #include "app/MessageBox.h"
 #include "tags/settings/SettingsStore.h"
 
+#include "support/SettingsTestCase.h"
 #include "support/WindowControls.h"
 
 #include <QAction>
@@ -34,31 +35,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-class TestShell : public QObject {
+class TestShell : public SettingsTestCase {
     Q_OBJECT
 
 private:
-    QTemporaryDir m_config;
-
     static bool writeBytes(const QString &path, const QByteArray &bytes)
     {
         QFile file(path);
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
     }
 
-    static QString stored(const QString &key)
-    {
-        return SettingsStore::read(QStringLiteral("Quorrel"), QStringLiteral("Startup"), key, QStringLiteral("<absent>"));
-    }
-
 private slots:
-    void initTestCase()
-    {
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
-        Message::setHandler([](const QString &text) { QFAIL(qPrintable(text)); });
-    }
-
-    void init() { QFile::remove(SettingsStore::filePath(QStringLiteral("Quorrel"))); }
+    // No test here expects a message but the one it checks.
+    void cleanup() { QCOMPARE(log.texts, QStringList()); }
 
     void settingsOpenedTwiceKeepTheFirstRememberedValue()
     {
@@ -218,7 +207,7 @@ private slots:
     {
         // Comments, blank lines, other sections and keys of other programs, byte for byte.
         QTemporaryDir music;
-        const QString path = SettingsStore::filePath(QStringLiteral("Quorrel"));
+        const QString path = settingsFile();
         const QByteArray head = "# written by hand\n\n[Window]\nGeometry = 10 10 800 600\n\n[Startup]\n"
                                 "; the folder shown at quit\nPath=" + QFile::encodeName(music.path()) + "\nZoom=2\n";
         const QByteArray tail = "\n[Recent]\nFile1=/a.mp3\n";
@@ -248,7 +237,7 @@ private slots:
     void aSettingsFileThatIsNotOneIsLeftAlone()
     {
         QFETCH(QString, kind);
-        const QString path = SettingsStore::filePath(QStringLiteral("Quorrel"));
+        const QString path = settingsFile();
         const QByteArray native = QFile::encodeName(path);
         const QByteArray large = "[Startup]\nSupport LFN=False\n" + QByteArray(SettingsStore::MaxFileBytes, '#');
         if (kind == "fifo")
@@ -257,22 +246,19 @@ private slots:
             QCOMPARE(::symlink("/dev/zero", native.constData()), 0);
         else
             QVERIFY(writeBytes(path, large));
-        QStringList messages;
-        Message::setHandler([&messages](const QString &text) { messages << text; });
         {
             FrmMain w([] {});
             w.Form_Load();
             QVERIFY(w.state().SupportLFN);  // the default, not the file's False
             QTest::mouseClick(w.CmdQuit, Qt::LeftButton);
         }
-        Message::setHandler([](const QString &text) { QFAIL(qPrintable(text)); });
-        QCOMPARE(messages.size(), 1);
-        QVERIFY2(messages.first().contains(path), qPrintable(messages.first()));
+        QCOMPARE(log.texts.size(), 1);
+        QVERIFY2(log.texts.first().contains(path), qPrintable(log.texts.first()));
+        log.clear();
         const QFileInfo after(path);
         QCOMPARE(after.isSymLink(), kind == "zero");
         if (kind == "large")
             QCOMPARE(after.size(), qint64(large.size()));
-        QFile::remove(path);
     }
 
     void quitEndsEvenWhenNothingCanBeStored()
@@ -300,7 +286,7 @@ private slots:
         std::fflush(stderr);
         dup2(savedStderr, STDERR_FILENO);
         close(savedStderr);
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+        qputenv("XDG_CONFIG_HOME", m_config.path());
 
         QCOMPARE(ended, 1);
         errors.seek(0);

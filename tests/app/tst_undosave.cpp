@@ -45,14 +45,6 @@ class TestUndoSave : public FolderTestCase {
     Q_OBJECT
 
 private:
-    QHash<QString, QByteArray> snapshot() const
-    {
-        QHash<QString, QByteArray> files;
-        for (const QString &name : namesIn(m_folder))
-            files[name] = readFile(file(name.toUtf8()));
-        return files;
-    }
-
     // Writes a tagged file per title, "01.mp3" on, each by its own artist; returns the folder's files.
     QHash<QString, QByteArray> writeAlbum(const QList<QByteArray> &titles)
     {
@@ -74,9 +66,7 @@ private slots:
     {
         StateHome state;
         const auto before = writeAlbum({"One", "Two", "Three"});
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder);
         QVERIFY(w.clickFile("01.mp3"));
         w.typeInto(1, QStringLiteral("Wrong Artist"));
         w.setKeep(1, true);  // left ticked by mistake
@@ -104,9 +94,7 @@ private slots:
         StateHome state;
         QVERIFY(writeFile(file("track01.mp3"), audio + trailer("Morning Walk", "Red Kettle")));
         const auto before = snapshot();
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder);
         QVERIFY(w.clickFile("track01.mp3"));
         w.typeInto(4, QStringLiteral("live"));
         w.setRename(true);
@@ -125,9 +113,7 @@ private slots:
     {
         StateHome state;
         QVERIFY(writeFile(file("Rock & Roll.mp3"), audio + trailer("Song")));
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder);
         QAction *entry = openedUndoEntry(w);
         QCOMPARE(entry->text(), QStringLiteral("&Undo Save"));
         QVERIFY(!entry->isEnabled());
@@ -157,7 +143,7 @@ private slots:
         QTest::addColumn<QString>("why");
         QTest::newRow("tag") << audio + trailer("Other") << false << "its tag has changed since";
         QTest::newRow("length") << audio + "more" + trailer("New") << false << "its length has changed since";
-        QTest::newRow("player") << audio + trailer("New") << true << TagEditor::playingText();
+        QTest::newRow("player") << audio + trailer("New") << true << TagSaver::playingText();
     }
 
     void anUndoIsRefusedWhenTheFileChangedSince()
@@ -167,9 +153,7 @@ private slots:
         QFETCH(QString, why);
         StateHome state;
         QVERIFY(writeFile(file("a.mp3"), audio + trailer("Old")));
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder);
         saveWithTitle(w, "a.mp3", QStringLiteral("New"));
         QVERIFY(writeFile(file("a.mp3"), changed));
         if (playing)
@@ -188,9 +172,7 @@ private slots:
     {
         StateHome state;
         const auto before = writeAlbum({"One", "Two", "Three"});
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder);
         saveWithTitle(w, "01.mp3", QStringLiteral("First"));
         QVERIFY(w.clickFile("02.mp3"));
         w.typeInto(1, QStringLiteral("Someone"));
@@ -234,9 +216,7 @@ private slots:
         QVERIFY(writeFile(file("blocker"), "a file, not a folder"));
         StateHome state(file("blocker"));
         QVERIFY(writeFile(file("a.mp3"), audio + trailer("Old")));
-        MessageLog log;
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
+        Window w(m_folder);
         saveWithTitle(w, "a.mp3", QStringLiteral("New"));
         QCOMPARE(log.texts.size(), 1);
         // Says what is wrong (it used to say "Permission denied").
@@ -268,9 +248,7 @@ private slots:
             QVERIFY(crashed.begin(record));
         }
         QVERIFY(writeFile(file("a.mp3"), audio + written.right(128).left(64) + old.right(64)));
-        const auto forget = qScopeGuard([] { SettingsStore::remove(QStringLiteral("Quorrel")); });
         QVERIFY(SettingsStore::writeBytes(QStringLiteral("Quorrel"), QStringLiteral("Startup"), QStringLiteral("Path"), m_folder));
-        MessageLog log;
         {
             Window w;
             QCOMPARE(log.texts.size(), 1);

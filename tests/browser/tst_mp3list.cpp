@@ -45,6 +45,16 @@ QIcon redIcon()
     return QIcon(pm);
 }
 
+// Rows "0.mp3" titled "0" and on, in the list shown at 600 by 300.
+void showNumberedRows(Mp3List &list, int rows)
+{
+    for (int i = 0; i < rows; ++i)
+        appendTagged(list, QString("%1.mp3").arg(i), QString::number(i));
+    list.resize(600, 300);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+}
+
 }  // namespace
 
 class TestMp3List : public QObject {
@@ -166,11 +176,7 @@ void TestMp3List::clearAndRebuild()
 void TestMp3List::clicksAndDoubleClicks()
 {
     Mp3List list;
-    for (int i = 0; i < 5; ++i)
-        appendTagged(list, QString("%1.mp3").arg(i), QString::number(i));
-    list.resize(600, 300);
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    showNumberedRows(list, 5);
     QSignalSpy clicks(&list, &Mp3List::rowClicked);
     QSignalSpy doubles(&list, &Mp3List::rowDoubleClicked);
 
@@ -213,10 +219,7 @@ void TestMp3List::clicksAndDoubleClicks()
 void TestMp3List::keyboardMovesReportRows()
 {
     Mp3List list;
-    for (int i = 0; i < 4; ++i)
-        appendTagged(list, QString("%1.mp3").arg(i), QString::number(i));
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    showNumberedRows(list, 4);
     list.selectRow(0);
     QSignalSpy clicks(&list, &Mp3List::rowClicked);
 
@@ -238,11 +241,7 @@ void TestMp3List::keyboardMovesReportRows()
 void TestMp3List::selectionsThatMoveNoCursorReportRows()
 {
     Mp3List list;
-    for (int i = 0; i < 4; ++i)
-        appendTagged(list, QString("%1.mp3").arg(i), QString::number(i));
-    list.resize(600, 300);
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    showNumberedRows(list, 4);
     QSignalSpy clicks(&list, &Mp3List::rowClicked);
 
     // Space selects the row under the keyboard cursor: that row is reported.

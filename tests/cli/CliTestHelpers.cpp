@@ -50,6 +50,16 @@ Run runCliUnder(const QStringList &wrapper, const QStringList &arguments, const 
     return finished(process);
 }
 
+Run runCliWithInput(const QStringList &arguments, const QByteArray &folder, const QByteArray &input)
+{
+    QProcess process;
+    process.setWorkingDirectory(QString::fromUtf8(folder));
+    process.start(QStringLiteral(VELMORA_CLI), arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    return finished(process);
+}
+
 Run runCli(const QStringList &arguments, const QByteArray &folder, uid_t asUser, const QString &standardOutput)
 {
     QProcess process;
@@ -64,6 +74,11 @@ Run runCli(const QStringList &arguments, const QByteArray &folder, uid_t asUser,
     }
     process.start(QStringLiteral(VELMORA_CLI), arguments);
     return finished(process);
+}
+
+bool runsAs(uid_t user)
+{
+    return runCli({QStringLiteral("--version")}, "/", user).exitCode == 0;
 }
 
 }  // namespace CliTest

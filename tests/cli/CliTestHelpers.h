@@ -34,6 +34,10 @@ struct Run {
 // id instead of the test's own. standardOutput: a file to write the output into instead.
 Run runCli(const QStringList &arguments, const QByteArray &folder, uid_t asUser = uid_t(-1),
            const QString &standardOutput = QString());
+// Whether user can run velmora-cli at all: a folder on its path may be closed to other users.
+bool runsAs(uid_t user);
+// The same with input written to its standard input (then closed).
+Run runCliWithInput(const QStringList &arguments, const QByteArray &folder, const QByteArray &input);
 // The same under another program: wrapper (e.g. strace and its options, ending in "--") runs
 // velmora-cli with the arguments.
 Run runCliUnder(const QStringList &wrapper, const QStringList &arguments, const QByteArray &folder);

@@ -3,6 +3,9 @@
 
 #include "CliTestHelpers.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -167,6 +170,8 @@ void TestCliEdit::setOnReadOnlyFiles()
 
     if (::geteuid() != 0)
         QSKIP("a file of another user needs root to set up");
+    if (!runsAs(Nobody))
+        QSKIP("the user nobody cannot run velmora-cli here: a folder on its path is closed to other users");
     // An ordinary user may not make another user's read-only file writable.
     QVERIFY(writeFile(folder.file("theirs.mp3"), song(300)));
     QCOMPARE(::chmod(folder.file("theirs.mp3").constData(), 0444), 0);
@@ -253,6 +258,13 @@ void TestCliEdit::dryRunChangesNothing()
     QCOMPARE(dry.exitCode, 1);
     QCOMPARE(dry.out, QByteArray("./A-Z.MP3 -> ./A-Y.MP3\n./a.mp3 -> ./Band-Song.MP3\n./c.mp3 -> ./A-Z.MP3\n"));
     QCOMPARE(dry.err, QByteArray("velmora-cli: ./b.mp3: not renamed to \"Band-Song.MP3\": ") + std::strerror(EEXIST) + '\n');
+    const Run json = runCli(args({"rename", "--dry-run", "--json", "."}), folder.path());
+    QCOMPARE(json.err, dry.err);
+    const QJsonArray rows = QJsonDocument::fromJson(json.out).array();
+    QCOMPARE(rows.size(), 4);
+    QCOMPARE(rows[2]["state"].toString(), QStringLiteral("skipped"));
+    QCOMPARE(rows[3]["fields"]["name"]["old"].toString(), QStringLiteral("c.mp3"));
+    QCOMPARE(rows[3]["fields"]["name"]["new"].toString(), QStringLiteral("A-Z.MP3"));
     QCOMPARE(namesIn(folder.path()), before);
 
     const Run real = runCli(args({"rename", "."}), folder.path());

@@ -1,6 +1,7 @@
 // velmora-cli from-names on real files: the guessed pattern over an album with a bonus file, the
 // trailers written with their track numbers and nothing else touched, one undo of the whole run,
-// the dry run's preview, Cyrillic names in code page 1251, and patterns refused as bad usage.
+// the dry run's preview, Cyrillic names in code page 1251, and patterns refused as bad usage;
+// velmora-cli number on the same album, a long comment cut only when accepted.
 
 #include "CliTestHelpers.h"
 
@@ -56,6 +57,7 @@ private slots:
     void tagsAlbumAndUndoesWhole();
     void dryRunPrintsPreviewOnly();
     void cyrillicNamesInCodePage1251();
+    void numbersTheAlbum();
     void refusesBadUsage_data();
     void refusesBadUsage();
 
@@ -178,6 +180,32 @@ void TestCliFromNames::cyrillicNamesInCodePage1251()
     QCOMPARE(readFile(m_folder->file(tokyo)), song(3100));
 }
 
+void TestCliFromNames::numbersTheAlbum()
+{
+    makeAlbum();
+    const QByteArray longComment = "a comment of twenty-nine byte";
+    QVERIFY(writeFile(m_folder->file(album[0].name), song(4037, trailer("Up", {}, {}, {}, longComment))));
+    const QMap<QByteArray, QByteArray> before = contentsOf(m_folder->path());
+
+    const Run dry = runCli({"number", "--dry-run", "--start", "3", "."}, m_folder->path());
+    QCOMPARE(dry.exitCode, 0);
+    QVERIFY2(dry.err.contains("01 - T-Pain - Up.mp3: skipped: comment cut to 28 bytes"), dry.err);
+    QCOMPARE(dry.out.split('\n').at(2),
+             QByteArray("./02 - Jay-Z - Ninety.mp3\twill change\t\t\t\t\t4"));
+    QCOMPARE(contentsOf(m_folder->path()), before);
+
+    const Run run = runCli({"number", "--start", "3", "--cut-comments", "."}, m_folder->path());
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.err.contains("number: 13 written, 0 unchanged, 0 skipped"), run.err);
+    const QByteArray first = readFile(m_folder->file(album[0].name));
+    QCOMPARE(first.mid(first.size() - 128 + 97), longComment.left(28) + '\0' + char(3) + '\0');
+    const QByteArray last = readFile(m_folder->file(bonus));  // listed last: 3 + 12
+    QCOMPARE(last.mid(last.size() - 3, 2), QByteArray("\0\x0F", 2));
+
+    QCOMPARE(runCli({"undo", "--batch"}, m_folder->path()).exitCode, 0);
+    QCOMPARE(contentsOf(m_folder->path()), before);
+}
+
 void TestCliFromNames::refusesBadUsage_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -185,6 +213,8 @@ void TestCliFromNames::refusesBadUsage_data()
     QTest::newRow("unknown code") << QStringList{"from-names", "--pattern", "%n - %q", "."} << QByteArray("not a code");
     QTest::newRow("no operand") << QStringList{"from-names", "--pattern", "%t"} << QByteArray("needs files or folders");
     QTest::newRow("json without dry run") << QStringList{"from-names", "--json", "."} << QByteArray("--dry-run");
+    QTest::newRow("number from 0") << QStringList{"number", "--start", "0", "."} << QByteArray("1 to 255");
+    QTest::newRow("number without files") << QStringList{"number"} << QByteArray("needs files or folders");
 }
 
 void TestCliFromNames::refusesBadUsage()

@@ -130,6 +130,7 @@ void makeFiles(const TempFolder &folder)
 const QStringList setAll = {QStringLiteral("set"), QStringLiteral("."), QStringLiteral("--artist"), QStringLiteral("Blue Kettle")};
 const QStringList setOne = {QStringLiteral("set"), QStringLiteral("c.mp3"), QStringLiteral("--artist"), QStringLiteral("Blue Kettle")};
 const QStringList renameAll = {QStringLiteral("rename"), QStringLiteral(".")};
+const QStringList fromNamesAll = {QStringLiteral("from-names"), QStringLiteral("--pattern"), QStringLiteral("%t"), QStringLiteral(".")};
 const QStringList undoBatch = {QStringLiteral("undo"), QStringLiteral("--batch")};
 
 }  // namespace
@@ -145,6 +146,9 @@ void TestCliJournal::killedAnywhereEveryFileIsWhole_data()
         QTest::addRow("set, %s", step) << QStringList() << setAll << QByteArray(step);
     for (const char *step : {"trailer", "rename-linked", "renamed", "renamed:2"})
         QTest::addRow("rename, %s", step) << QStringList() << renameAll << QByteArray(step);
+    // A job commits every record first: killed before, between or after its writes.
+    for (const char *step : {"journal", "trailer", "journal:2", "trailer:3"})
+        QTest::addRow("from-names, %s", step) << QStringList() << fromNamesAll << QByteArray(step);
     for (const char *step : {"undo-bytes", "undo-mode", "undo-bytes:2", "undo-mode:2", "undo-mode:3", "undo-bytes:3"})
         QTest::addRow("undo of a set, %s", step) << setAll << undoBatch << QByteArray(step);
     for (const char *step : {"undo-bytes", "undo-mode", "undo-renamed"})

@@ -22,13 +22,36 @@ Window::Window() : m_main(std::make_unique<FrmMain>())
         qWarning("main window not exposed");
 }
 
+Window::Window(const QByteArray &folder, Names names) : Window()
+{
+    if (names == Names::Long)
+        m_main->state().SupportLFN = true;
+    QTest::qVerify(openFolder(folder), "openFolder(folder)", qPrintable(QString::fromUtf8(folder)), __FILE__, __LINE__);
+}
+
 Window::~Window() = default;
 
 void FolderTestCase::init()
 {
+    SettingsTestCase::init();
     m_dir = std::make_unique<TempFolder>();
     QVERIFY(m_dir->isValid());
     m_folder = m_dir->path();
+}
+
+QHash<QString, QByteArray> FolderTestCase::snapshot() const
+{
+    QHash<QString, QByteArray> files;
+    for (const QString &name : namesIn(m_folder))
+        files[name] = readFile(file(name.toUtf8()));
+    return files;
+}
+
+void FolderTestCase::playableSong(const QByteArray &name, const QByteArray &title, const char *fixture)
+{
+    const QByteArray audio = readFile(QByteArray(VELMORA_FIXTURES_DIR "/") + fixture);
+    QVERIFY(!audio.isEmpty());
+    QVERIFY(writeFile(file(name), audio + trailer(title, "Tone")));
 }
 
 bool Window::openFolder(const QByteArray &folder)
@@ -49,14 +72,20 @@ void Window::clickRow(int row)
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowPoint(list, row));
 }
 
-bool Window::clickFile(const QByteArray &name)
+int Window::rowOf(const QByteArray &name) const
 {
     for (int r = 0; r < lv1->rowCount(); ++r)
-        if (lv1->text(r, 0) == QString::fromUtf8(name)) {
-            clickRow(r);
-            return true;
-        }
-    return false;
+        if (lv1->text(r, 0) == QString::fromUtf8(name))
+            return r;
+    return -1;
+}
+
+bool Window::clickFile(const QByteArray &name)
+{
+    const int row = rowOf(name);
+    if (row >= 0)
+        clickRow(row);
+    return row >= 0;
 }
 
 void Window::doubleClickRow(int row)

@@ -6,7 +6,10 @@
 
 #include "tags/codepage/CodePage.h"
 #include "tags/jobs/NameJob.h"
+#include "tags/jobs/NumberJob.h"
+#include "tags/jobs/RenameJob.h"
 #include "tags/jobs/PatternGuess.h"
+#include "tags/journal/JournalUndo.h"
 #include "tags/journal/SaveJournal.h"
 
 #include <QTest>
@@ -37,6 +40,44 @@ const QStringList albumNames = {
     "Bonus Track.mp3",
 };
 
+// A comment of its 28 bytes, then byte 28 = 0 and byte 29 = track.
+QByteArray besideTrack(const QByteArray &comment, int track)
+{
+    return comment.leftJustified(28, ' ') + '\0' + char(track);
+}
+
+// One file's row planned and applied: its state and reason, and the file's bytes after (the
+// audio untouched, the trailer as expected; a file that does not change not touched at all).
+void planAndApply(const QByteArray &name, const QByteArray &trailerBefore,
+                  const std::function<JobPlanner(const std::vector<JobFile> &)> &plannerFor, int page,
+                  const QString &state, const QString &reason, const QByteArray &trailerAfter)
+{
+    TempFolder folder, journalFolder;
+    const QByteArray before = song(1500, trailerBefore);
+    QVERIFY(writeFile(folder.file(name), before));
+    FileStatus listed = FileStatus::success();
+    const std::vector<JobFile> files = listJobFiles(folder.path(), listed);
+    QVERIFY(listed);
+    QCOMPARE(files.size(), size_t(1));
+    const std::vector<JobRow> rows = previewJob(files, plannerFor(files), CodePage::byNumber(page));
+    QCOMPARE(rows.size(), size_t(1));
+    const JobRow &row = rows.front();
+    QCOMPARE(QString::fromLatin1(jobStateName(row.state)), state);
+    QVERIFY2(row.reason.contains(reason), qPrintable(row.reason));
+    QCOMPARE(row.reason.isEmpty(), reason.isEmpty());
+
+    SaveJournal journal(journalFolder.path());
+    const JobSummary summary = applyJob(rows, {&journal, false, {}});
+    QCOMPARE(summary.written, row.state == JobState::WillChange ? 1 : 0);
+    const QByteArray after = readFile(files.front().path);
+    if (row.state == JobState::WillChange) {
+        QCOMPARE(after.left(1500), before.left(1500));
+        QCOMPARE(after.mid(1500), trailerAfter);
+    } else {
+        QCOMPARE(after, before);
+    }
+}
+
 }  // namespace
 
 class TestJobs : public QObject {
@@ -51,6 +92,9 @@ private slots:
     void guessesPattern();
     void previewStates_data();
     void previewStates();
+    void numbersTracks_data();
+    void numbersTracks();
+    void renamesInOneBatch();
     void appliesOnlyChangesInOneBatch();
     void stopsAfterTheCurrentFile();
 };
@@ -214,32 +258,109 @@ void TestJobs::previewStates()
     QFETCH(QString, reason);
     QFETCH(QByteArray, trailerAfter);
 
-    TempFolder folder;
-    const QByteArray raw = name.toUtf8();
-    const QByteArray before = song(1500, trailerBefore);
-    QVERIFY(writeFile(folder.file(raw), before));
-    FileStatus listed = FileStatus::success();
-    const std::vector<JobFile> files = listJobFiles(folder.path(), listed);
-    QVERIFY(listed);
-    QCOMPARE(files.size(), size_t(1));
-    const std::vector<JobRow> rows = previewJob(files, nameJobPlanner(NamePattern(pattern), false), CodePage::byNumber(page));
-    QCOMPARE(rows.size(), size_t(1));
-    const JobRow &row = rows.front();
-    QCOMPARE(QString::fromLatin1(jobStateName(row.state)), state);
-    QVERIFY2(row.reason.contains(reason), qPrintable(row.reason));
-    QCOMPARE(row.reason.isEmpty(), reason.isEmpty());
+    planAndApply(name.toUtf8(), trailerBefore, [&](const std::vector<JobFile> &) {
+        return nameJobPlanner(NamePattern(pattern), false);
+    }, page, state, reason, trailerAfter);
+}
 
-    TempFolder state_;
-    SaveJournal journal(state_.path());
-    const JobSummary summary = applyJob(rows, {&journal, false, {}});
-    QCOMPARE(summary.written, row.state == JobState::WillChange ? 1 : 0);
-    const QByteArray after = readFile(files.front().path);
-    if (row.state == JobState::WillChange) {
-        QCOMPARE(after.left(1500), before.left(1500));
-        QCOMPARE(after.mid(1500), trailerAfter);
-    } else {
-        QCOMPARE(after, before);
+void TestJobs::numbersTracks_data()
+{
+    QTest::addColumn<QByteArray>("trailerBefore");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("options");  // "start=N", "missing", "cut", "free", "given=N"
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QByteArray>("trailerAfter");
+
+    const QByteArray longComment = "a comment of twenty-nine byte";
+    const QByteArray numbered = trailer("Noon", {}, {}, {}, besideTrack("nice", 5));
+    // 27 bytes, then a character of two bytes in code page 932: the cut keeps it whole or drops it.
+    const QByteArray kanji = QByteArray(27, 'k') + "\x93\xFA";
+    QTest::newRow("untagged gets number 1") << QByteArray() << 1252 << "" << "will change" << ""
+                                            << trailer({}, {}, {}, {}, besideTrack({}, 1), 255);
+    QTest::newRow("start") << trailer("Noon") << 1252 << "start=7" << "will change" << ""
+                           << trailer("Noon", {}, {}, {}, besideTrack({}, 7));
+    QTest::newRow("long comment not cut unasked") << trailer("Noon", {}, {}, {}, longComment) << 1252 << "" << "skipped"
+                                                  << "comment cut to 28 bytes" << QByteArray();
+    QTest::newRow("long comment cut when accepted") << trailer("Noon", {}, {}, {}, longComment) << 1252 << "cut"
+                                                    << "will change" << "comment cut to 28 bytes"
+                                                    << trailer("Noon", {}, {}, {}, besideTrack(longComment.left(28), 1));
+    QTest::newRow("cut never halves a character") << trailer("Noon", {}, {}, {}, kanji) << 932 << "cut" << "will change"
+                                                  << "comment cut to 28 bytes"
+                                                  << trailer("Noon", {}, {}, {}, besideTrack(kanji.left(27), 1));
+    QTest::newRow("only missing keeps a number") << numbered << 1252 << "missing" << "unchanged" << "" << QByteArray();
+    QTest::newRow("given number") << numbered << 1252 << "missing given=12" << "will change" << ""
+                                  << trailer("Noon", {}, {}, {}, besideTrack("nice", 12));
+    QTest::newRow("cleared keeps 28 bytes") << numbered << 1252 << "given=0" << "will change" << ""
+                                            << trailer("Noon", {}, {}, {}, besideTrack("nice", 0));
+    QTest::newRow("cleared and freed") << numbered << 1252 << "given=0 free" << "will change" << ""
+                                       << trailer("Noon", {}, {}, {}, "nice");
+    QTest::newRow("clearing no number") << trailer("Noon", {}, {}, {}, longComment) << 1252 << "given=0" << "unchanged" << ""
+                                        << QByteArray();
+    QTest::newRow("above 255") << QByteArray() << 1252 << "start=256" << "skipped" << "1 to 255" << QByteArray();
+}
+
+void TestJobs::numbersTracks()
+{
+    QFETCH(QByteArray, trailerBefore);
+    QFETCH(int, page);
+    QFETCH(QString, options);
+    QFETCH(QString, state);
+    QFETCH(QString, reason);
+    QFETCH(QByteArray, trailerAfter);
+
+    NumberOptions number;
+    for (const QString &option : options.split(u' ', Qt::SkipEmptyParts)) {
+        const QString value = option.section(u'=', 1);
+        if (option.startsWith(u"start="))
+            number.start = value.toInt();
+        else if (option.startsWith(u"given="))
+            number.given[0] = value.toInt();
+        number.onlyMissing |= option == u"missing";
+        number.cutComments |= option == u"cut";
+        number.freeCommentBytes |= option == u"free";
     }
+    planAndApply("Song.mp3", trailerBefore, [&](const std::vector<JobFile> &files) {
+        return numberPlanner(number, files);
+    }, page, state, reason, trailerAfter);
+}
+
+// Names taken by an earlier row or by a file already there, and unusable names, are skipped; a
+// name given up earlier in the job may be taken; one undo of the batch gives every name back.
+void TestJobs::renamesInOneBatch()
+{
+    TempFolder folder, state;
+    const QList<QPair<QByteArray, QByteArray>> files = {
+        {"A-Z.MP3", song(300, trailer("Y", "A"))},       // gives up its name first
+        {"a.mp3", song(301, trailer("Song", "Band"))},
+        {"b.mp3", song(302, trailer("Song", "Band"))},   // the same name as a.mp3
+        {"c.mp3", song(303, trailer("Rain", "Owl"))},    // a name already there
+        {"d.mp3", song(304, trailer("Song", "AC/DC"))},  // unusable
+        {"e.mp3", song(305, trailer("Z", "A"))},         // takes A-Z.MP3 once it is free
+        {"Owl-Rain.MP3", song(300)},                     // untagged: keeps its name
+    };
+    for (const auto &[name, bytes] : files)
+        QVERIFY(writeFile(folder.file(name), bytes));
+    FileStatus listed = FileStatus::success();
+    const std::vector<JobRow> rows =
+        previewJob(listJobFiles(folder.path(), listed), renamePlanner(true, CodePage::byNumber(1252)), CodePage::byNumber(1252));
+    QStringList states;
+    for (const JobRow &row : rows)
+        states += QString::fromLatin1(jobStateName(row.state)) + u' ' + QString::fromUtf8(row.newName);
+    QCOMPARE(states, (QStringList{"will change A-Y.MP3", "will change Band-Song.MP3", "skipped ", "skipped ", "skipped ",
+                                  "will change A-Z.MP3", "unchanged "}));
+    QVERIFY(rows[2].reason.contains("not renamed to \"Band-Song.MP3\""));
+    QVERIFY(rows[3].reason.contains("not renamed to \"Owl-Rain.MP3\""));
+    QVERIFY(rows[4].reason.contains("\"/\""));
+
+    SaveJournal journal(state.path());
+    QCOMPARE(applyJob(rows, {&journal, false, {}}).written, 3);
+    QCOMPARE(namesIn(folder.path()), (QStringList{"A-Y.MP3", "A-Z.MP3", "Band-Song.MP3", "Owl-Rain.MP3", "b.mp3", "c.mp3", "d.mp3"}));
+    QCOMPARE(readFile(folder.file("A-Z.MP3")), files[5].second);
+    for (const JournalRecord &record : journal.records())
+        QVERIFY(undoChange(journal, record, false));
+    for (const auto &[name, bytes] : files)
+        QCOMPARE(readFile(folder.file(name)), bytes);
 }
 
 void TestJobs::appliesOnlyChangesInOneBatch()
@@ -286,23 +407,47 @@ void TestJobs::appliesOnlyChangesInOneBatch()
         QCOMPARE(record.batch, records.back().id);
 }
 
+// Every record is committed before the first write; a stop leaves the untouched files' records
+// closed as nothing changed, and the batch's undo gives back exactly what was written.
 void TestJobs::stopsAfterTheCurrentFile()
 {
-    TempFolder folder;
+    TempFolder folder, state;
     for (int track = 1; track <= 5; ++track)
         QVERIFY(writeFile(folder.file(QByteArray::number(track) + ". Song.mp3"), song(1000)));
     FileStatus listed = FileStatus::success();
     const std::vector<JobRow> rows = previewJob(listJobFiles(folder.path(), listed),
                                                 nameJobPlanner(NamePattern(QStringLiteral("%n. %t")), false),
                                                 CodePage::byNumber(1252));
+    SaveJournal journal(state.path());
     int calls = 0;
+    std::vector<JournalRecord> afterFirst;
     JobApply apply;
-    apply.afterFile = [&calls](const JobRow &, const TagSaveResult &) { return ++calls < 2; };
+    apply.journal = &journal;
+    apply.afterFile = [&](const JobRow &, const TagSaveResult &) {
+        if (calls == 0)
+            afterFirst = journal.records();
+        return ++calls < 2;
+    };
     const JobSummary summary = applyJob(rows, apply);
+    QCOMPARE(afterFirst.size(), size_t(5));
+    for (size_t i = 0; i < 4; ++i)  // newest first: the four files not yet written
+        QCOMPARE(afterFirst[i].state, JournalRecord::State::Begun);
     QVERIFY(summary.stopped);
     QCOMPARE(summary.written, 2);
     QCOMPARE(calls, 2);
     for (int track = 3; track <= 5; ++track)
+        QCOMPARE(readFile(folder.file(QByteArray::number(track) + ". Song.mp3")), song(1000));
+
+    std::vector<JournalRecord> records = journal.records();
+    QCOMPARE(records.size(), size_t(5));
+    for (size_t i = 0; i < 5; ++i)
+        QCOMPARE(records[i].state, i < 3 ? JournalRecord::State::Nothing : JournalRecord::State::Done);
+    QVERIFY(journal.unfinished().empty());
+    for (const JournalRecord &record : records) {
+        if (record.undoable())
+            QVERIFY(undoChange(journal, record, false));
+    }
+    for (int track = 1; track <= 5; ++track)
         QCOMPARE(readFile(folder.file(QByteArray::number(track) + ". Song.mp3")), song(1000));
 }
 

@@ -22,5 +22,9 @@ struct SmallFile {
 // when it grows beyond the limit while it is read).
 SmallFile readSmallFile(const QString &path, qint64 limit);
 
+// What an open stream (standard input) gives up to its end, refused when it is more than limit
+// bytes; the caller keeps fd open.
+SmallFile readSmallStream(int fd, qint64 limit);
+
 // "1 MiB", "64 KiB" or "100 bytes": a limit as the messages name it.
 QString sizeText(qint64 bytes);

@@ -3,6 +3,12 @@
 #include "tags/codepage/CodePage.h"
 #include "tags/files/PatternListing.h"
 #include "tags/journal/SaveJournal.h"
+#include "tags/text/TextEscape.h"
+
+#include <QSet>
+
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace {
 
@@ -23,13 +29,15 @@ const TextField textFields[] = {
     {"year", Id3v1::YearWidth, &FieldEdits::year, &Id3v1::Fields::year},
 };
 
-// The comment's text without its track bytes, as the trailer holds it.
-QByteArray commentTextOf(const TagReading &reading)
+// The longest start of bytes of at most width bytes that ends between two characters of page.
+QByteArray cutToCharacters(const QByteArray &bytes, int width, const CodePage &page)
 {
-    if (!reading.track())
-        return reading.fields.comment;
-    const QByteArray text = reading.trailer.mid(Id3v1::CommentOffset, CommentBesideTrack);
-    return text.left(Id3v1::trimmedLength(text.constData(), int(text.size())));
+    const QString text = page.decode(bytes);
+    int used = 0;
+    qsizetype kept = 0;
+    while (kept < text.size() && used + page.byteWidth(text[kept]) <= width)
+        used += page.byteWidth(text[kept++]);
+    return page.encode(QStringView(text).left(kept));
 }
 
 bool encodeField(const CodePage &page, const char *name, const QString &text, int width, QByteArray &bytes,
@@ -48,16 +56,72 @@ bool encodeField(const CodePage &page, const char *name, const QString &text, in
     return true;
 }
 
+// What the folders will hold after the renames let pass so far.
+class ExpectedNames {
+public:
+    // Whether to would be held by another file than from when from is renamed.
+    bool isTaken(const QByteArray &to, const QByteArray &from) const
+    {
+        if (m_taken.contains(to))
+            return true;
+        if (m_freed.contains(to))
+            return false;
+        struct stat target, source;
+        if (::lstat(to.constData(), &target) != 0)
+            return false;
+        // A change of letter case on a file system that ignores it finds the file itself.
+        return ::lstat(from.constData(), &source) != 0 || target.st_dev != source.st_dev ||
+               target.st_ino != source.st_ino;
+    }
+
+    void move(const QByteArray &from, const QByteArray &to)
+    {
+        m_taken.remove(from);
+        m_freed.insert(from);
+        m_freed.remove(to);
+        m_taken.insert(to);
+    }
+
+private:
+    QSet<QByteArray> m_taken, m_freed;
+};
+
 JobRow skipped(JobRow row, const QString &reason)
 {
     row.state = JobState::Skipped;
     row.reason = reason;
     row.after = row.before;
     row.trackAfter = row.trackBefore;
+    row.newName.clear();
     return row;
 }
 
+void settleNewNames(std::vector<JobRow> &rows)
+{
+    ExpectedNames expected;
+    for (JobRow &row : rows) {
+        if (row.newName.isEmpty() || row.state != JobState::WillChange)
+            continue;
+        const QByteArray newPath = row.file.path.left(row.file.path.size() - row.file.name.size()) + row.newName;
+        if (!expected.isTaken(newPath, row.file.path)) {
+            expected.move(row.file.path, newPath);
+            continue;
+        }
+        const QString reason = QStringLiteral("not renamed to \"%1\": %2")
+                                   .arg(TextEscape::shown(row.newName), FileStatus::fromErrno(EEXIST).description());
+        row = skipped(std::move(row), reason);
+    }
+}
+
 }  // namespace
+
+QByteArray storedComment(const TagReading &reading)
+{
+    if (!reading.track())
+        return reading.fields.comment;
+    const QByteArray text = reading.trailer.mid(Id3v1::CommentOffset, CommentBesideTrack);
+    return text.left(Id3v1::trimmedLength(text.constData(), int(text.size())));
+}
 
 std::vector<JobFile> listJobFiles(const QByteArray &folder, FileStatus &status)
 {
@@ -94,14 +158,19 @@ JobRow planJobRow(const JobFile &file, const TagReading &reading, const FieldEdi
 
     if (edits.comment || edits.track) {
         const int track = edits.track ? *edits.track : row.trackBefore;
-        QByteArray comment = commentTextOf(reading);
+        QByteArray comment = storedComment(reading);
         if (edits.comment && !encodeField(page, "comment", *edits.comment, Id3v1::CommentWidth, comment, reason))
             return skipped(row, reason);
-        if (track) {
-            // ID3v1.1: the comment keeps 28 bytes, byte 28 is 0 and byte 29 the number.
-            if (comment.size() > CommentBesideTrack)
-                return skipped(row, QStringLiteral("comment: takes %1 bytes, and beside a track number it holds 28")
-                                        .arg(comment.size()));
+        const bool cleared = track == 0 && row.trackBefore != 0;
+        if (track || (cleared && !edits.freeCommentBytes)) {
+            // ID3v1.1: the comment keeps 28 bytes, byte 28 is 0 and byte 29 the number (0: none).
+            if (comment.size() > CommentBesideTrack) {
+                if (!edits.cutComment)
+                    return skipped(row, QStringLiteral("comment: takes %1 bytes, and beside a track number it holds 28")
+                                            .arg(comment.size()));
+                comment = cutToCharacters(comment, CommentBesideTrack, page);
+                row.reason = QStringLiteral("comment cut to 28 bytes");
+            }
             comment = comment.leftJustified(CommentBesideTrack, ' ') + '\0' + char(quint8(track));
         }
         fields.comment = comment;
@@ -109,8 +178,14 @@ JobRow planJobRow(const JobFile &file, const TagReading &reading, const FieldEdi
     } else {
         row.trackAfter = row.trackBefore;
     }
+    if (edits.newName && *edits.newName != file.name) {
+        if (const QString problem = newNameProblem(*edits.newName); !problem.isEmpty())
+            return skipped(row, problem);
+        row.newName = *edits.newName;
+    }
     row.after = fields;
-    row.state = reading.tagged && Id3v1::build(fields) == reading.trailer ? JobState::Unchanged : JobState::WillChange;
+    const bool sameTrailer = reading.tagged ? Id3v1::build(fields) == reading.trailer : !edits.anyField();
+    row.state = sameTrailer && row.newName.isEmpty() ? JobState::Unchanged : JobState::WillChange;
     return row;
 }
 
@@ -145,42 +220,108 @@ std::vector<JobRow> planFromReadings(const std::vector<JobFile> &files, const st
             rows.push_back(planJobRow(file, reading, edits, page));
         }
     }
+    settleNewNames(rows);
     return rows;
 }
+
+namespace {
+
+TagSave saveOf(const JobRow &row, const JobApply &apply)
+{
+    TagSave save;
+    save.path = row.file.path;
+    save.fields = row.after;
+    save.newName = row.newName;
+    save.expected = row.reading.identity;
+    save.folder = row.file.folder;
+    save.journal = apply.journal;
+    save.keepTimes = apply.keepTimes;
+    return save;
+}
+
+// The records of every save of the job, committed in one transaction before the first write. A
+// file that fails its checks here keeps its failure, said when its turn comes.
+struct CommittedJob {
+    std::vector<JournalRecord> records;
+    std::vector<qsizetype> recordOf;  // per save: its record's index, or -1 with failure set
+    std::vector<FileStatus> failures;
+};
+
+CommittedJob commitJob(const std::vector<TagSave> &saves, SaveJournal &journal)
+{
+    CommittedJob job;
+    job.recordOf.assign(saves.size(), -1);
+    job.failures.assign(saves.size(), FileStatus::success());
+    for (size_t i = 0; i < saves.size(); ++i) {
+        JournalRecord record;
+        job.failures[i] = journalRecordOf(saves[i], record);
+        if (job.failures[i]) {
+            job.recordOf[i] = qsizetype(job.records.size());
+            job.records.push_back(std::move(record));
+        }
+    }
+    if (const FileStatus status = journal.beginAll(job.records); !status) {
+        for (size_t i = 0; i < saves.size(); ++i) {
+            if (job.recordOf[i] >= 0)
+                job.failures[i] = status;
+            job.recordOf[i] = -1;
+        }
+        job.records.clear();
+    }
+    return job;
+}
+
+}  // namespace
 
 JobSummary applyJob(const std::vector<JobRow> &rows, const JobApply &apply)
 {
     JobSummary summary;
-    if (apply.journal)
-        apply.journal->beginBatch();
+    std::vector<const JobRow *> changing;
+    std::vector<TagSave> saves;
     for (const JobRow &row : rows) {
         if (row.state == JobState::Unchanged) {
             ++summary.unchanged;
-            continue;
-        }
-        if (row.state == JobState::Skipped) {
+        } else if (row.state == JobState::Skipped) {
             ++summary.skipped;
-            continue;
+        } else {
+            changing.push_back(&row);
+            saves.push_back(saveOf(row, apply));
         }
-        if (summary.stopped)
-            continue;
-        TagSave save;
-        save.path = row.file.path;
-        save.fields = row.after;
-        save.expected = row.reading.identity;
-        save.folder = row.file.folder;
-        save.journal = apply.journal;
-        save.keepTimes = apply.keepTimes;
-        const TagSaveResult result = saveTagFile(save);
+    }
+    CommittedJob committed;
+    if (apply.journal) {
+        apply.journal->beginBatch();
+        committed = commitJob(saves, *apply.journal);
+    }
+    std::vector<bool> used(committed.records.size(), false);
+    for (size_t i = 0; i < saves.size() && !summary.stopped; ++i) {
+        TagSaveResult result;
+        if (apply.journal && committed.recordOf[i] < 0) {
+            result.status = committed.failures[i];
+            result.path = saves[i].path;
+        } else {
+            if (apply.journal) {
+                saves[i].committed = &committed.records[committed.recordOf[i]];
+                used[committed.recordOf[i]] = true;
+            }
+            result = saveTagFile(saves[i]);
+        }
         if (result.written)
             ++summary.written;
         if (!result.status && !result.written)
             ++summary.failed;
-        if (apply.afterFile && !apply.afterFile(row, result))
+        if (apply.afterFile && !apply.afterFile(*changing[i], result))
             summary.stopped = true;
     }
-    if (apply.journal)
+    if (apply.journal) {
+        std::vector<qint64> untouched;
+        for (size_t r = 0; r < used.size(); ++r) {
+            if (!used[r])
+                untouched.push_back(committed.records[r].id);
+        }
+        apply.journal->finishUntouched(untouched);
         apply.journal->endBatch();
+    }
     return summary;
 }
 

@@ -27,8 +27,19 @@ std::vector<JobFile> listJobFiles(const QByteArray &folder, FileStatus &status);
 // What a job sets in one file, as text; unset fields stay as read.
 struct FieldEdits {
     std::optional<QString> title, artist, album, year, comment;
-    std::optional<int> track;    // 1 to 255, stored as ID3v1.1
+    std::optional<int> track;    // 1 to 255, stored as ID3v1.1; 0 clears a number
     std::optional<quint8> genre;
+    // A comment over 28 bytes beside a track number is cut to 28 (never inside a character);
+    // unset, such a file is skipped.
+    bool cutComment = false;
+    // A cleared number gives the comment its 30 bytes back (ID3v1); unset, bytes 28 and 29 of the
+    // comment stay 0, so that the comment keeps to 28 bytes.
+    bool freeCommentBytes = false;
+    // Raw bytes of a new name for the file in its folder; unset or its own name: it keeps it.
+    std::optional<QByteArray> newName;
+
+    // Whether any field is set (a file without a trailer gains one only then).
+    bool anyField() const { return title || artist || album || year || comment || track || genre; }
 };
 
 enum class JobState { WillChange, Unchanged, Skipped };
@@ -39,19 +50,25 @@ struct JobRow {
     FieldEdits edits;
     Id3v1::Fields before, after;  // code-page bytes
     int trackBefore = 0, trackAfter = 0;
+    QByteArray newName;  // the name the file takes in its folder; empty: it keeps its own
     JobState state = JobState::Skipped;
-    QString reason;  // why a row is skipped
+    QString reason;  // why a row is skipped, or what its change costs ("comment cut to 28 bytes")
 };
 
 // A job's decision for one file: false with reason set when the file is to be skipped.
 using JobPlanner = std::function<bool(const JobFile &file, const TagReading &reading, FieldEdits &edits,
                                       QString &reason)>;
 
+// The comment's bytes as the trailer holds them, without a track number's two bytes.
+QByteArray storedComment(const TagReading &reading);
+
 // One row from a file's reading and the job's edits: the fields encoded in page; a value the page
 // cannot store, or that does not fit its field's bytes, skips the file (nothing is ever cut).
 JobRow planJobRow(const JobFile &file, const TagReading &reading, const FieldEdits &edits, const CodePage &page);
 
-// Reads every file and plans its row, in the files' order.
+// Reads every file and plans its row, in the files' order. New names are settled in that order
+// too: a name another file holds (and does not give up earlier in the job) or that an earlier
+// row takes skips the row, so that no rename would replace a file.
 std::vector<JobRow> previewJob(const std::vector<JobFile> &files, const JobPlanner &planner, const CodePage &page);
 
 // The two halves of previewJob, for a preview that follows its inputs: the files read once, then

@@ -105,6 +105,7 @@ public:
     void bind(int i, const QByteArray &b) { sqlite3_bind_blob(m_s, i, b.constData(), int(b.size()), SQLITE_TRANSIENT); }
     void bindText(int i, const char *t) { sqlite3_bind_text(m_s, i, t, -1, SQLITE_STATIC); }
     int step() { return sqlite3_step(m_s); }
+    void reset() { sqlite3_reset(m_s); }
 
 private:
     sqlite3_stmt *m_s = nullptr;
@@ -348,6 +349,48 @@ StoreResult JournalStore::insert(JournalRecord &r)
     }
     if (own)
         result = result ? exec("COMMIT") : (exec("ROLLBACK"), result);
+    return result;
+}
+
+StoreResult JournalStore::insertAll(std::vector<JournalRecord> &records)
+{
+    StoreResult result = exec("BEGIN IMMEDIATE");
+    if (!result)
+        return result;
+    for (JournalRecord &r : records) {
+        if (r.batch == 0 && &r != &records.front())
+            r.batch = records.front().batch;
+        if (!(result = insert(r)))
+            break;
+    }
+    if (result)
+        result = exec("COMMIT");
+    if (!result) {
+        exec("ROLLBACK");
+        for (JournalRecord &r : records)
+            r.id = 0;
+    }
+    return result;
+}
+
+StoreResult JournalStore::setStates(const std::vector<qint64> &ids, State state)
+{
+    StoreResult result = exec("BEGIN IMMEDIATE");
+    if (!result)
+        return result;
+    Statement s(m_db, "UPDATE change SET state = ? WHERE id = ?");
+    for (const qint64 id : ids) {
+        s.reset();
+        s.bindText(1, JournalFormat::stateName(state));
+        s.bind(2, id);
+        if (!s.ok() || s.step() != SQLITE_DONE) {
+            result = sqliteFailure(tr("marked"));
+            break;
+        }
+    }
+    if (result)
+        return exec("COMMIT");
+    exec("ROLLBACK");
     return result;
 }
 

@@ -39,6 +39,11 @@ public:
 
     // Inserts record in one transaction, committed to disk: id (and batch, when 0) assigned.
     StoreResult insert(JournalRecord &record);
+    // Inserts every record in one transaction, the first one's id the batch of all when their
+    // batch is 0; on failure none is kept (ids 0).
+    StoreResult insertAll(std::vector<JournalRecord> &records);
+    // Sets the state of every id in one transaction.
+    StoreResult setStates(const std::vector<qint64> &ids, JournalRecord::State state);
     StoreResult setState(qint64 id, JournalRecord::State state);
     StoreResult setNote(qint64 id, const QByteArray &note);
 

@@ -24,6 +24,10 @@ void SaveJournal::beginBatch()
 void SaveJournal::endBatch()
 {
     m_batch = -1;
+    if (m_heldForBatch) {
+        m_heldForBatch = false;
+        m_store.unlock();
+    }
 }
 
 FileStatus SaveJournal::statusOf(const StoreResult &result)
@@ -41,28 +45,63 @@ FileStatus SaveJournal::openExisting()
     return opened(false);
 }
 
-FileStatus SaveJournal::begin(JournalRecord &record)
+// The database open and the lock shared: a change may begin.
+FileStatus SaveJournal::openForChanges()
 {
     FileStatus status = opened(true);
     if (!status)
         return FileStatus::failure(status.code(), status.description() + QStringLiteral(" Nothing is saved: a save that "
                                                                                         "could not be taken back is not made."));
-    if (status = statusOf(m_store.shareLock()); !status)
-        return status;
+    return statusOf(m_store.shareLock());
+}
+
+void SaveJournal::prepare(JournalRecord &record) const
+{
     record.mode &= 0777;
     if (record.undoes == 0)
         record.modeAfter = record.mode | S_IWUSR;  // a save leaves a read-only file writable
     record.state = JournalRecord::State::Begun;
     record.whenMs = QDateTime::currentMSecsSinceEpoch();
     record.batch = m_batch > 0 ? m_batch : 0;
-    status = statusOf(m_store.insert(record));
-    if (!status) {
+}
+
+// The records' insert: on failure the lock goes too, unless a batch's beginAll() holds it.
+FileStatus SaveJournal::inserted(const StoreResult &result, qint64 batch)
+{
+    const FileStatus status = statusOf(result);
+    if (!status && !m_heldForBatch)
         m_store.unlock();
-        return status;
-    }
-    if (m_batch == 0)
-        m_batch = record.batch;
+    if (status && m_batch == 0)
+        m_batch = batch;
     return status;
+}
+
+FileStatus SaveJournal::begin(JournalRecord &record)
+{
+    if (const FileStatus status = openForChanges(); !status)
+        return status;
+    prepare(record);
+    const StoreResult result = m_store.insert(record);
+    return inserted(result, record.batch);
+}
+
+FileStatus SaveJournal::beginAll(std::vector<JournalRecord> &records)
+{
+    if (records.empty())
+        return FileStatus::success();
+    if (const FileStatus status = openForChanges(); !status)
+        return status;
+    for (JournalRecord &record : records)
+        prepare(record);
+    const StoreResult result = m_store.insertAll(records);
+    const FileStatus status = inserted(result, records.front().batch);
+    m_heldForBatch = m_heldForBatch || bool(status);
+    return status;
+}
+
+FileStatus SaveJournal::finishUntouched(const std::vector<qint64> &ids)
+{
+    return ids.empty() ? FileStatus::success() : statusOf(m_store.setStates(ids, JournalRecord::State::Nothing));
 }
 
 FileStatus SaveJournal::step(const JournalRecord &record, JournalRecord::State state)
@@ -73,13 +112,15 @@ FileStatus SaveJournal::step(const JournalRecord &record, JournalRecord::State s
 FileStatus SaveJournal::finish(const JournalRecord &record, JournalRecord::State state)
 {
     const FileStatus status = step(record, state);
-    m_store.unlock();
+    if (!m_heldForBatch)
+        m_store.unlock();
     return status;
 }
 
 void SaveJournal::leaveOpen()
 {
-    m_store.unlock();
+    if (!m_heldForBatch)
+        m_store.unlock();
 }
 
 std::vector<JournalRecord> SaveJournal::records(const QByteArray &folder, int limit, FileStatus *problem)

@@ -30,6 +30,7 @@ public:
     void setBusyTimeout(int ms) { m_store.setBusyTimeout(ms); }
 
     // The records begun until endBatch() share one batch: one command's saves, undone together.
+    // endBatch() also lets go of the lock beginAll() holds.
     void beginBatch();
     void endBatch();
 
@@ -37,6 +38,13 @@ public:
     // Until finish(), the change is in progress. On failure nothing may be written to the file:
     // the message says why.
     FileStatus begin(JournalRecord &record);
+    // begin() for every record of a job in one transaction, before any file changes: the records
+    // share one batch, and the lock that keeps recovery away is held until endBatch(). On failure
+    // no record is kept and no file may be written.
+    FileStatus beginAll(std::vector<JournalRecord> &records);
+    // Closes the records of beginAll() whose files were never touched (a job stopped early) as
+    // Nothing, in one transaction.
+    FileStatus finishUntouched(const std::vector<qint64> &ids);
     // Writes down a step the change has taken (Bytes, Mode), as it goes.
     FileStatus step(const JournalRecord &record, JournalRecord::State state);
     // Writes down the end of a change begun here (Done, KeptName, Nothing).
@@ -65,10 +73,14 @@ public:
 
 private:
     FileStatus opened(bool create);
+    FileStatus openForChanges();
+    void prepare(JournalRecord &record) const;
+    FileStatus inserted(const StoreResult &result, qint64 batch);
     static FileStatus statusOf(const StoreResult &result);
 
     QByteArray m_folder;
     JournalStore m_store;
     qint64 m_batch = -1;  // -1: no batch; 0: the next record starts one
     int m_limit = DefaultLimit;
+    bool m_heldForBatch = false;  // beginAll() holds the lock until endBatch()
 };

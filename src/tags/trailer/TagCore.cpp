@@ -2,6 +2,7 @@
 
 #include "tags/trailer/FileRename.h"
 #include "tags/trailer/RawTrailer.h"
+#include "tags/trailer/SaveChecks.h"
 #include "tags/journal/SaveJournal.h"
 #include "tags/trailer/TagFile.h"
 #include "tags/text/TestStop.h"
@@ -130,27 +131,68 @@ TagReading tagReadingOf(const RawTrailer &raw)
     return reading;
 }
 
+namespace {
+
+// Whether two records of one save describe the same change of the same file.
+bool sameChange(const JournalRecord &a, const JournalRecord &b)
+{
+    return a.folder == b.folder && a.oldName == b.oldName && a.newName == b.newName && a.op == b.op
+           && a.lengthBefore == b.lengthBefore && a.oldTail == b.oldTail && a.newTail == b.newTail && a.device == b.device
+           && a.inode == b.inode && (a.mode & 0777) == (b.mode & 0777);
+}
+
+// Opens the file for a save, with every check, and reads its trailer as it is.
+FileStatus openForSave(const TagSave &request, TagFile &file, QByteArray &trailer, bool &hadTag)
+{
+    FileStatus status = file.openChecked(request.path, request.folder, request.expected);
+    if (status)
+        status = file.readTrailer(trailer);
+    hadTag = trailer.size() == Id3v1::TrailerSize && Id3v1::hasMarker(trailer);
+    return status;
+}
+
+}  // namespace
+
+FileStatus journalRecordOf(const TagSave &request, JournalRecord &record)
+{
+    TagFile file;
+    QByteArray trailer;
+    bool hadTag = false;
+    const FileStatus status = openForSave(request, file, trailer, hadTag);
+    if (status)
+        record = recordOf(request, file, trailer, Id3v1::build(request.fields), hadTag);
+    return status;
+}
+
 TagSaveResult saveTagFile(const TagSave &request)
 {
     const QByteArray &path = request.path;
+    // A record committed ahead whose file is not written is closed: nothing changed.
+    const auto refused = [&](const FileStatus &status) {
+        if (request.journal && request.committed)
+            request.journal->finish(*request.committed, JournalRecord::State::Nothing);
+        return failed(status, path);
+    };
     // The checks first, with the file open for reading only: a missing file is reported there,
     // never created, and nothing changes before the journal holds the record.
     TagFile file;
-    FileStatus status = file.openChecked(path, request.folder, request.expected);
-    if (!status)
-        return failed(status, path);
     QByteArray trailer;
-    status = file.readTrailer(trailer);
+    bool hadTag = false;
+    FileStatus status = openForSave(request, file, trailer, hadTag);
     if (!status)
-        return failed(status, path);
-    const bool hadTag = trailer.size() == Id3v1::TrailerSize && Id3v1::hasMarker(trailer);
+        return refused(status);
     const QByteArray newTrailer = Id3v1::build(request.fields);
     const QString problem = request.newName.isEmpty() ? QString() : newNameProblem(request.newName);
     JournalRecord record;
     if (request.journal) {
         record = recordOf(request, file, trailer, newTrailer, hadTag);
-        if (status = request.journal->begin(record); !status)
+        if (request.committed) {
+            if (!sameChange(record, *request.committed))
+                return refused(SaveChecks::changedOnDiskRefusal());
+            record = *request.committed;
+        } else if (status = request.journal->begin(record); !status) {
             return failed(status, path);
+        }
     }
     const auto finish = [&](JournalRecord::State outcome) {
         if (request.journal && record.id)

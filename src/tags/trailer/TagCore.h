@@ -65,6 +65,7 @@ Id3v2Reading readingOf(const RawTrailer &raw);
 // decodes its rows itself takes the raw bytes; this turns them into what readTagFile returns.
 struct RawTrailer;
 class SaveJournal;
+struct JournalRecord;
 TagReading tagReadingOf(const RawTrailer &raw);
 
 struct TagSave {
@@ -79,6 +80,10 @@ struct TagSave {
     // Where the save is recorded before the file changes, so that it can be undone and a crash
     // part-way put right. None: the save is not journalled.
     SaveJournal *journal = nullptr;
+    // The save's record, already committed to journal with the rest of its job (journalRecordOf,
+    // SaveJournal::beginAll): the save takes only its steps. A file found changed since that
+    // record, or failing a check, closes it as nothing changed.
+    const JournalRecord *committed = nullptr;
     // Gives the file back its modification and access times once the trailer is written, so
     // that a library sorted by date keeps its order.
     bool keepTimes = false;
@@ -101,6 +106,10 @@ struct TagSaveResult {
 // journal, the save is recorded after the checks and before any change, and refused when that
 // record cannot be written.
 TagSaveResult saveTagFile(const TagSave &request);
+
+// The journal's record of the save, from the file as it is now (after the same checks as the
+// save), for a job that commits every record before its first file changes.
+FileStatus journalRecordOf(const TagSave &request, JournalRecord &record);
 
 // Why raw bytes cannot serve as a new file name in the same folder (empty, holding "/", NUL or
 // another control character, beginning with "."), or empty text when they can.

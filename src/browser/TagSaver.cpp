@@ -1,0 +1,56 @@
+#include "browser/TagSaver.h"
+
+#include "browser/BrowserPanel.h"
+#include "browser/Selection.h"
+#include "browser/TagPanel.h"
+#include "browser/TrackSave.h"
+#include "session/EditSession.h"
+#include "tags/text/Message.h"
+#include "tags/trailer/TagCore.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+
+TagSaver::TagSaver(const BrowserPanel &controls, EditSession &session, const TagPanel &panel,
+                   const Selection &selection, QObject *parent)
+    : QObject(parent), c(controls), m_session(session), m_panel(panel), m_selection(selection)
+{
+}
+
+std::optional<QByteArray> TagSaver::save(const QByteArray &folder, quint8 &genreNumber)
+{
+    if (m_session.PlayerFile() == m_session.CurrentPath()) {
+        Message::show(playingText());
+        return std::nullopt;
+    }
+    if (m_selection.entry() < 0) {
+        // After a save or a folder change no file is current; the bare folder path would only
+        // fail with the system's puzzling "Is a directory".
+        Message::show(noFileText());
+        return std::nullopt;
+    }
+    if (const QString problem = m_panel.storeProblem(); !problem.isEmpty()) {
+        Message::show(problem);
+        return std::nullopt;
+    }
+    TagSave request;
+    request.path = m_session.CurrentPath();
+    request.fields = m_panel.fieldsToSave(genreNumber);
+    if (!keepTrackOnSave(request.fields, m_session.reading()))
+        return std::nullopt;
+    request.expected = m_session.reading().identity;
+    request.folder = folder;
+    request.keepTimes = m_keepFileTimes;
+    if (c.ChkRenFile->checkState() == Qt::Checked)
+        request.newName = m_selection.nameBytes(withMp3Extension(c.TxtNewFilename->text()));
+    request.journal = m_journal;
+    const TagSaveResult saved = saveTagFile(request);
+    if (saved.written)
+        m_session.noteWritten(saved.identity);
+    emit saveTried();
+    if (!saved.status) {
+        Message::show(saved.status.description());
+        return std::nullopt;
+    }
+    return saved.path.mid(saved.path.lastIndexOf('/') + 1);
+}

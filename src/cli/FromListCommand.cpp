@@ -1,0 +1,71 @@
+#include "cli/FromListCommand.h"
+
+#include "cli/CommandLine.h"
+#include "tags/files/SmallFile.h"
+#include "tags/text/TextEscape.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr qint64 ListTextLimit = 1 << 20;
+
+}  // namespace
+
+bool readFromListRequest(CommandLine &line, FromListRequest &request, const CodePage *&page, QString &problem)
+{
+    if (!readJobOptions(line, request.job, page, problem))
+        return false;
+    if (line.operands.size() < 2) {
+        problem = QStringLiteral("from-list needs a text file (or - for standard input), then files or folders");
+        return false;
+    }
+    request.source = line.operands.front();
+    line.operands.erase(line.operands.begin());
+    if (const std::optional<QByteArray> name = line.value("--field")) {
+        const std::optional<TagField> field = textFieldNamed(QString::fromLocal8Bit(*name));
+        if (!field) {
+            problem = QStringLiteral("from-list: --field is one of title, artist, album, year, comment");
+            return false;
+        }
+        request.options.field = *field;
+    }
+    request.options.dropNumbers = !line.has("--keep-numbers");
+    request.options.dropDurations = !line.has("--keep-durations");
+    request.job.fields = {jobFieldOf(request.options.field)};
+    return true;
+}
+
+bool readListLines(FromListRequest &request, Console &console)
+{
+    const bool standardInput = request.source == "-";
+    const SmallFile text = standardInput ? readSmallStream(STDIN_FILENO, ListTextLimit)
+                                         : readSmallFile(QFile::decodeName(request.source), ListTextLimit);
+    const QByteArray shownSource = standardInput ? QByteArray("standard input") : request.source;
+    if (!text.status) {
+        console.fileFailed(shownSource, text.status.description());
+        return false;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString decoded = utf8(text.bytes);
+    if (utf8.hasError()) {
+        console.fileFailed(shownSource, QStringLiteral("not UTF-8 text"));
+        return false;
+    }
+    request.lines = listLines(decoded, request.options);
+    return true;
+}
+
+int fromList(const std::vector<FileTarget> &targets, const FromListRequest &request, const CodePage &page,
+             Output &out, Console &console)
+{
+    const std::vector<JobFile> files = jobFilesOf(targets);
+    const QString mismatch = listCountMismatch(request.lines.size(), qsizetype(files.size()));
+    if (!mismatch.isEmpty())
+        writeToStandardError(QStringLiteral("from-list: %1; only the files with a line are written\n").arg(mismatch).toUtf8());
+    return runJobCommand(targets, listPlanner(request.lines, files, request.options.field), request.job, page, out,
+                         console);
+}

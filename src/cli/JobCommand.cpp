@@ -1,0 +1,195 @@
+#include "cli/JobCommand.h"
+
+#include "cli/CodePageCommand.h"
+#include "cli/CommandLine.h"
+#include "cli/FieldText.h"
+#include "tags/codepage/CodePage.h"
+#include "tags/text/TextEscape.h"
+
+#include <algorithm>
+
+namespace {
+
+struct PreviewField {
+    const char *name;
+    JobField code;
+    QByteArray Id3v1::Fields::*bytes;  // none for the track and the genre
+};
+
+const PreviewField previewFields[] = {
+    {"title", JobField::Title, &Id3v1::Fields::title},     {"artist", JobField::Artist, &Id3v1::Fields::artist},
+    {"album", JobField::Album, &Id3v1::Fields::album},     {"year", JobField::Year, &Id3v1::Fields::year},
+    {"comment", JobField::Comment, &Id3v1::Fields::comment}, {"track", JobField::Track, nullptr},
+    {"genre", JobField::Genre, nullptr},      {"name", JobField::Name, nullptr},
+};
+
+class PreviewWriter {
+public:
+    PreviewWriter(const std::vector<JobField> &fields, const CodePage &page, bool json)
+        : m_printer(page, json), m_json(json)
+    {
+        for (const PreviewField &field : previewFields) {
+            if (std::find(fields.begin(), fields.end(), field.code) != fields.end())
+                m_shown.push_back(&field);
+        }
+    }
+
+    QByteArray header() const
+    {
+        if (m_json)
+            return "[";
+        QByteArray line = "file\tstate\treason";
+        for (const PreviewField *field : m_shown)
+            line += QByteArray("\told_") + field->name + "\tnew_" + field->name;
+        return line + '\n';
+    }
+
+    QByteArray row(const JobRow &row, bool first) const
+    {
+        const QByteArray reason = TextEscape::escaped(row.reason.toUtf8(), m_json ? TextEscape::Json : TextEscape::Plain);
+        const QByteArray file = TextEscape::escaped(row.file.path, m_json ? TextEscape::Json : TextEscape::Plain);
+        QByteArray line;
+        if (m_json) {
+            line = QByteArray(first ? "\n" : ",\n") + "{\"file\":\"" + file + "\",\"state\":\"" + jobStateName(row.state)
+                   + "\",\"reason\":" + (row.reason.isEmpty() ? QByteArray("null") : '"' + reason + '"') + ",\"fields\":{";
+        } else {
+            line = file + '\t' + jobStateName(row.state) + '\t' + reason;
+        }
+        bool firstField = true;
+        for (const PreviewField *field : m_shown) {
+            const QByteArray before = field->code == JobField::Name ? name(row.file.name)
+                                                                    : value(*field, row.before, row.trackBefore, row.reading.tagged);
+            const QByteArray after = field->code == JobField::Name ? name(row.newName.isEmpty() ? row.file.name : row.newName)
+                                                                   : value(*field, row.after, row.trackAfter, true);
+            if (m_json) {
+                line += QByteArray(firstField ? "" : ",") + '"' + field->name + "\":{\"old\":" + before + ",\"new\":" + after + '}';
+                firstField = false;
+            } else {
+                line += '\t' + before + '\t' + after;
+            }
+        }
+        return line + (m_json ? "}}" : "\n");
+    }
+
+    QByteArray footer(bool any) const { return m_json ? QByteArray(any ? "\n]\n" : "]\n") : QByteArray(); }
+
+private:
+    QByteArray name(const QByteArray &raw) const
+    {
+        const QByteArray text = TextEscape::escaped(raw, m_json ? TextEscape::Json : TextEscape::Plain);
+        return m_json ? '"' + text + '"' : text;
+    }
+
+    // tagged: false for the old fields of a file without a trailer, whose genre is none.
+    QByteArray value(const PreviewField &field, const Id3v1::Fields &fields, int track, bool tagged) const
+    {
+        if (field.code == JobField::Track)
+            return track ? QByteArray::number(track) : QByteArray(m_json ? "null" : "");
+        if (field.code == JobField::Genre)
+            return tagged ? QByteArray::number(fields.genre) : QByteArray(m_json ? "null" : "");
+        const QByteArray &bytes = fields.*field.bytes;
+        QByteArray out(TextEscape::mostBytes(bytes.size(), m_json) + 2, Qt::Uninitialized);
+        char *end = out.data();
+        if (m_json)
+            *end++ = '"';
+        end = m_printer.write(end, bytes);
+        if (m_json)
+            *end++ = '"';
+        out.truncate(end - out.constData());
+        return out;
+    }
+
+    std::vector<const PreviewField *> m_shown;
+    FieldText::FieldPrinter m_printer;
+    bool m_json;
+};
+
+}  // namespace
+
+int printJobPreview(const std::vector<JobRow> &rows, const JobCommandRequest &request, const CodePage &page, Output &out,
+                    Console &console)
+{
+    const PreviewWriter writer(request.fields, page, request.json);
+    out.buffer() += writer.header();
+    bool first = true;
+    for (const JobRow &row : rows) {
+        out.buffer() += writer.row(row, first);
+        first = false;
+        out.written();
+    }
+    out.buffer() += writer.footer(!rows.empty());
+    const FileStatus written = out.finish();
+    if (!written)
+        console.fileFailed("standard output", written.description());
+    return console.anyFailed() ? ExitSomeFailed : ExitDone;
+}
+
+bool readJobOptions(const CommandLine &line, JobCommandRequest &request, const CodePage *&page, QString &problem)
+{
+    if (!chosenCodePage(line, page, problem))
+        return false;
+    const QString command = QString::fromLatin1(line.command);
+    if (line.operands.empty()) {
+        problem = command + QStringLiteral(" needs files or folders");
+        return false;
+    }
+    request.command = line.command;
+    request.dryRun = line.has("--dry-run");
+    request.json = line.has("--json");
+    request.keepTimes = line.has("--keep-times");
+    if (request.json && !request.dryRun) {
+        problem = command + QStringLiteral(": --json goes with --dry-run");
+        return false;
+    }
+    return true;
+}
+
+std::vector<JobFile> jobFilesOf(const std::vector<FileTarget> &targets)
+{
+    std::vector<JobFile> files;
+    files.reserve(targets.size());
+    for (const FileTarget &target : targets)
+        files.push_back({target.path, target.folder, target.name, QString::fromUtf8(target.name)});
+    return files;
+}
+
+int runJobCommand(const std::vector<FileTarget> &targets, const JobPlanner &planner, const JobCommandRequest &request,
+                  const CodePage &page, Output &out, Console &console)
+{
+    const std::vector<JobRow> rows = previewJob(jobFilesOf(targets), planner, page);
+    for (const JobRow &row : rows) {
+        if (!row.reading.status)
+            console.fileFailed(row.file.path, row.reason);
+        else if (row.state == JobState::Skipped)
+            console.fileNote(row.file.path, QStringLiteral("skipped: ") + row.reason);
+    }
+    if (request.dryRun)
+        return printJobPreview(rows, request, page, out, console);
+
+    JobApply apply;
+    apply.journal = request.journal;
+    apply.keepTimes = request.keepTimes;
+    apply.afterFile = [&console](const JobRow &row, const TagSaveResult &result) {
+        if (!result.status)
+            console.fileFailed(row.file.path, result.status.description());
+        return true;
+    };
+    const JobSummary summary = applyJob(rows, apply);
+    writeToStandardError(QStringLiteral("%1: %2 written, %3 unchanged, %4 skipped\n")
+                             .arg(QString::fromLatin1(request.command))
+                             .arg(summary.written).arg(summary.unchanged).arg(summary.skipped).toUtf8());
+    return console.anyFailed() ? ExitSomeFailed : ExitDone;
+}
+
+JobField jobFieldOf(TagField field)
+{
+    switch (field) {
+    case TagField::Title: return JobField::Title;
+    case TagField::Artist: return JobField::Artist;
+    case TagField::Album: return JobField::Album;
+    case TagField::Year: return JobField::Year;
+    case TagField::Comment: return JobField::Comment;
+    case TagField::Genre: break;
+    }
+    return JobField::Genre;
+}

@@ -1,0 +1,52 @@
+#pragma once
+// What every folder-job command shares: the dry run's preview (TSV, or JSON), the skipped files
+// said on standard error, the apply as one batch of the journal with its summary line, and the
+// exit status.
+
+#include "cli/Console.h"
+#include "cli/FileTargets.h"
+#include "cli/Output.h"
+#include "tags/id3v2/Id3v2Fill.h"
+#include "tags/jobs/FolderJob.h"
+
+#include <vector>
+
+#include <QString>
+
+class CodePage;
+struct CommandLine;
+class SaveJournal;
+
+// A column pair (old, new) of the preview, shown in this order whatever order a job gives.
+enum class JobField { Title, Artist, Album, Year, Comment, Track, Genre, Name };  // Name: the file's
+
+struct JobCommandRequest {
+    QByteArray command;            // the command's name, leading its summary line
+    std::vector<JobField> fields; // the fields the preview shows old and new of
+    bool dryRun = false;          // print the preview, write nothing
+    bool json = false;            // the preview as JSON
+    bool keepTimes = false;
+    SaveJournal *journal = nullptr;  // none: not journalled
+};
+
+// The options every job command takes: --codepage, --dry-run, --json (only with --dry-run),
+// --keep-times, and at least one file or folder. False with problem set for bad usage. The journal
+// is the caller's to set.
+bool readJobOptions(const CommandLine &line, JobCommandRequest &request, const CodePage *&page, QString &problem);
+
+// The job's files, in the targets' order.
+std::vector<JobFile> jobFilesOf(const std::vector<FileTarget> &targets);
+
+// Plans every file with planner and either prints the preview (dry run: file, state, reason, then
+// old and new of each field, TSV after a header line or a JSON array) or applies it, then says
+// "<command>: N written, N unchanged, N skipped" on standard error. Files that cannot be read fail
+// the run; skipped files are noted. Returns the exit status.
+// The dry run's preview alone, to out; the exit status.
+int printJobPreview(const std::vector<JobRow> &rows, const JobCommandRequest &request, const CodePage &page, Output &out,
+                    Console &console);
+
+int runJobCommand(const std::vector<FileTarget> &targets, const JobPlanner &planner, const JobCommandRequest &request,
+                  const CodePage &page, Output &out, Console &console);
+
+// The preview column of a text field.
+JobField jobFieldOf(TagField field);

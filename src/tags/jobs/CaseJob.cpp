@@ -1,0 +1,148 @@
+#include "tags/jobs/CaseJob.h"
+
+#include <QSet>
+
+namespace {
+
+bool isSmallWord(QStringView word)
+{
+    static const QSet<QString> small = {
+        "a",  "an", "and", "as",  "at",  "but", "by",  "for",  "from", "in", "into",
+        "nor", "of", "on", "onto", "or", "per", "the", "to", "via", "vs", "vs.", "with",
+    };
+    return small.contains(word.toString().toLower());
+}
+
+bool isDash(QStringView word)
+{
+    return word == u"-" || word == u"\u2013" || word == u"\u2014";
+}
+
+enum class Starts { Words, Sentences };
+
+// The text lowered, its first letter raised and again each first letter after a hyphen (Words:
+// "Jay-Z") or after a sentence's end before a space (Sentences). A digit takes the first letter's
+// place ("4th"); an apostrophe, a bracket or a quote does not ("Don't", "(Live)").
+QString raisedFirstLetters(QStringView text, Starts starts)
+{
+    QString out = text.toString().toLower();
+    bool atStart = true;
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const QChar c = out.at(i);
+        if (c.isLetter()) {
+            if (atStart)
+                out[i] = c.toTitleCase();
+            atStart = false;
+        } else if (c.isDigit()) {
+            atStart = false;
+        } else if (starts == Starts::Words ? c == u'-'
+                                           : (c == u'.' || c == u'!' || c == u'?') && i + 1 < out.size()
+                                                 && out.at(i + 1).isSpace()) {
+            atStart = true;
+        }
+    }
+    return out;
+}
+
+// Each run of spaces trimmed at both ends and made one space.
+QString collapsedSpaces(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == u' ' && (out.isEmpty() || out.back() == u' '))
+            continue;
+        out += c;
+    }
+    if (out.endsWith(u' '))
+        out.chop(1);
+    return out;
+}
+
+}  // namespace
+
+QString titleCase(QStringView text)
+{
+    // Words are the runs between spaces; the spaces stay as they were.
+    QList<QStringView> words;
+    for (QStringView word : text.split(u' ', Qt::SkipEmptyParts))
+        words += word;
+    QString out;
+    out.reserve(text.size());
+    qsizetype at = 0;
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QStringView word = words.at(i);
+        const qsizetype start = word.data() - text.data();
+        out += text.mid(at, start - at);
+        at = start + word.size();
+        const bool opensPart = i == 0 || words.at(i - 1).endsWith(u':') || isDash(words.at(i - 1))
+                               || word.startsWith(u'(') || word.startsWith(u'[');
+        const bool last = i == words.size() - 1;
+        out += !opensPart && !last && isSmallWord(word) ? word.toString().toLower() : raisedFirstLetters(word, Starts::Words);
+    }
+    out += text.mid(at);
+    return out;
+}
+
+QString sentenceCase(QStringView text)
+{
+    return raisedFirstLetters(text, Starts::Sentences);
+}
+
+TextChange::TextChange(const CaseOptions &options) : m_options(options)
+{
+    if (!options.regex || options.find.isEmpty())
+        return;
+    QRegularExpression::PatternOptions flags = QRegularExpression::UseUnicodePropertiesOption;
+    if (!options.caseSensitive)
+        flags |= QRegularExpression::CaseInsensitiveOption;
+    m_regex = QRegularExpression(options.find, flags);
+    if (!m_regex.isValid())
+        m_problem = QStringLiteral("the regular expression \"%1\" is not valid: %2 (at character %3)")
+                        .arg(options.find, m_regex.errorString())
+                        .arg(m_regex.patternErrorOffset() + 1);
+}
+
+QString TextChange::apply(const QString &text, bool withCase) const
+{
+    const qsizetype nul = text.indexOf(QChar(0));
+    QString head = nul < 0 ? text : text.left(nul);
+    if (withCase) {
+        switch (m_options.letterCase) {
+        case LetterCase::Keep: break;
+        case LetterCase::Title: head = titleCase(head); break;
+        case LetterCase::Sentence: head = sentenceCase(head); break;
+        case LetterCase::Upper: head = head.toUpper(); break;
+        case LetterCase::Lower: head = head.toLower(); break;
+        }
+    }
+    if (!m_options.find.isEmpty() && m_problem.isEmpty()) {
+        if (m_options.regex)
+            head.replace(m_regex, m_options.replaceWith);
+        else
+            head.replace(m_options.find, m_options.replaceWith,
+                         m_options.caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive);
+    }
+    if (m_options.trimSpaces)
+        head = collapsedSpaces(head);
+    return nul < 0 ? head : head + text.mid(nul);
+}
+
+JobPlanner casePlanner(const CaseOptions &options, const CodePage &page)
+{
+    return [change = TextChange(options), fields = options.fields, page = &page](
+               const JobFile &, const TagReading &reading, FieldEdits &edits, QString &reason) {
+        if (!change.problem().isEmpty()) {
+            reason = change.problem();
+            return false;
+        }
+        for (TagField field : fields) {
+            const QString before = fieldText(reading, field, *page);
+            const QString after = change.apply(before, field != TagField::Year);
+            std::optional<QString> *edit = editOf(edits, field);
+            if (edit && after != before)
+                *edit = after;
+        }
+        return true;
+    };
+}

@@ -1,0 +1,43 @@
+#include "tags/jobs/NumberJob.h"
+
+#include <QHash>
+
+#include <memory>
+
+namespace {
+
+constexpr int MaxTrack = 255;
+constexpr int CommentBesideTrack = Id3v1::TrackMarkerOffset - Id3v1::CommentOffset;
+
+}  // namespace
+
+JobPlanner numberPlanner(const NumberOptions &options, const std::vector<JobFile> &files)
+{
+    auto indexOf = std::make_shared<QHash<QByteArray, int>>();
+    for (size_t i = 0; i < files.size(); ++i)
+        indexOf->insert(files[i].path, int(i));
+    return [options, indexOf](const JobFile &file, const TagReading &reading, FieldEdits &edits, QString &reason) {
+        const int index = indexOf->value(file.path, -1);
+        if (index < 0) {
+            reason = QStringLiteral("not in the list");
+            return false;
+        }
+        int number = options.start + index;
+        if (const auto given = options.given.find(index); given != options.given.end())
+            number = given->second;
+        else if (options.onlyMissing && reading.track())
+            return true;  // kept as it is
+        if (number < 0 || number > MaxTrack) {
+            reason = QStringLiteral("track number %1: a number is 1 to 255 (0 clears it)").arg(number);
+            return false;
+        }
+        if (number && !options.cutComments && storedComment(reading).size() > CommentBesideTrack) {
+            reason = QStringLiteral("comment cut to 28 bytes");
+            return false;
+        }
+        edits.track = number;
+        edits.cutComment = options.cutComments;
+        edits.freeCommentBytes = options.freeCommentBytes;
+        return true;
+    };
+}

@@ -1,0 +1,24 @@
+#pragma once
+// The text fields a job fills or changes (every TagField but the genre): by name, as edits, and
+// their text as a file holds it.
+
+#include "tags/id3v2/Id3v2Fill.h"
+#include "tags/jobs/FolderJob.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+class CodePage;
+
+// A text field by its name as fieldName() gives it (letter case aside); none for the genre or any
+// other name.
+std::optional<TagField> textFieldNamed(QStringView name);
+
+// The edit of a text field; nullptr for the genre, which is not text.
+std::optional<QString> *editOf(FieldEdits &edits, TagField field);
+
+// The field's text in the file as read, decoded in page: the comment without its track bytes; empty
+// for a file without a trailer and for the genre.
+QString fieldText(const TagReading &reading, TagField field, const CodePage &page);
