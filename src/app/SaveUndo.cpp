@@ -142,7 +142,7 @@ bool SaveUndo::undoBatch(const std::vector<JournalRecord> &saves)
     const QByteArray playing = m_session.PlayerFile();
     for (const JournalRecord &r : saves)
         if (!playing.isEmpty() && JournalCheck::isRecordedFile(playing, r)) {
-            Message::show(TagEditor::playingText());
+            Message::show(TagSaver::playingText());
             return false;
         }
     // All checked first: the job is taken back whole or not at all.

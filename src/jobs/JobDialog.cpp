@@ -1,6 +1,6 @@
 #include "jobs/JobDialog.h"
 
-#include "browser/TagEditor.h"
+#include "browser/TagSaver.h"
 #include "jobs/JobRowsModel.h"
 
 #include <algorithm>
@@ -124,7 +124,7 @@ void JobDialog::replan()
         for (JobRow &row : rows)
             if (row.state == JobState::WillChange && isHeld(row.reading)) {
                 row.state = JobState::Skipped;
-                row.reason = TagEditor::playingText();
+                row.reason = TagSaver::playingText();
                 row.after = row.before;
                 row.trackAfter = row.trackBefore;
             }

@@ -7,7 +7,7 @@
 #include "app/FrmMain.h"
 #include "app/JobEntries.h"
 #include "app/SaveUndo.h"
-#include "browser/TagEditor.h"
+#include "browser/TagSaver.h"
 #include "jobs/JobDialog.h"
 #include "jobs/NameJobInputs.h"
 #include "jobs/ValuesJobInputs.h"
@@ -48,14 +48,6 @@ class TestJobWindow : public FolderTestCase {
     Q_OBJECT
 
 private:
-    QHash<QString, QByteArray> snapshot() const
-    {
-        QHash<QString, QByteArray> files;
-        for (const QString &name : namesIn(m_folder))
-            files[name] = readFile(file(name.toUtf8()));
-        return files;
-    }
-
     // Alt+T, then the entry's mnemonic, as a user opens a job.
     JobDialog *openJob(Window &w, Qt::Key mnemonic)
     {
@@ -94,7 +86,6 @@ private slots:
             QVERIFY(writeFile(file(names[i] + ".mp3"), i % 2 ? song(3000 + i) : audio + trailer("Old", "Old")));
         QVERIFY(writeFile(file("Bonus Track.mp3"), audio + trailer("Bonus")));
         const auto before = snapshot();
-        MessageLog log;
         Window w;
         QVERIFY(w.openFolder(m_folder));
 
@@ -142,7 +133,6 @@ private slots:
         const QString good = QStringLiteral("01 - Кино - Звезда.mp3"), bad = QStringLiteral("02 - Кино - Ωmega.mp3");
         QVERIFY(writeFile(file(good.toUtf8()), audio));
         QVERIFY(writeFile(file(bad.toUtf8()), audio));
-        MessageLog log;
         Window w;
         w->session().chooseCodePage(1251);
         QVERIFY(w.openFolder(m_folder));
@@ -207,7 +197,7 @@ private slots:
         QVERIFY(setTimes(file("02 - A - Free.mp3"), oldTimes));
         JobContext context{m_folder, &CodePage::byNumber(1252), {}, file("01 - A - Held.mp3"), {}, true};
         JobDialog dialog(new NameJobInputs(SettingsKeys::application), context);
-        QCOMPARE(dialog.rows()[0].reason, TagEditor::playingText());
+        QCOMPARE(dialog.rows()[0].reason, TagSaver::playingText());
         QSignalSpy ended(&dialog, &JobDialog::applied);
         dialog.apply();
         QVERIFY(ended.wait());
@@ -246,7 +236,6 @@ private slots:
         StateHome state;
         QVERIFY(writeFile(file("a.mp3"), audio));
         QVERIFY(writeFile(file("b.mp3"), audio));
-        MessageLog log;
         Window w;
         QVERIFY(w.openFolder(m_folder));
         JobDialog *dialog = openJob(w, Qt::Key_V);
