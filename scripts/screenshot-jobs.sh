@@ -10,12 +10,7 @@ output=${1:-$root/docs/jobs-from-names.png}
 [ -x "$build/velmora" ] || { echo "build velmora first (scripts/build.sh)" >&2; exit 1; }
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/velmora-jobs-shot.XXXXXX")
-cleanup() {
-  [ -n "${app:-}" ] && kill "$app" 2>/dev/null || true
-  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
+source "$root/scripts/xvfb-session.sh"
 
 folder="$scratch/Music/Night Trains"
 mkdir -p "$folder"
@@ -28,12 +23,7 @@ for name in "01 - The Lanterns - Harbour Lights" "02 - The Lanterns - Slow Platf
 done
 
 export XDG_CONFIG_HOME=$scratch/config XDG_STATE_HOME=$scratch/state HOME=$scratch
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-
-Xvfb -displayfd 8 -screen 0 1024x768x24 -nolisten tcp 8>"$scratch/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$scratch/display")
+start_xvfb
 
 (cd "$scratch" && exec "$build/velmora" "$folder") >"$scratch/velmora.log" 2>&1 &
 app=$!

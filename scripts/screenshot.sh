@@ -13,12 +13,7 @@ output=${1:-$root/docs/main-window.png}
 scratch=${TMPDIR:-/tmp}/velmora-screenshot
 rm -rf "$scratch"
 mkdir -p "$scratch"
-cleanup() {
-  [ -n "${app:-}" ] && kill "$app" 2>/dev/null || true
-  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
+source "$root/scripts/xvfb-session.sh"
 
 # One album of short tones, tagged as an encoder leaves them, named as a ripper might.
 folder="$scratch/Music/Night Trains"
@@ -40,12 +35,7 @@ tag "untitled.mp3"          ""                      ""             ""           
 
 # Settings of its own, so that the user's stored folder plays no part.
 export XDG_CONFIG_HOME=$scratch/config HOME=$scratch
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-
-Xvfb -displayfd 8 -screen 0 1024x768x24 -nolisten tcp 8>"$scratch/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$scratch/display")
+start_xvfb
 
 # Started on the third file, as "Open with" does: its folder opens with the file selected.
 (cd "$scratch" && exec "$build/velmora" "$folder/03 track.mp3") >"$scratch/velmora.log" 2>&1 &
