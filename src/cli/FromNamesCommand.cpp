@@ -4,16 +4,6 @@
 #include "tags/jobs/NameJob.h"
 #include "tags/jobs/PatternGuess.h"
 
-namespace {
-
-const std::pair<NameField, JobField> shownFields[] = {
-    {NameField::Title, JobField::Title},     {NameField::Artist, JobField::Artist}, {NameField::Album, JobField::Album},
-    {NameField::Year, JobField::Year},       {NameField::Comment, JobField::Comment},
-    {NameField::Track, JobField::Track},     {NameField::Genre, JobField::Genre},
-};
-
-}  // namespace
-
 int fromNames(const std::vector<FileTarget> &targets, const FromNamesRequest &request, const CodePage &page,
               Output &out, Console &console)
 {
@@ -36,10 +26,6 @@ int fromNames(const std::vector<FileTarget> &targets, const FromNamesRequest &re
     }
     const NamePattern pattern(patternText);
     JobCommandRequest job = request.job;
-    job.fields.clear();
-    for (const auto &[code, field] : shownFields) {
-        if (pattern.names(code))
-            job.fields.push_back(field);
-    }
+    job.fields = nameJobFields(pattern);
     return runJobCommand(targets, nameJobPlanner(pattern, request.underscores), job, page, out, console);
 }

@@ -17,8 +17,6 @@ class CodePage;
 struct CommandLine;
 class SaveJournal;
 
-// A column pair (old, new) of the preview, shown in this order whatever order a job gives.
-enum class JobField { Title, Artist, Album, Year, Comment, Track, Genre, Name };  // Name: the file's
 
 struct JobCommandRequest {
     QByteArray command;            // the command's name, leading its summary line

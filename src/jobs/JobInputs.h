@@ -10,9 +10,6 @@
 
 #include <vector>
 
-// The fields a job may write: the preview's columns.
-enum class JobField { Title, Artist, Album, Year, Comment, Track, Genre };
-
 class JobInputs : public QWidget {
     Q_OBJECT
 public:

@@ -16,7 +16,7 @@ constexpr int FirstField = 2;
 
 QString fieldName(JobField field)
 {
-    static const char *const names[] = {"Title", "Artist", "Album", "Year", "Comment", "Track", "Genre"};
+    static const char *const names[] = {"Title", "Artist", "Album", "Year", "Comment", "Track", "Genre", "Name"};
     return QLatin1String(names[int(field)]);
 }
 
@@ -60,6 +60,7 @@ QString JobRowsModel::fieldText(const JobRow &row, JobField field, bool after) c
         return track ? QString::number(track) : QString();
     }
     case JobField::Genre: return f.genre == NoGenre ? QString() : Genres::nameOf(m_genreList, f.genre);
+    case JobField::Name: return after && !row.newName.isEmpty() ? QString::fromUtf8(row.newName) : row.file.display;
     }
     return {};
 }

@@ -64,18 +64,8 @@ NamePattern NameJobInputs::pattern() const { return NamePattern(patternBox->curr
 
 QList<JobField> NameJobInputs::fields() const
 {
-    static const std::pair<NameField, JobField> map[] = {
-        {NameField::Track, JobField::Track},   {NameField::Artist, JobField::Artist},
-        {NameField::Title, JobField::Title},   {NameField::Album, JobField::Album},
-        {NameField::Year, JobField::Year},     {NameField::Comment, JobField::Comment},
-        {NameField::Genre, JobField::Genre},
-    };
-    const NamePattern p = pattern();
-    QList<JobField> fields;
-    for (const auto &[name, job] : map)
-        if (p.names(name))
-            fields << job;
-    return fields;
+    const std::vector<JobField> fields = nameJobFields(pattern());
+    return QList<JobField>(fields.begin(), fields.end());
 }
 
 QString NameJobInputs::problem() const

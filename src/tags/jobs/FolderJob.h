@@ -42,6 +42,10 @@ struct FieldEdits {
     bool anyField() const { return title || artist || album || year || comment || track || genre; }
 };
 
+// What a job may change in a file: the columns (old and new) of its preview, in this order
+// whatever order a job names them in. Name: the file's name.
+enum class JobField { Title, Artist, Album, Year, Comment, Track, Genre, Name };
+
 enum class JobState { WillChange, Unchanged, Skipped };
 
 struct JobRow {

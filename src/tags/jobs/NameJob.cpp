@@ -39,3 +39,18 @@ JobPlanner nameJobPlanner(const NamePattern &pattern, bool underscores)
         return nameEdits(pattern, file.display, underscores, edits, reason);
     };
 }
+
+std::vector<JobField> nameJobFields(const NamePattern &pattern)
+{
+    static const std::pair<NameField, JobField> shown[] = {
+        {NameField::Title, JobField::Title}, {NameField::Artist, JobField::Artist}, {NameField::Album, JobField::Album},
+        {NameField::Year, JobField::Year},   {NameField::Comment, JobField::Comment}, {NameField::Track, JobField::Track},
+        {NameField::Genre, JobField::Genre},
+    };
+    std::vector<JobField> fields;
+    for (const auto &[code, field] : shown) {
+        if (pattern.names(code))
+            fields.push_back(field);
+    }
+    return fields;
+}

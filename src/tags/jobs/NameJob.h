@@ -9,5 +9,8 @@
 bool nameEdits(const NamePattern &pattern, const QString &fileName, bool underscores, FieldEdits &edits,
                QString &reason);
 
+// The fields the pattern writes, in the preview's order.
+std::vector<JobField> nameJobFields(const NamePattern &pattern);
+
 // The planner of previewJob for the pattern.
 JobPlanner nameJobPlanner(const NamePattern &pattern, bool underscores);
