@@ -107,7 +107,12 @@ JobDialog::JobDialog(JobInputs *inputs, JobContext context, QWidget *parent)
     replan();
 }
 
-JobDialog::~JobDialog() = default;
+JobDialog::~JobDialog()
+{
+    // A cell being edited is committed when the window takes its focus away, after this body:
+    // the preview must not be planned again from members already gone.
+    disconnect(m_inputs, &JobInputs::changed, this, &JobDialog::replan);
+}
 
 const std::vector<JobRow> &JobDialog::rows() const { return m_model->rows(); }
 

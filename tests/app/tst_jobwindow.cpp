@@ -332,6 +332,10 @@ private slots:
             QCOMPARE(second.mid(second.size() - 31, 28), comment30.left(28));
             QCOMPARE(trackBytes(second), QByteArray("\0\2", 2));
         }
+        // A cell still being edited as the window goes is dropped, not planned from a dialog half gone.
+        table->setFocus();
+        QTest::keyClick(table, Qt::Key_F2);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("5"));
     }
 
     void everyFileIsRenamedFromItsTagsAndUndoneAtOnce()
