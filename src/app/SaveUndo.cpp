@@ -58,7 +58,7 @@ bool sameFolder(const QByteArray &a, const QByteArray &b)
 
 }  // namespace
 
-SaveUndo::SaveUndo(TagEditor &editor, const EditSession &session, QMenu &editMenu, QWidget *window)
+SaveUndo::SaveUndo(TagEditor &editor, EditSession &session, QMenu &editMenu, QWidget *window)
     : QObject(window), m_editor(editor), m_session(session), m_window(window)
 {
     // Ctrl+Z stays with the text boxes, where it undoes typing.
@@ -168,12 +168,16 @@ bool SaveUndo::undoBatch(const std::vector<JournalRecord> &saves)
 }
 
 // The folder shown is read again whatever the undo changed; the current file's record follows
-// when the undone file is the current file.
+// when the undone file is the current file, under the name the undo gave back.
 void SaveUndo::showUndone(const JournalRecord &record, bool undone)
 {
     const bool here = sameFolder(m_editor.shownFolder(), record.folder);
     const FileIdentity &current = m_session.reading().identity;
     const bool isCurrent = here && current.device == record.device && current.inode == record.inode;
     const QByteArray name = undone ? record.oldName : record.currentName();
+    if (isCurrent && undone) {
+        const QByteArray &path = m_session.CurrentPath();
+        m_session.followRename(path.left(path.lastIndexOf('/') + 1) + name);
+    }
     m_editor.showWrittenFile(here ? name : QByteArray(), isCurrent);
 }

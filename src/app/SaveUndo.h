@@ -23,7 +23,7 @@ class SaveUndo : public QObject {
     Q_OBJECT
 public:
     // Adds the two entries to editMenu; window is the history window's parent.
-    SaveUndo(TagEditor &editor, const EditSession &session, QMenu &editMenu, QWidget *window);
+    SaveUndo(TagEditor &editor, EditSession &session, QMenu &editMenu, QWidget *window);
 
     // Puts right the saves a crash cut short and says what it did, in one message.
     void recoverAtStart();
@@ -49,7 +49,7 @@ private:
     void showUndone(const JournalRecord &record, bool undone);
 
     TagEditor &m_editor;
-    const EditSession &m_session;
+    EditSession &m_session;
     QWidget *m_window;
     SaveJournal m_journal;
     UndoableBatch m_last;  // what Undo Save undoes

@@ -365,6 +365,7 @@ private slots:
         undoFromTheWindow(w);
         QCOMPARE(log.texts, QStringList());
         QCOMPARE(snapshot(), before);
+        QCOMPARE(w->session().CurrentPath(), file("t1.mp3"));
     }
 };
 
