@@ -22,11 +22,16 @@ QString fieldName(JobField field)
     return QLatin1String(names[int(field)]);
 }
 
-// A field's text ends at its first NUL, as the trailer pads with them.
+// A field's text ends at its first NUL, and trailing spaces are padding too (some taggers pad
+// with them), as the command line's preview shows it: a comment that only loses two spaces of
+// padding to a track number is not shown as changed.
 QByteArray textBytes(const QByteArray &bytes)
 {
     const qsizetype nul = bytes.indexOf('\0');
-    return nul < 0 ? bytes : bytes.left(nul);
+    QByteArray text = nul < 0 ? bytes : bytes.left(nul);
+    while (text.endsWith(' '))
+        text.chop(1);
+    return text;
 }
 
 }  // namespace
