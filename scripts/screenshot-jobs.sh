@@ -1,16 +1,27 @@
 #!/usr/bin/env bash
-# The README's picture of a folder job (docs/jobs-from-names.png, or the file given): an album
-# named "NN - Artist - Title.mp3" with empty tags and one bonus file the pattern does not match,
-# opened in the built velmora under Xvfb, Tags > Tags from File Names opened from the keyboard.
+# The README's pictures of the folder jobs, opened from the keyboard in the built velmora under
+# Xvfb:
+#   scripts/screenshot-jobs.sh [names [OUTPUT]]   docs/jobs-from-names.png: an album named
+#     "NN - Artist - Title.mp3" with empty tags and one bonus file the pattern does not match,
+#     Tags > Tags from File Names.
+#   scripts/screenshot-jobs.sh number [OUTPUT]    docs/jobs-number-tracks.png: the same album
+#     tagged (by velmora-cli set), one file with a 30-byte comment, Tags > Number Tracks.
 # Needs sox, lame, Xvfb, xdotool and ImageMagick (scripts/install-deps.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMORA_BUILD_DIR:-$root/build}
-output=${1:-$root/docs/jobs-from-names.png}
+job=${1:-names}
+case $job in
+  names) key=n title='Tags from File Names' output=${2:-$root/docs/jobs-from-names.png} ;;
+  number) key=u title='Number Tracks' output=${2:-$root/docs/jobs-number-tracks.png} ;;
+  *) echo "usage: $0 [names|number] [OUTPUT]" >&2; exit 2 ;;
+esac
 [ -x "$build/velmora" ] || { echo "build velmora first (scripts/build.sh)" >&2; exit 1; }
+[ "$job" = names ] || [ -x "$build/velmora-cli" ] || { echo "build velmora-cli first" >&2; exit 1; }
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/velmora-jobs-shot.XXXXXX")
 source "$root/scripts/xvfb-session.sh"
+export XDG_CONFIG_HOME=$scratch/config XDG_STATE_HOME=$scratch/state HOME=$scratch
 
 folder="$scratch/Music/Night Trains"
 mkdir -p "$folder"
@@ -20,9 +31,18 @@ for name in "01 - The Lanterns - Harbour Lights" "02 - The Lanterns - Slow Platf
   "03 - The Lanterns - Copper Rails" "04 - The Lanterns - Sleeper Car - Live" \
   "05 - Ada Fenwick-Hale - Signal Box" "06 - The Lanterns - Marsh Song" "Bonus Track"; do
   cp "$scratch/tone.mp3" "$folder/$name.mp3"
+  if [ "$job" = number ]; then
+    artist=${name#* - } artist=${artist%% - *}
+    [ "$artist" = "$name" ] && artist="The Lanterns"
+    "$build/velmora-cli" set "$folder/$name.mp3" --title "${name#* - * - }" --artist "$artist" \
+      --album "Night Trains" --year 2019 --no-journal >/dev/null
+  fi
 done
+if [ "$job" = number ]; then
+  "$build/velmora-cli" set "$folder/04 - The Lanterns - Sleeper Car - Live.mp3" \
+    --comment "Recorded live at Harbour Hall!" --no-journal >/dev/null  # 30 bytes
+fi
 
-export XDG_CONFIG_HOME=$scratch/config XDG_STATE_HOME=$scratch/state HOME=$scratch
 start_xvfb
 
 (cd "$scratch" && exec "$build/velmora" "$folder") >"$scratch/velmora.log" 2>&1 &
@@ -44,8 +64,8 @@ sleep 1
 xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
 xdotool key --window "$main" alt+t
 sleep 0.5
-xdotool key n
-dialog=$(find_window '^Tags from File Names$')
+xdotool key "$key"
+dialog=$(find_window "^$title\$")
 sleep 1
 mkdir -p "$(dirname "$output")"
 import -window "$dialog" "$output"
