@@ -122,31 +122,42 @@ private:
     qsizetype m_rows = 0;
 };
 
-QByteArray jsonString(const QString &text)
+// Appends text to json as a JSON string, quotes included.
+void appendJsonString(QByteArray &json, const QString &text)
 {
     const QByteArray utf8 = text.toUtf8();
-    QByteArray out(TextEscape::mostBytes(utf8.size(), true) + 2, Qt::Uninitialized);
-    char *end = out.data();
+    const qsizetype start = json.size();
+    json.resize(start + TextEscape::mostBytes(utf8.size(), true) + 2);
+    char *end = json.data() + start;
     *end++ = '"';
     end = TextEscape::write(end, utf8, TextEscape::Json);
     *end++ = '"';
-    out.truncate(end - out.constData());
-    return out;
+    json.truncate(end - json.constData());
 }
 
 // The ID3v2 tag of a file as a JSON object: its version and values, or why it could not be read.
+// Built in one buffer: this runs for every file of a listing.
 QByteArray id3v2Json(const Id3v2Reading &v2, int version)
 {
     const Id3v2Values &values = v2.values;
-    QByteArray json = "{\"version\":\"2." + QByteArray::number(version) + '"';
-    if (!v2.problem.isEmpty())
-        return json + ",\"problem\":" + jsonString(v2.problem) + '}';
-    const std::pair<const char *, const QString &> texts[] = {{"title", values.title},  {"artist", values.artist},
-                                                               {"album", values.album},  {"year", values.year},
-                                                               {"comment", values.comment}, {"genre", values.genre}};
-    for (const auto &[key, text] : texts)
-        json += ",\"" + QByteArray(key) + "\":" + jsonString(text);
-    return json + '}';
+    QByteArray json;
+    json.reserve(256);
+    json += "{\"version\":\"2.";
+    json += char('0' + version);  // 2, 3 or 4
+    json += '"';
+    if (!v2.problem.isEmpty()) {
+        json += ",\"problem\":";
+        appendJsonString(json, v2.problem);
+        return json += '}';
+    }
+    const std::pair<const char *, const QString &> texts[] = {{",\"title\":", values.title},  {",\"artist\":", values.artist},
+                                                               {",\"album\":", values.album},  {",\"year\":", values.year},
+                                                               {",\"comment\":", values.comment}, {",\"genre\":", values.genre}};
+    for (const auto &[key, text] : texts) {
+        json += key;
+        appendJsonString(json, text);
+    }
+    return json += '}';
 }
 
 QByteArray folderPrefix(const QByteArray &folder)
