@@ -3,7 +3,9 @@
 #include "app/SaveUndo.h"
 #include "app/TaggingEntries.h"
 #include "browser/TagEditor.h"
+#include "jobs/CaseJobInputs.h"
 #include "jobs/JobDialog.h"
+#include "jobs/ListJobInputs.h"
 #include "jobs/NameJobInputs.h"
 #include "jobs/ValuesJobInputs.h"
 #include "session/EditSession.h"
@@ -18,7 +20,8 @@ JobEntries::JobEntries(QMenu &tagsMenu, TagEditor &editor, const EditSession &se
     : QObject(window), m_editor(editor), m_session(session), m_undo(undo), m_tagging(tagging),
       m_genreList(genreList), m_window(window)
 {
-    m_undo.knowJobs({NameJobInputs::jobTitle(), ValuesJobInputs::jobTitle()});
+    m_undo.knowJobs({NameJobInputs::jobTitle(), ValuesJobInputs::jobTitle(), ListJobInputs::jobTitle(),
+                     CaseJobInputs::jobTitle()});
     tagsMenu.addSeparator();
     tagsFromNames = tagsMenu.addAction(QStringLiteral("Tags from File &Names…"));
     tagsFromNames->setObjectName(QStringLiteral("mnuTagsFromNames"));
@@ -27,6 +30,12 @@ JobEntries::JobEntries(QMenu &tagsMenu, TagEditor &editor, const EditSession &se
     valuesForEveryFile = tagsMenu.addAction(QStringLiteral("&Values for Every File…"));
     valuesForEveryFile->setObjectName(QStringLiteral("mnuValuesForEveryFile"));
     connect(valuesForEveryFile, &QAction::triggered, this, [this] { open(new ValuesJobInputs(m_genreList)); });
+    titlesFromList = tagsMenu.addAction(QStringLiteral("&Titles from a List…"));
+    titlesFromList->setObjectName(QStringLiteral("mnuTitlesFromList"));
+    connect(titlesFromList, &QAction::triggered, this, [this] { open(new ListJobInputs); });
+    caseAndReplace = tagsMenu.addAction(QStringLiteral("C&ase and Replace…"));
+    caseAndReplace->setObjectName(QStringLiteral("mnuCaseAndReplace"));
+    connect(caseAndReplace, &QAction::triggered, this, [this] { open(new CaseJobInputs(m_session.codePage())); });
 }
 
 JobDialog *JobEntries::dialog() const { return m_dialog; }

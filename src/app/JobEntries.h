@@ -24,6 +24,7 @@ public:
                const TaggingEntries &tagging, const QStringList &genreList, QWidget *window);
 
     QAction *tagsFromNames = nullptr, *valuesForEveryFile = nullptr;
+    QAction *titlesFromList = nullptr, *caseAndReplace = nullptr;
     JobDialog *dialog() const;  // the job open now, if any
 
 private:

@@ -1,6 +1,7 @@
 // The folder jobs in the real window, checked on disk: an album tagged from its names with the
 // keyboard alone and taken back by one undo, Cyrillic names in code page 1251, Escape before
-// Apply, Values for Every File writing only its ticked fields, the stored patterns read back.
+// Apply, Values for Every File writing only its ticked fields, the stored patterns read back,
+// titles from a pasted list, Case and Replace.
 
 #include "support/EditorTestHelpers.h"
 
@@ -8,7 +9,9 @@
 #include "app/JobEntries.h"
 #include "app/SaveUndo.h"
 #include "browser/TagSaver.h"
+#include "jobs/CaseJobInputs.h"
 #include "jobs/JobDialog.h"
+#include "jobs/ListJobInputs.h"
 #include "jobs/NameJobInputs.h"
 #include "jobs/ValuesJobInputs.h"
 #include "jobs/JobRun.h"
@@ -23,12 +26,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using namespace EditorTest;
 
@@ -250,6 +257,120 @@ private slots:
         QCOMPARE(log.texts.size(), 1);
         QVERIFY(log.texts[0].startsWith(QStringLiteral("Nothing was undone:\nb.mp3: ")));
         QCOMPARE(readFile(file("a.mp3")), a);
+    }
+
+    void titlesComeFromAPastedList_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QStringList>("titles");  // per file; empty: the file is not touched
+        QTest::addColumn<QString>("count");
+        QTest::newRow("more lines") << QStringLiteral("1. Morning Walk (3:45)\n02 - Tide 4:10\nA3) Far\n4. Extra")
+                                    << QStringList{"Morning Walk", "Tide", "Far"}
+                                    << QStringLiteral("4 lines for 3 files: only the paired files change");
+        QTest::newRow("fewer lines") << QStringLiteral("01. Morning Walk\r\n\r\n02. Tide [3:01]\r\n")
+                                     << QStringList{"Morning Walk", "Tide", ""}
+                                     << QStringLiteral("2 lines for 3 files: only the paired files change");
+        QTest::newRow("one each") << QStringLiteral("Morning Walk\nTide\nFar") << QStringList{"Morning Walk", "Tide", "Far"}
+                                  << QString();
+    }
+
+    void titlesComeFromAPastedList()
+    {
+        QFETCH(QString, list);
+        QFETCH(QStringList, titles);
+        StateHome state;
+        for (const char *name : {"a.mp3", "b.mp3", "c.mp3"})
+            QVERIFY(writeFile(file(name), audio + trailer("Old", "Artist")));
+        const auto before = snapshot();
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+        JobDialog *dialog = openJob(w, Qt::Key_T);
+        QVERIFY(dialog);
+        auto &inputs = static_cast<ListJobInputs &>(dialog->inputs());
+        QVERIFY(!dialog->applyButton->isEnabled());  // no list yet
+        QApplication::clipboard()->setText(list);
+        QTest::keyClick(inputs.listText, Qt::Key_V, Qt::ControlModifier);
+        QTEST(inputs.countLabel->text(), "count");
+        QVERIFY(applyAndWait(dialog));
+        for (int i = 0; i < titles.size(); ++i) {
+            const QByteArray name = QByteArray(1, char('a' + i)) + ".mp3";
+            const QByteArray now = readFile(file(name));
+            if (titles[i].isEmpty()) {
+                QCOMPARE(now, before.value(QString::fromLatin1(name)));
+                continue;
+            }
+            QCOMPARE(field(now, 3, 30), titles[i].toUtf8());
+            QCOMPARE(field(now, 33, 30), QByteArray("Artist"));
+        }
+    }
+
+    // A list file that cannot be read is said and leaves the box as it was.
+    void aListIsOpenedOnlyWhenReadable_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");  // empty: a FIFO
+        QTest::addColumn<QString>("said");
+        QTest::newRow("text") << QByteArray("1. One\n") << QString();
+        QTest::newRow("not UTF-8") << QByteArray("\xC0ne\n") << QStringLiteral("list.txt could not be read: it is not UTF-8 text.");
+        QTest::newRow("FIFO") << QByteArray() << QStringLiteral("list.txt could not be read: ");
+    }
+
+    void aListIsOpenedOnlyWhenReadable()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, said);
+        const QByteArray path = file("list.txt");
+        QVERIFY(bytes.isEmpty() ? ::mkfifo(path.constData(), 0600) == 0 : writeFile(path, bytes));
+        ListJobInputs inputs;
+        inputs.listText->setPlainText(QStringLiteral("kept"));
+        QCOMPARE(inputs.openList(QString::fromUtf8(path)), said.isEmpty());
+        QCOMPARE(inputs.listText->toPlainText(), said.isEmpty() ? QString::fromUtf8(bytes) : QStringLiteral("kept"));
+        QCOMPARE(log.texts.size(), said.isEmpty() ? 0 : 1);
+        if (!said.isEmpty())
+            QVERIFY(log.texts[0].startsWith(said));
+    }
+
+    void caseAndReplace_data()
+    {
+        QTest::addColumn<int>("letterCase");
+        QTest::addColumn<QString>("find");
+        QTest::addColumn<bool>("regex");
+        QTest::addColumn<QByteArray>("title");  // on disk after Apply; empty: Apply stays disabled
+        // "группа крови (live)" in code page 1251.
+        QTest::newRow("Title Case in 1251") << int(LetterCase::Title) << QString() << false
+                                            << QByteArray("\xC3\xF0\xF3\xEF\xEF\xE0 \xCA\xF0\xEE\xE2\xE8 (Live)");
+        QTest::newRow("plain bracket") << int(LetterCase::Keep) << QStringLiteral("(") << false
+                                       << QByteArray("\xE3\xF0\xF3\xEF\xEF\xE0 \xEA\xF0\xEE\xE2\xE8 [live)");
+        QTest::newRow("invalid regex") << int(LetterCase::Keep) << QStringLiteral("(") << true << QByteArray();
+    }
+
+    void caseAndReplace()
+    {
+        QFETCH(int, letterCase);
+        QFETCH(QString, find);
+        QFETCH(bool, regex);
+        QFETCH(QByteArray, title);
+        StateHome state;
+        const QByteArray old = audio + trailer("\xE3\xF0\xF3\xEF\xEF\xE0 \xEA\xF0\xEE\xE2\xE8 (live)");
+        QVERIFY(writeFile(file("a.mp3"), old));
+        Window w;
+        w->session().chooseCodePage(1251);
+        QVERIFY(w.openFolder(m_folder));
+        JobDialog *dialog = openJob(w, Qt::Key_A);
+        QVERIFY(dialog);
+        auto &inputs = static_cast<CaseJobInputs &>(dialog->inputs());
+        inputs.letterCase->setCurrentIndex(letterCase);
+        inputs.regex->setChecked(regex);
+        QTest::keyClicks(inputs.findText, find);
+        QTest::keyClicks(inputs.replaceText, QStringLiteral("["));
+        if (title.isEmpty()) {
+            QVERIFY(!dialog->applyButton->isEnabled());
+            QVERIFY(dialog->summaryText().startsWith(QStringLiteral("The replacement cannot be used: ")));
+            QTest::keyClick(dialog, Qt::Key_A, Qt::AltModifier);
+            QCOMPARE(readFile(file("a.mp3")), old);
+            return;
+        }
+        QVERIFY(applyAndWait(dialog));
+        QCOMPARE(field(readFile(file("a.mp3")), 3, 30), title);
     }
 
     void storedPatternsAreOfferedWhenUsable()
