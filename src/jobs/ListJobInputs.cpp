@@ -16,6 +16,7 @@
 namespace {
 
 const TagField listFields[] = {TagField::Title, TagField::Artist, TagField::Album, TagField::Year, TagField::Comment};
+const char *const fieldCaptions[] = {"Title", "Artist", "Album", "Year", "Comment"};
 
 }  // namespace
 
@@ -38,8 +39,8 @@ ListJobInputs::ListJobInputs(QWidget *parent) : JobInputs(parent)
         tick->setChecked(true);
     fieldBox = new QComboBox(this);
     fieldBox->setObjectName(QStringLiteral("listField"));
-    for (TagField field : listFields)
-        fieldBox->addItem(QLatin1String(fieldName(field)));
+    for (const char *caption : fieldCaptions)
+        fieldBox->addItem(QLatin1String(caption));
     auto *fieldLabel = new QLabel(QStringLiteral("&Field:"), this);
     fieldLabel->setBuddy(fieldBox);
     countLabel = new QLabel(this);
@@ -101,7 +102,8 @@ JobPlanner ListJobInputs::planner() const { return listPlanner(lines(), m_files,
 
 void ListJobInputs::showCount()
 {
-    const QString mismatch = listCountMismatch(lines().size(), qsizetype(m_files.size()));
+    const qsizetype count = lines().size();
+    const QString mismatch = count ? listCountMismatch(count, qsizetype(m_files.size())) : QString();
     countLabel->setText(mismatch.isEmpty() ? QString() : mismatch + QStringLiteral(": only the paired files change"));
 }
 
