@@ -7,6 +7,8 @@
 #include "jobs/JobDialog.h"
 #include "jobs/ListJobInputs.h"
 #include "jobs/NameJobInputs.h"
+#include "jobs/NumberJobInputs.h"
+#include "jobs/RenameJobInputs.h"
 #include "jobs/ValuesJobInputs.h"
 #include "session/EditSession.h"
 #include "tags/settings/SettingsKeys.h"
@@ -15,13 +17,13 @@
 #include <QAction>
 #include <QMenu>
 
-JobEntries::JobEntries(QMenu &tagsMenu, TagEditor &editor, const EditSession &session, SaveUndo &undo,
-                       const TaggingEntries &tagging, const QStringList &genreList, QWidget *window)
-    : QObject(window), m_editor(editor), m_session(session), m_undo(undo), m_tagging(tagging),
+JobEntries::JobEntries(QMenu &tagsMenu, TagEditor &editor, EditSession &session, const MdlDefault &settings,
+                       SaveUndo &undo, const TaggingEntries &tagging, const QStringList &genreList, QWidget *window)
+    : QObject(window), m_editor(editor), m_session(session), m_settings(settings), m_undo(undo), m_tagging(tagging),
       m_genreList(genreList), m_window(window)
 {
     m_undo.knowJobs({NameJobInputs::jobTitle(), ValuesJobInputs::jobTitle(), ListJobInputs::jobTitle(),
-                     CaseJobInputs::jobTitle()});
+                     CaseJobInputs::jobTitle(), NumberJobInputs::jobTitle(), RenameJobInputs::jobTitle()});
     tagsMenu.addSeparator();
     tagsFromNames = tagsMenu.addAction(QStringLiteral("Tags from File &Names…"));
     tagsFromNames->setObjectName(QStringLiteral("mnuTagsFromNames"));
@@ -36,6 +38,13 @@ JobEntries::JobEntries(QMenu &tagsMenu, TagEditor &editor, const EditSession &se
     caseAndReplace = tagsMenu.addAction(QStringLiteral("C&ase and Replace…"));
     caseAndReplace->setObjectName(QStringLiteral("mnuCaseAndReplace"));
     connect(caseAndReplace, &QAction::triggered, this, [this] { open(new CaseJobInputs(m_session.codePage())); });
+    numberTracks = tagsMenu.addAction(QStringLiteral("N&umber Tracks…"));  // N is the names'
+    numberTracks->setObjectName(QStringLiteral("mnuNumberTracks"));
+    connect(numberTracks, &QAction::triggered, this, [this] { open(new NumberJobInputs); });
+    renameEveryFile = tagsMenu.addAction(QStringLiteral("&Rename Every File…"));
+    renameEveryFile->setObjectName(QStringLiteral("mnuRenameEveryFile"));
+    connect(renameEveryFile, &QAction::triggered, this,
+            [this] { open(new RenameJobInputs(m_settings, m_session)); });
 }
 
 JobDialog *JobEntries::dialog() const { return m_dialog; }
@@ -61,9 +70,13 @@ void JobEntries::open(JobInputs *inputs)
     m_dialog->open();
 }
 
-// As after Save Tags: the list read once, the current file's record taking its new reading.
+// As after Save Tags: the list read once, the current file's record taking its new reading; a
+// current file the job renamed is current under its new name.
 void JobEntries::showApplied()
 {
+    if (const QByteArray renamed = m_dialog ? m_dialog->renamedTo(m_session.CurrentPath()) : QByteArray();
+        !renamed.isEmpty())
+        m_session.followRename(renamed);
     const QByteArray &current = m_session.CurrentPath();
     const qsizetype slash = current.lastIndexOf('/');
     const QByteArray name = slash < 0 ? QByteArray() : current.mid(slash + 1);
