@@ -274,7 +274,7 @@ void FrmMain::createMenu()
     connect(mnuFillFromId3v2, &QAction::triggered, m_editor, &TagEditor::fillFromId3v2);
     connect(m_editor, &TagEditor::canFillFromId3v2Changed, mnuFillFromId3v2, &QAction::setEnabled);
     m_tagging = new TaggingEntries(*mnuEdit, *mnuTags, *m_editor, this);
-    m_jobs = new JobEntries(*mnuTags, *m_editor, *m_session, *m_saveUndo, *m_tagging, GenreList, this);
+    m_jobs = new JobEntries(*mnuTags, *m_editor, *m_session, m_state, *m_saveUndo, *m_tagging, GenreList, this);
     mnuHelp = menuBar()->addMenu(QStringLiteral("Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     auto add = [this](const char *name, const QString &caption, void (FrmMain::*handler)()) {

@@ -3,8 +3,12 @@
 #include "app/SaveUndo.h"
 #include "app/TaggingEntries.h"
 #include "browser/TagEditor.h"
+#include "jobs/CaseJobInputs.h"
 #include "jobs/JobDialog.h"
+#include "jobs/ListJobInputs.h"
 #include "jobs/NameJobInputs.h"
+#include "jobs/NumberJobInputs.h"
+#include "jobs/RenameJobInputs.h"
 #include "jobs/ValuesJobInputs.h"
 #include "session/EditSession.h"
 #include "tags/settings/SettingsKeys.h"
@@ -13,12 +17,13 @@
 #include <QAction>
 #include <QMenu>
 
-JobEntries::JobEntries(QMenu &tagsMenu, TagEditor &editor, const EditSession &session, SaveUndo &undo,
-                       const TaggingEntries &tagging, const QStringList &genreList, QWidget *window)
-    : QObject(window), m_editor(editor), m_session(session), m_undo(undo), m_tagging(tagging),
+JobEntries::JobEntries(QMenu &tagsMenu, TagEditor &editor, EditSession &session, const MdlDefault &settings,
+                       SaveUndo &undo, const TaggingEntries &tagging, const QStringList &genreList, QWidget *window)
+    : QObject(window), m_editor(editor), m_session(session), m_settings(settings), m_undo(undo), m_tagging(tagging),
       m_genreList(genreList), m_window(window)
 {
-    m_undo.knowJobs({NameJobInputs::jobTitle(), ValuesJobInputs::jobTitle()});
+    m_undo.knowJobs({NameJobInputs::jobTitle(), ValuesJobInputs::jobTitle(), ListJobInputs::jobTitle(),
+                     CaseJobInputs::jobTitle(), NumberJobInputs::jobTitle(), RenameJobInputs::jobTitle()});
     tagsMenu.addSeparator();
     tagsFromNames = tagsMenu.addAction(QStringLiteral("Tags from File &Names…"));
     tagsFromNames->setObjectName(QStringLiteral("mnuTagsFromNames"));
@@ -27,6 +32,19 @@ JobEntries::JobEntries(QMenu &tagsMenu, TagEditor &editor, const EditSession &se
     valuesForEveryFile = tagsMenu.addAction(QStringLiteral("&Values for Every File…"));
     valuesForEveryFile->setObjectName(QStringLiteral("mnuValuesForEveryFile"));
     connect(valuesForEveryFile, &QAction::triggered, this, [this] { open(new ValuesJobInputs(m_genreList)); });
+    titlesFromList = tagsMenu.addAction(QStringLiteral("&Titles from a List…"));
+    titlesFromList->setObjectName(QStringLiteral("mnuTitlesFromList"));
+    connect(titlesFromList, &QAction::triggered, this, [this] { open(new ListJobInputs); });
+    caseAndReplace = tagsMenu.addAction(QStringLiteral("C&ase and Replace…"));
+    caseAndReplace->setObjectName(QStringLiteral("mnuCaseAndReplace"));
+    connect(caseAndReplace, &QAction::triggered, this, [this] { open(new CaseJobInputs(m_session.codePage())); });
+    numberTracks = tagsMenu.addAction(QStringLiteral("N&umber Tracks…"));  // N is the names'
+    numberTracks->setObjectName(QStringLiteral("mnuNumberTracks"));
+    connect(numberTracks, &QAction::triggered, this, [this] { open(new NumberJobInputs); });
+    renameEveryFile = tagsMenu.addAction(QStringLiteral("&Rename Every File…"));
+    renameEveryFile->setObjectName(QStringLiteral("mnuRenameEveryFile"));
+    connect(renameEveryFile, &QAction::triggered, this,
+            [this] { open(new RenameJobInputs(m_settings, m_session)); });
 }
 
 JobDialog *JobEntries::dialog() const { return m_dialog; }
@@ -52,9 +70,13 @@ void JobEntries::open(JobInputs *inputs)
     m_dialog->open();
 }
 
-// As after Save Tags: the list read once, the current file's record taking its new reading.
+// As after Save Tags: the list read once, the current file's record taking its new reading; a
+// current file the job renamed is current under its new name.
 void JobEntries::showApplied()
 {
+    if (const QByteArray renamed = m_dialog ? m_dialog->renamedTo(m_session.CurrentPath()) : QByteArray();
+        !renamed.isEmpty())
+        m_session.followRename(renamed);
     const QByteArray &current = m_session.CurrentPath();
     const qsizetype slash = current.lastIndexOf('/');
     const QByteArray name = slash < 0 ? QByteArray() : current.mid(slash + 1);

@@ -1,13 +1,15 @@
 #pragma once
-// The Tags menu's folder jobs: "Tags from File Names…" and "Values for Every File…", each a job
-// dialog over the folder shown. After a run the list is read again (the current file's panel
-// with it) and Edit > Undo names the job.
+// The Tags menu's folder jobs: "Tags from File Names…", "Values for Every File…", "Number
+// Tracks…" and "Rename Every File…", each a job dialog over the folder shown. After a run the
+// list is read again (the current file's panel with it, under its new name after a rename) and
+// Edit > Undo names the job.
 
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
 
 class EditSession;
+struct MdlDefault;
 class JobDialog;
 class JobInputs;
 class QAction;
@@ -20,10 +22,12 @@ class TaggingEntries;
 class JobEntries : public QObject {
     Q_OBJECT
 public:
-    JobEntries(QMenu &tagsMenu, TagEditor &editor, const EditSession &session, SaveUndo &undo,
+    JobEntries(QMenu &tagsMenu, TagEditor &editor, EditSession &session, const MdlDefault &settings, SaveUndo &undo,
                const TaggingEntries &tagging, const QStringList &genreList, QWidget *window);
 
     QAction *tagsFromNames = nullptr, *valuesForEveryFile = nullptr;
+    QAction *titlesFromList = nullptr, *caseAndReplace = nullptr;
+    QAction *numberTracks = nullptr, *renameEveryFile = nullptr;
     JobDialog *dialog() const;  // the job open now, if any
 
 private:
@@ -31,7 +35,8 @@ private:
     void showApplied();
 
     TagEditor &m_editor;
-    const EditSession &m_session;
+    EditSession &m_session;
+    const MdlDefault &m_settings;
     SaveUndo &m_undo;
     const TaggingEntries &m_tagging;
     const QStringList &m_genreList;

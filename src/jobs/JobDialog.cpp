@@ -49,12 +49,14 @@ JobDialog::JobDialog(JobInputs *inputs, JobContext context, QWidget *parent)
     setWindowTitle(m_inputs->title());
     // Made a child first: the inputs come first in the tab order, and get the focus.
     m_inputs->setParent(this);
-    m_model = new JobRowsModel(*m_context.page, m_context.genreList, this);
+    m_model = new JobRowsModel(*m_inputs, *m_context.page, m_context.genreList, this);
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("jobPreview"));
     m_table->setModel(m_model);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Only a cell the job lets the user set is editable: F2, typing, or a double click.
+    m_table->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed
+                             | QAbstractItemView::DoubleClicked);
     m_table->setTabKeyNavigation(false);  // Tab leaves the table for the buttons
     m_table->verticalHeader()->hide();
     m_table->setWordWrap(false);
@@ -108,6 +110,11 @@ JobDialog::JobDialog(JobInputs *inputs, JobContext context, QWidget *parent)
 JobDialog::~JobDialog() = default;
 
 const std::vector<JobRow> &JobDialog::rows() const { return m_model->rows(); }
+
+QByteArray JobDialog::renamedTo(const QByteArray &path) const
+{
+    return m_run ? m_run->renamed().value(path) : QByteArray();
+}
 
 bool JobDialog::isHeld(const TagReading &reading) const
 {
@@ -199,8 +206,15 @@ void JobDialog::runEnded()
     }
     if (s.stopped)
         m_result += QStringLiteral(" Cancelled: the files written stay written and can be undone.");
-    // The files are read once more: the preview shows what they hold now.
+    // The files are listed and read once more: the preview shows what they hold now, under the
+    // names they have now.
+    std::vector<JobFile> files = listJobFiles(m_context.folder, m_listed);
+    const auto samePath = [](const JobFile &a, const JobFile &b) { return a.path == b.path; };
+    const bool renamed = !std::equal(files.begin(), files.end(), m_files.begin(), m_files.end(), samePath);
+    m_files = std::move(files);
     m_readings = readJobFiles(m_files);
+    if (renamed)
+        m_inputs->start(m_files);
     m_inputs->setEnabled(true);
     closeButton->setText(QStringLiteral("&Close"));
     if (s.written > 0)

@@ -42,6 +42,8 @@ public:
     const std::vector<JobRow> &rows() const;
     bool running() const { return m_applying; }  // from Apply until its summary is shown
     QString summaryText() const;
+    // The path a file of the last run took when it was renamed; empty: it was not.
+    QByteArray renamedTo(const QByteArray &path) const;
 
     QPushButton *applyButton = nullptr, *closeButton = nullptr;
 

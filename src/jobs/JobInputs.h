@@ -1,13 +1,15 @@
 #pragma once
 // What a folder job brings to the job dialog: its inputs (this widget, shown at the dialog's top)
 // and a planner made from them. The dialog does the rest: the files read once, the preview
-// following each change, the Apply, the summary. A new job is one such class.
+// following each change, the Apply, the summary. A new job is one such class. The start is told
+// again when a run changed the folder's names (a rename).
 
 #include "tags/jobs/FolderJob.h"
 
 #include <QList>
 #include <QWidget>
 
+#include <optional>
 #include <vector>
 
 class JobInputs : public QWidget {
@@ -16,12 +18,23 @@ public:
     using QWidget::QWidget;
 
     virtual QString title() const = 0;  // the job's name: the dialog's title and the undo's
-    // The folder's files, once, as the dialog opens (a job may guess its inputs from them).
+    // The folder's files as the dialog opens (a job may guess its inputs from them).
     virtual void start(const std::vector<JobFile> &files) { Q_UNUSED(files); }
     virtual QList<JobField> fields() const = 0;  // the fields the inputs write now
     virtual QString problem() const { return {}; }  // why the inputs cannot run; Apply waits
     virtual JobPlanner planner() const = 0;
     virtual void applied() {}  // after an Apply (a job may remember its inputs)
+
+    // The field whose preview cell the user may set for one file, if any.
+    virtual std::optional<JobField> editableField() const { return std::nullopt; }
+    // The user typed text in that cell of the file at index in the list; false refuses it. A
+    // change is told by changed().
+    virtual bool setCell(int index, const QString &text)
+    {
+        Q_UNUSED(index);
+        Q_UNUSED(text);
+        return false;
+    }
 
 signals:
     void changed();  // the preview is planned again

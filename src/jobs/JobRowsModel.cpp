@@ -3,6 +3,8 @@
 #include "tags/codepage/CodePage.h"
 #include "tags/id3v1/GenreList.h"
 
+#include <algorithm>
+
 #include <QBrush>
 #include <QColor>
 #include <QFont>
@@ -29,13 +31,21 @@ QByteArray textBytes(const QByteArray &bytes)
 
 }  // namespace
 
-JobRowsModel::JobRowsModel(const CodePage &page, const QStringList &genreList, QObject *parent)
-    : QAbstractTableModel(parent), m_page(page), m_genreList(genreList)
+JobRowsModel::JobRowsModel(JobInputs &inputs, const CodePage &page, const QStringList &genreList, QObject *parent)
+    : QAbstractTableModel(parent), m_inputs(inputs), m_page(page), m_genreList(genreList)
 {
 }
 
 void JobRowsModel::setRows(std::vector<JobRow> rows, const QList<JobField> &fields)
 {
+    const bool sameFiles = fields == m_fields && rows.size() == m_rows.size()
+        && std::equal(rows.begin(), rows.end(), m_rows.begin(),
+                      [](const JobRow &a, const JobRow &b) { return a.file.path == b.file.path; });
+    if (sameFiles && !m_rows.empty()) {
+        m_rows = std::move(rows);
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+        return;
+    }
     beginResetModel();
     m_rows = std::move(rows);
     m_fields = fields;
@@ -86,6 +96,8 @@ QVariant JobRowsModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         return changed ? before + QStringLiteral(" → ") + after : before;
+    case Qt::EditRole:
+        return after;
     case Qt::FontRole:
         if (changed) {
             QFont bold;
@@ -111,4 +123,23 @@ QVariant JobRowsModel::headerData(int section, Qt::Orientation orientation, int 
     if (section == StateColumn)
         return QStringLiteral("State");
     return fieldName(m_fields.value(section - FirstField));
+}
+
+bool JobRowsModel::isEditable(const QModelIndex &index) const
+{
+    const std::optional<JobField> editable = m_inputs.editableField();
+    return editable && index.isValid() && index.column() >= FirstField
+        && m_fields.value(index.column() - FirstField) == *editable;
+}
+
+Qt::ItemFlags JobRowsModel::flags(const QModelIndex &index) const
+{
+    const Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    return isEditable(index) ? flags | Qt::ItemIsEditable : flags;
+}
+
+bool JobRowsModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    // The inputs plan the preview again, which brings the new value to this row.
+    return role == Qt::EditRole && isEditable(index) && m_inputs.setCell(index.row(), value.toString());
 }

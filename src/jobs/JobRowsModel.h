@@ -1,6 +1,7 @@
 #pragma once
 // The job dialog's preview: one row per file with its name, the state with its reason, and old →
-// new for each field the job writes (the changed cells marked).
+// new for each field the job writes (the changed cells marked). The cells of the field the job
+// lets the user set (JobInputs::editableField) are editable; what is typed goes to the inputs.
 
 #include "jobs/JobInputs.h"
 
@@ -12,8 +13,10 @@ class CodePage;
 class JobRowsModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    JobRowsModel(const CodePage &page, const QStringList &genreList, QObject *parent = nullptr);
+    JobRowsModel(JobInputs &inputs, const CodePage &page, const QStringList &genreList, QObject *parent = nullptr);
 
+    // Rows of the same files and fields as before change in place: the current cell and the
+    // selection stay where the user left them.
     void setRows(std::vector<JobRow> rows, const QList<JobField> &fields);
     const std::vector<JobRow> &rows() const { return m_rows; }
 
@@ -21,11 +24,16 @@ public:
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
 
     // The text of a field before or after, as the panel would show it.
     QString fieldText(const JobRow &row, JobField field, bool after) const;
 
 private:
+    bool isEditable(const QModelIndex &index) const;
+
+    JobInputs &m_inputs;
     const CodePage &m_page;
     const QStringList &m_genreList;
     std::vector<JobRow> m_rows;

@@ -43,6 +43,8 @@ void JobRun::work()
     apply.afterFile = [this](const JobRow &row, const TagSaveResult &result) {
         if (!result.status)
             m_failures << row.file.display + QStringLiteral(": ") + result.status.description();
+        if (result.written && result.path != row.file.path)
+            m_renamed.insert(row.file.path, result.path);
         ++m_done;
         return !m_cancel;
     };

@@ -5,6 +5,7 @@
 
 #include "tags/jobs/FolderJob.h"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -34,6 +35,7 @@ public:
     // Valid after finished().
     const JobSummary &summary() const { return m_summary; }
     const QStringList &failures() const { return m_failures; }  // "NAME: reason"
+    const QHash<QByteArray, QByteArray> &renamed() const { return m_renamed; }  // old path -> new
 
 signals:
     void finished();
@@ -49,4 +51,5 @@ private:
     int m_toDo = 0;
     JobSummary m_summary;
     QStringList m_failures;
+    QHash<QByteArray, QByteArray> m_renamed;
 };

@@ -43,6 +43,8 @@ public:
     // A save wrote the current file: the record holds what the file is now, so that the next
     // save of it (after a refused rename) is not taken for another program's change.
     void noteWritten(const FileIdentity &identity) { m_reading.identity = identity; }
+    // A job renamed the current file: it stays current under its new path.
+    void followRename(const QByteArray &path) { m_path = path; }
     // The file was read again after its save: the record holds that reading.
     void noteReread(const TagReading &reading);
     void setPlayerFile(const QByteArray &path);

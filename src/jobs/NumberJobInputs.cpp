@@ -1,0 +1,71 @@
+#include "jobs/NumberJobInputs.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QSpinBox>
+
+NumberJobInputs::NumberJobInputs(QWidget *parent) : JobInputs(parent)
+{
+    startNumber = new QSpinBox(this);
+    startNumber->setObjectName(QStringLiteral("numberStart"));
+    startNumber->setRange(1, 255);
+    auto *label = new QLabel(QStringLiteral("&Start at:"), this);
+    label->setBuddy(startNumber);
+    onlyMissing = new QCheckBox(QStringLiteral("&Only files without a number"), this);
+    onlyMissing->setObjectName(QStringLiteral("numberOnlyMissing"));
+    cutComments = new QCheckBox(QStringLiteral("Cut co&mments to 28 bytes to make room for the number"), this);
+    cutComments->setObjectName(QStringLiteral("numberCutComments"));
+    freeCommentBytes = new QCheckBox(QStringLiteral("A cleared number gives the comment its &30 bytes back"), this);
+    freeCommentBytes->setObjectName(QStringLiteral("numberFreeCommentBytes"));
+    auto *hint = new QLabel(QStringLiteral("One file's number: type it in its Track cell below (F2); 0 or nothing "
+                                           "clears it."),
+                            this);
+    hint->setWordWrap(true);
+
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->addWidget(label, 0, 0);
+    grid->addWidget(startNumber, 0, 1);
+    grid->addWidget(onlyMissing, 1, 1, 1, 2);
+    grid->addWidget(cutComments, 2, 1, 1, 2);
+    grid->addWidget(freeCommentBytes, 3, 1, 1, 2);
+    grid->addWidget(hint, 4, 1, 1, 2);
+    grid->setColumnStretch(2, 1);
+
+    connect(startNumber, &QSpinBox::valueChanged, this, &JobInputs::changed);
+    for (QCheckBox *tick : {onlyMissing, cutComments, freeCommentBytes})
+        connect(tick, &QCheckBox::toggled, this, &JobInputs::changed);
+}
+
+void NumberJobInputs::start(const std::vector<JobFile> &files)
+{
+    m_files = files;
+    m_given.clear();  // typed for the places of the list as it was
+}
+
+QList<JobField> NumberJobInputs::fields() const { return {JobField::Comment, JobField::Track}; }
+
+JobPlanner NumberJobInputs::planner() const
+{
+    NumberOptions options;
+    options.start = startNumber->value();
+    options.onlyMissing = onlyMissing->isChecked();
+    options.cutComments = cutComments->isChecked();
+    options.freeCommentBytes = freeCommentBytes->isChecked();
+    options.given = m_given;
+    return numberPlanner(options, m_files);
+}
+
+bool NumberJobInputs::setCell(int index, const QString &text)
+{
+    const QString typed = text.trimmed();
+    bool isNumber = typed.isEmpty();
+    const int number = isNumber ? 0 : typed.toInt(&isNumber);
+    if (!isNumber || index < 0 || index >= int(m_files.size()))
+        return false;
+    // A number out of range is kept: the preview skips its file and says why.
+    m_given[index] = number;
+    emit changed();
+    return true;
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Number Tracks: ID3v1.1 track numbers in the list's order from a start number, optionally only
+// for files without one; a file's number typed in its Track cell of the preview (0 or nothing
+// clears it). A comment over 28 bytes is cut only when the user ticks that it may be.
+
+#include "jobs/JobInputs.h"
+#include "tags/jobs/NumberJob.h"
+
+class QCheckBox;
+class QSpinBox;
+
+class NumberJobInputs : public JobInputs {
+    Q_OBJECT
+public:
+    explicit NumberJobInputs(QWidget *parent = nullptr);
+
+    static QString jobTitle() { return QStringLiteral("Number Tracks"); }
+    QString title() const override { return jobTitle(); }
+    void start(const std::vector<JobFile> &files) override;
+    QList<JobField> fields() const override;
+    JobPlanner planner() const override;
+    std::optional<JobField> editableField() const override { return JobField::Track; }
+    bool setCell(int index, const QString &text) override;
+
+    QSpinBox *startNumber = nullptr;
+    QCheckBox *onlyMissing = nullptr, *cutComments = nullptr, *freeCommentBytes = nullptr;
+
+private:
+    std::vector<JobFile> m_files;  // the planner finds a file's place in the list by its path
+    std::map<int, int> m_given;    // numbers typed in the preview: index in the list -> number
+};

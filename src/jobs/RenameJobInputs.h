@@ -1,0 +1,28 @@
+#pragma once
+// Rename Every File: each file takes the name the panel's New Filename proposes from its tags,
+// long or 8.3 as the settings say. Names taken or unusable are skipped by the preview.
+
+#include "jobs/JobInputs.h"
+
+class EditSession;
+class QLabel;
+struct MdlDefault;
+
+class RenameJobInputs : public JobInputs {
+    Q_OBJECT
+public:
+    // settings and session: the window's, read at each plan (the name style, the code page).
+    RenameJobInputs(const MdlDefault &settings, const EditSession &session, QWidget *parent = nullptr);
+
+    static QString jobTitle() { return QStringLiteral("Rename Every File"); }
+    QString title() const override { return jobTitle(); }
+    void start(const std::vector<JobFile> &files) override;
+    QList<JobField> fields() const override { return {JobField::Name}; }
+    JobPlanner planner() const override;
+
+    QLabel *style = nullptr;
+
+private:
+    const MdlDefault &m_settings;
+    const EditSession &m_session;
+};
