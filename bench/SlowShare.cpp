@@ -65,6 +65,7 @@ void removeLeftovers(const QByteArray &base)
         const QByteArray path = base + '/' + name;
         run("fusermount3", {"-u", "-z", "--", path.constData()});
         ::rmdir(path.constData());
+        ::unlink(path.constData());  // a file of request counts
     }
     ::closedir(dir);
 }
@@ -95,6 +96,7 @@ QString SlowShare::mount(const QByteArray &source, int delayUs)
     if (!::mkdtemp(point.data()))
         return QStringLiteral("share skipped: no mount point (%1)").arg(QString::fromLocal8Bit(std::strerror(errno)));
     m_mountPoint = point;
+    m_countsFile = point + ".requests";
     const QByteArray delay = QByteArray::number(delayUs);
     const pid_t parent = ::getpid();
     m_server = ::fork();
@@ -104,7 +106,7 @@ QString SlowShare::mount(const QByteArray &source, int delayUs)
         if (::getppid() != parent)
             ::_exit(1);
         ::execl(VELMORA_SLOWFS, VELMORA_SLOWFS, source.constData(), point.constData(), delay.constData(),
-                static_cast<char *>(nullptr));
+                m_countsFile.constData(), static_cast<char *>(nullptr));
         ::_exit(127);
     }
     if (m_server < 0)
@@ -149,4 +151,32 @@ void SlowShare::unmount()
         ::rmdir(m_mountPoint.constData());  // never recursive: it may still show the mirrored files
         m_mountPoint.clear();
     }
+    if (!m_countsFile.isEmpty()) {
+        ::unlink(m_countsFile.constData());
+        ::unlink((m_countsFile + ".part").constData());
+        m_countsFile.clear();
+    }
+}
+
+QMap<QByteArray, double> SlowShare::requests()
+{
+    QMap<QByteArray, double> counts;
+    if (m_server <= 0 || ::kill(m_server, SIGUSR1) != 0)
+        return counts;
+    ++m_dumps;
+    for (int tries = 0; tries < 500; ++tries) {
+        QFile file(QFile::decodeName(m_countsFile));
+        if (file.open(QIODevice::ReadOnly)) {
+            counts.clear();
+            for (const QByteArray &line : file.readAll().split('\n')) {
+                const QList<QByteArray> words = line.split(' ');
+                if (words.size() == 2)
+                    counts.insert(words[0], words[1].toDouble());
+            }
+            if (counts.take("dumps") >= m_dumps)
+                return counts;
+        }
+        pause(10);
+    }
+    return {};
 }

@@ -5,6 +5,7 @@
 // the file system also unmounts itself when this process ends in any other way.
 
 #include <QByteArray>
+#include <QMap>
 #include <QString>
 
 #include <sys/types.h>
@@ -19,6 +20,9 @@ public:
     bool mounted() const { return m_error.isEmpty(); }
     QString error() const { return m_error; }  // why it could not be mounted
     QByteArray path() const { return m_mountPoint; }
+    // The requests the file system has answered since it was mounted, by kind; empty when it
+    // does not answer within a few seconds.
+    QMap<QByteArray, double> requests();
 
 private:
     QString mount(const QByteArray &source, int delayUs);
@@ -26,6 +30,8 @@ private:
     void unmount();
 
     QByteArray m_mountPoint;
+    QByteArray m_countsFile;  // where the file system writes its counts of requests
+    long m_dumps = 0;         // how many times it has written them
     pid_t m_server = -1;
     QString m_error;
 };

@@ -1,16 +1,22 @@
-// velmora-slowfs SOURCE MOUNTPOINT DELAY_US: mounts at MOUNTPOINT a mirror of the folder SOURCE
-// that answers every request only after DELAY_US microseconds, as a file server across a network
-// does. Requests are served at once on as many threads as they arrive on, so the file system never
-// limits how many are in flight; the kernel keeps names and attributes for a second, as a network
-// mount does, and file data only while a file is open. It runs until unmounted or signalled.
+// velmora-slowfs SOURCE MOUNTPOINT DELAY_US [COUNTS_FILE]: mounts at MOUNTPOINT a mirror of the
+// folder SOURCE that answers every request only after DELAY_US microseconds, as a file server
+// across a network does. Requests are served at once on as many threads as they arrive on, so the
+// file system never limits how many are in flight; the kernel keeps names and attributes for a
+// second, as a network mount does, and file data only while a file is open. It runs until
+// unmounted or signalled. With COUNTS_FILE it counts the requests by kind and writes the counts
+// there, one "kind count" a line, on SIGUSR1 and when it ends.
 
 #define FUSE_USE_VERSION 312
 #include <fuse.h>
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <string>
+#include <thread>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,8 +28,42 @@ namespace {
 int g_source = -1;    // the mirrored folder
 timespec g_delay{};   // the round trip every request costs
 
-void roundTrip()
+// The kinds of request counted. The kernel's lookup of a name reaches this file system as a
+// getattr without an open file, so the two are one kind here.
+enum Request {
+    LookupOrGetattrByName, GetattrOpenFile, Readlink, Opendir, Readdir, Releasedir, FsyncDir, Open,
+    Create, Read, Write, Fsync, Release, Truncate, Chmod, Utimens, Link, Unlink, Rename, Statfs,
+    RequestKinds
+};
+const char *const kRequestNames[RequestKinds] = {
+    "lookup_or_getattr_by_name", "getattr_open_file", "readlink", "opendir", "readdir", "releasedir",
+    "fsyncdir", "open", "create", "read", "write", "fsync", "release", "truncate", "chmod",
+    "utimens", "link", "unlink", "rename", "statfs"};
+std::atomic<unsigned long> g_requests[RequestKinds];
+std::atomic<unsigned long> g_dumps{0};
+const char *g_countsFile = nullptr;
+
+// Written whole under another name first, so that a reader never sees half the counts; "dumps"
+// tells a reader which signal the file answers.
+void writeCounts()
 {
+    if (!g_countsFile)
+        return;
+    std::string text;
+    for (int kind = 0; kind < RequestKinds; ++kind)
+        text += std::string(kRequestNames[kind]) + ' ' + std::to_string(g_requests[kind].load()) + '\n';
+    text += "dumps " + std::to_string(++g_dumps) + '\n';
+    const std::string partial = std::string(g_countsFile) + ".part";
+    if (FILE *out = std::fopen(partial.c_str(), "w")) {
+        const bool written = std::fputs(text.c_str(), out) >= 0;
+        if (std::fclose(out) == 0 && written)
+            std::rename(partial.c_str(), g_countsFile);
+    }
+}
+
+void roundTrip(Request kind)
+{
+    g_requests[kind].fetch_add(1, std::memory_order_relaxed);
     timespec left = g_delay;
     while (::clock_nanosleep(CLOCK_MONOTONIC, 0, &left, &left) == EINTR) {
     }
@@ -65,13 +105,13 @@ void *init(fuse_conn_info *conn, fuse_config *cfg)
 
 int getattr(const char *path, struct stat *st, fuse_file_info *fi)
 {
-    roundTrip();
+    roundTrip(fi ? GetattrOpenFile : LookupOrGetattrByName);
     return done(fi ? ::fstat(int(fi->fh), st) : ::fstatat(g_source, rel(path), st, AT_SYMLINK_NOFOLLOW));
 }
 
 int readlink(const char *path, char *buf, size_t size)
 {
-    roundTrip();
+    roundTrip(Readlink);
     const ssize_t n = ::readlinkat(g_source, rel(path), buf, size - 1);
     if (n < 0)
         return -errno;
@@ -81,7 +121,7 @@ int readlink(const char *path, char *buf, size_t size)
 
 int opendir(const char *path, fuse_file_info *fi)
 {
-    roundTrip();
+    roundTrip(Opendir);
     const int fd = ::openat(g_source, rel(path), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     DIR *dir = fd < 0 ? nullptr : ::fdopendir(fd);
     if (!dir) {
@@ -100,7 +140,7 @@ int opendir(const char *path, fuse_file_info *fi)
 // kernel knows the names without a lookup of each.
 int readdir(const char *, void *buf, fuse_fill_dir_t fill, off_t offset, fuse_file_info *fi, fuse_readdir_flags flags)
 {
-    roundTrip();
+    roundTrip(Readdir);
     FolderHandle *folder = folderOf(fi);
     if (offset != folder->offset) {
         ::seekdir(folder->dir, offset);
@@ -129,7 +169,7 @@ int readdir(const char *, void *buf, fuse_fill_dir_t fill, off_t offset, fuse_fi
 
 int releasedir(const char *, fuse_file_info *fi)
 {
-    roundTrip();
+    roundTrip(Releasedir);
     FolderHandle *folder = folderOf(fi);
     ::closedir(folder->dir);
     delete folder;
@@ -138,13 +178,13 @@ int releasedir(const char *, fuse_file_info *fi)
 
 int fsyncdir(const char *, int, fuse_file_info *fi)
 {
-    roundTrip();
+    roundTrip(FsyncDir);
     return done(::fsync(::dirfd(folderOf(fi)->dir)));
 }
 
 int openFile(const char *path, int flags, mode_t mode, fuse_file_info *fi)
 {
-    roundTrip();
+    roundTrip(flags & O_CREAT ? Create : Open);
     const int fd = ::openat(g_source, rel(path), flags | O_CLOEXEC, mode);
     if (fd < 0)
         return -errno;
@@ -157,33 +197,33 @@ int create(const char *path, mode_t mode, fuse_file_info *fi) { return openFile(
 
 int read(const char *, char *buf, size_t size, off_t offset, fuse_file_info *fi)
 {
-    roundTrip();
+    roundTrip(Read);
     const ssize_t n = ::pread(int(fi->fh), buf, size, offset);
     return n < 0 ? -errno : int(n);
 }
 
 int write(const char *, const char *buf, size_t size, off_t offset, fuse_file_info *fi)
 {
-    roundTrip();
+    roundTrip(Write);
     const ssize_t n = ::pwrite(int(fi->fh), buf, size, offset);
     return n < 0 ? -errno : int(n);
 }
 
 int fsync(const char *, int, fuse_file_info *fi)
 {
-    roundTrip();
+    roundTrip(Fsync);
     return done(::fsync(int(fi->fh)));
 }
 
 int release(const char *, fuse_file_info *fi)
 {
-    roundTrip();
+    roundTrip(Release);
     return done(::close(int(fi->fh)));
 }
 
 int truncate(const char *path, off_t size, fuse_file_info *fi)
 {
-    roundTrip();
+    roundTrip(Truncate);
     if (fi)
         return done(::ftruncate(int(fi->fh), size));
     const int fd = ::openat(g_source, rel(path), O_WRONLY | O_CLOEXEC);
@@ -196,37 +236,37 @@ int truncate(const char *path, off_t size, fuse_file_info *fi)
 
 int chmod(const char *path, mode_t mode, fuse_file_info *fi)
 {
-    roundTrip();
+    roundTrip(Chmod);
     return done(fi ? ::fchmod(int(fi->fh), mode) : ::fchmodat(g_source, rel(path), mode, 0));
 }
 
 int utimens(const char *path, const timespec times[2], fuse_file_info *fi)
 {
-    roundTrip();
+    roundTrip(Utimens);
     return done(fi ? ::futimens(int(fi->fh), times) : ::utimensat(g_source, rel(path), times, AT_SYMLINK_NOFOLLOW));
 }
 
 int link(const char *from, const char *to)
 {
-    roundTrip();
+    roundTrip(Link);
     return done(::linkat(g_source, rel(from), g_source, rel(to), 0));
 }
 
 int unlink(const char *path)
 {
-    roundTrip();
+    roundTrip(Unlink);
     return done(::unlinkat(g_source, rel(path), 0));
 }
 
 int rename(const char *from, const char *to, unsigned int flags)
 {
-    roundTrip();
+    roundTrip(Rename);
     return done(::renameat2(g_source, rel(from), g_source, rel(to), flags));
 }
 
 int statfs(const char *, struct statvfs *st)
 {
-    roundTrip();
+    roundTrip(Statfs);
     return done(::fstatvfs(g_source, st));
 }
 
@@ -261,10 +301,22 @@ fuse_operations operations()
 int main(int argc, char **argv)
 {
     char *end = nullptr;
-    const long delayUs = argc == 4 ? std::strtol(argv[3], &end, 10) : -1;
-    if (argc != 4 || *end != '\0' || delayUs < 0) {
-        std::fprintf(stderr, "usage: %s SOURCE MOUNTPOINT DELAY_US\n", argv[0]);
+    const long delayUs = argc == 4 || argc == 5 ? std::strtol(argv[3], &end, 10) : -1;
+    if (delayUs < 0 || *end != '\0') {
+        std::fprintf(stderr, "usage: %s SOURCE MOUNTPOINT DELAY_US [COUNTS_FILE]\n", argv[0]);
         return 2;
+    }
+    if (argc == 5) {
+        // SIGUSR1 blocked before any thread starts, so that only this waiter takes it.
+        g_countsFile = argv[4];
+        sigset_t usr1;
+        sigemptyset(&usr1);
+        sigaddset(&usr1, SIGUSR1);
+        pthread_sigmask(SIG_BLOCK, &usr1, nullptr);
+        std::thread([usr1] {
+            for (int signal = 0; sigwait(&usr1, &signal) == 0;)
+                writeCounts();
+        }).detach();
     }
     g_delay = {delayUs / 1000000, (delayUs % 1000000) * 1000};
     g_source = ::open(argv[1], O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -294,5 +346,6 @@ int main(int argc, char **argv)
     }
     fuse_destroy(fs);
     ::close(g_source);
+    writeCounts();
     return status;
 }

@@ -3,7 +3,9 @@
 #include "app/SaveUndo.h"
 #include "app/TaggingEntries.h"
 #include "browser/TagEditor.h"
+#include "jobs/CaseJobInputs.h"
 #include "jobs/JobDialog.h"
+#include "jobs/ListJobInputs.h"
 #include "jobs/NameJobInputs.h"
 #include "jobs/NumberJobInputs.h"
 #include "jobs/RenameJobInputs.h"
@@ -20,8 +22,8 @@ JobEntries::JobEntries(QMenu &tagsMenu, TagEditor &editor, EditSession &session,
     : QObject(window), m_editor(editor), m_session(session), m_settings(settings), m_undo(undo), m_tagging(tagging),
       m_genreList(genreList), m_window(window)
 {
-    m_undo.knowJobs({NameJobInputs::jobTitle(), ValuesJobInputs::jobTitle(), NumberJobInputs::jobTitle(),
-                     RenameJobInputs::jobTitle()});
+    m_undo.knowJobs({NameJobInputs::jobTitle(), ValuesJobInputs::jobTitle(), ListJobInputs::jobTitle(),
+                     CaseJobInputs::jobTitle(), NumberJobInputs::jobTitle(), RenameJobInputs::jobTitle()});
     tagsMenu.addSeparator();
     tagsFromNames = tagsMenu.addAction(QStringLiteral("Tags from File &Names…"));
     tagsFromNames->setObjectName(QStringLiteral("mnuTagsFromNames"));
@@ -30,6 +32,12 @@ JobEntries::JobEntries(QMenu &tagsMenu, TagEditor &editor, EditSession &session,
     valuesForEveryFile = tagsMenu.addAction(QStringLiteral("&Values for Every File…"));
     valuesForEveryFile->setObjectName(QStringLiteral("mnuValuesForEveryFile"));
     connect(valuesForEveryFile, &QAction::triggered, this, [this] { open(new ValuesJobInputs(m_genreList)); });
+    titlesFromList = tagsMenu.addAction(QStringLiteral("&Titles from a List…"));
+    titlesFromList->setObjectName(QStringLiteral("mnuTitlesFromList"));
+    connect(titlesFromList, &QAction::triggered, this, [this] { open(new ListJobInputs); });
+    caseAndReplace = tagsMenu.addAction(QStringLiteral("C&ase and Replace…"));
+    caseAndReplace->setObjectName(QStringLiteral("mnuCaseAndReplace"));
+    connect(caseAndReplace, &QAction::triggered, this, [this] { open(new CaseJobInputs(m_session.codePage())); });
     numberTracks = tagsMenu.addAction(QStringLiteral("N&umber Tracks…"));  // N is the names'
     numberTracks->setObjectName(QStringLiteral("mnuNumberTracks"));
     connect(numberTracks, &QAction::triggered, this, [this] { open(new NumberJobInputs); });

@@ -26,6 +26,7 @@ public:
                const TaggingEntries &tagging, const QStringList &genreList, QWidget *window);
 
     QAction *tagsFromNames = nullptr, *valuesForEveryFile = nullptr;
+    QAction *titlesFromList = nullptr, *caseAndReplace = nullptr;
     QAction *numberTracks = nullptr, *renameEveryFile = nullptr;
     JobDialog *dialog() const;  // the job open now, if any
 

@@ -5,15 +5,8 @@
 #include "tags/text/TextEscape.h"
 
 #include <QFile>
-#include <QStringDecoder>
 
 #include <unistd.h>
-
-namespace {
-
-constexpr qint64 ListTextLimit = 1 << 20;
-
-}  // namespace
 
 bool readFromListRequest(CommandLine &line, FromListRequest &request, const CodePage *&page, QString &problem)
 {
@@ -49,9 +42,8 @@ bool readListLines(FromListRequest &request, Console &console)
         console.fileFailed(shownSource, text.status.description());
         return false;
     }
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString decoded = utf8(text.bytes);
-    if (utf8.hasError()) {
+    QString decoded;
+    if (!decodeListText(text.bytes, decoded)) {
         console.fileFailed(shownSource, QStringLiteral("not UTF-8 text"));
         return false;
     }

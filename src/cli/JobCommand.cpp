@@ -180,16 +180,3 @@ int runJobCommand(const std::vector<FileTarget> &targets, const JobPlanner &plan
                              .arg(summary.written).arg(summary.unchanged).arg(summary.skipped).toUtf8());
     return console.anyFailed() ? ExitSomeFailed : ExitDone;
 }
-
-JobField jobFieldOf(TagField field)
-{
-    switch (field) {
-    case TagField::Title: return JobField::Title;
-    case TagField::Artist: return JobField::Artist;
-    case TagField::Album: return JobField::Album;
-    case TagField::Year: return JobField::Year;
-    case TagField::Comment: return JobField::Comment;
-    case TagField::Genre: break;
-    }
-    return JobField::Genre;
-}

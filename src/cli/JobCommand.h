@@ -45,6 +45,3 @@ int printJobPreview(const std::vector<JobRow> &rows, const JobCommandRequest &re
 
 int runJobCommand(const std::vector<FileTarget> &targets, const JobPlanner &planner, const JobCommandRequest &request,
                   const CodePage &page, Output &out, Console &console);
-
-// The preview column of a text field.
-JobField jobFieldOf(TagField field);

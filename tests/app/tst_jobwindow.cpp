@@ -1,8 +1,9 @@
 // The folder jobs in the real window, checked on disk: an album tagged from its names with the
 // keyboard alone and taken back by one undo, Cyrillic names in code page 1251, Escape before
 // Apply, Values for Every File writing only its ticked fields, the stored patterns read back,
-// Number Tracks (a long comment cut only when ticked, a number typed in the preview) and Rename
-// Every File (a collision skipped, the current file followed, one undo).
+// titles from a pasted list, Case and Replace, Number Tracks (a long comment cut only when
+// ticked, a number typed in the preview) and Rename Every File (a collision skipped, the current
+// file followed, one undo), and an album made by four jobs and taken back by four undos.
 
 #include "support/EditorTestHelpers.h"
 
@@ -10,7 +11,9 @@
 #include "app/JobEntries.h"
 #include "app/SaveUndo.h"
 #include "browser/TagSaver.h"
+#include "jobs/CaseJobInputs.h"
 #include "jobs/JobDialog.h"
+#include "jobs/ListJobInputs.h"
 #include "jobs/NameJobInputs.h"
 #include "jobs/NumberJobInputs.h"
 #include "jobs/ValuesJobInputs.h"
@@ -26,13 +29,19 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QtTest>
+
+#include <functional>
+
+#include <sys/stat.h>
 
 using namespace EditorTest;
 
@@ -55,6 +64,9 @@ private:
     // Alt+T, then the entry's mnemonic, as a user opens a job.
     JobDialog *openJob(Window &w, Qt::Key mnemonic)
     {
+        w->activateWindow();  // after an earlier job's dialog
+        if (!QTest::qWaitForWindowActive(&w.main()))
+            return nullptr;
         QTest::keyClick(&w.main(), Qt::Key_T, Qt::AltModifier);
         QWidget *menu = QApplication::activePopupWidget();
         if (!menu)
@@ -260,6 +272,192 @@ private slots:
         QCOMPARE(log.texts.size(), 1);
         QVERIFY(log.texts[0].startsWith(QStringLiteral("Nothing was undone:\nb.mp3: ")));
         QCOMPARE(readFile(file("a.mp3")), a);
+    }
+
+    void titlesComeFromAPastedList_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QStringList>("titles");  // per file; empty: the file is not touched
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<int>("fieldIndex");  // in the field box: Title, Artist, Album, ...
+        QTest::newRow("more lines") << QStringLiteral("1. Morning Walk (3:45)\n02 - Tide 4:10\nA3) Far\n4. Extra")
+                                    << QStringList{"Morning Walk", "Tide", "Far"}
+                                    << QStringLiteral("4 lines for 3 files: only the paired files change") << 0;
+        QTest::newRow("fewer lines") << QStringLiteral("01. Morning Walk\r\n\r\n02. Tide [3:01]\r\n")
+                                     << QStringList{"Morning Walk", "Tide", ""}
+                                     << QStringLiteral("2 lines for 3 files: only the paired files change") << 0;
+        QTest::newRow("to the album") << QStringLiteral("Blue\nRed\nGold") << QStringList{"Blue", "Red", "Gold"}
+                                      << QString() << 2;
+    }
+
+    void titlesComeFromAPastedList()
+    {
+        QFETCH(QString, list);
+        QFETCH(QStringList, titles);
+        QFETCH(int, fieldIndex);
+        StateHome state;
+        for (const char *name : {"a.mp3", "b.mp3", "c.mp3"})
+            QVERIFY(writeFile(file(name), audio + trailer("Old", "Artist")));
+        const auto before = snapshot();
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+        JobDialog *dialog = openJob(w, Qt::Key_T);
+        QVERIFY(dialog);
+        auto &inputs = static_cast<ListJobInputs &>(dialog->inputs());
+        QVERIFY(!dialog->applyButton->isEnabled());  // no list yet
+        inputs.fieldBox->setCurrentIndex(fieldIndex);
+        QApplication::clipboard()->setText(list);
+        QTest::keyClick(inputs.listText, Qt::Key_V, Qt::ControlModifier);
+        QTEST(inputs.countLabel->text(), "count");
+        QVERIFY(applyAndWait(dialog));
+        for (int i = 0; i < titles.size(); ++i) {
+            const QByteArray name = QByteArray(1, char('a' + i)) + ".mp3";
+            const QByteArray now = readFile(file(name));
+            if (titles[i].isEmpty()) {
+                QCOMPARE(now, before.value(QString::fromLatin1(name)));
+                continue;
+            }
+            const QList<QByteArray> fields = {field(now, 3, 30), field(now, 33, 30), field(now, 63, 30)};
+            QList<QByteArray> expected = {"Old", "Artist", ""};
+            expected[fieldIndex] = titles[i].toUtf8();
+            QCOMPARE(fields, expected);
+        }
+    }
+
+    // A list file that cannot be read is said and leaves the box as it was.
+    void aListIsOpenedOnlyWhenReadable_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");  // empty: a FIFO
+        QTest::addColumn<QString>("said");
+        QTest::newRow("text") << QByteArray("1. One\n") << QString();
+        QTest::newRow("not UTF-8") << QByteArray("\xC0ne\n") << QStringLiteral("list.txt could not be read: it is not UTF-8 text.");
+        QTest::newRow("FIFO") << QByteArray() << QStringLiteral("list.txt could not be read: ");
+    }
+
+    void aListIsOpenedOnlyWhenReadable()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, said);
+        const QByteArray path = file("list.txt");
+        QVERIFY(bytes.isEmpty() ? ::mkfifo(path.constData(), 0600) == 0 : writeFile(path, bytes));
+        ListJobInputs inputs;
+        inputs.listText->setPlainText(QStringLiteral("kept"));
+        QCOMPARE(inputs.openList(QString::fromUtf8(path)), said.isEmpty());
+        QCOMPARE(inputs.listText->toPlainText(), said.isEmpty() ? QString::fromUtf8(bytes) : QStringLiteral("kept"));
+        QCOMPARE(log.texts.size(), said.isEmpty() ? 0 : 1);
+        if (!said.isEmpty())
+            QVERIFY(log.texts[0].startsWith(said));
+    }
+
+    void caseAndReplace_data()
+    {
+        QTest::addColumn<int>("letterCase");
+        QTest::addColumn<QString>("find");
+        QTest::addColumn<bool>("regex");
+        QTest::addColumn<QByteArray>("title");  // on disk after Apply; empty: Apply stays disabled
+        // "группа крови (live)" in code page 1251.
+        QTest::newRow("Title Case in 1251") << int(LetterCase::Title) << QString() << false
+                                            << QByteArray("\xC3\xF0\xF3\xEF\xEF\xE0 \xCA\xF0\xEE\xE2\xE8 (Live)");
+        QTest::newRow("plain bracket") << int(LetterCase::Keep) << QStringLiteral("(") << false
+                                       << QByteArray("\xE3\xF0\xF3\xEF\xEF\xE0 \xEA\xF0\xEE\xE2\xE8 [live)");
+        QTest::newRow("invalid regex") << int(LetterCase::Keep) << QStringLiteral("(") << true << QByteArray();
+    }
+
+    void caseAndReplace()
+    {
+        QFETCH(int, letterCase);
+        QFETCH(QString, find);
+        QFETCH(bool, regex);
+        QFETCH(QByteArray, title);
+        StateHome state;
+        const QByteArray old = audio + trailer("\xE3\xF0\xF3\xEF\xEF\xE0 \xEA\xF0\xEE\xE2\xE8 (live)");
+        QVERIFY(writeFile(file("a.mp3"), old));
+        Window w;
+        w->session().chooseCodePage(1251);
+        QVERIFY(w.openFolder(m_folder));
+        JobDialog *dialog = openJob(w, Qt::Key_A);
+        QVERIFY(dialog);
+        auto &inputs = static_cast<CaseJobInputs &>(dialog->inputs());
+        inputs.letterCase->setCurrentIndex(letterCase);
+        inputs.regex->setChecked(regex);
+        QTest::keyClicks(inputs.findText, find);
+        QTest::keyClicks(inputs.replaceText, QStringLiteral("["));
+        if (title.isEmpty()) {
+            QVERIFY(!dialog->applyButton->isEnabled());
+            QVERIFY(dialog->summaryText().startsWith(QStringLiteral("The replacement cannot be used: ")));
+            QTest::keyClick(dialog, Qt::Key_A, Qt::AltModifier);
+            QCOMPARE(readFile(file("a.mp3")), old);
+            return;
+        }
+        QVERIFY(applyAndWait(dialog));
+        QCOMPARE(field(readFile(file("a.mp3")), 3, 30), title);
+    }
+
+    // Four jobs from the keyboard alone make an album of twelve bare rips; four undos give every
+    // name and byte back.
+    void anAlbumIsTaggedByFourJobsAndUndoneByFour()
+    {
+        StateHome state;
+        const QStringList titles = {"Morning Walk", "Tide", "Far", "Low", "Late", "Stay",
+                                    "Up", "Down", "Sun", "Intro", "Last", "End"};
+        QString sleeve;
+        for (int i = 0; i < titles.size(); ++i) {
+            const QByteArray name = QStringLiteral("track%1.mp3").arg(i + 1, 2, 10, QLatin1Char('0')).toLatin1();
+            QVERIFY(writeFile(file(name), i % 3 ? song(3000 + i) : audio + trailer("Old", "Someone")));
+            sleeve += QStringLiteral("%1. %2 (%3:0%4)\n").arg(i + 1).arg(titles[i]).arg(3).arg(i % 10);
+        }
+        const auto before = snapshot();
+        Window w(m_folder, Names::Long);
+        const auto run = [&](Qt::Key mnemonic, const std::function<void()> &fill) {
+            JobDialog *dialog = openJob(w, mnemonic);
+            if (!dialog)
+                return false;
+            fill();
+            const bool applied = applyAndWait(dialog) && log.texts.isEmpty();
+            QTest::keyClick(dialog, Qt::Key_Escape);
+            return applied && QTest::qWaitFor([&] { return !w->jobs().dialog(); });
+        };
+        const auto typeHere = [](const QString &text) { QTest::keyClicks(QApplication::focusWidget(), text); };
+        const auto tab = [](int times) {
+            for (int i = 0; i < times; ++i)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        };
+        QVERIFY(run(Qt::Key_T, [&] {
+            QApplication::clipboard()->setText(sleeve);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+        }));
+        QVERIFY(run(Qt::Key_V, [&] {  // each box follows its tick
+            tab(1);
+            typeHere(QStringLiteral("Red Kettle"));
+            tab(2);
+            typeHere(QStringLiteral("Blue Hours"));
+            tab(2);
+            typeHere(QStringLiteral("2001"));
+        }));
+        QVERIFY(run(Qt::Key_U, [] {}));
+        QVERIFY(run(Qt::Key_R, [] {}));
+
+        const auto now = snapshot();
+        QCOMPARE(now.size(), titles.size());
+        for (int i = 0; i < titles.size(); ++i) {
+            const QString name = QStringLiteral("Red Kettle-%1.MP3").arg(titles[i]);
+            QVERIFY2(now.contains(name), qPrintable(name));
+            const QByteArray bytes = now.value(name);
+            const QByteArray was = before.value(QStringLiteral("track%1.mp3").arg(i + 1, 2, 10, QLatin1Char('0')));
+            QVERIFY(bytes.startsWith(i % 3 ? was : was.chopped(128)));
+            const QList<QByteArray> fields = {field(bytes, 3, 30), field(bytes, 33, 30), field(bytes, 63, 30),
+                                              field(bytes, 93, 4)};
+            QCOMPARE(fields, QList<QByteArray>({titles[i].toUtf8(), "Red Kettle", "Blue Hours", "2001"}));
+            QCOMPARE(bytes.at(bytes.size() - 3), '\0');
+            QCOMPARE(int(quint8(bytes.at(bytes.size() - 2))), i + 1);
+        }
+
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w.main()));
+        for (int undo = 0; undo < 4; ++undo)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(log.texts, QStringList());
+        QCOMPARE(snapshot(), before);
     }
 
     void storedPatternsAreOfferedWhenUsable()

@@ -86,6 +86,39 @@ private slots:
         QVERIFY(byName[QStringLiteral("mid3v2.mp3")][QStringLiteral("track")].isNull());
     }
 
+    // The listing reads the tag with the file's first 4 KiB when it fits there and the rest after.
+    void listJsonReadsTagsOnEitherSideOfTheFirstRead_data()
+    {
+        QTest::addColumn<int>("filler");    // bytes of a frame between the title and the artist
+        QTest::addColumn<int>("tagBytes");  // the whole tag, padded to it; 0: not padded
+        QTest::addColumn<int>("audio");     // the bytes after the tag, trailer included
+        QTest::newRow("file shorter than the first read") << 0 << 0 << 300;
+        QTest::newRow("tag as long as the first read") << 0 << 4096 << 3000;
+        QTest::newRow("tag a byte longer") << 0 << 4097 << 3000;
+        QTest::newRow("artist past the first read") << 5000 << 0 << 3000;
+    }
+
+    void listJsonReadsTagsOnEitherSideOfTheFirstRead()
+    {
+        QFETCH(int, filler);
+        QFETCH(int, tagBytes);
+        QFETCH(int, audio);
+        QList<Id3v2Files::Frame> frames{{"TIT2", Id3v2Files::latin1("Near")}};
+        if (filler)
+            frames.append({"TXXX", QByteArray("\0note\0", 6) + QByteArray(filler, 'x')});
+        frames.append({"TPE1", Id3v2Files::latin1("Far")});
+        QByteArray tag = Id3v2Files::tag(3, frames);
+        if (tagBytes)
+            tag = Id3v2Files::tag(3, frames, {.padding = tagBytes - int(tag.size())});
+        TempFolder dir;
+        writeFile(dir.file("a.mp3"), tag + song(audio, Id3v2Files::sampleTrailer()));
+        const Run run = runCli({"list", "--json"}, dir.path());
+        QCOMPARE(run.exitCode, 0);
+        const QJsonObject v2 = QJsonDocument::fromJson(run.out).array().at(0)[QStringLiteral("id3v2")].toObject();
+        QCOMPARE(v2[QStringLiteral("title")].toString(), QStringLiteral("Near"));
+        QCOMPARE(v2[QStringLiteral("artist")].toString(), QStringLiteral("Far"));
+    }
+
     // Velmora writes the last 128 bytes and nothing else, whatever comes before them.
     void setFromV2FillsTheTrailerAndNothingElse()
     {

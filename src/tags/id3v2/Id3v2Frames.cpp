@@ -20,13 +20,14 @@ constexpr quint8 FrameGrouped4 = 0x40, FrameUnsynchronised4 = 0x02, FrameDataLen
 const char *const wantedFrames[] = {"TT2", "TP1", "TAL", "TYE", "COM", "TCO",
                                     "TIT2", "TPE1", "TALB", "TYER", "TDRC", "COMM", "TCON"};
 
-bool isWanted(const char *id, int idSize)
+// The place of id in wantedFrames, or -1.
+int wantedIndex(const char *id, int idSize)
 {
-    for (const char *wanted : wantedFrames) {
-        if (int(std::strlen(wanted)) == idSize && std::memcmp(wanted, id, size_t(idSize)) == 0)
-            return true;
+    for (int i = 0; i < int(std::size(wantedFrames)); ++i) {
+        if (int(std::strlen(wantedFrames[i])) == idSize && std::memcmp(wantedFrames[i], id, size_t(idSize)) == 0)
+            return i;
     }
-    return false;
+    return -1;
 }
 
 bool isFrameId(const uchar *id, int idSize)
@@ -110,20 +111,20 @@ QByteArray frameData(int major, quint8 formatFlags, const char *data, qsizetype 
     return major == 4 && (formatFlags & FrameUnsynchronised4) ? resynchronised(kept) : kept;
 }
 
-QByteArray frameHeader(int major, const char *id, qsizetype size)
+void appendFrameHeader(QByteArray &to, int major, const char *id, qsizetype size)
 {
-    QByteArray header(id, major == 2 ? 3 : 4);
+    to.append(id, major == 2 ? 3 : 4);
     if (major == 2) {
-        header.append(char(size >> 16 & 0xFF)).append(char(size >> 8 & 0xFF)).append(char(size & 0xFF));
-        return header;
+        to.append(char(size >> 16 & 0xFF)).append(char(size >> 8 & 0xFF)).append(char(size & 0xFF));
+        return;
     }
     if (major == 3) {
         for (int shift = 24; shift >= 0; shift -= 8)
-            header.append(char(size >> shift & 0xFF));
+            to.append(char(size >> shift & 0xFF));
     } else {
-        header.append(syncSafeBytes(size));
+        to.append(syncSafeBytes(size));
     }
-    return header.append("\0\0", 2);
+    to.append("\0\0", 2);
 }
 
 bool isComment(const char *id, int idSize)
@@ -135,17 +136,17 @@ bool isComment(const char *id, int idSize)
 // each text id, and of the comments the first with an empty description, else the first.
 class KeptFrames {
 public:
-    explicit KeptFrames(int major) : m_major(major) {}
+    KeptFrames(int major, qsizetype mostBytes) : m_major(major) { m_frames.reserve(mostBytes); }
 
-    void add(const char *id, int idSize, const QByteArray &data)
+    // wanted: the place of id in wantedFrames.
+    void add(const char *id, int idSize, int wanted, const QByteArray &data)
     {
         if (data.isEmpty())
             return;
         if (!isComment(id, idSize)) {
-            const QByteArray key(id, idSize);
-            if (m_ids.contains(key))
+            if (m_seen & (1u << wanted))
                 return;
-            m_ids.append(key);
+            m_seen |= 1u << wanted;
             appendFrame(m_frames, id, passesAsItIs(data, 1) ? data
                                       : textFrameContents(decodeText(quint8(data[0]), data.constData() + 1, data.size() - 1)));
             return;
@@ -170,7 +171,7 @@ public:
         appendFrame(m_comment, id, commentFrameContents(data.mid(1, 3), description, parts.value(1)));
     }
 
-    QByteArray frames() const { return m_frames + m_comment; }
+    QByteArray frames() { return std::move(m_frames += m_comment); }
 
 private:
     // Text that reads the same whatever reads it, and needs no cut, goes to the library as it is:
@@ -184,12 +185,12 @@ private:
 
     void appendFrame(QByteArray &to, const char *id, const QByteArray &contents) const
     {
-        to += frameHeader(m_major, id, contents.size());
+        appendFrameHeader(to, m_major, id, contents.size());
         to += contents;
     }
 
     int m_major;
-    QList<QByteArray> m_ids;
+    quint32 m_seen = 0;  // the text ids kept, one bit for each place in wantedFrames
     QByteArray m_frames, m_comment;
     bool m_plainComment = false;  // the comment kept has an empty description: no other is looked at
 };
@@ -199,7 +200,8 @@ private:
 QByteArray wantedFramesOf(int major, const QByteArray &body, qsizetype start)
 {
     const FrameLayout layout = major == 2 ? FrameLayout{3, 6} : FrameLayout{4, 10};
-    KeptFrames kept(major);
+    // Most tags' kept frames fit in what is reserved; a larger one grows as usual.
+    KeptFrames kept(major, qMin(body.size() - start, qsizetype(4096)));
     qsizetype at = start;
     while (at + layout.headerSize <= body.size()) {
         const auto *frame = reinterpret_cast<const uchar *>(body.constData() + at);
@@ -210,8 +212,9 @@ QByteArray wantedFramesOf(int major, const QByteArray &body, qsizetype start)
             break;
         const quint8 formatFlags = major == 2 ? 0 : frame[9];
         const char *id = body.constData() + at;
-        if (size > 0 && isWanted(id, layout.idSize) && !isSealed(major, formatFlags))
-            kept.add(id, layout.idSize, frameData(major, formatFlags, id + layout.headerSize, qsizetype(size)));
+        const int wanted = size > 0 ? wantedIndex(id, layout.idSize) : -1;
+        if (wanted >= 0 && !isSealed(major, formatFlags))
+            kept.add(id, layout.idSize, wanted, frameData(major, formatFlags, id + layout.headerSize, qsizetype(size)));
         at += layout.headerSize + qsizetype(size);
     }
     return kept.frames();
@@ -243,7 +246,9 @@ QByteArray textFramesOf(const QByteArray &tag, QString &problem)
         return {};
     }
     const QByteArray frames = wantedFramesOf(header->major, body, start);
-    QByteArray plain("ID3");
+    QByteArray plain;
+    plain.reserve(HeaderSize + frames.size());
+    plain.append("ID3");
     plain.append(char(header->major));
     plain.append('\0');
     plain.append('\0');  // every frame is plain now

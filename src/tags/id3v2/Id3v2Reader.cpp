@@ -8,6 +8,10 @@
 #include <taglib/id3v2tag.h>
 #include <taglib/tdebuglistener.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace Id3v2 {
 
 namespace {
@@ -48,11 +52,44 @@ QString text(const TagLib::String &value)
     return out;
 }
 
-QString frameText(const TagLib::ID3v2::Tag &tag, const char *id)
-{
-    const TagLib::ID3v2::FrameList frames = tag.frameListMap()[id];
-    return frames.isEmpty() ? QString() : text(frames.front()->toString());
-}
+// The frames of a plain tag as the library made them, owned here. The plain tag holds at most one
+// frame of each id and one comment, so a value is its frame's text; only the genre goes through
+// the library's tag class, which turns genre numbers into names.
+class LibraryFrames {
+public:
+    ~LibraryFrames()
+    {
+        for (const auto &kept : m_frames)
+            delete kept.second;
+    }
+    LibraryFrames() = default;
+    LibraryFrames(const LibraryFrames &) = delete;
+    LibraryFrames &operator=(const LibraryFrames &) = delete;
+
+    void add(TagLib::ID3v2::Frame *frame)
+    {
+        const TagLib::ByteVector id = frame->frameID();
+        if (id == "TCON")
+            m_genre.addFrame(frame);  // the tag owns it
+        else
+            m_frames.push_back({std::string(id.data(), id.size()), frame});
+    }
+
+    QString text(const char *id) const
+    {
+        for (const auto &[frameId, frame] : m_frames) {
+            if (frameId == id)
+                return Id3v2::text(frame->toString());
+        }
+        return {};
+    }
+
+    QString genre() const { return Id3v2::text(m_genre.genre()); }
+
+private:
+    std::vector<std::pair<std::string, TagLib::ID3v2::Frame *>> m_frames;  // with their ids
+    TagLib::ID3v2::Tag m_genre;
+};
 
 }  // namespace
 
@@ -71,7 +108,7 @@ Id3v2Values parsePlain(const QByteArray &plain, QString &problem)
     const int idSize = major == 2 ? 3 : 4, headerSize = major == 2 ? 6 : 10;
     // The plain tag's frames are whole and their sizes right (Id3v2Frames.cpp wrote them): each
     // is handed to the library alone.
-    TagLib::ID3v2::Tag tag;
+    LibraryFrames frames;
     for (qsizetype at = HeaderSize; at + headerSize <= plain.size();) {
         const auto *size = reinterpret_cast<const uchar *>(plain.constData() + at + idSize);
         const qsizetype bodySize = major == 2 ? qsizetype(size[0]) << 16 | qsizetype(size[1]) << 8 | size[2]
@@ -81,19 +118,19 @@ Id3v2Values parsePlain(const QByteArray &plain, QString &problem)
         if (whole > plain.size() - at)
             break;
         if (TagLib::ID3v2::Frame *frame = factory->createFrame(bytes.mid(unsigned(at), unsigned(whole)), &header))
-            tag.addFrame(frame);
+            frames.add(frame);
         at += whole;
     }
     Id3v2Values values;
     values.version = major;
-    values.title = text(tag.title());
-    values.artist = text(tag.artist());
-    values.album = text(tag.album());
-    values.year = frameText(tag, "TDRC");
+    values.title = frames.text("TIT2");
+    values.artist = frames.text("TPE1");
+    values.album = frames.text("TALB");
+    values.year = frames.text("TDRC");
     if (values.year.isEmpty())
-        values.year = frameText(tag, "TYER");
-    values.comment = text(tag.comment());
-    values.genre = text(tag.genre());
+        values.year = frames.text("TYER");
+    values.comment = frames.text("COMM");
+    values.genre = frames.genre();
     return values;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QRegularExpression>
+#include <QStringDecoder>
 
 namespace {
 
@@ -36,6 +37,13 @@ QStringList listLines(QStringView text, const ListOptions &options)
             lines += cleanListLine(line, options);
     }
     return lines;
+}
+
+bool decodeListText(const QByteArray &bytes, QString &text)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    text = utf8(bytes);
+    return !utf8.hasError();
 }
 
 QString listCountMismatch(qsizetype lines, qsizetype files)

@@ -22,6 +22,12 @@ QString cleanListLine(QStringView line, const ListOptions &options);
 // The text's lines (any line ending), blank ones dropped, each cleaned.
 QStringList listLines(QStringView text, const ListOptions &options);
 
+// A list file is a sleeve's track list, not a book.
+constexpr qint64 ListTextLimit = 1 << 20;
+
+// The list's text from a file's bytes; false when they are not UTF-8.
+bool decodeListText(const QByteArray &bytes, QString &text);
+
 // "13 lines for 12 files" when the counts differ; empty when each file has its line.
 QString listCountMismatch(qsizetype lines, qsizetype files);
 

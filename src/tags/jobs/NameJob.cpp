@@ -2,6 +2,8 @@
 
 #include "tags/id3v1/GenreList.h"
 
+#include <map>
+
 bool nameEdits(const NamePattern &pattern, const QString &fileName, bool underscores, FieldEdits &edits,
                QString &reason)
 {
@@ -42,15 +44,13 @@ JobPlanner nameJobPlanner(const NamePattern &pattern, bool underscores)
 
 std::vector<JobField> nameJobFields(const NamePattern &pattern)
 {
-    static const std::pair<NameField, JobField> shown[] = {
+    static const std::map<NameField, JobField> shown = {
         {NameField::Title, JobField::Title}, {NameField::Artist, JobField::Artist}, {NameField::Album, JobField::Album},
         {NameField::Year, JobField::Year},   {NameField::Comment, JobField::Comment}, {NameField::Track, JobField::Track},
         {NameField::Genre, JobField::Genre},
     };
     std::vector<JobField> fields;
-    for (const auto &[code, field] : shown) {
-        if (pattern.names(code))
-            fields.push_back(field);
-    }
+    for (const NameField code : pattern.fieldsInOrder())
+        fields.push_back(shown.at(code));
     return fields;
 }

@@ -9,7 +9,7 @@
 bool nameEdits(const NamePattern &pattern, const QString &fileName, bool underscores, FieldEdits &edits,
                QString &reason);
 
-// The fields the pattern writes, in the preview's order.
+// The fields the pattern writes, in the order the names hold them.
 std::vector<JobField> nameJobFields(const NamePattern &pattern);
 
 // The planner of previewJob for the pattern.

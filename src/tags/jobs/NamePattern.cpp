@@ -95,6 +95,16 @@ int NamePattern::fieldCount() const
     return count;
 }
 
+std::vector<NameField> NamePattern::fieldsInOrder() const
+{
+    std::vector<NameField> fields;
+    for (const Piece &piece : m_pieces) {
+        if (piece.isCode && piece.field != NameField::Ignored)
+            fields.push_back(piece.field);
+    }
+    return fields;
+}
+
 bool NamePattern::names(NameField field) const
 {
     for (const Piece &piece : m_pieces) {

@@ -31,6 +31,8 @@ public:
     // The fields it fills (%x not counted).
     int fieldCount() const;
     bool names(NameField field) const;
+    // The fields it fills in the order the name holds them (%x not counted).
+    std::vector<NameField> fieldsInOrder() const;
     // The fields that take digits only (%n, %y): a match of such a pattern says more.
     int digitFieldCount() const;
     // Characters it matches literally: with equal matches, the pattern that explains more wins.

@@ -11,6 +11,19 @@ std::optional<TagField> textFieldNamed(QStringView name)
     return std::nullopt;
 }
 
+JobField jobFieldOf(TagField field)
+{
+    switch (field) {
+    case TagField::Title: return JobField::Title;
+    case TagField::Artist: return JobField::Artist;
+    case TagField::Album: return JobField::Album;
+    case TagField::Year: return JobField::Year;
+    case TagField::Comment: return JobField::Comment;
+    case TagField::Genre: break;
+    }
+    return JobField::Genre;
+}
+
 std::optional<QString> *editOf(FieldEdits &edits, TagField field)
 {
     switch (field) {

@@ -16,6 +16,9 @@ class CodePage;
 // other name.
 std::optional<TagField> textFieldNamed(QStringView name);
 
+// The preview column of a field (the genre's for the genre).
+JobField jobFieldOf(TagField field);
+
 // The edit of a text field; nullptr for the genre, which is not text.
 std::optional<QString> *editOf(FieldEdits &edits, TagField field);
 

@@ -32,8 +32,12 @@ FileStatus preadAll(int fd, char *out, qint64 bytes, qint64 offset)
     return FileStatus::success();
 }
 
-// The tag's frames that matter, from the open file whose first ten bytes open it.
-FileStatus readId3v2Frames(int fd, qint64 size, const char *head, const Id3v2::Header &header, RawTrailer &out)
+// When the tag is wanted, the first read takes this much, which holds most tags without cover
+// art: one read of the file's start instead of two.
+constexpr qint64 FirstReadWithTag = 4096;
+
+// The tag's frames that matter, from the open file whose first bytes (start, from offset 0) open it.
+FileStatus readId3v2Frames(int fd, qint64 size, QByteArrayView start, const Id3v2::Header &header, RawTrailer &out)
 {
     const qint64 tagBytes = Id3v2::HeaderSize + header.bodySize;  // a footer repeats the header: not read
     if (header.totalSize() > size) {
@@ -44,9 +48,13 @@ FileStatus readId3v2Frames(int fd, qint64 size, const char *head, const Id3v2::H
         out.id3v2Problem = QStringLiteral("the ID3v2 tag is larger than %1 MiB and is not read").arg(Id3v2::MaxTagBytes >> 20);
         return FileStatus::success();
     }
+    if (tagBytes <= start.size()) {
+        out.id3v2Frames = Id3v2::textFramesOf(QByteArray::fromRawData(start.data(), tagBytes), out.id3v2Problem);
+        return FileStatus::success();
+    }
     QByteArray tag(tagBytes, Qt::Uninitialized);
-    std::memcpy(tag.data(), head, Id3v2::HeaderSize);
-    const FileStatus status = preadAll(fd, tag.data() + Id3v2::HeaderSize, header.bodySize, Id3v2::HeaderSize);
+    std::memcpy(tag.data(), start.data(), size_t(start.size()));
+    const FileStatus status = preadAll(fd, tag.data() + start.size(), tagBytes - start.size(), start.size());
     if (status)
         out.id3v2Frames = Id3v2::textFramesOf(tag, out.id3v2Problem);
     return status;
@@ -57,15 +65,21 @@ FileStatus readId3v2Head(int fd, qint64 size, bool wholeTag, RawTrailer &out)
 {
     if (size < Id3v2::HeaderSize)
         return FileStatus::success();
-    char head[Id3v2::HeaderSize];
-    FileStatus status = preadAll(fd, head, Id3v2::HeaderSize, 0);
-    if (!status)
+    if (!wholeTag) {
+        char head[Id3v2::HeaderSize];
+        const FileStatus status = preadAll(fd, head, Id3v2::HeaderSize, 0);
+        if (const std::optional<Id3v2::Header> header = status ? Id3v2::parseHeader(head) : std::nullopt)
+            out.id3v2Version = header->major;
         return status;
-    const std::optional<Id3v2::Header> header = Id3v2::parseHeader(head);
+    }
+    char start[FirstReadWithTag];
+    const qint64 startSize = qMin(size, FirstReadWithTag);
+    const FileStatus status = preadAll(fd, start, startSize, 0);
+    const std::optional<Id3v2::Header> header = status ? Id3v2::parseHeader(start) : std::nullopt;
     if (!header)
         return status;
     out.id3v2Version = header->major;
-    return wholeTag ? readId3v2Frames(fd, size, head, *header, out) : status;
+    return readId3v2Frames(fd, size, QByteArrayView(start, startSize), *header, out);
 }
 
 FileStatus readOpenTrailer(int fd, const struct stat &st, bool wholeTag, RawTrailer &out)

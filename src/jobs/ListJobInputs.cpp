@@ -1,0 +1,123 @@
+#include "jobs/ListJobInputs.h"
+
+#include "tags/files/SmallFile.h"
+#include "tags/jobs/TextFields.h"
+#include "tags/text/Message.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+
+const TagField listFields[] = {TagField::Title, TagField::Artist, TagField::Album, TagField::Year, TagField::Comment};
+const char *const fieldCaptions[] = {"Title", "Artist", "Album", "Year", "Comment"};
+
+}  // namespace
+
+ListJobInputs::ListJobInputs(QWidget *parent) : JobInputs(parent)
+{
+    listText = new QPlainTextEdit(this);
+    listText->setObjectName(QStringLiteral("listText"));
+    listText->setTabChangesFocus(true);  // Tab leaves the box, as in every other input
+    listText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    auto *label = new QLabel(QStringLiteral("&List, one line per file:"), this);
+    label->setBuddy(listText);
+    openButton = new QPushButton(QStringLiteral("&Open…"), this);
+    openButton->setObjectName(QStringLiteral("listOpen"));
+    openButton->setAutoDefault(false);
+    dropNumbers = new QCheckBox(QStringLiteral("Remove leading &numbers"), this);
+    dropNumbers->setObjectName(QStringLiteral("listDropNumbers"));
+    dropDurations = new QCheckBox(QStringLiteral("Remove &durations"), this);
+    dropDurations->setObjectName(QStringLiteral("listDropDurations"));
+    for (QCheckBox *tick : {dropNumbers, dropDurations})
+        tick->setChecked(true);
+    fieldBox = new QComboBox(this);
+    fieldBox->setObjectName(QStringLiteral("listField"));
+    for (const char *caption : fieldCaptions)
+        fieldBox->addItem(QLatin1String(caption));
+    auto *fieldLabel = new QLabel(QStringLiteral("&Field:"), this);
+    fieldLabel->setBuddy(fieldBox);
+    countLabel = new QLabel(this);
+    countLabel->setObjectName(QStringLiteral("listCount"));
+
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->addWidget(label, 0, 0, 1, 4);
+    grid->addWidget(listText, 1, 0, 1, 4);
+    grid->addWidget(openButton, 2, 0);
+    grid->addWidget(dropNumbers, 2, 1);
+    grid->addWidget(dropDurations, 2, 2);
+    grid->addWidget(countLabel, 2, 3);
+    grid->addWidget(fieldLabel, 3, 0);
+    grid->addWidget(fieldBox, 3, 1);
+    grid->setColumnStretch(3, 1);
+
+    const auto replan = [this] {
+        showCount();
+        emit changed();
+    };
+    connect(listText, &QPlainTextEdit::textChanged, this, replan);
+    connect(dropNumbers, &QCheckBox::toggled, this, replan);
+    connect(dropDurations, &QCheckBox::toggled, this, replan);
+    connect(fieldBox, &QComboBox::currentIndexChanged, this, replan);
+    connect(openButton, &QPushButton::clicked, this, [this] {
+        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open a List"), QString(),
+                                                          QStringLiteral("Text files (*.txt);;All files (*)"));
+        if (!path.isEmpty())
+            openList(path);
+    });
+}
+
+void ListJobInputs::start(const std::vector<JobFile> &files)
+{
+    m_files = files;
+    showCount();
+}
+
+ListOptions ListJobInputs::options() const
+{
+    ListOptions options;
+    options.field = listFields[qMax(0, fieldBox->currentIndex())];
+    options.dropNumbers = dropNumbers->isChecked();
+    options.dropDurations = dropDurations->isChecked();
+    return options;
+}
+
+QStringList ListJobInputs::lines() const { return listLines(listText->toPlainText(), options()); }
+
+QList<JobField> ListJobInputs::fields() const { return {jobFieldOf(options().field)}; }
+
+QString ListJobInputs::problem() const
+{
+    return lines().isEmpty() ? QStringLiteral("Paste or open the list, one line per file.") : QString();
+}
+
+JobPlanner ListJobInputs::planner() const { return listPlanner(lines(), m_files, options().field); }
+
+void ListJobInputs::showCount()
+{
+    const qsizetype count = lines().size();
+    const QString mismatch = count ? listCountMismatch(count, qsizetype(m_files.size())) : QString();
+    countLabel->setText(mismatch.isEmpty() ? QString() : mismatch + QStringLiteral(": only the paired files change"));
+}
+
+bool ListJobInputs::openList(const QString &path)
+{
+    const SmallFile file = readSmallFile(path, ListTextLimit);
+    QString text;
+    const QString failure = !file.status ? file.status.description()
+                          : !decodeListText(file.bytes, text) ? QStringLiteral("it is not UTF-8 text")
+                                                              : QString();
+    if (!failure.isEmpty()) {
+        Message::show(QStringLiteral("%1 could not be read: %2.").arg(QFileInfo(path).fileName(), failure));
+        return false;
+    }
+    listText->setPlainText(text);
+    return true;
+}
