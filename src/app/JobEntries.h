@@ -1,6 +1,7 @@
 #pragma once
-// The Tags menu's folder jobs: "Tags from File Names…", "Values for Every File…", "Number
-// Tracks…" and "Rename Every File…", each a job dialog over the folder shown. After a run the
+// The Tags menu's folder jobs: "Tags from File Names…", "Values for Every File…", "Titles from a
+// List…", "Case and Replace…", "Number Tracks…" and "Rename Every File…", each a job dialog over
+// the folder shown. After a run the
 // list is read again (the current file's panel with it, under its new name after a rename) and
 // Edit > Undo names the job.
 

@@ -37,7 +37,7 @@ int offsetOf(const QKeyEvent &key)
 }  // namespace
 
 AlbumStepper::AlbumStepper(const BrowserPanel &controls, const Selection &selection, TagEditor &editor)
-    : m_selection(selection), c(controls), m_editor(editor)
+    : c(controls), m_selection(selection), m_editor(editor)
 {
     for (QLineEdit *box : c.TxtDispTag)
         watch(box);
