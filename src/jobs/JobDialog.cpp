@@ -89,7 +89,7 @@ JobDialog::JobDialog(JobInputs *inputs, JobContext context, QWidget *parent)
     layout->addWidget(m_table, 1);
     layout->addWidget(m_summary);
     layout->addLayout(buttons);
-    resize(880, 480);
+    resize(880, 600);
 
     m_progressTimer = new QTimer(this);
     connect(m_progressTimer, &QTimer::timeout, this, &JobDialog::showProgress);

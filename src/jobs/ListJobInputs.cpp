@@ -26,6 +26,8 @@ ListJobInputs::ListJobInputs(QWidget *parent) : JobInputs(parent)
     listText->setObjectName(QStringLiteral("listText"));
     listText->setTabChangesFocus(true);  // Tab leaves the box, as in every other input
     listText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // A sleeve's worth of lines shows; the rest of the height goes to the preview of the files.
+    listText->setMaximumHeight(listText->fontMetrics().lineSpacing() * 8 + 2 * listText->frameWidth() + 8);
     auto *label = new QLabel(QStringLiteral("&List, one line per file:"), this);
     label->setBuddy(listText);
     openButton = new QPushButton(QStringLiteral("&Open…"), this);
