@@ -49,10 +49,8 @@ void JobRun::work()
         return !m_cancel;
     };
     m_summary = applyJob(m_rows, apply);
-    // The batch takes the job's name, so that Edit > Undo can say what it takes back.
-    if (journal && m_summary.written > 0) {
-        const UndoableBatch batch = lastUndoableBatch(*journal);
-        if (int(batch.saves.size()) == m_summary.written)
-            nameBatch(*journal, batch.saves.front().batch, m_settings.jobName);
-    }
+    // The batch takes the job's name, so that Edit > Undo can say what it takes back; by its own
+    // number, as another program may have saved since.
+    if (journal && m_summary.written > 0 && m_summary.batch > 0)
+        nameBatch(*journal, m_summary.batch, m_settings.jobName);
 }

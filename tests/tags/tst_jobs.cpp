@@ -354,7 +354,11 @@ void TestJobs::renamesInOneBatch()
     QVERIFY(rows[4].reason.contains("\"/\""));
 
     SaveJournal journal(state.path());
-    QCOMPARE(applyJob(rows, {&journal, false, {}}).written, 3);
+    const JobSummary summary = applyJob(rows, {&journal, false, {}});
+    QCOMPARE(summary.written, 3);
+    // The job knows its own batch: the window names it by this number, whoever saved since.
+    for (const JournalRecord &record : journal.records())
+        QCOMPARE(record.batch, summary.batch);
     QCOMPARE(namesIn(folder.path()), (QStringList{"A-Y.MP3", "A-Z.MP3", "Band-Song.MP3", "Owl-Rain.MP3", "b.mp3", "c.mp3", "d.mp3"}));
     QCOMPARE(readFile(folder.file("A-Z.MP3")), files[5].second);
     for (const JournalRecord &record : journal.records())

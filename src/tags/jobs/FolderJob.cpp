@@ -292,6 +292,8 @@ JobSummary applyJob(const std::vector<JobRow> &rows, const JobApply &apply)
     if (apply.journal) {
         apply.journal->beginBatch();
         committed = commitJob(saves, *apply.journal);
+        if (!committed.records.empty())
+            summary.batch = committed.records.front().batch;
     }
     std::vector<bool> used(committed.records.size(), false);
     for (size_t i = 0; i < saves.size() && !summary.stopped; ++i) {

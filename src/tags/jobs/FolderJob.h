@@ -92,6 +92,7 @@ struct JobApply {
 struct JobSummary {
     int written = 0, unchanged = 0, skipped = 0, failed = 0;
     bool stopped = false;
+    qint64 batch = 0;  // the journal's batch of the job's records; 0: none
 };
 
 // Saves the rows that will change, in order; the others are never opened for writing.
