@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
+#include <QScrollBar>
 
 Mp3List::Mp3List(QWidget *parent) : QTreeView(parent), m_model(new Mp3ListModel(this))
 {
@@ -27,6 +28,13 @@ Mp3List::Mp3List(QWidget *parent) : QTreeView(parent), m_model(new Mp3ListModel(
                 if (!m_quiet && !(selected.isEmpty() && deselected.isEmpty()))
                     emit rowClicked();
             });
+    m_shownRowsCheck.setSingleShot(true);
+    m_shownRowsCheck.setInterval(0);
+    connect(&m_shownRowsCheck, &QTimer::timeout, this, &Mp3List::askForShownId3v2);
+    const auto rowsMayShow = [this] { m_shownRowsCheck.start(); };
+    connect(m_model, &QAbstractItemModel::modelReset, this, rowsMayShow);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, rowsMayShow);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, rowsMayShow);
 }
 
 void Mp3List::setRowIcon(const QIcon &icon) { m_model->setRowIcon(icon); }
@@ -43,6 +51,32 @@ void Mp3List::endRebuild() { m_model->endRebuild(); }
 int Mp3List::rowCount() const { return m_model->rowCount(); }
 QString Mp3List::text(int row, int column) const { return m_model->text(row, column); }
 QString Mp3List::notes(int row) const { return m_model->notes(row); }
+void Mp3List::setId3v2Version(int row, int version) { m_model->setId3v2Version(row, version); }
+
+void Mp3List::askForShownId3v2()
+{
+    if (!isVisible())
+        return;
+    const QModelIndex top = indexAt(QPoint(0, 0));
+    if (!top.isValid())
+        return;
+    const QModelIndex bottom = indexAt(QPoint(0, viewport()->height() - 1));
+    const QList<int> rows = m_model->rowsWithoutId3v2(top.row(), bottom.isValid() ? bottom.row() : rowCount() - 1);
+    if (!rows.isEmpty())
+        emit id3v2Wanted(rows);
+}
+
+void Mp3List::showEvent(QShowEvent *event)
+{
+    QTreeView::showEvent(event);
+    m_shownRowsCheck.start();
+}
+
+void Mp3List::resizeEvent(QResizeEvent *event)
+{
+    QTreeView::resizeEvent(event);
+    m_shownRowsCheck.start();
+}
 
 int Mp3List::selectedRow() const
 {

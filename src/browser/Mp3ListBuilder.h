@@ -1,11 +1,13 @@
 #pragma once
 // The folder scan: one row of the MP3 list per entry of the file list, in the same order, the
 // trailers read through the tag core's folder reader. Rows are built from each file's own bytes;
-// what the scan leaves behind for the editing panel comes back in the result.
+// what the scan leaves behind for the editing panel comes back in the result. The scan reads only
+// the trailers; the ID3v2 badge of a row is read when the list shows the row.
 
 #include "tags/trailer/TagCore.h"
 
 #include <QByteArray>
+#include <QMetaObject>
 #include <QSet>
 #include <QStringList>
 
@@ -25,6 +27,9 @@ public:
     };
 
     Mp3ListBuilder(Mp3List &list, const QStringList &genreList);
+    ~Mp3ListBuilder();
+    Mp3ListBuilder(const Mp3ListBuilder &) = delete;
+    Mp3ListBuilder &operator=(const Mp3ListBuilder &) = delete;
 
     // Rebuilds the list from the entries of files, which lie in the folder of folderPrefix, the
     // rows' text decoded from page. The reading of the entry named wanted comes back too, so a
@@ -33,6 +38,11 @@ public:
                 const QByteArray &wanted = {});
 
 private:
+    void readId3v2(const QList<int> &rows);
+
     Mp3List &m_list;
     const QStringList &m_genreList;
+    const Mp3Files *m_files = nullptr;  // whose entries the rows are, since the last fill
+    QByteArray m_folderPrefix;          // where the rows were read, which the shown folder may leave
+    QMetaObject::Connection m_id3v2Wanted;
 };

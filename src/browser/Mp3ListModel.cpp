@@ -78,7 +78,7 @@ void Mp3ListModel::addRow(const Row &row)
 void Mp3ListModel::appendRow(const QString &fileName, const char *trailer, const CodePage &page, QStringView genre,
                              int id3v2Version)
 {
-    Row row{fileName, m_text.size(), {}, quint8(id3v2Version), 0};
+    Row row{fileName, m_text.size(), {}, id3v2Version == Id3v2NotRead ? NotRead : quint8(id3v2Version), 0};
     if (trailer) {
         row.track = quint8(Id3v1::trackNumber(QByteArray::fromRawData(trailer, Id3v1::TrailerSize)));
         row.raw = qint32(m_raw.size());
@@ -177,7 +177,7 @@ QVariant Mp3ListModel::data(const QModelIndex &index, int role) const
     if (role == Qt::AccessibleDescriptionRole && first)
         return notes(index.row()).replace(QLatin1Char('\n'), QLatin1String(", "));
     if (role == Qt::DecorationRole && first)
-        return m_rows[size_t(index.row())].id3v2Version ? m_id3v2Icon : m_icon;
+        return id3v2Version(index.row()) ? m_id3v2Icon : m_icon;
     return {};
 }
 
@@ -217,11 +217,37 @@ QString Mp3ListModel::notes(int row) const
         return {};
     const Row &r = m_rows[size_t(row)];
     QStringList lines;
-    if (r.id3v2Version)
-        lines << QStringLiteral("ID3v2.%1 tag").arg(r.id3v2Version);
+    if (const int version = id3v2Version(row))
+        lines << QStringLiteral("ID3v2.%1 tag").arg(version);
     if (r.track)
         lines << QStringLiteral("Track %1").arg(r.track);
     return lines.join(QLatin1Char('\n'));
+}
+
+int Mp3ListModel::id3v2Version(int row) const
+{
+    const quint8 version = m_rows[size_t(row)].id3v2Version;
+    return version == NotRead ? 0 : version;
+}
+
+QList<int> Mp3ListModel::rowsWithoutId3v2(int first, int last) const
+{
+    QList<int> rows;
+    for (int row = std::max(first, 0); row <= last && row < rowCount(); ++row) {
+        if (m_rows[size_t(row)].id3v2Version == NotRead)
+            rows << row;
+    }
+    return rows;
+}
+
+void Mp3ListModel::setId3v2Version(int row, int version)
+{
+    if (row < 0 || row >= rowCount())
+        return;
+    m_rows[size_t(row)].id3v2Version = quint8(version);
+    // The notes are in every column's tooltip.
+    emit dataChanged(index(row, 0), index(row, ColumnCount - 1),
+                     {Qt::DecorationRole, Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
 }
 
 int Mp3ListModel::columnTwips(int column)

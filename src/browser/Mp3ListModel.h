@@ -17,6 +17,7 @@ class Mp3ListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     static constexpr int ColumnCount = 7;
+    static constexpr int Id3v2NotRead = -1;  // appendRow: the version comes later, by setId3v2Version
 
     using QAbstractTableModel::QAbstractTableModel;
 
@@ -33,6 +34,8 @@ public:
     void endRebuild();
     QString text(int row, int column) const;
     QString notes(int row) const;  // "ID3v2.3 tag", "Track 7", one a line; empty when neither
+    QList<int> rowsWithoutId3v2(int first, int last) const;  // of first..last, those not read yet
+    void setId3v2Version(int row, int version);
     static int columnTwips(int column);  // the width the layout gives the column
     // The tag columns decoded again from the bytes the rows keep, in another page.
     void redecode(const CodePage &page);
@@ -41,11 +44,12 @@ public:
 
 private:
     static constexpr int TagColumns = ColumnCount - 1;
+    static constexpr quint8 NotRead = 0xFF;
     struct Row {
         QString name;     // shared with whoever listed the file, not copied
         qsizetype start;  // offset of the first tag column's text in m_text
         std::array<quint16, TagColumns> length;
-        quint8 id3v2Version = 0;  // of the tag opening the file, 0: none
+        quint8 id3v2Version = 0;  // of the tag opening the file, 0: none, NotRead: not read yet
         quint8 track = 0;         // ID3v1.1 track number, 0: none
         qint32 raw = -1;  // offset of the trailer's text bytes in m_raw; -1 for no tag
     };
@@ -54,6 +58,7 @@ private:
     void appendDecoded(Row &row, int column, const char *bytes, int width, const CodePage &page);
     void appendFields(Row &row, const char *trailer, const CodePage &page);
     void addRow(const Row &row);
+    int id3v2Version(int row) const;  // 0 while not read
 
     std::vector<Row> m_rows;
     QString m_text;

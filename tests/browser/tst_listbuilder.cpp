@@ -53,12 +53,16 @@ private slots:
     }
 
     // A file that begins with an ID3v2 tag has its own icon; the tag's version and the ID3v1.1
-    // track number are in the row's tooltip.
-    void aFileWithId3v2IsMarkedAndItsTrackShown()
+    // track number are in the row's tooltip. The scan reads only the trailers: the version is
+    // read once the row is shown, for a row out of view once it is scrolled to.
+    void aFileWithId3v2IsMarkedOnceShownAndItsTrackShown()
     {
         TempFolder folder;
         QVERIFY(writeFile(folder.file("a.mp3"), Id3v2Files::samples().at(2).bytes));  // ID3v2.3, track 7
         QVERIFY(writeFile(folder.file("b.mp3"), song(300, trailer("Plain"))));
+        for (int i = 0; i < 100; ++i)
+            QVERIFY(writeFile(folder.file("c" + QByteArray::number(i + 100) + ".mp3"), song(300)));
+        QVERIFY(writeFile(folder.file("z.mp3"), Id3v2Files::samples().at(2).bytes));
         Mp3Files files;
         files.setPath(folder.path());
         files.setPattern(mp3Pattern());
@@ -68,11 +72,16 @@ private slots:
         QPixmap note(16, 16);
         note.fill(Qt::darkGreen);
         list.setRowIcon(QIcon(note));
-        Mp3ListBuilder(list, genres).fill(files, folder.path() + '/', CodePage::system());
+        list.resize(400, 200);
+        list.show();
+        Mp3ListBuilder builder(list, genres);
+        builder.fill(files, folder.path() + '/', CodePage::system());
 
         const QAbstractItemModel *model = list.model();
-        const QModelIndex marked = model->index(0, 0), plain = model->index(1, 0);
-        QCOMPARE(model->data(marked, Qt::ToolTipRole).toString(), QStringLiteral("a.mp3\nID3v2.3 tag\nTrack 7"));
+        const int last = list.rowCount() - 1;
+        const QModelIndex marked = model->index(0, 0), plain = model->index(1, 0), far = model->index(last, 0);
+        QCOMPARE(model->data(marked, Qt::ToolTipRole).toString(), QStringLiteral("a.mp3\nTrack 7"));  // not yet
+        QTRY_COMPARE(model->data(marked, Qt::ToolTipRole).toString(), QStringLiteral("a.mp3\nID3v2.3 tag\nTrack 7"));
         QCOMPARE(model->data(model->index(0, 1), Qt::ToolTipRole).toString(),
                  QStringLiteral("Morning Walk (v1)\nID3v2.3 tag\nTrack 7"));
         QCOMPARE(model->data(marked, Qt::AccessibleDescriptionRole).toString(), QStringLiteral("ID3v2.3 tag, Track 7"));
@@ -82,6 +91,10 @@ private slots:
         QCOMPARE(model->data(plain, Qt::DecorationRole).value<QIcon>().pixmap(16).toImage(), note.toImage());
         QVERIFY(markedIcon.pixmap(16).toImage() != note.toImage());
         QCOMPARE(model->columnCount(), 7);
+
+        QCOMPARE(model->data(far, Qt::AccessibleDescriptionRole).toString(), QStringLiteral("Track 7"));  // out of view
+        list.scrollToBottom();
+        QTRY_COMPARE(model->data(far, Qt::AccessibleDescriptionRole).toString(), QStringLiteral("ID3v2.3 tag, Track 7"));
     }
 };
 

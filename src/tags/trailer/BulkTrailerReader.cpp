@@ -36,13 +36,13 @@ constexpr std::memory_order Publish = std::memory_order_release;
 class FolderRead {
 public:
     // folderFd < 0: the folder could not be opened and every file gets folderError.
-    FolderRead(int folderFd, const FileStatus &folderError, const std::vector<ListedFile> &files, bool id3v2Tags)
+    FolderRead(int folderFd, const FileStatus &folderError, const std::vector<ListedFile> &files, Id3v2Read id3v2)
         : m_folderFd(folderFd), m_folderError(folderError), m_files(files), m_count(int(files.size())),
-          m_window(std::min(id3v2Tags ? TagWindow : Window, std::max(m_count, 1))),
+          m_window(std::min(id3v2 == Id3v2Read::Tag ? TagWindow : Window, std::max(m_count, 1))),
           m_slots(std::make_unique<Slot[]>(size_t(m_window))), m_fileSystem(folderFd)
     {
         m_options.folderFileSystem = &m_fileSystem;
-        m_options.id3v2Tag = id3v2Tags;
+        m_options.id3v2 = id3v2;
     }
 
     void helper()
@@ -179,25 +179,47 @@ private:
     std::atomic<int> m_taken{0};
 };
 
+// The folder's descriptor, or -1 with why it cannot be opened.
+int openFolder(const QByteArray &folder, FileStatus &error)
+{
+    if (folder.contains('\0')) {
+        error = FileStatus::fromErrno(EINVAL);
+        return -1;
+    }
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        error = FileStatus::fromLastError();
+    return fd;
+}
+
 }  // namespace
 
 void readFolderTrailers(const QByteArray &folder, const std::vector<ListedFile> &files,
                         const std::function<void(int, const RawTrailer &)> &take, ReadAhead readAhead,
-                        bool id3v2Tags)
+                        Id3v2Read id3v2)
 {
     if (files.empty())
         return;
-    int fd = -1;
     FileStatus folderError = FileStatus::success();
-    if (folder.contains('\0'))
-        folderError = FileStatus::fromErrno(EINVAL);
-    else if ((fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) < 0)
-        folderError = FileStatus::fromLastError();
-
-    FolderRead read(fd, folderError, files, id3v2Tags);
+    const int fd = openFolder(folder, folderError);
+    FolderRead read(fd, folderError, files, id3v2);
     const bool few = int(files.size()) < ParallelFrom && readAhead != ReadAhead::Always;
     const int helpers = fd < 0 || few || readAhead == ReadAhead::Never ? 0 : Helpers;
     read.takeAll(take, helpers, readAhead == ReadAhead::Always);
     if (fd >= 0)
         ::close(fd);
+}
+
+std::vector<int> readId3v2Versions(const QByteArray &folder, const QByteArrayList &names)
+{
+    std::vector<int> versions(size_t(names.size()), 0);
+    FileStatus folderError = FileStatus::success();
+    const int fd = names.isEmpty() ? -1 : openFolder(folder, folderError);
+    if (fd < 0)
+        return versions;  // 0 for each, as for a file that cannot be read
+    const FolderFileSystem fileSystem(fd);
+    for (qsizetype i = 0; i < names.size(); ++i)
+        versions[size_t(i)] = readId3v2Version(fd, names[i].constData(), &fileSystem);
+    ::close(fd);
+    return versions;
 }

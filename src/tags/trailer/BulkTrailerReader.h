@@ -7,6 +7,8 @@
 #include "tags/files/PatternListing.h"
 #include "tags/trailer/RawTrailer.h"
 
+#include <QByteArrayList>
+
 #include <functional>
 #include <vector>
 
@@ -19,8 +21,13 @@ enum class ReadAhead { WhenReadsWait, Never, Always };
 // thread, and returns when all are taken. A folder that cannot be opened gives every file its
 // error. Unless told Always, a folder of a few files is read by the caller alone. The folder's
 // file system is asked about once (a pseudo file system refuses every file on it unread), and only
-// a file on another device is asked about on its own. With id3v2Tags, each file's ID3v2 tag is read
-// too, from the same open (RawTrailer::id3v2Frames; Id3v2::readingOf gives its values).
+// a file on another device is asked about on its own. id3v2 says what is read of each file's start,
+// in the same open (with Tag, Id3v2::readingOf gives the tag's values).
 void readFolderTrailers(const QByteArray &folder, const std::vector<ListedFile> &files,
                         const std::function<void(int, const RawTrailer &)> &take,
-                        ReadAhead readAhead = ReadAhead::WhenReadsWait, bool id3v2Tags = false);
+                        ReadAhead readAhead = ReadAhead::WhenReadsWait, Id3v2Read id3v2 = Id3v2Read::Version);
+
+// The ID3v2 versions (readId3v2Version) of a few listed files of folder, in the order of names, read
+// one after another on the calling thread: for the rows a window shows, after a scan that left
+// the files' starts unread. The folder's file system is asked about once, as above.
+std::vector<int> readId3v2Versions(const QByteArray &folder, const QByteArrayList &names);

@@ -60,18 +60,27 @@ FileStatus readId3v2Frames(int fd, qint64 size, QByteArrayView start, const Id3v
     return status;
 }
 
-// Notes the version of an ID3v2 tag that opens the file, and reads the tag when asked.
-FileStatus readId3v2Head(int fd, qint64 size, bool wholeTag, RawTrailer &out)
+// Notes the version of an ID3v2 tag that opens the file from its first ten bytes.
+FileStatus readId3v2Major(int fd, qint64 size, int &version)
 {
     if (size < Id3v2::HeaderSize)
         return FileStatus::success();
-    if (!wholeTag) {
-        char head[Id3v2::HeaderSize];
-        const FileStatus status = preadAll(fd, head, Id3v2::HeaderSize, 0);
-        if (const std::optional<Id3v2::Header> header = status ? Id3v2::parseHeader(head) : std::nullopt)
-            out.id3v2Version = header->major;
-        return status;
-    }
+    char head[Id3v2::HeaderSize];
+    const FileStatus status = preadAll(fd, head, Id3v2::HeaderSize, 0);
+    if (const std::optional<Id3v2::Header> header = status ? Id3v2::parseHeader(head) : std::nullopt)
+        version = header->major;
+    return status;
+}
+
+// Notes the version of an ID3v2 tag that opens the file, and reads the tag when asked.
+FileStatus readId3v2Head(int fd, qint64 size, Id3v2Read what, RawTrailer &out)
+{
+    if (what == Id3v2Read::None)
+        return FileStatus::success();
+    if (what == Id3v2Read::Version)
+        return readId3v2Major(fd, size, out.id3v2Version);
+    if (size < Id3v2::HeaderSize)
+        return FileStatus::success();
     char start[FirstReadWithTag];
     const qint64 startSize = qMin(size, FirstReadWithTag);
     const FileStatus status = preadAll(fd, start, startSize, 0);
@@ -82,10 +91,10 @@ FileStatus readId3v2Head(int fd, qint64 size, bool wholeTag, RawTrailer &out)
     return readId3v2Frames(fd, size, QByteArrayView(start, startSize), *header, out);
 }
 
-FileStatus readOpenTrailer(int fd, const struct stat &st, bool wholeTag, RawTrailer &out)
+FileStatus readOpenTrailer(int fd, const struct stat &st, Id3v2Read id3v2, RawTrailer &out)
 {
     out.identity = SaveChecks::identityOf(st);
-    FileStatus status = readId3v2Head(fd, st.st_size, wholeTag, out);
+    FileStatus status = readId3v2Head(fd, st.st_size, id3v2, out);
     if (!status || st.st_size < Id3v1::TrailerSize)
         return status;
     status = preadTrailer(fd, st.st_size, out.bytes);
@@ -119,7 +128,7 @@ void readRawTrailer(int folderFd, const char *name, EntryKind kind, RawTrailer &
     out.status = openRegularFile(folderFd, name, O_RDONLY, kind != EntryKind::Regular, fd, st, options.folderFileSystem);
     if (!out.status)
         return;
-    out.status = readOpenTrailer(fd, st, options.id3v2Tag, out);
+    out.status = readOpenTrailer(fd, st, options.id3v2, out);
     ::close(fd);  // nothing was written: a close error loses nothing
     if (!out.status) {
         out.complete = false;
@@ -127,4 +136,16 @@ void readRawTrailer(int folderFd, const char *name, EntryKind kind, RawTrailer &
         out.id3v2Frames.clear();
         out.id3v2Problem.clear();
     }
+}
+
+int readId3v2Version(int folderFd, const char *name, const FolderFileSystem *folderFs)
+{
+    int fd;
+    struct stat st;
+    if (!openRegularFile(folderFd, name, O_RDONLY, false, fd, st, folderFs))
+        return 0;
+    int version = 0;
+    (void)readId3v2Major(fd, st.st_size, version);  // a failed read leaves it 0
+    ::close(fd);
+    return version;
 }

@@ -3,7 +3,8 @@
 // relative to the folder's descriptor, one fstat (type, size and identity at once), one pread of
 // the first ten bytes (is there an ID3v2 tag?), one of the last 128 and a close. Both the reading
 // of a single file and the reading of a whole folder use it. When asked, the ID3v2 tag itself is
-// read from the same descriptor (one pread more) and its frames that matter taken out of it.
+// read from the same descriptor (one pread more) and its frames that matter taken out of it; or
+// the first bytes are left unread, for a scan that notes the ID3v2 tag later, of fewer files.
 
 #include "tags/text/FileStatus.h"
 #include "tags/id3v1/Id3v1.h"
@@ -21,7 +22,7 @@ struct RawTrailer {
     FileIdentity identity;  // valid when status is ok
     bool complete = false;  // the file is at least 128 bytes long and bytes holds its last 128
     char bytes[Id3v1::TrailerSize];
-    int id3v2Version = 0;   // the major version of an ID3v2 tag at the start (2 to 4); 0: none
+    int id3v2Version = 0;   // the major version of an ID3v2 tag at the start (2 to 4); 0: none or not read
     // When the tag was asked for: its frames that matter as a plain tag (Id3v2Frames.h), or why
     // the tag cannot be read. Both empty otherwise.
     QByteArray id3v2Frames;
@@ -35,13 +36,24 @@ struct RawTrailer {
 // effects of its own. Either way the open cannot block and only a regular file is read.
 enum class EntryKind { Unknown, Regular };
 
+// What is read of the file's start besides the trailer.
+enum class Id3v2Read {
+    None,     // nothing: id3v2Version stays 0
+    Version,  // the first ten bytes, for id3v2Version
+    Tag,      // the tag's frames as well, into id3v2Frames or id3v2Problem
+};
+
 struct RawReadOptions {
     const FolderFileSystem *folderFileSystem = nullptr;  // the folder's, when known (RegularFile.h)
-    bool id3v2Tag = false;  // the ID3v2 tag's frames as well, into id3v2Frames or id3v2Problem
+    Id3v2Read id3v2 = Id3v2Read::Version;
 };
 
 // name is relative to folderFd, or AT_FDCWD for a path relative to the working folder or absolute.
 void readRawTrailer(int folderFd, const char *name, EntryKind kind, RawTrailer &out, const RawReadOptions &options = {});
+
+// The major version (2 to 4) of an ID3v2 tag opening the listed file name, from one pread of its
+// first ten bytes in an open made as readRawTrailer's; 0 when none opens it or it cannot be read.
+int readId3v2Version(int folderFd, const char *name, const FolderFileSystem *folderFs = nullptr);
 
 // Reads the last 128 bytes of the open file of the given size (at least 128) into out, with one
 // pread.

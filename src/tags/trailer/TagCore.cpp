@@ -109,7 +109,7 @@ FileTags readFileTags(const QByteArray &path)
 {
     RawTrailer raw;
     RawReadOptions options;
-    options.id3v2Tag = true;
+    options.id3v2 = Id3v2Read::Tag;
     readPath(path, raw, options);
     return {tagReadingOf(raw), Id3v2::readingOf(raw)};
 }

@@ -55,7 +55,7 @@ namespace Id3v2 {
 // tag; the trailer is read in the same open (readFileTags gives both).
 Id3v2Reading readFile(const QByteArray &path);
 
-// The reading of a file read with its ID3v2 tag asked for (RawReadOptions::id3v2Tag): no file is
+// The reading of a file read with its ID3v2 tag asked for (Id3v2Read::Tag): no file is
 // touched again.
 Id3v2Reading readingOf(const RawTrailer &raw);
 
