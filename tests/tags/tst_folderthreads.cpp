@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QTest>
 
+#include <cerrno>
 #include <thread>
 #include <time.h>
 
@@ -81,7 +82,10 @@ void checkReading(const TagReading &r, int i)
     case Change::None: QVERIFY2(asMade, where.constData()); break;
     case Change::Removed:
     case Change::Renamed: QVERIFY2(asMade || r.status.code() == ENOENT, where.constData()); break;
-    case Change::Truncated: QVERIFY2(asMade || (r.status && !r.tagged), where.constData()); break;
+    // Cut between its size taken and its trailer read, a file is said to have changed meanwhile.
+    case Change::Truncated:
+        QVERIFY2(asMade || (r.status && !r.tagged) || r.status.code() == EIO, where.constData());
+        break;
     }
 }
 
