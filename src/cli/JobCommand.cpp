@@ -5,6 +5,7 @@
 #include "cli/FieldText.h"
 #include "tags/codepage/CodePage.h"
 #include "tags/text/TextEscape.h"
+#include "tags/jobs/JobApply.h"
 
 #include <algorithm>
 

@@ -5,6 +5,7 @@
 #include "tags/codepage/CodePage.h"
 #include "tags/jobs/RenameJob.h"
 #include "tags/text/TextEscape.h"
+#include "tags/jobs/JobApply.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include "browser/TagSaver.h"
 #include "jobs/JobRowsModel.h"
+#include "tags/jobs/JobApply.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // the window's journal folder (SaveJournal is not shared between threads), counting the files done
 // and stopping after the current one when cancelled.
 
-#include "tags/jobs/FolderJob.h"
+#include "tags/jobs/JobApply.h"
 
 #include <QHash>
 #include <QObject>

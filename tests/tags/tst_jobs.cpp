@@ -5,6 +5,7 @@
 #include "support/TestFiles.h"
 
 #include "tags/codepage/CodePage.h"
+#include "tags/jobs/JobApply.h"
 #include "tags/jobs/NameJob.h"
 #include "tags/jobs/NumberJob.h"
 #include "tags/jobs/RenameJob.h"

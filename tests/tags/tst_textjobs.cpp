@@ -5,6 +5,7 @@
 
 #include "tags/codepage/CodePage.h"
 #include "tags/jobs/CaseJob.h"
+#include "tags/jobs/JobApply.h"
 #include "tags/jobs/ListJob.h"
 
 #include <QTest>

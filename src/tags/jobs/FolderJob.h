@@ -12,7 +12,6 @@
 #include <vector>
 
 class CodePage;
-class SaveJournal;
 
 struct JobFile {
     QByteArray path;    // folder + "/" + name, or as the user named it
@@ -80,22 +79,5 @@ std::vector<JobRow> previewJob(const std::vector<JobFile> &files, const JobPlann
 std::vector<TagReading> readJobFiles(const std::vector<JobFile> &files);
 std::vector<JobRow> planFromReadings(const std::vector<JobFile> &files, const std::vector<TagReading> &readings,
                                      const JobPlanner &planner, const CodePage &page);
-
-struct JobApply {
-    SaveJournal *journal = nullptr;  // none: the saves are not journalled
-    bool keepTimes = false;
-    // Called after each row that was to change; false stops the job there (what was written stays
-    // written and journalled).
-    std::function<bool(const JobRow &row, const TagSaveResult &result)> afterFile;
-};
-
-struct JobSummary {
-    int written = 0, unchanged = 0, skipped = 0, failed = 0;
-    bool stopped = false;
-    qint64 batch = 0;  // the journal's batch of the job's records; 0: none
-};
-
-// Saves the rows that will change, in order; the others are never opened for writing.
-JobSummary applyJob(const std::vector<JobRow> &rows, const JobApply &apply);
 
 const char *jobStateName(JobState state);  // "will change", "unchanged", "skipped"
