@@ -205,7 +205,7 @@ int listFolder(const ListRequest &request, Output &out, Console &console)
         else
             writer.row(file.name, reading);
         console.progress(qsizetype(i + 1));
-    }, ReadAhead::WhenReadsWait, request.json ? Id3v2Read::Tag : Id3v2Read::Version);
+    }, ReadAhead::WithEveryProcessor, request.json ? Id3v2Read::Tag : Id3v2Read::Version);
     console.endProgress();
     writer.end();
     const FileStatus written = out.finish();

@@ -1,6 +1,7 @@
 // The ID3v2 read path on any bytes, from a real file: no crash, no hang, no slow input (run with a
 // per-input time limit of 2 s, scripts/fuzz.sh), no large allocation (run with a malloc limit), a
-// reading that agrees with the first ten bytes, and text no longer than the cut allows. The seed corpus is the
+// reading that agrees with the first ten bytes, text no longer than the cut allows, and the same
+// values from a memo of the frames of every input before. The seed corpus is the
 // tests' hand-made tags in every layout, written where VELMORA_FUZZ_SEEDS points at the start.
 
 #include "support/Id3v2Files.h"
@@ -44,5 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QString problem;
     const Id3v2Values values = Id3v2::parse(contents, problem);
     FUZZ_CHECK(problem.isEmpty() == (values.version != 0));
+    // Frames remembered from every input before give the same values.
+    static Id3v2::FrameMemo memo;
+    QString memoProblem;
+    FUZZ_CHECK(Id3v2::parse(contents, memoProblem, &memo) == values);
+    FUZZ_CHECK(memoProblem == problem);
     return 0;
 }

@@ -1,6 +1,8 @@
 // Reading trailers the fast way (relative to the folder, many files at a time) gives exactly what
 // reading one file through the file slot gives, for every kind of entry a folder can hold.
 
+#include "support/Id3v2Files.h"
+
 #include "tags/files/PatternListing.h"
 #include "tags/trailer/BulkTrailerReader.h"
 #include "tags/id3v1/Id3v1.h"
@@ -88,13 +90,16 @@ std::vector<ListedFile> listed(const QList<QByteArray> &names)
     return files;
 }
 
-std::vector<TagReading> readAll(const QByteArray &folder, const std::vector<ListedFile> &files, ReadAhead readAhead)
+std::vector<TagReading> readAll(const QByteArray &folder, const std::vector<ListedFile> &files, ReadAhead readAhead,
+                                Id3v2Read id3v2 = Id3v2Read::Version, std::vector<Id3v2Reading> *tags = nullptr)
 {
     std::vector<TagReading> out;
     readFolderTrailers(folder, files, [&](int index, const RawTrailer &raw) {
         QCOMPARE(index, int(out.size()));  // in order, each once
         out.push_back(tagReadingOf(raw));
-    }, readAhead);
+        if (tags)
+            tags->push_back(Id3v2::readingOf(raw));
+    }, readAhead, id3v2);
     return out;
 }
 
@@ -167,19 +172,30 @@ void TestFolderRead::everyKindOfEntryReadsAsTheFileSlotReadsIt()
 
 void TestFolderRead::aLargeFolderComesBackInOrder()
 {
-    // More files than the reader holds results for at once, so its ring of slots turns over.
+    // More files than the reader holds results for at once, so its ring of slots turns over. Every
+    // third file opens with an ID3v2 tag whose artist repeats, as an album's does, while its title
+    // does not: each reading thread decodes the tags it reads, remembering the frames it has seen.
     const QByteArray d = folder() + "/large";
     QCOMPARE(::mkdir(d.constData(), 0755), 0);
     const int count = 2500;
-    for (int i = 0; i < count; ++i)
-        writeFile(d + "/" + QByteArray::number(i) + ".mp3",
-                  i % 7 == 0 ? QByteArray(200, 'u') : trailerFor(QByteArray::number(i)));
+    const auto artist = [](int i) { return "Band " + QByteArray::number(i % 5); };
+    for (int i = 0; i < count; ++i) {
+        const QByteArray number = QByteArray::number(i);
+        const QByteArray tag = i % 3 ? QByteArray()
+            : Id3v2Files::tag(3, {{"TIT2", Id3v2Files::latin1(number)}, {"TPE1", Id3v2Files::latin1(artist(i))}});
+        writeFile(d + "/" + number + ".mp3", tag + (i % 7 == 0 ? QByteArray(200, 'u') : trailerFor(number)));
+    }
     std::vector<ListedFile> files;
     QVERIFY(listFolderFiles(d, QStringLiteral("*.mp3"), files).ok());
     QCOMPARE(int(files.size()), count);
 
-    for (ReadAhead readAhead : {ReadAhead::Never, ReadAhead::WhenReadsWait, ReadAhead::Always}) {
-        const std::vector<TagReading> readings = readAll(d, files, readAhead);
+    const std::pair<ReadAhead, Id3v2Read> passes[] = {{ReadAhead::Never, Id3v2Read::Version},
+                                                      {ReadAhead::WhenReadsWait, Id3v2Read::Version},
+                                                      {ReadAhead::Always, Id3v2Read::Tag},
+                                                      {ReadAhead::WithEveryProcessor, Id3v2Read::Tag}};
+    for (const auto &[readAhead, id3v2] : passes) {
+        std::vector<Id3v2Reading> tags;
+        const std::vector<TagReading> readings = readAll(d, files, readAhead, id3v2, &tags);
         QCOMPARE(int(readings.size()), count);
         for (int i = 0; i < count; ++i) {
             const QByteArray number = files[size_t(i)].name.chopped(4);
@@ -188,6 +204,11 @@ void TestFolderRead::aLargeFolderComesBackInOrder()
             QCOMPARE(r.tagged, number.toInt() % 7 != 0);
             if (r.tagged)
                 QCOMPARE(r.fields.title, number);
+            QCOMPARE(r.id3v2Version, number.toInt() % 3 ? 0 : 3);
+            const Id3v2Values &values = tags[size_t(i)].values;
+            const bool read = id3v2 == Id3v2Read::Tag && number.toInt() % 3 == 0;
+            QCOMPARE(values.title, read ? QString::fromLatin1(number) : QString());
+            QCOMPARE(values.artist, read ? QString::fromLatin1(artist(number.toInt())) : QString());
         }
     }
 }

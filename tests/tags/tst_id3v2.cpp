@@ -232,6 +232,31 @@ private slots:
         QCOMPARE(values.comment, title);  // without marks, after a description without one
     }
 
+    // The files of a folder share most frames: one memo serves tags of every version and layout
+    // and gives what a fresh read gives, also once it is full and starts again.
+    void aMemoOfDecodedFramesGivesWhatAFreshReadGives()
+    {
+        Id3v2::FrameMemo memo;
+        for (int pass = 0; pass < 2; ++pass) {
+            for (const Id3v2Files::Sample &sample : Id3v2Files::samples()) {
+                QString problem, freshProblem;
+                const Id3v2Values values = Id3v2::parse(sample.bytes, problem, &memo);
+                QCOMPARE(values, Id3v2::parse(sample.bytes, freshProblem));
+                QCOMPARE(problem, freshProblem);
+            }
+        }
+        for (int i = 0; i < 1200; ++i) {
+            const QByteArray title = "Song " + QByteArray::number(i);
+            const int major = 2 + i % 3;
+            const QByteArray tag = Id3v2Files::tag(major, {{major == 2 ? "TT2" : "TIT2", Id3v2Files::latin1(title)},
+                                                          {major == 2 ? "TCO" : "TCON", Id3v2Files::latin1("(17)")}});
+            QString problem;
+            const Id3v2Values values = Id3v2::parse(tag, problem, &memo);
+            QCOMPARE(values.title, QString::fromLatin1(title));
+            QCOMPARE(values.genre, QStringLiteral("Rock"));
+        }
+    }
+
     void aTagOverTheLimitIsNotRead()
     {
         TempFolder dir;

@@ -8,8 +8,8 @@
 #include <taglib/id3v2tag.h>
 #include <taglib/tdebuglistener.h>
 
-#include <string>
-#include <utility>
+#include <algorithm>
+#include <memory>
 #include <vector>
 
 namespace Id3v2 {
@@ -29,86 +29,99 @@ void silenceLibrary()
     Q_UNUSED(once);
 }
 
-// The library hands UTF-16 over as it found it, unpaired surrogates included; those become
-// U+FFFD, so that the text is valid wherever it goes.
+// The library hands UTF-16 over as it found it, one unit a wchar_t, unpaired surrogates included;
+// those become U+FFFD, so that the text is valid wherever it goes. Copied unit by unit into the
+// string at once: this runs for every frame of every file a listing reads.
+static_assert(sizeof(wchar_t) == sizeof(char32_t), "a wchar_t holds one UTF-32 code point");
+
 QString text(const TagLib::String &value)
 {
-    const std::wstring units = value.toWString();
-    QString out;
-    out.reserve(qsizetype(units.size()));
-    for (const wchar_t unit : units) {
-        if (unit > 0xFFFF)
-            out += QString::fromUcs4(reinterpret_cast<const char32_t *>(&unit), 1);
-        else
-            out += QChar(char16_t(unit));
+    const wchar_t *units = value.toCWString();
+    const qsizetype size = qsizetype(value.size());
+    QString out(size, Qt::Uninitialized);
+    char16_t *to = reinterpret_cast<char16_t *>(out.data());
+    for (qsizetype i = 0; i < size; ++i) {
+        if (quint32(units[i]) > 0xFFFF) {  // not from the library's own decoding, but read right all the same
+            out = QString::fromUcs4(reinterpret_cast<const char32_t *>(units), size);
+            to = reinterpret_cast<char16_t *>(out.data());
+            break;
+        }
+        to[i] = char16_t(units[i]);
     }
     for (qsizetype i = 0; i < out.size(); ++i) {
-        const bool paired = out.at(i).isHighSurrogate() && i + 1 < out.size() && out.at(i + 1).isLowSurrogate();
-        if (paired)
+        if (!QChar::isSurrogate(to[i]))
+            continue;
+        if (QChar::isHighSurrogate(to[i]) && i + 1 < out.size() && QChar::isLowSurrogate(to[i + 1]))
             ++i;
-        else if (out.at(i).isSurrogate())
-            out[i] = QChar::ReplacementCharacter;
+        else
+            to[i] = QChar::ReplacementCharacter;
     }
     return out;
 }
 
-// The frames of a plain tag as the library made them, owned here. The plain tag holds at most one
-// frame of each id and one comment, so a value is its frame's text; only the genre goes through
-// the library's tag class, which turns genre numbers into names.
-class LibraryFrames {
-public:
-    ~LibraryFrames()
-    {
-        for (const auto &kept : m_frames)
-            delete kept.second;
+// One frame as the library reads it: the id it gives the frame (in version 2.4 terms), and its
+// text; for the genre, through the library's tag class, which turns genre numbers into names.
+FrameMemo::Decoded decodeFrame(const QByteArray &plain, qsizetype at, qsizetype whole)
+{
+    const TagLib::ByteVector bytes(plain.constData(), unsigned(HeaderSize));
+    const TagLib::ID3v2::Header header(bytes);
+    std::unique_ptr<TagLib::ID3v2::Frame> frame(TagLib::ID3v2::FrameFactory::instance()->createFrame(
+        TagLib::ByteVector(plain.constData() + at, unsigned(whole)), &header));
+    FrameMemo::Decoded decoded{};
+    if (!frame || frame->frameID().size() != decoded.id.size())
+        return decoded;  // no id: a frame the library does not read
+    std::copy_n(frame->frameID().data(), decoded.id.size(), decoded.id.begin());
+    if (frame->frameID() == "TCON") {
+        TagLib::ID3v2::Tag genre;
+        genre.addFrame(frame.release());  // the tag owns it
+        decoded.text = text(genre.genre());
+    } else {
+        decoded.text = text(frame->toString());
     }
-    LibraryFrames() = default;
-    LibraryFrames(const LibraryFrames &) = delete;
-    LibraryFrames &operator=(const LibraryFrames &) = delete;
+    return decoded;
+}
 
-    void add(TagLib::ID3v2::Frame *frame)
-    {
-        const TagLib::ByteVector id = frame->frameID();
-        if (id == "TCON")
-            m_genre.addFrame(frame);  // the tag owns it
-        else
-            m_frames.push_back({std::string(id.data(), id.size()), frame});
+// The text of the first frame with the given id.
+QString textOf(const std::vector<FrameMemo::Decoded> &frames, const char *id)
+{
+    for (const FrameMemo::Decoded &frame : frames) {
+        if (std::equal(frame.id.begin(), frame.id.end(), id))
+            return frame.text;
     }
-
-    QString text(const char *id) const
-    {
-        for (const auto &[frameId, frame] : m_frames) {
-            if (frameId == id)
-                return Id3v2::text(frame->toString());
-        }
-        return {};
-    }
-
-    QString genre() const { return Id3v2::text(m_genre.genre()); }
-
-private:
-    std::vector<std::pair<std::string, TagLib::ID3v2::Frame *>> m_frames;  // with their ids
-    TagLib::ID3v2::Tag m_genre;
-};
+    return {};
+}
 
 }  // namespace
 
-Id3v2Values parsePlain(const QByteArray &plain, QString &problem)
+const FrameMemo::Decoded *FrameMemo::find(int major, QByteArrayView frame) const
+{
+    const QHash<QByteArray, Decoded> &kept = m_kept[size_t(major - 2)];
+    const auto found = kept.constFind(QByteArray::fromRawData(frame.data(), frame.size()));
+    return found == kept.cend() ? nullptr : &found.value();
+}
+
+void FrameMemo::keep(int major, QByteArrayView frame, const Decoded &decoded)
+{
+    QHash<QByteArray, Decoded> &kept = m_kept[size_t(major - 2)];
+    if (kept.size() >= MostFrames)
+        kept.clear();  // a folder whose values do not repeat: start again rather than grow
+    kept.insert(frame.toByteArray(), decoded);
+}
+
+Id3v2Values parsePlain(const QByteArray &plain, QString &problem, FrameMemo *memo)
 {
     problem.clear();
-    if (plain.size() < HeaderSize) {
+    if (plain.size() < HeaderSize || plain.at(3) < 2 || plain.at(3) > 4) {
         problem = QStringLiteral("the ID3v2 tag cannot be read");
         return {};
     }
     silenceLibrary();
-    const TagLib::ByteVector bytes(plain.constData(), unsigned(plain.size()));
-    const TagLib::ID3v2::Header header(bytes.mid(0, HeaderSize));
-    const TagLib::ID3v2::FrameFactory *factory = TagLib::ID3v2::FrameFactory::instance();
     const int major = plain.at(3);
     const int idSize = major == 2 ? 3 : 4, headerSize = major == 2 ? 6 : 10;
     // The plain tag's frames are whole and their sizes right (Id3v2Frames.cpp wrote them): each
-    // is handed to the library alone.
-    LibraryFrames frames;
+    // is handed to the library alone, unless the memo holds the same bytes decoded already.
+    std::vector<FrameMemo::Decoded> frames;
+    frames.reserve(8);
     for (qsizetype at = HeaderSize; at + headerSize <= plain.size();) {
         const auto *size = reinterpret_cast<const uchar *>(plain.constData() + at + idSize);
         const qsizetype bodySize = major == 2 ? qsizetype(size[0]) << 16 | qsizetype(size[1]) << 8 | size[2]
@@ -117,28 +130,34 @@ Id3v2Values parsePlain(const QByteArray &plain, QString &problem)
         const qsizetype whole = headerSize + bodySize;
         if (whole > plain.size() - at)
             break;
-        if (TagLib::ID3v2::Frame *frame = factory->createFrame(bytes.mid(unsigned(at), unsigned(whole)), &header))
-            frames.add(frame);
+        const QByteArrayView bytes(plain.constData() + at, whole);
+        if (const FrameMemo::Decoded *known = memo ? memo->find(major, bytes) : nullptr) {
+            frames.push_back(*known);
+        } else {
+            frames.push_back(decodeFrame(plain, at, whole));
+            if (memo)
+                memo->keep(major, bytes, frames.back());
+        }
         at += whole;
     }
     Id3v2Values values;
     values.version = major;
-    values.title = frames.text("TIT2");
-    values.artist = frames.text("TPE1");
-    values.album = frames.text("TALB");
-    values.year = frames.text("TDRC");
+    values.title = textOf(frames, "TIT2");
+    values.artist = textOf(frames, "TPE1");
+    values.album = textOf(frames, "TALB");
+    values.year = textOf(frames, "TDRC");
     if (values.year.isEmpty())
-        values.year = frames.text("TYER");
-    values.comment = frames.text("COMM");
-    values.genre = frames.genre();
+        values.year = textOf(frames, "TYER");
+    values.comment = textOf(frames, "COMM");
+    values.genre = textOf(frames, "TCON");
     return values;
 }
 
-Id3v2Values parse(const QByteArray &tag, QString &problem)
+Id3v2Values parse(const QByteArray &tag, QString &problem, FrameMemo *memo)
 {
     problem.clear();
     const QByteArray plain = textFramesOf(tag, problem);
-    return plain.isEmpty() ? Id3v2Values() : parsePlain(plain, problem);
+    return plain.isEmpty() ? Id3v2Values() : parsePlain(plain, problem, memo);
 }
 
 }  // namespace Id3v2

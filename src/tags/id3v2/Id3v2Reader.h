@@ -6,7 +6,10 @@
 #include "tags/text/FileStatus.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
+
+#include <array>
 
 // The text of the ID3v2 frames that match the trailer's fields.
 struct Id3v2Values {
@@ -29,11 +32,29 @@ namespace Id3v2 {
 // A tag larger than this is not read: real tags with cover art stay well below it.
 constexpr qint64 MaxTagBytes = 4 * 1024 * 1024;
 
+// The frames decoded lately by one thread, by their exact bytes (header included), for each
+// version: the files of one folder mostly share their artist, album, year, genre and comment, and
+// a frame met again is not decoded again. Never shared between threads.
+class FrameMemo {
+public:
+    struct Decoded {
+        std::array<char, 4> id;  // as the library names the frame; all zero: a frame it does not read
+        QString text;
+    };
+    const Decoded *find(int major, QByteArrayView frame) const;
+    void keep(int major, QByteArrayView frame, const Decoded &decoded);
+
+private:
+    static constexpr qsizetype MostFrames = 512;  // of each version, before it starts again
+    std::array<QHash<QByteArray, Decoded>, 3> m_kept;  // versions 2, 3 and 4
+};
+
 // The values of a tag given as its bytes from "ID3" on. Empty problem when they could be read.
-Id3v2Values parse(const QByteArray &tag, QString &problem);
+// With a memo, frames met before are taken from it.
+Id3v2Values parse(const QByteArray &tag, QString &problem, FrameMemo *memo = nullptr);
 
 // The values of a plain tag as textFramesOf (Id3v2Frames.h) gives it, read by the tag library's
 // tag and frame classes.
-Id3v2Values parsePlain(const QByteArray &plain, QString &problem);
+Id3v2Values parsePlain(const QByteArray &plain, QString &problem, FrameMemo *memo = nullptr);
 
 }  // namespace Id3v2

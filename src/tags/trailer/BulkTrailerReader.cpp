@@ -6,6 +6,7 @@
 #include <atomic>
 #include <fcntl.h>
 #include <memory>
+#include <sched.h>
 #include <sys/resource.h>
 #include <system_error>
 #include <thread>
@@ -20,6 +21,8 @@ constexpr int TagWindow = 128;   // the same when each result holds an ID3v2 tag
 constexpr int Helpers = 64;      // reads in flight beside the caller's: a network share's round trips
                                  // overlap as well as a cold disk's
 constexpr int ParallelFrom = 64; // fewer files are read by the caller alone
+constexpr int EagerHelpers = 3;  // helpers started at once for the processors there are: on a
+                                 // warm cache more add only contention for the folder
 
 // A filled slot is published with release and taken with acquire. The thread-checking build of
 // the tests also compiles a copy with relaxed publishing, which must be reported as a race: the
@@ -47,28 +50,31 @@ public:
 
     void helper()
     {
+        Id3v2::FrameMemo memo;  // each thread its own
+        const RawReadOptions options = withMemo(memo);
         for (;;) {
             const int start = claim(true);
             if (start < 0)
                 return;
-            readBatch(start);
+            readBatch(start, options);
         }
     }
 
-    // helpers: how many threads read ahead; from the start when eager, else once the caller's own
-    // reads are seen to wait for the device.
-    void takeAll(const std::function<void(int, const RawTrailer &)> &take, int helpers, bool eager)
+    // helpers: how many threads read ahead; eager of them from the start, the rest once the
+    // caller's own reads are seen to wait for the device.
+    void takeAll(const std::function<void(int, const RawTrailer &)> &take, int helpers, int eager)
     {
-        if (eager)
-            startHelpers(helpers);
+        startHelpers(std::min(eager, helpers));
         BlockingWatch watch;
+        Id3v2::FrameMemo memo;
+        const RawReadOptions options = withMemo(memo);
         for (int i = 0; i < m_count; ++i) {
             Slot &slot = m_slots[size_t(i % m_window)];
             while (!slot.ready.load(std::memory_order_acquire)) {
                 // Rather than wait, read a batch of our own while one is free.
                 const int start = claim(false);
                 if (start >= 0)
-                    readBatch(start);
+                    readBatch(start, options);
                 else
                     slot.ready.wait(0, std::memory_order_acquire);
             }
@@ -77,8 +83,10 @@ public:
             if ((i + 1) % Batch == 0 || i + 1 == m_count) {
                 m_taken.store(i + 1, std::memory_order_release);
                 m_taken.notify_all();
-                if (m_threads.empty() && helpers > 0 && watch.readsBlock())
-                    startHelpers(helpers);
+                if (int(m_threads.size()) < helpers && !m_waitsSeen && watch.readsBlock()) {
+                    m_waitsSeen = true;
+                    startHelpers(helpers - int(m_threads.size()));
+                }
             }
         }
         for (std::thread &thread : m_threads)
@@ -152,13 +160,20 @@ private:
         }
     }
 
-    void readBatch(int start)
+    RawReadOptions withMemo(Id3v2::FrameMemo &memo) const
+    {
+        RawReadOptions options = m_options;
+        options.memo = &memo;
+        return options;
+    }
+
+    void readBatch(int start, const RawReadOptions &options)
     {
         const int end = std::min(start + Batch, m_count);
         for (int i = start; i < end; ++i) {
             Slot &slot = m_slots[size_t(i % m_window)];
             if (m_folderFd >= 0)
-                readRawTrailer(m_folderFd, m_files[size_t(i)].name.constData(), EntryKind::Regular, slot.trailer, m_options);
+                readRawTrailer(m_folderFd, m_files[size_t(i)].name.constData(), EntryKind::Regular, slot.trailer, options);
             else
                 slot.trailer.status = m_folderError;
             slot.ready.store(1, Publish);
@@ -175,9 +190,20 @@ private:
     const FolderFileSystem m_fileSystem;  // asked once, before any helper starts; only read after
     RawReadOptions m_options;
     std::vector<std::thread> m_threads;
+    bool m_waitsSeen = false;
     std::atomic<int> m_next{0};
     std::atomic<int> m_taken{0};
 };
+
+// The processors this thread may run on beyond its own (a machine's share given to a container
+// or to taskset counts, not the machine's whole), at most EagerHelpers.
+int spareProcessors()
+{
+    cpu_set_t allowed;
+    if (::sched_getaffinity(0, sizeof allowed, &allowed) != 0)
+        return 0;
+    return std::clamp(CPU_COUNT(&allowed) - 1, 0, EagerHelpers);
+}
 
 // The folder's descriptor, or -1 with why it cannot be opened.
 int openFolder(const QByteArray &folder, FileStatus &error)
@@ -205,7 +231,10 @@ void readFolderTrailers(const QByteArray &folder, const std::vector<ListedFile> 
     FolderRead read(fd, folderError, files, id3v2);
     const bool few = int(files.size()) < ParallelFrom && readAhead != ReadAhead::Always;
     const int helpers = fd < 0 || few || readAhead == ReadAhead::Never ? 0 : Helpers;
-    read.takeAll(take, helpers, readAhead == ReadAhead::Always);
+    const int eager = readAhead == ReadAhead::Always ? helpers
+                    : readAhead == ReadAhead::WithEveryProcessor ? spareProcessors()
+                                                                 : 0;
+    read.takeAll(take, helpers, eager);
     if (fd >= 0)
         ::close(fd);
 }

@@ -13,9 +13,12 @@
 #include <vector>
 
 // When helper threads read ahead of the caller: only once the caller's reads are seen to wait for
-// the device (with a warm cache one thread is fastest: results come in order, and a helper that a
-// busy machine holds up would hold up the caller), never, or from the start.
-enum class ReadAhead { WhenReadsWait, Never, Always };
+// the device (a window's scan: the caller stays free for the list it builds, and a helper that a
+// busy machine holds up would hold up the caller), never, or from the start. WithEveryProcessor
+// starts a helper at once for each processor the caller may use beyond its own (three at most),
+// and the rest once reads wait: a listing that only reads and writes text is done sooner on all
+// the processors there are.
+enum class ReadAhead { WhenReadsWait, Never, Always, WithEveryProcessor };
 
 // Calls take(index, trailer) for every file of the listing, once each, in order, on the calling
 // thread, and returns when all are taken. A folder that cannot be opened gives every file its

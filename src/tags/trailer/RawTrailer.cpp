@@ -1,6 +1,5 @@
 #include "tags/trailer/RawTrailer.h"
 
-#include "tags/id3v2/Id3v2Frames.h"
 #include "tags/id3v2/Id3v2Header.h"
 #include "tags/id3v2/Id3v2Reader.h"
 #include "tags/files/RegularFile.h"
@@ -36,8 +35,9 @@ FileStatus preadAll(int fd, char *out, qint64 bytes, qint64 offset)
 // art: one read of the file's start instead of two.
 constexpr qint64 FirstReadWithTag = 4096;
 
-// The tag's frames that matter, from the open file whose first bytes (start, from offset 0) open it.
-FileStatus readId3v2Frames(int fd, qint64 size, QByteArrayView start, const Id3v2::Header &header, RawTrailer &out)
+// The tag's values, from the open file whose first bytes (start, from offset 0) open it.
+FileStatus readId3v2Frames(int fd, qint64 size, QByteArrayView start, const Id3v2::Header &header, RawTrailer &out,
+                           Id3v2::FrameMemo *memo)
 {
     const qint64 tagBytes = Id3v2::HeaderSize + header.bodySize;  // a footer repeats the header: not read
     if (header.totalSize() > size) {
@@ -49,14 +49,14 @@ FileStatus readId3v2Frames(int fd, qint64 size, QByteArrayView start, const Id3v
         return FileStatus::success();
     }
     if (tagBytes <= start.size()) {
-        out.id3v2Frames = Id3v2::textFramesOf(QByteArray::fromRawData(start.data(), tagBytes), out.id3v2Problem);
+        out.id3v2Values = Id3v2::parse(QByteArray::fromRawData(start.data(), tagBytes), out.id3v2Problem, memo);
         return FileStatus::success();
     }
     QByteArray tag(tagBytes, Qt::Uninitialized);
     std::memcpy(tag.data(), start.data(), size_t(start.size()));
     const FileStatus status = preadAll(fd, tag.data() + start.size(), tagBytes - start.size(), start.size());
     if (status)
-        out.id3v2Frames = Id3v2::textFramesOf(tag, out.id3v2Problem);
+        out.id3v2Values = Id3v2::parse(tag, out.id3v2Problem, memo);
     return status;
 }
 
@@ -73,8 +73,9 @@ FileStatus readId3v2Major(int fd, qint64 size, int &version)
 }
 
 // Notes the version of an ID3v2 tag that opens the file, and reads the tag when asked.
-FileStatus readId3v2Head(int fd, qint64 size, Id3v2Read what, RawTrailer &out)
+FileStatus readId3v2Head(int fd, qint64 size, const RawReadOptions &options, RawTrailer &out)
 {
+    const Id3v2Read what = options.id3v2;
     if (what == Id3v2Read::None)
         return FileStatus::success();
     if (what == Id3v2Read::Version)
@@ -88,13 +89,13 @@ FileStatus readId3v2Head(int fd, qint64 size, Id3v2Read what, RawTrailer &out)
     if (!header)
         return status;
     out.id3v2Version = header->major;
-    return readId3v2Frames(fd, size, QByteArrayView(start, startSize), *header, out);
+    return readId3v2Frames(fd, size, QByteArrayView(start, startSize), *header, out, options.memo);
 }
 
-FileStatus readOpenTrailer(int fd, const struct stat &st, Id3v2Read id3v2, RawTrailer &out)
+FileStatus readOpenTrailer(int fd, const struct stat &st, const RawReadOptions &options, RawTrailer &out)
 {
     out.identity = SaveChecks::identityOf(st);
-    FileStatus status = readId3v2Head(fd, st.st_size, id3v2, out);
+    FileStatus status = readId3v2Head(fd, st.st_size, options, out);
     if (!status || st.st_size < Id3v1::TrailerSize)
         return status;
     status = preadTrailer(fd, st.st_size, out.bytes);
@@ -121,19 +122,19 @@ void readRawTrailer(int folderFd, const char *name, EntryKind kind, RawTrailer &
     out.complete = false;
     out.id3v2Version = 0;
     out.identity = FileIdentity();
-    out.id3v2Frames.clear();
+    out.id3v2Values = {};
     out.id3v2Problem.clear();
     int fd;
     struct stat st;
     out.status = openRegularFile(folderFd, name, O_RDONLY, kind != EntryKind::Regular, fd, st, options.folderFileSystem);
     if (!out.status)
         return;
-    out.status = readOpenTrailer(fd, st, options.id3v2, out);
+    out.status = readOpenTrailer(fd, st, options, out);
     ::close(fd);  // nothing was written: a close error loses nothing
     if (!out.status) {
         out.complete = false;
         out.id3v2Version = 0;
-        out.id3v2Frames.clear();
+        out.id3v2Values = {};
         out.id3v2Problem.clear();
     }
 }

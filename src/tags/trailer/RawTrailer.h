@@ -8,6 +8,7 @@
 
 #include "tags/text/FileStatus.h"
 #include "tags/id3v1/Id3v1.h"
+#include "tags/id3v2/Id3v2Reader.h"
 #include "tags/trailer/TagCore.h"
 
 #include <QByteArray>
@@ -23,9 +24,9 @@ struct RawTrailer {
     bool complete = false;  // the file is at least 128 bytes long and bytes holds its last 128
     char bytes[Id3v1::TrailerSize];
     int id3v2Version = 0;   // the major version of an ID3v2 tag at the start (2 to 4); 0: none or not read
-    // When the tag was asked for: its frames that matter as a plain tag (Id3v2Frames.h), or why
-    // the tag cannot be read. Both empty otherwise.
-    QByteArray id3v2Frames;
+    // When the tag was asked for: its values, decoded by the thread that read it, or why the tag
+    // cannot be read. Both empty otherwise.
+    Id3v2Values id3v2Values;
     QString id3v2Problem;
 
     bool tagged() const { return complete && bytes[0] == 'T' && bytes[1] == 'A' && bytes[2] == 'G'; }
@@ -40,12 +41,13 @@ enum class EntryKind { Unknown, Regular };
 enum class Id3v2Read {
     None,     // nothing: id3v2Version stays 0
     Version,  // the first ten bytes, for id3v2Version
-    Tag,      // the tag's frames as well, into id3v2Frames or id3v2Problem
+    Tag,      // the tag as well, decoded into id3v2Values or id3v2Problem
 };
 
 struct RawReadOptions {
     const FolderFileSystem *folderFileSystem = nullptr;  // the folder's, when known (RegularFile.h)
     Id3v2Read id3v2 = Id3v2Read::Version;
+    Id3v2::FrameMemo *memo = nullptr;  // the calling thread's, for tags read one after another
 };
 
 // name is relative to folderFd, or AT_FDCWD for a path relative to the working folder or absolute.

@@ -272,7 +272,7 @@ Id3v2Reading readingOf(const RawTrailer &raw)
         return reading;
     reading.problem = raw.id3v2Problem;
     if (reading.problem.isEmpty())
-        reading.values = parsePlain(raw.id3v2Frames, reading.problem);
+        reading.values = raw.id3v2Values;
     return reading;
 }
 
