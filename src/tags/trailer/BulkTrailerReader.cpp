@@ -73,10 +73,12 @@ public:
             while (!slot.ready.load(std::memory_order_acquire)) {
                 // Rather than wait, read a batch of our own while one is free.
                 const int start = claim(false);
-                if (start >= 0)
+                if (start >= 0) {
                     readBatch(start, options);
-                else
+                } else {
+                    watch.waitForHelper();
                     slot.ready.wait(0, std::memory_order_acquire);
+                }
             }
             take(i, slot.trailer);
             slot.ready.store(0, std::memory_order_relaxed);
@@ -95,17 +97,21 @@ public:
 
 private:
     // Whether the caller's own reads wait for the device: the thread gives up the processor of
-    // its own accord (a preemption by a busy machine does not count).
+    // its own accord (a preemption by a busy machine does not count, and nor does a wait for a
+    // result a helper is reading).
     class BlockingWatch {
     public:
+        void waitForHelper() { ++m_helperWaits; }
+
         bool readsBlock()
         {
             if (++m_batches < 4)
                 return false;
             m_batches = 0;
             const long waits = voluntarySwitches();
-            const bool blocked = waits - m_waits >= 4;
+            const bool blocked = waits - m_waits - m_helperWaits >= 4;
             m_waits = waits;
+            m_helperWaits = 0;
             return blocked;
         }
 
@@ -121,6 +127,7 @@ private:
         }
         int m_batches = 0;
         long m_waits = voluntarySwitches();
+        long m_helperWaits = 0;  // each may or may not have given up the processor
     };
 
     void startHelpers(int count)
