@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace Id3v2 {
@@ -61,10 +62,8 @@ QString text(const TagLib::String &value)
 
 // One frame as the library reads it: the id it gives the frame (in version 2.4 terms), and its
 // text; for the genre, through the library's tag class, which turns genre numbers into names.
-FrameMemo::Decoded decodeFrame(const QByteArray &plain, qsizetype at, qsizetype whole)
+FrameMemo::Decoded decodeFrame(const TagLib::ID3v2::Header &header, const QByteArray &plain, qsizetype at, qsizetype whole)
 {
-    const TagLib::ByteVector bytes(plain.constData(), unsigned(HeaderSize));
-    const TagLib::ID3v2::Header header(bytes);
     std::unique_ptr<TagLib::ID3v2::Frame> frame(TagLib::ID3v2::FrameFactory::instance()->createFrame(
         TagLib::ByteVector(plain.constData() + at, unsigned(whole)), &header));
     FrameMemo::Decoded decoded{};
@@ -79,6 +78,12 @@ FrameMemo::Decoded decodeFrame(const QByteArray &plain, qsizetype at, qsizetype 
         decoded.text = text(frame->toString());
     }
     return decoded;
+}
+
+// A title is a file's own: kept in no memo, where it would only push the shared frames out.
+bool isTitle(QByteArrayView frame)
+{
+    return frame.startsWith("TIT2") || frame.startsWith("TT2");
 }
 
 // The text of the first frame with the given id.
@@ -122,6 +127,7 @@ Id3v2Values parsePlain(const QByteArray &plain, QString &problem, FrameMemo *mem
     // is handed to the library alone, unless the memo holds the same bytes decoded already.
     std::vector<FrameMemo::Decoded> frames;
     frames.reserve(8);
+    std::optional<TagLib::ID3v2::Header> header;  // the library's, made once a frame needs it
     for (qsizetype at = HeaderSize; at + headerSize <= plain.size();) {
         const auto *size = reinterpret_cast<const uchar *>(plain.constData() + at + idSize);
         const qsizetype bodySize = major == 2 ? qsizetype(size[0]) << 16 | qsizetype(size[1]) << 8 | size[2]
@@ -134,8 +140,10 @@ Id3v2Values parsePlain(const QByteArray &plain, QString &problem, FrameMemo *mem
         if (const FrameMemo::Decoded *known = memo ? memo->find(major, bytes) : nullptr) {
             frames.push_back(*known);
         } else {
-            frames.push_back(decodeFrame(plain, at, whole));
-            if (memo)
+            if (!header)
+                header.emplace(TagLib::ByteVector(plain.constData(), unsigned(HeaderSize)));
+            frames.push_back(decodeFrame(*header, plain, at, whole));
+            if (memo && !isTitle(bytes))
                 memo->keep(major, bytes, frames.back());
         }
         at += whole;

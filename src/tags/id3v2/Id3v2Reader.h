@@ -34,7 +34,8 @@ constexpr qint64 MaxTagBytes = 4 * 1024 * 1024;
 
 // The frames decoded lately by one thread, by their exact bytes (header included), for each
 // version: the files of one folder mostly share their artist, album, year, genre and comment, and
-// a frame met again is not decoded again. Never shared between threads.
+// a frame met again is not decoded again (a title, each file's own, is not kept). Never shared
+// between threads.
 class FrameMemo {
 public:
     struct Decoded {
