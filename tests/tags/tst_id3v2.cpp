@@ -245,14 +245,14 @@ private slots:
                 QCOMPARE(problem, freshProblem);
             }
         }
-        for (int i = 0; i < 1200; ++i) {
-            const QByteArray title = "Song " + QByteArray::number(i);
+        for (int i = 0; i < 2000; ++i) {  // more artists of each version than the memo keeps
+            const QByteArray artist = "Band " + QByteArray::number(i);
             const int major = 2 + i % 3;
-            const QByteArray tag = Id3v2Files::tag(major, {{major == 2 ? "TT2" : "TIT2", Id3v2Files::latin1(title)},
+            const QByteArray tag = Id3v2Files::tag(major, {{major == 2 ? "TP1" : "TPE1", Id3v2Files::latin1(artist)},
                                                           {major == 2 ? "TCO" : "TCON", Id3v2Files::latin1("(17)")}});
             QString problem;
             const Id3v2Values values = Id3v2::parse(tag, problem, &memo);
-            QCOMPARE(values.title, QString::fromLatin1(title));
+            QCOMPARE(values.artist, QString::fromLatin1(artist));
             QCOMPARE(values.genre, QStringLiteral("Rock"));
         }
     }
