@@ -3,11 +3,12 @@
 a shared machine falls on all alike; the median wall and processor time of each, and the load
 average (1 minute) seen at each run.
 
-    bench/cli_vs_floor.py [--rounds N] [--files N ...] [--other NAME=VELMORA_CLI] BUILD
+    bench/cli_vs_floor.py [--rounds N] [--files N ...] [--other NAME=VELMORA_CLI] [--unique-tags] BUILD
 
 BUILD holds velmora-cli and bench/velmora-cfloor. The folders (sparse MP3-sized files, 90% with a
 trailer, and the same with a 1 KiB ID3v2.3 tag of six frames at the start, as bench_scan makes
-them) are generated in a temporary folder and removed at the end. id3tool is run when installed,
+them; with --unique-tags also one whose ID3v2 frames differ in every file) are generated in a
+temporary folder and removed at the end. id3tool is run when installed,
 given the file names (the shell's listing not counted: in its favour). --other adds another
 velmora-cli (say, a build of the version before) to the same rounds."""
 import argparse, os, resource, shutil, statistics, subprocess, sys, tempfile, time
@@ -21,23 +22,28 @@ def trailer(i):
             + field(b'generated', 30) + bytes([i % 130]))
 
 
-def id3v2(i):
+def id3v2(i, unique=False):
     def frame(fid, contents):
         return fid + len(contents).to_bytes(4, 'big') + b'\0\0' + contents
-    frames = (frame(b'TIT2', b'\0Title number %d' % i) + frame(b'TPE1', b'\0Artist %d' % (i % 97))
-              + frame(b'TALB', b'\0Album %d' % (i % 13)) + frame(b'TYER', b'\0%d' % (1960 + i % 60))
-              + frame(b'COMM', b'\0eng\0generated') + frame(b'TCON', b'\0(%d)' % (i % 130)))
+    if unique:  # no frame the same in two files: nothing for the reader's memo of frames
+        frames = (frame(b'TIT2', b'\0Title number %d' % i) + frame(b'TPE1', b'\0Artist %d' % i)
+                  + frame(b'TALB', b'\0Album %d' % i) + frame(b'TYER', b'\0%d' % (1000 + i % 9000))
+                  + frame(b'COMM', b'\0eng\0generated %d' % i) + frame(b'TCON', b'\0Genre %d' % i))
+    else:
+        frames = (frame(b'TIT2', b'\0Title number %d' % i) + frame(b'TPE1', b'\0Artist %d' % (i % 97))
+                  + frame(b'TALB', b'\0Album %d' % (i % 13)) + frame(b'TYER', b'\0%d' % (1960 + i % 60))
+                  + frame(b'COMM', b'\0eng\0generated') + frame(b'TCON', b'\0(%d)' % (i % 130)))
     return b'ID3\x03\x00\x00\x00\x00\x07\x76' + frames.ljust(1014, b'\0')
 
 
-def generate(folder, count, with_id3v2):
+def generate(folder, count, with_id3v2, unique=False):
     os.mkdir(folder)
     for i in range(count):
         size = 3_000_000 + (i * 7919) % 4_000_000
         with open(os.path.join(folder, 'Track %06d - Generated Song.mp3' % i), 'wb') as f:
             f.truncate(size)
             if with_id3v2:
-                f.write(id3v2(i))
+                f.write(id3v2(i, unique))
             if i % 10:
                 f.seek(size - 128)
                 f.write(trailer(i))
@@ -67,6 +73,8 @@ def main():
     parser.add_argument('--rounds', type=int, default=15)
     parser.add_argument('--files', type=int, nargs='+', default=[1000, 10000])
     parser.add_argument('--other', action='append', default=[])
+    parser.add_argument('--unique-tags', action='store_true',
+                        help='also folders whose ID3v2 frames differ in every file')
     args = parser.parse_args()
     clis = [('velmora-cli', os.path.join(args.build, 'velmora-cli'))]
     clis += [tuple(other.split('=', 1)) for other in args.other]
@@ -76,11 +84,13 @@ def main():
     env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, 'config'), XDG_STATE_HOME=os.path.join(work, 'state'))
     try:
         commands = []
+        kinds = [(False, False), (True, False)] + ([(True, True)] if args.unique_tags else [])
         for count in args.files:
-            for with_id3v2 in (False, True):
-                folder = os.path.join(work, 'files%d%s' % (count, '-id3v2' if with_id3v2 else ''))
-                generate(folder, count, with_id3v2)
-                tag = '%d%s' % (count, ' id3v2' if with_id3v2 else '')
+            for with_id3v2, unique in kinds:
+                suffix = (' id3v2' if with_id3v2 else '') + (' unique' if unique else '')
+                folder = os.path.join(work, 'files%d%s' % (count, suffix.replace(' ', '-')))
+                generate(folder, count, with_id3v2, unique)
+                tag = '%d%s' % (count, suffix)
                 commands.append(('C floor, ' + tag, [cfloor, folder]))
                 commands.append(('C floor + head, ' + tag, [cfloor, '--head', folder]))
                 for name, cli in clis:

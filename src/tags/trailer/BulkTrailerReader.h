@@ -15,9 +15,9 @@
 // When helper threads read ahead of the caller: only once the caller's reads are seen to wait for
 // the device (a window's scan: the caller stays free for the list it builds, and a helper that a
 // busy machine holds up would hold up the caller), never, or from the start. WithEveryProcessor
-// starts a helper at once for each processor the caller may use beyond its own (three at most),
-// and the rest once reads wait: a listing that only reads and writes text is done sooner on all
-// the processors there are.
+// starts a helper at once for each processor the caller may use beyond its own (three at most)
+// when the folder is large enough to pay for them, and the rest once reads wait: a listing that
+// only reads and writes text is done sooner on all the processors there are.
 enum class ReadAhead { WhenReadsWait, Never, Always, WithEveryProcessor };
 
 // Calls take(index, trailer) for every file of the listing, once each, in order, on the calling
