@@ -1,5 +1,7 @@
 #include "tags/journal/JournalStore.h"
 
+#include "tags/journal/TextJournalImport.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -20,7 +22,6 @@ namespace {
 using State = JournalRecord::State;
 
 constexpr int SchemaVersion = 1;
-constexpr qint64 TextJournalLimit = 64 * 1024 * 1024;  // the previous version's, 10,000 saves: ~7 MB
 
 const char *const Schema = R"sql(
 CREATE TABLE IF NOT EXISTS change (
@@ -222,57 +223,11 @@ StoreResult JournalStore::prepareDatabase()
 
 StoreResult JournalStore::importTextJournal()
 {
-    const QByteArray path = m_folder.path() + "/journal";
-    const auto left = [&](const QString &why) {
-        return StoreResult::failure(EIO, tr("The journal of the previous version \"%1\" cannot be read (%2): it was left as it is, and "
-                               "its saves cannot be undone.").arg(JournalFolder::shown(path), why));
-    };
-    struct stat st;
-    if (::fstatat(m_folder.fd(), "journal", &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISREG(st.st_mode))
-        return left(tr("it is %1").arg(JournalFolder::kindOf(st.st_mode)));  // never opened: a FIFO would block
-    const int fd = m_folder.openFile("journal", O_RDONLY);
-    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > TextJournalLimit) {
-        const QString why = fd < 0 ? QString::fromLocal8Bit(std::strerror(errno))
-                                   : !S_ISREG(st.st_mode) ? tr("it is %1").arg(JournalFolder::kindOf(st.st_mode))
-                                                           : tr("it is larger than %1 MiB").arg(TextJournalLimit >> 20);
-        if (fd >= 0)
-            ::close(fd);
-        return left(why);
-    }
-    QByteArray text;
-    text.reserve(st.st_size);
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ::close(fd);
-            return left(QString::fromLocal8Bit(std::strerror(errno)));
-        }
-        if (n == 0 || text.size() + n > TextJournalLimit)
-            break;
-        text.append(buffer, n);
-    }
-    ::close(fd);
-    const QByteArray key = QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino)) + ':'
-        + QByteArray::number(qint64(st.st_size));
-    // The records, their marks applied; an id given twice (the previous version could) is a new
-    // record each time, and a mark goes to the latest of that id.
-    std::vector<JournalRecord> records;
-    QHash<qint64, size_t> latest;
-    for (const QByteArray &line : text.split('\n')) {
-        JournalRecord r;
-        const char kind = JournalFormat::parseLine(line, r);
-        if (kind == 'S') {
-            latest.insert(r.id, records.size());
-            r.mode &= 0777;
-            r.modeAfter = r.mode | (r.undoes ? 0 : 0200);
-            records.push_back(r);
-        } else if (kind == 'D' && latest.contains(r.id)) {
-            records[latest.value(r.id)].state = r.state;
-        }
-    }
+    TextJournal journal;
+    if (StoreResult read = readTextJournal(m_folder, journal); !read)
+        return read;
+    std::vector<JournalRecord> &records = journal.records;
+    const QByteArray &key = journal.key;
     StoreResult result = exec("BEGIN IMMEDIATE");
     if (!result)
         return result;
@@ -303,9 +258,9 @@ StoreResult JournalStore::importTextJournal()
     if (!(result = exec("COMMIT")))
         return result;
     if (::renameat(m_folder.fd(), "journal", m_folder.fd(), "journal.imported") != 0)
-        return left(QString::fromLocal8Bit(std::strerror(errno)));
+        return textJournalLeft(m_folder, QString::fromLocal8Bit(std::strerror(errno)));
     m_messages << tr("The journal of the previous version was imported (%1 changes) and kept as \"%2\".")
-                      .arg(records.size()).arg(JournalFolder::shown(path + ".imported"));
+                      .arg(records.size()).arg(JournalFolder::shown(m_folder.path() + "/journal.imported"));
     return {};
 }
 
