@@ -60,17 +60,31 @@ QString text(const TagLib::String &value)
     return out;
 }
 
+// The plain tag as the library takes it, its bytes and header, made once a frame of it needs
+// decoding; each frame is handed over as a part that shares those bytes.
+struct LibraryTag {
+    explicit LibraryTag(const QByteArray &plain)
+        : bytes(plain.constData(), unsigned(plain.size())), header(bytes.mid(0, unsigned(HeaderSize)))
+    {
+    }
+    TagLib::ByteVector bytes;
+    TagLib::ID3v2::Header header;
+};
+
 // One frame as the library reads it: the id it gives the frame (in version 2.4 terms), and its
 // text; for the genre, through the library's tag class, which turns genre numbers into names.
-FrameMemo::Decoded decodeFrame(const TagLib::ID3v2::Header &header, const QByteArray &plain, qsizetype at, qsizetype whole)
+FrameMemo::Decoded decodeFrame(const LibraryTag &tag, qsizetype at, qsizetype whole)
 {
     std::unique_ptr<TagLib::ID3v2::Frame> frame(TagLib::ID3v2::FrameFactory::instance()->createFrame(
-        TagLib::ByteVector(plain.constData() + at, unsigned(whole)), &header));
+        tag.bytes.mid(unsigned(at), unsigned(whole)), &tag.header));
     FrameMemo::Decoded decoded{};
-    if (!frame || frame->frameID().size() != decoded.id.size())
+    if (!frame)
         return decoded;  // no id: a frame the library does not read
-    std::copy_n(frame->frameID().data(), decoded.id.size(), decoded.id.begin());
-    if (frame->frameID() == "TCON") {
+    const TagLib::ByteVector id = frame->frameID();
+    if (id.size() != decoded.id.size())
+        return decoded;
+    std::copy_n(id.data(), decoded.id.size(), decoded.id.begin());
+    if (id == "TCON") {
         TagLib::ID3v2::Tag genre;
         genre.addFrame(frame.release());  // the tag owns it
         decoded.text = text(genre.genre());
@@ -100,17 +114,21 @@ QString textOf(const std::vector<FrameMemo::Decoded> &frames, const char *id)
 
 const FrameMemo::Decoded *FrameMemo::find(int major, QByteArrayView frame) const
 {
-    const QHash<QByteArray, Decoded> &kept = m_kept[size_t(major - 2)];
-    const auto found = kept.constFind(QByteArray::fromRawData(frame.data(), frame.size()));
-    return found == kept.cend() ? nullptr : &found.value();
+    if (m_slots.empty())
+        return nullptr;
+    const Slot &slot = m_slots[slotOf(major, frame)];
+    return slot.major == major && QByteArrayView(slot.frame) == frame ? &slot.decoded : nullptr;
 }
 
 void FrameMemo::keep(int major, QByteArrayView frame, const Decoded &decoded)
 {
-    QHash<QByteArray, Decoded> &kept = m_kept[size_t(major - 2)];
-    if (kept.size() >= MostFrames)
-        kept.clear();  // a folder whose values do not repeat: start again rather than grow
-    kept.insert(frame.toByteArray(), decoded);
+    if (m_slots.empty())
+        m_slots.resize(Slots);
+    Slot &slot = m_slots[slotOf(major, frame)];
+    slot.major = major;
+    slot.frame.resize(frame.size());  // within the bytes the slot holds already, mostly
+    std::copy(frame.begin(), frame.end(), slot.frame.begin());
+    slot.decoded = decoded;
 }
 
 Id3v2Values parsePlain(const QByteArray &plain, QString &problem, FrameMemo *memo)
@@ -127,7 +145,7 @@ Id3v2Values parsePlain(const QByteArray &plain, QString &problem, FrameMemo *mem
     // is handed to the library alone, unless the memo holds the same bytes decoded already.
     std::vector<FrameMemo::Decoded> frames;
     frames.reserve(8);
-    std::optional<TagLib::ID3v2::Header> header;  // the library's, made once a frame needs it
+    std::optional<LibraryTag> library;
     for (qsizetype at = HeaderSize; at + headerSize <= plain.size();) {
         const auto *size = reinterpret_cast<const uchar *>(plain.constData() + at + idSize);
         const qsizetype bodySize = major == 2 ? qsizetype(size[0]) << 16 | qsizetype(size[1]) << 8 | size[2]
@@ -140,9 +158,9 @@ Id3v2Values parsePlain(const QByteArray &plain, QString &problem, FrameMemo *mem
         if (const FrameMemo::Decoded *known = memo ? memo->find(major, bytes) : nullptr) {
             frames.push_back(*known);
         } else {
-            if (!header)
-                header.emplace(TagLib::ByteVector(plain.constData(), unsigned(HeaderSize)));
-            frames.push_back(decodeFrame(*header, plain, at, whole));
+            if (!library)
+                library.emplace(plain);
+            frames.push_back(decodeFrame(*library, at, whole));
             if (memo && !isTitle(bytes))
                 memo->keep(major, bytes, frames.back());
         }

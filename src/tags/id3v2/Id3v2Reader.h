@@ -6,10 +6,11 @@
 #include "tags/text/FileStatus.h"
 
 #include <QByteArray>
-#include <QHash>
+#include <QHashFunctions>
 #include <QString>
 
 #include <array>
+#include <vector>
 
 // The text of the ID3v2 frames that match the trailer's fields.
 struct Id3v2Values {
@@ -32,10 +33,11 @@ namespace Id3v2 {
 // A tag larger than this is not read: real tags with cover art stay well below it.
 constexpr qint64 MaxTagBytes = 4 * 1024 * 1024;
 
-// The frames decoded lately by one thread, by their exact bytes (header included), for each
-// version: the files of one folder mostly share their artist, album, year, genre and comment, and
-// a frame met again is not decoded again (a title, each file's own, is not kept). Never shared
-// between threads.
+// The frames decoded lately by one thread, by their exact bytes (header included) and version:
+// the files of one folder mostly share their artist, album, year, genre and comment, and a frame
+// met again is not decoded again (a title, each file's own, is not kept). A fixed table where a
+// newer frame takes the place of an older one of the same hash: keeping costs a copy into bytes
+// already there, not an allocation, when nothing repeats. Never shared between threads.
 class FrameMemo {
 public:
     struct Decoded {
@@ -46,8 +48,14 @@ public:
     void keep(int major, QByteArrayView frame, const Decoded &decoded);
 
 private:
-    static constexpr qsizetype MostFrames = 512;  // of each version, before it starts again
-    std::array<QHash<QByteArray, Decoded>, 3> m_kept;  // versions 2, 3 and 4
+    struct Slot {
+        int major = 0;  // 0: empty
+        QByteArray frame;
+        Decoded decoded;
+    };
+    static constexpr size_t Slots = 1024;
+    static size_t slotOf(int major, QByteArrayView frame) { return qHash(frame, size_t(major)) % Slots; }
+    std::vector<Slot> m_slots;  // made at the first keep
 };
 
 // The values of a tag given as its bytes from "ID3" on. Empty problem when they could be read.
