@@ -9,6 +9,7 @@
 #include <taglib/tdebuglistener.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -116,15 +117,21 @@ const FrameMemo::Decoded *FrameMemo::find(int major, QByteArrayView frame) const
 {
     if (m_slots.empty())
         return nullptr;
-    const Slot &slot = m_slots[slotOf(major, frame)];
-    return slot.major == major && QByteArrayView(slot.frame) == frame ? &slot.decoded : nullptr;
+    const size_t set = 2 * setOf(major, frame);
+    for (const Slot &slot : {std::cref(m_slots[set]), std::cref(m_slots[set + 1])}) {
+        if (slot.major == major && QByteArrayView(slot.frame) == frame)
+            return &slot.decoded;
+    }
+    return nullptr;
 }
 
 void FrameMemo::keep(int major, QByteArrayView frame, const Decoded &decoded)
 {
     if (m_slots.empty())
-        m_slots.resize(Slots);
-    Slot &slot = m_slots[slotOf(major, frame)];
+        m_slots.resize(2 * Sets);
+    const size_t set = 2 * setOf(major, frame);
+    std::swap(m_slots[set], m_slots[set + 1]);  // the older goes first, to be written over
+    Slot &slot = m_slots[set];
     slot.major = major;
     slot.frame.resize(frame.size());  // within the bytes the slot holds already, mostly
     std::copy(frame.begin(), frame.end(), slot.frame.begin());

@@ -35,9 +35,9 @@ constexpr qint64 MaxTagBytes = 4 * 1024 * 1024;
 
 // The frames decoded lately by one thread, by their exact bytes (header included) and version:
 // the files of one folder mostly share their artist, album, year, genre and comment, and a frame
-// met again is not decoded again (a title, each file's own, is not kept). A fixed table where a
-// newer frame takes the place of an older one of the same hash: keeping costs a copy into bytes
-// already there, not an allocation, when nothing repeats. Never shared between threads.
+// met again is not decoded again (a title, each file's own, is not kept). A fixed table of sets of
+// two, where a newer frame takes the place of the older of its set: keeping costs a copy into
+// bytes already there, not an allocation, when nothing repeats. Never shared between threads.
 class FrameMemo {
 public:
     struct Decoded {
@@ -53,8 +53,8 @@ private:
         QByteArray frame;
         Decoded decoded;
     };
-    static constexpr size_t Slots = 1024;
-    static size_t slotOf(int major, QByteArrayView frame) { return qHash(frame, size_t(major)) % Slots; }
+    static constexpr size_t Sets = 512;  // of two slots, the newer first
+    static size_t setOf(int major, QByteArrayView frame) { return qHash(frame, size_t(major)) % Sets; }
     std::vector<Slot> m_slots;  // made at the first keep
 };
 
