@@ -22,7 +22,6 @@ constexpr TagField AllFields[] = {TagField::Title, TagField::Artist,  TagField::
                                   TagField::Year,  TagField::Comment, TagField::Genre};
 
 // Bytes 28 and 29 of a comment that holds a track number stay free for it.
-constexpr int CommentBeforeTrack = Id3v1::TrackMarkerOffset - Id3v1::CommentOffset;
 
 }  // namespace
 
@@ -115,7 +114,7 @@ std::vector<TagField> Id3v2Marks::fill()
         return {};
     quint8 genre = m_session.reading().fields.genre;
     const Id3v1::Fields shown = m_panel.fieldsToSave(genre);
-    const int commentWidth = m_session.reading().track() ? CommentBeforeTrack : Id3v1::CommentWidth;
+    const int commentWidth = m_session.reading().track() ? Id3v1::CommentBesideTrackWidth : Id3v1::CommentWidth;
     const Id3v2Fill filled = fillFromId3v2(shown, m_values, m_session.codePage(), commentWidth);
     std::vector<TagField> cut;
     for (TagField field : filled.filled) {

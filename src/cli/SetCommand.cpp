@@ -118,7 +118,7 @@ V2Fill fillFromV2(const FileTarget &target, const TagReading &reading, const Cod
         return V2Fill::Failed;
     }
     // A track number keeps its two bytes: the comment is cut to 28.
-    const int commentWidth = reading.track() ? Id3v1::TrackMarkerOffset - Id3v1::CommentOffset : Id3v1::CommentWidth;
+    const int commentWidth = reading.track() ? Id3v1::CommentBesideTrackWidth : Id3v1::CommentWidth;
     const Id3v2Fill fill = fillFromId3v2(fields, v2.values, page, commentWidth);
     fields = fill.fields;
     if (!fill.cut.empty()) {

@@ -40,6 +40,8 @@ int trimmedLength(const char *text, int width);
 
 // ID3v1.1: a comment whose byte 28 is NUL and byte 29 is not holds a track number in byte 29.
 constexpr int TrackMarkerOffset = CommentOffset + 28, TrackOffset = CommentOffset + 29;
+// The comment's width beside a track number (ID3v1.1): the bytes before the marker.
+constexpr int CommentBesideTrackWidth = TrackMarkerOffset - CommentOffset;
 // The track number of a 128-byte trailer (1 to 255), or 0 when it holds none.
 int trackNumber(const QByteArray &trailer);
 

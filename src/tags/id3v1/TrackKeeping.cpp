@@ -1,11 +1,5 @@
 #include "tags/id3v1/TrackKeeping.h"
 
-namespace {
-
-constexpr int RoomBeforeTrack = Id3v1::TrackMarkerOffset - Id3v1::CommentOffset;  // 28
-
-}  // namespace
-
 TrackKeeping keepTrackNumber(const Id3v1::Fields &edited, const QByteArray &trailerRead)
 {
     TrackKeeping result;
@@ -16,11 +10,11 @@ TrackKeeping keepTrackNumber(const Id3v1::Fields &edited, const QByteArray &trai
     if (result.track == 0 || edited.comment == Id3v1::parse(trailerRead).comment)
         return result;
     const int needed = Id3v1::trimmedLength(edited.comment.constData(), int(edited.comment.size()));
-    if (needed > RoomBeforeTrack) {
+    if (needed > Id3v1::CommentBesideTrackWidth) {
         result.trackGivenUp = true;
         return result;
     }
-    result.fields.comment = edited.comment.left(needed).leftJustified(RoomBeforeTrack, ' ')
+    result.fields.comment = edited.comment.left(needed).leftJustified(Id3v1::CommentBesideTrackWidth, ' ')
         + trailerRead.mid(Id3v1::TrackMarkerOffset, 2);
     return result;
 }

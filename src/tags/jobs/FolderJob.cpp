@@ -12,7 +12,6 @@
 namespace {
 
 constexpr quint8 NoGenre = 255;
-constexpr int CommentBesideTrack = Id3v1::TrackMarkerOffset - Id3v1::CommentOffset;  // 28
 
 struct TextField {
     const char *name;
@@ -118,7 +117,7 @@ QByteArray storedComment(const TagReading &reading)
 {
     if (!reading.track())
         return reading.fields.comment;
-    const QByteArray text = reading.trailer.mid(Id3v1::CommentOffset, CommentBesideTrack);
+    const QByteArray text = reading.trailer.mid(Id3v1::CommentOffset, Id3v1::CommentBesideTrackWidth);
     return text.left(Id3v1::trimmedLength(text.constData(), int(text.size())));
 }
 
@@ -163,14 +162,14 @@ JobRow planJobRow(const JobFile &file, const TagReading &reading, const FieldEdi
         const bool cleared = track == 0 && row.trackBefore != 0;
         if (track || (cleared && !edits.freeCommentBytes)) {
             // ID3v1.1: the comment keeps 28 bytes, byte 28 is 0 and byte 29 the number (0: none).
-            if (comment.size() > CommentBesideTrack) {
+            if (comment.size() > Id3v1::CommentBesideTrackWidth) {
                 if (!edits.cutComment)
                     return skipped(row, QStringLiteral("comment: takes %1 bytes, and beside a track number it holds 28")
                                             .arg(comment.size()));
-                comment = cutToCharacters(comment, CommentBesideTrack, page);
+                comment = cutToCharacters(comment, Id3v1::CommentBesideTrackWidth, page);
                 row.reason = QStringLiteral("comment cut to 28 bytes");
             }
-            comment = comment.leftJustified(CommentBesideTrack, ' ') + '\0' + char(quint8(track));
+            comment = comment.leftJustified(Id3v1::CommentBesideTrackWidth, ' ') + '\0' + char(quint8(track));
         }
         fields.comment = comment;
         row.trackAfter = track;

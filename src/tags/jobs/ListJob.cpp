@@ -15,6 +15,9 @@ const QRegularExpression leadingNumber(QStringLiteral(R"(^[A-Z]?\d{1,3}(?:\s*[.)
 const QRegularExpression trailingDuration(
     QStringLiteral(R"(\s*[-|\x{2013}\x{2014}]?\s*(?:\d{1,2}(?::\d\d){1,2}|\(\s*\d{1,2}(?::\d\d){1,2}\s*\)|\[\s*\d{1,2}(?::\d\d){1,2}\s*\])$)"), unicode);
 
+// Any line ending: a list pasted from another system keeps its own.
+const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
+
 }  // namespace
 
 QString cleanListLine(QStringView line, const ListOptions &options)
@@ -32,7 +35,7 @@ QStringList listLines(QStringView text, const ListOptions &options)
     if (text.startsWith(QChar(0xFEFF)))
         text = text.mid(1);
     QStringList lines;
-    for (QStringView line : text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
+    for (QStringView line : text.split(lineEnd)) {
         if (!line.trimmed().isEmpty())
             lines += cleanListLine(line, options);
     }

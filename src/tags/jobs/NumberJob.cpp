@@ -7,7 +7,6 @@
 namespace {
 
 constexpr int MaxTrack = 255;
-constexpr int CommentBesideTrack = Id3v1::TrackMarkerOffset - Id3v1::CommentOffset;
 
 }  // namespace
 
@@ -31,7 +30,7 @@ JobPlanner numberPlanner(const NumberOptions &options, const std::vector<JobFile
             reason = QStringLiteral("track number %1: a number is 1 to 255 (0 clears it)").arg(number);
             return false;
         }
-        if (number && !options.cutComments && storedComment(reading).size() > CommentBesideTrack) {
+        if (number && !options.cutComments && storedComment(reading).size() > Id3v1::CommentBesideTrackWidth) {
             reason = QStringLiteral("comment cut to 28 bytes");
             return false;
         }
