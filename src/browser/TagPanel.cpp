@@ -54,7 +54,7 @@ void TagPanel::show(const TagReading &reading)
 
 Id3v1::Fields TagPanel::fieldsToSave(quint8 &genreNumber) const
 {
-    quint8 genre = 255;
+    quint8 genre = Id3v1::NoGenre;
     if (!c.CmbGenre->text().isEmpty()) {
         if (const std::optional<int> picked = c.CmbGenre->selectedGenreNumber())
             genreNumber = quint8(*picked);

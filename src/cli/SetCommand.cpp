@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr quint8 NoGenre = 255;
-
 struct TextOption {
     const char *name;
     int width;
@@ -30,7 +28,7 @@ bool parseGenre(const QByteArray &value, std::optional<quint8> &genre, QString &
 {
     const QString text = QString::fromLocal8Bit(value);
     if (text.isEmpty()) {
-        genre = NoGenre;
+        genre = Id3v1::NoGenre;
         return true;
     }
     bool isNumber = false;
@@ -99,7 +97,7 @@ namespace {
 // What a file's fields are before a set: an untagged file starts from empty fields and no genre.
 Id3v1::Fields startFields(const TagReading &reading)
 {
-    return reading.tagged ? reading.fields : Id3v1::Fields{{}, {}, {}, {}, {}, NoGenre};
+    return reading.tagged ? reading.fields : Id3v1::Fields{{}, {}, {}, {}, {}, Id3v1::NoGenre};
 }
 
 enum class V2Fill { Filled, NoTag, Failed };

@@ -135,12 +135,8 @@ void JobDialog::replan()
     if (problem.isEmpty()) {
         rows = planFromReadings(m_files, m_readings, m_inputs->planner(), *m_context.page);
         for (JobRow &row : rows)
-            if (row.state == JobState::WillChange && isHeld(row.reading)) {
-                row.state = JobState::Skipped;
-                row.reason = TagSaver::playingText();
-                row.after = row.before;
-                row.trackAfter = row.trackBefore;
-            }
+            if (row.state == JobState::WillChange && isHeld(row.reading))
+                row = skippedRow(std::move(row), TagSaver::playingText());
     }
     m_model->setRows(std::move(rows), m_inputs->fields());
     m_table->resizeColumnsToContents();

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr quint8 NoGenre = 255;
 // The state comes second, so that a reason is seen however many fields follow.
 constexpr int StateColumn = 1;
 constexpr int FirstField = 2;
@@ -74,7 +73,7 @@ QString JobRowsModel::fieldText(const JobRow &row, JobField field, bool after) c
         const int track = after ? row.trackAfter : row.trackBefore;
         return track ? QString::number(track) : QString();
     }
-    case JobField::Genre: return f.genre == NoGenre ? QString() : Genres::nameOf(m_genreList, f.genre);
+    case JobField::Genre: return f.genre == Id3v1::NoGenre ? QString() : Genres::nameOf(m_genreList, f.genre);
     case JobField::Name: return after && !row.newName.isEmpty() ? QString::fromUtf8(row.newName) : row.file.display;
     }
     return {};

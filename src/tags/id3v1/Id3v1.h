@@ -15,6 +15,8 @@ namespace Id3v1 {
 
 constexpr int TrailerSize = 128;
 constexpr int TitleWidth = 30, ArtistWidth = 30, AlbumWidth = 30, YearWidth = 4, CommentWidth = 30;
+// The genre byte of a trailer that names no genre.
+constexpr quint8 NoGenre = 255;
 constexpr int TitleOffset = 3, ArtistOffset = 33, AlbumOffset = 63, YearOffset = 93,
               CommentOffset = 97, GenreOffset = 127;
 

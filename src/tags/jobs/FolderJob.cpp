@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr quint8 NoGenre = 255;
-
 struct TextField {
     const char *name;
     int width;
@@ -84,15 +82,6 @@ private:
     QSet<QByteArray> m_taken, m_freed;
 };
 
-JobRow skipped(JobRow row, const QString &reason)
-{
-    row.state = JobState::Skipped;
-    row.reason = reason;
-    row.after = row.before;
-    row.trackAfter = row.trackBefore;
-    row.newName.clear();
-    return row;
-}
 
 void settleNewNames(std::vector<JobRow> &rows)
 {
@@ -107,11 +96,21 @@ void settleNewNames(std::vector<JobRow> &rows)
         }
         const QString reason = QStringLiteral("not renamed to \"%1\": %2")
                                    .arg(TextEscape::shown(row.newName), FileStatus::fromErrno(EEXIST).description());
-        row = skipped(std::move(row), reason);
+        row = skippedRow(std::move(row), reason);
     }
 }
 
 }  // namespace
+
+JobRow skippedRow(JobRow row, const QString &reason)
+{
+    row.state = JobState::Skipped;
+    row.reason = reason;
+    row.after = row.before;
+    row.trackAfter = row.trackBefore;
+    row.newName.clear();
+    return row;
+}
 
 QByteArray storedComment(const TagReading &reading)
 {
@@ -139,17 +138,17 @@ JobRow planJobRow(const JobFile &file, const TagReading &reading, const FieldEdi
     row.file = file;
     row.reading = reading;
     row.edits = edits;
-    row.before = reading.tagged ? reading.fields : Id3v1::Fields{{}, {}, {}, {}, {}, NoGenre};
+    row.before = reading.tagged ? reading.fields : Id3v1::Fields{{}, {}, {}, {}, {}, Id3v1::NoGenre};
     row.trackBefore = reading.track();
     if (!reading.status)
-        return skipped(row, reading.status.description());
+        return skippedRow(row, reading.status.description());
 
     Id3v1::Fields fields = row.before;
     QString reason;
     for (const TextField &field : textFields) {
         if (const std::optional<QString> &text = edits.*field.edit;
             text && !encodeField(page, field.name, *text, field.width, fields.*field.bytes, reason))
-            return skipped(row, reason);
+            return skippedRow(row, reason);
     }
     if (edits.genre)
         fields.genre = *edits.genre;
@@ -158,13 +157,13 @@ JobRow planJobRow(const JobFile &file, const TagReading &reading, const FieldEdi
         const int track = edits.track ? *edits.track : row.trackBefore;
         QByteArray comment = storedComment(reading);
         if (edits.comment && !encodeField(page, "comment", *edits.comment, Id3v1::CommentWidth, comment, reason))
-            return skipped(row, reason);
+            return skippedRow(row, reason);
         const bool cleared = track == 0 && row.trackBefore != 0;
         if (track || (cleared && !edits.freeCommentBytes)) {
             // ID3v1.1: the comment keeps 28 bytes, byte 28 is 0 and byte 29 the number (0: none).
             if (comment.size() > Id3v1::CommentBesideTrackWidth) {
                 if (!edits.cutComment)
-                    return skipped(row, QStringLiteral("comment: takes %1 bytes, and beside a track number it holds 28")
+                    return skippedRow(row, QStringLiteral("comment: takes %1 bytes, and beside a track number it holds 28")
                                             .arg(comment.size()));
                 comment = cutToCharacters(comment, Id3v1::CommentBesideTrackWidth, page);
                 row.reason = QStringLiteral("comment cut to 28 bytes");
@@ -178,7 +177,7 @@ JobRow planJobRow(const JobFile &file, const TagReading &reading, const FieldEdi
     }
     if (edits.newName && *edits.newName != file.name) {
         if (const QString problem = newNameProblem(*edits.newName); !problem.isEmpty())
-            return skipped(row, problem);
+            return skippedRow(row, problem);
         row.newName = *edits.newName;
     }
     row.after = fields;
@@ -213,7 +212,7 @@ std::vector<JobRow> planFromReadings(const std::vector<JobFile> &files, const st
         QString reason;
         if (reading.status && !planner(file, reading, edits, reason)) {
             JobRow row = planJobRow(file, reading, {}, page);
-            rows.push_back(skipped(std::move(row), reason));
+            rows.push_back(skippedRow(std::move(row), reason));
         } else {
             rows.push_back(planJobRow(file, reading, edits, page));
         }

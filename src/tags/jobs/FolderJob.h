@@ -62,6 +62,9 @@ struct JobRow {
 using JobPlanner = std::function<bool(const JobFile &file, const TagReading &reading, FieldEdits &edits,
                                       QString &reason)>;
 
+// The row made a skipped one, for reason: its fields, track and name stay as they are.
+JobRow skippedRow(JobRow row, const QString &reason);
+
 // The comment's bytes as the trailer holds them, without a track number's two bytes.
 QByteArray storedComment(const TagReading &reading);
 
