@@ -17,7 +17,6 @@ class CodePage;
 struct CommandLine;
 class SaveJournal;
 
-
 struct JobCommandRequest {
     QByteArray command;            // the command's name, leading its summary line
     std::vector<JobField> fields; // the fields the preview shows old and new of
@@ -35,13 +34,13 @@ bool readJobOptions(const CommandLine &line, JobCommandRequest &request, const C
 // The job's files, in the targets' order.
 std::vector<JobFile> jobFilesOf(const std::vector<FileTarget> &targets);
 
-// Plans every file with planner and either prints the preview (dry run: file, state, reason, then
-// old and new of each field, TSV after a header line or a JSON array) or applies it, then says
-// "<command>: N written, N unchanged, N skipped" on standard error. Files that cannot be read fail
-// the run; skipped files are noted. Returns the exit status.
-// The dry run's preview alone, to out; the exit status.
+// The dry run's preview alone, to out: file, state, reason, then old and new of each field, TSV
+// after a header line or a JSON array. Returns the exit status.
 int printJobPreview(const std::vector<JobRow> &rows, const JobCommandRequest &request, const CodePage &page, Output &out,
                     Console &console);
 
+// Plans every file with planner and either prints the preview (dry run) or applies it, then says
+// "<command>: N written, N unchanged, N skipped" on standard error. Files that cannot be read fail
+// the run; skipped files are noted. Returns the exit status.
 int runJobCommand(const std::vector<FileTarget> &targets, const JobPlanner &planner, const JobCommandRequest &request,
                   const CodePage &page, Output &out, Console &console);

@@ -9,11 +9,6 @@
 
 namespace {
 
-QByteArray newPathOf(const JobRow &row)
-{
-    return row.file.path.left(row.file.path.size() - row.file.name.size()) + row.newName;
-}
-
 void printMove(Output &out, Console &console, const QByteArray &from, const QByteArray &to)
 {
     console.hideProgress();

@@ -89,7 +89,7 @@ void settleNewNames(std::vector<JobRow> &rows)
     for (JobRow &row : rows) {
         if (row.newName.isEmpty() || row.state != JobState::WillChange)
             continue;
-        const QByteArray newPath = row.file.path.left(row.file.path.size() - row.file.name.size()) + row.newName;
+        const QByteArray newPath = newPathOf(row);
         if (!expected.isTaken(newPath, row.file.path)) {
             expected.move(row.file.path, newPath);
             continue;
@@ -101,6 +101,11 @@ void settleNewNames(std::vector<JobRow> &rows)
 }
 
 }  // namespace
+
+QByteArray newPathOf(const JobRow &row)
+{
+    return row.file.path.left(row.file.path.size() - row.file.name.size()) + row.newName;
+}
 
 JobRow skippedRow(JobRow row, const QString &reason)
 {

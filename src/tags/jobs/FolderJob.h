@@ -62,6 +62,9 @@ struct JobRow {
 using JobPlanner = std::function<bool(const JobFile &file, const TagReading &reading, FieldEdits &edits,
                                       QString &reason)>;
 
+// The path the row's file takes with its new name, in the same folder.
+QByteArray newPathOf(const JobRow &row);
+
 // The row made a skipped one, for reason: its fields, track and name stay as they are.
 JobRow skippedRow(JobRow row, const QString &reason);
 
