@@ -37,10 +37,10 @@ bool remember(const QString &application, const SettingsKeys::Entry &entry, int 
     QStringList texts = read(application, entry, count);
     texts.removeAll(text);
     texts.prepend(text);
+    QList<std::pair<QString, QByteArray>> entries;
     for (int n = 1; n <= count && n <= texts.size(); ++n)
-        if (!SettingsStore::write(application, entry.section, keyOf(entry, n), texts[n - 1], error))
-            return false;
-    return true;
+        entries.append({keyOf(entry, n), texts[n - 1].toUtf8()});
+    return SettingsStore::writeEntries(application, entry.section, entries, error);
 }
 
 }  // namespace RecentTexts

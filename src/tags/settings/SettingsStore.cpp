@@ -137,12 +137,14 @@ QString read(const QString &application, const QString &section, const QString &
     return value ? QString::fromUtf8(*value) : defaultValue;
 }
 
-bool writeBytes(const QString &application, const QString &section, const QString &key,
-                const QByteArray &value, QString *error)
+bool writeEntries(const QString &application, const QString &section, const QList<std::pair<QString, QByteArray>> &entries,
+                  QString *error)
 {
     const QString path = filePath(application);
-    if (path.isEmpty() || !validName(section, u']') || !validName(key, u'=')
-        || key.startsWith(u'[') || key.startsWith(u';') || key.startsWith(u'#')) {
+    bool valid = !path.isEmpty() && validName(section, u']');
+    for (const auto &[key, value] : entries)
+        valid = valid && validName(key, u'=') && !key.startsWith(u'[') && !key.startsWith(u';') && !key.startsWith(u'#');
+    if (!valid) {
         setError(error, systemText(EINVAL));
         return false;
     }
@@ -153,16 +155,24 @@ bool writeBytes(const QString &application, const QString &section, const QStrin
     if (!makeFolder(QFile::encodeName(QFileInfo(path).absolutePath()), error))
         return false;
     // QSaveFile writes a temporary file beside the store and renames it over the old one only
-    // when everything was written and flushed.
+    // when everything was written and flushed: the entries are kept all together or not at all.
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
-    const QByteArray bytes = IniText::withValue(data, section, key, value);
+    QByteArray bytes = data;
+    for (const auto &[key, value] : entries)
+        bytes = IniText::withValue(bytes, section, key, value);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         setError(error, file.errorString());
         file.cancelWriting();
         return false;
     }
     return true;
+}
+
+bool writeBytes(const QString &application, const QString &section, const QString &key,
+                const QByteArray &value, QString *error)
+{
+    return writeEntries(application, section, {{key, value}}, error);
 }
 
 bool write(const QString &application, const QString &section, const QString &key,

@@ -19,8 +19,10 @@
 // The window and velmora-cli read the same file through this store (entries: SettingsKeys.h).
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <optional>
+#include <utility>
 
 namespace SettingsStore {
 
@@ -55,6 +57,9 @@ bool write(const QString &application, const QString &section, const QString &ke
            const QString &text, QString *error = nullptr);
 bool writeBytes(const QString &application, const QString &section, const QString &key,
                 const QByteArray &value, QString *error = nullptr);
+// Several entries of one section in one rewrite of the file, as write() would each: all or none.
+bool writeEntries(const QString &application, const QString &section,
+                  const QList<std::pair<QString, QByteArray>> &entries, QString *error = nullptr);
 
 // Deletes the application's file, and with it every section and key. True when the file is gone
 // afterwards (also when nothing was stored); false when it could not be deleted.
