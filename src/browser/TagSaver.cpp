@@ -39,6 +39,7 @@ std::optional<QByteArray> TagSaver::save(const QByteArray &folder, quint8 &genre
     if (!keepTrackOnSave(request.fields, m_session.reading()))
         return std::nullopt;
     request.expected = m_session.reading().identity;
+    request.expectedTrailer = m_session.reading().trailer;  // never written over another's change
     request.folder = folder;
     request.keepTimes = m_keepFileTimes;
     if (c.ChkRenFile->checkState() == Qt::Checked)
@@ -46,10 +47,12 @@ std::optional<QByteArray> TagSaver::save(const QByteArray &folder, quint8 &genre
     request.journal = m_journal;
     const TagSaveResult saved = saveTagFile(request);
     if (saved.written)
-        m_session.noteWritten(saved.identity);
+        m_session.noteWritten(saved.identity, saved.trailer);
     emit saveTried();
     if (!saved.status) {
-        Message::show(saved.status.description());
+        Message::show(saved.status.code() == ESTALE
+                          ? saved.status.description() + QStringLiteral(" Select the file again to read it anew.")
+                          : saved.status.description());
         return std::nullopt;
     }
     return saved.path.mid(saved.path.lastIndexOf('/') + 1);

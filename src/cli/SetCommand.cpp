@@ -190,6 +190,21 @@ int setTags(const std::vector<FileTarget> &targets, const SetRequest &request, c
         save.path = target.path;
         save.fields = fields;
         save.expected = reading.identity;
+        save.expectedTrailer = reading.trailer;
+        // Another process that saved the file since it was read keeps its change: the options
+        // given are applied to the tag as it is now. A fill from ID3v2 is not made twice.
+        if (!request.fromV2)
+            save.replan = [&request](const QByteArray &trailerNow, Id3v1::Fields &planned) {
+                TagReading now;
+                now.trailer = trailerNow;
+                now.tagged = trailerNow.size() == Id3v1::TrailerSize && Id3v1::hasMarker(trailerNow);
+                if (now.tagged)
+                    now.fields = Id3v1::parse(trailerNow.constData());
+                planned = startFields(now);
+                request.changes.applyTo(planned);
+                planned = keepTrackNumber(planned, now.tagged ? now.trailer : QByteArray()).fields;
+                return true;
+            };
         save.folder = target.folder;
         save.journal = request.journal;
         save.keepTimes = request.keepTimes;

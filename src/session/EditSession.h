@@ -42,7 +42,13 @@ public:
     void setProposedName(const QString &name);
     // A save wrote the current file: the record holds what the file is now, so that the next
     // save of it (after a refused rename) is not taken for another program's change.
-    void noteWritten(const FileIdentity &identity) { m_reading.identity = identity; }
+    // A save wrote the current file: its record holds what the file is now, so the next save of
+    // it is not taken for another program's change.
+    void noteWritten(const FileIdentity &identity, const QByteArray &trailer)
+    {
+        m_reading.identity = identity;
+        m_reading.trailer = trailer;
+    }
     // A job or an undo renamed the current file: it stays current under its new path.
     void followRename(const QByteArray &path) { m_path = path; }
     // The file was read again after its save: the record holds that reading.

@@ -6,6 +6,7 @@
 
 #include "tags/codepage/CodePage.h"
 #include "tags/id3v1/GenreList.h"
+#include "tags/files/FileLock.h"
 #include "tags/trailer/TagCore.h"
 #include "tags/trailer/TagRecord.h"
 
@@ -17,7 +18,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <future>
 #include <memory>
+#include <thread>
 
 using namespace TestFiles;
 
@@ -298,6 +301,67 @@ private slots:
         request.expected = second.identity;
         request.newName.clear();
         QCOMPARE(saveTagFile(request).status.code(), ESTALE);
+    }
+
+    // Two saves within one tick of the file system's clock leave size and times alike: the trailer
+    // read under the lock tells the other's write. A save of some fields plans anew from it.
+    void aTrailerWrittenSinceTheReadIsRefusedOrPlannedAnew()
+    {
+        QVERIFY(writeFile(file("f.mp3"), song(900, trailer("Old", "Artist"))));
+        const TagReading read = readTagFile(file("f.mp3"));
+        const QByteArray other = trailer("Theirs", "Artist");
+        QVERIFY(writeFile(file("f.mp3"), song(900, other)));
+        QVERIFY(setTimes(file("f.mp3"), {read.identity.modifiedNs, read.identity.modifiedNs}));
+        TagSave request;
+        request.path = file("f.mp3");
+        request.fields = fields("Old", "Mine");
+        request.expected = read.identity;
+        request.expectedTrailer = read.trailer;
+        const TagSaveResult refused = saveTagFile(request);
+        QCOMPARE(refused.status.code(), ESTALE);
+        QVERIFY(!refused.status.description().contains(QStringLiteral("Select the file")));
+        QCOMPARE(readFile(file("f.mp3")).right(128), other);
+
+        request.replan = [](const QByteArray &now, Id3v1::Fields &planned) {
+            planned = Id3v1::parse(now);
+            planned.artist = "Mine";
+            return true;
+        };
+        QVERIFY(saveTagFile(request).written);
+        const QByteArray now = readFile(file("f.mp3")).right(128);
+        QCOMPARE(now.mid(3, 30), other.mid(3, 30));  // their title kept
+        QVERIFY(now.mid(33, 30).startsWith("Mine"));
+    }
+
+    // A file another thread or process holds is waited for, then given up with a message; the
+    // file is left as it was.
+    void aFileHeldElsewhereIsNotWritten()
+    {
+        QVERIFY(writeFile(file("f.mp3"), song(900, trailer("Held"))));
+        std::promise<void> taken, done;
+        std::thread holder([&] {
+            const int fd = ::open(file("f.mp3").constData(), O_RDONLY);
+            struct stat st;
+            ::fstat(fd, &st);
+            FileLock lock;
+            QVERIFY(lock.take(fd, st));
+            taken.set_value();
+            done.get_future().wait();
+            ::close(fd);
+        });
+        taken.get_future().wait();
+        const int limit = FileLock::waitLimitMs();
+        FileLock::setWaitLimitMs(50);
+        TagSave request;
+        request.path = file("f.mp3");
+        request.fields = fields("Mine");
+        const TagSaveResult result = saveTagFile(request);
+        FileLock::setWaitLimitMs(limit);
+        done.set_value();
+        holder.join();
+        QCOMPARE(result.status.code(), EBUSY);
+        QCOMPARE(readFile(file("f.mp3")).right(128), trailer("Held"));
+        QVERIFY(saveTagFile(request).written);  // let go of, it is saved
     }
 
     void aReadOnlyFolderRefusesTheRenameOnly()

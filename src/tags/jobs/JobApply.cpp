@@ -11,6 +11,7 @@ TagSave saveOf(const JobRow &row, const JobApply &apply)
     save.fields = row.after;
     save.newName = row.newName;
     save.expected = row.reading.identity;
+    save.expectedTrailer = row.reading.trailer;  // the preview's old tag is the one overwritten
     save.folder = row.file.folder;
     save.journal = apply.journal;
     save.keepTimes = apply.keepTimes;

@@ -186,8 +186,9 @@ FileStatus undoChange(SaveJournal &journal, const JournalRecord &record, bool dr
         return refusal(record, ::fstatat(file.folderFd(), current.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0
                                    ? tr("the file of that name is another file now.")
                                    : tr("\"%1\" is no longer there.").arg(QString::fromUtf8(record.pathOf(current))));
-    if (const int code = file.open(current); code != 0)
-        return refusal(record, systemText(code));
+    // Held from the checks to the end of the undo: nothing another process writes comes between.
+    if (const int code = file.open(current, FileLock::Wait::Yes); code != 0)
+        return refusal(record, code == EBUSY ? FileLock::busyStatus().description() : systemText(code));
     if (file.size() != record.lengthAfter())
         return refusal(record, tr("its length has changed since."));
     if (file.tailState(record) != Tail::After)

@@ -95,6 +95,7 @@ QByteArray problemOf(const JournalRecord &r)
 
 ProvenFile::~ProvenFile()
 {
+    m_lock.release();
     if (m_fd >= 0)
         ::close(m_fd);
     if (m_dir >= 0)
@@ -132,17 +133,25 @@ int ProvenFile::locate(const JournalRecord &record, Where &where)
     return 0;
 }
 
-int ProvenFile::open(const QByteArray &name)
+int ProvenFile::open(const QByteArray &name, FileLock::Wait wait)
 {
+    m_lock.release();
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = openAt(m_dir, name.constData(), O_RDONLY);
     if (m_fd < 0)
         return errno;
-    if (::fstat(m_fd, &m_st) != 0 || !isRecorded(m_st)) {
+    int code = ::fstat(m_fd, &m_st) != 0 ? errno : isRecorded(m_st) ? 0 : ESTALE;
+    // Looked at again once the lock is ours: a save by another process may have ended meanwhile.
+    if (code == 0) {
+        const FileStatus locked = m_lock.take(m_fd, m_st, wait);
+        code = !locked ? locked.code() : ::fstat(m_fd, &m_st) != 0 ? errno : 0;
+    }
+    if (code != 0) {
+        m_lock.release();
         ::close(m_fd);
         m_fd = -1;
-        return ESTALE;
+        return code;
     }
     m_name = name;
     return 0;

@@ -5,6 +5,7 @@
 // change goes through the open descriptors, never through a path looked up again. Errors are the
 // system's numbers. Includes nothing of ours above the journal's room.
 
+#include "tags/files/FileLock.h"
 #include "tags/journal/JournalRecord.h"
 
 #include <QByteArray>
@@ -29,8 +30,11 @@ public:
     // Opens the record's folder and looks for its file under the old and the new name. Returns 0
     // or an errno of the folder's open.
     int locate(const JournalRecord &record, Where &where);
-    // Opens the file found under name (read-only); 0 or an errno.
-    int open(const QByteArray &name);
+    // Opens the file found under name (read-only) and takes its lock, held until another open or
+    // the end of this object; 0 or an errno (EBUSY: another process holds the file). Whoever holds
+    // the journal alone (recovery) must not wait for a file: a save that holds one may be waiting
+    // for the journal.
+    int open(const QByteArray &name, FileLock::Wait wait = FileLock::Wait::No);
 
     Tail tailState(const JournalRecord &record) const;
     qint64 size() const { return m_st.st_size; }
@@ -48,11 +52,14 @@ public:
     // Removes the name when it is a second link to the file found.
     int unlinkSecondName(const QByteArray &name);
     int folderFd() const { return m_dir; }
+    // The lock of the open file, for a caller that holds it past this object.
+    FileLock takeLock() { return std::move(m_lock); }
 
 private:
     bool isRecorded(const struct stat &st) const;
 
     int m_dir = -1, m_fd = -1;
+    FileLock m_lock;
     quint64 m_device = 0, m_inode = 0;
     QByteArray m_name;
     struct stat m_st {};

@@ -74,8 +74,7 @@ FileStatus resolveInsideFolder(const QByteArray &path, const QByteArray &folder,
 FileStatus changedOnDiskRefusal()
 {
     return FileStatus::failure(
-        ESTALE, tr("The file has changed on disk since it was read, so the tag is not written. "
-                   "Select the file again to read it anew."));
+        ESTALE, tr("The file has changed on disk since it was read, so this file was not changed."));
 }
 
 FileIdentity identityOf(const struct stat &st)
@@ -90,6 +89,8 @@ FileIdentity identityOf(const struct stat &st)
 
 bool isExpected(const struct stat &st, const std::optional<FileIdentity> &expected)
 {
+    if (expected && expected->size < 0)
+        return quint64(st.st_dev) == expected->device && quint64(st.st_ino) == expected->inode;
     return !expected || identityOf(st) == *expected;
 }
 

@@ -29,11 +29,13 @@ TagSaveResult failed(const FileStatus &status, const QByteArray &path)
 }
 
 // The trailer is on disk: identity is what the file is now, so the next save of it expects that.
-TagSaveResult writtenThen(const FileStatus &status, const FileIdentity &identity, const QByteArray &path)
+TagSaveResult writtenThen(const FileStatus &status, const FileIdentity &identity, const QByteArray &trailer,
+                          const QByteArray &path)
 {
     TagSaveResult result = failed(status, path);
     result.written = true;
     result.identity = identity;
+    result.trailer = trailer;
     return result;
 }
 
@@ -141,13 +143,32 @@ bool sameChange(const JournalRecord &a, const JournalRecord &b)
            && a.inode == b.inode && (a.mode & 0777) == (b.mode & 0777);
 }
 
-// Opens the file for a save, with every check, and reads its trailer as it is.
-FileStatus openForSave(const TagSave &request, TagFile &file, QByteArray &trailer, bool &hadTag)
+// What a save finds once the file is open and locked: its trailer, and the fields to write.
+struct OpenedSave {
+    QByteArray trailer;
+    bool hadTag = false;
+    Id3v1::Fields fields;
+    bool nothingToDo = false;  // planned anew, the file already holds what the save would write
+};
+
+// Opens and locks the file for a save, with every check, and reads its trailer as it is. A trailer
+// other than the one expected is planned anew (replan) or refused.
+FileStatus openForSave(const TagSave &request, TagFile &file, OpenedSave &opened)
 {
-    FileStatus status = file.openChecked(request.path, request.folder, request.expected);
+    std::optional<FileIdentity> expected = request.expected;
+    if (expected && request.replan)
+        expected->size = -1;  // another save may have appended a tag meanwhile: planned anew below
+    FileStatus status = file.openChecked(request.path, request.folder, expected);
     if (status)
-        status = file.readTrailer(trailer);
-    hadTag = trailer.size() == Id3v1::TrailerSize && Id3v1::hasMarker(trailer);
+        status = file.readTrailer(opened.trailer);
+    opened.hadTag = opened.trailer.size() == Id3v1::TrailerSize && Id3v1::hasMarker(opened.trailer);
+    opened.fields = request.fields;
+    if (!status || !request.expectedTrailer || *request.expectedTrailer == opened.trailer)
+        return status;
+    if (!request.replan)
+        return SaveChecks::changedOnDiskRefusal();
+    opened.nothingToDo = !request.replan(opened.trailer, opened.fields)
+                         || (opened.hadTag && Id3v1::build(opened.fields) == opened.trailer);
     return status;
 }
 
@@ -156,11 +177,10 @@ FileStatus openForSave(const TagSave &request, TagFile &file, QByteArray &traile
 FileStatus journalRecordOf(const TagSave &request, JournalRecord &record)
 {
     TagFile file;
-    QByteArray trailer;
-    bool hadTag = false;
-    const FileStatus status = openForSave(request, file, trailer, hadTag);
+    OpenedSave opened;
+    const FileStatus status = openForSave(request, file, opened);
     if (status)
-        record = recordOf(request, file, trailer, Id3v1::build(request.fields), hadTag);
+        record = recordOf(request, file, opened.trailer, Id3v1::build(opened.fields), opened.hadTag);
     return status;
 }
 
@@ -174,14 +194,18 @@ TagSaveResult saveTagFile(const TagSave &request)
         return failed(status, path);
     };
     // The checks first, with the file open for reading only: a missing file is reported there,
-    // never created, and nothing changes before the journal holds the record.
+    // never created, and nothing changes before the journal holds the record. The file's lock is
+    // held from here to the end, so the record's old trailer is the one this save overwrites.
     TagFile file;
-    QByteArray trailer;
-    bool hadTag = false;
-    FileStatus status = openForSave(request, file, trailer, hadTag);
+    OpenedSave opened;
+    FileStatus status = openForSave(request, file, opened);
     if (!status)
         return refused(status);
-    const QByteArray newTrailer = Id3v1::build(request.fields);
+    if (opened.nothingToDo)
+        return refused(FileStatus::success());
+    const QByteArray &trailer = opened.trailer;
+    const bool hadTag = opened.hadTag;
+    const QByteArray newTrailer = Id3v1::build(opened.fields);
     const QString problem = request.newName.isEmpty() ? QString() : newNameProblem(request.newName);
     JournalRecord record;
     if (request.journal) {
@@ -214,7 +238,7 @@ TagSaveResult saveTagFile(const TagSave &request)
     FileIdentity written;
     file.identity(written);  // taken after the write and the times; a rename leaves it as it is
     if (!status)
-        return writtenThen(timesNotKept(status), written, path);
+        return writtenThen(timesNotKept(status), written, newTrailer, path);
     file.close();
     if (request.journal && record.id && !request.newName.isEmpty())
         request.journal->step(record, JournalRecord::State::Bytes);
@@ -222,17 +246,17 @@ TagSaveResult saveTagFile(const TagSave &request)
 
     if (request.newName.isEmpty()) {
         finish(JournalRecord::State::Done);
-        return writtenThen(status, written, path);
+        return writtenThen(status, written, newTrailer, path);
     }
     if (!problem.isEmpty()) {
         finish(JournalRecord::State::KeptName);
-        return writtenThen(FileStatus::failure(EINVAL, problem), written, path);
+        return writtenThen(FileStatus::failure(EINVAL, problem), written, newTrailer, path);
     }
     const QByteArray newPath = folderPrefixOf(path) + request.newName;
     status = renameNoReplace(path, newPath);
     TestStop::at("renamed");
     finish(status ? JournalRecord::State::Done : JournalRecord::State::KeptName);
-    return writtenThen(status, written, status ? newPath : path);
+    return writtenThen(status, written, newTrailer, status ? newPath : path);
 }
 
 QString newNameProblem(const QByteArray &name)

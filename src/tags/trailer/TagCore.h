@@ -11,13 +11,14 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
 #include <optional>
 
 // What a file was when its tag was read: a save can tell whether it still is that file.
 struct FileIdentity {
     quint64 device = 0;
     quint64 inode = 0;
-    qint64 size = -1;
+    qint64 size = -1;  // -1 in an expected identity: the same file, whatever its size and times
     qint64 modifiedNs = 0;  // modification time, nanoseconds since the epoch
     bool operator==(const FileIdentity &) const = default;
 };
@@ -74,6 +75,15 @@ struct TagSave {
     QByteArray newName;    // raw bytes of a plain name in the same folder; empty: no rename
     // The file as it was when read: a save refuses a file that is no longer that one. Unset: no check.
     std::optional<FileIdentity> expected;
+    // The last 128 bytes as read (empty for a shorter file): under the file's lock a save refuses a
+    // file whose trailer is another now, which another program or Velmora process wrote since.
+    // Unset: no check.
+    std::optional<QByteArray> expectedTrailer;
+    // For a save that changes some fields and keeps the rest (velmora-cli set): when the trailer
+    // under the lock is not expectedTrailer, the fields are planned anew from it rather than the
+    // save refused, so that a change another process made meanwhile is kept. Returns false when
+    // the file is then to be left as it is. Only the device and inode of expected are checked.
+    std::function<bool(const QByteArray &trailerNow, Id3v1::Fields &fields)> replan;
     // The folder the user chose: the file, or a listed link's target, must lie inside it.
     // Empty: the folder of path.
     QByteArray folder;
@@ -96,10 +106,12 @@ struct TagSaveResult {
     // What the file is after the write (a rename keeps it), so that the next save of the same
     // file is not taken for another program's change. Valid when written.
     FileIdentity identity;
+    QByteArray trailer;  // the trailer written, valid when written
 };
 
 // Saves a tag: opens only the file that was read (inside the folder, no pseudo file system, the
-// expected identity), clears its read-only bit, writes the trailer over the old one (or appends
+// expected identity), takes the file's lock (FileLock.h) for the rest of the save, checks the
+// trailer read under it against the one expected, clears its read-only bit, writes the trailer over the old one (or appends
 // it, all or nothing, flushed to disk; the bit put back when that fails), sets the file's times
 // back when asked, then renames the file within its folder when a new name is given, never
 // replacing another file. Stops at the first failing step and says which in the result. With a

@@ -26,6 +26,7 @@ void TagFile::close()
         ::close(m_fd);  // a close error leaves nothing to retry: the descriptor is gone either way
         m_fd = -1;
     }
+    m_lock.release();
 }
 
 FileStatus TagFile::length(qint64 &bytes) const
@@ -223,7 +224,17 @@ FileStatus TagFile::openChecked(const QByteArray &path, const QByteArray &folder
     status = openRegularFile(AT_FDCWD, target.constData(), O_RDONLY | O_NOFOLLOW, true, reader, st);
     if (!status)
         return status.code() == ELOOP ? SaveChecks::changedOnDiskRefusal() : status;
+    // Nothing is read before the lock is ours: another process may be half-way through its save.
+    // What that save left is what the checks below see.
+    if (status = m_lock.take(reader, st); status && ::fstat(reader, &st) != 0)
+        status = FileStatus::fromLastError();
+    if (!status) {
+        m_lock.release();
+        ::close(reader);
+        return status;
+    }
     if (!SaveChecks::isExpected(st, expected)) {
+        m_lock.release();
         ::close(reader);
         return SaveChecks::changedOnDiskRefusal();
     }

@@ -2,6 +2,7 @@
 // The file slot through which a tag is saved: a POSIX descriptor on the regular file that was
 // read, read and written at 64-bit offsets. Reading alone goes through readTagFile.
 
+#include "tags/files/FileLock.h"
 #include "tags/text/FileStatus.h"
 
 #include "tags/trailer/TagCore.h"
@@ -21,7 +22,7 @@ public:
     bool isOpen() const { return m_fd >= 0; }
     void close();
 
-    // Opens for a save only the file that was read: path (a listed link included) must lead to a
+    // Opens for a save only the file that was read, and holds its lock (FileLock.h) until close(): path (a listed link included) must lead to a
     // regular file inside folder (its own folder when empty), not on a pseudo file system, and,
     // when expected is given, be that file still (device, inode, size, modification time, checked
     // on the open descriptor). Only then is a read-only file made writable; putReadOnlyBack()
@@ -73,6 +74,7 @@ private:
                              qint64 bytes, bool overwrite) const;
 
     int m_fd = -1;
+    FileLock m_lock;
     int m_modeToRestore = -1;
     int m_mode = 0;
     QByteArray m_target;  // where the checked path leads  // the permission bits a save changed, until it is done
