@@ -145,15 +145,13 @@ bool SaveUndo::undoBatch(const std::vector<JournalRecord> &saves)
             Message::show(TagSaver::playingText());
             return false;
         }
-    // All checked first: the job is taken back whole or not at all.
-    QStringList refused;
-    undoSaves(m_journal, saves, true, failuresInto(refused));
-    if (!refused.isEmpty()) {
-        Message::show(QStringLiteral("Nothing was undone:\n") + refused.join(QLatin1Char('\n')));
+    // The job is taken back whole or not at all: a refusal of any file leaves every file as it is.
+    QStringList failed;
+    const BatchUndo outcome = undoSaves(m_journal, saves, false, failuresInto(failed));
+    if (outcome.refused) {
+        Message::show(QStringLiteral("Nothing was undone:\n") + failed.join(QLatin1Char('\n')));
         return false;
     }
-    QStringList failed;
-    undoSaves(m_journal, saves, false, failuresInto(failed));
     refreshUndoEntry();
     // The list is read once; the current file's record follows when the batch holds it.
     const FileIdentity &current = m_session.reading().identity;

@@ -124,7 +124,7 @@ int undoChanges(SaveJournal &journal, const UndoRequest &request, Output &out, C
         console.fileFailed("undo", problem);
         return ExitSomeFailed;
     }
-    undoSaves(journal, chosen, request.dryRun, [&](const JournalRecord &r, const FileStatus &status) {
+    const BatchUndo outcome = undoSaves(journal, chosen, request.dryRun, [&](const JournalRecord &r, const FileStatus &status) {
         if (!status) {
             console.fileFailed(r.pathOf(r.currentName()), status.description());
             return;
@@ -137,5 +137,9 @@ int undoChanges(SaveJournal &journal, const UndoRequest &request, Output &out, C
         b += '\n';
         out.finish();
     });
+    if (outcome.refused && !request.dryRun)
+        console.fileFailed("undo", QStringLiteral("nothing was undone: %1 of %2 files refused")
+                                       .arg(outcome.refused)
+                                       .arg(chosen.size()));
     return console.anyFailed() ? ExitSomeFailed : ExitDone;
 }

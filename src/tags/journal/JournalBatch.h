@@ -24,7 +24,16 @@ UndoableBatch lastUndoableBatch(SaveJournal &journal, FileStatus *problem = null
 // Writes down, in the batch's first record, the job that made it (shown by lastUndoableBatch).
 FileStatus nameBatch(SaveJournal &journal, qint64 batch, const QString &jobName);
 
-// Undoes each save, newest first, as one batch of undos; each is told with its outcome. dryRun:
-// only the checks. Returns how many failed.
-int undoSaves(SaveJournal &journal, const std::vector<JournalRecord> &saves, bool dryRun,
-              const std::function<void(const JournalRecord &save, const FileStatus &status)> &each);
+struct BatchUndo {
+    int refused = 0;  // saves whose checks failed: then none was undone
+    int failed = 0;   // undos that failed part-way, after every check had passed
+    bool undone() const { return refused == 0 && failed == 0; }
+};
+
+// Undoes the saves as one batch of undos, whole or not at all: every file is held (its lock, taken
+// in one order by device and inode, so that two batches never wait on each other) and checked
+// before the first is given back, and a refusal of any leaves them all as they are. each is told
+// of every refused save with its reason, or, when all passed, of every save with its outcome, newest
+// first. dryRun: only the checks.
+BatchUndo undoSaves(SaveJournal &journal, const std::vector<JournalRecord> &saves, bool dryRun,
+                    const std::function<void(const JournalRecord &save, const FileStatus &status)> &each);
