@@ -84,6 +84,8 @@ class TestJournal : public QObject {
 private slots:
     void idsComeFromTheDatabase();
     void trimKeepsTheNewestSaves();
+    void trimKeepsBatchesWhole_data();
+    void trimKeepsBatchesWhole();
     void undoIsRefusedWhenTheFileMovedOn_data();
     void undoIsRefusedWhenTheFileMovedOn();
     void recoveryPutsRightWhatACrashLeft_data();
@@ -133,6 +135,46 @@ void TestJournal::trimKeepsTheNewestSaves()
     QCOMPARE(records.back().id, 3);
     QVERIFY(save(journal, folder.file("1.mp3")).status);  // ids go on
     QCOMPARE(journal.records().front().id, 6);
+}
+
+// records: one token a record, ids from 1: "s" a save of a batch of its own, "+" in the batch of
+// the one before, "bN" in batch N, "uN" an undo of N.
+void TestJournal::trimKeepsBatchesWhole_data()
+{
+    QTest::addColumn<QByteArray>("records");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<QByteArray>("kept");
+    QTest::newRow("a job cut by the limit") << QByteArray("s s + + s s") << 3 << QByteArray("2 3 4 5 6");
+    QTest::newRow("a job larger than the limit") << QByteArray("s s + + + +") << 3 << QByteArray("2 3 4 5 6");
+    QTest::newRow("a batch of two processes at once") << QByteArray("s s s b1 s s") << 3 << QByteArray("1 2 3 4 5 6");
+    QTest::newRow("an undo kept with its save") << QByteArray("s s s u1 s") << 3 << QByteArray("1 2 3 4 5");
+    QTest::newRow("an undo of an undo") << QByteArray("s s u1 s s u3 s") << 3 << QByteArray("1 2 3 4 5 6 7");
+    QTest::newRow("a save and its undo dropped together") << QByteArray("s u1 s s s") << 3 << QByteArray("3 4 5");
+}
+
+void TestJournal::trimKeepsBatchesWhole()
+{
+    QFETCH(QByteArray, records);
+    QFETCH(int, limit);
+    QFETCH(QByteArray, kept);
+    TempFolder state;
+    JournalStore store(state.path());
+    QVERIFY(store.open(true));
+    qint64 previous = 0;
+    for (const QByteArray &token : records.split(' ')) {
+        JournalRecord r;
+        r.state = State::Done;
+        r.batch = token == "+" ? previous : token.startsWith('b') ? token.mid(1).toLongLong() : 0;
+        r.undoes = token.startsWith('u') ? token.mid(1).toLongLong() : 0;
+        QVERIFY(store.insert(r));
+        previous = r.batch;
+    }
+    QVERIFY(store.trim(limit));
+    StoreResult read;
+    QByteArrayList ids;
+    for (const JournalRecord &r : store.records({}, 0, read))
+        ids.prepend(QByteArray::number(r.id));
+    QCOMPARE(ids.join(' '), kept);
 }
 
 void TestJournal::undoIsRefusedWhenTheFileMovedOn_data()

@@ -443,7 +443,15 @@ StoreResult JournalStore::trim(int limit)
     StoreResult result = exec("BEGIN IMMEDIATE");
     if (!result)
         return result;
-    Statement cut(m_db, "DELETE FROM change WHERE id < (SELECT id FROM change ORDER BY id DESC LIMIT 1 OFFSET ?)");
+    // Whole batches go, never part of one: the cut is moved back to the batch of the limit-th
+    // newest change, then to the batch of every save whose undo stays, so that Undo never names
+    // a part of a job, nor an undo a save that is gone. Batch ids are the ids of their first
+    // changes, and an undo comes after its save: the cut only moves back.
+    Statement cut(m_db, "WITH RECURSIVE cut(batch) AS ("
+                        "SELECT (SELECT batch FROM change ORDER BY id DESC LIMIT 1 OFFSET ?) "
+                        "UNION SELECT s.batch FROM cut, change u, change s "
+                        "WHERE u.undoes IS NOT NULL AND u.id >= cut.batch AND s.id = u.undoes AND s.batch < cut.batch) "
+                        "DELETE FROM change WHERE batch < (SELECT min(batch) FROM cut)");
     cut.bind(1, limit - 1);
     if (!cut.ok() || cut.step() != SQLITE_DONE) {
         result = sqliteFailure(tr("trimmed"));
