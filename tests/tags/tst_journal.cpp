@@ -288,6 +288,11 @@ void TestJournal::craftedRecordsTouchNothing_data()
     QTest::newRow("tail for a file never saved, undone") << QByteArray("inode other") << false << true << "another file now";
     QTest::newRow("a trailer of 5 bytes") << QByteArray("newTail short") << false << false << "not 128 bytes";
     QTest::newRow("a trailer written over a short file") << QByteArray("length 50") << false << false << "does not hold";
+    // Values no version writes, set in the database by hand ("column NAME SQL").
+    QTest::newRow("mode_before NULL, undone") << QByteArray("column mode_before NULL") << false << true << "mode_before is missing";
+    QTest::newRow("mode_before NULL, at start") << QByteArray("column mode_before NULL") << false << false << "mode_before is missing";
+    QTest::newRow("undo to mode_after text") << QByteArray("column mode_after 'rw'") << true << false << "mode_after is missing";
+    QTest::newRow("device NULL, undone") << QByteArray("column device NULL") << false << true << "device is missing";
 }
 
 void TestJournal::craftedRecordsTouchNothing()
@@ -307,6 +312,20 @@ void TestJournal::craftedRecordsTouchNothing()
     JournalRecord record = saveRecordOf(folder, "a.mp3", "a.mp3");
     const QList<QByteArray> words = craft.split(' ');
     const QByteArray &what = words[0], &value = words[1];
+    // The NOT NULL of the schema lifted, as a database of another making may lack it.
+    const auto setColumn = [&](qint64 id) {
+        if (what != "column")
+            return;
+        sqlite3 *db = nullptr;
+        const QByteArray path = state.file("journal.sqlite");
+        for (const QByteArray &sql : {QByteArray("PRAGMA writable_schema=ON; UPDATE sqlite_schema SET sql = replace(sql, 'NOT NULL', '')"
+                                      " WHERE name = 'change'"),
+                                      "UPDATE change SET " + value + " = " + words[2] + " WHERE id = " + QByteArray::number(id)}) {
+            QCOMPARE(sqlite3_open(path.constData(), &db), SQLITE_OK);
+            QCOMPARE(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+            sqlite3_close(db);
+        }
+    };
     const auto craftInto = [&](JournalRecord &r) {
         if (what == "mode")
             r.mode = value.toInt(nullptr, 8);
@@ -341,12 +360,14 @@ void TestJournal::craftedRecordsTouchNothing()
         undo.state = State::Begun;
         craftInto(undo);
         QVERIFY(store.insert(undo));
+        setColumn(undo.id);
     } else {
         craftInto(record);
         record.state = byCommand ? State::Done : State::Begun;
         if (byCommand)
             QVERIFY(writeFile(folder + "/a.mp3", audio + newTrailer));
         QVERIFY(store.insert(record));
+        setColumn(record.id);
     }
     const auto inside = everything(folder), beside = everything(outside);
 

@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <iterator>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -66,9 +67,41 @@ QByteArray columnBytes(sqlite3_stmt *s, int i)
     return data ? QByteArray(static_cast<const char *>(data), sqlite3_column_bytes(s, i)) : QByteArray();
 }
 
+// The type each column of Columns must hold when read back; a name, a trailer or an op may come
+// as text. Null: a save's undoes, a note, and no undo.
+struct ColumnType {
+    const char *name;
+    int type;
+    bool nullable;
+};
+const ColumnType columnTypes[] = {
+    {"id", SQLITE_INTEGER, false},        {"batch", SQLITE_INTEGER, false},      {"undoes", SQLITE_INTEGER, true},
+    {"time_ms", SQLITE_INTEGER, false},   {"folder", SQLITE_BLOB, false},        {"old_name", SQLITE_BLOB, false},
+    {"new_name", SQLITE_BLOB, false},     {"op", SQLITE_TEXT, false},            {"length_before", SQLITE_INTEGER, false},
+    {"old_tail", SQLITE_BLOB, false},     {"new_tail", SQLITE_BLOB, false},      {"device", SQLITE_INTEGER, false},
+    {"inode", SQLITE_INTEGER, false},     {"mode_before", SQLITE_INTEGER, false}, {"mode_after", SQLITE_INTEGER, false},
+    {"state", SQLITE_TEXT, false},        {"note", SQLITE_BLOB, true},           {"undone_by", SQLITE_INTEGER, true},
+};
+
+// The first column of the row that is missing or holds another type, or null. Read before any
+// value: reading one converts it.
+const char *unreadableColumn(sqlite3_stmt *s)
+{
+    for (int i = 0; i < int(std::size(columnTypes)); ++i) {
+        const ColumnType &column = columnTypes[i];
+        const int type = sqlite3_column_type(s, i);
+        const bool bytes = column.type != SQLITE_INTEGER && (type == SQLITE_BLOB || type == SQLITE_TEXT);
+        if (!(type == column.type || bytes || (type == SQLITE_NULL && column.nullable)))
+            return column.name;
+    }
+    return nullptr;
+}
+
 JournalRecord recordOf(sqlite3_stmt *s)
 {
     JournalRecord r;
+    if (const char *column = unreadableColumn(s))
+        r.unreadable = column;  // nothing is done with it: a value read as 0 would act
     r.id = sqlite3_column_int64(s, 0);
     r.batch = sqlite3_column_int64(s, 1);
     r.undoes = sqlite3_column_int64(s, 2);
