@@ -218,14 +218,18 @@ void TestJournal::recoveryPutsRightWhatACrashLeft_data()
     QTest::addColumn<QByteArray>("oldBytes");  // after recovery, under the old name (empty: none)
     QTest::addColumn<QByteArray>("newBytes");  // after recovery, under the new name (empty: none)
     QTest::addColumn<QString>("message");
+    QTest::addColumn<State>("state");
+    QTest::addColumn<bool>("sameTrailer");  // a rename that writes the trailer the file has
     const QByteArray before = audio + oldTrailer, after = audio + newTrailer;
-    QTest::newRow("untouched") << before << false << before << QByteArray() << "permissions were put back";
-    QTest::newRow("trailer written") << after << false << after << QByteArray() << QString();
+    QTest::newRow("untouched") << before << false << before << QByteArray() << "permissions were put back" << State::Nothing << false;
+    QTest::newRow("untouched, the same trailer") << before << false << before << QByteArray()
+                                                 << "permissions were put back" << State::Nothing << true;
+    QTest::newRow("trailer written") << after << false << after << QByteArray() << QString() << State::KeptName << false;
     QTest::newRow("trailer half written") << audio + newTrailer.left(64) + oldTrailer.mid(64) << false << before
-                                          << QByteArray() << "was put back as it was before";
-    QTest::newRow("between link and unlink") << after << true << QByteArray() << after << "was completed";
+                                          << QByteArray() << "was put back as it was before" << State::Nothing << false;
+    QTest::newRow("between link and unlink") << after << true << QByteArray() << after << "was completed" << State::Done << false;
     QTest::newRow("neither") << audio + trailer("Other") << false << audio + trailer("Other") << QByteArray()
-                             << "is neither as it was before";
+                             << "is neither as it was before" << State::Left << false;
 }
 
 void TestJournal::recoveryPutsRightWhatACrashLeft()
@@ -235,12 +239,16 @@ void TestJournal::recoveryPutsRightWhatACrashLeft()
     QFETCH(QByteArray, oldBytes);
     QFETCH(QByteArray, newBytes);
     QFETCH(QString, message);
-    TempFolder folder, state;
+    QFETCH(State, state);
+    QFETCH(bool, sameTrailer);
+    TempFolder folder, stateFolder;
     QVERIFY(writeFile(folder.file("a.mp3"), audio + oldTrailer));
     QVERIFY(::chmod(folder.file("a.mp3").constData(), 0444) == 0);
+    JournalRecord record = saveRecordOf(folder.path(), "a.mp3", "b.mp3");
+    if (sameTrailer)
+        record.newTail = record.oldTail;
     {
-        SaveJournal crashed(state.path());
-        JournalRecord record = saveRecordOf(folder.path(), "a.mp3", "b.mp3");
+        SaveJournal crashed(stateFolder.path());
         QVERIFY(crashed.begin(record));
     }  // the process is gone: its lock with it
     QVERIFY(::chmod(folder.file("a.mp3").constData(), 0644) == 0);  // made writable for the save
@@ -248,8 +256,9 @@ void TestJournal::recoveryPutsRightWhatACrashLeft()
     if (twoNames)
         QVERIFY(::link(folder.file("a.mp3").constData(), folder.file("b.mp3").constData()) == 0);
 
-    SaveJournal journal(state.path());
+    SaveJournal journal(stateFolder.path());
     const QStringList messages = recoverInterruptedSaves(journal);
+    QCOMPARE(journal.record(record.id)->state, state);
     QCOMPARE(messages.size(), message.isEmpty() ? 0 : 1);
     if (!message.isEmpty())
         QVERIFY2(messages.first().contains(message), qPrintable(messages.first()));
