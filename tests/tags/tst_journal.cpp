@@ -99,6 +99,7 @@ private slots:
     void aPendingUndoIsFinishedByUndoingAgain_data();
     void aPendingUndoIsFinishedByUndoingAgain();
     void theTextJournalIsImportedOnce();
+    void anEmptyJournalIsSaidOnce();
 };
 
 void TestJournal::idsComeFromTheDatabase()
@@ -568,6 +569,22 @@ void TestJournal::theTextJournalIsImportedOnce()
     QVERIFY2(said.join('\n').contains("cannot be read (it is a FIFO)"), qPrintable(said.join('\n')));
     QVERIFY(exists(fifo.file("journal")));
     QVERIFY(save(other, folder.file("a.mp3")).status);
+}
+
+// A journal file of 0 bytes (a disk that filled, a copy cut short) is begun anew, and said once.
+void TestJournal::anEmptyJournalIsSaidOnce()
+{
+    TempFolder state;
+    QVERIFY(writeFile(state.file("journal.sqlite"), {}));
+    {
+        SaveJournal first(state.path());
+        const QStringList said = recoverInterruptedSaves(first);
+        QVERIFY2(said.size() == 1 && said.first().contains("started anew"), qPrintable(said.join('\n')));
+        SaveJournal meanwhile(state.path());  // while the first has it open
+        QVERIFY(recoverInterruptedSaves(meanwhile).isEmpty());
+    }
+    SaveJournal later(state.path());
+    QVERIFY(recoverInterruptedSaves(later).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestJournal)

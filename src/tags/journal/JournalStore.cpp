@@ -184,16 +184,23 @@ StoreResult JournalStore::open(bool create)
         if (result = m_folder.checkFile(name); !result)
             return result;
     struct stat st;
-    if (!create && ::fstatat(m_folder.fd(), "journal.sqlite", &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    const bool found = ::fstatat(m_folder.fd(), "journal.sqlite", &st, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!create && !found) {
         if (::fstatat(m_folder.fd(), "journal", &st, AT_SYMLINK_NOFOLLOW) != 0)
             return {};  // no journal yet: nothing to read
         create = true;  // the previous version's journal waits to be imported
     }
+    // SQLite takes an empty file for a new database: when the tables were made here in a file
+    // that was there (and not by another process in its log meanwhile), its history is lost.
+    const bool wasEmpty = found && st.st_size == 0;
     if (result = openDatabase(create); !result) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
         return result;
     }
+    if (wasEmpty && m_madeTables)
+        m_messages << tr("The journal of saves \"%1\" was empty: the history of saves is started anew.")
+                          .arg(JournalFolder::shown(databasePath()));
     if (::fstatat(m_folder.fd(), "journal", &st, AT_SYMLINK_NOFOLLOW) == 0)
         if (StoreResult imported = importTextJournal(); !imported)
             m_messages << imported.text;
@@ -251,7 +258,9 @@ StoreResult JournalStore::prepareDatabase()
         exec("ROLLBACK");
         return result;
     }
-    return exec("COMMIT");
+    result = exec("COMMIT");
+    m_madeTables = bool(result);
+    return result;
 }
 
 StoreResult JournalStore::importTextJournal()
@@ -491,7 +500,9 @@ StoreResult JournalStore::trim(int limit)
         exec("ROLLBACK");
         return result;
     }
-    return exec("COMMIT");
+    result = exec("COMMIT");
+    m_madeTables = bool(result);
+    return result;
 }
 
 QStringList JournalStore::takeMessages()
