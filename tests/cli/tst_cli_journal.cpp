@@ -114,6 +114,7 @@ private slots:
     void aStrangeJournalStopsNoCommand_data();
     void aStrangeJournalStopsNoCommand();
     void historyListsNewestFirst();
+    void aLostWalLosesNoSave();
 };
 
 namespace {
@@ -414,6 +415,27 @@ void TestCliJournal::historyListsNewestFirst()
     QCOMPARE(limited.count('\n'), 2);
     QVERIFY(limited.contains("\tb.mp3\tb.mp3\t"));
     QCOMPARE(runWithJournal({"history", "--limit", "0"}, folder.path(), state.path()).exitCode, 2);
+}
+
+// Another process (the window) has the journal open, so closing is not the last close: the log is
+// still emptied into the database at the end of the command, and losing it loses no record.
+void TestCliJournal::aLostWalLosesNoSave()
+{
+    TempFolder folder, state, copy;
+    makeFiles(folder);
+    QCOMPARE(runWithJournal(setOne, folder.path(), state.path()).exitCode, 0);
+    const QByteArray journal = state.path() + "/velmora/journal.sqlite";
+    JournalStore window(state.path() + "/velmora");
+    StoreResult read;
+    QVERIFY(window.open(false));
+    QCOMPARE(window.records({}, 0, read).size(), size_t(1));
+    QCOMPARE(runWithJournal(setAll, folder.path(), state.path()).exitCode, 0);
+    QVERIFY(!exists(journal + "-wal") || readFile(journal + "-wal").isEmpty());
+    QVERIFY(writeFile(copy.file("journal.sqlite"), readFile(journal)));  // without the log
+    JournalStore copied(copy.path());
+    QVERIFY(copied.open(false));
+    QCOMPARE(copied.records({}, 0, read).size(), window.records({}, 0, read).size());
+    QCOMPARE(copied.records({}, 0, read).size(), size_t(3));  // c.mp3 was the artist already
 }
 
 QTEST_GUILESS_MAIN(TestCliJournal)

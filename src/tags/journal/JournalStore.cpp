@@ -151,8 +151,15 @@ JournalStore::JournalStore(const QByteArray &folder) : m_folder(folder) {}
 
 JournalStore::~JournalStore()
 {
-    if (m_db)
-        sqlite3_close_v2(m_db);
+    if (!m_db)
+        return;
+    // The end of a command or of the window: the log is emptied into the database, so that a log
+    // lost later (the last close does it too, but another process may have the journal open)
+    // loses no committed change. Never waited for: a reader of another process leaves the rest
+    // to a later close.
+    sqlite3_busy_timeout(m_db, 0);
+    sqlite3_wal_checkpoint_v2(m_db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    sqlite3_close_v2(m_db);
 }
 
 StoreResult JournalStore::sqliteFailure(const QString &what) const
