@@ -114,6 +114,8 @@ private slots:
     void aStrangeJournalStopsNoCommand_data();
     void aStrangeJournalStopsNoCommand();
     void historyListsNewestFirst();
+    void aFullDiskIsSaidSo_data();
+    void aFullDiskIsSaidSo();
     void aLostWalLosesNoSave();
 };
 
@@ -415,6 +417,31 @@ void TestCliJournal::historyListsNewestFirst()
     QCOMPARE(limited.count('\n'), 2);
     QVERIFY(limited.contains("\tb.mp3\tb.mp3\t"));
     QCOMPARE(runWithJournal({"history", "--limit", "0"}, folder.path(), state.path()).exitCode, 2);
+}
+
+// The journal's write-ahead log refused room (the first write or its flush): the save is refused
+// in the command line's own words, the file untouched.
+void TestCliJournal::aFullDiskIsSaidSo_data()
+{
+    QTest::addColumn<QByteArray>("call");
+    QTest::newRow("write") << QByteArray("pwrite64");
+    QTest::newRow("flush") << QByteArray("fdatasync");
+}
+
+void TestCliJournal::aFullDiskIsSaidSo()
+{
+    QFETCH(QByteArray, call);
+    TempFolder folder, state;
+    makeFiles(folder);
+    QCOMPARE(runWithJournal(setOne, folder.path(), state.path()).exitCode, 0);
+    const QByteArray before = readFile(folder.file("a.mp3"));
+    qputenv("XDG_STATE_HOME", state.path());
+    const Run full = runCliUnder({"strace", "-f", "-qq", "-o", "/dev/null", "-P", state.path() + "/velmora/journal.sqlite-wal",
+                                  "-e", "inject=" + call + ":error=ENOSPC:when=1", "--"},
+                                 {"set", "a.mp3", "--title", "Full"}, folder.path());
+    QCOMPARE(full.exitCode, 1);
+    QVERIFY2(full.err.contains("the disk is full") && !full.err.contains("I/O"), full.err.constData());
+    QCOMPARE(readFile(folder.file("a.mp3")), before);
 }
 
 // Another process (the window) has the journal open, so closing is not the last close: the log is

@@ -164,11 +164,18 @@ JournalStore::~JournalStore()
 
 StoreResult JournalStore::sqliteFailure(const QString &what) const
 {
+    const int lastError = errno;
     const int code = m_db ? sqlite3_errcode(m_db) : SQLITE_CANTOPEN;
     const QString reason = QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(code));
     if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
         return StoreResult::failure(EBUSY, tr("The journal of saves \"%1\" is held by another process and did not come free in %2 s "
                                  "(%3): nothing was %4.").arg(JournalFolder::shown(databasePath())).arg(m_busyMs / 1000.0).arg(reason, what));
+    // SQLite says "full" for a write refused for room, but "disk I/O error" for a flush refused
+    // so, and keeps that call's errno only now and then: errno, taken first, still holds it.
+    const int system = m_db && sqlite3_system_errno(m_db) ? sqlite3_system_errno(m_db) : lastError;
+    if (code == SQLITE_FULL || (code == SQLITE_IOERR && (system == ENOSPC || system == EDQUOT)))
+        return StoreResult::failure(ENOSPC, tr("The journal of saves \"%1\" cannot be written: the disk is full; nothing was %2.")
+                                                .arg(JournalFolder::shown(databasePath()), what));
     if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT)
         return StoreResult::failure(EBADMSG, tr("The journal of saves \"%1\" is damaged or not a journal (%2): nothing was %3. "
                                    "Move it away to start a new journal.").arg(JournalFolder::shown(databasePath()), reason, what));
