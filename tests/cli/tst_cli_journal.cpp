@@ -417,6 +417,9 @@ void TestCliJournal::historyListsNewestFirst()
     QCOMPARE(limited.count('\n'), 2);
     QVERIFY(limited.contains("\tb.mp3\tb.mp3\t"));
     QCOMPARE(runWithJournal({"history", "--limit", "0"}, folder.path(), state.path()).exitCode, 2);
+    const Run tooMany = runWithJournal({"history", "--limit", "99999999999"}, folder.path(), state.path());
+    QCOMPARE(tooMany.exitCode, 2);
+    QVERIFY2(tooMany.err.contains("--limit takes a number of changes from 1 to 2147483647"), tooMany.err.constData());
 }
 
 // The journal's write-ahead log refused room (the first write or its flush): the save is refused
