@@ -139,24 +139,22 @@ void TestJournal::trimKeepsTheNewestSaves()
 }
 
 // records: one token a record, ids from 1: "s" a save of a batch of its own, "+" in the batch of
-// the one before, "bN" in batch N, "uN" an undo of N.
+// the one before, "bN" in batch N, "uN" an undo of N; trimmed to 3.
 void TestJournal::trimKeepsBatchesWhole_data()
 {
     QTest::addColumn<QByteArray>("records");
-    QTest::addColumn<int>("limit");
     QTest::addColumn<QByteArray>("kept");
-    QTest::newRow("a job cut by the limit") << QByteArray("s s + + s s") << 3 << QByteArray("2 3 4 5 6");
-    QTest::newRow("a job larger than the limit") << QByteArray("s s + + + +") << 3 << QByteArray("2 3 4 5 6");
-    QTest::newRow("a batch of two processes at once") << QByteArray("s s s b1 s s") << 3 << QByteArray("1 2 3 4 5 6");
-    QTest::newRow("an undo kept with its save") << QByteArray("s s s u1 s") << 3 << QByteArray("1 2 3 4 5");
-    QTest::newRow("an undo of an undo") << QByteArray("s s u1 s s u3 s") << 3 << QByteArray("1 2 3 4 5 6 7");
-    QTest::newRow("a save and its undo dropped together") << QByteArray("s u1 s s s") << 3 << QByteArray("3 4 5");
+    QTest::newRow("a job cut by the limit") << QByteArray("s s + + s s") << QByteArray("2 3 4 5 6");
+    QTest::newRow("a job larger than the limit") << QByteArray("s s + + + +") << QByteArray("2 3 4 5 6");
+    QTest::newRow("a batch of two processes at once") << QByteArray("s s s b1 s s") << QByteArray("1 2 3 4 5 6");
+    QTest::newRow("an undo kept with its save") << QByteArray("s s s u1 s") << QByteArray("1 2 3 4 5");
+    QTest::newRow("an undo of an undo") << QByteArray("s s u1 s s u3 s") << QByteArray("1 2 3 4 5 6 7");
+    QTest::newRow("a save and its undo dropped together") << QByteArray("s u1 s s s") << QByteArray("3 4 5");
 }
 
 void TestJournal::trimKeepsBatchesWhole()
 {
     QFETCH(QByteArray, records);
-    QFETCH(int, limit);
     QFETCH(QByteArray, kept);
     TempFolder state;
     JournalStore store(state.path());
@@ -170,7 +168,7 @@ void TestJournal::trimKeepsBatchesWhole()
         QVERIFY(store.insert(r));
         previous = r.batch;
     }
-    QVERIFY(store.trim(limit));
+    QVERIFY(store.trim(3));
     StoreResult read;
     QByteArrayList ids;
     for (const JournalRecord &r : store.records({}, 0, read))
