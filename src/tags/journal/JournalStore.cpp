@@ -10,9 +10,9 @@
 #include <sqlite3.h>
 
 #include <cerrno>
-#include <iterator>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -514,9 +514,7 @@ StoreResult JournalStore::trim(int limit)
         exec("ROLLBACK");
         return result;
     }
-    result = exec("COMMIT");
-    m_madeTables = bool(result);
-    return result;
+    return exec("COMMIT");
 }
 
 QStringList JournalStore::takeMessages()
