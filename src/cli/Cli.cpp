@@ -17,6 +17,7 @@
 #include "tags/journal/SaveJournal.h"
 #include "tags/text/TextEscape.h"
 
+#include <climits>
 #include <functional>
 
 #include <unistd.h>
@@ -195,7 +196,7 @@ int runHistory(const CommandLine &line, SaveJournal &journal)
         bool ok = false;
         request.limit = limit->toInt(&ok);
         if (!ok || request.limit <= 0)
-            return badUsage(QStringLiteral("history: --limit takes a number of changes above 0"));
+            return badUsage(QStringLiteral("history: --limit takes a number of changes from 1 to %1").arg(INT_MAX));
     }
     Output out(STDOUT_FILENO);
     Console console;

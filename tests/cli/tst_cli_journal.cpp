@@ -114,6 +114,8 @@ private slots:
     void aStrangeJournalStopsNoCommand_data();
     void aStrangeJournalStopsNoCommand();
     void historyListsNewestFirst();
+    void aFullDiskIsSaidSo();
+    void aLostWalLosesNoSave();
 };
 
 namespace {
@@ -414,6 +416,49 @@ void TestCliJournal::historyListsNewestFirst()
     QCOMPARE(limited.count('\n'), 2);
     QVERIFY(limited.contains("\tb.mp3\tb.mp3\t"));
     QCOMPARE(runWithJournal({"history", "--limit", "0"}, folder.path(), state.path()).exitCode, 2);
+    const Run tooMany = runWithJournal({"history", "--limit", "99999999999"}, folder.path(), state.path());
+    QCOMPARE(tooMany.exitCode, 2);
+    QVERIFY2(tooMany.err.contains("--limit takes a number of changes from 1 to 2147483647"), tooMany.err.constData());
+}
+
+// The journal's write-ahead log refused room (its write, its flush): the save is refused in the
+// command line's own words, the file untouched.
+void TestCliJournal::aFullDiskIsSaidSo()
+{
+    TempFolder folder, state;
+    makeFiles(folder);
+    QCOMPARE(runWithJournal(setOne, folder.path(), state.path()).exitCode, 0);
+    const QByteArray before = readFile(folder.file("a.mp3"));
+    for (const QString call : {"pwrite64", "fdatasync"}) {
+        qputenv("XDG_STATE_HOME", state.path());
+        const Run full = runCliUnder({"strace", "-f", "-qq", "-o", "/dev/null", "-P", state.path() + "/velmora/journal.sqlite-wal",
+                                      "-e", "inject=" + call + ":error=ENOSPC:when=1", "--"},
+                                     {"set", "a.mp3", "--title", "Full"}, folder.path());
+        QCOMPARE(full.exitCode, 1);
+        QVERIFY2(full.err.contains("the disk is full") && !full.err.contains("I/O"), full.err.constData());
+        QCOMPARE(readFile(folder.file("a.mp3")), before);
+    }
+}
+
+// Another process (the window) has the journal open, so closing is not the last close: the log is
+// still emptied into the database at the end of the command, and losing it loses no record.
+void TestCliJournal::aLostWalLosesNoSave()
+{
+    TempFolder folder, state, copy;
+    makeFiles(folder);
+    QCOMPARE(runWithJournal(setOne, folder.path(), state.path()).exitCode, 0);
+    const QByteArray journal = state.path() + "/velmora/journal.sqlite";
+    JournalStore window(state.path() + "/velmora");
+    StoreResult read;
+    QVERIFY(window.open(false));
+    QCOMPARE(window.records({}, 0, read).size(), size_t(1));
+    QCOMPARE(runWithJournal(setAll, folder.path(), state.path()).exitCode, 0);
+    QVERIFY(!exists(journal + "-wal") || readFile(journal + "-wal").isEmpty());
+    QVERIFY(writeFile(copy.file("journal.sqlite"), readFile(journal)));  // without the log
+    JournalStore copied(copy.path());
+    QVERIFY(copied.open(false));
+    QCOMPARE(copied.records({}, 0, read).size(), window.records({}, 0, read).size());
+    QCOMPARE(copied.records({}, 0, read).size(), size_t(3));  // c.mp3 was the artist already
 }
 
 QTEST_GUILESS_MAIN(TestCliJournal)

@@ -84,6 +84,8 @@ class TestJournal : public QObject {
 private slots:
     void idsComeFromTheDatabase();
     void trimKeepsTheNewestSaves();
+    void trimKeepsBatchesWhole_data();
+    void trimKeepsBatchesWhole();
     void undoIsRefusedWhenTheFileMovedOn_data();
     void undoIsRefusedWhenTheFileMovedOn();
     void recoveryPutsRightWhatACrashLeft_data();
@@ -97,6 +99,7 @@ private slots:
     void aPendingUndoIsFinishedByUndoingAgain_data();
     void aPendingUndoIsFinishedByUndoingAgain();
     void theTextJournalIsImportedOnce();
+    void anEmptyJournalIsSaidOnce();
 };
 
 void TestJournal::idsComeFromTheDatabase()
@@ -133,6 +136,44 @@ void TestJournal::trimKeepsTheNewestSaves()
     QCOMPARE(records.back().id, 3);
     QVERIFY(save(journal, folder.file("1.mp3")).status);  // ids go on
     QCOMPARE(journal.records().front().id, 6);
+}
+
+// records: one token a record, ids from 1: "s" a save of a batch of its own, "+" in the batch of
+// the one before, "bN" in batch N, "uN" an undo of N; trimmed to 3.
+void TestJournal::trimKeepsBatchesWhole_data()
+{
+    QTest::addColumn<QByteArray>("records");
+    QTest::addColumn<QByteArray>("kept");
+    QTest::newRow("a job cut by the limit") << QByteArray("s s + + s s") << QByteArray("2 3 4 5 6");
+    QTest::newRow("a job larger than the limit") << QByteArray("s s + + + +") << QByteArray("2 3 4 5 6");
+    QTest::newRow("a batch of two processes at once") << QByteArray("s s s b1 s s") << QByteArray("1 2 3 4 5 6");
+    QTest::newRow("an undo kept with its save") << QByteArray("s s s u1 s") << QByteArray("1 2 3 4 5");
+    QTest::newRow("an undo of an undo") << QByteArray("s s u1 s s u3 s") << QByteArray("1 2 3 4 5 6 7");
+    QTest::newRow("a save and its undo dropped together") << QByteArray("s u1 s s s") << QByteArray("3 4 5");
+}
+
+void TestJournal::trimKeepsBatchesWhole()
+{
+    QFETCH(QByteArray, records);
+    QFETCH(QByteArray, kept);
+    TempFolder state;
+    JournalStore store(state.path());
+    QVERIFY(store.open(true));
+    qint64 previous = 0;
+    for (const QByteArray &token : records.split(' ')) {
+        JournalRecord r;
+        r.state = State::Done;
+        r.batch = token == "+" ? previous : token.startsWith('b') ? token.mid(1).toLongLong() : 0;
+        r.undoes = token.startsWith('u') ? token.mid(1).toLongLong() : 0;
+        QVERIFY(store.insert(r));
+        previous = r.batch;
+    }
+    QVERIFY(store.trim(3));
+    StoreResult read;
+    QByteArrayList ids;
+    for (const JournalRecord &r : store.records({}, 0, read))
+        ids.prepend(QByteArray::number(r.id));
+    QCOMPARE(ids.join(' '), kept);
 }
 
 void TestJournal::undoIsRefusedWhenTheFileMovedOn_data()
@@ -176,14 +217,18 @@ void TestJournal::recoveryPutsRightWhatACrashLeft_data()
     QTest::addColumn<QByteArray>("oldBytes");  // after recovery, under the old name (empty: none)
     QTest::addColumn<QByteArray>("newBytes");  // after recovery, under the new name (empty: none)
     QTest::addColumn<QString>("message");
+    QTest::addColumn<State>("state");
+    QTest::addColumn<bool>("sameTrailer");  // a rename that writes the trailer the file has
     const QByteArray before = audio + oldTrailer, after = audio + newTrailer;
-    QTest::newRow("untouched") << before << false << before << QByteArray() << "permissions were put back";
-    QTest::newRow("trailer written") << after << false << after << QByteArray() << QString();
+    QTest::newRow("untouched") << before << false << before << QByteArray() << "permissions were put back" << State::Nothing << false;
+    QTest::newRow("untouched, the same trailer") << before << false << before << QByteArray()
+                                                 << "permissions were put back" << State::Nothing << true;
+    QTest::newRow("trailer written") << after << false << after << QByteArray() << QString() << State::KeptName << false;
     QTest::newRow("trailer half written") << audio + newTrailer.left(64) + oldTrailer.mid(64) << false << before
-                                          << QByteArray() << "was put back as it was before";
-    QTest::newRow("between link and unlink") << after << true << QByteArray() << after << "was completed";
+                                          << QByteArray() << "was put back as it was before" << State::Nothing << false;
+    QTest::newRow("between link and unlink") << after << true << QByteArray() << after << "was completed" << State::Done << false;
     QTest::newRow("neither") << audio + trailer("Other") << false << audio + trailer("Other") << QByteArray()
-                             << "is neither as it was before";
+                             << "is neither as it was before" << State::Left << false;
 }
 
 void TestJournal::recoveryPutsRightWhatACrashLeft()
@@ -193,12 +238,16 @@ void TestJournal::recoveryPutsRightWhatACrashLeft()
     QFETCH(QByteArray, oldBytes);
     QFETCH(QByteArray, newBytes);
     QFETCH(QString, message);
-    TempFolder folder, state;
+    QFETCH(State, state);
+    QFETCH(bool, sameTrailer);
+    TempFolder folder, stateFolder;
     QVERIFY(writeFile(folder.file("a.mp3"), audio + oldTrailer));
     QVERIFY(::chmod(folder.file("a.mp3").constData(), 0444) == 0);
+    JournalRecord record = saveRecordOf(folder.path(), "a.mp3", "b.mp3");
+    if (sameTrailer)
+        record.newTail = record.oldTail;
     {
-        SaveJournal crashed(state.path());
-        JournalRecord record = saveRecordOf(folder.path(), "a.mp3", "b.mp3");
+        SaveJournal crashed(stateFolder.path());
         QVERIFY(crashed.begin(record));
     }  // the process is gone: its lock with it
     QVERIFY(::chmod(folder.file("a.mp3").constData(), 0644) == 0);  // made writable for the save
@@ -206,8 +255,9 @@ void TestJournal::recoveryPutsRightWhatACrashLeft()
     if (twoNames)
         QVERIFY(::link(folder.file("a.mp3").constData(), folder.file("b.mp3").constData()) == 0);
 
-    SaveJournal journal(state.path());
+    SaveJournal journal(stateFolder.path());
     const QStringList messages = recoverInterruptedSaves(journal);
+    QCOMPARE(journal.record(record.id)->state, state);
     QCOMPARE(messages.size(), message.isEmpty() ? 0 : 1);
     if (!message.isEmpty())
         QVERIFY2(messages.first().contains(message), qPrintable(messages.first()));
@@ -246,6 +296,11 @@ void TestJournal::craftedRecordsTouchNothing_data()
     QTest::newRow("tail for a file never saved, undone") << QByteArray("inode other") << false << true << "another file now";
     QTest::newRow("a trailer of 5 bytes") << QByteArray("newTail short") << false << false << "not 128 bytes";
     QTest::newRow("a trailer written over a short file") << QByteArray("length 50") << false << false << "does not hold";
+    // Values no version writes, set in the database by hand ("column NAME SQL").
+    QTest::newRow("mode_before NULL, undone") << QByteArray("column mode_before NULL") << false << true << "mode_before is missing";
+    QTest::newRow("mode_before NULL, at start") << QByteArray("column mode_before NULL") << false << false << "mode_before is missing";
+    QTest::newRow("undo to mode_after text") << QByteArray("column mode_after 'rw'") << true << false << "mode_after is missing";
+    QTest::newRow("device NULL, undone") << QByteArray("column device NULL") << false << true << "device is missing";
 }
 
 void TestJournal::craftedRecordsTouchNothing()
@@ -265,6 +320,20 @@ void TestJournal::craftedRecordsTouchNothing()
     JournalRecord record = saveRecordOf(folder, "a.mp3", "a.mp3");
     const QList<QByteArray> words = craft.split(' ');
     const QByteArray &what = words[0], &value = words[1];
+    // The NOT NULL of the schema lifted, as a database of another making may lack it.
+    const auto setColumn = [&](qint64 id) {
+        if (what != "column")
+            return;
+        sqlite3 *db = nullptr;
+        const QByteArray path = state.file("journal.sqlite");
+        for (const QByteArray &sql : {QByteArray("PRAGMA writable_schema=ON; UPDATE sqlite_schema SET sql = replace(sql, 'NOT NULL', '')"
+                                      " WHERE name = 'change'"),
+                                      "UPDATE change SET " + value + " = " + words[2] + " WHERE id = " + QByteArray::number(id)}) {
+            QCOMPARE(sqlite3_open(path.constData(), &db), SQLITE_OK);
+            QCOMPARE(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+            sqlite3_close(db);
+        }
+    };
     const auto craftInto = [&](JournalRecord &r) {
         if (what == "mode")
             r.mode = value.toInt(nullptr, 8);
@@ -299,12 +368,14 @@ void TestJournal::craftedRecordsTouchNothing()
         undo.state = State::Begun;
         craftInto(undo);
         QVERIFY(store.insert(undo));
+        setColumn(undo.id);
     } else {
         craftInto(record);
         record.state = byCommand ? State::Done : State::Begun;
         if (byCommand)
             QVERIFY(writeFile(folder + "/a.mp3", audio + newTrailer));
         QVERIFY(store.insert(record));
+        setColumn(record.id);
     }
     const auto inside = everything(folder), beside = everything(outside);
 
@@ -496,6 +567,22 @@ void TestJournal::theTextJournalIsImportedOnce()
     QVERIFY2(said.join('\n').contains("cannot be read (it is a FIFO)"), qPrintable(said.join('\n')));
     QVERIFY(exists(fifo.file("journal")));
     QVERIFY(save(other, folder.file("a.mp3")).status);
+}
+
+// A journal file of 0 bytes (a disk that filled, a copy cut short) is begun anew, and said once.
+void TestJournal::anEmptyJournalIsSaidOnce()
+{
+    TempFolder state;
+    QVERIFY(writeFile(state.file("journal.sqlite"), {}));
+    {
+        SaveJournal first(state.path());
+        const QStringList said = recoverInterruptedSaves(first);
+        QVERIFY2(said.size() == 1 && said.first().contains("started anew"), qPrintable(said.join('\n')));
+        SaveJournal meanwhile(state.path());  // while the first has it open
+        QVERIFY(recoverInterruptedSaves(meanwhile).isEmpty());
+    }
+    SaveJournal later(state.path());
+    QVERIFY(recoverInterruptedSaves(later).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestJournal)

@@ -34,6 +34,7 @@ struct JournalRecord {
     State state = State::Begun;
     qint64 undoneBy = 0;  // the record that undid (or is undoing) this one, if any
     QByteArray note;      // the last message recovery gave about it, so that it is said once
+    QByteArray unreadable;  // a column read back missing or of another type: the record proves nothing
 
     qint64 lengthAfter() const;
     bool renames() const { return oldName != newName; }

@@ -49,7 +49,12 @@ State recoverSave(const JournalRecord &r, QString &message)
     if (file.open(name) != 0)
         return leave(tr("The %1 was cut short, and \"%2\" cannot be opened: it was left as it is.")
                          .arg(describeChange(r), shown(r, name)));
-    const Tail tail = file.tailState(r);
+    Tail tail = file.tailState(r);
+    // A change that leaves the end as it was (a rename writes the trailer the file has) tells its
+    // steps only by the record: begun and no further, the file was never reached.
+    if (tail == Tail::After && where == Where::Old && r.state == State::Begun && r.lengthAfter() == r.lengthBefore
+        && r.newTail == r.oldTail)
+        tail = Tail::Before;
     if (where == Where::Both) {
         // Stopped between the new name's link and the old one's removal: the trailer came first.
         if (tail != Tail::After || file.unlinkSecondName(r.oldName) != 0)

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -66,9 +67,41 @@ QByteArray columnBytes(sqlite3_stmt *s, int i)
     return data ? QByteArray(static_cast<const char *>(data), sqlite3_column_bytes(s, i)) : QByteArray();
 }
 
+// The type each column of Columns must hold when read back; a name, a trailer or an op may come
+// as text. Null: a save's undoes, a note, and no undo.
+struct ColumnType {
+    const char *name;
+    int type;
+    bool nullable;
+};
+const ColumnType columnTypes[] = {
+    {"id", SQLITE_INTEGER, false},        {"batch", SQLITE_INTEGER, false},      {"undoes", SQLITE_INTEGER, true},
+    {"time_ms", SQLITE_INTEGER, false},   {"folder", SQLITE_BLOB, false},        {"old_name", SQLITE_BLOB, false},
+    {"new_name", SQLITE_BLOB, false},     {"op", SQLITE_TEXT, false},            {"length_before", SQLITE_INTEGER, false},
+    {"old_tail", SQLITE_BLOB, false},     {"new_tail", SQLITE_BLOB, false},      {"device", SQLITE_INTEGER, false},
+    {"inode", SQLITE_INTEGER, false},     {"mode_before", SQLITE_INTEGER, false}, {"mode_after", SQLITE_INTEGER, false},
+    {"state", SQLITE_TEXT, false},        {"note", SQLITE_BLOB, true},           {"undone_by", SQLITE_INTEGER, true},
+};
+
+// The first column of the row that is missing or holds another type, or null. Read before any
+// value: reading one converts it.
+const char *unreadableColumn(sqlite3_stmt *s)
+{
+    for (int i = 0; i < int(std::size(columnTypes)); ++i) {
+        const ColumnType &column = columnTypes[i];
+        const int type = sqlite3_column_type(s, i);
+        const bool bytes = column.type != SQLITE_INTEGER && (type == SQLITE_BLOB || type == SQLITE_TEXT);
+        if (!(type == column.type || bytes || (type == SQLITE_NULL && column.nullable)))
+            return column.name;
+    }
+    return nullptr;
+}
+
 JournalRecord recordOf(sqlite3_stmt *s)
 {
     JournalRecord r;
+    if (const char *column = unreadableColumn(s))
+        r.unreadable = column;  // nothing is done with it: a value read as 0 would act
     r.id = sqlite3_column_int64(s, 0);
     r.batch = sqlite3_column_int64(s, 1);
     r.undoes = sqlite3_column_int64(s, 2);
@@ -118,17 +151,31 @@ JournalStore::JournalStore(const QByteArray &folder) : m_folder(folder) {}
 
 JournalStore::~JournalStore()
 {
-    if (m_db)
-        sqlite3_close_v2(m_db);
+    if (!m_db)
+        return;
+    // The end of a command or of the window: the log is emptied into the database, so that a log
+    // lost later (the last close does it too, but another process may have the journal open)
+    // loses no committed change. Never waited for: a reader of another process leaves the rest
+    // to a later close.
+    sqlite3_busy_timeout(m_db, 0);
+    sqlite3_wal_checkpoint_v2(m_db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    sqlite3_close_v2(m_db);
 }
 
 StoreResult JournalStore::sqliteFailure(const QString &what) const
 {
+    const int lastError = errno;
     const int code = m_db ? sqlite3_errcode(m_db) : SQLITE_CANTOPEN;
     const QString reason = QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(code));
     if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
         return StoreResult::failure(EBUSY, tr("The journal of saves \"%1\" is held by another process and did not come free in %2 s "
                                  "(%3): nothing was %4.").arg(JournalFolder::shown(databasePath())).arg(m_busyMs / 1000.0).arg(reason, what));
+    // SQLite says "full" for a write refused for room, but "disk I/O error" for a flush refused
+    // so, and keeps that call's errno only now and then: errno, taken first, still holds it.
+    const int system = m_db && sqlite3_system_errno(m_db) ? sqlite3_system_errno(m_db) : lastError;
+    if (code == SQLITE_FULL || (code == SQLITE_IOERR && (system == ENOSPC || system == EDQUOT)))
+        return StoreResult::failure(ENOSPC, tr("The journal of saves \"%1\" cannot be written: the disk is full; nothing was %2.")
+                                                .arg(JournalFolder::shown(databasePath()), what));
     if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT)
         return StoreResult::failure(EBADMSG, tr("The journal of saves \"%1\" is damaged or not a journal (%2): nothing was %3. "
                                    "Move it away to start a new journal.").arg(JournalFolder::shown(databasePath()), reason, what));
@@ -151,16 +198,23 @@ StoreResult JournalStore::open(bool create)
         if (result = m_folder.checkFile(name); !result)
             return result;
     struct stat st;
-    if (!create && ::fstatat(m_folder.fd(), "journal.sqlite", &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    const bool found = ::fstatat(m_folder.fd(), "journal.sqlite", &st, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!create && !found) {
         if (::fstatat(m_folder.fd(), "journal", &st, AT_SYMLINK_NOFOLLOW) != 0)
             return {};  // no journal yet: nothing to read
         create = true;  // the previous version's journal waits to be imported
     }
+    // SQLite takes an empty file for a new database: when the tables were made here in a file
+    // that was there (and not by another process in its log meanwhile), its history is lost.
+    const bool wasEmpty = found && st.st_size == 0;
     if (result = openDatabase(create); !result) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
         return result;
     }
+    if (wasEmpty && m_madeTables)
+        m_messages << tr("The journal of saves \"%1\" was empty: the history of saves is started anew.")
+                          .arg(JournalFolder::shown(databasePath()));
     if (::fstatat(m_folder.fd(), "journal", &st, AT_SYMLINK_NOFOLLOW) == 0)
         if (StoreResult imported = importTextJournal(); !imported)
             m_messages << imported.text;
@@ -218,7 +272,9 @@ StoreResult JournalStore::prepareDatabase()
         exec("ROLLBACK");
         return result;
     }
-    return exec("COMMIT");
+    result = exec("COMMIT");
+    m_madeTables = bool(result);
+    return result;
 }
 
 StoreResult JournalStore::importTextJournal()
@@ -443,7 +499,15 @@ StoreResult JournalStore::trim(int limit)
     StoreResult result = exec("BEGIN IMMEDIATE");
     if (!result)
         return result;
-    Statement cut(m_db, "DELETE FROM change WHERE id < (SELECT id FROM change ORDER BY id DESC LIMIT 1 OFFSET ?)");
+    // Whole batches go, never part of one: the cut is moved back to the batch of the limit-th
+    // newest change, then to the batch of every save whose undo stays, so that Undo never names
+    // a part of a job, nor an undo a save that is gone. Batch ids are the ids of their first
+    // changes, and an undo comes after its save: the cut only moves back.
+    Statement cut(m_db, "WITH RECURSIVE cut(batch) AS ("
+                        "SELECT (SELECT batch FROM change ORDER BY id DESC LIMIT 1 OFFSET ?) "
+                        "UNION SELECT s.batch FROM cut, change u, change s "
+                        "WHERE u.undoes IS NOT NULL AND u.id >= cut.batch AND s.id = u.undoes AND s.batch < cut.batch) "
+                        "DELETE FROM change WHERE batch < (SELECT min(batch) FROM cut)");
     cut.bind(1, limit - 1);
     if (!cut.ok() || cut.step() != SQLITE_DONE) {
         result = sqliteFailure(tr("trimmed"));

@@ -81,4 +81,5 @@ private:
     sqlite3 *m_db = nullptr;
     int m_busyMs = DefaultBusyMs;
     QStringList m_messages;
+    bool m_madeTables = false;  // the open made the journal's tables
 };

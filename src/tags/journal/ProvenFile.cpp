@@ -60,6 +60,8 @@ namespace ProvenCheck {
 QByteArray problemOf(const JournalRecord &r)
 {
     using Op = JournalRecord::Op;
+    if (!r.unreadable.isEmpty())
+        return "its " + r.unreadable + " is missing or unreadable";
     if (!r.folder.startsWith('/') || r.folder.contains('\0'))
         return "its folder is not an absolute path";
     for (const QByteArray &part : r.folder.mid(1).split('/'))

@@ -13,7 +13,8 @@
 #include <sys/stat.h>
 
 namespace ProvenCheck {
-// Why a record cannot be acted on at all, or empty: names, folder, mode, trailers, lengths.
+// Why a record cannot be acted on at all, or empty: a value unreadable, names, folder, mode,
+// trailers, lengths.
 QByteArray problemOf(const JournalRecord &record);
 }  // namespace ProvenCheck
 
