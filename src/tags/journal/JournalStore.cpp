@@ -169,22 +169,24 @@ StoreResult JournalStore::sqliteFailure(const QString &what) const
     const QString reason = QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(code));
     if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
         return StoreResult::failure(EBUSY, tr("The journal of saves \"%1\" is held by another process and did not come free in %2 s "
-                                 "(%3): nothing was %4.").arg(JournalFolder::shown(databasePath())).arg(m_busyMs / 1000.0).arg(reason, what));
+                                 "(%3): %4.").arg(JournalFolder::shown(databasePath())).arg(m_busyMs / 1000.0).arg(reason, what));
     // SQLite says "full" for a write refused for room, but "disk I/O error" for a flush refused
     // so, and keeps that call's errno only now and then: errno, taken first, still holds it.
     const int system = m_db && sqlite3_system_errno(m_db) ? sqlite3_system_errno(m_db) : lastError;
     if (code == SQLITE_FULL || (code == SQLITE_IOERR && (system == ENOSPC || system == EDQUOT)))
-        return StoreResult::failure(ENOSPC, tr("The journal of saves \"%1\" cannot be written: the disk is full; nothing was %2.")
+        return StoreResult::failure(ENOSPC, tr("The journal of saves \"%1\" cannot be written: the disk is full; %2.")
                                                 .arg(JournalFolder::shown(databasePath()), what));
     if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT)
-        return StoreResult::failure(EBADMSG, tr("The journal of saves \"%1\" is damaged or not a journal (%2): nothing was %3. "
+        return StoreResult::failure(EBADMSG, tr("The journal of saves \"%1\" is damaged or not a journal (%2): %3. "
                                    "Move it away to start a new journal.").arg(JournalFolder::shown(databasePath()), reason, what));
-    return StoreResult::failure(EIO, tr("The journal of saves \"%1\" cannot be used (%2): nothing was %3.").arg(JournalFolder::shown(databasePath()), reason, what));
+    return StoreResult::failure(EIO, tr("The journal of saves \"%1\" cannot be used (%2): %3.").arg(JournalFolder::shown(databasePath()), reason, what));
 }
 
-StoreResult JournalStore::exec(const char *sql)
+StoreResult JournalStore::exec(const char *sql, const QString &consequence)
 {
-    return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK ? StoreResult{} : sqliteFailure(tr("changed"));
+    return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK
+        ? StoreResult{}
+        : sqliteFailure(consequence.isEmpty() ? tr("nothing was changed") : consequence);
 }
 
 StoreResult JournalStore::open(bool create)
@@ -226,7 +228,7 @@ StoreResult JournalStore::openDatabase(bool create)
     const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOFOLLOW
         | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
     if (sqlite3_open_v2(m_folder.databasePath().constData(), &m_db, flags, nullptr) != SQLITE_OK)
-        return sqliteFailure(tr("read"));
+        return sqliteFailure(tr("nothing was read"));
     sqlite3_busy_timeout(m_db, m_busyMs);
     sqlite3_extended_result_codes(m_db, 0);
     // Turning a new database to WAL, or reading one another process is turning, can be refused
@@ -252,7 +254,7 @@ StoreResult JournalStore::prepareDatabase()
     {
         Statement s(m_db, "PRAGMA user_version");
         if (!s.ok() || s.step() != SQLITE_ROW)
-            return sqliteFailure(tr("read"));
+            return sqliteFailure(tr("nothing was read"));
         version = sqlite3_column_int(s.get(), 0);
     }
     if (version == SchemaVersion)
@@ -261,14 +263,14 @@ StoreResult JournalStore::prepareDatabase()
         return StoreResult::failure(EPROTO, tr("The journal of saves \"%1\" is of another version (%2): it is not used.").arg(JournalFolder::shown(databasePath())).arg(version));
     Statement tables(m_db, "SELECT count(*) FROM sqlite_schema");
     if (!tables.ok() || tables.step() != SQLITE_ROW)
-        return sqliteFailure(tr("read"));
+        return sqliteFailure(tr("nothing was read"));
     if (sqlite3_column_int(tables.get(), 0) != 0)
         return StoreResult::failure(EPROTO, tr("The file \"%1\" is an SQLite database but not a journal of saves: it is not used.").arg(JournalFolder::shown(databasePath())));
     if (!(result = exec("BEGIN IMMEDIATE")))
         return result;
     if (sqlite3_exec(m_db, Schema, nullptr, nullptr, nullptr) != SQLITE_OK
         || sqlite3_exec(m_db, "PRAGMA user_version=1", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        result = sqliteFailure(tr("made"));
+        result = sqliteFailure(tr("nothing was made"));
         exec("ROLLBACK");
         return result;
     }
@@ -305,7 +307,7 @@ StoreResult JournalStore::importTextJournal()
         mark.bind(1, key);
         mark.bind(2, QDateTime::currentMSecsSinceEpoch());
         if (result && mark.step() != SQLITE_DONE)
-            result = sqliteFailure(tr("imported"));
+            result = sqliteFailure(tr("nothing was imported"));
     }
     if (!result) {
         exec("ROLLBACK");
@@ -323,8 +325,10 @@ StoreResult JournalStore::importTextJournal()
 StoreResult JournalStore::insert(JournalRecord &r)
 {
     const bool own = sqlite3_get_autocommit(m_db) != 0;  // not inside the import's transaction
+    // One save's record: a command that goes on with its other files says what this one missed.
+    const QString notSaved = own ? tr("this file was not changed") : tr("no file of the job was changed");
     StoreResult result;
-    if (own && !(result = exec("BEGIN IMMEDIATE")))
+    if (own && !(result = exec("BEGIN IMMEDIATE", notSaved)))
         return result;
     Statement s(m_db,
                 "INSERT INTO change (batch, undoes, time_ms, folder, old_name, new_name, op, length_before, old_tail, "
@@ -347,7 +351,7 @@ StoreResult JournalStore::insert(JournalRecord &r)
     s.bind(14, r.modeAfter);
     s.bindText(15, JournalFormat::stateName(r.state));
     if (!s.ok() || s.step() != SQLITE_DONE) {
-        result = sqliteFailure(tr("saved"));
+        result = sqliteFailure(notSaved);
     } else {
         r.id = sqlite3_last_insert_rowid(m_db);
         if (r.batch == 0) {
@@ -355,11 +359,11 @@ StoreResult JournalStore::insert(JournalRecord &r)
             Statement b(m_db, "UPDATE change SET batch = id WHERE id = ?");
             b.bind(1, r.id);
             if (b.step() != SQLITE_DONE)
-                result = sqliteFailure(tr("saved"));
+                result = sqliteFailure(notSaved);
         }
     }
     if (own)
-        result = result ? exec("COMMIT") : (exec("ROLLBACK"), result);
+        result = result ? exec("COMMIT", notSaved) : (exec("ROLLBACK"), result);
     return result;
 }
 
@@ -395,7 +399,7 @@ StoreResult JournalStore::setStates(const std::vector<qint64> &ids, State state)
         s.bindText(1, JournalFormat::stateName(state));
         s.bind(2, id);
         if (!s.ok() || s.step() != SQLITE_DONE) {
-            result = sqliteFailure(tr("marked"));
+            result = sqliteFailure(tr("nothing was marked"));
             break;
         }
     }
@@ -415,7 +419,7 @@ StoreResult JournalStore::setState(qint64 id, State state)
     s.bind(2, id);
     const bool done = s.ok() && s.step() == SQLITE_DONE;
     sqlite3_exec(m_db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
-    return done ? StoreResult{} : sqliteFailure(tr("marked"));
+    return done ? StoreResult{} : sqliteFailure(tr("nothing was marked"));
 }
 
 StoreResult JournalStore::setNote(qint64 id, const QByteArray &note)
@@ -423,7 +427,7 @@ StoreResult JournalStore::setNote(qint64 id, const QByteArray &note)
     Statement s(m_db, "UPDATE change SET note = ? WHERE id = ?");
     s.bind(1, note);
     s.bind(2, id);
-    return s.ok() && s.step() == SQLITE_DONE ? StoreResult{} : sqliteFailure(tr("marked"));
+    return s.ok() && s.step() == SQLITE_DONE ? StoreResult{} : sqliteFailure(tr("nothing was marked"));
 }
 
 std::vector<JournalRecord> JournalStore::select(const QByteArray &where, const QByteArray &tail,
@@ -435,7 +439,7 @@ std::vector<JournalRecord> JournalStore::select(const QByteArray &where, const Q
     const QByteArray sql = "SELECT " + QByteArray(Columns) + " FROM change c " + where + ' ' + tail;
     Statement s(m_db, sql.constData());
     if (!s.ok()) {
-        problem = sqliteFailure(tr("read"));
+        problem = sqliteFailure(tr("nothing was read"));
         return records;
     }
     for (size_t i = 0; i < binds.size(); ++i)
@@ -444,7 +448,7 @@ std::vector<JournalRecord> JournalStore::select(const QByteArray &where, const Q
     while ((rc = s.step()) == SQLITE_ROW)
         records.push_back(recordOf(s.get()));
     if (rc != SQLITE_DONE)
-        problem = sqliteFailure(tr("read"));
+        problem = sqliteFailure(tr("nothing was read"));
     return records;
 }
 
@@ -493,7 +497,7 @@ StoreResult JournalStore::trim(int limit)
     // would read the whole table.
     Statement span(m_db, "SELECT (SELECT min(id) FROM change), (SELECT max(id) FROM change)");
     if (!span.ok() || span.step() != SQLITE_ROW)
-        return sqliteFailure(tr("trimmed"));
+        return sqliteFailure(tr("nothing was trimmed"));
     if (sqlite3_column_int64(span.get(), 1) - sqlite3_column_int64(span.get(), 0) < limit)
         return {};  // ids only grow: fewer than limit rows lie between the two
     StoreResult result = exec("BEGIN IMMEDIATE");
@@ -510,7 +514,7 @@ StoreResult JournalStore::trim(int limit)
                         "DELETE FROM change WHERE batch < (SELECT min(batch) FROM cut)");
     cut.bind(1, limit - 1);
     if (!cut.ok() || cut.step() != SQLITE_DONE) {
-        result = sqliteFailure(tr("trimmed"));
+        result = sqliteFailure(tr("nothing was trimmed"));
         exec("ROLLBACK");
         return result;
     }

@@ -73,7 +73,8 @@ private:
     StoreResult prepareDatabase();
     StoreResult sqliteFailure(const QString &what) const;
     StoreResult importTextJournal();
-    StoreResult exec(const char *sql);
+    // consequence: what a failure means for the user ("nothing was changed" when empty).
+    StoreResult exec(const char *sql, const QString &consequence = {});
     std::vector<JournalRecord> select(const QByteArray &where, const QByteArray &tail,
                                       const std::vector<QByteArray> &binds, StoreResult &problem);
 
