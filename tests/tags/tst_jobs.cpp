@@ -289,6 +289,12 @@ void TestJobs::numbersTracks_data()
     QTest::newRow("cut never halves a character") << trailer("Noon", {}, {}, {}, kanji) << 932 << "cut" << "will change"
                                                   << "comment cut to 28 bytes"
                                                   << trailer("Noon", {}, {}, {}, besideTrack(kanji.left(27), 1));
+    // Spaces or NULs past byte 28 are padding: an empty comment, or 28 bytes of text, fits.
+    QTest::newRow("comment of NULs fits") << trailer("Noon", {}, {}, {}, QByteArray(30, '\0')) << 1252 << "" << "will change"
+                                          << "" << trailer("Noon", {}, {}, {}, QByteArray(29, '\0') + '\1');
+    QTest::newRow("padding past 28 bytes fits") << trailer("Noon", {}, {}, {}, longComment.left(28) + QByteArray(" \0", 2))
+                                                << 1252 << "" << "will change" << ""
+                                                << trailer("Noon", {}, {}, {}, besideTrack(longComment.left(28), 1));
     QTest::newRow("only missing keeps a number") << numbered << 1252 << "missing" << "unchanged" << "" << QByteArray();
     QTest::newRow("given number") << numbered << 1252 << "missing given=12" << "will change" << ""
                                   << trailer("Noon", {}, {}, {}, besideTrack("nice", 12));
