@@ -243,6 +243,12 @@ void TestJobs::previewStates_data()
                                      << "cannot be stored in the chosen code page" << QByteArray();
     QTest::newRow("cyrillic in 1251") << QByteArray() << "Кино - Звезда.mp3" << "%a - %t" << 1251 << "will change"
                                       << "" << trailer("\xC7\xE2\xE5\xE7\xE4\xE0", "\xCA\xE8\xED\xEE", {}, {}, {}, 255);
+    // C0 (with TAB, LF, ESC), DEL and C1: a name's control characters never reach a tag.
+    for (const char *control : {"\x01", "\t", "\n", "\x1B", "\x7F", "\xC2\x81"})
+        QTest::newRow(qPrintable("control " + QByteArray(control).toHex())) << QByteArray()
+            << QString::fromUtf8(QByteArray("Kettle - No") + control + "on.mp3") << "%a - %t" << 1252 << "skipped"
+            << QString("title: holds a control character (U+00" + QByteArray(control).right(1).toHex().toUpper() + ")")
+            << QByteArray();
     QTest::newRow("genre by name") << QByteArray() << "Blues - Noon.mp3" << "%g - %t" << 1252 << "will change" << ""
                                    << trailer("Noon", {}, {}, {}, {}, 0);
     QTest::newRow("unknown genre") << QByteArray() << "Chiptune Waltz - Noon.mp3" << "%g - %t" << 1252 << "skipped"

@@ -91,7 +91,14 @@ QString sentenceCase(QStringView text)
 
 TextChange::TextChange(const CaseOptions &options) : m_options(options)
 {
-    if (!options.regex || options.find.isEmpty())
+    if (options.find.isEmpty())
+        return;
+    // Replacing is the way to take control characters out of tags, never to put them in.
+    if (const QString problem = controlCharacterProblem(options.replaceWith); !problem.isEmpty()) {
+        m_problem = QStringLiteral("the replacement text ") + problem;
+        return;
+    }
+    if (!options.regex)
         return;
     QRegularExpression::PatternOptions flags = QRegularExpression::UseUnicodePropertiesOption;
     if (!options.caseSensitive)

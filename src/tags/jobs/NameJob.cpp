@@ -1,6 +1,7 @@
 #include "tags/jobs/NameJob.h"
 
 #include "tags/id3v1/GenreList.h"
+#include "tags/jobs/TextFields.h"
 
 #include <map>
 
@@ -19,6 +20,8 @@ bool nameEdits(const NamePattern &pattern, const QString &fileName, bool undersc
     edits.album = v[NameField::Album];
     edits.year = v[NameField::Year];
     edits.comment = v[NameField::Comment];
+    if (!refuseControlCharacters(edits, reason))
+        return false;
     if (v[NameField::Track])
         edits.track = v[NameField::Track]->toInt();
     if (const std::optional<QString> &genre = v[NameField::Genre]) {
