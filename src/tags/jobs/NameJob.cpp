@@ -8,9 +8,10 @@
 bool nameEdits(const NamePattern &pattern, const QString &fileName, bool underscores, FieldEdits &edits,
                QString &reason)
 {
-    const std::optional<NameValues> values = pattern.match(baseNameOf(fileName), underscores);
+    QString why;
+    const std::optional<NameValues> values = pattern.match(baseNameOf(fileName), underscores, &why);
     if (!values) {
-        reason = QStringLiteral("does not match");
+        reason = QStringLiteral("does not match: ") + why;
         return false;
     }
     const NameValues &v = *values;
