@@ -234,6 +234,11 @@ void TestTextJobs::caseOnDisk_data()
     QTest::newRow("control in the replacement") << trailer("tea") << all << LetterCase::Keep << "a" << "\u001B" << 1252
                                                 << "skipped" << "the replacement text holds a control character"
                                                 << QByteArray();
+    QTest::newRow("reference past the groups") << trailer("tea") << all << LetterCase::Keep << "/(e)/" << "\\3" << 1252
+                                               << "skipped" << "replacement's \"\\3\" names a group" << QByteArray();
+    QTest::newRow("match limit") << trailer(QByteArray(29, 'a') + 'b') << all << LetterCase::Keep << "/(a+)+$/" << "x"
+                                 << 1252 << "skipped" << "title: the regular expression \"(a+)+$\" went past the engine's match limit"
+                                 << QByteArray();
     QTest::newRow("already so") << trailer("NOON") << all << upper << "" << "" << 1252 << "unchanged" << ""
                                 << QByteArray();
     QTest::newRow("no trailer stays without") << QByteArray() << all << upper << "" << "" << 1252 << "unchanged" << ""
