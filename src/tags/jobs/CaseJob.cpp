@@ -115,7 +115,8 @@ TextChange::TextChange(const CaseOptions &options) : m_options(options)
     const QString &with = options.replaceWith;
     for (qsizetype i = 0; i + 1 < with.size(); ++i) {
         if (with.at(i) == u'\\' && with.at(i + 1).digitValue() > groups) {
-            m_problem = QStringLiteral("the replacement's \"\\%1\" names a group the regular expression \"%2\" does not have (it has %3)")
+            m_problem = QStringLiteral("the replacement's \"\\%1\" names a group the regular expression \"%2\" "
+                                       "does not have (it has %3)")
                             .arg(with.at(i + 1), options.find)
                             .arg(groups);
             return;

@@ -35,7 +35,8 @@ QString trimmedSpaces(const QString &text)
 
 const char *shownName(NameField field)
 {
-    static const char *const names[] = {"title", "artist", "album", "year", "comment", "track number", "genre", "ignored part"};
+    static const char *const names[] = {"title",   "artist",       "album", "year",
+                                        "comment", "track number", "genre", "ignored part"};
     return names[size_t(field)];
 }
 
