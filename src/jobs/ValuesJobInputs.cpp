@@ -1,6 +1,7 @@
 #include "jobs/ValuesJobInputs.h"
 
 #include "browser/GenreBox.h"
+#include "tags/jobs/TextFields.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -73,8 +74,5 @@ JobPlanner ValuesJobInputs::planner() const
     if (ticks[GenreTick]->isChecked())
         if (const std::optional<int> number = genre->selectedGenreNumber())
             edits.genre = quint8(*number);
-    return [edits](const JobFile &, const TagReading &, FieldEdits &out, QString &) {
-        out = edits;
-        return true;
-    };
+    return valuesPlanner(edits);
 }

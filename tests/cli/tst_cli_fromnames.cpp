@@ -147,14 +147,15 @@ void TestCliFromNames::dryRunPrintsPreviewOnly()
     QVERIFY(!third["fields"].toObject().contains("album"));  // only the fields the pattern names
     const QJsonObject last = rows.at(12).toObject();
     QCOMPARE(last["state"].toString(), QStringLiteral("skipped"));
-    QCOMPARE(last["reason"].toString(), QStringLiteral("does not match"));
+    QCOMPARE(last["reason"].toString(), QStringLiteral("does not match: no ' - ' after the track number"));
 
     const Run tsv = runCli({"from-names", "--dry-run", "--pattern", "%n - %a - %t", "."}, m_folder->path());
     QCOMPARE(tsv.exitCode, 0);
     const QList<QByteArray> lines = tsv.out.split('\n');
     QCOMPARE(lines.at(0), QByteArray("file\tstate\treason\told_title\tnew_title\told_artist\tnew_artist\told_track\tnew_track"));
     QCOMPARE(lines.at(7), QByteArray("./07 - Red Kettle - Walk - Live.mp3\twill change\t\t\tWalk - Live\t\tRed Kettle\t\t7"));
-    QCOMPARE(lines.at(13), QByteArray("./Bonus Track.mp3\tskipped\tdoes not match\t\t\t\t\t\t"));
+    QCOMPARE(lines.at(13),
+             QByteArray("./Bonus Track.mp3\tskipped\tdoes not match: no ' - ' after the track number\t\t\t\t\t\t"));
 
     QCOMPARE(contentsOf(m_folder->path()), before);
     QVERIFY(!exists(m_state->path() + "/velmora/journal.sqlite"));

@@ -19,11 +19,11 @@ using namespace TestFiles;
 
 namespace {
 
-// "t=Up|a=T-Pain|n=1": the fields a match gives, by code letter.
-QString describe(const std::optional<NameValues> &values)
+// "t=Up|a=T-Pain|n=1": the fields a match gives, by code letter; else "no match: " and why.
+QString describe(const std::optional<NameValues> &values, const QString &why)
 {
     if (!values)
-        return QStringLiteral("no match");
+        return QStringLiteral("no match: ") + why;
     const char codes[] = "talycngx";
     QStringList parts;
     for (int i = 0; i < NameFieldCount; ++i) {
@@ -117,28 +117,31 @@ void TestJobs::matchesNames_data()
     row("plain hyphen splits first", "T-Pain-Up-Live", "%a-%t", false, "t=Pain-Up-Live|a=T");
     row("spaces trimmed", "  Red Kettle   -   Noon  ", "%a-%t", false, "t=Noon|a=Red Kettle");
     row("track 255", "255. Last", "%n. %t", false, "t=Last|n=255");
-    row("track 0", "00. Zero", "%n. %t", false, "no match");
-    row("track 256", "256. Over", "%n. %t", false, "no match");
-    row("track not digits", "A1. Side", "%n. %t", false, "no match");
-    row("track overflowing int", "99999999999999999999. Big", "%n. %t", false, "no match");
+    row("track 0", "00. Zero", "%n. %t", false, "no match: track number 00 is below 1");
+    row("track 256", "0256. Over", "%n. %t", false, "no match: track number 256 is above 255");
+    row("track not digits", "A1. Side", "%n. %t", false, "no match: the track number 'A1' is not a number");
+    row("track overflowing int", "99999999999999999999. Big", "%n. %t", false,
+        "no match: track number 99999999999999999999 is above 255");
     row("year digits", "Kettle (1999)", "%a (%y)", false, "a=Kettle|y=1999");
-    row("year not digits", "Kettle (late)", "%a (%y)", false, "no match");
-    row("closing literal anchored", "Kettle (live) (2001)", "%a (%y)", false, "no match");
-    row("closing literal missing", "Kettle 2001", "%a (%y)", false, "no match");
+    row("year not digits", "Kettle (late)", "%a (%y)", false, "no match: the year 'late' is not a number");
+    row("closing literal anchored", "Kettle (live) (2001)", "%a (%y)", false,
+        "no match: the year 'live) (2001' is not a number");
+    row("closing literal missing", "Kettle (2001", "%a (%y)", false, "no match: does not end with ')'");
+    row("separator missing", "Kettle 2001", "%a (%y)", false, "no match: no ' (' after the artist");
     row("leading literal", "[Kettle] Noon", "[%a] %t", false, "t=Noon|a=Kettle");
-    row("leading literal missing", "Kettle] Noon", "[%a] %t", false, "no match");
+    row("leading literal missing", "Kettle] Noon", "[%a] %t", false, "no match: does not begin with '['");
     row("ignored part", "01 - x - Kettle - Noon", "%n - %x - %a - %t", false, "t=Noon|a=Kettle|n=01");
     row("every field", "Kettle - Tea - 2001 - Blues - fine - 3 - Noon", "%a - %l - %y - %g - %c - %n - %t", false,
         "t=Noon|a=Kettle|l=Tea|y=2001|c=fine|n=3|g=Blues");
     row("digits then code", "03Noon", "%n%t", false, "t=Noon|n=03");
-    row("empty value", "01 -  - Noon", "%n - %a - %t", false, "no match");
-    row("missing separator", "Bonus Track", "%n - %a - %t", false, "no match");
-    row("underscores off", "01_Red_Kettle", "%n %t", false, "no match");
+    row("empty value", "01 -  - Noon", "%n - %a - %t", false, "no match: the artist is empty");
+    row("missing separator", "Bonus Track", "%n - %a - %t", false, "no match: no ' - ' after the track number");
+    row("underscores off", "01_Red_Kettle", "%n %t", false, "no match: no ' ' after the track number");
     row("underscores on", "01_Red_Kettle", "%n %t", true, "t=Red Kettle|n=01");
     row("underscore separator read as space", "Red_Kettle_-_Noon", "%a - %t", true, "t=Noon|a=Red Kettle");
     row("percent literal", "100% Kettle - Noon", "100%% %a - %t", false, "t=Noon|a=Kettle");
     row("cyrillic", "03 - Кино - Группа крови", "%n - %a - %t", false, "t=Группа крови|a=Кино|n=03");
-    row("literal case counts", "Kettle FEAT Tea", "%a feat %t", false, "no match");
+    row("literal case counts", "Kettle FEAT Tea", "%a feat %t", false, "no match: no ' feat ' after the artist");
 }
 
 void TestJobs::matchesNames()
@@ -149,7 +152,9 @@ void TestJobs::matchesNames()
     QFETCH(QString, expected);
     const NamePattern parsed(pattern);
     QVERIFY2(parsed.isValid(), qPrintable(parsed.problem()));
-    QCOMPARE(describe(parsed.match(name, underscores)), expected);
+    QString why;
+    const std::optional<NameValues> values = parsed.match(name, underscores, &why);
+    QCOMPARE(describe(values, why), expected);
 }
 
 void TestJobs::refusesBadPatterns_data()
@@ -187,6 +192,11 @@ void TestJobs::guessesPattern_data()
     QTest::newRow("numbered titles") << QStringList{"01. Noon.mp3", "02. Dusk.mp3"} << false << "%n. %t" << 2;
     QTest::newRow("underscored") << QStringList{"01_Red_Kettle_-_Noon.mp3", "02_Tea_-_Dusk.mp3"} << true
                                  << "%n %a - %t" << 2;
+    // A part of digits in every name is a track, or past 255 no field at all, never an artist.
+    QStringList numbered;
+    for (int i = 1; i <= 300; ++i)
+        numbered += QStringLiteral("%1 - Artist %2 - Title %2.mp3").arg(i, 4, 10, QLatin1Char('0')).arg(i);
+    QTest::newRow("numbers past 255") << numbered << false << "%x - %a - %t" << 300;
     QTest::newRow("nothing fits") << QStringList{"Noon.mp3", "Dusk.mp3"} << false << "" << 0;
     QTest::newRow("no names") << QStringList{} << false << "" << 0;
 }
@@ -243,6 +253,12 @@ void TestJobs::previewStates_data()
                                      << "cannot be stored in the chosen code page" << QByteArray();
     QTest::newRow("cyrillic in 1251") << QByteArray() << "Кино - Звезда.mp3" << "%a - %t" << 1251 << "will change"
                                       << "" << trailer("\xC7\xE2\xE5\xE7\xE4\xE0", "\xCA\xE8\xED\xEE", {}, {}, {}, 255);
+    // C0 (with TAB, LF, ESC), DEL and C1: a name's control characters never reach a tag.
+    for (const char *control : {"\x01", "\t", "\n", "\x1B", "\x7F", "\xC2\x81"})
+        QTest::newRow(qPrintable("control " + QByteArray(control).toHex())) << QByteArray()
+            << QString::fromUtf8(QByteArray("Kettle - No") + control + "on.mp3") << "%a - %t" << 1252 << "skipped"
+            << QString("title: holds a control character (U+00" + QByteArray(control).right(1).toHex().toUpper() + ")")
+            << QByteArray();
     QTest::newRow("genre by name") << QByteArray() << "Blues - Noon.mp3" << "%g - %t" << 1252 << "will change" << ""
                                    << trailer("Noon", {}, {}, {}, {}, 0);
     QTest::newRow("unknown genre") << QByteArray() << "Chiptune Waltz - Noon.mp3" << "%g - %t" << 1252 << "skipped"
@@ -289,6 +305,12 @@ void TestJobs::numbersTracks_data()
     QTest::newRow("cut never halves a character") << trailer("Noon", {}, {}, {}, kanji) << 932 << "cut" << "will change"
                                                   << "comment cut to 28 bytes"
                                                   << trailer("Noon", {}, {}, {}, besideTrack(kanji.left(27), 1));
+    // Spaces or NULs past byte 28 are padding: an empty comment, or 28 bytes of text, fits.
+    QTest::newRow("comment of NULs fits") << trailer("Noon", {}, {}, {}, QByteArray(30, '\0')) << 1252 << "" << "will change"
+                                          << "" << trailer("Noon", {}, {}, {}, QByteArray(29, '\0') + '\1');
+    QTest::newRow("padding past 28 bytes fits") << trailer("Noon", {}, {}, {}, longComment.left(28) + QByteArray(" \0", 2))
+                                                << 1252 << "" << "will change" << ""
+                                                << trailer("Noon", {}, {}, {}, besideTrack(longComment.left(28), 1));
     QTest::newRow("only missing keeps a number") << numbered << 1252 << "missing" << "unchanged" << "" << QByteArray();
     QTest::newRow("given number") << numbered << 1252 << "missing given=12" << "will change" << ""
                                   << trailer("Noon", {}, {}, {}, besideTrack("nice", 12));

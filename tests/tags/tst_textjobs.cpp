@@ -55,6 +55,7 @@ private slots:
     void changesText();
     void caseOnDisk_data();
     void caseOnDisk();
+    void valuesRefuseControlCharacters();
 };
 
 void TestTextJobs::cleansListLines_data()
@@ -103,10 +104,11 @@ void TestTextJobs::cleansListLines()
 
 void TestTextJobs::pairsLinesWithFiles()
 {
-    // Blank lines are dropped; a line cleaned to nothing keeps its place and skips its file.
-    const QStringList lines =
-        listLines(QStringLiteral("\uFEFF1. Noon 3:45\r\n\r\n   \n2. 4:01\r3. Dusk\n"), ListOptions{});
-    QCOMPARE(lines, QStringList({"Noon", "", "Dusk"}));
+    // Blank lines (NULs count as blank) are dropped; a line cleaned to nothing keeps its place and
+    // skips its file, as does one holding a NUL.
+    const char text[] = "\xEF\xBB\xBF" "1. Noon 3:45\r\n\r\n   \n2. 4:01\r\0 \0\n3. Dusk\nTe\0a\n";
+    const QStringList lines = listLines(QString::fromUtf8(text, sizeof text - 1), ListOptions{});
+    QCOMPARE(lines, QStringList({"Noon", "", "Dusk", QString::fromUtf8("Te\0a", 4)}));
     QCOMPARE(listCountMismatch(3, 4), QStringLiteral("3 lines for 4 files"));
     QCOMPARE(listCountMismatch(1, 2), QStringLiteral("1 line for 2 files"));
     QCOMPARE(listCountMismatch(4, 1), QStringLiteral("4 lines for 1 file"));
@@ -114,17 +116,18 @@ void TestTextJobs::pairsLinesWithFiles()
 
     TempFolder folder;
     const QByteArray old = trailer("Old", "Kettle", {}, {}, QByteArray(28, ' ') + QByteArray("\0\2", 2));
-    for (const char *name : {"a.mp3", "b.mp3", "c.mp3", "d.mp3"})
+    for (const char *name : {"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3"})
         QVERIFY(writeFile(folder.file(name), song(900, name[0] == 'a' ? QByteArray() : old)));
     FileStatus listed = FileStatus::success();
     const std::vector<JobFile> files = listJobFiles(folder.path(), listed);
     const std::vector<JobRow> rows = previewJob(files, listPlanner(lines, files, TagField::Title), CodePage::byNumber(1252));
-    QCOMPARE(rows.size(), size_t(4));
-    const char *states[] = {"will change", "skipped", "will change", "skipped"};
+    QCOMPARE(rows.size(), size_t(5));
+    const char *states[] = {"will change", "skipped", "will change", "skipped", "skipped"};
     for (size_t i = 0; i < rows.size(); ++i)
         QCOMPARE(jobStateName(rows[i].state), states[i]);
     QVERIFY(rows[1].reason.contains("empty"));
-    QVERIFY(rows[3].reason.contains("no line"));
+    QCOMPARE(rows[3].reason, QStringLiteral("title: holds a control character (U+0000)"));
+    QVERIFY(rows[4].reason.contains("no line"));
 
     QCOMPARE(applyJob(rows, {}).written, 2);
     QCOMPARE(readFile(folder.file("a.mp3")).mid(900), trailer("Noon", {}, {}, {}, {}, 255));
@@ -132,6 +135,7 @@ void TestTextJobs::pairsLinesWithFiles()
     dusk.replace(3, 4, "Dusk");  // the track beside the comment stays
     QCOMPARE(readFile(folder.file("c.mp3")).mid(900), dusk);
     QCOMPARE(readFile(folder.file("d.mp3")).mid(900), old);
+    QCOMPARE(readFile(folder.file("e.mp3")).mid(900), old);
 }
 
 void TestTextJobs::changesText_data()
@@ -227,6 +231,14 @@ void TestTextJobs::caseOnDisk_data()
                                       << "skipped" << "cannot be stored" << QByteArray();
     QTest::newRow("invalid expression") << trailer("tea") << all << LetterCase::Keep << "/(tea/" << "" << 1252
                                         << "skipped" << "is not valid" << QByteArray();
+    QTest::newRow("control in the replacement") << trailer("tea") << all << LetterCase::Keep << "a" << "\u001B" << 1252
+                                                << "skipped" << "the replacement text holds a control character"
+                                                << QByteArray();
+    QTest::newRow("reference past the groups") << trailer("tea") << all << LetterCase::Keep << "/(e)/" << "\\3" << 1252
+                                               << "skipped" << "replacement's \"\\3\" names a group" << QByteArray();
+    QTest::newRow("match limit") << trailer(QByteArray(29, 'a') + 'b') << all << LetterCase::Keep << "/(a+)+$/" << "x"
+                                 << 1252 << "skipped" << "title: the regular expression \"(a+)+$\" went past the engine's match limit"
+                                 << QByteArray();
     QTest::newRow("already so") << trailer("NOON") << all << upper << "" << "" << 1252 << "unchanged" << ""
                                 << QByteArray();
     QTest::newRow("no trailer stays without") << QByteArray() << all << upper << "" << "" << 1252 << "unchanged" << ""
@@ -255,6 +267,18 @@ void TestTextJobs::caseOnDisk()
     QCOMPARE(jobStateName(row.state), qPrintable(state));
     QVERIFY2(row.reason.contains(reason), qPrintable(row.reason));
     QCOMPARE(readFile(folder.file("a.mp3")), song(700, row.state == JobState::WillChange ? after : before));
+}
+
+void TestTextJobs::valuesRefuseControlCharacters()
+{
+    TempFolder folder;
+    QVERIFY(writeFile(folder.file("a.mp3"), song(700, trailer("tea"))));
+    FieldEdits edits;
+    edits.artist = QStringLiteral("Kettle");
+    edits.album = QStringLiteral("Tea\u0085Time");
+    const JobRow row = planAndApply(folder, valuesPlanner(edits), CodePage::byNumber(1252));
+    QCOMPARE(row.reason, QStringLiteral("album: holds a control character (U+0085)"));
+    QCOMPARE(readFile(folder.file("a.mp3")), song(700, trailer("tea")));
 }
 
 QTEST_GUILESS_MAIN(TestTextJobs)

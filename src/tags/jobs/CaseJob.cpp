@@ -91,19 +91,59 @@ QString sentenceCase(QStringView text)
 
 TextChange::TextChange(const CaseOptions &options) : m_options(options)
 {
-    if (!options.regex || options.find.isEmpty())
+    if (options.find.isEmpty())
+        return;
+    // Replacing is the way to take control characters out of tags, never to put them in.
+    if (const QString problem = controlCharacterProblem(options.replaceWith); !problem.isEmpty()) {
+        m_problem = QStringLiteral("the replacement text ") + problem;
+        return;
+    }
+    if (!options.regex)
         return;
     QRegularExpression::PatternOptions flags = QRegularExpression::UseUnicodePropertiesOption;
     if (!options.caseSensitive)
         flags |= QRegularExpression::CaseInsensitiveOption;
     m_regex = QRegularExpression(options.find, flags);
-    if (!m_regex.isValid())
+    if (!m_regex.isValid()) {
         m_problem = QStringLiteral("the regular expression \"%1\" is not valid: %2 (at character %3)")
                         .arg(options.find, m_regex.errorString())
                         .arg(m_regex.patternErrorOffset() + 1);
+        return;
+    }
+    // A reference past the groups would be written as it stands, backslash and all.
+    const int groups = m_regex.captureCount();
+    const QString &with = options.replaceWith;
+    for (qsizetype i = 0; i + 1 < with.size(); ++i) {
+        if (with.at(i) == u'\\' && with.at(i + 1).digitValue() > groups) {
+            m_problem = QStringLiteral("the replacement's \"\\%1\" names a group the regular expression \"%2\" "
+                                       "does not have (it has %3)")
+                            .arg(with.at(i + 1), options.find)
+                            .arg(groups);
+            return;
+        }
+    }
 }
 
-QString TextChange::apply(const QString &text, bool withCase) const
+namespace {
+
+// Whether the engine gave up (its match limit, on too much backtracking) on one of the searches a
+// replace makes in text: the replace stops there as if nothing more matched.
+bool givesUp(const QRegularExpression &regex, const QString &text)
+{
+    QRegularExpressionMatchIterator matches = regex.globalMatch(text);
+    qsizetype from = 0;
+    while (matches.hasNext()) {
+        const QRegularExpressionMatch match = matches.next();
+        from = match.capturedEnd();
+        if (match.capturedLength() == 0 && from < text.size())  // the next search starts a character on
+            from += text.at(from).isHighSurrogate() && from + 1 < text.size() ? 2 : 1;
+    }
+    return !regex.match(text, from).isValid();
+}
+
+}  // namespace
+
+QString TextChange::apply(const QString &text, bool withCase, QString *problem) const
 {
     const qsizetype nul = text.indexOf(QChar(0));
     QString head = nul < 0 ? text : text.left(nul);
@@ -117,6 +157,12 @@ QString TextChange::apply(const QString &text, bool withCase) const
         }
     }
     if (!m_options.find.isEmpty() && m_problem.isEmpty()) {
+        if (m_options.regex && givesUp(m_regex, head)) {
+            if (problem)
+                *problem = QStringLiteral("the regular expression \"%1\" went past the engine's match limit "
+                                          "(too much backtracking)").arg(m_options.find);
+            return text;
+        }
         if (m_options.regex)
             head.replace(m_regex, m_options.replaceWith);
         else
@@ -138,7 +184,12 @@ JobPlanner casePlanner(const CaseOptions &options, const CodePage &page)
         }
         for (TagField field : fields) {
             const QString before = fieldText(reading, field, *page);
-            const QString after = change.apply(before, field != TagField::Year);
+            QString problem;
+            const QString after = change.apply(before, field != TagField::Year, &problem);
+            if (!problem.isEmpty()) {
+                reason = QLatin1String(fieldName(field)) + QStringLiteral(": ") + problem;
+                return false;
+            }
             std::optional<QString> *edit = editOf(edits, field);
             if (edit && after != before)
                 *edit = after;

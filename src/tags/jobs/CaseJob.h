@@ -34,11 +34,13 @@ class TextChange {
 public:
     explicit TextChange(const CaseOptions &options);
 
-    // Why the options cannot be used (a regular expression that does not compile); empty if they can.
+    // Why the options cannot be used (a regular expression that does not compile, a reference to a
+    // group it does not have, a control character in the replacement); empty if they can.
     const QString &problem() const { return m_problem; }
     // The text changed; withCase false leaves the letter case alone. What follows a NUL in the
-    // field is not text and is kept as it is.
-    QString apply(const QString &text, bool withCase = true) const;
+    // field is not text and is kept as it is. A regular expression that the engine gives up on
+    // leaves text as it is, with problem set.
+    QString apply(const QString &text, bool withCase = true, QString *problem = nullptr) const;
 
 private:
     CaseOptions m_options;

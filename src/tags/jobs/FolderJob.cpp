@@ -125,6 +125,15 @@ QByteArray storedComment(const TagReading &reading)
     return text.left(Id3v1::trimmedLength(text.constData(), int(text.size())));
 }
 
+bool fitsBesideTrack(const QByteArray &comment)
+{
+    for (qsizetype i = Id3v1::CommentBesideTrackWidth; i < comment.size(); ++i) {
+        if (comment[i] != ' ' && comment[i] != '\0')
+            return false;
+    }
+    return true;
+}
+
 std::vector<JobFile> listJobFiles(const QByteArray &folder, FileStatus &status)
 {
     std::vector<ListedFile> listed;
@@ -166,14 +175,15 @@ JobRow planJobRow(const JobFile &file, const TagReading &reading, const FieldEdi
         const bool cleared = track == 0 && row.trackBefore != 0;
         if (track || (cleared && !edits.freeCommentBytes)) {
             // ID3v1.1: the comment keeps 28 bytes, byte 28 is 0 and byte 29 the number (0: none).
-            if (comment.size() > Id3v1::CommentBesideTrackWidth) {
+            if (!fitsBesideTrack(comment)) {
                 if (!edits.cutComment)
                     return skippedRow(row, QStringLiteral("comment: takes %1 bytes, and beside a track number it holds 28")
                                             .arg(comment.size()));
                 comment = cutToCharacters(comment, Id3v1::CommentBesideTrackWidth, page);
                 row.reason = QStringLiteral("comment cut to 28 bytes");
             }
-            comment = comment.leftJustified(Id3v1::CommentBesideTrackWidth, ' ') + '\0' + char(quint8(track));
+            comment = comment.left(Id3v1::CommentBesideTrackWidth).leftJustified(Id3v1::CommentBesideTrackWidth, ' ')
+                      + '\0' + char(quint8(track));
         }
         fields.comment = comment;
         row.trackAfter = track;

@@ -71,6 +71,10 @@ JobRow skippedRow(JobRow row, const QString &reason);
 // The comment's bytes as the trailer holds them, without a track number's two bytes.
 QByteArray storedComment(const TagReading &reading);
 
+// Whether a comment keeps all its text beside a track number: past its 28th byte only spaces or
+// NULs, which are padding (an empty comment is often 30 of them).
+bool fitsBesideTrack(const QByteArray &comment);
+
 // One row from a file's reading and the job's edits: the fields encoded in page; a value the page
 // cannot store, or that does not fit its field's bytes, skips the file (nothing is ever cut).
 JobRow planJobRow(const JobFile &file, const TagReading &reading, const FieldEdits &edits, const CodePage &page);

@@ -4,6 +4,8 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace {
 
 // Unicode spaces too: a list copied from a web page has no-break spaces.
@@ -17,6 +19,12 @@ const QRegularExpression trailingDuration(
 
 // Any line ending: a list pasted from another system keeps its own.
 const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
+
+// Only whitespace and NULs: as blank as an empty line.
+bool isBlank(QStringView line)
+{
+    return std::all_of(line.begin(), line.end(), [](QChar c) { return c.isSpace() || c.isNull(); });
+}
 
 }  // namespace
 
@@ -36,7 +44,7 @@ QStringList listLines(QStringView text, const ListOptions &options)
         text = text.mid(1);
     QStringList lines;
     for (QStringView line : text.split(lineEnd)) {
-        if (!line.trimmed().isEmpty())
+        if (!isBlank(line))
             lines += cleanListLine(line, options);
     }
     return lines;
@@ -81,6 +89,6 @@ JobPlanner listPlanner(const QStringList &lines, const std::vector<JobFile> &fil
             return false;
         }
         *edit = *line;
-        return true;
+        return refuseControlCharacters(edits, reason);
     };
 }

@@ -2,9 +2,10 @@
 // Titles from a List: a text with one line per file (an album sleeve, a web page), the first line
 // for the first file of the list and so on, each line filling one field.
 //
-// Blank lines are dropped before the pairing (a sleeve's track list often has them between sides).
-// A line that is left empty once its number and duration are removed still takes its file's
-// place; that file is skipped.
+// Blank lines (only whitespace or NULs) are dropped before the pairing (a sleeve's track list
+// often has them between sides). A line that is left empty once its number and duration are
+// removed still takes its file's place; that file is skipped, as is one whose line holds a control
+// character.
 
 #include "tags/jobs/TextFields.h"
 

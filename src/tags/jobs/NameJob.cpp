@@ -1,15 +1,17 @@
 #include "tags/jobs/NameJob.h"
 
 #include "tags/id3v1/GenreList.h"
+#include "tags/jobs/TextFields.h"
 
 #include <map>
 
 bool nameEdits(const NamePattern &pattern, const QString &fileName, bool underscores, FieldEdits &edits,
                QString &reason)
 {
-    const std::optional<NameValues> values = pattern.match(baseNameOf(fileName), underscores);
+    QString why;
+    const std::optional<NameValues> values = pattern.match(baseNameOf(fileName), underscores, &why);
     if (!values) {
-        reason = QStringLiteral("does not match");
+        reason = QStringLiteral("does not match: ") + why;
         return false;
     }
     const NameValues &v = *values;
@@ -19,6 +21,8 @@ bool nameEdits(const NamePattern &pattern, const QString &fileName, bool undersc
     edits.album = v[NameField::Album];
     edits.year = v[NameField::Year];
     edits.comment = v[NameField::Comment];
+    if (!refuseControlCharacters(edits, reason))
+        return false;
     if (v[NameField::Track])
         edits.track = v[NameField::Track]->toInt();
     if (const std::optional<QString> &genre = v[NameField::Genre]) {

@@ -4,8 +4,8 @@
 #include "tags/jobs/FolderJob.h"
 #include "tags/jobs/NamePattern.h"
 
-// The edits a name gives, or false with reason "does not match" (or the genre it names is not
-// in the table): a name is read whole or not at all.
+// The edits a name gives, or false with reason "does not match: " and why (or the genre it names
+// is not in the table, or a value holds a control character): a name is read whole or not at all.
 bool nameEdits(const NamePattern &pattern, const QString &fileName, bool underscores, FieldEdits &edits,
                QString &reason);
 

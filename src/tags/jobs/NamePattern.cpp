@@ -17,15 +17,6 @@ std::optional<NameField> fieldOfCode(QChar code)
     }
 }
 
-bool isDigitsOnly(const QString &text)
-{
-    for (QChar c : text) {
-        if (c < u'0' || c > u'9')
-            return false;
-    }
-    return !text.isEmpty();
-}
-
 bool takesDigits(NameField field)
 {
     return field == NameField::Track || field == NameField::Year;
@@ -40,6 +31,36 @@ QString trimmedSpaces(const QString &text)
     while (end > begin && text.at(end - 1) == u' ')
         --end;
     return text.mid(begin, end - begin);
+}
+
+const char *shownName(NameField field)
+{
+    static const char *const names[] = {"title",   "artist",       "album", "year",
+                                        "comment", "track number", "genre", "ignored part"};
+    return names[size_t(field)];
+}
+
+// Why value cannot be the field's; empty when it can.
+QString valueProblem(NameField field, const QString &value)
+{
+    if (value.isEmpty())
+        return QStringLiteral("the %1 is empty").arg(shownName(field));
+    if (!takesDigits(field))
+        return {};
+    if (!isDigitsOnly(value))
+        return QStringLiteral("the %1 '%2' is not a number").arg(shownName(field), value);
+    if (field != NameField::Track)
+        return {};
+    // Leading zeros aside, more than three digits is past any track (and past int).
+    qsizetype zeros = 0;
+    while (zeros < value.size() && value.at(zeros) == u'0')
+        ++zeros;
+    const QString digits = value.mid(zeros);
+    if (digits.isEmpty())
+        return QStringLiteral("track number %1 is below 1").arg(value);
+    if (digits.size() > 3 || digits.toInt() > 255)
+        return QStringLiteral("track number %1 is above 255").arg(digits);
+    return {};
 }
 
 }  // namespace
@@ -130,10 +151,14 @@ int NamePattern::literalLength() const
     return length;
 }
 
-std::optional<NameValues> NamePattern::match(const QString &baseName, bool underscores) const
+std::optional<NameValues> NamePattern::match(const QString &baseName, bool underscores, QString *why) const
 {
-    if (!isValid())
+    QString unused;
+    QString &reason = why ? *why : unused;
+    if (!isValid()) {
+        reason = m_problem;
         return std::nullopt;
+    }
     QString name = baseName;
     if (underscores)
         name.replace(u'_', u' ');
@@ -143,10 +168,12 @@ std::optional<NameValues> NamePattern::match(const QString &baseName, bool under
         const Piece &piece = m_pieces[i];
         const bool last = i + 1 == m_pieces.size();
         if (!piece.isCode) {
-            // A closing literal ends the name; any other must come next.
+            // A closing literal ends the name; any other must come next (only a leading one can fail).
             if (last ? !name.endsWith(piece.literal) || name.size() - piece.literal.size() != at
-                     : !QStringView(name).mid(at).startsWith(piece.literal))
+                     : !QStringView(name).mid(at).startsWith(piece.literal)) {
+                reason = QStringLiteral("does not %1 with '%2'").arg(last ? "end" : "begin", piece.literal);
                 return std::nullopt;
+            }
             at += piece.literal.size();
             continue;
         }
@@ -159,28 +186,37 @@ std::optional<NameValues> NamePattern::match(const QString &baseName, bool under
                     ++end;
             } else if (i + 2 == m_pieces.size()) {
                 end = name.size() - next.literal.size();  // up to the closing literal
-                if (end < at || !name.endsWith(next.literal))
+                if (end < at || !name.endsWith(next.literal)) {
+                    reason = QStringLiteral("does not end with '%1'").arg(next.literal);
                     return std::nullopt;
+                }
             } else {
                 end = name.indexOf(next.literal, at);
-                if (end < 0)
+                if (end < 0) {
+                    reason = QStringLiteral("no '%1' after the %2").arg(next.literal, shownName(piece.field));
                     return std::nullopt;
+                }
             }
         }
         const QString value = trimmedSpaces(name.mid(at, end - at));
         at = end;
         if (piece.field == NameField::Ignored)
             continue;
-        if (value.isEmpty() || (takesDigits(piece.field) && !isDigitsOnly(value)))
+        reason = valueProblem(piece.field, value);
+        if (!reason.isEmpty())
             return std::nullopt;
-        if (piece.field == NameField::Track) {
-            const int number = value.toInt();
-            if (number < 1 || number > 255)
-                return std::nullopt;
-        }
         found.values[size_t(piece.field)] = value;
     }
-    return at == name.size() ? std::optional<NameValues>(found) : std::nullopt;
+    return found;
+}
+
+bool isDigitsOnly(QStringView text)
+{
+    for (QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    return !text.isEmpty();
 }
 
 QString baseNameOf(const QString &fileName)

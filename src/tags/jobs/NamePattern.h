@@ -39,8 +39,9 @@ public:
     int literalLength() const;
 
     // baseName is the file name without its extension; underscores: "_" reads as a space. No value
-    // when the name does not match as a whole, or a field would be empty or out of range.
-    std::optional<NameValues> match(const QString &baseName, bool underscores = false) const;
+    // when the name does not match as a whole, or a field would be empty or out of range; why then
+    // says which ("no ' - ' after the artist", "track number 1000 is above 255").
+    std::optional<NameValues> match(const QString &baseName, bool underscores = false, QString *why = nullptr) const;
 
 private:
     struct Piece {
@@ -54,6 +55,9 @@ private:
     QString m_problem;
     std::vector<Piece> m_pieces;
 };
+
+// Whether text is one or more of the digits 0 to 9.
+bool isDigitsOnly(QStringView text);
 
 // The file name without its last extension ("a.b.mp3" -> "a.b").
 QString baseNameOf(const QString &fileName);

@@ -30,7 +30,7 @@ JobPlanner numberPlanner(const NumberOptions &options, const std::vector<JobFile
             reason = QStringLiteral("track number %1: a number is 1 to 255 (0 clears it)").arg(number);
             return false;
         }
-        if (number && !options.cutComments && storedComment(reading).size() > Id3v1::CommentBesideTrackWidth) {
+        if (number && !options.cutComments && !fitsBesideTrack(storedComment(reading))) {
             reason = QStringLiteral("comment cut to 28 bytes");
             return false;
         }

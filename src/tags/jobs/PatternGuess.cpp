@@ -36,6 +36,32 @@ QStringList namePatternCandidates()
     return candidates;
 }
 
+namespace {
+
+// Whether a field the pattern fills as text took digits alone from every name it matched: that is
+// a running number, never an artist or a title.
+bool takesNumbersAsText(const NamePattern &pattern, const std::vector<QString> &bases, bool underscores, int &matches)
+{
+    std::array<bool, NameFieldCount> digitsOnly;
+    digitsOnly.fill(true);
+    matches = 0;
+    for (const QString &base : bases) {
+        const std::optional<NameValues> values = pattern.match(base, underscores);
+        if (!values)
+            continue;
+        ++matches;
+        for (size_t i = 0; i < digitsOnly.size(); ++i)
+            digitsOnly[i] = digitsOnly[i] && (!values->values[i] || isDigitsOnly(*values->values[i]));
+    }
+    for (NameField field : pattern.fieldsInOrder()) {
+        if (field != NameField::Track && field != NameField::Year && digitsOnly[size_t(field)])
+            return matches > 0;
+    }
+    return false;
+}
+
+}  // namespace
+
 PatternGuess guessNamePattern(const QStringList &names, bool underscores)
 {
     std::vector<QString> bases;
@@ -44,18 +70,28 @@ PatternGuess guessNamePattern(const QStringList &names, bool underscores)
         bases.push_back(baseNameOf(name));
     PatternGuess best;
     best.total = int(names.size());
+    // A leading number that is no track (past 255: "0001" to "5000") is passed over with %x. Such a
+    // candidate is tried with %y in its place, which takes digits of any size, so that only names
+    // that lead with a number count.
+    QStringList candidates = namePatternCandidates();
+    for (const QString &candidate : namePatternCandidates()) {
+        if (candidate.startsWith(QLatin1String("%n")))
+            candidates += QStringLiteral("%y") + candidate.mid(2);
+    }
     // Ranked by matches, then fields, then digit fields ("01" is a track, not an artist), then
     // literal characters (" - " over "-" when both split the same names).
     std::array<int, 4> bestRank = {0, 0, 0, 0};
-    for (const QString &candidate : namePatternCandidates()) {
-        const NamePattern pattern(candidate);
+    for (const QString &candidate : candidates) {
+        const NamePattern tried(candidate);
         int matches = 0;
-        for (const QString &base : bases)
-            matches += pattern.match(base, underscores).has_value();
+        if (takesNumbersAsText(tried, bases, underscores, matches))
+            continue;
+        const bool skipsNumber = candidate.startsWith(QLatin1String("%y"));
+        const NamePattern pattern(skipsNumber ? QStringLiteral("%x") + candidate.mid(2) : candidate);
         const std::array<int, 4> rank = {matches, pattern.fieldCount(), pattern.digitFieldCount(),
                                          pattern.literalLength()};
         if (matches > 0 && rank > bestRank) {
-            best.pattern = candidate;
+            best.pattern = pattern.text();
             best.matches = matches;
             bestRank = rank;
         }

@@ -1,10 +1,19 @@
 #include "tags/jobs/TextFields.h"
 
 #include "tags/codepage/CodePage.h"
+#include "tags/text/TextEscape.h"
+
+#include <utility>
+
+namespace {
+
+constexpr TagField textFields[] = {TagField::Title, TagField::Artist, TagField::Album, TagField::Year, TagField::Comment};
+
+}  // namespace
 
 std::optional<TagField> textFieldNamed(QStringView name)
 {
-    for (TagField field : {TagField::Title, TagField::Artist, TagField::Album, TagField::Year, TagField::Comment}) {
+    for (TagField field : textFields) {
         if (name.compare(QLatin1String(fieldName(field)), Qt::CaseInsensitive) == 0)
             return field;
     }
@@ -26,6 +35,11 @@ JobField jobFieldOf(TagField field)
 
 std::optional<QString> *editOf(FieldEdits &edits, TagField field)
 {
+    return const_cast<std::optional<QString> *>(editOf(std::as_const(edits), field));
+}
+
+const std::optional<QString> *editOf(const FieldEdits &edits, TagField field)
+{
     switch (field) {
     case TagField::Title: return &edits.title;
     case TagField::Artist: return &edits.artist;
@@ -35,6 +49,37 @@ std::optional<QString> *editOf(FieldEdits &edits, TagField field)
     case TagField::Genre: break;
     }
     return nullptr;
+}
+
+QString controlCharacterProblem(QStringView text)
+{
+    for (QChar c : text) {
+        if (TextEscape::isControl(c.unicode()))
+            return QStringLiteral("holds a control character (U+%1)")
+                .arg(QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0'));
+    }
+    return {};
+}
+
+bool refuseControlCharacters(const FieldEdits &edits, QString &reason)
+{
+    for (TagField field : textFields) {
+        if (const std::optional<QString> &text = *editOf(edits, field); text) {
+            if (const QString problem = controlCharacterProblem(*text); !problem.isEmpty()) {
+                reason = QLatin1String(fieldName(field)) + QStringLiteral(": ") + problem;
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+JobPlanner valuesPlanner(const FieldEdits &edits)
+{
+    return [edits](const JobFile &, const TagReading &, FieldEdits &out, QString &reason) {
+        out = edits;
+        return refuseControlCharacters(out, reason);
+    };
 }
 
 QString fieldText(const TagReading &reading, TagField field, const CodePage &page)

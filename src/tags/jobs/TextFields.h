@@ -21,6 +21,18 @@ JobField jobFieldOf(TagField field);
 
 // The edit of a text field; nullptr for the genre, which is not text.
 std::optional<QString> *editOf(FieldEdits &edits, TagField field);
+const std::optional<QString> *editOf(const FieldEdits &edits, TagField field);
+
+// "holds a control character (U+0009)" for text with one (C0, NUL too, DEL or C1), else empty.
+QString controlCharacterProblem(QStringView text);
+
+// Text from outside a file (a name, a list, a typed value) never brings a control character into a
+// tag: false with reason "title: holds a control character (U+0009)" for the first field that has
+// one.
+bool refuseControlCharacters(const FieldEdits &edits, QString &reason);
+
+// The planner of Values for Every File: the same edits for every file.
+JobPlanner valuesPlanner(const FieldEdits &edits);
 
 // The field's text in the file as read, decoded in page: the comment without its track bytes; empty
 // for a file without a trailer and for the genre.
