@@ -145,6 +145,20 @@ private:
     sqlite3_stmt *m_s = nullptr;
 };
 
+// The binding calls of Statement on a statement kept by its owner.
+class BoundStatement {
+public:
+    explicit BoundStatement(sqlite3_stmt *s) : m_s(s) {}
+    bool ok() const { return m_s != nullptr; }
+    void bind(int i, qint64 v) { sqlite3_bind_int64(m_s, i, v); }
+    void bind(int i, const QByteArray &b) { sqlite3_bind_blob(m_s, i, b.constData(), int(b.size()), SQLITE_TRANSIENT); }
+    void bindText(int i, const char *t) { sqlite3_bind_text(m_s, i, t, -1, SQLITE_STATIC); }
+    int step() { return sqlite3_step(m_s); }
+
+private:
+    sqlite3_stmt *m_s;
+};
+
 }  // namespace
 
 JournalStore::JournalStore(const QByteArray &folder) : m_folder(folder) {}
@@ -159,6 +173,7 @@ JournalStore::~JournalStore()
     // to a later close.
     sqlite3_busy_timeout(m_db, 0);
     sqlite3_wal_checkpoint_v2(m_db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    sqlite3_finalize(m_insert);
     sqlite3_close_v2(m_db);
 }
 
@@ -210,6 +225,8 @@ StoreResult JournalStore::open(bool create)
     // that was there (and not by another process in its log meanwhile), its history is lost.
     const bool wasEmpty = found && st.st_size == 0;
     if (result = openDatabase(create); !result) {
+        sqlite3_finalize(m_insert);
+        m_insert = nullptr;
         sqlite3_close_v2(m_db);
         m_db = nullptr;
         return result;
@@ -330,10 +347,18 @@ StoreResult JournalStore::insert(JournalRecord &r)
     StoreResult result;
     if (own && !(result = exec("BEGIN IMMEDIATE", notSaved)))
         return result;
-    Statement s(m_db,
-                "INSERT INTO change (batch, undoes, time_ms, folder, old_name, new_name, op, length_before, old_tail, "
-                "new_tail, device, inode, mode_before, mode_after, state) "
-                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    // Prepared once for the connection: a job inserts thousands in one transaction.
+    if (m_insert) {
+        sqlite3_reset(m_insert);
+        sqlite3_clear_bindings(m_insert);
+    } else {
+        sqlite3_prepare_v3(m_db,
+                           "INSERT INTO change (batch, undoes, time_ms, folder, old_name, new_name, op, length_before, "
+                           "old_tail, new_tail, device, inode, mode_before, mode_after, state) "
+                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                           -1, SQLITE_PREPARE_PERSISTENT, &m_insert, nullptr);
+    }
+    BoundStatement s(m_insert);
     s.bind(1, r.batch);
     if (r.undoes)
         s.bind(2, r.undoes);
@@ -390,6 +415,15 @@ StoreResult JournalStore::insertAll(std::vector<JournalRecord> &records)
 
 StoreResult JournalStore::setStates(const std::vector<qint64> &ids, State state)
 {
+    // Not flushed on its own, as setState(): the next start looks at the files of steps lost.
+    sqlite3_exec(m_db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+    const StoreResult result = setStatesNow(ids, state);
+    sqlite3_exec(m_db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+    return result;
+}
+
+StoreResult JournalStore::setStatesNow(const std::vector<qint64> &ids, State state)
+{
     StoreResult result = exec("BEGIN IMMEDIATE");
     if (!result)
         return result;
@@ -407,6 +441,22 @@ StoreResult JournalStore::setStates(const std::vector<qint64> &ids, State state)
         return exec("COMMIT");
     exec("ROLLBACK");
     return result;
+}
+
+StoreResult JournalStore::amend(const JournalRecord &r)
+{
+    // Flushed: the file is written over the amended old trailer next, and undo must find it.
+    Statement s(m_db, "UPDATE change SET op = ?, length_before = ?, old_tail = ?, new_tail = ?, mode_before = ?, "
+                      "mode_after = ? WHERE id = ? AND state = 'begun'");
+    s.bindText(1, JournalFormat::opName(r.op));
+    s.bind(2, r.lengthBefore);
+    s.bind(3, r.oldTail);
+    s.bind(4, r.newTail);
+    s.bind(5, r.mode);
+    s.bind(6, r.modeAfter);
+    s.bind(7, r.id);
+    const bool done = s.ok() && s.step() == SQLITE_DONE && sqlite3_changes(m_db) == 1;
+    return done ? StoreResult{} : sqliteFailure(tr("this file was not changed"));
 }
 
 StoreResult JournalStore::setState(qint64 id, State state)

@@ -17,6 +17,7 @@
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 class JournalStore {
 public:
@@ -45,6 +46,9 @@ public:
     // Sets the state of every id in one transaction.
     StoreResult setStates(const std::vector<qint64> &ids, JournalRecord::State state);
     StoreResult setState(qint64 id, JournalRecord::State state);
+    // A begun record's change as the file was found under its lock (the trailers, length, op and
+    // permissions); ids and names stay.
+    StoreResult amend(const JournalRecord &record);
     StoreResult setNote(qint64 id, const QByteArray &note);
 
     // Newest first; folder empty: every folder; limit <= 0: all.
@@ -75,11 +79,13 @@ private:
     StoreResult importTextJournal();
     // consequence: what a failure means for the user ("nothing was changed" when empty).
     StoreResult exec(const char *sql, const QString &consequence = {});
+    StoreResult setStatesNow(const std::vector<qint64> &ids, JournalRecord::State state);
     std::vector<JournalRecord> select(const QByteArray &where, const QByteArray &tail,
                                       const std::vector<QByteArray> &binds, StoreResult &problem);
 
     JournalFolder m_folder;
     sqlite3 *m_db = nullptr;
+    sqlite3_stmt *m_insert = nullptr;  // insert()'s, prepared once
     int m_busyMs = DefaultBusyMs;
     QStringList m_messages;
     bool m_madeTables = false;  // the open made the journal's tables

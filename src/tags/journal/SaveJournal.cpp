@@ -73,6 +73,8 @@ FileStatus SaveJournal::inserted(const StoreResult &result, qint64 batch)
         m_store.unlock();
     if (status && m_batch == 0)
         m_batch = batch;
+    if (status)
+        m_lastBatch = batch;
     return status;
 }
 
@@ -99,9 +101,16 @@ FileStatus SaveJournal::beginAll(std::vector<JournalRecord> &records)
     return status;
 }
 
-FileStatus SaveJournal::finishUntouched(const std::vector<qint64> &ids)
+FileStatus SaveJournal::setStates(const std::vector<qint64> &ids, JournalRecord::State state)
 {
-    return ids.empty() ? FileStatus::success() : statusOf(m_store.setStates(ids, JournalRecord::State::Nothing));
+    return ids.empty() ? FileStatus::success() : statusOf(m_store.setStates(ids, state));
+}
+
+FileStatus SaveJournal::amend(JournalRecord &record)
+{
+    record.mode &= 0777;
+    record.modeAfter = record.mode | S_IWUSR;
+    return statusOf(m_store.amend(record));
 }
 
 FileStatus SaveJournal::step(const JournalRecord &record, JournalRecord::State state)

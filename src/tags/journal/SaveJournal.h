@@ -42,9 +42,15 @@ public:
     // share one batch, and the lock that keeps recovery away is held until endBatch(). On failure
     // no record is kept and no file may be written.
     FileStatus beginAll(std::vector<JournalRecord> &records);
-    // Closes the records of beginAll() whose files were never touched (a job stopped early) as
-    // Nothing, in one transaction.
-    FileStatus finishUntouched(const std::vector<qint64> &ids);
+    // Sets the state of many records in one transaction (a batch's steps, its end).
+    FileStatus setStates(const std::vector<qint64> &ids, JournalRecord::State state);
+    // A record of beginAll() whose file was found changed by another Velmora process before its
+    // turn, made to say what the save now overwrites, before it does.
+    FileStatus amend(JournalRecord &record);
+    // The batch of the newest record begun here; 0: none yet.
+    qint64 lastBatch() const { return m_lastBatch; }
+    // Whether records begun now join a batch already begun (beginBatch() .. endBatch()).
+    bool inBatch() const { return m_batch >= 0; }
     // Writes down a step the change has taken (Bytes, Mode), as it goes.
     FileStatus step(const JournalRecord &record, JournalRecord::State state);
     // Writes down the end of a change begun here (Done, KeptName, Nothing).
@@ -81,6 +87,7 @@ private:
     QByteArray m_folder;
     JournalStore m_store;
     qint64 m_batch = -1;  // -1: no batch; 0: the next record starts one
+    qint64 m_lastBatch = 0;
     int m_limit = DefaultLimit;
     bool m_heldForBatch = false;  // beginAll() holds the lock until endBatch()
 };
