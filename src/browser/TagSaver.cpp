@@ -40,6 +40,7 @@ std::optional<QByteArray> TagSaver::save(const QByteArray &folder, quint8 &genre
         return std::nullopt;
     request.expected = m_session.reading().identity;
     request.expectedTrailer = m_session.reading().trailer;  // never written over another's change
+    request.modeRead = m_session.reading().mode;
     request.folder = folder;
     request.keepTimes = m_keepFileTimes;
     if (c.ChkRenFile->checkState() == Qt::Checked)
@@ -47,7 +48,7 @@ std::optional<QByteArray> TagSaver::save(const QByteArray &folder, quint8 &genre
     request.journal = m_journal;
     const TagSaveResult saved = saveTagFile(request);
     if (saved.written)
-        m_session.noteWritten(saved.identity, saved.trailer);
+        m_session.noteWritten(saved.identity, saved.trailer, saved.mode);
     emit saveTried();
     if (!saved.status) {
         Message::show(saved.status.code() == ESTALE

@@ -173,7 +173,6 @@ int runJobCommand(const std::vector<FileTarget> &targets, const JobPlanner &plan
     apply.afterFile = [&console](const JobRow &row, const TagSaveResult &result) {
         if (!result.status)
             console.fileFailed(row.file.path, result.status.description());
-        return true;
     };
     const JobSummary summary = applyJob(rows, apply);
     writeToStandardError(QStringLiteral("%1: %2 written, %3 unchanged, %4 skipped\n")

@@ -45,12 +45,14 @@ int renameFiles(const std::vector<FileTarget> &targets, const RenameRequest &req
         }
     } else {
         console.startProgress("rename", renames);
-        qsizetype done = 0;
         JobApply apply;
         apply.journal = request.journal;
         apply.keepTimes = request.keepTimes;
+        apply.progress = [&](int done) {
+            console.progress(done);
+            return true;
+        };
         apply.afterFile = [&](const JobRow &row, const TagSaveResult &result) {
-            console.progress(++done);
             if (result.status)
                 printMove(out, console, row.file.path, result.path);
             else if (result.written)
@@ -58,7 +60,6 @@ int renameFiles(const std::vector<FileTarget> &targets, const RenameRequest &req
                                                       .arg(TextEscape::shown(row.newName), result.status.description()));
             else
                 console.fileFailed(row.file.path, result.status.description());
-            return true;
         };
         applyJob(rows, apply);
         console.endProgress();

@@ -177,6 +177,7 @@ int setTags(const std::vector<FileTarget> &targets, const SetRequest &request, c
             Console &console)
 {
     const FieldText::FieldPrinter printer(page, false);
+    std::vector<TagSave> saves;
     forEachReadTarget(targets, "set", console, [&](const FileTarget &target, const TagReading &reading) {
         Id3v1::Fields fields;
         if (!plannedFields(target, reading, request, page, console, fields))
@@ -191,6 +192,7 @@ int setTags(const std::vector<FileTarget> &targets, const SetRequest &request, c
         save.fields = fields;
         save.expected = reading.identity;
         save.expectedTrailer = reading.trailer;
+        save.modeRead = reading.mode;
         // Another process that saved the file since it was read keeps its change: the options
         // given are applied to the tag as it is now. A fill from ID3v2 is not made twice.
         if (!request.fromV2)
@@ -206,12 +208,17 @@ int setTags(const std::vector<FileTarget> &targets, const SetRequest &request, c
                 return true;
             };
         save.folder = target.folder;
-        save.journal = request.journal;
         save.keepTimes = request.keepTimes;
-        const TagSaveResult result = saveTagFile(save);
-        if (!result.status)
-            console.fileFailed(target.path, result.status.description());
-    });
+        saves.push_back(std::move(save));
+    }, request.fromV2);
+    if (!saves.empty()) {
+        TagSaves options;
+        options.journal = request.journal;
+        const std::vector<TagSaveResult> results = saveTagFiles(saves, options);
+        for (size_t i = 0; i < results.size(); ++i)
+            if (!results[i].status)
+                console.fileFailed(saves[i].path, results[i].status.description());
+    }
     const FileStatus written = out.finish();
     if (!written)
         console.fileFailed("standard output", written.description());

@@ -40,13 +40,15 @@ void JobRun::work()
     JobApply apply;
     apply.journal = journal.get();
     apply.keepTimes = m_settings.keepTimes;
+    apply.progress = [this](int done) {
+        m_done = done;
+        return !m_cancel;
+    };
     apply.afterFile = [this](const JobRow &row, const TagSaveResult &result) {
         if (!result.status)
             m_failures << row.file.display + QStringLiteral(": ") + result.status.description();
         if (result.written && result.path != row.file.path)
             m_renamed.insert(row.file.path, result.path);
-        ++m_done;
-        return !m_cancel;
     };
     m_summary = applyJob(m_rows, apply);
     // The batch takes the job's name, so that Edit > Undo can say what it takes back; by its own

@@ -44,10 +44,11 @@ public:
     // save of it (after a refused rename) is not taken for another program's change.
     // A save wrote the current file: its record holds what the file is now, so the next save of
     // it is not taken for another program's change.
-    void noteWritten(const FileIdentity &identity, const QByteArray &trailer)
+    void noteWritten(const FileIdentity &identity, const QByteArray &trailer, int mode)
     {
         m_reading.identity = identity;
         m_reading.trailer = trailer;
+        m_reading.mode = mode;
     }
     // A job or an undo renamed the current file: it stays current under its new path.
     void followRename(const QByteArray &path) { m_path = path; }

@@ -435,7 +435,7 @@ void TestCliJournal::aFullDiskIsSaidSo()
                                       "-e", "inject=" + call + ":error=ENOSPC:when=1", "--"},
                                      {"set", "a.mp3", "--title", "Full"}, folder.path());
         QCOMPARE(full.exitCode, 1);
-        QVERIFY2(full.err.contains("the disk is full; this file was not changed") && !full.err.contains("I/O"),
+        QVERIFY2(full.err.contains("the disk is full; nothing was changed") && !full.err.contains("I/O"),
                  full.err.constData());
         QCOMPARE(readFile(folder.file("a.mp3")), before);
     }

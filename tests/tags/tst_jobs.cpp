@@ -450,7 +450,7 @@ void TestJobs::stopsAfterTheCurrentFile()
     std::vector<JournalRecord> afterFirst;
     JobApply apply;
     apply.journal = &journal;
-    apply.afterFile = [&](const JobRow &, const TagSaveResult &) {
+    apply.progress = [&](int) {
         if (calls == 0)
             afterFirst = journal.records();
         return ++calls < 2;

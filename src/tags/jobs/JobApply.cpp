@@ -2,9 +2,7 @@
 
 #include "tags/journal/SaveJournal.h"
 
-namespace {
-
-TagSave saveOf(const JobRow &row, const JobApply &apply)
+TagSave saveOf(const JobRow &row, bool keepTimes)
 {
     TagSave save;
     save.path = row.file.path;
@@ -12,45 +10,11 @@ TagSave saveOf(const JobRow &row, const JobApply &apply)
     save.newName = row.newName;
     save.expected = row.reading.identity;
     save.expectedTrailer = row.reading.trailer;  // the preview's old tag is the one overwritten
+    save.modeRead = row.reading.mode;
     save.folder = row.file.folder;
-    save.journal = apply.journal;
-    save.keepTimes = apply.keepTimes;
+    save.keepTimes = keepTimes;
     return save;
 }
-
-// The records of every save of the job, committed in one transaction before the first write. A
-// file that fails its checks here keeps its failure, said when its turn comes.
-struct CommittedJob {
-    std::vector<JournalRecord> records;
-    std::vector<qsizetype> recordOf;  // per save: its record's index, or -1 with failure set
-    std::vector<FileStatus> failures;
-};
-
-CommittedJob commitJob(const std::vector<TagSave> &saves, SaveJournal &journal)
-{
-    CommittedJob job;
-    job.recordOf.assign(saves.size(), -1);
-    job.failures.assign(saves.size(), FileStatus::success());
-    for (size_t i = 0; i < saves.size(); ++i) {
-        JournalRecord record;
-        job.failures[i] = journalRecordOf(saves[i], record);
-        if (job.failures[i]) {
-            job.recordOf[i] = qsizetype(job.records.size());
-            job.records.push_back(std::move(record));
-        }
-    }
-    if (const FileStatus status = journal.beginAll(job.records); !status) {
-        for (size_t i = 0; i < saves.size(); ++i) {
-            if (job.recordOf[i] >= 0)
-                job.failures[i] = status;
-            job.recordOf[i] = -1;
-        }
-        job.records.clear();
-    }
-    return job;
-}
-
-}  // namespace
 
 JobSummary applyJob(const std::vector<JobRow> &rows, const JobApply &apply)
 {
@@ -64,44 +28,29 @@ JobSummary applyJob(const std::vector<JobRow> &rows, const JobApply &apply)
             ++summary.skipped;
         } else {
             changing.push_back(&row);
-            saves.push_back(saveOf(row, apply));
+            saves.push_back(saveOf(row, apply.keepTimes));
         }
     }
-    CommittedJob committed;
-    if (apply.journal) {
-        apply.journal->beginBatch();
-        committed = commitJob(saves, *apply.journal);
-        if (!committed.records.empty())
-            summary.batch = committed.records.front().batch;
-    }
-    std::vector<bool> used(committed.records.size(), false);
-    for (size_t i = 0; i < saves.size() && !summary.stopped; ++i) {
-        TagSaveResult result;
-        if (apply.journal && committed.recordOf[i] < 0) {
-            result.status = committed.failures[i];
-            result.path = saves[i].path;
-        } else {
-            if (apply.journal) {
-                saves[i].committed = &committed.records[committed.recordOf[i]];
-                used[committed.recordOf[i]] = true;
-            }
-            result = saveTagFile(saves[i]);
-        }
+    TagSaves options;
+    options.journal = apply.journal;
+    size_t reached = 0;
+    options.progress = [&](size_t done) {
+        reached = done;
+        summary.stopped = apply.progress && !apply.progress(int(done));
+        return !summary.stopped;
+    };
+    const qint64 batchBefore = apply.journal ? apply.journal->lastBatch() : 0;
+    const std::vector<TagSaveResult> results = saveTagFiles(saves, options);
+    if (apply.journal && apply.journal->lastBatch() != batchBefore)
+        summary.batch = apply.journal->lastBatch();
+    for (size_t i = 0; i < reached; ++i) {
+        const TagSaveResult &result = results[i];
         if (result.written)
             ++summary.written;
         if (!result.status && !result.written)
             ++summary.failed;
-        if (apply.afterFile && !apply.afterFile(*changing[i], result))
-            summary.stopped = true;
-    }
-    if (apply.journal) {
-        std::vector<qint64> untouched;
-        for (size_t r = 0; r < used.size(); ++r) {
-            if (!used[r])
-                untouched.push_back(committed.records[r].id);
-        }
-        apply.journal->finishUntouched(untouched);
-        apply.journal->endBatch();
+        if (apply.afterFile)
+            apply.afterFile(*changing[i], result);
     }
     return summary;
 }

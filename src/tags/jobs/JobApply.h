@@ -1,6 +1,7 @@
 #pragma once
-// A job's Apply: each row that will change saved as Save Tags saves one file, the whole job one
-// batch of the journal whose records are all committed before the first file changes.
+// A job's Apply: the rows that will change saved as one batch of saveTagFiles (TagCore.h), each
+// file as Save Tags saves one, the records all committed before the first file changes and the
+// writes flushed together.
 
 #include "tags/jobs/FolderJob.h"
 
@@ -12,9 +13,12 @@ class SaveJournal;
 struct JobApply {
     SaveJournal *journal = nullptr;  // none: the saves are not journalled
     bool keepTimes = false;
-    // Called after each row that was to change; false stops the job there (what was written stays
-    // written and journalled).
-    std::function<bool(const JobRow &row, const TagSaveResult &result)> afterFile;
+    // Called after each row that was to change has been written or tried, with how many are done;
+    // false stops the job there (what was written stays written and journalled).
+    std::function<bool(int done)> progress;
+    // Called once the job has ended, for each row that was to change and was reached, with its
+    // outcome (the new path after a rename), in order.
+    std::function<void(const JobRow &row, const TagSaveResult &result)> afterFile;
 };
 
 struct JobSummary {
@@ -22,6 +26,9 @@ struct JobSummary {
     bool stopped = false;
     qint64 batch = 0;  // the journal's batch of the job's records; 0: none
 };
+
+// The save of a planned row: the file as the preview read it, to be found so under its lock.
+TagSave saveOf(const JobRow &row, bool keepTimes);
 
 // Saves the rows that will change, in order; the others are never opened for writing.
 JobSummary applyJob(const std::vector<JobRow> &rows, const JobApply &apply);

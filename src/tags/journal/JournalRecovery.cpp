@@ -64,6 +64,15 @@ State recoverSave(const JournalRecord &r, QString &message)
                       .arg(describeChange(r), shown(r, r.newName));
         return State::Done;
     }
+    // A batch renames its files once every trailer is on disk: one that had come that far is
+    // given the name it was to have, as the command asked.
+    if (tail == Tail::After && where == Where::Old && r.renames() && r.state == State::Bytes) {
+        if (file.rename(r.oldName, r.newName) != 0)
+            return State::KeptName;
+        message = tr("The %1 was cut short before renaming; the rename to \"%2\" was completed.")
+                      .arg(describeChange(r), shown(r, r.newName));
+        return State::Done;
+    }
     if (tail == Tail::After)
         return where == Where::New || !r.renames() ? State::Done : State::KeptName;
     if (where == Where::Old && (tail == Tail::Before || tail == Tail::PartWay)) {

@@ -95,6 +95,7 @@ FileStatus readId3v2Head(int fd, qint64 size, const RawReadOptions &options, Raw
 FileStatus readOpenTrailer(int fd, const struct stat &st, const RawReadOptions &options, RawTrailer &out)
 {
     out.identity = SaveChecks::identityOf(st);
+    out.mode = int(st.st_mode & 07777);
     FileStatus status = readId3v2Head(fd, st.st_size, options, out);
     if (!status || st.st_size < Id3v1::TrailerSize)
         return status;

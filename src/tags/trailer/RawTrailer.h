@@ -21,6 +21,7 @@ class FolderFileSystem;
 struct RawTrailer {
     FileStatus status = FileStatus::success();
     FileIdentity identity;  // valid when status is ok
+    int mode = -1;          // the permission bits, valid when status is ok
     bool complete = false;  // the file is at least 128 bytes long and bytes holds its last 128
     char bytes[Id3v1::TrailerSize];
     int id3v2Version = 0;   // the major version of an ID3v2 tag at the start (2 to 4); 0: none or not read

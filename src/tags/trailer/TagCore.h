@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 // What a file was when its tag was read: a save can tell whether it still is that file.
 struct FileIdentity {
@@ -29,6 +30,7 @@ struct TagReading {
     Id3v1::Fields fields;   // raw code-page bytes; empty fields and genre 0 when not tagged
     QByteArray trailer;     // the last 128 bytes as read; empty for a file shorter than that
     FileIdentity identity;  // of the open file, valid when status is ok
+    int mode = -1;          // its permission bits, valid when status is ok
     int id3v2Version = 0;   // major version (2 to 4) of an ID3v2 tag opening the file; 0: none
 
     // The ID3v1.1 track number of the trailer read (1 to 255), or 0 when it holds none.
@@ -37,7 +39,9 @@ struct TagReading {
 
 // Opens the regular file at path (never a FIFO or device, nothing on procfs or sysfs; never
 // creating one, never blocking), reads its last 128 bytes with one pread and closes it.
-TagReading readTagFile(const QByteArray &path);
+// Without withId3v2Version the first bytes are not read, and id3v2Version stays 0 (one read less
+// for a save that does not need it).
+TagReading readTagFile(const QByteArray &path, bool withId3v2Version = true);
 
 // Both tags of one file from one open: the trailer as readTagFile reads it, and the ID3v2 tag at the
 // start as Id3v2::readFile reads it (Id3v2Reader.h). What the window reads when a file is clicked.
@@ -87,13 +91,13 @@ struct TagSave {
     // The folder the user chose: the file, or a listed link's target, must lie inside it.
     // Empty: the folder of path.
     QByteArray folder;
-    // Where the save is recorded before the file changes, so that it can be undone and a crash
-    // part-way put right. None: the save is not journalled.
+    // The permission bits read with expected and expectedTrailer: with all three, a batch commits
+    // the save's record before it opens the file, and checks it under the file's lock. -1: the
+    // record is made from the file under its lock.
+    int modeRead = -1;
+    // Where saveTagFile records the save before the file changes, so that it can be undone and a
+    // crash part-way put right. None: the save is not journalled. (saveTagFiles takes its own.)
     SaveJournal *journal = nullptr;
-    // The save's record, already committed to journal with the rest of its job (journalRecordOf,
-    // SaveJournal::beginAll): the save takes only its steps. A file found changed since that
-    // record, or failing a check, closes it as nothing changed.
-    const JournalRecord *committed = nullptr;
     // Gives the file back its modification and access times once the trailer is written, so
     // that a library sorted by date keeps its order.
     bool keepTimes = false;
@@ -107,21 +111,33 @@ struct TagSaveResult {
     // file is not taken for another program's change. Valid when written.
     FileIdentity identity;
     QByteArray trailer;  // the trailer written, valid when written
+    int mode = -1;       // the permission bits the save left, valid when written
 };
 
 // Saves a tag: opens only the file that was read (inside the folder, no pseudo file system, the
 // expected identity), takes the file's lock (FileLock.h) for the rest of the save, checks the
-// trailer read under it against the one expected, clears its read-only bit, writes the trailer over the old one (or appends
-// it, all or nothing, flushed to disk; the bit put back when that fails), sets the file's times
-// back when asked, then renames the file within its folder when a new name is given, never
-// replacing another file. Stops at the first failing step and says which in the result. With a
-// journal, the save is recorded after the checks and before any change, and refused when that
-// record cannot be written.
+// trailer read under it against the one expected, clears its read-only bit, writes the trailer over
+// the old one (or appends it, all or nothing, flushed to disk; the bit put back when that fails),
+// sets the file's times back when asked, then renames the file within its folder when a new name
+// is given, never replacing another file. Stops at the first failing step and says which in the
+// result. With a journal, the save is recorded before any change, and refused when that record
+// cannot be written. A batch of one of saveTagFiles.
 TagSaveResult saveTagFile(const TagSave &request);
 
-// The journal's record of the save, from the file as it is now (after the same checks as the
-// save), for a job that commits every record before its first file changes.
-FileStatus journalRecordOf(const TagSave &request, JournalRecord &record);
+struct TagSaves {
+    SaveJournal *journal = nullptr;  // none: not journalled
+    // Called after each file's write, in order, with how many files were tried; false stops the
+    // batch there: the files not reached are left as they are.
+    std::function<bool(size_t done)> progress;
+};
+
+// Saves many files as one batch of the journal, each as saveTagFile saves one, with one flush for
+// all: the records of the saves that carry their reading are committed in one transaction before
+// the first file changes; each file is then opened once, locked, checked against its record (a
+// change since is refused, or planned anew and the record amended first: TagSave::replan) and
+// written; the writes are made durable together (syncfs, once for each file system), then the
+// renames made, and the records closed in one transaction. Returns each save's result, in order.
+std::vector<TagSaveResult> saveTagFiles(const std::vector<TagSave> &saves, const TagSaves &options);
 
 // Why raw bytes cannot serve as a new file name in the same folder (empty, holding "/", NUL or
 // another control character, beginning with "."), or empty text when they can.

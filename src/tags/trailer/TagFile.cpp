@@ -26,6 +26,7 @@ void TagFile::close()
         ::close(m_fd);  // a close error leaves nothing to retry: the descriptor is gone either way
         m_fd = -1;
     }
+    m_trailerRead.clear();
     m_lock.release();
 }
 
@@ -62,24 +63,24 @@ FileStatus TagFile::readTrailer(QByteArray &trailer)
     if (!read)
         return read;
     trailer = buffer;
+    m_trailerRead = buffer;
     return FileStatus::success();
 }
 
-FileStatus TagFile::writeTrailer(const QByteArray &trailer, bool overwrite)
+FileStatus TagFile::writeTrailer(const QByteArray &trailer, bool overwrite, Flush flush)
 {
     if (trailer.size() != Id3v1::TrailerSize)
         return FileStatus::fromErrno(EINVAL);
-    qint64 size = 0;
-    FileStatus status = length(size);
-    if (!status)
-        return status;
+    // The length the open saw under the lock, and the trailer read then, when it was.
+    const qint64 size = m_length;
+    FileStatus status = FileStatus::success();
     if (overwrite && size < Id3v1::TrailerSize)
         return FileStatus::fromErrno(EINVAL);
     const qint64 start = overwrite ? size - Id3v1::TrailerSize : size;
 
     // The bytes an overwrite replaces, so that one stopped part-way can put them back.
-    QByteArray old;
-    if (overwrite) {
+    QByteArray old = m_trailerRead;
+    if (overwrite && old.size() != Id3v1::TrailerSize) {
         old.resize(Id3v1::TrailerSize);
         ssize_t got;
         do {
@@ -106,7 +107,7 @@ FileStatus TagFile::writeTrailer(const QByteArray &trailer, bool overwrite)
         done += n;
         TestStop::at("trailer-part");
     }
-    if (status && ::fsync(m_fd) != 0)
+    if (status && flush == Flush::Now && ::fsync(m_fd) != 0)
         status = FileStatus::fromLastError();
     if (status) {
         m_length = overwrite ? size : size + Id3v1::TrailerSize;
@@ -147,42 +148,6 @@ FileStatus TagFile::writeTrailer(const QByteArray &trailer, bool overwrite)
     return !undo && done > 0 ? putBackFailed(status, undo, done, overwrite) : status;
 }
 
-FileStatus TagFile::cutTrailer()
-{
-    return cutTo(m_length - Id3v1::TrailerSize);
-}
-
-FileStatus TagFile::cutTo(qint64 length)
-{
-    if (m_fd < 0)
-        return FileStatus::fromErrno(EBADF);
-    if (length < 0 || length > m_length)
-        return FileStatus::fromErrno(EINVAL);
-    int result;
-    do {
-        result = ::ftruncate(m_fd, length);
-    } while (result != 0 && errno == EINTR);
-    if (result != 0 || ::fsync(m_fd) != 0)
-        return FileStatus::fromLastError();
-    m_length = length;
-    return FileStatus::success();
-}
-
-FileStatus TagFile::readBytes(qint64 offset, qint64 count, QByteArray &bytes) const
-{
-    if (m_fd < 0)
-        return FileStatus::fromErrno(EBADF);
-    bytes.resize(count);
-    ssize_t got;
-    do {
-        got = ::pread(m_fd, bytes.data(), size_t(count), offset);
-    } while (got < 0 && errno == EINTR);
-    if (got < 0)
-        return FileStatus::fromLastError();
-    bytes.truncate(got);
-    return FileStatus::success();
-}
-
 FileStatus TagFile::putBackFailed(const FileStatus &writeFailure, const FileStatus &restoreFailure,
                                   qint64 bytes, bool overwrite) const
 {
@@ -209,7 +174,7 @@ FileStatus TagFile::openForSaving(const QByteArray &path, const QByteArray &fold
 }
 
 FileStatus TagFile::openChecked(const QByteArray &path, const QByteArray &folder,
-                                const std::optional<FileIdentity> &expected)
+                                const std::optional<FileIdentity> &expected, Access access)
 {
     close();
     QByteArray target;
@@ -217,11 +182,22 @@ FileStatus TagFile::openChecked(const QByteArray &path, const QByteArray &folder
     if (!status)
         return status;
 
-    // First for reading only: nothing is opened for writing before it is known to be the file
-    // that was read. The target has no links left, so a final link now means it was swapped.
+    // Nothing is written before it is known to be the file that was read; opening a file that
+    // may be written for writing at once saves a second open of each file of a batch. A read-only
+    // file is opened for reading until its bits are changed. The target has no links left, so a
+    // final link now means it was swapped.
     struct stat st;
     int reader;
-    status = openRegularFile(AT_FDCWD, target.constData(), O_RDONLY | O_NOFOLLOW, true, reader, st);
+    m_writable = false;
+    if (access == Access::ForWriting) {
+        status = openRegularFile(AT_FDCWD, target.constData(), O_RDWR | O_NOFOLLOW, true, reader, st);
+        m_writable = bool(status);
+        if (!status && (status.code() == EACCES || status.code() == EROFS || status.code() == EPERM
+                        || status.code() == ETXTBSY))
+            status = openRegularFile(AT_FDCWD, target.constData(), O_RDONLY | O_NOFOLLOW, true, reader, st);
+    } else {
+        status = openRegularFile(AT_FDCWD, target.constData(), O_RDONLY | O_NOFOLLOW, true, reader, st);
+    }
     if (!status)
         return status.code() == ELOOP ? SaveChecks::changedOnDiskRefusal() : status;
     // Nothing is read before the lock is ours: another process may be half-way through its save.
@@ -258,6 +234,8 @@ FileStatus TagFile::prepareToWrite()
         close();
         return status;
     }
+    if (m_writable)
+        return FileStatus::success();
     int writer = -1;
     struct stat written;
     status = openRegularFile(AT_FDCWD, m_target.constData(), O_RDWR | O_NOFOLLOW, false, writer, written);
@@ -271,6 +249,7 @@ FileStatus TagFile::prepareToWrite()
     }
     ::close(m_fd);
     m_fd = writer;
+    m_writable = true;
     m_opened = SaveChecks::identityOf(written);
     m_length = written.st_size;
     return FileStatus::success();
@@ -302,15 +281,4 @@ void TagFile::putReadOnlyBack()
 {
     if (m_fd >= 0 && m_modeToRestore >= 0 && ::fchmod(m_fd, mode_t(m_modeToRestore)) == 0)
         m_modeToRestore = -1;
-}
-
-FileStatus TagFile::setMode(int mode)
-{
-    if (m_fd < 0)
-        return FileStatus::fromErrno(EBADF);
-    m_modeToRestore = -1;
-    if (::fchmod(m_fd, mode_t(mode)) != 0)
-        return FileStatus::fromLastError();
-    m_mode = mode;
-    return FileStatus::success();
 }

@@ -32,13 +32,15 @@ public:
     // The two halves of openForSaving: the checks, leaving the file open for reading only (so
     // that what it holds can be journalled before anything changes), then the change of a
     // read-only file's bits and the open for writing.
+    // ForWriting: a file its owner may write is opened for writing at once, so prepareToWrite()
+    // needs no second open.
+    enum class Access { ReadOnly, ForWriting };
     FileStatus openChecked(const QByteArray &path, const QByteArray &folder,
-                           const std::optional<FileIdentity> &expected);
+                           const std::optional<FileIdentity> &expected, Access access = Access::ReadOnly);
     FileStatus prepareToWrite();
     void putReadOnlyBack();
     // The permission bits the checked open found.
     int mode() const { return m_mode; }
-    FileStatus setMode(int mode);
 
     FileStatus length(qint64 &bytes) const;
     // Device, inode, size and modification time of the file as it was opened, or as the last
@@ -52,18 +54,14 @@ public:
 
 
     // Writes the 128 bytes of trailer over the last 128 bytes (overwrite) or at the end of the
-    // file, and flushes them to disk before returning success. A write that fails part-way is
+    // file, and flushes them to disk before returning success (Flush::Later: the caller flushes a
+    // whole batch at once, syncfs). A write that fails part-way is
     // undone (an append cut back to the old length, an overwrite given its old bytes back), so the
     // file is either unchanged or fully tagged. Should putting it back fail as well, the failure
     // says that the file may be damaged and how many bytes were added or overwritten.
-    FileStatus writeTrailer(const QByteArray &trailer, bool overwrite);
-    // Cuts the last 128 bytes off (an appended trailer taken back), or the file to length (never
-    // longer than it is), and flushes the file.
-    FileStatus cutTrailer();
-    FileStatus cutTo(qint64 length);
-    // Up to count bytes from offset; fewer at the end of the file.
-    FileStatus readBytes(qint64 offset, qint64 count, QByteArray &bytes) const;
-
+    enum class Flush { Now, Later };
+    FileStatus writeTrailer(const QByteArray &trailer, bool overwrite, Flush flush = Flush::Now);
+    int descriptor() const { return m_fd; }
     // Sets the modification and access times back to what the open for saving found, to the
     // nanosecond. The system allows it only to the file's owner (or a privileged user).
     FileStatus restoreTimes();
@@ -74,11 +72,13 @@ private:
                              qint64 bytes, bool overwrite) const;
 
     int m_fd = -1;
+    bool m_writable = false;  // m_fd is open for writing
     FileLock m_lock;
     int m_modeToRestore = -1;
     int m_mode = 0;
     QByteArray m_target;  // where the checked path leads  // the permission bits a save changed, until it is done
     FileIdentity m_opened;  // from the open's own fstat, so that asking costs no system call
     qint64 m_length = 0;    // the open's length, moved on by an append
+    QByteArray m_trailerRead;  // the last 128 bytes as readTrailer() read them
     timespec m_timesBefore[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};  // access, modification
 };
