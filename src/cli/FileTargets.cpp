@@ -59,13 +59,13 @@ std::vector<FileTarget> expandFileTargets(const std::vector<QByteArray> &operand
 }
 
 void forEachReadTarget(const std::vector<FileTarget> &targets, const char *what, Console &console,
-                       const std::function<void(const FileTarget &, const TagReading &)> &handle)
+                       const std::function<void(const FileTarget &, const TagReading &)> &handle, bool withId3v2Version)
 {
     console.startProgress(what, qsizetype(targets.size()));
     qsizetype done = 0;
     for (const FileTarget &target : targets) {
         console.progress(done++);
-        const TagReading reading = readTagFile(target.path);
+        const TagReading reading = readTagFile(target.path, withId3v2Version);
         if (reading.status)
             handle(target, reading);
         else

@@ -24,6 +24,8 @@ struct FileTarget {
 std::vector<FileTarget> expandFileTargets(const std::vector<QByteArray> &operands, Console &console);
 
 // Reads each target's tag through the tags core with a progress line ("<what> done/total"); a
-// file that cannot be read is reported, every other one is handed on with its reading.
+// file that cannot be read is reported, every other one is handed on with its reading (its ID3v2
+// version only when asked).
 void forEachReadTarget(const std::vector<FileTarget> &targets, const char *what, Console &console,
-                       const std::function<void(const FileTarget &, const TagReading &)> &handle);
+                       const std::function<void(const FileTarget &, const TagReading &)> &handle,
+                       bool withId3v2Version = false);

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/vfs.h>
 
@@ -31,6 +32,31 @@ QByteArray resolved(const QByteArray &path)
     QByteArray result(real);
     std::free(real);
     return result;
+}
+
+// realpath() of folders, for the saves of a batch, which mostly share one or two: a folder seen
+// before is taken as resolved when it is still the same folder (one stat, against realpath's look
+// at every part of the path). A folder moved since leaves a real path that no longer leads to it:
+// the open that follows fails, and nothing is written.
+QByteArray resolvedFolder(const QByteArray &folder)
+{
+    struct Known {
+        QByteArray path, real;
+        dev_t device = 0;
+        ino_t inode = 0;
+    };
+    thread_local Known known[4];
+    thread_local unsigned next = 0;
+    struct stat st;
+    if (::stat(folder.constData(), &st) != 0)
+        return QByteArray();
+    for (const Known &k : known)
+        if (!k.path.isEmpty() && k.path == folder && k.device == st.st_dev && k.inode == st.st_ino)
+            return k.real;
+    const QByteArray real = resolved(folder);
+    if (!real.isEmpty())
+        known[next++ % 4] = {folder, real, st.st_dev, st.st_ino};
+    return real;
 }
 
 QByteArray parentOf(const QByteArray &path)
@@ -58,10 +84,19 @@ FileStatus resolveInsideFolder(const QByteArray &path, const QByteArray &folder,
         return FileStatus::fromErrno(ENOENT);
     if (path.contains('\0') || folder.contains('\0'))
         return FileStatus::fromErrno(EINVAL);
-    const QByteArray realFolder = resolved(folder.isEmpty() ? parentOf(path) : folder);
+    const QByteArray realFolder = resolvedFolder(folder.isEmpty() ? parentOf(path) : folder);
     if (realFolder.isEmpty())
         return FileStatus::fromLastError();
-    target = resolved(path);
+    // A name that is no link, in a folder resolved already, leads to that folder's real path and
+    // the name; a link, or a name such as "." or "..", is resolved whole.
+    const QByteArray parent = parentOf(path);
+    const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
+    struct stat st;
+    const bool plain = !name.isEmpty() && name != "." && name != ".." && ::lstat(path.constData(), &st) == 0
+                       && !S_ISLNK(st.st_mode);
+    const QByteArray realParent = !plain ? QByteArray() : folder.isEmpty() || folder == parent ? realFolder
+                                                                                            : resolvedFolder(parent);
+    target = realParent.isEmpty() ? resolved(path) : (realParent == "/" ? realParent : realParent + '/') + name;
     if (target.isEmpty())
         return FileStatus::fromLastError();
     if (isInside(target, realFolder))
