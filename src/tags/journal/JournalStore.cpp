@@ -510,6 +510,11 @@ std::vector<JournalRecord> JournalStore::records(const QByteArray &folder, int l
     return select("WHERE c.folder = ?", tail, {folder}, problem);
 }
 
+std::vector<JournalRecord> JournalStore::batch(qint64 batch, StoreResult &problem)
+{
+    return select("WHERE c.batch = " + QByteArray::number(batch), "ORDER BY c.id DESC", {}, problem);
+}
+
 std::vector<JournalRecord> JournalStore::unfinished(StoreResult &problem)
 {
     return select("WHERE c.state IN ('begun', 'bytes', 'mode')", "ORDER BY c.id", {}, problem);

@@ -53,6 +53,7 @@ public:
 
     // Newest first; folder empty: every folder; limit <= 0: all.
     std::vector<JournalRecord> records(const QByteArray &folder, int limit, StoreResult &problem);
+    std::vector<JournalRecord> batch(qint64 batch, StoreResult &problem);  // newest first
     std::vector<JournalRecord> unfinished(StoreResult &problem);
     std::optional<JournalRecord> record(qint64 id, StoreResult &problem);
     // The newest save (not an undo) that can be undone.

@@ -35,7 +35,8 @@ FileStatus refusal(const JournalRecord &record, const QString &why, int code = E
     return FileStatus::failure(code, tr("The %1 cannot be undone: %2").arg(describeChange(record), why));
 }
 
-// The change that takes record back, from the file as record left it.
+}  // namespace
+
 JournalRecord inverseOf(const JournalRecord &record, int modeNow)
 {
     JournalRecord inverse = record;
@@ -54,6 +55,8 @@ JournalRecord inverseOf(const JournalRecord &record, int modeNow)
     inverse.note.clear();
     return inverse;
 }
+
+namespace {
 
 FileStatus finishPending(SaveJournal &journal, JournalRecord pending)
 {
@@ -172,11 +175,25 @@ FileStatus undoChange(SaveJournal &journal, const JournalRecord &record, bool dr
     if (!record.undoable())
         return refusal(record, record.undoneBy ? tr("it was undone already (change %1).").arg(record.undoneBy)
                                                : tr("it changed nothing."));
+    ProvenFile file;
+    if (const FileStatus checked = checkUndoOf(record, file); !checked)
+        return checked;
+    if (dryRun)
+        return FileStatus::success();
+    JournalRecord begun = inverseOf(record, file.mode());
+    if (FileStatus status = journal.begin(begun); !status)
+        return status;
+    const FileStatus status = JournalSteps::carryForward(journal, begun);
+    journal.leaveOpen();
+    return status;
+}
+
+FileStatus checkUndoOf(const JournalRecord &record, ProvenFile &file, ProvenFolders *folders)
+{
     if (const QByteArray problem = ProvenCheck::problemOf(record); !problem.isEmpty())
         return refusal(record, tr("its record in the journal is refused (%1).").arg(QString::fromUtf8(problem)), EPERM);
-    ProvenFile file;
     Where where = Where::Neither;
-    if (const int code = file.locate(record, where); code != 0)
+    if (const int code = file.locate(record, where, folders); code != 0)
         return refusal(record, tr("its folder \"%1\" cannot be opened (%2).").arg(QString::fromUtf8(record.folder), systemText(code)));
     const QByteArray current = record.currentName();
     const bool there = where == Where::Both || (current == record.newName && where == Where::New)
@@ -196,14 +213,7 @@ FileStatus undoChange(SaveJournal &journal, const JournalRecord &record, bool dr
     const JournalRecord inverse = inverseOf(record, file.mode());
     if (inverse.renames() && ::fstatat(file.folderFd(), inverse.newName.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
         return refusal(record, tr("another file is called \"%1\" now.").arg(QString::fromUtf8(inverse.newName)));
-    if (dryRun)
-        return FileStatus::success();
-    JournalRecord begun = inverse;
-    if (FileStatus status = journal.begin(begun); !status)
-        return status;
-    const FileStatus status = JournalSteps::carryForward(journal, begun);
-    journal.leaveOpen();
-    return status;
+    return FileStatus::success();
 }
 
 namespace JournalCheck {

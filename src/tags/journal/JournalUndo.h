@@ -13,6 +13,8 @@
 #include <vector>
 
 class SaveJournal;
+class ProvenFile;
+class ProvenFolders;
 
 // "save of NAME" or "undo of change N (NAME)", for messages and lists.
 QString describeChange(const JournalRecord &record);
@@ -28,6 +30,14 @@ const JournalRecord *lastUndoableSave(const std::vector<JournalRecord> &records)
 // (fchmod, rename) fails the undo with its reason; the record keeps the steps done, and the next
 // start or another undo of the same change finishes it.
 FileStatus undoChange(SaveJournal &journal, const JournalRecord &record, bool dryRun);
+
+// The checks of an undo of the finished save record, leaving its file found, open and locked in
+// file (the folder taken from folders when given): the record proven, the file where and as the
+// save left it, its old name free. A refusal says why.
+FileStatus checkUndoOf(const JournalRecord &record, ProvenFile &file, ProvenFolders *folders = nullptr);
+
+// The change that takes record back, from the file as record left it (modeNow: its bits now).
+JournalRecord inverseOf(const JournalRecord &record, int modeNow);
 
 namespace JournalCheck {
 // Whether path names the file the record was made for.

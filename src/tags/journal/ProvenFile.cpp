@@ -2,6 +2,8 @@
 
 #include <QList>
 
+#include <utility>
+
 #include <cerrno>
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -100,7 +102,7 @@ ProvenFile::~ProvenFile()
     m_lock.release();
     if (m_fd >= 0)
         ::close(m_fd);
-    if (m_dir >= 0)
+    if (m_dir >= 0 && m_ownsDir)
         ::close(m_dir);
 }
 
@@ -109,13 +111,13 @@ bool ProvenFile::isRecorded(const struct stat &st) const
     return S_ISREG(st.st_mode) && quint64(st.st_dev) == m_device && quint64(st.st_ino) == m_inode;
 }
 
-int ProvenFile::locate(const JournalRecord &record, Where &where)
+namespace {
+
+// The folder opened from "/" one real directory at a time; -1 with errno set when it cannot be.
+int openFolderChain(const QByteArray &folder)
 {
-    where = Where::Neither;
-    m_device = record.device;
-    m_inode = record.inode;
     int dir = openAt(AT_FDCWD, "/", O_RDONLY | O_DIRECTORY);
-    for (const QByteArray &part : record.folder.mid(1).split('/')) {
+    for (const QByteArray &part : folder.mid(1).split('/')) {
         if (dir < 0 || part.isEmpty())
             break;
         const int next = openAt(dir, part.constData(), O_RDONLY | O_DIRECTORY);
@@ -124,9 +126,49 @@ int ProvenFile::locate(const JournalRecord &record, Where &where)
         dir = next;
         errno = code;
     }
-    if (dir < 0)
+    return dir;
+}
+
+}  // namespace
+
+ProvenFolders::~ProvenFolders()
+{
+    for (const int fd : std::as_const(m_fds))
+        if (fd >= 0)
+            ::close(fd);
+}
+
+int ProvenFolders::open(const QByteArray &folder, int &fd)
+{
+    const auto known = m_fds.constFind(folder);
+    if (known != m_fds.constEnd()) {
+        fd = *known;
+        return 0;
+    }
+    fd = openFolderChain(folder);
+    if (fd < 0)
         return errno;
+    m_fds.insert(folder, fd);
+    return 0;
+}
+
+int ProvenFile::locate(const JournalRecord &record, Where &where, ProvenFolders *folders)
+{
+    where = Where::Neither;
+    m_device = record.device;
+    m_inode = record.inode;
+    if (m_dir >= 0 && m_ownsDir)
+        ::close(m_dir);
+    m_dir = -1;
+    int dir = -1;
+    if (folders) {
+        if (const int code = folders->open(record.folder, dir); code != 0)
+            return code;
+    } else if ((dir = openFolderChain(record.folder)) < 0) {
+        return errno;
+    }
     m_dir = dir;
+    m_ownsDir = !folders;
     struct stat st;
     const bool atOld = ::fstatat(m_dir, record.oldName.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && isRecorded(st);
     const bool atNew = record.renames() && ::fstatat(m_dir, record.newName.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0
@@ -217,7 +259,7 @@ int ProvenFile::makeWritable()
     return 0;
 }
 
-int ProvenFile::writeEnd(const JournalRecord &record, bool toAfter)
+int ProvenFile::writeEnd(const JournalRecord &record, bool toAfter, bool flush)
 {
     const qint64 length = toAfter ? record.lengthAfter() : record.lengthBefore;
     const QByteArray &bytes = toAfter ? record.newTail : record.oldTail;
@@ -226,7 +268,7 @@ int ProvenFile::writeEnd(const JournalRecord &record, bool toAfter)
         code = pwriteAll(m_fd, bytes.constData(), TrailerSize, length - TrailerSize);
     if (code == 0 && m_st.st_size != length && ::ftruncate(m_fd, length) != 0)
         code = errno;
-    if (code == 0 && ::fsync(m_fd) != 0)
+    if (code == 0 && flush && ::fsync(m_fd) != 0)
         code = errno;
     if (code == 0)
         ::fstat(m_fd, &m_st);

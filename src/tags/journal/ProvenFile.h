@@ -9,6 +9,7 @@
 #include "tags/journal/JournalRecord.h"
 
 #include <QByteArray>
+#include <QHash>
 
 #include <sys/stat.h>
 
@@ -17,6 +18,21 @@ namespace ProvenCheck {
 // trailers, lengths.
 QByteArray problemOf(const JournalRecord &record);
 }  // namespace ProvenCheck
+
+// The folders of many records (an undo of a batch), each opened as locate() opens one, once, and
+// kept open until this goes.
+class ProvenFolders {
+public:
+    ProvenFolders() = default;
+    ~ProvenFolders();
+    ProvenFolders(const ProvenFolders &) = delete;
+    ProvenFolders &operator=(const ProvenFolders &) = delete;
+    // 0 and fd, the folder's descriptor (owned here), or an errno.
+    int open(const QByteArray &folder, int &fd);
+
+private:
+    QHash<QByteArray, int> m_fds;
+};
 
 class ProvenFile {
 public:
@@ -28,9 +44,9 @@ public:
     ProvenFile(const ProvenFile &) = delete;
     ProvenFile &operator=(const ProvenFile &) = delete;
 
-    // Opens the record's folder and looks for its file under the old and the new name. Returns 0
-    // or an errno of the folder's open.
-    int locate(const JournalRecord &record, Where &where);
+    // Opens the record's folder (or takes it from folders) and looks for its file under the old
+    // and the new name. Returns 0 or an errno of the folder's open.
+    int locate(const JournalRecord &record, Where &where, ProvenFolders *folders = nullptr);
     // Opens the file found under name (read-only) and takes its lock, held until another open or
     // the end of this object; 0 or an errno (EBUSY: another process holds the file). Whoever holds
     // the journal alone (recovery) must not wait for a file: a save that holds one may be waiting
@@ -45,8 +61,10 @@ public:
     // Gives a read-only file its owner's write bit and reopens it for writing, checking it is the
     // same file. 0 or an errno.
     int makeWritable();
-    // Makes the file's end what record says it is after (toAfter) or before; flushed.
-    int writeEnd(const JournalRecord &record, bool toAfter);
+    // Makes the file's end what record says it is after (toAfter) or before; flushed unless the
+    // caller flushes a batch at once.
+    int writeEnd(const JournalRecord &record, bool toAfter, bool flush = true);
+    int descriptor() const { return m_fd; }
     int setMode(int mode);
     // Renames from to within the folder, never replacing a file; 0 or an errno (EEXIST).
     int rename(const QByteArray &from, const QByteArray &to);
@@ -60,6 +78,7 @@ private:
     bool isRecorded(const struct stat &st) const;
 
     int m_dir = -1, m_fd = -1;
+    bool m_ownsDir = true;  // false: the folder is a ProvenFolders'
     FileLock m_lock;
     quint64 m_device = 0, m_inode = 0;
     QByteArray m_name;

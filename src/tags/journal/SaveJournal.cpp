@@ -143,6 +143,17 @@ std::vector<JournalRecord> SaveJournal::records(const QByteArray &folder, int li
     return found;
 }
 
+std::vector<JournalRecord> SaveJournal::batch(qint64 batch, FileStatus *problem)
+{
+    StoreResult result = m_store.open(false);
+    std::vector<JournalRecord> found;
+    if (result)
+        found = m_store.batch(batch, result);
+    if (problem)
+        *problem = statusOf(result);
+    return found;
+}
+
 std::optional<JournalRecord> SaveJournal::record(qint64 id, FileStatus *problem)
 {
     StoreResult result = m_store.open(false);

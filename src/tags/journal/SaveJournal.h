@@ -62,6 +62,8 @@ public:
     // receives a failure to read (no journal yet is no failure).
     std::vector<JournalRecord> records(const QByteArray &folder = {}, int limit = 0, FileStatus *problem = nullptr);
     std::optional<JournalRecord> record(qint64 id, FileStatus *problem = nullptr);
+    // The records of one batch, newest first.
+    std::vector<JournalRecord> batch(qint64 batch, FileStatus *problem = nullptr);
     std::optional<JournalRecord> lastUndoable();
     std::optional<JournalRecord> pendingUndoOf(qint64 id);
     std::vector<JournalRecord> unfinished(FileStatus *problem = nullptr);
