@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
-"""A folder job applied against set on the same folder, whole velmora-cli processes with the journal
-on: from-names (title, artist and track from each name) against set (title and artist the same
-for all), each run in turn, ROUNDS rounds, so that the load of a
-shared machine falls on all alike. Before each run every trailer is put back as generated and the
-journal starts empty, so that each run writes every file. Prints the median wall and processor
-time of each, the ratio to set, and the load average (1 minute) seen at the runs.
+"""Saves of a whole folder side by side, whole processes, each run in turn, ROUNDS rounds, so that the
+load of a shared machine falls on all alike: id3tool -a (the album of every file, no journal, no
+flush), velmora-cli set --album (the same change, journal on), the undo --batch of that set, a
+folder job (from-names: title, artist and track from each name) and its undo. Before each save
+every trailer is put back as generated and the journal starts empty, so that each run writes every
+file; an undo runs right after its save. Prints the median wall and processor time of each, the
+ratio to id3tool and to set, and the load average (1 minute) seen at the runs.
 
     bench/jobs_vs_set.py [--rounds N] [--files N] BUILD"""
 import argparse, os, shutil, statistics, sys, tempfile
@@ -49,26 +50,35 @@ def main():
     folder = os.path.join(work, 'album')
     try:
         generate(folder, args.files)
-        commands = [('set --title --artist', [cli, 'set', folder, '--title', 'Same', '--artist', 'Same']),
-                    ('from-names', [cli, 'from-names', '--pattern', '%n - %a - %t', folder])]
-        results = {name: [] for name, _ in commands}
+        id3tool = shutil.which('id3tool')
+        listed = [os.path.join(folder, name) for name in names(args.files)]
+        # (name, command, whether it starts from the generated trailers and an empty journal)
+        commands = [('set --album', [cli, 'set', folder, '--album', 'Blue Album'], True),
+                    ('undo --batch of set', [cli, 'undo', '--batch'], False),
+                    ('from-names', [cli, 'from-names', '--pattern', '%n - %a - %t', folder], True),
+                    ('undo --batch of from-names', [cli, 'undo', '--batch'], False)]
+        if id3tool:
+            commands.insert(0, ('id3tool -a', [id3tool, '-a', 'Blue Album'] + listed, True))
+        results = {name: [] for name, _, _ in commands}
+        state = os.path.join(work, 'state')
+        env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, 'config'), XDG_STATE_HOME=state)
         for round in range(args.rounds + 1):  # the first round warms the page cache and is not counted
-            for name, command in commands:
-                reset(folder, args.files)
-                state = os.path.join(work, 'state')
-                shutil.rmtree(state, ignore_errors=True)
-                env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, 'config'), XDG_STATE_HOME=state)
+            for name, command, fresh in commands:
+                if fresh:
+                    reset(folder, args.files)
+                    shutil.rmtree(state, ignore_errors=True)
                 measured = run(command, env)
                 if round:
                     results[name].append(measured)
-        floor = statistics.median(r[0] for r in results[commands[0][0]])
+        median = {name: statistics.median(r[0] for r in runs) for name, runs in results.items()}
         print('%d files, %d rounds' % (args.files, args.rounds))
-        print('%-24s %10s %10s %8s %12s' % ('command', 'wall ms', 'cpu ms', 'vs set', 'load'))
+        print('%-28s %10s %10s %10s %8s %12s' % ('command', 'wall ms', 'cpu ms', 'vs id3tool', 'vs set', 'load'))
         for name, runs in results.items():
-            wall = statistics.median(r[0] for r in runs)
             loads = [r[2] for r in runs]
-            print('%-24s %10.1f %10.1f %8.2f %5.1f-%-5.1f' % (name, wall, statistics.median(r[1] for r in runs),
-                                                              wall / floor, min(loads), max(loads)))
+            print('%-28s %10.1f %10.1f %10s %8.2f %5.1f-%-5.1f' % (
+                name, median[name], statistics.median(r[1] for r in runs),
+                '%.2f' % (median[name] / median['id3tool -a']) if 'id3tool -a' in median else '-',
+                median[name] / median['set --album'], min(loads), max(loads)))
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
