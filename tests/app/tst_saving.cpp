@@ -55,6 +55,26 @@ private slots:
         QCOMPARE(w->session().CurrentPath(), file("t.mp3"));
     }
 
+    // Another program writes the tag after the click, within the same tick of the file system's
+    // clock (same size, same times): Save refuses, says so, and writes nothing over that change.
+    void aTagChangedAfterTheClickIsNotWrittenOver()
+    {
+        QVERIFY(writeFile(file("t.mp3"), song(1000, trailer("Old", "Artist"))));
+        Window w(m_folder);
+        QVERIFY(w.clickFile("t.mp3"));
+        const TestFiles::FileTimes times = timesOf(file("t.mp3"));
+        const QByteArray theirs = song(1000, trailer("Theirs", "Artist"));
+        QVERIFY(writeFile(file("t.mp3"), theirs));
+        QVERIFY(setTimes(file("t.mp3"), times));
+        w.typeInto(0, QStringLiteral("Mine"));
+        w.save();
+        QCOMPARE(log.texts.size(), 1);
+        QVERIFY2(log.texts.front().contains(QStringLiteral("changed on disk")) &&
+                     log.texts.front().contains(QStringLiteral("Select the file again")),
+                 qPrintable(log.texts.front()));
+        QCOMPARE(readFile(file("t.mp3")), theirs);
+    }
+
     void theGenreByteWritten()
     {
         QVERIFY(writeFile(file("a.mp3"), song(1000, trailer("Odd genre", "", "", "", "", 200))));
