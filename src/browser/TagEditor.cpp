@@ -130,7 +130,7 @@ int TagEditor::fillList(bool onlyNew, const QByteArray &wanted, std::optional<Ta
         *wantedReading = scanned.wanted;
     const QSet<QByteArray> before = std::exchange(m_unreadable, scanned.unreadable);
     if (scanned.lastGenre)
-        m_genreNumber = *scanned.lastGenre;
+        m_session.setGenreNumber(*scanned.lastGenre);
     // Each file read puts its fields into the panel and empties the proposal; only the last
     // one shows, so the boxes are set once.
     if (scanned.lastRead) {
@@ -147,7 +147,7 @@ int TagEditor::fillList(bool onlyNew, const QByteArray &wanted, std::optional<Ta
 
 bool TagEditor::CmdSave_Click()
 {
-    const std::optional<QByteArray> savedAs = m_saver.save(m_navigator.shownFolder(), m_genreNumber);
+    const std::optional<QByteArray> savedAs = m_saver.save(m_navigator.shownFolder());
     if (savedAs)
         showWrittenFile(*savedAs, true);
     return savedAs.has_value();
@@ -193,7 +193,7 @@ void TagEditor::publish(const TagReading &reading)
 {
     // A file without a tag leaves the genre variable of the last tag alone.
     if (reading.tagged)
-        m_genreNumber = reading.fields.genre;
+        m_session.setGenreNumber(reading.fields.genre);
 }
 
 void TagEditor::ReadTag(const TagReading &reading)

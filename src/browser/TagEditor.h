@@ -109,7 +109,6 @@ private:
     Id3v2Marks m_id3v2;
     TagSaver m_saver;
 
-    quint8 m_genreNumber = 0;  // the genre a save writes when the box names no entry
     bool m_quietNames = false;  // box changes that must not rebuild the proposal
     QSet<QByteArray> m_unreadable;  // names that the last rebuild could not read
 };

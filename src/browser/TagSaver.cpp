@@ -17,7 +17,7 @@ TagSaver::TagSaver(const BrowserPanel &controls, EditSession &session, const Tag
 {
 }
 
-std::optional<QByteArray> TagSaver::save(const QByteArray &folder, quint8 &genreNumber)
+std::optional<QByteArray> TagSaver::save(const QByteArray &folder)
 {
     if (m_session.PlayerFile() == m_session.CurrentPath()) {
         Message::show(playingText());
@@ -35,7 +35,9 @@ std::optional<QByteArray> TagSaver::save(const QByteArray &folder, quint8 &genre
     }
     TagSave request;
     request.path = m_session.CurrentPath();
+    quint8 genreNumber = m_session.GenreNumber();
     request.fields = m_panel.fieldsToSave(genreNumber);
+    m_session.setGenreNumber(genreNumber);
     if (!keepTrackOnSave(request.fields, m_session.reading()))
         return std::nullopt;
     request.expected = m_session.reading().identity;

@@ -21,10 +21,10 @@ public:
     TagSaver(const BrowserPanel &controls, EditSession &session, const TagPanel &panel, const Selection &selection,
              QObject *parent = nullptr);
 
-    // Writes the current file of folder; genreNumber is the genre written when the box names no
-    // entry, and takes the one written. The name the file has afterwards; none when refused or
-    // failed, the reason shown.
-    std::optional<QByteArray> save(const QByteArray &folder, quint8 &genreNumber);
+    // Writes the current file of folder (the session's GenreNumber when the genre box names no
+    // entry, which takes the genre written). The name the file has afterwards; none when refused
+    // or failed, the reason shown.
+    std::optional<QByteArray> save(const QByteArray &folder);
 
     // The refusal to write the file the player holds.
     static QString playingText() { return QStringLiteral("Cannot Edit MP3 While Playing"); }

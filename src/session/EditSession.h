@@ -34,6 +34,9 @@ public:
     const Id3v2Reading &id3v2() const { return m_id3v2; }  // the ID3v2 tag read with it
     const QString &proposedName() const { return m_proposedName; }  // the new-name box's text
     const QByteArray &PlayerFile() const { return m_playerFile; }  // the file the player holds
+    // The genre a save writes when the genre box names no entry: the last tag read's.
+    quint8 GenreNumber() const { return m_genreNumber; }
+    void setGenreNumber(quint8 genre) { m_genreNumber = genre; }
 
     // A file was read (both its tags, from one open) and becomes the current file, without a
     // label until setLabel.
@@ -69,6 +72,7 @@ private:
     QByteArray m_path;
     QString m_label;
     int m_selectedIndex = 0;
+    quint8 m_genreNumber = 0;
     TagReading m_reading;
     Id3v2Reading m_id3v2;
     QString m_proposedName;

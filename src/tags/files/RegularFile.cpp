@@ -41,6 +41,15 @@ long fileSystemChecks()
     return g_fileSystemChecks.load(std::memory_order_relaxed);
 }
 
+int openNonBlocking(int folderFd, const char *name, int flags, mode_t mode)
+{
+    int fd;
+    do {
+        fd = ::openat(folderFd, name, flags | O_NOCTTY | O_NONBLOCK | O_CLOEXEC, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
 FileStatus openRegularFile(int folderFd, const char *name, int access, bool lookFirst, int &fd, struct stat &st,
                            const FolderFileSystem *folderFs)
 {
@@ -54,11 +63,7 @@ FileStatus openRegularFile(int folderFd, const char *name, int access, bool look
         if (!S_ISREG(st.st_mode))
             return notRegularFileStatus(st.st_mode);
     }
-    // O_NONBLOCK: should the name have become a FIFO since it was looked at, the open still returns.
-    int opened;
-    do {
-        opened = ::openat(folderFd, name, access | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    } while (opened < 0 && errno == EINTR);
+    const int opened = openNonBlocking(folderFd, name, access);
     if (opened < 0)
         return FileStatus::fromLastError();
     FileStatus status = FileStatus::success();

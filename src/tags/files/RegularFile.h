@@ -29,6 +29,11 @@ private:
 // began, for the tests: a folder of files on its device is one.
 long fileSystemChecks();
 
+// The open every file of ours goes through, the journal's own included: never blocking (a name
+// that has become a FIFO still returns), never making a terminal the process's own, closed on exec,
+// tried again after an interruption. -1 with errno set on failure.
+int openNonBlocking(int folderFd, const char *name, int flags, mode_t mode = 0);
+
 // Opens name (relative to folderFd, or AT_FDCWD) with access (O_RDONLY or O_RDWR, O_NOFOLLOW
 // allowed). With lookFirst the name is looked at before the open, because opening a device can
 // have side effects of its own; a final link is then refused with ELOOP when O_NOFOLLOW is given.

@@ -19,11 +19,7 @@ QString tr(const char *text)
 
 int openNoFollow(int at, const char *name, int flags, mode_t mode = 0600)
 {
-    int fd;
-    do {
-        fd = ::openat(at, name, flags | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, mode);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
+    return openNonBlocking(at, name, flags | O_NOFOLLOW, mode);
 }
 
 

@@ -16,11 +16,7 @@ constexpr qint64 TrailerSize = 128;
 
 int openAt(int at, const char *name, int flags)
 {
-    int fd;
-    do {
-        fd = ::openat(at, name, flags | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
+    return openNonBlocking(at, name, flags | O_NOFOLLOW);
 }
 
 bool plainName(const QByteArray &name)
