@@ -90,12 +90,15 @@ private:
         return ended.wait();
     }
 
-    // Ctrl+Alt+Z in the window, as a user takes the last job back.
-    static void undoFromTheWindow(Window &w)
+    // Ctrl+Alt+Z in the window, as a user takes the last job back; with waiting, until the undo
+    // has ended and been shown.
+    static void undoFromTheWindow(Window &w, bool waiting = true)
     {
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w.main()));
         QTest::keyClick(w.TxtDispTag[0], Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
+        if (waiting)
+            QTRY_VERIFY(!w->saveUndo().undoing());
     }
 
 private slots:
@@ -268,6 +271,7 @@ private slots:
         QVERIFY(writeFile(file("b.mp3"), readFile(file("b.mp3")).chopped(1) + 'x'));
         const auto before = snapshot();
         w->saveUndo().mnuUndoSave_Click();
+        QTRY_VERIFY(!w->saveUndo().undoing());
         QCOMPARE(snapshot(), before);
         QCOMPARE(log.texts.size(), 1);
         QVERIFY(log.texts[0].startsWith(QStringLiteral("Nothing was undone:\nb.mp3: ")));
@@ -454,8 +458,10 @@ private slots:
 
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w.main()));
-        for (int undo = 0; undo < 4; ++undo)
+        for (int undo = 0; undo < 4; ++undo) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
+            QTRY_VERIFY(!w->saveUndo().undoing());
+        }
         QCOMPARE(log.texts, QStringList());
         QCOMPARE(snapshot(), before);
     }
