@@ -3,7 +3,8 @@
 // Apply, Values for Every File writing only its ticked fields, the stored patterns read back,
 // titles from a pasted list, Case and Replace, Number Tracks (a long comment cut only when
 // ticked, a number typed in the preview) and Rename Every File (a collision skipped, the current
-// file followed, one undo), and an album made by four jobs and taken back by four undos.
+// file followed, one undo), an album made by four jobs and taken back by four undos, and a job's
+// undo running while the window goes on, its writers disabled until it ends.
 
 #include "support/EditorTestHelpers.h"
 
@@ -25,6 +26,7 @@
 #include "tags/journal/SaveJournal.h"
 #include "tags/settings/SettingsKeys.h"
 #include "tags/settings/SettingsStore.h"
+#include "tags/files/FileLock.h"
 
 #include <QAction>
 #include <QApplication>
@@ -35,13 +37,16 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
 #include <QtTest>
 
 #include <functional>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace EditorTest;
 
@@ -54,6 +59,25 @@ QByteArray field(const QByteArray &file, int offset, int width)
     const QByteArray bytes = file.right(128).mid(offset, width);
     return bytes.left(bytes.indexOf('\0') < 0 ? width : bytes.indexOf('\0')).trimmed();
 }
+
+// A file's lock held by this thread, as another Velmora process would hold it: an undo of a batch
+// that holds it waits before it gives any file back.
+struct HeldFile {
+    explicit HeldFile(const QByteArray &path) : fd(::open(path.constData(), O_RDONLY))
+    {
+        struct stat st;
+        if (fd >= 0 && ::fstat(fd, &st) == 0)
+            lock.take(fd, st, FileLock::Wait::No);
+    }
+    ~HeldFile()
+    {
+        lock.release();
+        if (fd >= 0)
+            ::close(fd);
+    }
+    int fd;
+    FileLock lock;
+};
 
 }  // namespace
 
@@ -99,6 +123,38 @@ private:
         QTest::keyClick(w.TxtDispTag[0], Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
         if (waiting)
             QTRY_VERIFY(!w->saveUndo().undoing());
+    }
+
+    // Values for Every File: album into every file of the folder shown, the dialog closed again.
+    bool applyAlbum(Window &w, const QString &album)
+    {
+        JobDialog *dialog = openJob(w, Qt::Key_V);
+        if (!dialog)
+            return false;
+        QTest::keyClicks(static_cast<ValuesJobInputs &>(dialog->inputs()).boxes[1], album);
+        if (!applyAndWait(dialog))
+            return false;
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        return QTest::qWaitFor([&] { return !w->jobs().dialog(); });
+    }
+
+    // What writes the files besides the batch's undo: Save Tags, Save and Next, the jobs, the
+    // undos.
+    static QList<QObject *> writers(Window &w)
+    {
+        QList<QObject *> found{w->findChild<QPushButton *>(QStringLiteral("CmdSave"))};
+        for (const char *name : {"mnuSaveNext", "mnuUndoSave", "mnuSaveHistory", "mnuTagsFromNames",
+                                 "mnuValuesForEveryFile", "mnuTitlesFromList", "mnuCaseAndReplace",
+                                 "mnuNumberTracks", "mnuRenameEveryFile"})
+            found << w->findChild<QAction *>(QLatin1String(name));
+        return found;
+    }
+
+    static bool enabled(QObject *writer)
+    {
+        if (auto *action = qobject_cast<QAction *>(writer))
+            return action->isEnabled();
+        return static_cast<QWidget *>(writer)->isEnabled();
     }
 
 private slots:
@@ -570,6 +626,70 @@ private slots:
         QCOMPARE(log.texts, QStringList());
         QCOMPARE(snapshot(), before);
         QCOMPARE(w->session().CurrentPath(), file("t1.mp3"));
+    }
+
+    // A job's undo runs off the window's thread: with one file held elsewhere it waits before it
+    // gives any back, and meanwhile the window goes on, shows the progress, and lets nothing else
+    // write the files until the undo has ended.
+    void aJobsUndoLeavesTheWindowFreeAndItsWritersDisabled()
+    {
+        StateHome state;
+        for (const char *name : {"a.mp3", "b.mp3", "c.mp3"})
+            QVERIFY(writeFile(file(name), audio));
+        const auto before = snapshot();
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+        QVERIFY(applyAlbum(w, QStringLiteral("Red Album")));
+        const auto tagged = snapshot();
+        for (QObject *writer : writers(w))
+            QVERIFY2(writer && enabled(writer), writer ? qPrintable(writer->objectName()) : "missing");
+
+        auto held = std::make_unique<HeldFile>(file("b.mp3"));
+        QVERIFY(held->lock.held());
+        QSignalSpy undoing(&w->saveUndo(), &SaveUndo::undoingChanged);
+        undoFromTheWindow(w, false);
+        QVERIFY(w->saveUndo().undoing());
+        emit w->mnuEdit->aboutToShow();  // the entry is not enabled again by the menu opening
+        for (QObject *writer : writers(w))
+            QVERIFY2(!enabled(writer), qPrintable(writer->objectName()));
+        QTRY_VERIFY(w->findChild<QProgressDialog *>(QStringLiteral("undoProgress"))
+                    && w->findChild<QProgressDialog *>(QStringLiteral("undoProgress"))->isVisible());
+        QCOMPARE(snapshot(), tagged);
+
+        held.reset();
+        QVERIFY(undoing.wait());
+        QCOMPARE(undoing.last().first().toBool(), false);
+        QVERIFY(!w->saveUndo().undoing());
+        QCOMPARE(log.texts, QStringList());
+        QCOMPARE(snapshot(), before);
+        QVERIFY(!w->findChild<QProgressDialog *>(QStringLiteral("undoProgress")));
+        for (QObject *writer : writers(w))
+            QVERIFY2(enabled(writer) == (writer->objectName() != QStringLiteral("mnuUndoSave")),
+                     qPrintable(writer->objectName()));
+    }
+
+    // The window closed while a job's undo runs waits for its end: every file is given back and the
+    // journal knows it.
+    void closingTheWindowWaitsForTheUndo()
+    {
+        StateHome state;
+        for (const char *name : {"a.mp3", "b.mp3", "c.mp3"})
+            QVERIFY(writeFile(file(name), audio));
+        const auto before = snapshot();
+        std::unique_ptr<HeldFile> held;  // let go of only as the window goes
+        {
+            Window w;
+            QVERIFY(w.openFolder(m_folder));
+            QVERIFY(applyAlbum(w, QStringLiteral("Red Album")));
+            held = std::make_unique<HeldFile>(file("b.mp3"));
+            QVERIFY(held->lock.held());
+            undoFromTheWindow(w, false);
+            QVERIFY(w->saveUndo().undoing());
+            connect(&w->saveUndo(), &QObject::destroyed, [&held] { held.reset(); });
+        }
+        QCOMPARE(snapshot(), before);
+        SaveJournal journal(state.journalFolder());
+        QVERIFY(lastUndoableBatch(journal).saves.empty());
     }
 };
 
