@@ -3,8 +3,8 @@
 // Apply, Values for Every File writing only its ticked fields, the stored patterns read back,
 // titles from a pasted list, Case and Replace, Number Tracks (a long comment cut only when
 // ticked, a number typed in the preview) and Rename Every File (a collision skipped, the current
-// file followed, one undo), an album made by four jobs and taken back by four undos, and a job's
-// undo running while the window goes on, its writers disabled until it ends.
+// file followed, one undo), an album made by four jobs and taken back by four undos, and an undo
+// running while the window goes on, its writers disabled until it ends.
 
 #include "support/EditorTestHelpers.h"
 
@@ -26,7 +26,6 @@
 #include "tags/journal/SaveJournal.h"
 #include "tags/settings/SettingsKeys.h"
 #include "tags/settings/SettingsStore.h"
-#include "tags/files/FileLock.h"
 
 #include <QAction>
 #include <QApplication>
@@ -44,9 +43,8 @@
 
 #include <functional>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
+#include <sys/file.h>
 
 using namespace EditorTest;
 
@@ -59,25 +57,6 @@ QByteArray field(const QByteArray &file, int offset, int width)
     const QByteArray bytes = file.right(128).mid(offset, width);
     return bytes.left(bytes.indexOf('\0') < 0 ? width : bytes.indexOf('\0')).trimmed();
 }
-
-// A file's lock held by this thread, as another Velmora process would hold it: an undo of a batch
-// that holds it waits before it gives any file back.
-struct HeldFile {
-    explicit HeldFile(const QByteArray &path) : fd(::open(path.constData(), O_RDONLY))
-    {
-        struct stat st;
-        if (fd >= 0 && ::fstat(fd, &st) == 0)
-            lock.take(fd, st, FileLock::Wait::No);
-    }
-    ~HeldFile()
-    {
-        lock.release();
-        if (fd >= 0)
-            ::close(fd);
-    }
-    int fd;
-    FileLock lock;
-};
 
 }  // namespace
 
@@ -114,8 +93,7 @@ private:
         return ended.wait();
     }
 
-    // Ctrl+Alt+Z in the window, as a user takes the last job back; with waiting, until the undo
-    // has ended and been shown.
+    // Ctrl+Alt+Z in the window, as a user takes the last job back, and the undo's end waited for.
     static void undoFromTheWindow(Window &w, bool waiting = true)
     {
         w->activateWindow();
@@ -125,36 +103,16 @@ private:
             QTRY_VERIFY(!w->saveUndo().undoing());
     }
 
-    // Values for Every File: album into every file of the folder shown, the dialog closed again.
-    bool applyAlbum(Window &w, const QString &album)
+    // Of Save Tags, Save and Next, the undos and the jobs, those enabled.
+    static QStringList enabledWriters(Window &w)
     {
-        JobDialog *dialog = openJob(w, Qt::Key_V);
-        if (!dialog)
-            return false;
-        QTest::keyClicks(static_cast<ValuesJobInputs &>(dialog->inputs()).boxes[1], album);
-        if (!applyAndWait(dialog))
-            return false;
-        QTest::keyClick(dialog, Qt::Key_Escape);
-        return QTest::qWaitFor([&] { return !w->jobs().dialog(); });
-    }
-
-    // What writes the files besides the batch's undo: Save Tags, Save and Next, the jobs, the
-    // undos.
-    static QList<QObject *> writers(Window &w)
-    {
-        QList<QObject *> found{w->findChild<QPushButton *>(QStringLiteral("CmdSave"))};
-        for (const char *name : {"mnuSaveNext", "mnuUndoSave", "mnuSaveHistory", "mnuTagsFromNames",
-                                 "mnuValuesForEveryFile", "mnuTitlesFromList", "mnuCaseAndReplace",
-                                 "mnuNumberTracks", "mnuRenameEveryFile"})
-            found << w->findChild<QAction *>(QLatin1String(name));
-        return found;
-    }
-
-    static bool enabled(QObject *writer)
-    {
-        if (auto *action = qobject_cast<QAction *>(writer))
-            return action->isEnabled();
-        return static_cast<QWidget *>(writer)->isEnabled();
+        QStringList names;
+        for (const char *name : {"CmdSave", "mnuSaveNext", "mnuUndoSave", "mnuSaveHistory", "mnuTagsFromNames",
+                                 "mnuValuesForEveryFile", "mnuTitlesFromList", "mnuCaseAndReplace", "mnuNumberTracks",
+                                 "mnuRenameEveryFile"})
+            if (w->findChild<QObject *>(QLatin1String(name))->property("enabled").toBool())
+                names << QLatin1String(name);
+        return names;
     }
 
 private slots:
@@ -512,12 +470,8 @@ private slots:
             QCOMPARE(int(quint8(bytes.at(bytes.size() - 2))), i + 1);
         }
 
-        w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&w.main()));
-        for (int undo = 0; undo < 4; ++undo) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
-            QTRY_VERIFY(!w->saveUndo().undoing());
-        }
+        for (int undo = 0; undo < 4; ++undo)
+            undoFromTheWindow(w);
         QCOMPARE(log.texts, QStringList());
         QCOMPARE(snapshot(), before);
     }
@@ -628,68 +582,54 @@ private slots:
         QCOMPARE(w->session().CurrentPath(), file("t1.mp3"));
     }
 
-    // A job's undo runs off the window's thread: with one file held elsewhere it waits before it
-    // gives any back, and meanwhile the window goes on, shows the progress, and lets nothing else
-    // write the files until the undo has ended.
-    void aJobsUndoLeavesTheWindowFreeAndItsWritersDisabled()
+    // A job's undo runs off the window's thread: with a file locked here (as by another process)
+    // it waits, while the window shows its progress and lets nothing else write; closed, the
+    // window waits for the undo's end.
+    void aJobsUndoLeavesTheWindowFree_data()
     {
-        StateHome state;
-        for (const char *name : {"a.mp3", "b.mp3", "c.mp3"})
-            QVERIFY(writeFile(file(name), audio));
-        const auto before = snapshot();
-        Window w;
-        QVERIFY(w.openFolder(m_folder));
-        QVERIFY(applyAlbum(w, QStringLiteral("Red Album")));
-        const auto tagged = snapshot();
-        for (QObject *writer : writers(w))
-            QVERIFY2(writer && enabled(writer), writer ? qPrintable(writer->objectName()) : "missing");
-
-        auto held = std::make_unique<HeldFile>(file("b.mp3"));
-        QVERIFY(held->lock.held());
-        QSignalSpy undoing(&w->saveUndo(), &SaveUndo::undoingChanged);
-        undoFromTheWindow(w, false);
-        QVERIFY(w->saveUndo().undoing());
-        emit w->mnuEdit->aboutToShow();  // the entry is not enabled again by the menu opening
-        for (QObject *writer : writers(w))
-            QVERIFY2(!enabled(writer), qPrintable(writer->objectName()));
-        QTRY_VERIFY(w->findChild<QProgressDialog *>(QStringLiteral("undoProgress"))
-                    && w->findChild<QProgressDialog *>(QStringLiteral("undoProgress"))->isVisible());
-        QCOMPARE(snapshot(), tagged);
-
-        held.reset();
-        QVERIFY(undoing.wait());
-        QCOMPARE(undoing.last().first().toBool(), false);
-        QVERIFY(!w->saveUndo().undoing());
-        QCOMPARE(log.texts, QStringList());
-        QCOMPARE(snapshot(), before);
-        QVERIFY(!w->findChild<QProgressDialog *>(QStringLiteral("undoProgress")));
-        for (QObject *writer : writers(w))
-            QVERIFY2(enabled(writer) == (writer->objectName() != QStringLiteral("mnuUndoSave")),
-                     qPrintable(writer->objectName()));
+        QTest::addColumn<bool>("closing");
+        QTest::newRow("to its end") << false;
+        QTest::newRow("window closed") << true;
     }
 
-    // The window closed while a job's undo runs waits for its end: every file is given back and the
-    // journal knows it.
-    void closingTheWindowWaitsForTheUndo()
+    void aJobsUndoLeavesTheWindowFree()
     {
+        QFETCH(bool, closing);
         StateHome state;
         for (const char *name : {"a.mp3", "b.mp3", "c.mp3"})
             QVERIFY(writeFile(file(name), audio));
         const auto before = snapshot();
-        std::unique_ptr<HeldFile> held;  // let go of only as the window goes
-        {
-            Window w;
-            QVERIFY(w.openFolder(m_folder));
-            QVERIFY(applyAlbum(w, QStringLiteral("Red Album")));
-            held = std::make_unique<HeldFile>(file("b.mp3"));
-            QVERIFY(held->lock.held());
-            undoFromTheWindow(w, false);
-            QVERIFY(w->saveUndo().undoing());
-            connect(&w->saveUndo(), &QObject::destroyed, [&held] { held.reset(); });
+        auto window = std::make_unique<Window>(m_folder);
+        Window &w = *window;
+        JobDialog *dialog = openJob(w, Qt::Key_V);
+        QVERIFY(dialog);
+        QTest::keyClicks(static_cast<ValuesJobInputs &>(dialog->inputs()).boxes[1], QStringLiteral("Red Album"));
+        QVERIFY(applyAndWait(dialog));
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QTRY_VERIFY(!w->jobs().dialog());
+        QStringList writers = enabledWriters(w);
+        QFile held(QString::fromUtf8(file("b.mp3")));
+        QVERIFY(held.open(QIODevice::ReadOnly) && ::flock(held.handle(), LOCK_EX | LOCK_NB) == 0);
+        undoFromTheWindow(w, false);
+        QVERIFY(w->saveUndo().undoing());
+        emit w->mnuEdit->aboutToShow();
+        QCOMPARE(enabledWriters(w), QStringList());
+        if (closing) {
+            connect(&w->saveUndo(), &QObject::destroyed, [&held] { held.close(); });
+            window.reset();
+            SaveJournal journal(state.journalFolder());
+            QVERIFY(lastUndoableBatch(journal).saves.empty());
+        } else {
+            const auto progress = [&w] { return w->findChild<QProgressDialog *>(QStringLiteral("undoProgress")); };
+            QTRY_VERIFY(progress() && progress()->isVisible());
+            QSignalSpy ended(&w->saveUndo(), &SaveUndo::undoingChanged);
+            held.close();
+            QVERIFY(ended.wait());
+            writers.removeOne(QStringLiteral("mnuUndoSave"));  // nothing left to undo
+            QCOMPARE(enabledWriters(w), writers);
         }
+        QCOMPARE(log.texts, QStringList());
         QCOMPARE(snapshot(), before);
-        SaveJournal journal(state.journalFolder());
-        QVERIFY(lastUndoableBatch(journal).saves.empty());
     }
 };
 
