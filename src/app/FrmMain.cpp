@@ -275,6 +275,12 @@ void FrmMain::createMenu()
     connect(m_editor, &TagEditor::canFillFromId3v2Changed, mnuFillFromId3v2, &QAction::setEnabled);
     m_tagging = new TaggingEntries(*mnuEdit, *mnuTags, *m_editor, this);
     m_jobs = new JobEntries(*mnuTags, *m_editor, *m_session, m_state, *m_saveUndo, *m_tagging, GenreList, this);
+    // Nothing else writes the files while a batch is undone.
+    for (QAction *writer : {m_tagging->saveAndNext, m_jobs->tagsFromNames, m_jobs->valuesForEveryFile,
+                            m_jobs->titlesFromList, m_jobs->caseAndReplace, m_jobs->numberTracks,
+                            m_jobs->renameEveryFile})
+        connect(m_saveUndo, &SaveUndo::undoingChanged, writer, &QAction::setDisabled);
+    connect(m_saveUndo, &SaveUndo::undoingChanged, m_editor, [this](bool undoing) { m_editor->setSaveEnabled(!undoing); });
     mnuHelp = menuBar()->addMenu(QStringLiteral("Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     auto add = [this](const char *name, const QString &caption, void (FrmMain::*handler)()) {

@@ -1,6 +1,7 @@
 #include "app/SaveUndo.h"
 
 #include "app/FrmSaveHistory.h"
+#include "app/UndoRun.h"
 #include "browser/TagEditor.h"
 #include "browser/TagSaver.h"
 #include "session/EditSession.h"
@@ -12,13 +13,18 @@
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
+#include <QProgressDialog>
+#include <QTimer>
 
 #include <algorithm>
-#include <functional>
 
 #include <sys/stat.h>
 
 namespace {
+
+// As the job dialog's: the progress of a run longer than about a second, updated ten times a second.
+constexpr int ProgressAfterMs = 1000;
+constexpr int ProgressEveryMs = 100;
 
 // The menu entry's text: "&Undo Save of NAME", the file by the name the list shows now (the new
 // one after a rename), an ampersand of the name shown as itself.
@@ -38,15 +44,6 @@ QString batchEntryText(const UndoableBatch &batch, const QStringList &jobNames)
     if (jobNames.contains(batch.jobName))
         return QStringLiteral("&Undo %1 %2").arg(batch.jobName, count);
     return QStringLiteral("&Undo Saves %1").arg(count);
-}
-
-// Gathers "NAME: reason" for each save whose undo was refused or failed.
-std::function<void(const JournalRecord &, const FileStatus &)> failuresInto(QStringList &failures)
-{
-    return [&failures](const JournalRecord &r, const FileStatus &status) {
-        if (!status)
-            failures << TextEscape::shown(r.currentName()) + QStringLiteral(": ") + status.description();
-    };
 }
 
 bool sameFolder(const QByteArray &a, const QByteArray &b)
@@ -74,6 +71,12 @@ SaveUndo::SaveUndo(TagEditor &editor, EditSession &session, QMenu &editMenu, QWi
     connect(&editMenu, &QMenu::aboutToShow, this, &SaveUndo::refreshUndoEntry);
     connect(&m_editor, &TagEditor::saveTried, this, &SaveUndo::refreshUndoEntry);
     m_editor.setJournal(&m_journal);
+    m_progressTimer = new QTimer(this);
+    connect(m_progressTimer, &QTimer::timeout, this, [this] {
+        // Closed by the user, it stays closed; the undo goes on.
+        if (m_run && m_progress && !m_progress->wasCanceled())
+            m_progress->setValue(m_run->done());
+    });
 }
 
 void SaveUndo::recoverAtStart()
@@ -86,6 +89,12 @@ void SaveUndo::recoverAtStart()
 
 void SaveUndo::refreshUndoEntry()
 {
+    // While a batch is undone the entry stays as it was, disabled: the journal is not read on this
+    // thread while the undo writes to it.
+    if (m_run) {
+        mnuUndoSave->setEnabled(false);
+        return;
+    }
     m_last = lastUndoableBatch(m_journal);
     const bool single = m_last.saves.size() == 1 && m_last.jobName.isEmpty();
     if (m_last.saves.empty())
@@ -97,6 +106,8 @@ void SaveUndo::refreshUndoEntry()
 
 void SaveUndo::mnuUndoSave_Click()
 {
+    if (m_run)
+        return;
     refreshUndoEntry();
     // A copy: the undo refreshes the entry, and m_last with it.
     const std::vector<JournalRecord> saves = m_last.saves;
@@ -139,20 +150,52 @@ bool SaveUndo::undo(const JournalRecord &record)
 
 bool SaveUndo::undoBatch(const std::vector<JournalRecord> &saves)
 {
+    if (m_run)
+        return false;
     const QByteArray playing = m_session.PlayerFile();
     for (const JournalRecord &r : saves)
         if (!playing.isEmpty() && JournalCheck::isRecordedFile(playing, r)) {
             Message::show(TagSaver::playingText());
             return false;
         }
-    // The job is taken back whole or not at all: a refusal of any file leaves every file as it is.
-    QStringList failed;
-    const BatchUndo outcome = undoSaves(m_journal, saves, false, failuresInto(failed));
-    if (outcome.refused) {
-        Message::show(QStringLiteral("Nothing was undone:\n") + failed.join(QLatin1Char('\n')));
-        return false;
-    }
+    m_run = new UndoRun(saves, m_journal.folder(), this);
+    connect(m_run, &UndoRun::finished, this, &SaveUndo::batchEnded);
+    mnuUndoSave->setEnabled(false);
+    mnuSaveHistory->setEnabled(false);  // its Undo would write into the same files
+    m_progress = new QProgressDialog(QStringLiteral("Undoing %1 saves…").arg(saves.size()), QString(), 0,
+                                     int(saves.size()), m_window);
+    m_progress->setObjectName(QStringLiteral("undoProgress"));
+    m_progress->setWindowTitle(QStringLiteral("Undo"));
+    m_progress->setWindowModality(Qt::NonModal);  // the window stays usable; its writers are disabled
+    m_progress->setAutoClose(false);
+    m_progress->setAutoReset(false);
+    m_progress->setMinimumDuration(ProgressAfterMs);
+    m_progress->setValue(0);
+    m_progressTimer->start(ProgressEveryMs);
+    emit undoingChanged(true);
+    m_run->start();
+    return true;
+}
+
+void SaveUndo::batchEnded()
+{
+    m_progressTimer->stop();
+    delete m_progress;
+    m_progress = nullptr;
+    // Deleted later: this runs from the run's own signal.
+    UndoRun *run = m_run;
+    run->deleteLater();
+    m_run = nullptr;
+    mnuSaveHistory->setEnabled(true);
     refreshUndoEntry();
+    const std::vector<JournalRecord> &saves = run->saves();
+    const QStringList &failed = run->failures();
+    // The job is taken back whole or not at all: a refusal of any file leaves every file as it is.
+    if (run->outcome().refused) {
+        emit undoingChanged(false);
+        Message::show(QStringLiteral("Nothing was undone:\n") + failed.join(QLatin1Char('\n')));
+        return;
+    }
     // The list is read once; the current file's record follows when the batch holds it.
     const FileIdentity &current = m_session.reading().identity;
     const auto isCurrent = [&current](const JournalRecord &r) {
@@ -160,9 +203,9 @@ bool SaveUndo::undoBatch(const std::vector<JournalRecord> &saves)
     };
     const auto held = std::find_if(saves.begin(), saves.end(), isCurrent);
     showUndone(held == saves.end() ? saves.front() : *held, failed.isEmpty());
+    emit undoingChanged(false);
     if (!failed.isEmpty())
         Message::show(failed.join(QLatin1Char('\n')));
-    return failed.isEmpty();
 }
 
 // The folder shown is read again whatever the undo changed; the current file's record follows

@@ -153,6 +153,8 @@ bool TagEditor::CmdSave_Click()
     return savedAs.has_value();
 }
 
+void TagEditor::setSaveEnabled(bool on) { c.CmdSave->setEnabled(on); }
+
 void TagEditor::showWrittenFile(const QByteArray &name, bool current)
 {
     // The entries are read again, so that the rebuild does not try files gone since the scan

@@ -58,6 +58,7 @@ public:
     void Cmdswap_Click();
     void Cmdfilesong_Click();
     bool CmdSave_Click();  // true when the save (and its rename) succeeded
+    void setSaveEnabled(bool on);  // off while something else writes the folder's files
     // Save Tags, then the next file of the list; false when the save failed.
     bool saveAndNext() { return m_stepper.saveAndNext(); }
     // A save gives the file back its modification and access times.

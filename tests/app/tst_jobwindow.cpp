@@ -3,7 +3,8 @@
 // Apply, Values for Every File writing only its ticked fields, the stored patterns read back,
 // titles from a pasted list, Case and Replace, Number Tracks (a long comment cut only when
 // ticked, a number typed in the preview) and Rename Every File (a collision skipped, the current
-// file followed, one undo), and an album made by four jobs and taken back by four undos.
+// file followed, one undo), an album made by four jobs and taken back by four undos, and an undo
+// running while the window goes on, its writers disabled until it ends.
 
 #include "support/EditorTestHelpers.h"
 
@@ -35,6 +36,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
 #include <QtTest>
@@ -42,6 +44,7 @@
 #include <functional>
 
 #include <sys/stat.h>
+#include <sys/file.h>
 
 using namespace EditorTest;
 
@@ -90,12 +93,26 @@ private:
         return ended.wait();
     }
 
-    // Ctrl+Alt+Z in the window, as a user takes the last job back.
-    static void undoFromTheWindow(Window &w)
+    // Ctrl+Alt+Z in the window, as a user takes the last job back, and the undo's end waited for.
+    static void undoFromTheWindow(Window &w, bool waiting = true)
     {
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w.main()));
         QTest::keyClick(w.TxtDispTag[0], Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
+        if (waiting)
+            QTRY_VERIFY(!w->saveUndo().undoing());
+    }
+
+    // Of Save Tags, Save and Next, the undos and the jobs, those enabled.
+    static QStringList enabledWriters(Window &w)
+    {
+        QStringList names;
+        for (const char *name : {"CmdSave", "mnuSaveNext", "mnuUndoSave", "mnuSaveHistory", "mnuTagsFromNames",
+                                 "mnuValuesForEveryFile", "mnuTitlesFromList", "mnuCaseAndReplace", "mnuNumberTracks",
+                                 "mnuRenameEveryFile"})
+            if (w->findChild<QObject *>(QLatin1String(name))->property("enabled").toBool())
+                names << QLatin1String(name);
+        return names;
     }
 
 private slots:
@@ -268,6 +285,7 @@ private slots:
         QVERIFY(writeFile(file("b.mp3"), readFile(file("b.mp3")).chopped(1) + 'x'));
         const auto before = snapshot();
         w->saveUndo().mnuUndoSave_Click();
+        QTRY_VERIFY(!w->saveUndo().undoing());
         QCOMPARE(snapshot(), before);
         QCOMPARE(log.texts.size(), 1);
         QVERIFY(log.texts[0].startsWith(QStringLiteral("Nothing was undone:\nb.mp3: ")));
@@ -452,10 +470,8 @@ private slots:
             QCOMPARE(int(quint8(bytes.at(bytes.size() - 2))), i + 1);
         }
 
-        w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&w.main()));
         for (int undo = 0; undo < 4; ++undo)
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
+            undoFromTheWindow(w);
         QCOMPARE(log.texts, QStringList());
         QCOMPARE(snapshot(), before);
     }
@@ -564,6 +580,56 @@ private slots:
         QCOMPARE(log.texts, QStringList());
         QCOMPARE(snapshot(), before);
         QCOMPARE(w->session().CurrentPath(), file("t1.mp3"));
+    }
+
+    // A job's undo runs off the window's thread: with a file locked here (as by another process)
+    // it waits, while the window shows its progress and lets nothing else write; closed, the
+    // window waits for the undo's end.
+    void aJobsUndoLeavesTheWindowFree_data()
+    {
+        QTest::addColumn<bool>("closing");
+        QTest::newRow("to its end") << false;
+        QTest::newRow("window closed") << true;
+    }
+
+    void aJobsUndoLeavesTheWindowFree()
+    {
+        QFETCH(bool, closing);
+        StateHome state;
+        for (const char *name : {"a.mp3", "b.mp3", "c.mp3"})
+            QVERIFY(writeFile(file(name), audio));
+        const auto before = snapshot();
+        auto window = std::make_unique<Window>(m_folder);
+        Window &w = *window;
+        JobDialog *dialog = openJob(w, Qt::Key_V);
+        QVERIFY(dialog);
+        QTest::keyClicks(static_cast<ValuesJobInputs &>(dialog->inputs()).boxes[1], QStringLiteral("Red Album"));
+        QVERIFY(applyAndWait(dialog));
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QTRY_VERIFY(!w->jobs().dialog());
+        QStringList writers = enabledWriters(w);
+        QFile held(QString::fromUtf8(file("b.mp3")));
+        QVERIFY(held.open(QIODevice::ReadOnly) && ::flock(held.handle(), LOCK_EX | LOCK_NB) == 0);
+        undoFromTheWindow(w, false);
+        QVERIFY(w->saveUndo().undoing());
+        emit w->mnuEdit->aboutToShow();
+        QCOMPARE(enabledWriters(w), QStringList());
+        if (closing) {
+            connect(&w->saveUndo(), &QObject::destroyed, [&held] { held.close(); });
+            window.reset();
+            SaveJournal journal(state.journalFolder());
+            QVERIFY(lastUndoableBatch(journal).saves.empty());
+        } else {
+            const auto progress = [&w] { return w->findChild<QProgressDialog *>(QStringLiteral("undoProgress")); };
+            QTRY_VERIFY(progress() && progress()->isVisible());
+            QSignalSpy ended(&w->saveUndo(), &SaveUndo::undoingChanged);
+            held.close();
+            QVERIFY(ended.wait());
+            writers.removeOne(QStringLiteral("mnuUndoSave"));  // nothing left to undo
+            QCOMPARE(enabledWriters(w), writers);
+        }
+        QCOMPARE(log.texts, QStringList());
+        QCOMPARE(snapshot(), before);
     }
 };
 
