@@ -1,5 +1,7 @@
 #include "tags/journal/JournalFolder.h"
 
+#include "tags/files/RegularFile.h"
+
 #include <QCoreApplication>
 
 #include <cerrno>

@@ -1,5 +1,7 @@
 #include "tags/journal/ProvenFile.h"
 
+#include "tags/files/RegularFile.h"
+
 #include <QList>
 
 #include <utility>
