@@ -5,6 +5,7 @@
 #include "browser/TagEditor.h"
 #include "browser/TagSaver.h"
 #include "session/EditSession.h"
+#include "tags/files/HeldFile.h"
 #include "tags/journal/JournalRecovery.h"
 #include "tags/journal/JournalUndo.h"
 #include "tags/text/Message.h"
@@ -130,8 +131,7 @@ void SaveUndo::mnuSaveHistory_Click()
 bool SaveUndo::undo(const JournalRecord &record)
 {
     // As Save Tags, an undo leaves alone the file the player holds.
-    const QByteArray playing = m_session.PlayerFile();
-    if (!playing.isEmpty() && JournalCheck::isRecordedFile(playing, record)) {
+    if (HeldFile(m_session.PlayerFile()).holds(record.device, record.inode)) {
         Message::show(TagSaver::playingText());
         return false;
     }
@@ -152,9 +152,9 @@ bool SaveUndo::undoBatch(const std::vector<JournalRecord> &saves)
 {
     if (m_run)
         return false;
-    const QByteArray playing = m_session.PlayerFile();
+    const HeldFile held(m_session.PlayerFile());
     for (const JournalRecord &r : saves)
-        if (!playing.isEmpty() && JournalCheck::isRecordedFile(playing, r)) {
+        if (held.holds(r.device, r.inode)) {
             Message::show(TagSaver::playingText());
             return false;
         }

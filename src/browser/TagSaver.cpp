@@ -5,6 +5,7 @@
 #include "browser/TagPanel.h"
 #include "browser/TrackSave.h"
 #include "session/EditSession.h"
+#include "tags/files/HeldFile.h"
 #include "tags/text/Message.h"
 #include "tags/trailer/TagCore.h"
 
@@ -19,7 +20,11 @@ TagSaver::TagSaver(const BrowserPanel &controls, EditSession &session, const Tag
 
 std::optional<QByteArray> TagSaver::save(const QByteArray &folder)
 {
-    if (m_session.PlayerFile() == m_session.CurrentPath()) {
+    const FileIdentity &current = m_session.reading().identity;
+    // The program's own rule compares the two paths (both empty before any selection: refused too);
+    // the held file is also known by its inode, under whatever name it was reached.
+    if (m_session.PlayerFile() == m_session.CurrentPath()
+        || HeldFile(m_session.PlayerFile()).holds(current.device, current.inode)) {
         Message::show(playingText());
         return std::nullopt;
     }

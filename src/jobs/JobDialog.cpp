@@ -98,10 +98,7 @@ JobDialog::JobDialog(JobInputs *inputs, JobContext context, QWidget *parent)
     connect(closeButton, &QPushButton::clicked, this, &JobDialog::reject);
     connect(m_inputs, &JobInputs::changed, this, &JobDialog::replan);
 
-    if (struct stat held; !m_context.heldFile.isEmpty() && ::stat(m_context.heldFile.constData(), &held) == 0) {
-        m_heldDevice = held.st_dev;
-        m_heldInode = held.st_ino;
-    }
+    m_held = HeldFile(m_context.heldFile);
     m_files = listJobFiles(m_context.folder, m_listed);
     m_readings = readJobFiles(m_files);
     m_inputs->start(m_files);
@@ -124,8 +121,7 @@ QByteArray JobDialog::renamedTo(const QByteArray &path) const
 
 bool JobDialog::isHeld(const TagReading &reading) const
 {
-    return m_heldInode != 0 && reading.identity.device == quint64(m_heldDevice)
-        && reading.identity.inode == quint64(m_heldInode);
+    return m_held.holds(reading.identity.device, reading.identity.inode);
 }
 
 void JobDialog::replan()

@@ -7,6 +7,7 @@
 
 #include "jobs/JobInputs.h"
 #include "jobs/JobRun.h"
+#include "tags/files/HeldFile.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -68,8 +69,7 @@ private:
     std::vector<JobFile> m_files;
     std::vector<TagReading> m_readings;
     FileStatus m_listed = FileStatus::success();
-    dev_t m_heldDevice = 0;
-    ino_t m_heldInode = 0;
+    HeldFile m_held;
     JobRowsModel *m_model;
     QTableView *m_table;
     QLabel *m_summary;

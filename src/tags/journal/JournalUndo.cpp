@@ -215,14 +215,3 @@ FileStatus checkUndoOf(const JournalRecord &record, ProvenFile &file, ProvenFold
         return refusal(record, tr("another file is called \"%1\" now.").arg(QString::fromUtf8(inverse.newName)));
     return FileStatus::success();
 }
-
-namespace JournalCheck {
-
-bool isRecordedFile(const QByteArray &path, const JournalRecord &record)
-{
-    struct stat st;
-    return ::stat(path.constData(), &st) == 0 && quint64(st.st_dev) == record.device
-        && quint64(st.st_ino) == record.inode;
-}
-
-}  // namespace JournalCheck

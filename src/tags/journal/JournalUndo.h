@@ -38,8 +38,3 @@ FileStatus checkUndoOf(const JournalRecord &record, ProvenFile &file, ProvenFold
 
 // The change that takes record back, from the file as record left it (modeNow: its bits now).
 JournalRecord inverseOf(const JournalRecord &record, int modeNow);
-
-namespace JournalCheck {
-// Whether path names the file the record was made for.
-bool isRecordedFile(const QByteArray &path, const JournalRecord &record);
-}  // namespace JournalCheck
