@@ -116,7 +116,10 @@ const std::vector<JobRow> &JobDialog::rows() const { return m_model->rows(); }
 
 QByteArray JobDialog::renamedTo(const QByteArray &path) const
 {
-    return m_run ? m_run->renamed().value(path) : QByteArray();
+    if (!m_run)
+        return {};
+    const auto found = m_run->written().constFind(path);
+    return found == m_run->written().constEnd() || found->path == path ? QByteArray() : found->path;
 }
 
 bool JobDialog::isHeld(const TagReading &reading) const
@@ -204,15 +207,21 @@ void JobDialog::runEnded()
     }
     if (s.stopped)
         m_result += QStringLiteral(" Cancelled: the files written stay written and can be undone.");
-    // The files are listed and read once more: the preview shows what they hold now, under the
-    // names they have now.
-    std::vector<JobFile> files = listJobFiles(m_context.folder, m_listed);
-    const auto samePath = [](const JobFile &a, const JobFile &b) { return a.path == b.path; };
-    const bool renamed = !std::equal(files.begin(), files.end(), m_files.begin(), m_files.end(), samePath);
-    m_files = std::move(files);
-    m_readings = readJobFiles(m_files);
-    if (renamed)
+    // The preview shows what the files hold now: the readings take what was written, so that no
+    // file is opened again; after a rename the folder is listed and read anew, in its new order.
+    const QHash<QByteArray, TagSaveResult> &written = m_run->written();
+    bool renamed = false;
+    for (auto it = written.constBegin(); it != written.constEnd(); ++it)
+        renamed = renamed || it->path != it.key();
+    if (renamed) {
+        m_files = listJobFiles(m_context.folder, m_listed);
+        m_readings = readJobFiles(m_files);
         m_inputs->start(m_files);
+    } else {
+        for (size_t i = 0; i < m_files.size(); ++i)
+            if (const auto found = written.constFind(m_files[i].path); found != written.constEnd())
+                m_readings[i] = readingAfter(m_readings[i], *found);
+    }
     m_inputs->setEnabled(true);
     closeButton->setText(QStringLiteral("&Close"));
     if (s.written > 0)

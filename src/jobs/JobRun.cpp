@@ -47,8 +47,8 @@ void JobRun::work()
     apply.afterFile = [this](const JobRow &row, const TagSaveResult &result) {
         if (!result.status)
             m_failures << row.file.display + QStringLiteral(": ") + result.status.description();
-        if (result.written && result.path != row.file.path)
-            m_renamed.insert(row.file.path, result.path);
+        if (result.written)
+            m_written.insert(row.file.path, result);
     };
     m_summary = applyJob(m_rows, apply);
     // The batch takes the job's name, so that Edit > Undo can say what it takes back; by its own

@@ -35,7 +35,8 @@ public:
     // Valid after finished().
     const JobSummary &summary() const { return m_summary; }
     const QStringList &failures() const { return m_failures; }  // "NAME: reason"
-    const QHash<QByteArray, QByteArray> &renamed() const { return m_renamed; }  // old path -> new
+    // The outcome of each file written, by its path before the job (the new path after a rename).
+    const QHash<QByteArray, TagSaveResult> &written() const { return m_written; }
 
 signals:
     void finished();
@@ -51,5 +52,5 @@ private:
     int m_toDo = 0;
     JobSummary m_summary;
     QStringList m_failures;
-    QHash<QByteArray, QByteArray> m_renamed;
+    QHash<QByteArray, TagSaveResult> m_written;
 };

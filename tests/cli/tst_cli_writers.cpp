@@ -1,6 +1,7 @@
 // Several velmora-cli processes writing one folder at once, as real processes: each file's read,
 // check and write is one step under the file's lock, so no change is lost, and each journal record's
-// old tag is the tag its save overwrote. An undo of a batch is whole or nothing.
+// old tag is the tag its save overwrote. An undo of a batch is whole or nothing. What a save of a
+// folder costs each file: two opens, its read and its write.
 
 #include "CliTestHelpers.h"
 
@@ -139,6 +140,25 @@ private slots:
                 QCOMPARE(tail, tailOf(i));
             }
         }
+    }
+
+    void aSetOpensEachFileTwice()
+    {
+        TempFolder trace;
+        qputenv("XDG_STATE_HOME", m_state->path());
+        const Run run = runCliUnder({"strace", "-f", "-qq", "-e", "trace=open,openat", "-o", QString::fromUtf8(trace.file("t")), "--"},
+                                    {"set", m_folder->path(), "--album", "Blue Album"}, m_folder->path());
+        if (run.exitCode != 0 && !exists(trace.file("t")))
+            QSKIP("strace cannot trace here");
+        QCOMPARE(run.exitCode, 0);
+        std::map<QByteArray, int> opens;
+        for (const QByteArray &line : readFile(trace.file("t")).split('\n'))
+            for (int i = 0; i < Files; ++i)
+                if (line.contains('/' + nameOf(i) + '"'))
+                    ++opens[nameOf(i)];
+        QCOMPARE(int(opens.size()), Files);
+        for (const auto &[name, count] : opens)
+            QVERIFY2(count == 2, qPrintable(name + ": " + QByteArray::number(count) + " opens"));
     }
 
     // One file of a batch changed by another program: undo --batch refuses the whole batch, names

@@ -71,6 +71,17 @@ TagReading tagReadingOf(const RawTrailer &raw)
     return reading;
 }
 
+TagReading readingAfter(const TagReading &before, const TagSaveResult &written)
+{
+    TagReading after = before;
+    after.trailer = written.trailer;
+    after.tagged = true;
+    after.fields = Id3v1::parse(written.trailer);
+    after.identity = written.identity;
+    after.mode = written.mode;
+    return after;
+}
+
 QString newNameProblem(const QByteArray &name)
 {
     const QString shown = TextEscape::shown(name);

@@ -139,6 +139,10 @@ struct TagSaves {
 // renames made, and the records closed in one transaction. Returns each save's result, in order.
 std::vector<TagSaveResult> saveTagFiles(const std::vector<TagSave> &saves, const TagSaves &options);
 
+// What a file read as before reads as once the save wrote it (its trailer, identity and
+// permissions), without opening it again.
+TagReading readingAfter(const TagReading &before, const TagSaveResult &written);
+
 // Why raw bytes cannot serve as a new file name in the same folder (empty, holding "/", NUL or
 // another control character, beginning with "."), or empty text when they can.
 QString newNameProblem(const QByteArray &name);
