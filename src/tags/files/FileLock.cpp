@@ -108,7 +108,9 @@ FileStatus FileLock::take(int fd, const struct stat &st, Wait wait)
         ::close(own);
         return busyStatus();
     }
-    if (code != 0 && code != ENOLCK && code != EOPNOTSUPP) {
+    // A file system that cannot lock this file (no locks at all, or an NFS mount that emulates
+    // flock with byte-range locks, which a file open for reading cannot take) holds it unlocked.
+    if (code != 0 && code != ENOLCK && code != EOPNOTSUPP && code != EBADF && code != EINVAL) {
         ::close(own);
         return FileStatus::fromErrno(code);
     }

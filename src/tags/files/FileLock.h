@@ -29,7 +29,8 @@ public:
     // Takes the lock on the open file fd (whose fstat is st). With Wait::Yes a lock held elsewhere
     // is waited for, up to waitLimitMs(); then, or at once with Wait::No, the result is EBUSY with
     // a message that says another Velmora process is at the file. A file system without locks
-    // (ENOLCK, EOPNOTSUPP) is taken as locked: there is nothing to wait for.
+    // (ENOLCK, EOPNOTSUPP; EBADF or EINVAL from an NFS mount's emulation for a file open for
+    // reading) is taken as locked: there is nothing to wait for.
     FileStatus take(int fd, const struct stat &st, Wait wait = Wait::Yes);
     void release();
     bool held() const { return m_held; }
