@@ -125,7 +125,7 @@ std::vector<JobFile> listJobFiles(const QByteArray &folder, FileStatus &status)
 {
     std::vector<ListedFile> listed;
     status = listFolderFiles(folder, mp3Pattern(), listed);
-    const QByteArray prefix = folder.endsWith('/') ? folder : folder + '/';
+    const QByteArray prefix = folderPrefix(folder);
     std::vector<JobFile> files;
     files.reserve(listed.size());
     for (ListedFile &file : listed)
