@@ -13,8 +13,8 @@ constexpr int TagFieldCount = 8;
 
 struct TagFieldInfo {
     TagField field;
-    int offset, width;  // its bytes in the trailer; none (0) for the name
-    int widthBesideTrack;  // the comment leaves bytes 28 and 29 to a track number
+    int offset, width;  // its bytes in the trailer (the comment's last two shared with a track
+                        // number, see Id3v1::CommentBesideTrackWidth); none (0) for the name
     const char *label;   // the window's box: "Song Name" (caption "Song Name:"); none: no box
     int windowRow;       // the box's row in the window, -1 for none
     const char *column;  // the preview's column heading: "Title"
