@@ -11,6 +11,7 @@
 #include "jobs/RenameJobInputs.h"
 #include "jobs/ValuesJobInputs.h"
 #include "session/EditSession.h"
+#include "tags/files/PatternListing.h"
 #include "tags/settings/SettingsKeys.h"
 #include "tags/text/Message.h"
 
@@ -80,10 +81,7 @@ void JobEntries::showApplied()
     const QByteArray &current = m_session.CurrentPath();
     const qsizetype slash = current.lastIndexOf('/');
     const QByteArray name = slash < 0 ? QByteArray() : current.mid(slash + 1);
-    QByteArray prefix = m_editor.shownFolder();
-    if (!prefix.endsWith('/'))
-        prefix += '/';
-    const bool here = !name.isEmpty() && current.left(slash + 1) == prefix;
+    const bool here = !name.isEmpty() && current.left(slash + 1) == folderPrefix(m_editor.shownFolder());
     m_editor.showWrittenFile(here ? name : QByteArray(), here);
     m_undo.refreshUndoEntry();
 }

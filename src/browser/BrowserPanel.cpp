@@ -7,7 +7,7 @@
 #include "browser/Mp3Files.h"
 #include "browser/FolderTree.h"
 #include "browser/GenreBox.h"
-#include "tags/id3v1/Id3v1.h"
+#include "tags/id3v1/TagFields.h"
 #include "browser/Mp3List.h"
 #include "layout/ControlNames.h"
 #include "layout/Twips.h"
@@ -53,31 +53,22 @@ BrowserPanel::BrowserPanel(QWidget *parent, QObject *owner, const EditSession &s
 
     Label11 = named(new QLabel(QStringLiteral("Tag"), parent), QStringLiteral("Label11"));
     Label12 = named(new QLabel(QStringLiteral("Keep"), parent), QStringLiteral("Label12"));
-    struct Row {
-        QString caption;
-        QString tooltip;
-        int maxLength;
-    };
-    const std::array<Row, 6> rows{{
-        {QStringLiteral("Song Name:"), QStringLiteral("Song Name"), Id3v1::TitleWidth},
-        {QStringLiteral("Artist:"), QStringLiteral("Artist"), Id3v1::ArtistWidth},
-        {QStringLiteral("Album Name:"), QStringLiteral("Album Name"), Id3v1::AlbumWidth},
-        {QStringLiteral("Year:"), QStringLiteral("Year"), Id3v1::YearWidth},
-        {QStringLiteral("Comment:"), QStringLiteral("Comment"), Id3v1::CommentWidth},
-        {QStringLiteral("Genre:"), QStringLiteral("Genre"), 0},
-    }};
     const QString keepTip = QStringLiteral("Check to use the current value again");
-    for (int k = 0; k < 6; ++k) {
-        TagLabels[k] = named(new QLabel(rows[k].caption, parent), QStringLiteral("Label%1").arg(k + 2));
-        if (k < 5) {
-            QLineEdit *box = named(new QLineEdit(parent), QStringLiteral("TxtDispTag%1").arg(k), rows[k].tooltip);
-            box->setMaxLength(rows[k].maxLength);
+    for (const TagFieldInfo &field : tagFields()) {
+        const int k = field.windowRow;
+        if (k < 0)
+            continue;
+        const QString tooltip = QLatin1String(field.label);
+        TagLabels[k] = named(new QLabel(tooltip + u':', parent), QStringLiteral("Label%1").arg(k + 2));
+        if (field.bytes) {
+            QLineEdit *box = named(new QLineEdit(parent), QStringLiteral("TxtDispTag%1").arg(k), tooltip);
+            box->setMaxLength(field.width);
             // A field holds its bytes in the tags' page: 30 (the year 4), fewer characters when
             // they take two bytes each.
-            box->setValidator(new CodePageValidator(session, rows[k].maxLength, box));
+            box->setValidator(new CodePageValidator(session, field.width, box));
             TxtDispTag[k] = box;
         } else {
-            CmbGenre = named(new GenreBox(parent), QStringLiteral("CmbGenre"), rows[k].tooltip);
+            CmbGenre = named(new GenreBox(parent), QStringLiteral("CmbGenre"), tooltip);
         }
         ChkKeepTag[k] =
             named(new QCheckBox(QStringLiteral("Check1"), parent), QStringLiteral("ChkKeepTag%1").arg(k), keepTip);

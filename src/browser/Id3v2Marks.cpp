@@ -16,20 +16,14 @@
 
 #include <algorithm>
 
-namespace {
-
-constexpr TagField AllFields[] = {TagField::Title, TagField::Artist,  TagField::Album,
-                                  TagField::Year,  TagField::Comment, TagField::Genre};
-
-// Bytes 28 and 29 of a comment that holds a track number stay free for it.
-
-}  // namespace
-
 Id3v2Marks::Id3v2Marks(const BrowserPanel &controls, const TagPanel &panel, const EditSession &session,
                        const QStringList &genreList, QObject *parent)
     : QObject(parent), c(controls), m_panel(panel), m_session(session), m_genreList(genreList)
 {
-    for (TagField field : AllFields) {
+    for (const TagFieldInfo &info : tagFields()) {
+        if (info.windowRow < 0)
+            continue;
+        const TagField field = info.field;
         auto *mark = new QLabel(QStringLiteral("\u2260"), box(field)->parentWidget());
         mark->setObjectName(QStringLiteral("Id3v2Mark%1").arg(int(field)));
         mark->setAlignment(Qt::AlignCenter);
@@ -48,13 +42,14 @@ QWidget *Id3v2Marks::box(TagField field) const
 {
     if (field == TagField::Genre)
         return c.CmbGenre;
-    return c.TxtDispTag[size_t(field)];
+    return c.TxtDispTag[size_t(tagField(field).windowRow)];
 }
 
 void Id3v2Marks::clear()
 {
     for (QLabel *mark : m_marks)
-        mark->hide();
+        if (mark)
+            mark->hide();
     m_values = {};
     setAvailable(false);
 }
@@ -76,7 +71,7 @@ void Id3v2Marks::load()
         return;
     m_values = v2.values;
     for (TagField field : differingFields(reading.fields, reading.tagged, m_values, m_session.codePage()))
-        showMark(field, valueOf(m_values, field));
+        showMark(field, m_values.*tagField(field).id3v2);
     setAvailable(true);
 }
 
@@ -85,7 +80,7 @@ void Id3v2Marks::showMark(TagField field, const QString &value)
 {
     QLabel *mark = m_marks[size_t(field)];
     const QRect boxArea = box(field)->geometry();
-    const int right = c.ChkKeepTag[size_t(field)]->geometry().left();
+    const int right = c.ChkKeepTag[size_t(tagField(field).windowRow)]->geometry().left();
     mark->setGeometry(boxArea.right() + 1, boxArea.top(), qMax(8, right - boxArea.right() - 1), boxArea.height());
     const QString text = QStringLiteral("ID3v2 %1: %2")
                              .arg(QLatin1String(fieldName(field)), TextEscape::visible(value, false));
@@ -97,15 +92,11 @@ void Id3v2Marks::showMark(TagField field, const QString &value)
 
 void Id3v2Marks::setBox(TagField field, const Id3v1::Fields &fields)
 {
-    const CodePage &page = m_session.codePage();
-    switch (field) {
-    case TagField::Title: c.TxtDispTag[0]->setText(page.decode(fields.title)); break;
-    case TagField::Artist: c.TxtDispTag[1]->setText(page.decode(fields.artist)); break;
-    case TagField::Album: c.TxtDispTag[2]->setText(page.decode(fields.album)); break;
-    case TagField::Year: c.TxtDispTag[3]->setText(page.decode(fields.year)); break;
-    case TagField::Comment: c.TxtDispTag[4]->setText(page.decode(fields.comment)); break;
-    case TagField::Genre: c.CmbGenre->setText(Genres::nameOf(m_genreList, fields.genre)); break;
-    }
+    const TagFieldInfo &info = tagField(field);
+    if (info.bytes)
+        c.TxtDispTag[size_t(info.windowRow)]->setText(m_session.codePage().decode(fields.*info.bytes));
+    else if (field == TagField::Genre)
+        c.CmbGenre->setText(Genres::nameOf(m_genreList, fields.genre));
 }
 
 std::vector<TagField> Id3v2Marks::fill()
@@ -118,7 +109,7 @@ std::vector<TagField> Id3v2Marks::fill()
     const Id3v2Fill filled = fillFromId3v2(shown, m_values, m_session.codePage(), commentWidth);
     std::vector<TagField> cut;
     for (TagField field : filled.filled) {
-        if (m_panel.kept(int(field)))
+        if (m_panel.kept(tagField(field).windowRow))
             continue;
         const bool whole = std::find(filled.cut.begin(), filled.cut.end(), field) == filled.cut.end();
         if (!whole)

@@ -54,7 +54,7 @@ private:
     const TagPanel &m_panel;
     const EditSession &m_session;
     const QStringList &m_genreList;
-    std::array<QLabel *, 6> m_marks{};
+    std::array<QLabel *, TagFieldCount> m_marks{};  // none for the fields without a box
     Id3v2Values m_values;
     bool m_available = false;
 };

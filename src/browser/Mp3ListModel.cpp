@@ -8,18 +8,14 @@
 
 #include "tags/codepage/CodePage.h"
 #include "tags/codepage/CodePageGuess.h"
-#include "tags/id3v1/Id3v1.h"
+#include "tags/id3v1/TagFields.h"
 
 #include <algorithm>
 #include <utility>
 
 namespace {
 
-// The five text fields, as offsets into the trailer; a row keeps the bytes from the first field's
-// start to the genre byte.
-constexpr int Fields[5][2] = {{Id3v1::TitleOffset, Id3v1::TitleWidth},     {Id3v1::ArtistOffset, Id3v1::ArtistWidth},
-                              {Id3v1::AlbumOffset, Id3v1::AlbumWidth},     {Id3v1::YearOffset, Id3v1::YearWidth},
-                              {Id3v1::CommentOffset, Id3v1::CommentWidth}};
+// A row keeps the bytes from the first text field's start to the genre byte.
 constexpr int RawStart = Id3v1::TitleOffset;
 constexpr int RawSize = Id3v1::GenreOffset - RawStart;
 
@@ -62,8 +58,9 @@ void Mp3ListModel::appendDecoded(Row &row, int column, const char *bytes, int wi
 
 void Mp3ListModel::appendFields(Row &row, const char *raw, const CodePage &page)
 {
-    for (int f = 0; f < 5; ++f)
-        appendDecoded(row, f + 1, raw + Fields[f][0] - RawStart, Fields[f][1], page);
+    int column = 1;
+    for (const TagFieldInfo &field : textFields())
+        appendDecoded(row, column++, raw + field.offset - RawStart, field.width, page);
 }
 
 void Mp3ListModel::addRow(const Row &row)
@@ -112,9 +109,9 @@ void Mp3ListModel::addFieldsTo(CodePageGuess &guess) const
     for (const Row &row : m_rows) {
         if (row.raw < 0)
             continue;
-        for (const auto &field : Fields) {
-            const char *bytes = m_raw.constData() + row.raw + field[0] - RawStart;
-            guess.addField(QByteArrayView(bytes, Id3v1::trimmedLength(bytes, field[1])));
+        for (const TagFieldInfo &field : textFields()) {
+            const char *bytes = m_raw.constData() + row.raw + field.offset - RawStart;
+            guess.addField(QByteArrayView(bytes, Id3v1::trimmedLength(bytes, field.width)));
         }
     }
 }

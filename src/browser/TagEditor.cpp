@@ -7,6 +7,7 @@
 #include "browser/Mp3List.h"
 #include "tags/codepage/CodePage.h"
 #include "tags/codepage/CodePageGuess.h"
+#include "tags/files/PatternListing.h"
 #include "tags/text/Message.h"
 #include "tags/trailer/NameBuilder.h"
 
@@ -88,8 +89,7 @@ QString TagEditor::readErrorText()
 
 QByteArray TagEditor::currentPrefix() const
 {
-    const QByteArray folder = m_navigator.shownFolder();
-    return folder.endsWith('/') ? folder : folder + '/';
+    return folderPrefix(m_navigator.shownFolder());
 }
 
 // ---- the list ----

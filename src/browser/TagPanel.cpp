@@ -4,17 +4,11 @@
 #include "browser/GenreBox.h"
 #include "tags/codepage/CodePage.h"
 #include "tags/id3v1/GenreList.h"
+#include "tags/id3v1/TagFields.h"
 #include "tags/trailer/TagCore.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
-
-namespace {
-
-constexpr int FieldBytes[5] = {Id3v1::TitleWidth, Id3v1::ArtistWidth, Id3v1::AlbumWidth, Id3v1::YearWidth,
-                               Id3v1::CommentWidth};
-
-}  // namespace
 
 TagPanel::TagPanel(const BrowserPanel &controls, const EditSession &session, const QStringList &genreList)
     : c(controls), m_session(session), m_genreList(genreList)
@@ -134,11 +128,11 @@ QString TagPanel::storeProblem() const
             return QStringLiteral("The %1 holds characters that %2 cannot store: change it, or choose "
                                   "another page under Tags > Code Page. Nothing was saved.")
                 .arg(field, page.title());
-        if (!page.fits(text, FieldBytes[k]))
+        if (!page.fits(text, textFields()[size_t(k)].width))
             return QStringLiteral("The %1 takes more than %2 bytes in %3: shorten it, or choose another "
                                   "page under Tags > Code Page. Nothing was saved.")
                 .arg(field)
-                .arg(FieldBytes[k])
+                .arg(textFields()[size_t(k)].width)
                 .arg(page.title());
     }
     return {};

@@ -72,9 +72,7 @@ bool readCaseRequest(const CommandLine &line, CaseRequest &request, const CodePa
         return false;
     if (!readFields(line, replace, request.options.fields, problem) || !readJobOptions(line, request.job, page, problem))
         return false;
-    request.job.fields.clear();
-    for (TagField field : request.options.fields)
-        request.job.fields.push_back(jobFieldOf(field));
+    request.job.fields = request.options.fields;
     return true;
 }
 

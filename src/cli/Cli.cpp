@@ -232,12 +232,12 @@ int runNumber(const CommandLine &line, SaveJournal &journal)
     if (const std::optional<QByteArray> start = line.value("--start")) {
         bool ok = false;
         options.start = start->toInt(&ok);
-        if (!ok || options.start < 1 || options.start > 255)
+        if (!ok || options.start < 1 || options.start > Id3v1::MaxTrack)
             return badUsage(QStringLiteral("number: --start takes a number from 1 to 255"));
     }
     options.onlyMissing = line.has("--only-missing");
     options.cutComments = line.has("--cut-comments");
-    request.fields = {JobField::Comment, JobField::Track};
+    request.fields = {TagField::Comment, TagField::Track};
     Console console;
     return runJobOnFiles(line, journal, request, console, [&](const std::vector<FileTarget> &targets, Output &out) {
         return runJobCommand(targets, numberPlanner(options, jobFilesOf(targets)), request, *page, out, console);

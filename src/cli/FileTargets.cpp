@@ -44,7 +44,7 @@ std::vector<FileTarget> expandFileTargets(const std::vector<QByteArray> &operand
             const FileStatus status = listFolderFiles(operand, mp3Pattern(), files);
             if (!status)
                 console.fileFailed(operand, status.description());
-            const QByteArray prefix = operand.endsWith('/') ? operand : operand + '/';
+            const QByteArray prefix = folderPrefix(operand);
             for (const ListedFile &file : files)
                 add({prefix + file.name, operand, file.name});
             continue;

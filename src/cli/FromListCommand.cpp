@@ -28,7 +28,7 @@ bool readFromListRequest(CommandLine &line, FromListRequest &request, const Code
     }
     request.options.dropNumbers = !line.has("--keep-numbers");
     request.options.dropDurations = !line.has("--keep-durations");
-    request.job.fields = {jobFieldOf(request.options.field)};
+    request.job.fields = {request.options.field};
     return true;
 }
 

@@ -11,26 +11,13 @@
 
 namespace {
 
-struct PreviewField {
-    const char *name;
-    JobField code;
-    QByteArray Id3v1::Fields::*bytes;  // none for the track and the genre
-};
-
-const PreviewField previewFields[] = {
-    {"title", JobField::Title, &Id3v1::Fields::title},     {"artist", JobField::Artist, &Id3v1::Fields::artist},
-    {"album", JobField::Album, &Id3v1::Fields::album},     {"year", JobField::Year, &Id3v1::Fields::year},
-    {"comment", JobField::Comment, &Id3v1::Fields::comment}, {"track", JobField::Track, nullptr},
-    {"genre", JobField::Genre, nullptr},      {"name", JobField::Name, nullptr},
-};
-
 class PreviewWriter {
 public:
-    PreviewWriter(const std::vector<JobField> &fields, const CodePage &page, bool json)
+    PreviewWriter(const std::vector<TagField> &fields, const CodePage &page, bool json)
         : m_printer(page, json), m_json(json)
     {
-        for (const PreviewField &field : previewFields) {
-            if (std::find(fields.begin(), fields.end(), field.code) != fields.end())
+        for (const TagFieldInfo &field : tagFields()) {
+            if (std::find(fields.begin(), fields.end(), field.field) != fields.end())
                 m_shown.push_back(&field);
         }
     }
@@ -40,8 +27,8 @@ public:
         if (m_json)
             return "[";
         QByteArray line = "file\tstate\treason";
-        for (const PreviewField *field : m_shown)
-            line += QByteArray("\told_") + field->name + "\tnew_" + field->name;
+        for (const TagFieldInfo *field : m_shown)
+            line += QByteArray("\told_") + field->key + "\tnew_" + field->key;
         return line + '\n';
     }
 
@@ -57,13 +44,13 @@ public:
             line = file + '\t' + jobStateName(row.state) + '\t' + reason;
         }
         bool firstField = true;
-        for (const PreviewField *field : m_shown) {
-            const QByteArray before = field->code == JobField::Name ? name(row.file.name)
+        for (const TagFieldInfo *field : m_shown) {
+            const QByteArray before = field->field == TagField::Name ? name(row.file.name)
                                                                     : value(*field, row.before, row.trackBefore, row.reading.tagged);
-            const QByteArray after = field->code == JobField::Name ? name(row.newName.isEmpty() ? row.file.name : row.newName)
+            const QByteArray after = field->field == TagField::Name ? name(row.newName.isEmpty() ? row.file.name : row.newName)
                                                                    : value(*field, row.after, row.trackAfter, true);
             if (m_json) {
-                line += QByteArray(firstField ? "" : ",") + '"' + field->name + "\":{\"old\":" + before + ",\"new\":" + after + '}';
+                line += QByteArray(firstField ? "" : ",") + '"' + field->key + "\":{\"old\":" + before + ",\"new\":" + after + '}';
                 firstField = false;
             } else {
                 line += '\t' + before + '\t' + after;
@@ -82,11 +69,11 @@ private:
     }
 
     // tagged: false for the old fields of a file without a trailer, whose genre is none.
-    QByteArray value(const PreviewField &field, const Id3v1::Fields &fields, int track, bool tagged) const
+    QByteArray value(const TagFieldInfo &field, const Id3v1::Fields &fields, int track, bool tagged) const
     {
-        if (field.code == JobField::Track)
+        if (field.field == TagField::Track)
             return track ? QByteArray::number(track) : QByteArray(m_json ? "null" : "");
-        if (field.code == JobField::Genre)
+        if (field.field == TagField::Genre)
             return tagged ? QByteArray::number(fields.genre) : QByteArray(m_json ? "null" : "");
         const QByteArray &bytes = fields.*field.bytes;
         QByteArray out(TextEscape::mostBytes(bytes.size(), m_json) + 2, Qt::Uninitialized);
@@ -100,7 +87,7 @@ private:
         return out;
     }
 
-    std::vector<const PreviewField *> m_shown;
+    std::vector<const TagFieldInfo *> m_shown;
     FieldText::FieldPrinter m_printer;
     bool m_json;
 };

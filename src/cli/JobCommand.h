@@ -19,7 +19,7 @@ class SaveJournal;
 
 struct JobCommandRequest {
     QByteArray command;            // the command's name, leading its summary line
-    std::vector<JobField> fields; // the fields the preview shows old and new of
+    std::vector<TagField> fields; // the fields the preview shows old and new of
     bool dryRun = false;          // print the preview, write nothing
     bool json = false;            // the preview as JSON
     bool keepTimes = false;

@@ -173,11 +173,6 @@ QByteArray id3v2Json(const Id3v2Reading &v2, int version)
     return json += '}';
 }
 
-QByteArray folderPrefix(const QByteArray &folder)
-{
-    return folder.endsWith('/') ? folder : folder + '/';
-}
-
 }  // namespace
 
 int listFolder(const ListRequest &request, Output &out, Console &console)

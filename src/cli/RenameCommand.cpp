@@ -34,7 +34,7 @@ int renameFiles(const std::vector<FileTarget> &targets, const RenameRequest &req
     }
     if (request.dryRun && request.json) {
         JobCommandRequest preview;
-        preview.fields = {JobField::Name};
+        preview.fields = {TagField::Name};
         preview.json = true;
         return printJobPreview(rows, preview, page, out, console);
     }

@@ -10,20 +10,6 @@
 
 namespace {
 
-struct TextOption {
-    const char *name;
-    int width;
-    std::optional<QByteArray> FieldChanges::*field;
-};
-
-const TextOption textOptions[] = {
-    {"--title", Id3v1::TitleWidth, &FieldChanges::title},
-    {"--artist", Id3v1::ArtistWidth, &FieldChanges::artist},
-    {"--album", Id3v1::AlbumWidth, &FieldChanges::album},
-    {"--year", Id3v1::YearWidth, &FieldChanges::year},
-    {"--comment", Id3v1::CommentWidth, &FieldChanges::comment},
-};
-
 bool parseGenre(const QByteArray &value, std::optional<quint8> &genre, QString &problem)
 {
     const QString text = QString::fromLocal8Bit(value);
@@ -52,42 +38,35 @@ bool parseGenre(const QByteArray &value, std::optional<quint8> &genre, QString &
 
 void FieldChanges::applyTo(Id3v1::Fields &fields) const
 {
-    if (title)
-        fields.title = *title;
-    if (artist)
-        fields.artist = *artist;
-    if (album)
-        fields.album = *album;
-    if (year)
-        fields.year = *year;
-    if (comment)
-        fields.comment = *comment;
+    for (const TagFieldInfo &field : textFields())
+        if (const std::optional<QByteArray> &text = texts[size_t(field.field)])
+            fields.*field.bytes = *text;
     if (genre)
         fields.genre = *genre;
 }
 
 bool parseFieldChanges(const CommandLine &line, const CodePage &page, FieldChanges &changes, QString &problem)
 {
-    for (const TextOption &option : textOptions) {
-        const std::optional<QByteArray> value = line.value(option.name);
+    for (const TagFieldInfo &option : textFields()) {
+        const std::optional<QByteArray> value = line.value(option.option);
         if (!value)
             continue;
         QByteArray bytes;
         if (!FieldText::unescapeField(*value, page, bytes, problem)) {
-            problem = QLatin1String(option.name) + QStringLiteral(": ") + problem;
+            problem = QLatin1String(option.option) + QStringLiteral(": ") + problem;
             return false;
         }
         if (bytes.size() > option.width) {
             problem = QStringLiteral("%1: \"%2\" takes %3 bytes in code page %4; the field holds %5")
-                          .arg(QLatin1String(option.name), QString::fromLocal8Bit(*value))
+                          .arg(QLatin1String(option.option), QString::fromLocal8Bit(*value))
                           .arg(bytes.size())
                           .arg(page.number())
                           .arg(option.width);
             return false;
         }
-        changes.*option.field = bytes;
+        changes.texts[size_t(option.field)] = bytes;
     }
-    if (const std::optional<QByteArray> genre = line.value("--genre"))
+    if (const std::optional<QByteArray> genre = line.value(tagField(TagField::Genre).option))
         return parseGenre(*genre, changes.genre, problem);
     return true;
 }
@@ -153,18 +132,15 @@ bool plannedFields(const FileTarget &target, const TagReading &reading, const Se
 QByteArray changeLine(const QByteArray &path, const Id3v1::Fields &before, const Id3v1::Fields &after,
                       const FieldText::FieldPrinter &printer)
 {
-    const std::pair<const char *, QByteArray Id3v1::Fields::*> texts[] = {
-        {"title", &Id3v1::Fields::title}, {"artist", &Id3v1::Fields::artist}, {"album", &Id3v1::Fields::album},
-        {"year", &Id3v1::Fields::year},   {"comment", &Id3v1::Fields::comment}};
     auto printed = [&printer](const QByteArray &field) {
         QByteArray out(TextEscape::mostBytes(field.size(), false), Qt::Uninitialized);
         out.truncate(printer.write(out.data(), field) - out.constData());
         return '"' + out + '"';
     };
     QByteArrayList changes;
-    for (const auto &[name, field] : texts) {
-        if (before.*field != after.*field)
-            changes += name + (' ' + printed(before.*field)) + " -> " + printed(after.*field);
+    for (const TagFieldInfo &field : textFields()) {
+        if (before.*field.bytes != after.*field.bytes)
+            changes += field.key + (' ' + printed(before.*field.bytes)) + " -> " + printed(after.*field.bytes);
     }
     if (before.genre != after.genre)
         changes += "genre " + QByteArray::number(before.genre) + " -> " + QByteArray::number(after.genre);

@@ -5,19 +5,21 @@
 #include "cli/CommandLine.h"
 #include "cli/Console.h"
 #include "cli/FileTargets.h"
-#include "tags/id3v1/Id3v1.h"
+#include "tags/id3v1/TagFields.h"
 #include "cli/Output.h"
 
+#include <algorithm>
+#include <array>
 #include <optional>
 
 class CodePage;
 class SaveJournal;
 
 struct FieldChanges {
-    std::optional<QByteArray> title, artist, album, year, comment;  // code-page bytes
+    std::array<std::optional<QByteArray>, TextFieldCount> texts;  // code-page bytes, by TagField
     std::optional<quint8> genre;
 
-    bool any() const { return title || artist || album || year || comment || genre; }
+    bool any() const { return genre || std::any_of(texts.begin(), texts.end(), [](const auto &t) { return bool(t); }); }
     void applyTo(Id3v1::Fields &fields) const;
 };
 

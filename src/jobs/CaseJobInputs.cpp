@@ -87,12 +87,10 @@ CaseOptions CaseJobInputs::options() const
     return options;
 }
 
-QList<JobField> CaseJobInputs::fields() const
+QList<TagField> CaseJobInputs::fields() const
 {
-    QList<JobField> fields;
-    for (TagField field : options().fields)
-        fields << jobFieldOf(field);
-    return fields;
+    const std::vector<TagField> fields = options().fields;
+    return QList<TagField>(fields.begin(), fields.end());
 }
 
 QString CaseJobInputs::problem() const

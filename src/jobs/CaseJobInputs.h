@@ -21,7 +21,7 @@ public:
 
     static QString jobTitle() { return QStringLiteral("Case and Replace"); }
     QString title() const override { return jobTitle(); }
-    QList<JobField> fields() const override;
+    QList<TagField> fields() const override;
     QString problem() const override;
     JobPlanner planner() const override;
 

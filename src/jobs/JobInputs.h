@@ -20,13 +20,13 @@ public:
     virtual QString title() const = 0;  // the job's name: the dialog's title and the undo's
     // The folder's files as the dialog opens (a job may guess its inputs from them).
     virtual void start(const std::vector<JobFile> &files) { Q_UNUSED(files); }
-    virtual QList<JobField> fields() const = 0;  // the fields the inputs write now
+    virtual QList<TagField> fields() const = 0;  // the fields the inputs write now
     virtual QString problem() const { return {}; }  // why the inputs cannot run; Apply waits
     virtual JobPlanner planner() const = 0;
     virtual void applied() {}  // after an Apply (a job may remember its inputs)
 
     // The field whose preview cell the user may set for one file, if any.
-    virtual std::optional<JobField> editableField() const { return std::nullopt; }
+    virtual std::optional<TagField> editableField() const { return std::nullopt; }
     // The user typed text in that cell of the file at index in the list; false refuses it. A
     // change is told by changed().
     virtual bool setCell(int index, const QString &text)

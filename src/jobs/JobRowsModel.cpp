@@ -15,12 +15,6 @@ namespace {
 constexpr int StateColumn = 1;
 constexpr int FirstField = 2;
 
-QString fieldName(JobField field)
-{
-    static const char *const names[] = {"Title", "Artist", "Album", "Year", "Comment", "Track", "Genre", "Name"};
-    return QLatin1String(names[int(field)]);
-}
-
 // A field's text ends at its first NUL, and trailing spaces are padding too (some taggers pad
 // with them), as the command line's preview shows it: a comment that only loses two spaces of
 // padding to a track number is not shown as changed.
@@ -40,7 +34,7 @@ JobRowsModel::JobRowsModel(JobInputs &inputs, const CodePage &page, const QStrin
 {
 }
 
-void JobRowsModel::setRows(std::vector<JobRow> rows, const QList<JobField> &fields)
+void JobRowsModel::setRows(std::vector<JobRow> rows, const QList<TagField> &fields)
 {
     const bool sameFiles = fields == m_fields && rows.size() == m_rows.size()
         && std::equal(rows.begin(), rows.end(), m_rows.begin(),
@@ -60,21 +54,19 @@ int JobRowsModel::rowCount(const QModelIndex &parent) const { return parent.isVa
 
 int JobRowsModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(m_fields.size()) + FirstField; }
 
-QString JobRowsModel::fieldText(const JobRow &row, JobField field, bool after) const
+QString JobRowsModel::fieldText(const JobRow &row, TagField field, bool after) const
 {
     const Id3v1::Fields &f = after ? row.after : row.before;
+    if (const auto bytes = tagField(field).bytes)
+        return m_page.decode(textBytes(f.*bytes));
     switch (field) {
-    case JobField::Title: return m_page.decode(textBytes(f.title));
-    case JobField::Artist: return m_page.decode(textBytes(f.artist));
-    case JobField::Album: return m_page.decode(textBytes(f.album));
-    case JobField::Year: return m_page.decode(textBytes(f.year));
-    case JobField::Comment: return m_page.decode(textBytes(f.comment));
-    case JobField::Track: {
+    case TagField::Track: {
         const int track = after ? row.trackAfter : row.trackBefore;
         return track ? QString::number(track) : QString();
     }
-    case JobField::Genre: return f.genre == Id3v1::NoGenre ? QString() : Genres::nameOf(m_genreList, f.genre);
-    case JobField::Name: return after && !row.newName.isEmpty() ? QString::fromUtf8(row.newName) : row.file.display;
+    case TagField::Genre: return f.genre == Id3v1::NoGenre ? QString() : Genres::nameOf(m_genreList, f.genre);
+    case TagField::Name: return after && !row.newName.isEmpty() ? QString::fromUtf8(row.newName) : row.file.display;
+    default: break;
     }
     return {};
 }
@@ -93,7 +85,7 @@ QVariant JobRowsModel::data(const QModelIndex &index, int role) const
         const QString state = QLatin1String(jobStateName(row.state));
         return row.reason.isEmpty() ? state : state + QStringLiteral(": ") + row.reason;
     }
-    const JobField field = m_fields[column - FirstField];
+    const TagField field = m_fields[column - FirstField];
     const QString before = fieldText(row, field, false);
     const QString after = fieldText(row, field, true);
     const bool changed = row.state == JobState::WillChange && before != after;
@@ -126,12 +118,12 @@ QVariant JobRowsModel::headerData(int section, Qt::Orientation orientation, int 
         return QStringLiteral("File");
     if (section == StateColumn)
         return QStringLiteral("State");
-    return fieldName(m_fields.value(section - FirstField));
+    return QLatin1String(tagField(m_fields.value(section - FirstField)).column);
 }
 
 bool JobRowsModel::isEditable(const QModelIndex &index) const
 {
-    const std::optional<JobField> editable = m_inputs.editableField();
+    const std::optional<TagField> editable = m_inputs.editableField();
     return editable && index.isValid() && index.column() >= FirstField
         && m_fields.value(index.column() - FirstField) == *editable;
 }

@@ -17,7 +17,7 @@ public:
 
     // Rows of the same files and fields as before change in place: the current cell and the
     // selection stay where the user left them.
-    void setRows(std::vector<JobRow> rows, const QList<JobField> &fields);
+    void setRows(std::vector<JobRow> rows, const QList<TagField> &fields);
     const std::vector<JobRow> &rows() const { return m_rows; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -28,7 +28,7 @@ public:
     bool setData(const QModelIndex &index, const QVariant &value, int role) override;
 
     // The text of a field before or after, as the panel would show it.
-    QString fieldText(const JobRow &row, JobField field, bool after) const;
+    QString fieldText(const JobRow &row, TagField field, bool after) const;
 
 private:
     bool isEditable(const QModelIndex &index) const;
@@ -37,5 +37,5 @@ private:
     const CodePage &m_page;
     const QStringList &m_genreList;
     std::vector<JobRow> m_rows;
-    QList<JobField> m_fields;
+    QList<TagField> m_fields;
 };

@@ -13,13 +13,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-namespace {
-
-const TagField listFields[] = {TagField::Title, TagField::Artist, TagField::Album, TagField::Year, TagField::Comment};
-const char *const fieldCaptions[] = {"Title", "Artist", "Album", "Year", "Comment"};
-
-}  // namespace
-
 ListJobInputs::ListJobInputs(QWidget *parent) : JobInputs(parent)
 {
     listText = new QPlainTextEdit(this);
@@ -41,8 +34,8 @@ ListJobInputs::ListJobInputs(QWidget *parent) : JobInputs(parent)
         tick->setChecked(true);
     fieldBox = new QComboBox(this);
     fieldBox->setObjectName(QStringLiteral("listField"));
-    for (const char *caption : fieldCaptions)
-        fieldBox->addItem(QLatin1String(caption));
+    for (const TagFieldInfo &field : textFields())
+        fieldBox->addItem(QLatin1String(field.column));
     auto *fieldLabel = new QLabel(QStringLiteral("&Field:"), this);
     fieldLabel->setBuddy(fieldBox);
     countLabel = new QLabel(this);
@@ -85,7 +78,7 @@ void ListJobInputs::start(const std::vector<JobFile> &files)
 ListOptions ListJobInputs::options() const
 {
     ListOptions options;
-    options.field = listFields[qMax(0, fieldBox->currentIndex())];
+    options.field = textFields()[size_t(qMax(0, fieldBox->currentIndex()))].field;
     options.dropNumbers = dropNumbers->isChecked();
     options.dropDurations = dropDurations->isChecked();
     return options;
@@ -93,7 +86,7 @@ ListOptions ListJobInputs::options() const
 
 QStringList ListJobInputs::lines() const { return listLines(listText->toPlainText(), options()); }
 
-QList<JobField> ListJobInputs::fields() const { return {jobFieldOf(options().field)}; }
+QList<TagField> ListJobInputs::fields() const { return {options().field}; }
 
 QString ListJobInputs::problem() const
 {

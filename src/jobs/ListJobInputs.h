@@ -20,7 +20,7 @@ public:
     static QString jobTitle() { return QStringLiteral("Titles from a List"); }
     QString title() const override { return jobTitle(); }
     void start(const std::vector<JobFile> &files) override;
-    QList<JobField> fields() const override;
+    QList<TagField> fields() const override;
     QString problem() const override;
     JobPlanner planner() const override;
 

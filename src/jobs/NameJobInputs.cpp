@@ -62,10 +62,10 @@ void NameJobInputs::start(const std::vector<JobFile> &files)
 
 NamePattern NameJobInputs::pattern() const { return NamePattern(patternBox->currentText()); }
 
-QList<JobField> NameJobInputs::fields() const
+QList<TagField> NameJobInputs::fields() const
 {
-    const std::vector<JobField> fields = nameJobFields(pattern());
-    return QList<JobField>(fields.begin(), fields.end());
+    const std::vector<TagField> fields = nameJobFields(pattern());
+    return QList<TagField>(fields.begin(), fields.end());
 }
 
 QString NameJobInputs::problem() const

@@ -22,7 +22,7 @@ public:
     static QString jobTitle() { return QStringLiteral("Tags from File Names"); }
     QString title() const override { return jobTitle(); }
     void start(const std::vector<JobFile> &files) override;
-    QList<JobField> fields() const override;
+    QList<TagField> fields() const override;
     QString problem() const override;
     JobPlanner planner() const override;
     void applied() override;

@@ -1,5 +1,7 @@
 #include "jobs/NumberJobInputs.h"
 
+#include "tags/id3v1/Id3v1.h"
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -9,7 +11,7 @@ NumberJobInputs::NumberJobInputs(QWidget *parent) : JobInputs(parent)
 {
     startNumber = new QSpinBox(this);
     startNumber->setObjectName(QStringLiteral("numberStart"));
-    startNumber->setRange(1, 255);
+    startNumber->setRange(1, Id3v1::MaxTrack);
     auto *label = new QLabel(QStringLiteral("&Start at:"), this);
     label->setBuddy(startNumber);
     onlyMissing = new QCheckBox(QStringLiteral("&Only files without a number"), this);
@@ -44,7 +46,7 @@ void NumberJobInputs::start(const std::vector<JobFile> &files)
     m_given.clear();  // typed for the places of the list as it was
 }
 
-QList<JobField> NumberJobInputs::fields() const { return {JobField::Comment, JobField::Track}; }
+QList<TagField> NumberJobInputs::fields() const { return {TagField::Comment, TagField::Track}; }
 
 JobPlanner NumberJobInputs::planner() const
 {

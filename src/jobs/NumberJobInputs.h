@@ -17,9 +17,9 @@ public:
     static QString jobTitle() { return QStringLiteral("Number Tracks"); }
     QString title() const override { return jobTitle(); }
     void start(const std::vector<JobFile> &files) override;
-    QList<JobField> fields() const override;
+    QList<TagField> fields() const override;
     JobPlanner planner() const override;
-    std::optional<JobField> editableField() const override { return JobField::Track; }
+    std::optional<TagField> editableField() const override { return TagField::Track; }
     bool setCell(int index, const QString &text) override;
 
     QSpinBox *startNumber = nullptr;

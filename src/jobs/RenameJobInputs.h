@@ -17,7 +17,7 @@ public:
     static QString jobTitle() { return QStringLiteral("Rename Every File"); }
     QString title() const override { return jobTitle(); }
     void start(const std::vector<JobFile> &files) override;
-    QList<JobField> fields() const override { return {JobField::Name}; }
+    QList<TagField> fields() const override { return {TagField::Name}; }
     JobPlanner planner() const override;
 
     QLabel *style = nullptr;

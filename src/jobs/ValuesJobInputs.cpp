@@ -9,7 +9,7 @@
 
 namespace {
 
-const JobField fieldOfTick[] = {JobField::Artist, JobField::Album, JobField::Year, JobField::Comment, JobField::Genre};
+const TagField fieldOfTick[] = {TagField::Artist, TagField::Album, TagField::Year, TagField::Comment, TagField::Genre};
 const char *const captions[] = {"A&rtist", "Al&bum", "&Year", "Co&mment", "&Genre"};
 constexpr int GenreTick = 4;
 
@@ -48,9 +48,9 @@ ValuesJobInputs::ValuesJobInputs(const QStringList &genreList, QWidget *parent) 
     grid->setColumnStretch(1, 1);
 }
 
-QList<JobField> ValuesJobInputs::fields() const
+QList<TagField> ValuesJobInputs::fields() const
 {
-    QList<JobField> fields;
+    QList<TagField> fields;
     for (int i = 0; i < int(ticks.size()); ++i)
         if (ticks[i]->isChecked())
             fields << fieldOfTick[i];
@@ -67,10 +67,9 @@ QString ValuesJobInputs::problem() const
 JobPlanner ValuesJobInputs::planner() const
 {
     FieldEdits edits;
-    std::optional<QString> *texts[] = {&edits.artist, &edits.album, &edits.year, &edits.comment};
     for (int i = 0; i < int(boxes.size()); ++i)
         if (ticks[i]->isChecked())
-            *texts[i] = boxes[i]->text();
+            *editOf(edits, fieldOfTick[i]) = boxes[i]->text();
     if (ticks[GenreTick]->isChecked())
         if (const std::optional<int> number = genre->selectedGenreNumber())
             edits.genre = quint8(*number);

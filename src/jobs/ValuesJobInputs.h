@@ -17,7 +17,7 @@ public:
 
     static QString jobTitle() { return QStringLiteral("Values for Every File"); }
     QString title() const override { return jobTitle(); }
-    QList<JobField> fields() const override;
+    QList<TagField> fields() const override;
     QString problem() const override;
     JobPlanner planner() const override;
 

@@ -2,6 +2,7 @@
 
 #include "tags/id3v1/GenreList.h"
 #include "tags/id3v1/Id3v1.h"
+#include "tags/id3v1/TagFields.h"
 
 #include <QSet>
 #include <QTest>
@@ -40,6 +41,7 @@ private slots:
     void genreBytes_data();
     void genreBytes();
     void genreTableHasTheNamesInNumberOrder();
+    void fieldTableTilesTheTrailer();
 };
 
 void TestTrailer::markerIsExactUpperCase()
@@ -211,4 +213,22 @@ void TestTrailer::genreTableHasTheNamesInNumberOrder()
 }
 
 QTEST_GUILESS_MAIN(TestTrailer)
+// Every lookup indexes the table by TagField, and parse and build walk it: the marker, the text
+// fields and the genre byte tile the 128 bytes; the track is the comment's last byte.
+void TestTrailer::fieldTableTilesTheTrailer()
+{
+    int next = 3;
+    for (const TagFieldInfo &field : tagFields()) {
+        QCOMPARE(&tagField(field.field), &field);
+        if (field.field == TagField::Track) {
+            QCOMPARE(field.offset, Id3v1::TrackOffset);
+            QCOMPARE(field.offset, tagField(TagField::Comment).offset + Id3v1::CommentBesideTrackWidth + 1);
+        } else if (field.width > 0) {
+            QCOMPARE(field.offset, next);
+            next += field.width;
+        }
+    }
+    QCOMPARE(next, Id3v1::TrailerSize);
+}
+
 #include "tst_trailer.moc"

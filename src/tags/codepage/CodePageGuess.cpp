@@ -1,6 +1,6 @@
 #include "tags/codepage/CodePageGuess.h"
 
-#include "tags/id3v1/Id3v1.h"
+#include "tags/id3v1/TagFields.h"
 
 #include <uchardet.h>
 
@@ -52,14 +52,8 @@ void CodePageGuess::addField(QByteArrayView bytes)
 
 void CodePageGuess::addTrailer(const char *trailer)
 {
-    using namespace Id3v1;
-    const int fields[5][2] = {{TitleOffset, TitleWidth},
-                              {ArtistOffset, ArtistWidth},
-                              {AlbumOffset, AlbumWidth},
-                              {YearOffset, YearWidth},
-                              {CommentOffset, CommentWidth}};
-    for (const auto &field : fields)
-        addField(QByteArrayView(trailer + field[0], trimmedLength(trailer + field[0], field[1])));
+    for (const TagFieldInfo &field : textFields())
+        addField(QByteArrayView(trailer + field.offset, Id3v1::trimmedLength(trailer + field.offset, field.width)));
 }
 
 int CodePageGuess::suggestion() const

@@ -168,3 +168,8 @@ FileStatus listFolderFiles(const QByteArray &folder, const QString &pattern, std
     }
     return status;
 }
+
+QByteArray folderPrefix(const QByteArray &folder)
+{
+    return folder.endsWith('/') ? folder : folder + '/';
+}

@@ -18,6 +18,9 @@ struct ListedFile {
 // The pattern of the files the program lists and edits.
 QString mp3Pattern();
 
+// The folder as the start of its files' paths: with one "/" at its end.
+QByteArray folderPrefix(const QByteArray &folder);
+
 // Fills files (emptied first) from folder; on failure files is empty and the error is returned.
 FileStatus listFolderFiles(const QByteArray &folder, const QString &pattern, std::vector<ListedFile> &files);
 

@@ -1,5 +1,7 @@
 #include "tags/id3v1/Id3v1.h"
 
+#include "tags/id3v1/TagFields.h"
+
 namespace Id3v1 {
 
 namespace {
@@ -33,11 +35,8 @@ int trimmedLength(const char *text, int width)
 Fields parse(const char *trailer)
 {
     Fields f;
-    f.title = field(trailer, TitleOffset, TitleWidth);
-    f.artist = field(trailer, ArtistOffset, ArtistWidth);
-    f.album = field(trailer, AlbumOffset, AlbumWidth);
-    f.year = field(trailer, YearOffset, YearWidth);
-    f.comment = field(trailer, CommentOffset, CommentWidth);
+    for (const TagFieldInfo &text : textFields())
+        f.*text.bytes = field(trailer, text.offset, text.width);
     f.genre = quint8(trailer[GenreOffset]);
     return f;
 }
@@ -64,11 +63,8 @@ QByteArray build(const Fields &fields)
     QByteArray out;
     out.reserve(TrailerSize);
     out.append("TAG");
-    put(out, fields.title, TitleWidth);
-    put(out, fields.artist, ArtistWidth);
-    put(out, fields.album, AlbumWidth);
-    put(out, fields.year, YearWidth);
-    put(out, fields.comment, CommentWidth);
+    for (const TagFieldInfo &text : textFields())  // one after another, in the trailer's order
+        put(out, fields.*text.bytes, text.width);
     out.append(char(fields.genre));
     return out;
 }

@@ -44,7 +44,9 @@ int trimmedLength(const char *text, int width);
 constexpr int TrackMarkerOffset = CommentOffset + 28, TrackOffset = CommentOffset + 29;
 // The comment's width beside a track number (ID3v1.1): the bytes before the marker.
 constexpr int CommentBesideTrackWidth = TrackMarkerOffset - CommentOffset;
-// The track number of a 128-byte trailer (1 to 255), or 0 when it holds none.
+// A track number is one byte; 0 means none.
+constexpr int MaxTrack = 255;
+// The track number of a 128-byte trailer (1 to MaxTrack), or 0 when it holds none.
 int trackNumber(const QByteArray &trailer);
 
 // "TAG", each field padded with spaces to its width (a longer one cut to its width), then the

@@ -5,20 +5,6 @@
 
 namespace {
 
-constexpr TagField textFields[] = {TagField::Title, TagField::Artist, TagField::Album, TagField::Year,
-                                   TagField::Comment};
-
-QByteArray Id3v1::Fields::*bytesOf(TagField field)
-{
-    switch (field) {
-    case TagField::Title: return &Id3v1::Fields::title;
-    case TagField::Artist: return &Id3v1::Fields::artist;
-    case TagField::Album: return &Id3v1::Fields::album;
-    case TagField::Year: return &Id3v1::Fields::year;
-    default: return &Id3v1::Fields::comment;
-    }
-}
-
 QString withoutTrailingSpace(QString text)
 {
     while (!text.isEmpty() && text.back().isSpace())
@@ -72,12 +58,12 @@ std::vector<TagField> differingFields(const Id3v1::Fields &trailer, bool tagged,
                                       const CodePage &page)
 {
     std::vector<TagField> differing;
-    for (TagField field : textFields) {
-        QString value = withoutTrailingSpace(valueOf(v2, field));
-        if (field == TagField::Year)
+    for (const TagFieldInfo &field : textFields()) {
+        QString value = withoutTrailingSpace(v2.*field.id3v2);
+        if (field.field == TagField::Year)
             value = yearPart(value);
-        if (!value.isEmpty() && (!tagged || value != trailerText(trailer.*bytesOf(field), page)))
-            differing.push_back(field);
+        if (!value.isEmpty() && (!tagged || value != trailerText(trailer.*field.bytes, page)))
+            differing.push_back(field.field);
     }
     const QString genre = withoutTrailingSpace(v2.genre);
     if (!genre.isEmpty()
@@ -88,25 +74,24 @@ std::vector<TagField> differingFields(const Id3v1::Fields &trailer, bool tagged,
 
 Id3v2Fill fillFromId3v2(const Id3v1::Fields &base, const Id3v2Values &v2, const CodePage &page, int commentWidth)
 {
-    const int widths[] = {Id3v1::TitleWidth, Id3v1::ArtistWidth, Id3v1::AlbumWidth, Id3v1::YearWidth, commentWidth};
     Id3v2Fill fill;
     fill.fields = base;
-    for (int i = 0; i < 5; ++i) {
-        const TagField field = textFields[i];
-        QString value = withoutTrailingSpace(valueOf(v2, field));
-        if (field == TagField::Year)
+    for (const TagFieldInfo &field : textFields()) {
+        QString value = withoutTrailingSpace(v2.*field.id3v2);
+        if (field.field == TagField::Year)
             value = yearPart(value);
         if (value.isEmpty())
             continue;
         bool cut = false;
-        const QByteArray bytes = fitted(value, page, widths[i], cut);
-        QByteArray &stored = fill.fields.*bytesOf(field);
+        const int width = field.field == TagField::Comment ? commentWidth : field.width;
+        const QByteArray bytes = fitted(value, page, width, cut);
+        QByteArray &stored = fill.fields.*field.bytes;
         // Text the field already shows keeps its bytes: padding, a track number, nothing rewritten.
         if (page.encode(trailerText(stored, page)) != bytes)
             stored = bytes;
-        fill.filled.push_back(field);
+        fill.filled.push_back(field.field);
         if (cut)
-            fill.cut.push_back(field);
+            fill.cut.push_back(field.field);
     }
     const QString genre = withoutTrailingSpace(v2.genre);
     if (!genre.isEmpty()) {
@@ -119,22 +104,4 @@ Id3v2Fill fillFromId3v2(const Id3v1::Fields &base, const Id3v2Values &v2, const 
         }
     }
     return fill;
-}
-
-const QString &valueOf(const Id3v2Values &v2, TagField field)
-{
-    switch (field) {
-    case TagField::Title: return v2.title;
-    case TagField::Artist: return v2.artist;
-    case TagField::Album: return v2.album;
-    case TagField::Year: return v2.year;
-    case TagField::Comment: return v2.comment;
-    default: return v2.genre;
-    }
-}
-
-const char *fieldName(TagField field)
-{
-    static const char *const names[] = {"title", "artist", "album", "year", "comment", "genre"};
-    return names[int(field)];
 }

@@ -2,14 +2,12 @@
 // The trailer's fields beside the ID3v2 values: which of them differ, and the trailer filled from
 // the ID3v2 values, each cut to what its field holds in the tags' code page.
 
-#include "tags/id3v1/Id3v1.h"
+#include "tags/id3v1/TagFields.h"
 #include "tags/id3v2/Id3v2Reader.h"
 
 #include <vector>
 
 class CodePage;
-
-enum class TagField { Title, Artist, Album, Year, Comment, Genre };
 
 // The fields whose ID3v2 value is given (not empty) and is not what the trailer's field shows:
 // its text up to the first NUL without trailing spaces, in page; the year as the first four
@@ -30,9 +28,3 @@ struct Id3v2Fill {
 // without an ID3v2 value keep base's bytes.
 Id3v2Fill fillFromId3v2(const Id3v1::Fields &base, const Id3v2Values &v2, const CodePage &page,
                         int commentWidth = Id3v1::CommentWidth);
-
-// The ID3v2 value for a field of the trailer.
-const QString &valueOf(const Id3v2Values &v2, TagField field);
-
-// The name of a field as the command line and messages give it: "title", "artist", ...
-const char *fieldName(TagField field);

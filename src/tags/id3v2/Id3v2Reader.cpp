@@ -1,5 +1,6 @@
 #include "tags/id3v2/Id3v2Reader.h"
 
+#include "tags/id3v1/TagFields.h"
 #include "tags/id3v2/Id3v2Frames.h"
 #include "tags/id3v2/Id3v2Header.h"
 
@@ -175,14 +176,13 @@ Id3v2Values parsePlain(const QByteArray &plain, QString &problem, FrameMemo *mem
     }
     Id3v2Values values;
     values.version = major;
-    values.title = textOf(frames, "TIT2");
-    values.artist = textOf(frames, "TPE1");
-    values.album = textOf(frames, "TALB");
-    values.year = textOf(frames, "TDRC");
-    if (values.year.isEmpty())
-        values.year = textOf(frames, "TYER");
-    values.comment = textOf(frames, "COMM");
-    values.genre = textOf(frames, "TCON");
+    for (const TagFieldInfo &field : tagFields()) {
+        if (!field.id3v2)
+            continue;
+        for (const char *frame : field.frames)
+            if (frame && (values.*field.id3v2).isEmpty())
+                values.*field.id3v2 = textOf(frames, frame);
+    }
     return values;
 }
 

@@ -2,6 +2,7 @@
 
 #include "tags/codepage/CodePage.h"
 #include "tags/files/PatternListing.h"
+#include "tags/jobs/TextFields.h"
 #include "tags/text/TextEscape.h"
 
 #include <QSet>
@@ -10,20 +11,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-struct TextField {
-    const char *name;
-    int width;
-    std::optional<QString> FieldEdits::*edit;
-    QByteArray Id3v1::Fields::*bytes;
-};
-
-const TextField textFields[] = {
-    {"title", Id3v1::TitleWidth, &FieldEdits::title, &Id3v1::Fields::title},
-    {"artist", Id3v1::ArtistWidth, &FieldEdits::artist, &Id3v1::Fields::artist},
-    {"album", Id3v1::AlbumWidth, &FieldEdits::album, &Id3v1::Fields::album},
-    {"year", Id3v1::YearWidth, &FieldEdits::year, &Id3v1::Fields::year},
-};
 
 // The longest start of bytes of at most width bytes that ends between two characters of page.
 QByteArray cutToCharacters(const QByteArray &bytes, int width, const CodePage &page)
@@ -138,7 +125,7 @@ std::vector<JobFile> listJobFiles(const QByteArray &folder, FileStatus &status)
 {
     std::vector<ListedFile> listed;
     status = listFolderFiles(folder, mp3Pattern(), listed);
-    const QByteArray prefix = folder.endsWith('/') ? folder : folder + '/';
+    const QByteArray prefix = folderPrefix(folder);
     std::vector<JobFile> files;
     files.reserve(listed.size());
     for (ListedFile &file : listed)
@@ -159,9 +146,11 @@ JobRow planJobRow(const JobFile &file, const TagReading &reading, const FieldEdi
 
     Id3v1::Fields fields = row.before;
     QString reason;
-    for (const TextField &field : textFields) {
-        if (const std::optional<QString> &text = edits.*field.edit;
-            text && !encodeField(page, field.name, *text, field.width, fields.*field.bytes, reason))
+    for (const TagFieldInfo &field : textFields()) {
+        if (field.field == TagField::Comment)
+            continue;  // below, with the track number beside it
+        if (const std::optional<QString> &text = *editOf(edits, field.field);
+            text && !encodeField(page, field.key, *text, field.width, fields.*field.bytes, reason))
             return skippedRow(row, reason);
     }
     if (edits.genre)

@@ -3,6 +3,7 @@
 // reason, and an Apply that saves each changed file as Save Tags saves one, the whole job one
 // batch of the journal, so that it is undone as a whole.
 
+#include "tags/id3v1/TagFields.h"
 #include "tags/trailer/TagCore.h"
 
 #include <QString>
@@ -40,10 +41,6 @@ struct FieldEdits {
     // Whether any field is set (a file without a trailer gains one only then).
     bool anyField() const { return title || artist || album || year || comment || track || genre; }
 };
-
-// What a job may change in a file: the columns (old and new) of its preview, in this order
-// whatever order a job names them in. Name: the file's name.
-enum class JobField { Title, Artist, Album, Year, Comment, Track, Genre, Name };
 
 enum class JobState { WillChange, Unchanged, Skipped };
 

@@ -3,7 +3,6 @@
 #include "tags/id3v1/GenreList.h"
 #include "tags/jobs/TextFields.h"
 
-#include <map>
 
 bool nameEdits(const NamePattern &pattern, const QString &fileName, bool underscores, FieldEdits &edits,
                QString &reason)
@@ -46,15 +45,13 @@ JobPlanner nameJobPlanner(const NamePattern &pattern, bool underscores)
     };
 }
 
-std::vector<JobField> nameJobFields(const NamePattern &pattern)
+std::vector<TagField> nameJobFields(const NamePattern &pattern)
 {
-    static const std::map<NameField, JobField> shown = {
-        {NameField::Title, JobField::Title}, {NameField::Artist, JobField::Artist}, {NameField::Album, JobField::Album},
-        {NameField::Year, JobField::Year},   {NameField::Comment, JobField::Comment}, {NameField::Track, JobField::Track},
-        {NameField::Genre, JobField::Genre},
-    };
-    std::vector<JobField> fields;
+    // A pattern's codes name the tag's fields in TagField's order.
+    static_assert(int(NameField::Title) == int(TagField::Title) && int(NameField::Track) == int(TagField::Track)
+                  && int(NameField::Genre) == int(TagField::Genre));
+    std::vector<TagField> fields;
     for (const NameField code : pattern.fieldsInOrder())
-        fields.push_back(shown.at(code));
+        fields.push_back(TagField(int(code)));
     return fields;
 }

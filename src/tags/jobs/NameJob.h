@@ -10,7 +10,7 @@ bool nameEdits(const NamePattern &pattern, const QString &fileName, bool undersc
                QString &reason);
 
 // The fields the pattern writes, in the order the names hold them.
-std::vector<JobField> nameJobFields(const NamePattern &pattern);
+std::vector<TagField> nameJobFields(const NamePattern &pattern);
 
 // The planner of previewJob for the pattern.
 JobPlanner nameJobPlanner(const NamePattern &pattern, bool underscores);

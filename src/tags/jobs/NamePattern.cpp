@@ -1,5 +1,7 @@
 #include "tags/jobs/NamePattern.h"
 
+#include "tags/id3v1/Id3v1.h"
+
 namespace {
 
 std::optional<NameField> fieldOfCode(QChar code)
@@ -58,7 +60,7 @@ QString valueProblem(NameField field, const QString &value)
     const QString digits = value.mid(zeros);
     if (digits.isEmpty())
         return QStringLiteral("track number %1 is below 1").arg(value);
-    if (digits.size() > 3 || digits.toInt() > 255)
+    if (digits.size() > 3 || digits.toInt() > Id3v1::MaxTrack)
         return QStringLiteral("track number %1 is above 255").arg(digits);
     return {};
 }

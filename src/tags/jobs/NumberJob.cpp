@@ -4,12 +4,6 @@
 
 #include <memory>
 
-namespace {
-
-constexpr int MaxTrack = 255;
-
-}  // namespace
-
 JobPlanner numberPlanner(const NumberOptions &options, const std::vector<JobFile> &files)
 {
     auto indexOf = std::make_shared<QHash<QByteArray, int>>();
@@ -26,7 +20,7 @@ JobPlanner numberPlanner(const NumberOptions &options, const std::vector<JobFile
             number = given->second;
         else if (options.onlyMissing && reading.track())
             return true;  // kept as it is
-        if (number < 0 || number > MaxTrack) {
+        if (number < 0 || number > Id3v1::MaxTrack) {
             reason = QStringLiteral("track number %1: a number is 1 to 255 (0 clears it)").arg(number);
             return false;
         }

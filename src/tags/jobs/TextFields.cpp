@@ -5,32 +5,13 @@
 
 #include <utility>
 
-namespace {
-
-constexpr TagField textFields[] = {TagField::Title, TagField::Artist, TagField::Album, TagField::Year, TagField::Comment};
-
-}  // namespace
-
 std::optional<TagField> textFieldNamed(QStringView name)
 {
-    for (TagField field : textFields) {
-        if (name.compare(QLatin1String(fieldName(field)), Qt::CaseInsensitive) == 0)
-            return field;
+    for (const TagFieldInfo &field : textFields()) {
+        if (name.compare(QLatin1String(field.key), Qt::CaseInsensitive) == 0)
+            return field.field;
     }
     return std::nullopt;
-}
-
-JobField jobFieldOf(TagField field)
-{
-    switch (field) {
-    case TagField::Title: return JobField::Title;
-    case TagField::Artist: return JobField::Artist;
-    case TagField::Album: return JobField::Album;
-    case TagField::Year: return JobField::Year;
-    case TagField::Comment: return JobField::Comment;
-    case TagField::Genre: break;
-    }
-    return JobField::Genre;
 }
 
 std::optional<QString> *editOf(FieldEdits &edits, TagField field)
@@ -40,15 +21,10 @@ std::optional<QString> *editOf(FieldEdits &edits, TagField field)
 
 const std::optional<QString> *editOf(const FieldEdits &edits, TagField field)
 {
-    switch (field) {
-    case TagField::Title: return &edits.title;
-    case TagField::Artist: return &edits.artist;
-    case TagField::Album: return &edits.album;
-    case TagField::Year: return &edits.year;
-    case TagField::Comment: return &edits.comment;
-    case TagField::Genre: break;
-    }
-    return nullptr;
+    // FieldEdits holds the text fields in TagField's order.
+    static constexpr std::optional<QString> FieldEdits::*texts[TextFieldCount] = {
+        &FieldEdits::title, &FieldEdits::artist, &FieldEdits::album, &FieldEdits::year, &FieldEdits::comment};
+    return isTextField(field) ? &(edits.*texts[size_t(field)]) : nullptr;
 }
 
 QString controlCharacterProblem(QStringView text)
@@ -63,10 +39,10 @@ QString controlCharacterProblem(QStringView text)
 
 bool refuseControlCharacters(const FieldEdits &edits, QString &reason)
 {
-    for (TagField field : textFields) {
-        if (const std::optional<QString> &text = *editOf(edits, field); text) {
+    for (const TagFieldInfo &field : textFields()) {
+        if (const std::optional<QString> &text = *editOf(edits, field.field); text) {
             if (const QString problem = controlCharacterProblem(*text); !problem.isEmpty()) {
-                reason = QLatin1String(fieldName(field)) + QStringLiteral(": ") + problem;
+                reason = QLatin1String(field.key) + QStringLiteral(": ") + problem;
                 return false;
             }
         }
@@ -84,15 +60,9 @@ JobPlanner valuesPlanner(const FieldEdits &edits)
 
 QString fieldText(const TagReading &reading, TagField field, const CodePage &page)
 {
-    if (!reading.tagged)
+    if (!reading.tagged || !isTextField(field))
         return {};
-    switch (field) {
-    case TagField::Title: return page.decode(reading.fields.title);
-    case TagField::Artist: return page.decode(reading.fields.artist);
-    case TagField::Album: return page.decode(reading.fields.album);
-    case TagField::Year: return page.decode(reading.fields.year);
-    case TagField::Comment: return page.decode(storedComment(reading));
-    case TagField::Genre: break;
-    }
-    return {};
+    if (field == TagField::Comment)
+        return page.decode(storedComment(reading));
+    return page.decode(reading.fields.*tagField(field).bytes);
 }

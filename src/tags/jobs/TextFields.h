@@ -1,5 +1,5 @@
 #pragma once
-// The text fields a job fills or changes (every TagField but the genre): by name, as edits, and
+// The text fields a job fills or changes (title, artist, album, year, comment): by name, as edits, and
 // their text as a file holds it.
 
 #include "tags/id3v2/Id3v2Fill.h"
@@ -12,14 +12,10 @@
 
 class CodePage;
 
-// A text field by its name as fieldName() gives it (letter case aside); none for the genre or any
-// other name.
+// A text field by its name as fieldName() gives it (letter case aside); none for any other name.
 std::optional<TagField> textFieldNamed(QStringView name);
 
-// The preview column of a field (the genre's for the genre).
-JobField jobFieldOf(TagField field);
-
-// The edit of a text field; nullptr for the genre, which is not text.
+// The edit of a text field; nullptr for the others.
 std::optional<QString> *editOf(FieldEdits &edits, TagField field);
 const std::optional<QString> *editOf(const FieldEdits &edits, TagField field);
 
@@ -35,5 +31,5 @@ bool refuseControlCharacters(const FieldEdits &edits, QString &reason);
 JobPlanner valuesPlanner(const FieldEdits &edits);
 
 // The field's text in the file as read, decoded in page: the comment without its track bytes; empty
-// for a file without a trailer and for the genre.
+// for a file without a trailer and for a field that is not text.
 QString fieldText(const TagReading &reading, TagField field, const CodePage &page);
