@@ -11,9 +11,9 @@
 #include "BenchScans.h"
 #include "BenchSupport.h"
 
-#include "jobs/JobDialog.h"
-#include "jobs/JobRun.h"
-#include "jobs/NameJobInputs.h"
+#include "jobdialogs/JobDialog.h"
+#include "jobdialogs/JobRun.h"
+#include "jobdialogs/NameJobPage.h"
 #include "tags/codepage/CodePage.h"
 #include "tags/jobs/TextFields.h"
 
@@ -35,7 +35,7 @@ void BM_JobPreviewFollowsThePattern(benchmark::State &state)
     JobContext context;
     context.folder = folder;
     context.page = &CodePage::byNumber(1252);
-    auto *inputs = new NameJobInputs(QStringLiteral("velmora-bench"));
+    auto *inputs = new NameJobPage(QStringLiteral("velmora-bench"));
     JobDialog dialog(inputs, context);
     const QString patterns[] = {QStringLiteral("%a - %t"), QStringLiteral("%n %t"), QStringLiteral("%t")};
     int round = 0;

@@ -3,13 +3,13 @@
 #include "app/SaveUndo.h"
 #include "app/TaggingEntries.h"
 #include "browser/TagEditor.h"
-#include "jobs/CaseJobInputs.h"
-#include "jobs/JobDialog.h"
-#include "jobs/ListJobInputs.h"
-#include "jobs/NameJobInputs.h"
-#include "jobs/NumberJobInputs.h"
-#include "jobs/RenameJobInputs.h"
-#include "jobs/ValuesJobInputs.h"
+#include "jobdialogs/CaseJobPage.h"
+#include "jobdialogs/JobDialog.h"
+#include "jobdialogs/ListJobPage.h"
+#include "jobdialogs/NameJobPage.h"
+#include "jobdialogs/NumberJobPage.h"
+#include "jobdialogs/RenameJobPage.h"
+#include "jobdialogs/ValuesJobPage.h"
 #include "session/EditSession.h"
 #include "tags/files/PatternListing.h"
 #include "tags/settings/SettingsKeys.h"
@@ -23,34 +23,34 @@ JobEntries::JobEntries(QMenu &tagsMenu, TagEditor &editor, EditSession &session,
     : QObject(window), m_editor(editor), m_session(session), m_settings(settings), m_undo(undo), m_tagging(tagging),
       m_genreList(genreList), m_window(window)
 {
-    m_undo.knowJobs({NameJobInputs::jobTitle(), ValuesJobInputs::jobTitle(), ListJobInputs::jobTitle(),
-                     CaseJobInputs::jobTitle(), NumberJobInputs::jobTitle(), RenameJobInputs::jobTitle()});
+    m_undo.knowJobs({NameJobPage::jobTitle(), ValuesJobPage::jobTitle(), ListJobPage::jobTitle(),
+                     CaseJobPage::jobTitle(), NumberJobPage::jobTitle(), RenameJobPage::jobTitle()});
     tagsMenu.addSeparator();
     tagsFromNames = tagsMenu.addAction(QStringLiteral("Tags from File &Names…"));
     tagsFromNames->setObjectName(QStringLiteral("mnuTagsFromNames"));
     connect(tagsFromNames, &QAction::triggered, this,
-            [this] { open(new NameJobInputs(SettingsKeys::application)); });
+            [this] { open(new NameJobPage(SettingsKeys::application)); });
     valuesForEveryFile = tagsMenu.addAction(QStringLiteral("&Values for Every File…"));
     valuesForEveryFile->setObjectName(QStringLiteral("mnuValuesForEveryFile"));
-    connect(valuesForEveryFile, &QAction::triggered, this, [this] { open(new ValuesJobInputs(m_genreList)); });
+    connect(valuesForEveryFile, &QAction::triggered, this, [this] { open(new ValuesJobPage(m_genreList)); });
     titlesFromList = tagsMenu.addAction(QStringLiteral("&Titles from a List…"));
     titlesFromList->setObjectName(QStringLiteral("mnuTitlesFromList"));
-    connect(titlesFromList, &QAction::triggered, this, [this] { open(new ListJobInputs); });
+    connect(titlesFromList, &QAction::triggered, this, [this] { open(new ListJobPage); });
     caseAndReplace = tagsMenu.addAction(QStringLiteral("C&ase and Replace…"));
     caseAndReplace->setObjectName(QStringLiteral("mnuCaseAndReplace"));
-    connect(caseAndReplace, &QAction::triggered, this, [this] { open(new CaseJobInputs(m_session.codePage())); });
+    connect(caseAndReplace, &QAction::triggered, this, [this] { open(new CaseJobPage(m_session.codePage())); });
     numberTracks = tagsMenu.addAction(QStringLiteral("N&umber Tracks…"));  // N is the names'
     numberTracks->setObjectName(QStringLiteral("mnuNumberTracks"));
-    connect(numberTracks, &QAction::triggered, this, [this] { open(new NumberJobInputs); });
+    connect(numberTracks, &QAction::triggered, this, [this] { open(new NumberJobPage); });
     renameEveryFile = tagsMenu.addAction(QStringLiteral("&Rename Every File…"));
     renameEveryFile->setObjectName(QStringLiteral("mnuRenameEveryFile"));
     connect(renameEveryFile, &QAction::triggered, this,
-            [this] { open(new RenameJobInputs(m_settings, m_session)); });
+            [this] { open(new RenameJobPage(m_settings, m_session)); });
 }
 
 JobDialog *JobEntries::dialog() const { return m_dialog; }
 
-void JobEntries::open(JobInputs *inputs)
+void JobEntries::open(JobPage *inputs)
 {
     if (m_editor.shownFolder().isEmpty()) {
         delete inputs;

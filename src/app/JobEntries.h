@@ -12,7 +12,7 @@
 class EditSession;
 struct MdlDefault;
 class JobDialog;
-class JobInputs;
+class JobPage;
 class QAction;
 class QMenu;
 class QWidget;
@@ -32,7 +32,7 @@ public:
     JobDialog *dialog() const;  // the job open now, if any
 
 private:
-    void open(JobInputs *inputs);
+    void open(JobPage *inputs);
     void showApplied();
 
     TagEditor &m_editor;

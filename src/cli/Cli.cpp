@@ -1,19 +1,22 @@
 #include "cli/Cli.h"
 
 #include "tags/codepage/CodePage.h"
-#include "cli/CaseCommand.h"
+#include "cli/CaseJobCommand.h"
 #include "cli/CodePageCommand.h"
 #include "cli/CommandLine.h"
-#include "cli/FromListCommand.h"
-#include "cli/FromNamesCommand.h"
+#include "cli/ListJobCommand.h"
+#include "cli/NameJobCommand.h"
 #include "cli/HelpText.h"
 #include "cli/JobCommand.h"
 #include "cli/JournalCommands.h"
 #include "cli/ListCommand.h"
-#include "cli/RenameCommand.h"
+#include "cli/RenameJobCommand.h"
 #include "cli/SetCommand.h"
+#include "tags/jobs/CaseJob.h"
+#include "tags/jobs/ListJob.h"
+#include "tags/jobs/NameJob.h"
 #include "tags/jobs/NamePattern.h"
-#include "tags/jobs/NumberJob.h"
+#include "cli/NumberJobCommand.h"
 #include "tags/journal/SaveJournal.h"
 #include "tags/text/TextEscape.h"
 
@@ -126,9 +129,10 @@ int runRename(const CommandLine &line, SaveJournal &journal)
 }
 
 // A job command over its files, the journal's batch begun only for a run that writes.
-int runJobOnFiles(const CommandLine &line, SaveJournal &journal, JobCommandRequest &job, Console &console,
-                  const std::function<int(const std::vector<FileTarget> &, Output &)> &run)
+int runJobOnFiles(const CommandLine &line, SaveJournal &journal, const char *jobTitle, JobCommandRequest &job,
+                  Console &console, const std::function<int(const std::vector<FileTarget> &, Output &)> &run)
 {
+    job.jobTitle = jobTitle;
     Output out(STDOUT_FILENO);
     const std::vector<FileTarget> targets = expandFileTargets(line.operands, console);
     if (!job.dryRun)
@@ -151,7 +155,7 @@ int runFromNames(const CommandLine &line, SaveJournal &journal)
     }
     request.underscores = line.has("--underscores");
     Console console;
-    return runJobOnFiles(line, journal, request.job, console, [&](const std::vector<FileTarget> &targets, Output &out) {
+    return runJobOnFiles(line, journal, NameJobTitle, request.job, console, [&](const std::vector<FileTarget> &targets, Output &out) {
         return fromNames(targets, request, *page, out, console);
     });
 }
@@ -166,7 +170,7 @@ int runFromList(CommandLine &line, SaveJournal &journal)
     Console console;
     if (!readListLines(request, console))
         return ExitSomeFailed;
-    return runJobOnFiles(line, journal, request.job, console, [&](const std::vector<FileTarget> &targets, Output &out) {
+    return runJobOnFiles(line, journal, ListJobTitle, request.job, console, [&](const std::vector<FileTarget> &targets, Output &out) {
         return fromList(targets, request, *page, out, console);
     });
 }
@@ -180,7 +184,7 @@ int runCase(const CommandLine &line, SaveJournal &journal)
     if (!readCaseRequest(line, request, page, problem))
         return badUsage(problem);
     Console console;
-    return runJobOnFiles(line, journal, request.job, console, [&](const std::vector<FileTarget> &targets, Output &out) {
+    return runJobOnFiles(line, journal, CaseJobTitle, request.job, console, [&](const std::vector<FileTarget> &targets, Output &out) {
         return changeCase(targets, request, *page, out, console);
     });
 }
@@ -226,21 +230,12 @@ int runNumber(const CommandLine &line, SaveJournal &journal)
     JobCommandRequest request;
     const CodePage *page = nullptr;
     QString problem;
-    if (!readJobOptions(line, request, page, problem))
-        return badUsage(problem);
     NumberOptions options;
-    if (const std::optional<QByteArray> start = line.value("--start")) {
-        bool ok = false;
-        options.start = start->toInt(&ok);
-        if (!ok || options.start < 1 || options.start > Id3v1::MaxTrack)
-            return badUsage(QStringLiteral("number: --start takes a number from 1 to 255"));
-    }
-    options.onlyMissing = line.has("--only-missing");
-    options.cutComments = line.has("--cut-comments");
-    request.fields = {TagField::Comment, TagField::Track};
+    if (!readJobOptions(line, request, page, problem) || !readNumberOptions(line, options, problem))
+        return badUsage(problem);
     Console console;
-    return runJobOnFiles(line, journal, request, console, [&](const std::vector<FileTarget> &targets, Output &out) {
-        return runJobCommand(targets, numberPlanner(options, jobFilesOf(targets)), request, *page, out, console);
+    return runJobOnFiles(line, journal, NumberJobTitle, request, console, [&](const std::vector<FileTarget> &targets, Output &out) {
+        return numberTracks(targets, options, request, *page, out, console);
     });
 }
 

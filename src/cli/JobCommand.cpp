@@ -6,6 +6,7 @@
 #include "tags/codepage/CodePage.h"
 #include "tags/text/TextEscape.h"
 #include "tags/jobs/JobApply.h"
+#include "tags/journal/JournalBatch.h"
 
 #include <algorithm>
 
@@ -162,6 +163,8 @@ int runJobCommand(const std::vector<FileTarget> &targets, const JobPlanner &plan
             console.fileFailed(row.file.path, result.status.description());
     };
     const JobSummary summary = applyJob(rows, apply);
+    if (request.journal && request.jobTitle && summary.batch > 0)
+        nameBatch(*request.journal, summary.batch, QString::fromLatin1(request.jobTitle));
     writeToStandardError(QStringLiteral("%1: %2 written, %3 unchanged, %4 skipped\n")
                              .arg(QString::fromLatin1(request.command))
                              .arg(summary.written).arg(summary.unchanged).arg(summary.skipped).toUtf8());

@@ -24,6 +24,7 @@ struct JobCommandRequest {
     bool json = false;            // the preview as JSON
     bool keepTimes = false;
     SaveJournal *journal = nullptr;  // none: not journalled
+    const char *jobTitle = nullptr;  // the job's name, given to its batch as the window gives it
 };
 
 // The options every job command takes: --codepage, --dry-run, --json (only with --dry-run),

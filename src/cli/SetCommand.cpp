@@ -3,6 +3,9 @@
 #include "tags/codepage/CodePage.h"
 #include "cli/FieldText.h"
 #include "tags/id3v1/GenreList.h"
+#include "tags/jobs/TextFields.h"
+#include "tags/journal/JournalBatch.h"
+#include "tags/journal/SaveJournal.h"
 #include "tags/trailer/TagCore.h"
 #include "tags/text/TextEscape.h"
 #include "tags/id3v2/Id3v2Fill.h"
@@ -190,7 +193,11 @@ int setTags(const std::vector<FileTarget> &targets, const SetRequest &request, c
     if (!saves.empty()) {
         TagSaves options;
         options.journal = request.journal;
+        const qint64 batchBefore = request.journal ? request.journal->lastBatch() : 0;
         const std::vector<TagSaveResult> results = saveTagFiles(saves, options);
+        // set is Values for Every File from the shell: its batch carries that name.
+        if (request.journal && request.journal->lastBatch() != batchBefore)
+            nameBatch(*request.journal, request.journal->lastBatch(), QString::fromLatin1(ValuesJobTitle));
         for (size_t i = 0; i < results.size(); ++i)
             if (!results[i].status)
                 console.fileFailed(saves[i].path, results[i].status.description());

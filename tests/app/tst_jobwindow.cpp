@@ -12,13 +12,13 @@
 #include "app/JobEntries.h"
 #include "app/SaveUndo.h"
 #include "browser/TagSaver.h"
-#include "jobs/CaseJobInputs.h"
-#include "jobs/JobDialog.h"
-#include "jobs/ListJobInputs.h"
-#include "jobs/NameJobInputs.h"
-#include "jobs/NumberJobInputs.h"
-#include "jobs/ValuesJobInputs.h"
-#include "jobs/JobRun.h"
+#include "jobdialogs/CaseJobPage.h"
+#include "jobdialogs/JobDialog.h"
+#include "jobdialogs/ListJobPage.h"
+#include "jobdialogs/NameJobPage.h"
+#include "jobdialogs/NumberJobPage.h"
+#include "jobdialogs/ValuesJobPage.h"
+#include "jobdialogs/JobRun.h"
 #include "session/EditSession.h"
 #include "tags/codepage/CodePage.h"
 #include "tags/jobs/NameJob.h"
@@ -132,7 +132,7 @@ private slots:
 
         JobDialog *dialog = openJob(w, Qt::Key_N);
         QVERIFY(dialog);
-        auto &inputs = static_cast<NameJobInputs &>(dialog->inputs());
+        auto &inputs = static_cast<NameJobPage &>(dialog->inputs());
         QCOMPARE(inputs.patternBox->currentText(), QStringLiteral("%n - %a - %t"));
         QCOMPARE(inputs.matchCount->text(), QStringLiteral("matches 12 of 13 files"));
         // Enter in the pattern box applies nothing.
@@ -210,7 +210,7 @@ private slots:
         QVERIFY(w.openFolder(m_folder));
         JobDialog *dialog = openJob(w, Qt::Key_V);
         QVERIFY(dialog);
-        auto &inputs = static_cast<ValuesJobInputs &>(dialog->inputs());
+        auto &inputs = static_cast<ValuesJobPage &>(dialog->inputs());
         QVERIFY(!dialog->applyButton->isEnabled());  // nothing ticked yet
         QTest::keyClicks(inputs.boxes[0], QStringLiteral("Not Me"));
         QTest::keyClick(inputs.ticks[0], Qt::Key_Space);  // the artist unticked again
@@ -235,7 +235,7 @@ private slots:
         QVERIFY(writeFile(file("02 - A - Free.mp3"), audio));
         QVERIFY(setTimes(file("02 - A - Free.mp3"), oldTimes));
         JobContext context{m_folder, &CodePage::byNumber(1252), {}, file("01 - A - Held.mp3"), {}, true};
-        JobDialog dialog(new NameJobInputs(SettingsKeys::application), context);
+        JobDialog dialog(new NameJobPage(SettingsKeys::application), context);
         QCOMPARE(dialog.rows()[0].reason, TagSaver::playingText());
         QSignalSpy ended(&dialog, &JobDialog::applied);
         dialog.apply();
@@ -279,7 +279,7 @@ private slots:
         QVERIFY(w.openFolder(m_folder));
         JobDialog *dialog = openJob(w, Qt::Key_V);
         QVERIFY(dialog);
-        QTest::keyClicks(static_cast<ValuesJobInputs &>(dialog->inputs()).boxes[1], QStringLiteral("Red Album"));
+        QTest::keyClicks(static_cast<ValuesJobPage &>(dialog->inputs()).boxes[1], QStringLiteral("Red Album"));
         QVERIFY(applyAndWait(dialog));
         const QByteArray a = readFile(file("a.mp3"));
         QVERIFY(writeFile(file("b.mp3"), readFile(file("b.mp3")).chopped(1) + 'x'));
@@ -321,7 +321,7 @@ private slots:
         QVERIFY(w.openFolder(m_folder));
         JobDialog *dialog = openJob(w, Qt::Key_T);
         QVERIFY(dialog);
-        auto &inputs = static_cast<ListJobInputs &>(dialog->inputs());
+        auto &inputs = static_cast<ListJobPage &>(dialog->inputs());
         QVERIFY(!dialog->applyButton->isEnabled());  // no list yet
         inputs.fieldBox->setCurrentIndex(fieldIndex);
         QApplication::clipboard()->setText(list);
@@ -358,7 +358,7 @@ private slots:
         QFETCH(QString, said);
         const QByteArray path = file("list.txt");
         QVERIFY(bytes.isEmpty() ? ::mkfifo(path.constData(), 0600) == 0 : writeFile(path, bytes));
-        ListJobInputs inputs;
+        ListJobPage inputs;
         inputs.listText->setPlainText(QStringLiteral("kept"));
         QCOMPARE(inputs.openList(QString::fromUtf8(path)), said.isEmpty());
         QCOMPARE(inputs.listText->toPlainText(), said.isEmpty() ? QString::fromUtf8(bytes) : QStringLiteral("kept"));
@@ -395,7 +395,7 @@ private slots:
         QVERIFY(w.openFolder(m_folder));
         JobDialog *dialog = openJob(w, Qt::Key_A);
         QVERIFY(dialog);
-        auto &inputs = static_cast<CaseJobInputs &>(dialog->inputs());
+        auto &inputs = static_cast<CaseJobPage &>(dialog->inputs());
         inputs.letterCase->setCurrentIndex(letterCase);
         inputs.regex->setChecked(regex);
         QTest::keyClicks(inputs.findText, find);
@@ -490,7 +490,7 @@ private slots:
         QVERIFY(w.openFolder(m_folder));
         JobDialog *dialog = openJob(w, Qt::Key_N);
         QVERIFY(dialog);
-        const QComboBox *box = static_cast<NameJobInputs &>(dialog->inputs()).patternBox;
+        const QComboBox *box = static_cast<NameJobPage &>(dialog->inputs()).patternBox;
         QStringList offered;
         for (int i = 0; i < box->count(); ++i)
             offered << box->itemText(i);
@@ -517,7 +517,7 @@ private slots:
         QVERIFY(w.openFolder(m_folder));
         JobDialog *dialog = openJob(w, Qt::Key_U);
         QVERIFY(dialog);
-        auto &inputs = static_cast<NumberJobInputs &>(dialog->inputs());
+        auto &inputs = static_cast<NumberJobPage &>(dialog->inputs());
         QCOMPARE(dialog->rows()[1].reason, QStringLiteral("comment cut to 28 bytes"));
         if (cut)
             QTest::keyClick(inputs.cutComments, Qt::Key_Space);
@@ -603,7 +603,7 @@ private slots:
         Window &w = *window;
         JobDialog *dialog = openJob(w, Qt::Key_V);
         QVERIFY(dialog);
-        QTest::keyClicks(static_cast<ValuesJobInputs &>(dialog->inputs()).boxes[1], QStringLiteral("Red Album"));
+        QTest::keyClicks(static_cast<ValuesJobPage &>(dialog->inputs()).boxes[1], QStringLiteral("Red Album"));
         QVERIFY(applyAndWait(dialog));
         QTest::keyClick(dialog, Qt::Key_Escape);
         QTRY_VERIFY(!w->jobs().dialog());

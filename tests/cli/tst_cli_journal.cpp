@@ -6,7 +6,9 @@
 
 #include "CliTestHelpers.h"
 
+#include "tags/journal/JournalBatch.h"
 #include "tags/journal/JournalStore.h"
+#include "tags/journal/SaveJournal.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -114,6 +116,8 @@ private slots:
     void aStrangeJournalStopsNoCommand_data();
     void aStrangeJournalStopsNoCommand();
     void historyListsNewestFirst();
+    void aCommandsBatchCarriesItsJobsName_data();
+    void aCommandsBatchCarriesItsJobsName();
     void aFullDiskIsSaidSo();
     void aLostWalLosesNoSave();
 };
@@ -312,6 +316,31 @@ void TestCliJournal::aFailingStepFailsTheUndo()
     const Run next = runWithJournal({QStringLiteral("history")}, folder.path(), state.path());
     QVERIFY2(next.err.contains("it was finished"), next.err.constData());
     QCOMPARE(statesIn(folder.path()), before);
+}
+
+// The window's Edit > Undo names a command's batch as it names its own jobs'.
+void TestCliJournal::aCommandsBatchCarriesItsJobsName_data()
+{
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<QString>("jobName");
+    QTest::newRow("set") << setAll << "Values for Every File";
+    QTest::newRow("from-names") << fromNamesAll << "Tags from File Names";
+    QTest::newRow("number") << QStringList{"number", "."} << "Number Tracks";
+    QTest::newRow("rename") << renameAll << "Rename Every File";
+    QTest::newRow("case") << QStringList{"case", ".", "--upper"} << "Case and Replace";
+}
+
+void TestCliJournal::aCommandsBatchCarriesItsJobsName()
+{
+    QFETCH(QStringList, command);
+    QFETCH(QString, jobName);
+    TempFolder folder, state;
+    makeFiles(folder);
+    QCOMPARE(runWithJournal(setOne, folder.path(), state.path()).exitCode, 0);  // a batch before it
+    const Run run = runWithJournal(command, folder.path(), state.path());
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    SaveJournal journal(state.path() + "/velmora");
+    QCOMPARE(lastUndoableBatch(journal).jobName, jobName);
 }
 
 void TestCliJournal::undoBatchPutsASetBackByteForByte()

@@ -9,6 +9,9 @@
 
 #include <vector>
 
+// The job's name, as its dialog, the journal's batches and Edit > Undo say it.
+constexpr char CaseJobTitle[] = "Case and Replace";
+
 enum class LetterCase { Keep, Title, Sentence, Upper, Lower };
 
 struct CaseOptions {

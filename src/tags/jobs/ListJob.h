@@ -11,6 +11,9 @@
 
 #include <QStringList>
 
+// The job's name, as its dialog, the journal's batches and Edit > Undo say it.
+constexpr char ListJobTitle[] = "Titles from a List";
+
 struct ListOptions {
     TagField field = TagField::Title;
     bool dropNumbers = true;    // a leading "1.", "01 -", "1)", "A1"

@@ -4,6 +4,9 @@
 #include "tags/jobs/FolderJob.h"
 #include "tags/jobs/NamePattern.h"
 
+// The job's name, as its dialog, the journal's batches and Edit > Undo say it.
+constexpr char NameJobTitle[] = "Tags from File Names";
+
 // The edits a name gives, or false with reason "does not match: " and why (or the genre it names
 // is not in the table, or a value holds a control character): a name is read whole or not at all.
 bool nameEdits(const NamePattern &pattern, const QString &fileName, bool underscores, FieldEdits &edits,

@@ -5,6 +5,9 @@
 
 #include <map>
 
+// The job's name, as its dialog, the journal's batches and Edit > Undo say it.
+constexpr char NumberJobTitle[] = "Number Tracks";
+
 struct NumberOptions {
     int start = 1;             // the first file's number; each next file one more
     bool onlyMissing = false;  // files that hold a number keep it

@@ -3,6 +3,9 @@
 
 #include "tags/jobs/FolderJob.h"
 
+// The job's name, as its dialog, the journal's batches and Edit > Undo say it.
+constexpr char RenameJobTitle[] = "Rename Every File";
+
 class CodePage;
 
 // The name proposed from a reading's title and artist decoded in page: long ("Artist-Song.MP3")

@@ -10,6 +10,9 @@
 
 #include <optional>
 
+// The job's name, as its dialog, the journal's batches and Edit > Undo say it.
+constexpr char ValuesJobTitle[] = "Values for Every File";
+
 class CodePage;
 
 // A text field by its name as fieldName() gives it (letter case aside); none for any other name.

@@ -2,7 +2,8 @@
 // Tags from File Names: the pattern (guessed from the folder's names when the dialog opens,
 // editable, the last five applied offered again), how many names it matches, "_ as space".
 
-#include "jobs/JobInputs.h"
+#include "jobdialogs/JobPage.h"
+#include "tags/jobs/NameJob.h"
 #include "tags/jobs/NamePattern.h"
 
 #include <QStringList>
@@ -11,15 +12,15 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 
-class NameJobInputs : public JobInputs {
+class NameJobPage : public JobPage {
     Q_OBJECT
 public:
     static constexpr int RecentPatterns = 5;
 
     // application: the settings file that keeps the recent patterns.
-    NameJobInputs(const QString &application, QWidget *parent = nullptr);
+    NameJobPage(const QString &application, QWidget *parent = nullptr);
 
-    static QString jobTitle() { return QStringLiteral("Tags from File Names"); }
+    static QString jobTitle() { return QString::fromLatin1(NameJobTitle); }
     QString title() const override { return jobTitle(); }
     void start(const std::vector<JobFile> &files) override;
     QList<TagField> fields() const override;

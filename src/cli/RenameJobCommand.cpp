@@ -1,4 +1,4 @@
-#include "cli/RenameCommand.h"
+#include "cli/RenameJobCommand.h"
 
 #include "cli/CommandLine.h"
 #include "cli/JobCommand.h"
@@ -6,6 +6,7 @@
 #include "tags/jobs/RenameJob.h"
 #include "tags/text/TextEscape.h"
 #include "tags/jobs/JobApply.h"
+#include "tags/journal/JournalBatch.h"
 
 namespace {
 
@@ -61,7 +62,9 @@ int renameFiles(const std::vector<FileTarget> &targets, const RenameRequest &req
             else
                 console.fileFailed(row.file.path, result.status.description());
         };
-        applyJob(rows, apply);
+        const JobSummary summary = applyJob(rows, apply);
+        if (request.journal && summary.batch > 0)
+            nameBatch(*request.journal, summary.batch, QString::fromLatin1(RenameJobTitle));
         console.endProgress();
     }
     if (const FileStatus written = out.finish(); !written)

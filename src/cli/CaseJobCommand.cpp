@@ -1,4 +1,4 @@
-#include "cli/CaseCommand.h"
+#include "cli/CaseJobCommand.h"
 
 #include "cli/CommandLine.h"
 

@@ -3,7 +3,7 @@
 // expression) replaced, all on the text decoded in the chosen code page. A regular expression that
 // does not compile is the inputs' problem: Apply waits.
 
-#include "jobs/JobInputs.h"
+#include "jobdialogs/JobPage.h"
 #include "tags/jobs/CaseJob.h"
 
 #include <array>
@@ -13,13 +13,13 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 
-class CaseJobInputs : public JobInputs {
+class CaseJobPage : public JobPage {
     Q_OBJECT
 public:
     // page: the chosen code page, which outlives the dialog.
-    explicit CaseJobInputs(const CodePage &page, QWidget *parent = nullptr);
+    explicit CaseJobPage(const CodePage &page, QWidget *parent = nullptr);
 
-    static QString jobTitle() { return QStringLiteral("Case and Replace"); }
+    static QString jobTitle() { return QString::fromLatin1(CaseJobTitle); }
     QString title() const override { return jobTitle(); }
     QList<TagField> fields() const override;
     QString problem() const override;

@@ -1,4 +1,4 @@
-#include "jobs/JobRun.h"
+#include "jobdialogs/JobRun.h"
 
 #include "tags/journal/JournalBatch.h"
 #include "tags/journal/SaveJournal.h"

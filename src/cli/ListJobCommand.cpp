@@ -1,4 +1,4 @@
-#include "cli/FromListCommand.h"
+#include "cli/ListJobCommand.h"
 
 #include "cli/CommandLine.h"
 #include "tags/files/SmallFile.h"

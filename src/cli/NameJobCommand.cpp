@@ -1,4 +1,4 @@
-#include "cli/FromNamesCommand.h"
+#include "cli/NameJobCommand.h"
 
 #include "cli/CommandLine.h"
 #include "tags/jobs/NameJob.h"

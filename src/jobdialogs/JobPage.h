@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-class JobInputs : public QWidget {
+class JobPage : public QWidget {
     Q_OBJECT
 public:
     using QWidget::QWidget;

@@ -5,8 +5,8 @@
 // about a second shows a progress bar, and Close becomes Cancel (Escape too), which stops after
 // the current file. Enter never applies; Escape before Apply writes nothing.
 
-#include "jobs/JobInputs.h"
-#include "jobs/JobRun.h"
+#include "jobdialogs/JobPage.h"
+#include "jobdialogs/JobRun.h"
 #include "tags/files/HeldFile.h"
 
 #include <QDialog>
@@ -36,10 +36,10 @@ class JobDialog : public QDialog {
     Q_OBJECT
 public:
     // Takes inputs; lists and reads the folder's files.
-    JobDialog(JobInputs *inputs, JobContext context, QWidget *parent = nullptr);
+    JobDialog(JobPage *inputs, JobContext context, QWidget *parent = nullptr);
     ~JobDialog() override;
 
-    JobInputs &inputs() { return *m_inputs; }
+    JobPage &inputs() { return *m_inputs; }
     const std::vector<JobRow> &rows() const;
     bool running() const { return m_applying; }  // from Apply until its summary is shown
     QString summaryText() const;
@@ -64,7 +64,7 @@ private:
     void showProgress();
     bool isHeld(const TagReading &reading) const;
 
-    JobInputs *m_inputs;
+    JobPage *m_inputs;
     JobContext m_context;
     std::vector<JobFile> m_files;
     std::vector<TagReading> m_readings;

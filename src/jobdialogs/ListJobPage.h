@@ -3,7 +3,7 @@
 // leading numbers and trailing durations removed unless untold, filling one field (Title unless
 // another is chosen). When lines and files differ in number it says so; only paired files change.
 
-#include "jobs/JobInputs.h"
+#include "jobdialogs/JobPage.h"
 #include "tags/jobs/ListJob.h"
 
 class QCheckBox;
@@ -12,12 +12,12 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
-class ListJobInputs : public JobInputs {
+class ListJobPage : public JobPage {
     Q_OBJECT
 public:
-    explicit ListJobInputs(QWidget *parent = nullptr);
+    explicit ListJobPage(QWidget *parent = nullptr);
 
-    static QString jobTitle() { return QStringLiteral("Titles from a List"); }
+    static QString jobTitle() { return QString::fromLatin1(ListJobTitle); }
     QString title() const override { return jobTitle(); }
     void start(const std::vector<JobFile> &files) override;
     QList<TagField> fields() const override;

@@ -1,4 +1,4 @@
-#include "jobs/JobRowsModel.h"
+#include "jobdialogs/JobRowsModel.h"
 
 #include "tags/codepage/CodePage.h"
 #include "tags/id3v1/GenreList.h"
@@ -29,7 +29,7 @@ QByteArray textBytes(const QByteArray &bytes)
 
 }  // namespace
 
-JobRowsModel::JobRowsModel(JobInputs &inputs, const CodePage &page, const QStringList &genreList, QObject *parent)
+JobRowsModel::JobRowsModel(JobPage &inputs, const CodePage &page, const QStringList &genreList, QObject *parent)
     : QAbstractTableModel(parent), m_inputs(inputs), m_page(page), m_genreList(genreList)
 {
 }

@@ -1,7 +1,7 @@
-#include "jobs/JobDialog.h"
+#include "jobdialogs/JobDialog.h"
 
 #include "browser/TagSaver.h"
-#include "jobs/JobRowsModel.h"
+#include "jobdialogs/JobRowsModel.h"
 #include "tags/jobs/JobApply.h"
 
 #include <algorithm>
@@ -43,7 +43,7 @@ QString reasonsOf(const std::vector<JobRow> &rows)
 
 }  // namespace
 
-JobDialog::JobDialog(JobInputs *inputs, JobContext context, QWidget *parent)
+JobDialog::JobDialog(JobPage *inputs, JobContext context, QWidget *parent)
     : QDialog(parent), m_inputs(inputs), m_context(std::move(context))
 {
     setObjectName(QStringLiteral("JobDialog"));
@@ -96,7 +96,7 @@ JobDialog::JobDialog(JobInputs *inputs, JobContext context, QWidget *parent)
     connect(m_progressTimer, &QTimer::timeout, this, &JobDialog::showProgress);
     connect(applyButton, &QPushButton::clicked, this, &JobDialog::apply);
     connect(closeButton, &QPushButton::clicked, this, &JobDialog::reject);
-    connect(m_inputs, &JobInputs::changed, this, &JobDialog::replan);
+    connect(m_inputs, &JobPage::changed, this, &JobDialog::replan);
 
     m_held = HeldFile(m_context.heldFile);
     m_files = listJobFiles(m_context.folder, m_listed);
@@ -109,7 +109,7 @@ JobDialog::~JobDialog()
 {
     // A cell being edited is committed when the window takes its focus away, after this body:
     // the preview must not be planned again from members already gone.
-    disconnect(m_inputs, &JobInputs::changed, this, &JobDialog::replan);
+    disconnect(m_inputs, &JobPage::changed, this, &JobDialog::replan);
 }
 
 const std::vector<JobRow> &JobDialog::rows() const { return m_model->rows(); }

@@ -1,4 +1,4 @@
-#include "jobs/NumberJobInputs.h"
+#include "jobdialogs/NumberJobPage.h"
 
 #include "tags/id3v1/Id3v1.h"
 
@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <QSpinBox>
 
-NumberJobInputs::NumberJobInputs(QWidget *parent) : JobInputs(parent)
+NumberJobPage::NumberJobPage(QWidget *parent) : JobPage(parent)
 {
     startNumber = new QSpinBox(this);
     startNumber->setObjectName(QStringLiteral("numberStart"));
@@ -35,20 +35,20 @@ NumberJobInputs::NumberJobInputs(QWidget *parent) : JobInputs(parent)
     grid->addWidget(hint, 4, 1, 1, 2);
     grid->setColumnStretch(2, 1);
 
-    connect(startNumber, &QSpinBox::valueChanged, this, &JobInputs::changed);
+    connect(startNumber, &QSpinBox::valueChanged, this, &JobPage::changed);
     for (QCheckBox *tick : {onlyMissing, cutComments, freeCommentBytes})
-        connect(tick, &QCheckBox::toggled, this, &JobInputs::changed);
+        connect(tick, &QCheckBox::toggled, this, &JobPage::changed);
 }
 
-void NumberJobInputs::start(const std::vector<JobFile> &files)
+void NumberJobPage::start(const std::vector<JobFile> &files)
 {
     m_files = files;
     m_given.clear();  // typed for the places of the list as it was
 }
 
-QList<TagField> NumberJobInputs::fields() const { return {TagField::Comment, TagField::Track}; }
+QList<TagField> NumberJobPage::fields() const { return {TagField::Comment, TagField::Track}; }
 
-JobPlanner NumberJobInputs::planner() const
+JobPlanner NumberJobPage::planner() const
 {
     NumberOptions options;
     options.start = startNumber->value();
@@ -59,7 +59,7 @@ JobPlanner NumberJobInputs::planner() const
     return numberPlanner(options, m_files);
 }
 
-bool NumberJobInputs::setCell(int index, const QString &text)
+bool NumberJobPage::setCell(int index, const QString &text)
 {
     const QString typed = text.trimmed();
     bool isNumber = typed.isEmpty();

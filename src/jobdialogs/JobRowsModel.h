@@ -1,9 +1,9 @@
 #pragma once
 // The job dialog's preview: one row per file with its name, the state with its reason, and old →
 // new for each field the job writes (the changed cells marked). The cells of the field the job
-// lets the user set (JobInputs::editableField) are editable; what is typed goes to the inputs.
+// lets the user set (JobPage::editableField) are editable; what is typed goes to the inputs.
 
-#include "jobs/JobInputs.h"
+#include "jobdialogs/JobPage.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>
@@ -13,7 +13,7 @@ class CodePage;
 class JobRowsModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    JobRowsModel(JobInputs &inputs, const CodePage &page, const QStringList &genreList, QObject *parent = nullptr);
+    JobRowsModel(JobPage &inputs, const CodePage &page, const QStringList &genreList, QObject *parent = nullptr);
 
     // Rows of the same files and fields as before change in place: the current cell and the
     // selection stay where the user left them.
@@ -33,7 +33,7 @@ public:
 private:
     bool isEditable(const QModelIndex &index) const;
 
-    JobInputs &m_inputs;
+    JobPage &m_inputs;
     const CodePage &m_page;
     const QStringList &m_genreList;
     std::vector<JobRow> m_rows;

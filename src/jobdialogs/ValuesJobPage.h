@@ -2,7 +2,8 @@
 // Values for Every File: Artist, Album, Year, Comment and Genre, each with a tick; the ticked
 // values go to every file. Typing in a box ticks it.
 
-#include "jobs/JobInputs.h"
+#include "jobdialogs/JobPage.h"
+#include "tags/jobs/TextFields.h"
 
 #include <array>
 
@@ -10,12 +11,12 @@ class GenreBox;
 class QCheckBox;
 class QLineEdit;
 
-class ValuesJobInputs : public JobInputs {
+class ValuesJobPage : public JobPage {
     Q_OBJECT
 public:
-    explicit ValuesJobInputs(const QStringList &genreList, QWidget *parent = nullptr);
+    explicit ValuesJobPage(const QStringList &genreList, QWidget *parent = nullptr);
 
-    static QString jobTitle() { return QStringLiteral("Values for Every File"); }
+    static QString jobTitle() { return QString::fromLatin1(ValuesJobTitle); }
     QString title() const override { return jobTitle(); }
     QList<TagField> fields() const override;
     QString problem() const override;

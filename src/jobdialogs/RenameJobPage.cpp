@@ -1,4 +1,4 @@
-#include "jobs/RenameJobInputs.h"
+#include "jobdialogs/RenameJobPage.h"
 
 #include "session/EditSession.h"
 #include "tags/jobs/RenameJob.h"
@@ -7,8 +7,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-RenameJobInputs::RenameJobInputs(const MdlDefault &settings, const EditSession &session, QWidget *parent)
-    : JobInputs(parent), m_settings(settings), m_session(session)
+RenameJobPage::RenameJobPage(const MdlDefault &settings, const EditSession &session, QWidget *parent)
+    : JobPage(parent), m_settings(settings), m_session(session)
 {
     style = new QLabel(this);
     style->setObjectName(QStringLiteral("renameStyle"));
@@ -18,11 +18,11 @@ RenameJobInputs::RenameJobInputs(const MdlDefault &settings, const EditSession &
     layout->addWidget(style);
 }
 
-void RenameJobInputs::start(const std::vector<JobFile> &)
+void RenameJobPage::start(const std::vector<JobFile> &)
 {
     style->setText(m_settings.SupportLFN
                        ? QStringLiteral("Long names from the tags, \"Artist-Title.MP3\", as the settings ask.")
                        : QStringLiteral("8.3 names from the tags, \"ARTITITL.MP3\", as the settings ask."));
 }
 
-JobPlanner RenameJobInputs::planner() const { return renamePlanner(m_settings.SupportLFN, m_session.codePage()); }
+JobPlanner RenameJobPage::planner() const { return renamePlanner(m_settings.SupportLFN, m_session.codePage()); }

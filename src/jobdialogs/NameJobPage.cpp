@@ -1,4 +1,4 @@
-#include "jobs/NameJobInputs.h"
+#include "jobdialogs/NameJobPage.h"
 
 #include "tags/jobs/NameJob.h"
 #include "tags/jobs/PatternGuess.h"
@@ -11,8 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
-NameJobInputs::NameJobInputs(const QString &application, QWidget *parent)
-    : JobInputs(parent), m_application(application)
+NameJobPage::NameJobPage(const QString &application, QWidget *parent)
+    : JobPage(parent), m_application(application)
 {
     patternBox = new QComboBox(this);
     patternBox->setObjectName(QStringLiteral("namePattern"));
@@ -49,7 +49,7 @@ NameJobInputs::NameJobInputs(const QString &application, QWidget *parent)
     });
 }
 
-void NameJobInputs::start(const std::vector<JobFile> &files)
+void NameJobPage::start(const std::vector<JobFile> &files)
 {
     m_names.clear();
     for (const JobFile &file : files)
@@ -60,23 +60,23 @@ void NameJobInputs::start(const std::vector<JobFile> &files)
     countMatches();
 }
 
-NamePattern NameJobInputs::pattern() const { return NamePattern(patternBox->currentText()); }
+NamePattern NameJobPage::pattern() const { return NamePattern(patternBox->currentText()); }
 
-QList<TagField> NameJobInputs::fields() const
+QList<TagField> NameJobPage::fields() const
 {
     const std::vector<TagField> fields = nameJobFields(pattern());
     return QList<TagField>(fields.begin(), fields.end());
 }
 
-QString NameJobInputs::problem() const
+QString NameJobPage::problem() const
 {
     const NamePattern p = pattern();
     return p.isValid() ? QString() : QStringLiteral("The pattern cannot be used: ") + p.problem();
 }
 
-JobPlanner NameJobInputs::planner() const { return nameJobPlanner(pattern(), underscores->isChecked()); }
+JobPlanner NameJobPage::planner() const { return nameJobPlanner(pattern(), underscores->isChecked()); }
 
-void NameJobInputs::countMatches()
+void NameJobPage::countMatches()
 {
     const NamePattern p = pattern();
     PatternGuess count;
@@ -88,7 +88,7 @@ void NameJobInputs::countMatches()
     matchCount->setText(count.countText());
 }
 
-void NameJobInputs::applied()
+void NameJobPage::applied()
 {
     const QString text = patternBox->currentText();
     // The job is done either way; only the offer of the pattern next time is lost.

@@ -3,18 +3,18 @@
 // for files without one; a file's number typed in its Track cell of the preview (0 or nothing
 // clears it). A comment over 28 bytes is cut only when the user ticks that it may be.
 
-#include "jobs/JobInputs.h"
+#include "jobdialogs/JobPage.h"
 #include "tags/jobs/NumberJob.h"
 
 class QCheckBox;
 class QSpinBox;
 
-class NumberJobInputs : public JobInputs {
+class NumberJobPage : public JobPage {
     Q_OBJECT
 public:
-    explicit NumberJobInputs(QWidget *parent = nullptr);
+    explicit NumberJobPage(QWidget *parent = nullptr);
 
-    static QString jobTitle() { return QStringLiteral("Number Tracks"); }
+    static QString jobTitle() { return QString::fromLatin1(NumberJobTitle); }
     QString title() const override { return jobTitle(); }
     void start(const std::vector<JobFile> &files) override;
     QList<TagField> fields() const override;

@@ -1,4 +1,4 @@
-#include "jobs/ValuesJobInputs.h"
+#include "jobdialogs/ValuesJobPage.h"
 
 #include "browser/GenreBox.h"
 #include "tags/jobs/TextFields.h"
@@ -15,7 +15,7 @@ constexpr int GenreTick = 4;
 
 }  // namespace
 
-ValuesJobInputs::ValuesJobInputs(const QStringList &genreList, QWidget *parent) : JobInputs(parent)
+ValuesJobPage::ValuesJobPage(const QStringList &genreList, QWidget *parent) : JobPage(parent)
 {
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -23,7 +23,7 @@ ValuesJobInputs::ValuesJobInputs(const QStringList &genreList, QWidget *parent) 
         ticks[i] = new QCheckBox(QLatin1String(captions[i]), this);
         ticks[i]->setObjectName(QStringLiteral("valueTick%1").arg(i));
         grid->addWidget(ticks[i], i, 0);
-        connect(ticks[i], &QCheckBox::toggled, this, &JobInputs::changed);
+        connect(ticks[i], &QCheckBox::toggled, this, &JobPage::changed);
         QWidget *editor;
         if (i == GenreTick) {
             genre = new GenreBox(this);
@@ -48,7 +48,7 @@ ValuesJobInputs::ValuesJobInputs(const QStringList &genreList, QWidget *parent) 
     grid->setColumnStretch(1, 1);
 }
 
-QList<TagField> ValuesJobInputs::fields() const
+QList<TagField> ValuesJobPage::fields() const
 {
     QList<TagField> fields;
     for (int i = 0; i < int(ticks.size()); ++i)
@@ -57,14 +57,14 @@ QList<TagField> ValuesJobInputs::fields() const
     return fields;
 }
 
-QString ValuesJobInputs::problem() const
+QString ValuesJobPage::problem() const
 {
     if (ticks[GenreTick]->isChecked() && !genre->selectedGenreNumber())
         return QStringLiteral("The genre is not one of the list.");
     return fields().isEmpty() ? QStringLiteral("Tick the values to write.") : QString();
 }
 
-JobPlanner ValuesJobInputs::planner() const
+JobPlanner ValuesJobPage::planner() const
 {
     FieldEdits edits;
     for (int i = 0; i < int(boxes.size()); ++i)

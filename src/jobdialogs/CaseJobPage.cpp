@@ -1,4 +1,4 @@
-#include "jobs/CaseJobInputs.h"
+#include "jobdialogs/CaseJobPage.h"
 
 #include "tags/jobs/TextFields.h"
 
@@ -17,7 +17,7 @@ const char *const caseCaptions[] = {"Unchanged", "Title Case", "Sentence case", 
 
 }  // namespace
 
-CaseJobInputs::CaseJobInputs(const CodePage &page, QWidget *parent) : JobInputs(parent), m_page(page)
+CaseJobPage::CaseJobPage(const CodePage &page, QWidget *parent) : JobPage(parent), m_page(page)
 {
     auto *ticks = new QHBoxLayout;
     for (int i = 0; i < int(fieldTicks.size()); ++i) {
@@ -25,7 +25,7 @@ CaseJobInputs::CaseJobInputs(const CodePage &page, QWidget *parent) : JobInputs(
         fieldTicks[i]->setObjectName(QStringLiteral("caseField%1").arg(i));
         fieldTicks[i]->setChecked(true);
         ticks->addWidget(fieldTicks[i]);
-        connect(fieldTicks[i], &QCheckBox::toggled, this, &JobInputs::changed);
+        connect(fieldTicks[i], &QCheckBox::toggled, this, &JobPage::changed);
     }
     ticks->addStretch();
     letterCase = new QComboBox(this);
@@ -64,14 +64,14 @@ CaseJobInputs::CaseJobInputs(const CodePage &page, QWidget *parent) : JobInputs(
     grid->addWidget(replaceText, 3, 1);
     grid->setColumnStretch(1, 1);
 
-    connect(letterCase, &QComboBox::currentIndexChanged, this, &JobInputs::changed);
+    connect(letterCase, &QComboBox::currentIndexChanged, this, &JobPage::changed);
     for (QCheckBox *tick : {trimSpaces, regex, matchCase})
-        connect(tick, &QCheckBox::toggled, this, &JobInputs::changed);
+        connect(tick, &QCheckBox::toggled, this, &JobPage::changed);
     for (QLineEdit *box : {findText, replaceText})
-        connect(box, &QLineEdit::textChanged, this, &JobInputs::changed);
+        connect(box, &QLineEdit::textChanged, this, &JobPage::changed);
 }
 
-CaseOptions CaseJobInputs::options() const
+CaseOptions CaseJobPage::options() const
 {
     CaseOptions options;
     options.fields.clear();
@@ -87,13 +87,13 @@ CaseOptions CaseJobInputs::options() const
     return options;
 }
 
-QList<TagField> CaseJobInputs::fields() const
+QList<TagField> CaseJobPage::fields() const
 {
     const std::vector<TagField> fields = options().fields;
     return QList<TagField>(fields.begin(), fields.end());
 }
 
-QString CaseJobInputs::problem() const
+QString CaseJobPage::problem() const
 {
     const CaseOptions chosen = options();
     if (chosen.fields.empty())
@@ -104,4 +104,4 @@ QString CaseJobInputs::problem() const
     return problem.isEmpty() ? QString() : QStringLiteral("The replacement cannot be used: ") + problem + u'.';
 }
 
-JobPlanner CaseJobInputs::planner() const { return casePlanner(options(), m_page); }
+JobPlanner CaseJobPage::planner() const { return casePlanner(options(), m_page); }

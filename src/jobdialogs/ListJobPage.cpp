@@ -1,4 +1,4 @@
-#include "jobs/ListJobInputs.h"
+#include "jobdialogs/ListJobPage.h"
 
 #include "tags/files/SmallFile.h"
 #include "tags/jobs/TextFields.h"
@@ -13,7 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-ListJobInputs::ListJobInputs(QWidget *parent) : JobInputs(parent)
+ListJobPage::ListJobPage(QWidget *parent) : JobPage(parent)
 {
     listText = new QPlainTextEdit(this);
     listText->setObjectName(QStringLiteral("listText"));
@@ -69,13 +69,13 @@ ListJobInputs::ListJobInputs(QWidget *parent) : JobInputs(parent)
     });
 }
 
-void ListJobInputs::start(const std::vector<JobFile> &files)
+void ListJobPage::start(const std::vector<JobFile> &files)
 {
     m_files = files;
     showCount();
 }
 
-ListOptions ListJobInputs::options() const
+ListOptions ListJobPage::options() const
 {
     ListOptions options;
     options.field = textFields()[size_t(qMax(0, fieldBox->currentIndex()))].field;
@@ -84,25 +84,25 @@ ListOptions ListJobInputs::options() const
     return options;
 }
 
-QStringList ListJobInputs::lines() const { return listLines(listText->toPlainText(), options()); }
+QStringList ListJobPage::lines() const { return listLines(listText->toPlainText(), options()); }
 
-QList<TagField> ListJobInputs::fields() const { return {options().field}; }
+QList<TagField> ListJobPage::fields() const { return {options().field}; }
 
-QString ListJobInputs::problem() const
+QString ListJobPage::problem() const
 {
     return lines().isEmpty() ? QStringLiteral("Paste or open the list, one line per file.") : QString();
 }
 
-JobPlanner ListJobInputs::planner() const { return listPlanner(lines(), m_files, options().field); }
+JobPlanner ListJobPage::planner() const { return listPlanner(lines(), m_files, options().field); }
 
-void ListJobInputs::showCount()
+void ListJobPage::showCount()
 {
     const qsizetype count = lines().size();
     const QString mismatch = count ? listCountMismatch(count, qsizetype(m_files.size())) : QString();
     countLabel->setText(mismatch.isEmpty() ? QString() : mismatch + QStringLiteral(": only the paired files change"));
 }
 
-bool ListJobInputs::openList(const QString &path)
+bool ListJobPage::openList(const QString &path)
 {
     const SmallFile file = readSmallFile(path, ListTextLimit);
     QString text;
