@@ -1,5 +1,6 @@
 #include "tags/journal/JournalBatch.h"
 
+#include "tags/files/BatchFlush.h"
 #include "tags/journal/JournalUndo.h"
 #include "tags/journal/ProvenFile.h"
 #include "tags/journal/SaveJournal.h"
@@ -118,7 +119,7 @@ public:
             m_undos[owners[k]] = records[k];
             results[owners[k]] = giveBack(owners[k]);
         }
-        flush(owners, results);
+        flush(results);
         finish(owners, results);
         m_journal.endBatch();
         // Undos of another kind, each on its own, once the plain ones are done.
@@ -162,8 +163,7 @@ private:
                                                                                           "not be written (%2).")
                                                  .arg(describeChange(u), QString::fromLocal8Bit(std::strerror(code))));
         TestStop::at("undo-bytes");
-        if (!m_flushers.count(quint64(u.device)))
-            m_flushers[quint64(u.device)] = ::fcntl(file.descriptor(), F_DUPFD_CLOEXEC, 0);
+        m_flush.add(i, file.descriptor(), quint64(u.device));
         if (const int modeCode = file.setMode(u.modeAfter); modeCode != 0)
             m_modeFailures.emplace(i, FileStatus::failure(
                 modeCode, QCoreApplication::translate("JournalBatch", "The %1 failed: the permissions %2 could not be "
@@ -176,20 +176,10 @@ private:
         return FileStatus::success();
     }
 
-    void flush(const std::vector<size_t> &owners, std::vector<FileStatus> &results)
+    void flush(std::vector<FileStatus> &results)
     {
-        for (auto &[device, fd] : m_flushers) {
-            const bool flushed = fd >= 0 && ::syncfs(fd) == 0;
-            const FileStatus status = flushed ? FileStatus::success() : FileStatus::fromLastError();
-            if (fd >= 0)
-                ::close(fd);
-            if (flushed)
-                continue;
-            for (const size_t i : owners)
-                if (results[i] && m_undos[i].device == device)
-                    results[i] = status;
-        }
-        m_flushers.clear();
+        for (const auto &[i, code] : m_flush.flush())
+            results[i] = FileStatus::fromErrno(code);
     }
 
     // Each step taken for every file before the next, each written down for all in one transaction:
@@ -242,7 +232,7 @@ private:
     std::vector<JournalRecord> m_undos;  // per save: its undo, once checked
     ProvenFolders m_folders;
     std::vector<FileLock> m_held;
-    std::map<quint64, int> m_flushers;  // a descriptor of a file given back on each file system
+    BatchFlush m_flush{m_saves.size()};
     std::map<size_t, FileStatus> m_modeFailures;  // per save: its permissions not given back
 };
 

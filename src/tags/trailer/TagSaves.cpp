@@ -3,6 +3,7 @@
 
 #include "tags/trailer/TagCore.h"
 
+#include "tags/files/BatchFlush.h"
 #include "tags/journal/SaveJournal.h"
 #include "tags/text/TestStop.h"
 #include "tags/trailer/FileRename.h"
@@ -275,27 +276,21 @@ private:
         p.result.trailer = newTrailer;
         p.result.mode = file.mode() | S_IWUSR;  // a save leaves a read-only file writable
         file.identity(p.result.identity);  // after the write and the times; a rename leaves it
-        if (!alone && !m_flushers.count(p.result.identity.device))
-            m_flushers[p.result.identity.device] = ::fcntl(file.descriptor(), F_DUPFD_CLOEXEC, 0);
+        if (!alone)
+            m_flush.add(i, file.descriptor(), p.result.identity.device);
         TestStop::at("trailer");
     }
 
-    // Every file system written is flushed once. A flush that fails leaves its saves' records open,
-    // for the next start to look at the files.
+    // The writes made durable together. A flush that fails leaves its saves' records open, for the
+    // next start to look at the files.
     void flush()
     {
-        for (auto &[device, fd] : m_flushers) {
-            if (fd >= 0 && ::syncfs(fd) == 0)
-                continue;
-            const FileStatus status = FileStatus::fromLastError();  // of the dup or of syncfs
-            for (Pending &p : m_items) {
-                if (p.step == Pending::Step::Written && p.result.identity.device == device) {
-                    p.step = Pending::Step::Failed;
-                    p.result.status = FileStatus::failure(
-                        status.code(), QStringLiteral("The tag is written, but could not be flushed to disk (%1).")
-                                           .arg(status.description()));
-                }
-            }
+        for (const auto &[i, code] : m_flush.flush()) {
+            Pending &p = m_items[i];
+            p.step = Pending::Step::Failed;
+            p.result.status = FileStatus::failure(
+                code, QStringLiteral("The tag is written, but could not be flushed to disk (%1).")
+                          .arg(FileStatus::fromErrno(code).description()));
         }
     }
 
@@ -337,10 +332,6 @@ private:
     // refused or never reached. A failed write's record stays open.
     void close()
     {
-        for (auto &[device, fd] : m_flushers)
-            if (fd >= 0)
-                ::close(fd);
-        m_flushers.clear();
         if (!m_journal)
             return;
         std::vector<qint64> done, keptName, nothing;
@@ -362,7 +353,7 @@ private:
     const std::function<bool(size_t)> &m_progress;
     std::vector<Pending> m_items;
     RealFolders m_folders;
-    std::map<quint64, int> m_flushers;  // a descriptor of a written file on each file system
+    BatchFlush m_flush{m_saves.size()};
 };
 
 }  // namespace
