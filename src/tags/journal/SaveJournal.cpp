@@ -2,6 +2,8 @@
 
 #include <QDateTime>
 
+#include <utility>
+
 #include <sys/stat.h>
 
 QByteArray SaveJournal::defaultFolder()
@@ -132,37 +134,31 @@ void SaveJournal::leaveOpen()
         m_store.unlock();
 }
 
-std::vector<JournalRecord> SaveJournal::records(const QByteArray &folder, int limit, FileStatus *problem)
+template <typename Read>
+auto SaveJournal::read(FileStatus *problem, Read read) -> decltype(read(std::declval<StoreResult &>()))
 {
     StoreResult result = m_store.open(false);
-    std::vector<JournalRecord> found;
+    decltype(read(result)) found{};
     if (result)
-        found = m_store.records(folder, limit, result);
+        found = read(result);
     if (problem)
         *problem = statusOf(result);
     return found;
+}
+
+std::vector<JournalRecord> SaveJournal::records(const QByteArray &folder, int limit, FileStatus *problem)
+{
+    return read(problem, [&](StoreResult &result) { return m_store.records(folder, limit, result); });
 }
 
 std::vector<JournalRecord> SaveJournal::batch(qint64 batch, FileStatus *problem)
 {
-    StoreResult result = m_store.open(false);
-    std::vector<JournalRecord> found;
-    if (result)
-        found = m_store.batch(batch, result);
-    if (problem)
-        *problem = statusOf(result);
-    return found;
+    return read(problem, [&](StoreResult &result) { return m_store.batch(batch, result); });
 }
 
 std::optional<JournalRecord> SaveJournal::record(qint64 id, FileStatus *problem)
 {
-    StoreResult result = m_store.open(false);
-    std::optional<JournalRecord> found;
-    if (result)
-        found = m_store.record(id, result);
-    if (problem)
-        *problem = statusOf(result);
-    return found;
+    return read(problem, [&](StoreResult &result) { return m_store.record(id, result); });
 }
 
 std::optional<JournalRecord> SaveJournal::lastUndoable()
@@ -179,13 +175,7 @@ std::optional<JournalRecord> SaveJournal::pendingUndoOf(qint64 id)
 
 std::vector<JournalRecord> SaveJournal::unfinished(FileStatus *problem)
 {
-    StoreResult result = m_store.open(false);
-    std::vector<JournalRecord> found;
-    if (result)
-        found = m_store.unfinished(result);
-    if (problem)
-        *problem = statusOf(result);
-    return found;
+    return read(problem, [&](StoreResult &result) { return m_store.unfinished(result); });
 }
 
 FileStatus SaveJournal::setNote(qint64 id, const QByteArray &note)

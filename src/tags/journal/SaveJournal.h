@@ -11,6 +11,7 @@
 #include <QByteArray>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 class SaveJournal {
@@ -85,6 +86,9 @@ private:
     void prepare(JournalRecord &record) const;
     FileStatus inserted(const StoreResult &result, qint64 batch);
     static FileStatus statusOf(const StoreResult &result);
+    // Opens the journal for reading and runs read on the store; problem receives a failure.
+    template <typename Read>
+    auto read(FileStatus *problem, Read read) -> decltype(read(std::declval<StoreResult &>()));
 
     QByteArray m_folder;
     JournalStore m_store;
