@@ -77,9 +77,17 @@ bool parseFieldChanges(const CommandLine &line, const CodePage &page, FieldChang
 namespace {
 
 // What a file's fields are before a set: an untagged file starts from empty fields and no genre.
-Id3v1::Fields startFields(const TagReading &reading)
+Id3v1::Fields startFields(const QByteArray &trailer)
 {
-    return reading.tagged ? reading.fields : Id3v1::Fields{{}, {}, {}, {}, {}, Id3v1::NoGenre};
+    return Id3v1::hasMarker(trailer) ? Id3v1::parse(trailer) : Id3v1::Fields{{}, {}, {}, {}, {}, Id3v1::NoGenre};
+}
+
+// The options given applied to fields of the file whose last 128 bytes are trailer: a track
+// number there is kept beside a comment that fits.
+TrackKeeping withChanges(Id3v1::Fields fields, const QByteArray &trailer, const FieldChanges &changes)
+{
+    changes.applyTo(fields);
+    return keepTrackNumber(fields, trailer);
 }
 
 enum class V2Fill { Filled, NoTag, Failed };
@@ -116,14 +124,13 @@ V2Fill fillFromV2(const FileTarget &target, const TagReading &reading, const Cod
 bool plannedFields(const FileTarget &target, const TagReading &reading, const SetRequest &request,
                    const CodePage &page, Console &console, Id3v1::Fields &fields)
 {
-    fields = startFields(reading);
+    fields = startFields(reading.trailer);
     if (request.fromV2) {
         const V2Fill filled = fillFromV2(target, reading, page, console, fields);
         if (filled == V2Fill::Failed || (filled == V2Fill::NoTag && !request.changes.any()))
             return false;
     }
-    request.changes.applyTo(fields);
-    const TrackKeeping kept = keepTrackNumber(fields, reading.tagged ? reading.trailer : QByteArray());
+    const TrackKeeping kept = withChanges(fields, reading.trailer, request.changes);
     if (kept.trackGivenUp)
         console.fileNote(target.path, QStringLiteral("the new comment needs more than 28 bytes: track number %1 "
                                                      "gives way").arg(kept.track));
@@ -162,7 +169,7 @@ int setTags(const std::vector<FileTarget> &targets, const SetRequest &request, c
         if (!plannedFields(target, reading, request, page, console, fields))
             return;  // already so, or nothing to fill from: the file is left untouched
         if (request.dryRun) {
-            out.buffer() += changeLine(target.path, startFields(reading), fields, printer);
+            out.buffer() += changeLine(target.path, startFields(reading.trailer), fields, printer);
             out.written();
             return;
         }
@@ -176,14 +183,7 @@ int setTags(const std::vector<FileTarget> &targets, const SetRequest &request, c
         // given are applied to the tag as it is now. A fill from ID3v2 is not made twice.
         if (!request.fromV2)
             save.replan = [&request](const QByteArray &trailerNow, Id3v1::Fields &planned) {
-                TagReading now;
-                now.trailer = trailerNow;
-                now.tagged = trailerNow.size() == Id3v1::TrailerSize && Id3v1::hasMarker(trailerNow);
-                if (now.tagged)
-                    now.fields = Id3v1::parse(trailerNow.constData());
-                planned = startFields(now);
-                request.changes.applyTo(planned);
-                planned = keepTrackNumber(planned, now.tagged ? now.trailer : QByteArray()).fields;
+                planned = withChanges(startFields(trailerNow), trailerNow, request.changes).fields;
                 return true;
             };
         save.folder = target.folder;
