@@ -12,6 +12,7 @@
 #include "cli/ListCommand.h"
 #include "cli/RenameJobCommand.h"
 #include "cli/SetCommand.h"
+#include "cli/TableCommands.h"
 #include "tags/jobs/CaseJob.h"
 #include "tags/jobs/ListJob.h"
 #include "tags/jobs/NameJob.h"
@@ -67,6 +68,7 @@ int runList(const CommandLine &line)
     ListRequest request;
     request.folder = line.operands.empty() ? QByteArray(".") : line.operands.front();
     request.json = line.has("--json");
+    request.recursive = line.has("--recursive");
     request.page = page;
     Output out(STDOUT_FILENO);
     Console console;
@@ -101,7 +103,7 @@ int runSet(const CommandLine &line, SaveJournal &journal)
     if (!request.dryRun)
         request.journal = journalFor(line, journal);
     request.keepTimes = line.has("--keep-times");
-    return setTags(expandFileTargets(line.operands, console), request, *page, out, console);
+    return setTags(commandTargets(line, console), request, *page, out, console);
 }
 
 int runRename(const CommandLine &line, SaveJournal &journal)
@@ -125,7 +127,7 @@ int runRename(const CommandLine &line, SaveJournal &journal)
         request.journal = journalFor(line, journal);
     Output out(STDOUT_FILENO);
     Console console;
-    return renameFiles(expandFileTargets(line.operands, console), request, out, console);
+    return renameFiles(commandTargets(line, console), request, out, console);
 }
 
 // A job command over its files, the journal's batch begun only for a run that writes.
@@ -134,7 +136,7 @@ int runJobOnFiles(const CommandLine &line, SaveJournal &journal, const char *job
 {
     job.jobTitle = jobTitle;
     Output out(STDOUT_FILENO);
-    const std::vector<FileTarget> targets = expandFileTargets(line.operands, console);
+    const std::vector<FileTarget> targets = commandTargets(line, console);
     if (!job.dryRun)
         job.journal = journalFor(line, journal);
     return run(targets, out);
@@ -275,5 +277,9 @@ int runCli(int argc, const char *const argv[])
         return runFromList(line, journal);
     if (line.command == "case" || line.command == "replace")
         return runCase(line, journal);
+    if (line.command == "export")
+        return runExport(line);
+    if (line.command == "import")
+        return runImport(line, journal);
     return runRename(line, journal);
 }

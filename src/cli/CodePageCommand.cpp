@@ -5,6 +5,7 @@
 #include "tags/codepage/CodePage.h"
 #include "tags/settings/CodePageChoice.h"
 #include "tags/codepage/CodePageGuess.h"
+#include "tags/files/FolderTree.h"
 #include "tags/trailer/FolderCodePage.h"
 #include "tags/text/TextEscape.h"
 
@@ -60,6 +61,37 @@ QByteArray guessLine(const FolderGuess &guess)
 
 }  // namespace
 
+namespace {
+
+QByteArray countsLine(const FolderGuess &guess)
+{
+    return "files: " + QByteArray::number(guess.files) + ", tagged: " + QByteArray::number(guess.tagged)
+           + ", bytes above ASCII: " + QByteArray::number(guess.nonAsciiBytes) + '\n';
+}
+
+// A line for each folder of the tree that holds MP3 files: "<folder below>: suggested: ...".
+void guessTree(const QByteArray &folder, QByteArray &b, Console &console)
+{
+    const FolderTree tree = walkFolderTree(folder);
+    if (!tree.status) {
+        console.fileFailed(folder, tree.status.description());
+        return;
+    }
+    if (const QString passed = passedOverText(tree); !passed.isEmpty())
+        console.fileNote(folder, passed);
+    for (const auto &[path, status] : tree.unreadable)
+        console.fileFailed(path, status.description());
+    for (const TreeFolder &each : tree.folders) {
+        const FolderGuess guess = guessFolderCodePage(each.path);
+        if (!guess.status)
+            console.fileFailed(each.path, guess.status.description());
+        else if (guess.files > 0)
+            b += TextEscape::escaped(each.relative.isEmpty() ? QByteArray(".") : each.relative) + ": " + guessLine(guess);
+    }
+}
+
+}  // namespace
+
 int runCodePage(const CommandLine &line)
 {
     if (line.operands.size() > 1) {
@@ -67,18 +99,24 @@ int runCodePage(const CommandLine &line)
         return ExitBadUsage;
     }
     const QByteArray folder = line.operands.empty() ? QByteArray(".") : line.operands.front();
-    const FolderGuess guess = guessFolderCodePage(folder);
     Console console;
+    Output out(STDOUT_FILENO);
+    QByteArray &b = out.buffer();
+    if (line.has("--recursive")) {
+        guessTree(folder, b, console);
+        const int stored = storedPage();
+        b += "in use: " + CodePageChoice::pageOf(stored).title().toUtf8() + (stored ? "\n" : " (system)\n");
+        const FileStatus written = out.finish();
+        return !written || console.anyFailed() ? ExitSomeFailed : ExitDone;
+    }
+    const FolderGuess guess = guessFolderCodePage(folder);
     if (!guess.status) {
         console.fileFailed(folder, guess.status.description());
         return ExitSomeFailed;
     }
     const int stored = storedPage();
-    Output out(STDOUT_FILENO);
-    QByteArray &b = out.buffer();
     b += guessLine(guess);
     b += "in use: " + CodePageChoice::pageOf(stored).title().toUtf8() + (stored ? "\n" : " (system)\n");
-    b += "files: " + QByteArray::number(guess.files) + ", tagged: " + QByteArray::number(guess.tagged)
-         + ", bytes above ASCII: " + QByteArray::number(guess.nonAsciiBytes) + '\n';
+    b += countsLine(guess);
     return out.finish() ? ExitDone : ExitSomeFailed;
 }

@@ -18,7 +18,7 @@ struct CommandSpec {
 // A job command's own options and those every job command takes.
 std::vector<OptionSpec> jobOptions(std::vector<OptionSpec> own)
 {
-    for (const char *flag : {"--dry-run", "--json", "--keep-times", "--no-journal"})
+    for (const char *flag : {"--dry-run", "--json", "--keep-times", "--no-journal", "--recursive"})
         own.push_back({flag, false});
     own.push_back({"--codepage", true});
     return own;
@@ -27,7 +27,7 @@ std::vector<OptionSpec> jobOptions(std::vector<OptionSpec> own)
 const std::vector<CommandSpec> &commandSpecs()
 {
     static const std::vector<CommandSpec> specs = {
-        {"list", {{"--json", false}, {"--codepage", true}}},
+        {"list", {{"--json", false}, {"--codepage", true}, {"--recursive", false}}},
         {"set",
          {{"--title", true},
           {"--artist", true},
@@ -39,14 +39,16 @@ const std::vector<CommandSpec> &commandSpecs()
           {"--no-journal", false},
           {"--keep-times", false},
           {"--from-v2", false},
-          {"--dry-run", false}}},
+          {"--dry-run", false},
+          {"--recursive", false}}},
         {"rename",
          {{"--style", true},
           {"--dry-run", false},
           {"--codepage", true},
           {"--no-journal", false},
           {"--keep-times", false},
-          {"--json", false}}},
+          {"--json", false},
+          {"--recursive", false}}},
         {"from-names",
          {{"--pattern", true},
           {"--underscores", false},
@@ -54,8 +56,9 @@ const std::vector<CommandSpec> &commandSpecs()
           {"--json", false},
           {"--keep-times", false},
           {"--codepage", true},
-          {"--no-journal", false}}},
-        {"codepage", {}},
+          {"--no-journal", false},
+          {"--recursive", false}}},
+        {"codepage", {{"--recursive", false}}},
         {"history", {{"--json", false}, {"--folder", true}, {"--limit", true}}},
         {"undo", {{"--batch", false}, {"--dry-run", false}}},
         {"number", jobOptions({{"--start", true}, {"--only-missing", false}, {"--cut-comments", false}})},
@@ -68,6 +71,13 @@ const std::vector<CommandSpec> &commandSpecs()
                      {"--fields", true},
                      {"--trim", false}})},
         {"replace", jobOptions({{"--regex", false}, {"--ignore-case", false}, {"--fields", true}}), 2},
+        {"export", {{"--recursive", false}, {"--format", true}, {"--bom", false}, {"--codepage", true}}},
+        {"import",
+         {{"--dry-run", false},
+          {"--json", false},
+          {"--keep-times", false},
+          {"--no-journal", false},
+          {"--codepage", true}}},
     };
     return specs;
 }
@@ -79,6 +89,12 @@ const OptionSpec *findOption(const CommandSpec &command, const QByteArray &name)
             return &option;
     }
     return nullptr;
+}
+
+// Short forms of options: "-r" is "--recursive".
+QByteArray longForm(const QByteArray &word)
+{
+    return word == "-r" ? QByteArray("--recursive") : word;
 }
 
 bool isHelp(const char *word)
@@ -129,7 +145,7 @@ CommandLine parseCommandLine(int argc, const char *const argv[])
 
     bool optionsEnded = false;
     for (int i = 2; i < argc; ++i) {
-        const QByteArray word(argv[i]);
+        const QByteArray word = optionsEnded ? QByteArray(argv[i]) : longForm(argv[i]);
         if (optionsEnded || !word.startsWith('-') || word == "-") {
             (line.texts.size() < command->texts ? line.texts : line.operands).push_back(word);
             continue;

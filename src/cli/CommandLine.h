@@ -9,11 +9,12 @@
 #include <optional>
 #include <vector>
 
-enum ExitStatus { ExitDone = 0, ExitSomeFailed = 1, ExitBadUsage = 2 };
+// ExitInterrupted: Ctrl+C stopped the run (128 + SIGINT, as the shell reports it).
+enum ExitStatus { ExitDone = 0, ExitSomeFailed = 1, ExitBadUsage = 2, ExitInterrupted = 130 };
 
 struct CommandLine {
     // "list", "set", "rename", "from-names", "codepage", "history", "undo", "number", "from-list",
-    // "case", "replace", "help" or "version"
+    // "case", "replace", "export", "import", "playlist", "help" or "version"
     QByteArray command;
     std::vector<QByteArray> texts;             // words before the files that are text (replace's FROM
                                                // and TO), as typed: not file names, never unescaped

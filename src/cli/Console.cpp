@@ -11,6 +11,7 @@ namespace {
 
 constexpr qsizetype ProgressAbove = 1000;
 constexpr std::chrono::milliseconds ProgressInterval(100);
+constexpr std::chrono::seconds TreeProgressAfter(1);
 
 }  // namespace
 
@@ -65,6 +66,7 @@ void Console::endProgress()
 {
     hideProgress();
     m_total = 0;
+    m_folders = 0;
 }
 
 void Console::writeProgress(qsizetype done)
@@ -79,4 +81,25 @@ void Console::hideProgress()
     if (m_showing)
         writeToStandardError("\r\033[K");
     m_showing = false;
+}
+
+void Console::startTreeProgress(qsizetype folders)
+{
+    m_folders = m_terminal ? folders : 0;
+    m_treeStarted = std::chrono::steady_clock::now();
+    m_lastDrawn = {};
+}
+
+void Console::treeProgress(qsizetype foldersDone, qsizetype written)
+{
+    if (m_folders == 0)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_treeStarted < TreeProgressAfter || now - m_lastDrawn < ProgressInterval)
+        return;
+    m_lastDrawn = now;
+    const QByteArray files = written < 0 ? QByteArray() : ", " + QByteArray::number(written) + " written";
+    writeToStandardError("\rfolders " + QByteArray::number(foldersDone) + '/' + QByteArray::number(m_folders) + files
+                         + "\033[K");
+    m_showing = true;
 }

@@ -1,9 +1,13 @@
 #include "cli/FileTargets.h"
 
+#include "cli/CommandLine.h"
+#include "tags/files/FolderTree.h"
 #include "tags/files/PatternListing.h"
 #include "tags/trailer/TagCore.h"
 
 #include <QSet>
+
+#include <algorithm>
 
 #include <sys/stat.h>
 
@@ -28,8 +32,10 @@ FileTarget fileTarget(const QByteArray &path)
 
 }  // namespace
 
-std::vector<FileTarget> expandFileTargets(const std::vector<QByteArray> &operands, Console &console)
+std::vector<FileTarget> expandFileTargets(const std::vector<QByteArray> &operands, Console &console, bool recursive)
 {
+    int albums = 0;
+    const int looseFiles = recursive ? albums++ : 0;
     std::vector<FileTarget> targets;
     QSet<QByteArray> seen;
     auto add = [&](FileTarget target) {
@@ -39,6 +45,25 @@ std::vector<FileTarget> expandFileTargets(const std::vector<QByteArray> &operand
         }
     };
     for (const QByteArray &operand : operands) {
+        if (!operand.contains('\0') && isFolder(operand) && recursive) {
+            const FolderTree tree = walkFolderTree(operand);
+            if (!tree.status)
+                console.fileFailed(operand, tree.status.description());
+            if (const QString passed = passedOverText(tree); !passed.isEmpty())
+                console.fileNote(operand, passed);
+            for (const auto &[path, status] : tree.unreadable)
+                console.fileFailed(path, status.description());
+            for (const TreeFolder &folder : tree.folders) {
+                std::vector<ListedFile> files;
+                if (const FileStatus status = listFolderFiles(folder.path, mp3Pattern(), files); !status)
+                    console.fileFailed(folder.path, status.description());
+                const QByteArray prefix = folderPrefix(folder.path);
+                const int album = albums++;
+                for (const ListedFile &file : files)
+                    add({prefix + file.name, operand, file.name, album});
+            }
+            continue;
+        }
         if (!operand.contains('\0') && isFolder(operand)) {
             std::vector<ListedFile> files;
             const FileStatus status = listFolderFiles(operand, mp3Pattern(), files);
@@ -53,9 +78,27 @@ std::vector<FileTarget> expandFileTargets(const std::vector<QByteArray> &operand
         if (!matchesFilePattern(target.name, mp3Pattern()))
             console.fileFailed(operand, QStringLiteral("not an MP3 file (the name does not end in \".mp3\")"));
         else
-            add(std::move(target));
+            add({target.path, target.folder, target.name, looseFiles});
     }
     return targets;
+}
+
+std::vector<FileTarget> commandTargets(const CommandLine &line, Console &console)
+{
+    return expandFileTargets(line.operands, console, line.has("--recursive"));
+}
+
+std::vector<std::vector<FileTarget>> albumsOf(const std::vector<FileTarget> &targets)
+{
+    std::vector<std::vector<FileTarget>> albums;
+    for (const FileTarget &target : targets) {
+        if (size_t(target.album) >= albums.size())
+            albums.resize(size_t(target.album) + 1);
+        albums[size_t(target.album)].push_back(target);
+    }
+    albums.erase(std::remove_if(albums.begin(), albums.end(), [](const auto &album) { return album.empty(); }),
+                 albums.end());
+    return albums;
 }
 
 void forEachReadTarget(const std::vector<FileTarget> &targets, const char *what, Console &console,

@@ -3,6 +3,7 @@
 #include "cli/CodePageCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/FieldText.h"
+#include "cli/RunStop.h"
 #include "tags/codepage/CodePage.h"
 #include "tags/text/TextEscape.h"
 #include "tags/jobs/JobApply.h"
@@ -142,31 +143,81 @@ std::vector<JobFile> jobFilesOf(const std::vector<FileTarget> &targets)
     return files;
 }
 
+QString stoppedText(bool stopped, qsizetype notReached)
+{
+    return stopped ? QStringLiteral("; stopped by Ctrl+C, %1 not reached").arg(notReached) : QString();
+}
+
 int runJobCommand(const std::vector<FileTarget> &targets, const JobPlanner &planner, const JobCommandRequest &request,
                   const CodePage &page, Output &out, Console &console)
 {
-    const std::vector<JobRow> rows = previewJob(jobFilesOf(targets), planner, page);
+    return runJobCommand(targets, [&planner](const std::vector<JobFile> &) { return planner; }, request, page, out,
+                         console);
+}
+
+int runJobCommand(const std::vector<FileTarget> &targets, const PlannerFor &plannerFor, const JobCommandRequest &request,
+                  const CodePage &page, Output &out, Console &console)
+{
+    if (!request.dryRun)
+        RunStop::catchInterrupt();
+    const std::vector<std::vector<FileTarget>> albums = albumsOf(targets);
+    console.startTreeProgress(qsizetype(albums.size()));
+    std::vector<JobRow> rows;
+    std::vector<int> albumOfRow;
+    rows.reserve(targets.size());
+    for (size_t album = 0; album < albums.size(); ++album) {
+        if (RunStop::requested()) {
+            console.endProgress();
+            writeToStandardError(QStringLiteral("%1: stopped by Ctrl+C before writing; nothing written\n")
+                                     .arg(QString::fromLatin1(request.command)).toUtf8());
+            return ExitInterrupted;
+        }
+        const std::vector<JobFile> files = jobFilesOf(albums[album]);
+        for (JobRow &row : previewJob(files, plannerFor(files), page)) {
+            rows.push_back(std::move(row));
+            albumOfRow.push_back(int(album));
+        }
+        console.treeProgress(qsizetype(album + 1), -1);
+    }
+    console.endProgress();
+    auto shown = [&request](const JobRow &row) { return request.shownAs ? request.shownAs(row) : row.file.path; };
     for (const JobRow &row : rows) {
         if (!row.reading.status)
-            console.fileFailed(row.file.path, row.reason);
+            console.fileFailed(shown(row), row.reason);
         else if (row.state == JobState::Skipped)
-            console.fileNote(row.file.path, QStringLiteral("skipped: ") + row.reason);
+            console.fileNote(shown(row), QStringLiteral("skipped: ") + row.reason);
     }
     if (request.dryRun)
         return printJobPreview(rows, request, page, out, console);
 
+    // Which album each file to be written is in, for the progress line.
+    std::vector<int> albumOfChange;
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].state == JobState::WillChange)
+            albumOfChange.push_back(albumOfRow[i]);
+    console.startTreeProgress(qsizetype(albums.size()));
     JobApply apply;
     apply.journal = request.journal;
     apply.keepTimes = request.keepTimes;
-    apply.afterFile = [&console](const JobRow &row, const TagSaveResult &result) {
+    apply.progress = [&](int done) {
+        console.treeProgress(albumOfChange[size_t(done - 1)] + 1, done);
+        return RunStop::fileDone();
+    };
+    apply.afterFile = [&](const JobRow &row, const TagSaveResult &result) {
         if (!result.status)
-            console.fileFailed(row.file.path, result.status.description());
+            console.fileFailed(shown(row), result.status.description());
     };
     const JobSummary summary = applyJob(rows, apply);
+    console.endProgress();
     if (request.journal && request.jobTitle && summary.batch > 0)
         nameBatch(*request.journal, summary.batch, QString::fromLatin1(request.jobTitle));
-    writeToStandardError(QStringLiteral("%1: %2 written, %3 unchanged, %4 skipped\n")
+    const qsizetype reached = summary.written + summary.failed;
+    writeToStandardError(QStringLiteral("%1: %2 written, %3 unchanged, %4 skipped%5\n")
                              .arg(QString::fromLatin1(request.command))
-                             .arg(summary.written).arg(summary.unchanged).arg(summary.skipped).toUtf8());
+                             .arg(summary.written).arg(summary.unchanged).arg(summary.skipped)
+                             .arg(stoppedText(summary.stopped, qsizetype(albumOfChange.size()) - reached))
+                             .toUtf8());
+    if (summary.stopped)
+        return ExitInterrupted;
     return console.anyFailed() ? ExitSomeFailed : ExitDone;
 }

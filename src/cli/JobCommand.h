@@ -9,6 +9,7 @@
 #include "tags/id3v2/Id3v2Fill.h"
 #include "tags/jobs/FolderJob.h"
 
+#include <functional>
 #include <vector>
 
 #include <QString>
@@ -25,6 +26,8 @@ struct JobCommandRequest {
     bool keepTimes = false;
     SaveJournal *journal = nullptr;  // none: not journalled
     const char *jobTitle = nullptr;  // the job's name, given to its batch as the window gives it
+    // How messages name a row's file (import: the list's line too); unset: by its path.
+    std::function<QByteArray(const JobRow &row)> shownAs;
 };
 
 // The options every job command takes: --codepage, --dry-run, --json (only with --dry-run),
@@ -40,8 +43,18 @@ std::vector<JobFile> jobFilesOf(const std::vector<FileTarget> &targets);
 int printJobPreview(const std::vector<JobRow> &rows, const JobCommandRequest &request, const CodePage &page, Output &out,
                     Console &console);
 
-// Plans every file with planner and either prints the preview (dry run) or applies it, then says
+// A job's planner for one album's files (numbers and lines go by the place in the album).
+using PlannerFor = std::function<JobPlanner(const std::vector<JobFile> &albumFiles)>;
+
+// Plans every album's files with its planner and either prints the preview (dry run) or applies it, then says
 // "<command>: N written, N unchanged, N skipped" on standard error. Files that cannot be read fail
-// the run; skipped files are noted. Returns the exit status.
+// the run; skipped files are noted. The apply is one batch for every album; Ctrl+C stops it after
+// the file in hand (RunStop.h). Returns the exit status.
+int runJobCommand(const std::vector<FileTarget> &targets, const PlannerFor &plannerFor, const JobCommandRequest &request,
+                  const CodePage &page, Output &out, Console &console);
+// The same with one planner for every file.
 int runJobCommand(const std::vector<FileTarget> &targets, const JobPlanner &planner, const JobCommandRequest &request,
                   const CodePage &page, Output &out, Console &console);
+
+// "; stopped by Ctrl+C, N files not reached" for a run the user stopped, else empty.
+QString stoppedText(bool stopped, qsizetype notReached);

@@ -3,6 +3,7 @@
 #include "tags/codepage/CodePage.h"
 #include "cli/CommandLine.h"
 #include "cli/FieldText.h"
+#include "tags/files/FolderTree.h"
 #include "tags/files/PatternListing.h"
 #include "tags/trailer/BulkTrailerReader.h"
 #include "tags/id3v1/GenreList.h"
@@ -175,8 +176,74 @@ QByteArray id3v2Json(const Id3v2Reading &v2, int version)
 
 }  // namespace
 
+namespace {
+
+// The rows of one folder's files, each named by shownPrefix + its name.
+void listFiles(const QByteArray &folder, const std::vector<ListedFile> &files, const QByteArray &shownPrefix,
+               bool json, RowWriter &writer, Console &console)
+{
+    const QByteArray prefix = folderPrefix(folder);
+    // The same folder reader as the window's scan: reads overlap when the disk makes them wait.
+    // Only the JSON listing reads the ID3v2 tag itself, in the same open; the text one names its
+    // version.
+    readFolderTrailers(folder, files, [&](int i, const RawTrailer &raw) {
+        const ListedFile &file = files[size_t(i)];
+        const TagReading reading = tagReadingOf(raw);
+        const QByteArray shown = shownPrefix.isEmpty() ? file.name : shownPrefix + file.name;
+        if (!reading.status)
+            console.fileFailed(prefix + file.name, reading.status.description());
+        else if (json && reading.id3v2Version)
+            writer.row(shown, reading, id3v2Json(Id3v2::readingOf(raw), reading.id3v2Version));
+        else
+            writer.row(shown, reading);
+        console.progress(qsizetype(i + 1));
+    }, ReadAhead::WithEveryProcessor, json ? Id3v2Read::Tag : Id3v2Read::Version);
+}
+
+int finishListing(RowWriter &writer, Output &out, Console &console)
+{
+    writer.end();
+    const FileStatus written = out.finish();
+    if (!written)
+        console.fileFailed("standard output", written.description());
+    return console.anyFailed() ? ExitSomeFailed : ExitDone;
+}
+
+// Every folder of the tree, one after another into the same listing.
+int listTree(const ListRequest &request, Output &out, Console &console)
+{
+    const FolderTree tree = walkFolderTree(request.folder);
+    if (!tree.status) {
+        console.fileFailed(request.folder, tree.status.description());
+        return ExitSomeFailed;
+    }
+    if (const QString passed = passedOverText(tree); !passed.isEmpty())
+        console.fileNote(request.folder, passed);
+    for (const auto &[path, status] : tree.unreadable)
+        console.fileFailed(path, status.description());
+    RowWriter writer(out, request.json, request.page ? *request.page : CodePage::system());
+    writer.begin();
+    console.startTreeProgress(qsizetype(tree.folders.size()));
+    std::vector<ListedFile> files;
+    qsizetype done = 0;
+    for (const TreeFolder &folder : tree.folders) {
+        if (const FileStatus listed = listFolderFiles(folder.path, mp3Pattern(), files); !listed)
+            console.fileFailed(folder.path, listed.description());
+        else if (!files.empty())
+            listFiles(folder.path, files, folder.relative.isEmpty() ? QByteArray() : folder.relative + '/',
+                      request.json, writer, console);
+        console.treeProgress(++done, -1);
+    }
+    console.endProgress();
+    return finishListing(writer, out, console);
+}
+
+}  // namespace
+
 int listFolder(const ListRequest &request, Output &out, Console &console)
 {
+    if (request.recursive)
+        return listTree(request, out, console);
     std::vector<ListedFile> files;
     const FileStatus listed = listFolderFiles(request.folder, mp3Pattern(), files);
     if (!listed) {
@@ -185,26 +252,8 @@ int listFolder(const ListRequest &request, Output &out, Console &console)
     }
     RowWriter writer(out, request.json, request.page ? *request.page : CodePage::system());
     writer.begin();
-    const QByteArray prefix = folderPrefix(request.folder);
     console.startProgress("list", qsizetype(files.size()));
-    // The same folder reader as the window's scan: reads overlap when the disk makes them wait.
-    // Only the JSON listing reads the ID3v2 tag itself, in the same open; the text one names its
-    // version.
-    readFolderTrailers(request.folder, files, [&](int i, const RawTrailer &raw) {
-        const ListedFile &file = files[size_t(i)];
-        const TagReading reading = tagReadingOf(raw);
-        if (!reading.status)
-            console.fileFailed(prefix + file.name, reading.status.description());
-        else if (request.json && reading.id3v2Version)
-            writer.row(file.name, reading, id3v2Json(Id3v2::readingOf(raw), reading.id3v2Version));
-        else
-            writer.row(file.name, reading);
-        console.progress(qsizetype(i + 1));
-    }, ReadAhead::WithEveryProcessor, request.json ? Id3v2Read::Tag : Id3v2Read::Version);
+    listFiles(request.folder, files, QByteArray(), request.json, writer, console);
     console.endProgress();
-    writer.end();
-    const FileStatus written = out.finish();
-    if (!written)
-        console.fileFailed("standard output", written.description());
-    return console.anyFailed() ? ExitSomeFailed : ExitDone;
+    return finishListing(writer, out, console);
 }

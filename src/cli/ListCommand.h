@@ -12,6 +12,7 @@ struct ListRequest {
     QByteArray folder;  // raw bytes
     bool json = false;
     const CodePage *page = nullptr;  // the tags' code page; nullptr: the system's
+    bool recursive = false;          // every folder under it too, each file by its path below folder
 };
 
 // Lists the folder as the window does (same files, same order), reading each file once through

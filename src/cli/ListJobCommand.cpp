@@ -54,10 +54,21 @@ bool readListLines(FromListRequest &request, Console &console)
 int fromList(const std::vector<FileTarget> &targets, const FromListRequest &request, const CodePage &page,
              Output &out, Console &console)
 {
-    const std::vector<JobFile> files = jobFilesOf(targets);
-    const QString mismatch = listCountMismatch(request.lines.size(), qsizetype(files.size()));
-    if (!mismatch.isEmpty())
-        writeToStandardError(QStringLiteral("from-list: %1; only the files with a line are written\n").arg(mismatch).toUtf8());
-    return runJobCommand(targets, listPlanner(request.lines, files, request.options.field), request.job, page, out,
-                         console);
+    // Each album takes the list from its first line.
+    const std::vector<std::vector<FileTarget>> albums = albumsOf(targets);
+    for (const std::vector<FileTarget> &album : albums) {
+        const QString mismatch = listCountMismatch(request.lines.size(), qsizetype(album.size()));
+        if (mismatch.isEmpty())
+            continue;
+        const QByteArray where = albums.size() > 1 ? TextEscape::escaped(album.front().path.left(
+                                                         album.front().path.size() - album.front().name.size()))
+                                                   : QByteArray();
+        writeToStandardError("from-list: " + where + (where.isEmpty() ? "" : ": ")
+                             + QStringLiteral("%1; only the files with a line are written\n").arg(mismatch).toUtf8());
+    }
+    const TagField field = request.options.field;
+    const PlannerFor plannerFor = [&request, field](const std::vector<JobFile> &files) {
+        return listPlanner(request.lines, files, field);
+    };
+    return runJobCommand(targets, plannerFor, request.job, page, out, console);
 }

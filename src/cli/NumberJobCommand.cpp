@@ -21,5 +21,7 @@ int numberTracks(const std::vector<FileTarget> &targets, const NumberOptions &op
                  const CodePage &page, Output &out, Console &console)
 {
     request.fields = {TagField::Comment, TagField::Track};
-    return runJobCommand(targets, numberPlanner(options, jobFilesOf(targets)), request, page, out, console);
+    // Each album is numbered from --start in its own order.
+    const PlannerFor plannerFor = [&options](const std::vector<JobFile> &files) { return numberPlanner(options, files); };
+    return runJobCommand(targets, plannerFor, request, page, out, console);
 }

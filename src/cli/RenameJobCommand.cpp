@@ -2,6 +2,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/JobCommand.h"
+#include "cli/RunStop.h"
 #include "tags/codepage/CodePage.h"
 #include "tags/jobs/RenameJob.h"
 #include "tags/text/TextEscape.h"
@@ -49,9 +50,10 @@ int renameFiles(const std::vector<FileTarget> &targets, const RenameRequest &req
         JobApply apply;
         apply.journal = request.journal;
         apply.keepTimes = request.keepTimes;
+        RunStop::catchInterrupt();
         apply.progress = [&](int done) {
             console.progress(done);
-            return true;
+            return RunStop::fileDone();
         };
         apply.afterFile = [&](const JobRow &row, const TagSaveResult &result) {
             if (result.status)
@@ -66,6 +68,10 @@ int renameFiles(const std::vector<FileTarget> &targets, const RenameRequest &req
         if (request.journal && summary.batch > 0)
             nameBatch(*request.journal, summary.batch, QString::fromLatin1(RenameJobTitle));
         console.endProgress();
+        if (summary.stopped) {
+            writeToStandardError(QStringLiteral("rename%1\n").arg(stoppedText(true, renames - summary.written - summary.failed)).toUtf8());
+            return ExitInterrupted;
+        }
     }
     if (const FileStatus written = out.finish(); !written)
         console.fileFailed("standard output", written.description());

@@ -10,6 +10,8 @@
 #include "tags/text/TextEscape.h"
 #include "tags/id3v2/Id3v2Fill.h"
 #include "tags/id3v1/TrackKeeping.h"
+#include "cli/JobCommand.h"
+#include "cli/RunStop.h"
 
 namespace {
 
@@ -193,14 +195,28 @@ int setTags(const std::vector<FileTarget> &targets, const SetRequest &request, c
     if (!saves.empty()) {
         TagSaves options;
         options.journal = request.journal;
+        RunStop::catchInterrupt();
+        size_t reached = 0;
+        bool stopped = false;
+        options.progress = [&](size_t done) {
+            reached = done;
+            stopped = !RunStop::fileDone();
+            return !stopped;
+        };
         const qint64 batchBefore = request.journal ? request.journal->lastBatch() : 0;
         const std::vector<TagSaveResult> results = saveTagFiles(saves, options);
         // set is Values for Every File from the shell: its batch carries that name.
         if (request.journal && request.journal->lastBatch() != batchBefore)
             nameBatch(*request.journal, request.journal->lastBatch(), QString::fromLatin1(ValuesJobTitle));
-        for (size_t i = 0; i < results.size(); ++i)
+        for (size_t i = 0; i < (stopped ? reached : results.size()); ++i)
             if (!results[i].status)
                 console.fileFailed(saves[i].path, results[i].status.description());
+        if (stopped) {
+            writeToStandardError(QStringLiteral("set: %1 written%2\n").arg(reached)
+                                     .arg(stoppedText(true, qsizetype(saves.size() - reached))).toUtf8());
+            out.finish();
+            return ExitInterrupted;
+        }
     }
     const FileStatus written = out.finish();
     if (!written)
