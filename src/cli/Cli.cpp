@@ -11,6 +11,7 @@
 #include "cli/JournalCommands.h"
 #include "cli/ListCommand.h"
 #include "cli/RenameJobCommand.h"
+#include "cli/PlaylistCommand.h"
 #include "cli/SetCommand.h"
 #include "cli/TableCommands.h"
 #include "tags/jobs/CaseJob.h"
@@ -281,5 +282,7 @@ int runCli(int argc, const char *const argv[])
         return runExport(line);
     if (line.command == "import")
         return runImport(line, journal);
+    if (line.command == "playlist")
+        return runPlaylist(line);
     return runRename(line, journal);
 }

@@ -72,6 +72,7 @@ const std::vector<CommandSpec> &commandSpecs()
                      {"--trim", false}})},
         {"replace", jobOptions({{"--regex", false}, {"--ignore-case", false}, {"--fields", true}}), 2},
         {"export", {{"--recursive", false}, {"--format", true}, {"--bom", false}, {"--codepage", true}}},
+        {"playlist", {{"--recursive", false}, {"--output", true}, {"--force", false}, {"--codepage", true}}},
         {"import",
          {{"--dry-run", false},
           {"--json", false},
@@ -91,10 +92,12 @@ const OptionSpec *findOption(const CommandSpec &command, const QByteArray &name)
     return nullptr;
 }
 
-// Short forms of options: "-r" is "--recursive".
+// Short forms of options: "-r" is "--recursive", "-o" "--output".
 QByteArray longForm(const QByteArray &word)
 {
-    return word == "-r" ? QByteArray("--recursive") : word;
+    if (word == "-r")
+        return "--recursive";
+    return word == "-o" ? QByteArray("--output") : word;
 }
 
 bool isHelp(const char *word)

@@ -11,6 +11,7 @@
 
 #include <optional>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace CliTest;
@@ -50,7 +51,7 @@ void TestCliTree::init()
     m_root.emplace();
     m_state.emplace();
     qputenv("XDG_STATE_HOME", m_state->path());
-    for (const QByteArray &folder : {"tree", "tree/Alpha", "tree/beta", "tree/beta/Disc 2", "tree/.hidden", "outside"})
+    for (const char *folder : {"tree", "tree/Alpha", "tree/beta", "tree/beta/Disc 2", "tree/.hidden", "outside"})
         QVERIFY(::mkdir(m_root->file(folder).constData(), 0755) == 0);
     int size = 2000;
     for (const QByteArray &file : albumFiles + QList<QByteArray>{".hidden/h.mp3"})
@@ -118,7 +119,7 @@ void TestCliTree::writesWithinAlbumsAndUndoesWhole_data()
                                     << QList<int>{5, 6, 5, 6, 5} << QByteArray("old album");
     QTest::newRow("set") << QStringList{"set", "-r", "--album", "Tree", "tree"} << QList<int>{0, 0, 0, 0, 0}
                          << QByteArray("Tree");
-    QTest::newRow("from-list, a list for each album") << QStringList{"from-list", "../sleeve.txt", "-r", "tree"}
+    QTest::newRow("from-list, a list for each album") << QStringList{"from-list", "sleeve.txt", "-r", "tree"}
                                                       << QList<int>{0, 0, 0, 0, 0} << QByteArray("old album");
 }
 

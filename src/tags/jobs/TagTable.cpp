@@ -131,7 +131,7 @@ TagTable readJson(QByteArrayView bytes)
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(bytes.toByteArray(), &error);
     if (error.error != QJsonParseError::NoError || !document.isArray()) {
-        const int line = int(bytes.left(error.offset).count('\n')) + 1;
+        const int line = int(bytes.first(qMin<qsizetype>(error.offset, bytes.size())).count('\n')) + 1;
         table.problems.push_back({line, error.error != QJsonParseError::NoError
                                             ? QStringLiteral("not JSON: ") + error.errorString()
                                             : QStringLiteral("not a JSON array of rows")});
@@ -300,17 +300,17 @@ QByteArray TableWriter::footer() const
 TableFormat guessTableFormat(QByteArrayView bytes)
 {
     if (bytes.startsWith(ByteOrderMark))
-        bytes = bytes.mid(ByteOrderMark.size());
+        bytes = bytes.sliced(ByteOrderMark.size());
     const QByteArrayView trimmed = bytes.trimmed();
     if (trimmed.startsWith('['))
         return TableFormat::Json;
     const qsizetype end = bytes.indexOf('\n');
-    return bytes.left(end < 0 ? bytes.size() : end).contains('\t') ? TableFormat::Tsv : TableFormat::Csv;
+    return bytes.first(end < 0 ? bytes.size() : end).contains('\t') ? TableFormat::Tsv : TableFormat::Csv;
 }
 
 TagTable readTagTable(QByteArrayView bytes, TableFormat format)
 {
     if (bytes.startsWith(ByteOrderMark))
-        bytes = bytes.mid(ByteOrderMark.size());
+        bytes = bytes.sliced(ByteOrderMark.size());
     return format == TableFormat::Json ? readJson(bytes) : readDelimited(bytes, format);
 }
