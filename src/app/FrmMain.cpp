@@ -6,6 +6,7 @@
 #include "app/FrmSettings.h"
 #include "app/InstructionsFile.h"
 #include "app/JobEntries.h"
+#include "app/PlaylistEntry.h"
 #include "app/SaveUndo.h"
 #include "app/TaggingEntries.h"
 #include "browser/DocumentOpener.h"
@@ -275,6 +276,7 @@ void FrmMain::createMenu()
     connect(m_editor, &TagEditor::canFillFromId3v2Changed, mnuFillFromId3v2, &QAction::setEnabled);
     m_tagging = new TaggingEntries(*mnuEdit, *mnuTags, *m_editor, this);
     m_jobs = new JobEntries(*mnuTags, *m_editor, *m_session, m_state, *m_saveUndo, *m_tagging, GenreList, this);
+    m_playlist = new PlaylistEntry(*mnuTags, *m_editor, *m_session, this);
     // Nothing else writes the files while a batch is undone.
     for (QAction *writer : {m_tagging->saveAndNext, m_jobs->tagsFromNames, m_jobs->valuesForEveryFile,
                             m_jobs->titlesFromList, m_jobs->caseAndReplace, m_jobs->numberTracks,

@@ -24,6 +24,7 @@ class CodePageMenu;
 class FrmAbout;
 class FrmSettings;
 class JobEntries;
+class PlaylistEntry;
 class PlayerController;
 class PlayerPanel;
 class SaveUndo;
@@ -61,6 +62,7 @@ public:
     CodePageMenu &codePageMenu() { return *m_codePages; }
     SaveUndo &saveUndo() { return *m_saveUndo; }  // the Edit menu's undo of saves
     JobEntries &jobs() { return *m_jobs; }          // the Tags menu's folder jobs
+    PlaylistEntry &playlist() { return *m_playlist; }  // Tags > Save Playlist…
     FrmSettings *settingsDialog() const;
     FrmAbout *aboutBox() const;
 
@@ -100,6 +102,7 @@ private:
     TagEditor *m_editor = nullptr;
     TaggingEntries *m_tagging = nullptr;  // Save and Next, Keep File Times
     JobEntries *m_jobs = nullptr;
+    PlaylistEntry *m_playlist = nullptr;
     PlayerPanel *m_playerPanel = nullptr;
     PlayerController *m_playerController = nullptr;
     CodePageMenu *m_codePages = nullptr;

@@ -5,7 +5,7 @@
 #include "tags/codepage/CodePage.h"
 #include "tags/settings/CodePageChoice.h"
 #include "tags/codepage/CodePageGuess.h"
-#include "tags/files/FolderTree.h"
+#include "tags/files/AlbumFolders.h"
 #include "tags/trailer/FolderCodePage.h"
 #include "tags/text/TextEscape.h"
 
@@ -72,7 +72,7 @@ QByteArray countsLine(const FolderGuess &guess)
 // A line for each folder of the tree that holds MP3 files: "<folder below>: suggested: ...".
 void guessTree(const QByteArray &folder, QByteArray &b, Console &console)
 {
-    const FolderTree tree = walkFolderTree(folder);
+    const AlbumFolders tree = walkAlbumFolders(folder);
     if (!tree.status) {
         console.fileFailed(folder, tree.status.description());
         return;
@@ -81,7 +81,7 @@ void guessTree(const QByteArray &folder, QByteArray &b, Console &console)
         console.fileNote(folder, passed);
     for (const auto &[path, status] : tree.unreadable)
         console.fileFailed(path, status.description());
-    for (const TreeFolder &each : tree.folders) {
+    for (const AlbumFolder &each : tree.folders) {
         const FolderGuess guess = guessFolderCodePage(each.path);
         if (!guess.status)
             console.fileFailed(each.path, guess.status.description());

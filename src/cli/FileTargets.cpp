@@ -1,7 +1,7 @@
 #include "cli/FileTargets.h"
 
 #include "cli/CommandLine.h"
-#include "tags/files/FolderTree.h"
+#include "tags/files/AlbumFolders.h"
 #include "tags/files/PatternListing.h"
 #include "tags/trailer/TagCore.h"
 
@@ -46,14 +46,14 @@ std::vector<FileTarget> expandFileTargets(const std::vector<QByteArray> &operand
     };
     for (const QByteArray &operand : operands) {
         if (!operand.contains('\0') && isFolder(operand) && recursive) {
-            const FolderTree tree = walkFolderTree(operand);
+            const AlbumFolders tree = walkAlbumFolders(operand);
             if (!tree.status)
                 console.fileFailed(operand, tree.status.description());
             if (const QString passed = passedOverText(tree); !passed.isEmpty())
                 console.fileNote(operand, passed);
             for (const auto &[path, status] : tree.unreadable)
                 console.fileFailed(path, status.description());
-            for (const TreeFolder &folder : tree.folders) {
+            for (const AlbumFolder &folder : tree.folders) {
                 std::vector<ListedFile> files;
                 if (const FileStatus status = listFolderFiles(folder.path, mp3Pattern(), files); !status)
                     console.fileFailed(folder.path, status.description());

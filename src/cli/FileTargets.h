@@ -25,7 +25,7 @@ std::vector<std::vector<FileTarget>> albumsOf(const std::vector<FileTarget> &tar
 // Operands are raw bytes, already unescaped. A folder that cannot be listed, and a file whose
 // name does not end in ".mp3" (in any letter case), is reported and left out. Each file comes
 // once, in the order given.
-// recursive (--recursive, -r): each folder named stands for every folder under it too (walkFolderTree:
+// recursive (--recursive, -r): each folder named stands for every folder under it too (walkAlbumFolders:
 // hidden folders and links to folders passed over, which is said), each folder an album of its
 // own; files named one by one are one album together.
 std::vector<FileTarget> expandFileTargets(const std::vector<QByteArray> &operands, Console &console,

@@ -3,7 +3,7 @@
 #include "tags/codepage/CodePage.h"
 #include "cli/CommandLine.h"
 #include "cli/FieldText.h"
-#include "tags/files/FolderTree.h"
+#include "tags/files/AlbumFolders.h"
 #include "tags/files/PatternListing.h"
 #include "tags/trailer/BulkTrailerReader.h"
 #include "tags/id3v1/GenreList.h"
@@ -212,7 +212,7 @@ int finishListing(RowWriter &writer, Output &out, Console &console)
 // Every folder of the tree, one after another into the same listing.
 int listTree(const ListRequest &request, Output &out, Console &console)
 {
-    const FolderTree tree = walkFolderTree(request.folder);
+    const AlbumFolders tree = walkAlbumFolders(request.folder);
     if (!tree.status) {
         console.fileFailed(request.folder, tree.status.description());
         return ExitSomeFailed;
@@ -226,7 +226,7 @@ int listTree(const ListRequest &request, Output &out, Console &console)
     console.startTreeProgress(qsizetype(tree.folders.size()));
     std::vector<ListedFile> files;
     qsizetype done = 0;
-    for (const TreeFolder &folder : tree.folders) {
+    for (const AlbumFolder &folder : tree.folders) {
         if (const FileStatus listed = listFolderFiles(folder.path, mp3Pattern(), files); !listed)
             console.fileFailed(folder.path, listed.description());
         else if (!files.empty())

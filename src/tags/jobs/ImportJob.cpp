@@ -2,6 +2,7 @@
 
 #include "tags/files/PatternListing.h"
 #include "tags/id3v1/GenreList.h"
+#include "tags/codepage/CodePage.h"
 #include "tags/jobs/TextFields.h"
 #include "tags/text/TextEscape.h"
 
@@ -69,6 +70,17 @@ std::optional<quint8> genreOf(const QString &text, const QStringList &genres)
     return std::nullopt;
 }
 
+// A field's text as a name or a list shows it: up to its first NUL, without trailing spaces.
+QString textAsRead(const TagReading &reading, TagField field, const CodePage &page)
+{
+    if (!reading.tagged)
+        return {};
+    QByteArray bytes = field == TagField::Comment ? storedComment(reading) : reading.fields.*tagField(field).bytes;
+    if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0)
+        bytes.truncate(nul);
+    return page.decode(bytes.left(Id3v1::trimmedLength(bytes.constData(), int(bytes.size()))));
+}
+
 }  // namespace
 
 QStringList tableValues(const TagReading &reading, const CodePage &page, const QStringList &genres)
@@ -76,7 +88,7 @@ QStringList tableValues(const TagReading &reading, const CodePage &page, const Q
     QStringList values;
     for (TagField field : tableFields()) {
         if (isTextField(field)) {
-            values += fieldText(reading, field, page);
+            values += textAsRead(reading, field, page);
         } else if (field == TagField::Track) {
             values += reading.track() ? QString::number(reading.track()) : QString();
         } else {

@@ -28,9 +28,19 @@ QByteArray csvCell(const QByteArray &text)
     return '"' + quoted + '"';
 }
 
+// A JSON string of UTF-8 text, every character kept (a control character as \u00XX).
 QByteArray jsonString(const QByteArray &utf8)
 {
-    return '"' + TextEscape::escaped(utf8, TextEscape::Json) + '"';
+    QByteArray out = "\"";
+    for (const char c : utf8) {
+        if (c == '"' || c == '\\')
+            out += '\\';
+        if (uchar(c) < 0x20)
+            out += "\\u00" + QByteArray::number(uchar(c), 16).rightJustified(2, '0');
+        else
+            out += c;
+    }
+    return out + '"';
 }
 
 // The cells of a CSV or TSV list, each record with the line it begins on.

@@ -3,7 +3,11 @@
 #include "tags/codepage/CodePage.h"
 #include "tags/jobs/TextFields.h"
 #include "tags/trailer/FileRename.h"
+#include "tags/mpeg/MpegStream.h"
 #include "tags/trailer/TagCore.h"
+
+#include <QFile>
+#include <QHash>
 
 #include <algorithm>
 #include <cerrno>
@@ -56,6 +60,46 @@ PlaylistItem playlistItem(const QByteArray &path, const QByteArray &name, const 
     item.fallback = oneLine(shownName);
     item.track = reading.track();
     return item;
+}
+
+QByteArray realFolderPath(const QByteArray &folder)
+{
+    char *resolved = ::realpath(folder.isEmpty() ? "." : folder.constData(), nullptr);
+    if (!resolved)
+        return {};
+    const QByteArray real(resolved);
+    std::free(resolved);
+    return real;
+}
+
+std::vector<PlaylistItem> albumItems(const std::vector<QByteArray> &paths, const QByteArray &playlistFolder,
+                                     const CodePage &page,
+                                     const std::function<void(const QByteArray &path, const QString &why)> &failed)
+{
+    QHash<QByteArray, QByteArray> realFolders;  // a folder as named -> as it really is
+    std::vector<PlaylistItem> items;
+    for (const QByteArray &path : paths) {
+        const TagReading reading = readTagFile(path);
+        if (!reading.status) {
+            failed(path, reading.status.description());
+            continue;
+        }
+        const qsizetype slash = path.lastIndexOf('/');
+        const QByteArray named = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+        const QByteArray name = path.mid(slash + 1);
+        if (!realFolders.contains(named))
+            realFolders.insert(named, realFolderPath(named));
+        const QByteArray real = realFolders.value(named);
+        if (real.isEmpty()) {
+            failed(path, FileStatus::fromLastError().description());
+            continue;
+        }
+        PlaylistItem item = playlistItem(relativePath(playlistFolder, real + '/' + name), name, reading, page);
+        item.lengthMs = MpegStream::lengthMs(QFile::decodeName(path));
+        items.push_back(std::move(item));
+    }
+    sortForPlaylist(items);
+    return items;
 }
 
 void sortForPlaylist(std::vector<PlaylistItem> &items)

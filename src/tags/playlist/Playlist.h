@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -28,6 +29,16 @@ PlaylistItem playlistItem(const QByteArray &path, const QByteArray &name, const 
 
 // Numbered files by their number (equal numbers in the list's order), then the others in order.
 void sortForPlaylist(std::vector<PlaylistItem> &items);
+
+// One album's files (paths as named) for a playlist in playlistFolder (its real path): each read
+// with its tag and its music's length, named by its path from there, in playlist order. A file
+// that cannot be read is handed to failed, with why, and left out.
+std::vector<PlaylistItem> albumItems(const std::vector<QByteArray> &paths, const QByteArray &playlistFolder,
+                                     const CodePage &page,
+                                     const std::function<void(const QByteArray &path, const QString &why)> &failed);
+
+// The real path of folder (every link resolved); empty when it cannot be found.
+QByteArray realFolderPath(const QByteArray &folder);
 
 // The playlist's text.
 QByteArray playlistText(const std::vector<PlaylistItem> &items);

@@ -1,4 +1,4 @@
-#include "tags/files/FolderTree.h"
+#include "tags/files/AlbumFolders.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,7 +19,7 @@ struct SubFolders {
 
 // The real folders directly in path, read through a descriptor opened without following a link,
 // so that a folder swapped for a link after its parent was read is not entered either.
-SubFolders subFoldersOf(const QByteArray &path, FolderTree &tree)
+SubFolders subFoldersOf(const QByteArray &path, AlbumFolders &tree)
 {
     SubFolders found;
     const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -74,9 +74,9 @@ SubFolders subFoldersOf(const QByteArray &path, FolderTree &tree)
 
 }  // namespace
 
-FolderTree walkFolderTree(const QByteArray &folder)
+AlbumFolders walkAlbumFolders(const QByteArray &folder)
 {
-    FolderTree tree;
+    AlbumFolders tree;
     if (folder.isEmpty() || folder.contains('\0')) {
         tree.status = FileStatus::fromErrno(folder.isEmpty() ? ENOENT : EINVAL);
         return tree;
@@ -114,7 +114,7 @@ FolderTree walkFolderTree(const QByteArray &folder)
     return tree;
 }
 
-QString passedOverText(const FolderTree &tree)
+QString passedOverText(const AlbumFolders &tree)
 {
     QStringList parts;
     if (tree.hiddenPassed)

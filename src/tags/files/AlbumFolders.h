@@ -9,15 +9,15 @@
 
 #include <vector>
 
-struct TreeFolder {
+struct AlbumFolder {
     QByteArray path;      // the given folder + "/" + relative
     QByteArray relative;  // the path below the given folder; empty for the folder itself
 };
 
-struct FolderTree {
+struct AlbumFolders {
     // The given folder first, then each folder before the folders under it, siblings in the order
     // the file list sorts names (without regard to case).
-    std::vector<TreeFolder> folders;
+    std::vector<AlbumFolder> folders;
     int hiddenPassed = 0;  // hidden folders not entered
     int linksPassed = 0;   // links to folders not followed
     // Folders under the given one that could not be read, with why; their files are not reached.
@@ -25,7 +25,7 @@ struct FolderTree {
     FileStatus status = FileStatus::success();  // the given folder's own, when it cannot be read
 };
 
-FolderTree walkFolderTree(const QByteArray &folder);
+AlbumFolders walkAlbumFolders(const QByteArray &folder);
 
 // "passed over 1 hidden folder and 2 links to folders", or empty when none was.
-QString passedOverText(const FolderTree &tree);
+QString passedOverText(const AlbumFolders &tree);
