@@ -2,6 +2,7 @@
 
 #include "browser/TagEditor.h"
 #include "session/EditSession.h"
+#include "tags/files/PatternListing.h"
 #include "tags/jobs/FolderJob.h"
 #include "tags/playlist/Playlist.h"
 #include "tags/text/Message.h"

@@ -108,6 +108,40 @@ Commands:
       such a file is skipped ("comment cut to 28 bytes") unless --cut-comments accepts the
       cut, which never splits a character of a double-byte page. Preview, journal batch and
       output as for from-names, the fields shown being comment and track.
+  export FOLDER [-r] [--format csv|tsv|json] [--bom] [--codepage PAGE]
+      Prints a tag list: one row per file with its path below FOLDER (in the escaped form
+      below), then title, artist, album, year, comment (each decoded from the code page),
+      track (empty for none) and genre (its name, else its number; empty for none). CSV (the
+      default) is quoted as RFC 4180 says, lines ended by CR LF, in UTF-8; --bom puts the
+      byte-order mark first, for spreadsheet programs that need it. TSV writes a tab, newline
+      or backslash in a value as \t, \n or \\; JSON is an array of objects, one per line.
+  import LIST|- FOLDER [--dry-run] [--json] [--codepage PAGE] [--no-journal] [--keep-times]
+      Writes a tag list (as export writes it, in any of its formats, found from the text)
+      into the files below FOLDER that its rows name. A column may be left out; a cell equal
+      to the file's field as export shows it leaves the field as it is, so a list given back
+      unchanged writes nothing. A row whose file is missing or not a plain path below FOLDER,
+      a value that does not fit its field or the code page, a control character, a track
+      that is not 1 to 255, an unknown genre, or a second row for a file, is said with the
+      list's line number and skips only that row; a column the list names that is not one of
+      export's is said at line 1 and left out. Preview, journal batch and exit status as for
+      from-names.
+  playlist FOLDER [-r] [-o FILE] [--force] [--codepage PAGE]
+      Writes an M3U8 playlist (UTF-8, #EXTM3U, "#EXTINF:seconds,Artist - Title" from the tags
+      and the length of the music, -1 when it cannot be found) of FOLDER's files in track
+      order, files without a number after them in list order, each by its path from the
+      playlist's folder. The playlist goes to FILE, by default FOLDER/<folder's name>.m3u8,
+      written whole or not at all; a file there is replaced only with --force.
+
+-r, --recursive (list, codepage, set, rename, from-names, number, from-list, case, replace,
+export, playlist): each FOLDER stands for itself and every folder under it, each one an
+album: a job numbers or pairs lines with the files of each folder in their own order, and
+from-names guesses one pattern for the names of them all. Hidden folders and links to
+folders are not entered (how many were passed over is said on standard error). list and
+export name each file by its path below FOLDER; codepage prints a line for each folder. One
+run is one batch of the journal, undone whole by undo --batch. On a terminal, a run of
+more than a second shows "folders N/M, N written" on standard error. Ctrl+C stops a run that
+writes after the file in hand (exit status 130): what was written is journalled and undone
+by undo --batch; a second Ctrl+C ends it at once.
 
 Every command that saves records each save in the journal of saves, the SQLite database
 $XDG_STATE_HOME/velmora/journal.sqlite, before the file changes, and refuse to save when it
@@ -146,6 +180,10 @@ Examples:
   velmora-cli from-list sleeve.txt ~/Music/Album --dry-run
   velmora-cli case --title --trim ~/Music/Album
   velmora-cli replace --regex '^(\w+), (\w+)$' '\2 \1' --fields artist ~/Music/Album
+  velmora-cli number -r ~/Music --dry-run
+  velmora-cli export ~/Music -r > tags.csv
+  velmora-cli import tags.csv ~/Music --dry-run
+  velmora-cli playlist ~/Music/Album
   velmora-cli undo --batch
 )help";
 }

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <charconv>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -178,9 +179,9 @@ QByteArray id3v2Json(const Id3v2Reading &v2, int version)
 
 namespace {
 
-// The rows of one folder's files, each named by shownPrefix + its name.
-void listFiles(const QByteArray &folder, const std::vector<ListedFile> &files, const QByteArray &shownPrefix,
-               bool json, RowWriter &writer, Console &console)
+// The rows of a folder's files, each named by its name; done(i) after each.
+void listFiles(const QByteArray &folder, const std::vector<ListedFile> &files, bool json, RowWriter &writer,
+               Console &console, const std::function<void(int)> &done)
 {
     const QByteArray prefix = folderPrefix(folder);
     // The same folder reader as the window's scan: reads overlap when the disk makes them wait.
@@ -189,14 +190,13 @@ void listFiles(const QByteArray &folder, const std::vector<ListedFile> &files, c
     readFolderTrailers(folder, files, [&](int i, const RawTrailer &raw) {
         const ListedFile &file = files[size_t(i)];
         const TagReading reading = tagReadingOf(raw);
-        const QByteArray shown = shownPrefix.isEmpty() ? file.name : shownPrefix + file.name;
         if (!reading.status)
             console.fileFailed(prefix + file.name, reading.status.description());
         else if (json && reading.id3v2Version)
-            writer.row(shown, reading, id3v2Json(Id3v2::readingOf(raw), reading.id3v2Version));
+            writer.row(file.name, reading, id3v2Json(Id3v2::readingOf(raw), reading.id3v2Version));
         else
-            writer.row(shown, reading);
-        console.progress(qsizetype(i + 1));
+            writer.row(file.name, reading);
+        done(i);
     }, ReadAhead::WithEveryProcessor, json ? Id3v2Read::Tag : Id3v2Read::Version);
 }
 
@@ -209,7 +209,9 @@ int finishListing(RowWriter &writer, Output &out, Console &console)
     return console.anyFailed() ? ExitSomeFailed : ExitDone;
 }
 
-// Every folder of the tree, one after another into the same listing.
+// Every folder of the tree, one after another into the same listing: the files of them all read
+// as one listing of the given folder ("Album/01.mp3"), so that the reads overlap across albums as
+// they do in one large folder.
 int listTree(const ListRequest &request, Output &out, Console &console)
 {
     const AlbumFolders tree = walkAlbumFolders(request.folder);
@@ -221,19 +223,26 @@ int listTree(const ListRequest &request, Output &out, Console &console)
         console.fileNote(request.folder, passed);
     for (const auto &[path, status] : tree.unreadable)
         console.fileFailed(path, status.description());
-    RowWriter writer(out, request.json, request.page ? *request.page : CodePage::system());
-    writer.begin();
-    console.startTreeProgress(qsizetype(tree.folders.size()));
-    std::vector<ListedFile> files;
-    qsizetype done = 0;
+    std::vector<ListedFile> all, files;
+    std::vector<size_t> folderEnds;  // where each folder's files end in all
     for (const AlbumFolder &folder : tree.folders) {
         if (const FileStatus listed = listFolderFiles(folder.path, mp3Pattern(), files); !listed)
             console.fileFailed(folder.path, listed.description());
-        else if (!files.empty())
-            listFiles(folder.path, files, folder.relative.isEmpty() ? QByteArray() : folder.relative + '/',
-                      request.json, writer, console);
-        console.treeProgress(++done, -1);
+        const QByteArray below = folder.relative.isEmpty() ? QByteArray() : folder.relative + '/';
+        const QString shownBelow = QString::fromUtf8(below);
+        for (ListedFile &file : files)
+            all.push_back({below + file.name, shownBelow + file.display});
+        folderEnds.push_back(all.size());
     }
+    RowWriter writer(out, request.json, request.page ? *request.page : CodePage::system());
+    writer.begin();
+    console.startTreeProgress(qsizetype(tree.folders.size()));
+    size_t foldersDone = 0;
+    listFiles(request.folder, all, request.json, writer, console, [&](int i) {
+        while (foldersDone < folderEnds.size() && folderEnds[foldersDone] <= size_t(i) + 1)
+            ++foldersDone;
+        console.treeProgress(qsizetype(foldersDone), -1);
+    });
     console.endProgress();
     return finishListing(writer, out, console);
 }
@@ -253,7 +262,7 @@ int listFolder(const ListRequest &request, Output &out, Console &console)
     RowWriter writer(out, request.json, request.page ? *request.page : CodePage::system());
     writer.begin();
     console.startProgress("list", qsizetype(files.size()));
-    listFiles(request.folder, files, QByteArray(), request.json, writer, console);
+    listFiles(request.folder, files, request.json, writer, console, [&console](int i) { console.progress(qsizetype(i + 1)); });
     console.endProgress();
     return finishListing(writer, out, console);
 }
