@@ -2,7 +2,9 @@
 
 #include "tags/codepage/CodePage.h"
 #include "tags/jobs/TextFields.h"
+#include "tags/journal/JournalFiles.h"
 #include "tags/trailer/FileRename.h"
+#include "tags/trailer/SaveChecks.h"
 #include "tags/mpeg/MpegStream.h"
 #include "tags/trailer/TagCore.h"
 
@@ -31,20 +33,6 @@ QString oneLine(const QString &text)
     return line.trimmed();
 }
 
-bool writeAll(int fd, const QByteArray &bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
-}
-
 }  // namespace
 
 PlaylistItem playlistItem(const QByteArray &path, const QByteArray &name, const TagReading &reading,
@@ -64,12 +52,7 @@ PlaylistItem playlistItem(const QByteArray &path, const QByteArray &name, const 
 
 QByteArray realFolderPath(const QByteArray &folder)
 {
-    char *resolved = ::realpath(folder.isEmpty() ? "." : folder.constData(), nullptr);
-    if (!resolved)
-        return {};
-    const QByteArray real(resolved);
-    std::free(resolved);
-    return real;
+    return SaveChecks::resolvedPath(folder.isEmpty() ? QByteArray(".") : folder);
 }
 
 std::vector<PlaylistItem> albumItems(const std::vector<QByteArray> &paths, const QByteArray &playlistFolder,
@@ -147,7 +130,7 @@ FileStatus writePlaylist(const QByteArray &path, const QByteArray &text, bool re
     if (fd < 0)
         return FileStatus::fromLastError();
     (void)::fchmod(fd, 0644);  // as a playlist saved by any program is: readable by the players of others
-    const bool written = writeAll(fd, text) && ::fsync(fd) == 0;
+    const bool written = JournalFiles::writeAll(fd, text) && ::fsync(fd) == 0;
     FileStatus status = written ? FileStatus::success() : FileStatus::fromLastError();
     if (::close(fd) != 0 && status)
         status = FileStatus::fromLastError();

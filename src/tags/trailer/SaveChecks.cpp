@@ -23,17 +23,6 @@ QString tr(const char *text)
     return QCoreApplication::translate("SaveChecks", text);
 }
 
-// realpath() as bytes; empty with errno set when the path leads nowhere.
-QByteArray resolved(const QByteArray &path)
-{
-    char *real = ::realpath(path.constData(), nullptr);
-    if (!real)
-        return QByteArray();
-    QByteArray result(real);
-    std::free(real);
-    return result;
-}
-
 // realpath() of folders, for the saves of a batch, which mostly share one or two: a folder seen
 // before is taken as resolved when it is still the same folder (one stat, against realpath's look
 // at every part of the path). A folder moved since leaves a real path that no longer leads to it:
@@ -53,7 +42,7 @@ QByteArray resolvedFolder(const QByteArray &folder)
     for (const Known &k : known)
         if (!k.path.isEmpty() && k.path == folder && k.device == st.st_dev && k.inode == st.st_ino)
             return k.real;
-    const QByteArray real = resolved(folder);
+    const QByteArray real = SaveChecks::resolvedPath(folder);
     if (!real.isEmpty())
         known[next++ % 4] = {folder, real, st.st_dev, st.st_ino};
     return real;
@@ -78,6 +67,16 @@ bool isInside(const QByteArray &target, const QByteArray &folder)
 
 namespace SaveChecks {
 
+QByteArray resolvedPath(const QByteArray &path)
+{
+    char *real = ::realpath(path.constData(), nullptr);
+    if (!real)
+        return QByteArray();
+    QByteArray result(real);
+    std::free(real);
+    return result;
+}
+
 FileStatus resolveInsideFolder(const QByteArray &path, const QByteArray &folder, QByteArray &target)
 {
     if (path.isEmpty())
@@ -96,7 +95,7 @@ FileStatus resolveInsideFolder(const QByteArray &path, const QByteArray &folder,
                        && !S_ISLNK(st.st_mode);
     const QByteArray realParent = !plain ? QByteArray() : folder.isEmpty() || folder == parent ? realFolder
                                                                                             : resolvedFolder(parent);
-    target = realParent.isEmpty() ? resolved(path) : (realParent == "/" ? realParent : realParent + '/') + name;
+    target = realParent.isEmpty() ? resolvedPath(path) : (realParent == "/" ? realParent : realParent + '/') + name;
     if (target.isEmpty())
         return FileStatus::fromLastError();
     if (isInside(target, realFolder))

@@ -22,6 +22,9 @@ FileStatus resolveInsideFolder(const QByteArray &path, const QByteArray &folder,
 // The refusal when the file on disk is no longer the one that was read.
 FileStatus changedOnDiskRefusal();
 
+// realpath() as bytes; empty with errno set when the path leads nowhere.
+QByteArray resolvedPath(const QByteArray &path);
+
 FileIdentity identityOf(const struct stat &st);
 bool isExpected(const struct stat &st, const std::optional<FileIdentity> &expected);
 
