@@ -26,7 +26,7 @@ private:
             QVERIFY(dialog);
             QCOMPARE(dialog->objectName(), QStringLiteral("dlgSavePlaylist"));
             dialog->selectFile(QFile::decodeName(path));
-            dialog->accept();
+            static_cast<QDialog *>(dialog)->accept();  // as the Save button does
         });
         w->playlist().savePlaylist->trigger();
     }
