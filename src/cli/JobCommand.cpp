@@ -155,31 +155,43 @@ int runJobCommand(const std::vector<FileTarget> &targets, const JobPlanner &plan
                          console);
 }
 
+namespace {
+
+// Each album read and planned with its own planner, in order; albumOf[i] is rows[i]'s album. False
+// when Ctrl+C came first.
+bool planAlbums(const std::vector<std::vector<FileTarget>> &albums, const PlannerFor &plannerFor, const CodePage &page,
+                Console &console, std::vector<JobRow> &rows, std::vector<int> &albumOf)
+{
+    console.startTreeProgress(qsizetype(albums.size()));
+    for (size_t album = 0; album < albums.size(); ++album) {
+        if (RunStop::requested())
+            break;
+        const std::vector<JobFile> files = jobFilesOf(albums[album]);
+        for (JobRow &row : previewJob(files, plannerFor(files), page)) {
+            rows.push_back(std::move(row));
+            albumOf.push_back(int(album));
+        }
+        console.treeProgress(qsizetype(album + 1), -1);
+    }
+    console.endProgress();
+    return !RunStop::requested();
+}
+
+}  // namespace
+
 int runJobCommand(const std::vector<FileTarget> &targets, const PlannerFor &plannerFor, const JobCommandRequest &request,
                   const CodePage &page, Output &out, Console &console)
 {
     if (!request.dryRun)
         RunStop::catchInterrupt();
     const std::vector<std::vector<FileTarget>> albums = albumsOf(targets);
-    console.startTreeProgress(qsizetype(albums.size()));
     std::vector<JobRow> rows;
     std::vector<int> albumOfRow;
-    rows.reserve(targets.size());
-    for (size_t album = 0; album < albums.size(); ++album) {
-        if (RunStop::requested()) {
-            console.endProgress();
-            writeToStandardError(QStringLiteral("%1: stopped by Ctrl+C before writing; nothing written\n")
-                                     .arg(QString::fromLatin1(request.command)).toUtf8());
-            return ExitInterrupted;
-        }
-        const std::vector<JobFile> files = jobFilesOf(albums[album]);
-        for (JobRow &row : previewJob(files, plannerFor(files), page)) {
-            rows.push_back(std::move(row));
-            albumOfRow.push_back(int(album));
-        }
-        console.treeProgress(qsizetype(album + 1), -1);
+    if (!planAlbums(albums, plannerFor, page, console, rows, albumOfRow)) {
+        writeToStandardError(QStringLiteral("%1: stopped by Ctrl+C before writing; nothing written\n")
+                                 .arg(QString::fromLatin1(request.command)).toUtf8());
+        return ExitInterrupted;
     }
-    console.endProgress();
     auto shown = [&request](const JobRow &row) { return request.shownAs ? request.shownAs(row) : row.file.path; };
     for (const JobRow &row : rows) {
         if (!row.reading.status)
