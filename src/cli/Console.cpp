@@ -20,7 +20,7 @@ void writeToStandardError(QByteArrayView bytes)
     JournalFiles::writeAll(STDERR_FILENO, bytes);  // a failure leaves nowhere to tell of it
 }
 
-Console::Console() : m_terminal(::isatty(STDERR_FILENO) == 1) {}
+Console::Console() : m_terminal(::isatty(STDERR_FILENO) == 1), m_started(std::chrono::steady_clock::now()) {}
 
 void Console::fileFailed(QByteArrayView path, const QString &reason)
 {
@@ -86,7 +86,6 @@ void Console::hideProgress()
 void Console::startTreeProgress(qsizetype folders)
 {
     m_folders = m_terminal ? folders : 0;
-    m_treeStarted = std::chrono::steady_clock::now();
     m_lastDrawn = {};
 }
 
@@ -95,7 +94,7 @@ void Console::treeProgress(qsizetype foldersDone, qsizetype written)
     if (m_folders == 0)
         return;
     const auto now = std::chrono::steady_clock::now();
-    if (now - m_treeStarted < TreeProgressAfter || now - m_lastDrawn < ProgressInterval)
+    if (now - m_started < TreeProgressAfter || now - m_lastDrawn < ProgressInterval)
         return;
     m_lastDrawn = now;
     const QByteArray files = written < 0 ? QByteArray() : ", " + QByteArray::number(written) + " written";

@@ -28,8 +28,8 @@ public:
     // Takes the progress line away before other output; the next update shows it again.
     void hideProgress();
 
-    // A run over a tree of folders: "folders done/found, N written", once the run has taken more
-    // than a second (and only on a terminal); written < 0 leaves the files out.
+    // A run over a tree of folders: "folders done/found, N written", once the run (since this
+    // console was made) has taken more than a second (and only on a terminal); written < 0 leaves the files out.
     void startTreeProgress(qsizetype folders);
     void treeProgress(qsizetype foldersDone, qsizetype written);
 
@@ -42,7 +42,7 @@ private:
     const char *m_what = "";
     qsizetype m_total = 0;
     std::chrono::steady_clock::time_point m_lastDrawn;
-    std::chrono::steady_clock::time_point m_treeStarted;
+    std::chrono::steady_clock::time_point m_started;  // the run's start: a console is made as it begins
     qsizetype m_folders = 0;  // 0: no tree progress
 };
 
