@@ -109,7 +109,7 @@ Commands:
       is 0, byte 126 the number): the first file N (default 1, at most 255), each next one
       more. --only-missing leaves files that hold a number as they are; the others still get
       the number of their place. A comment longer than 28 bytes cannot sit beside a number:
-      such a file is skipped ("comment cut to 28 bytes") unless --cut-comments accepts the
+      such a file is skipped ("comment would be cut to 28 bytes") unless --cut-comments accepts the
       cut, which never splits a character of a double-byte page. Preview, journal batch and
       output as for from-names, the fields shown being comment and track.
 

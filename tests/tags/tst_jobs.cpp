@@ -298,12 +298,12 @@ void TestJobs::numbersTracks_data()
     QTest::newRow("start") << trailer("Noon") << 1252 << "start=7" << "will change" << ""
                            << trailer("Noon", {}, {}, {}, besideTrack({}, 7));
     QTest::newRow("long comment not cut unasked") << trailer("Noon", {}, {}, {}, longComment) << 1252 << "" << "skipped"
-                                                  << "comment cut to 28 bytes" << QByteArray();
+                                                  << "comment would be cut to 28 bytes" << QByteArray();
     QTest::newRow("long comment cut when accepted") << trailer("Noon", {}, {}, {}, longComment) << 1252 << "cut"
-                                                    << "will change" << "comment cut to 28 bytes"
+                                                    << "will change" << "comment will be cut to 28 bytes"
                                                     << trailer("Noon", {}, {}, {}, besideTrack(longComment.left(28), 1));
     QTest::newRow("cut never halves a character") << trailer("Noon", {}, {}, {}, kanji) << 932 << "cut" << "will change"
-                                                  << "comment cut to 28 bytes"
+                                                  << "comment will be cut to 28 bytes"
                                                   << trailer("Noon", {}, {}, {}, besideTrack(kanji.left(27), 1));
     // Spaces or NULs past byte 28 are padding: an empty comment, or 28 bytes of text, fits.
     QTest::newRow("comment of NULs fits") << trailer("Noon", {}, {}, {}, QByteArray(30, '\0')) << 1252 << "" << "will change"
