@@ -59,7 +59,7 @@ QString skippedReasons(const std::vector<JobRow> &rows, const JobPage &inputs)
     QHash<QString, int> counts;
     for (const JobRow &row : rows)
         if (row.state == JobState::Skipped)
-            ++counts[reasonGroup(inputs.shownReason(row.reason))];
+            ++counts[inputs.shownReason(reasonGroup(row.reason))];
     if (counts.size() == 1)
         return counts.cbegin().key();
     std::vector<std::pair<int, QString>> groups;
@@ -192,7 +192,9 @@ void JobDialog::replan()
         for (JobRow &extra : m_inputs->extraRows())
             rows.push_back(std::move(extra));
     m_model->setRows(std::move(rows), m_inputs->fields());
-    m_table->resizeColumnsToContents();
+    // The last column (the file's name) takes the rest of the width.
+    for (int column = 0; column + 1 < m_model->columnCount(); ++column)
+        m_table->resizeColumnToContents(column);
     const int stateWidth = m_table->fontMetrics().averageCharWidth() * StateColumnChars;
     if (m_table->columnWidth(m_model->stateColumn()) > stateWidth)
         m_table->setColumnWidth(m_model->stateColumn(), stateWidth);
