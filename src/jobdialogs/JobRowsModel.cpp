@@ -108,7 +108,7 @@ QVariant JobRowsModel::data(const QModelIndex &index, int role) const
         return changed ? QVariant(QBrush(QColor(0xff, 0xf3, 0xc4))) : QVariant();
     case Qt::ToolTipRole:
         if (!changed)
-            return {};
+            return isEditable(index) ? QStringLiteral("Type this file's own value (F2)") : QVariant();
         return QStringLiteral("was: %1").arg(before.isEmpty() ? QStringLiteral("(empty)") : before);
     default:
         return {};
