@@ -56,10 +56,12 @@ QString reasonGroup(const QString &reason)
 // without its count (the count is the skipped files').
 QString skippedReasons(const std::vector<JobRow> &rows, const JobPage &inputs)
 {
-    QHash<QString, int> counts;
+    QHash<QString, int> byReason, counts;  // each reason grouped once, however many files share it
     for (const JobRow &row : rows)
         if (row.state == JobState::Skipped)
-            ++counts[inputs.shownReason(reasonGroup(row.reason))];
+            ++byReason[row.reason];
+    for (auto it = byReason.cbegin(); it != byReason.cend(); ++it)
+        counts[inputs.shownReason(reasonGroup(it.key()))] += it.value();
     if (counts.size() == 1)
         return counts.cbegin().key();
     std::vector<std::pair<int, QString>> groups;
