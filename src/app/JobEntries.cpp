@@ -55,7 +55,7 @@ JobEntries::JobEntries(QMenu &tagsMenu, TagEditor &editor, EditSession &session,
         m_status->setObjectName(QStringLiteral("jobStatus"));
         m_status->setSizeGripEnabled(false);
         connect(&editor, &TagEditor::saveTried, m_status, &QStatusBar::clearMessage);
-        connect(&m_undo, &SaveUndo::undoingChanged, m_status, &QStatusBar::clearMessage);
+        connect(m_undo.mnuUndoSave, &QAction::triggered, m_status, &QStatusBar::clearMessage);
     }
 }
 

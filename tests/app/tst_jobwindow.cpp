@@ -696,9 +696,11 @@ private slots:
         QCOMPARE(now, expected);
         QCOMPARE(log.texts, QStringList());
 
+        QVERIFY(w->jobs().shownSummary().startsWith(QStringLiteral("Rename Every File: Written 12")));
         for (const auto &back : {valued, named, untagged}) {  // one undo a job, the newest first
             undoFromTheWindow(w);
             QCOMPARE(snapshot(), back);
+            QCOMPARE(w->jobs().shownSummary(), QString());  // the undo is the next action
         }
         QCOMPARE(log.texts, QStringList());
     }
