@@ -43,6 +43,7 @@ const std::vector<CommandSpec> &commandSpecs()
           {"--recursive", false}}},
         {"rename",
          {{"--style", true},
+          {"--pattern", true},
           {"--dry-run", false},
           {"--codepage", true},
           {"--no-journal", false},
