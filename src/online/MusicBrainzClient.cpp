@@ -226,8 +226,9 @@ void MusicBrainzClient::replyFinished(QNetworkReply *reply, bool timedOut, const
     reply->deleteLater();
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (timedOut) {
-        done({}, QStringLiteral("%1 did not answer within %2 seconds, so nothing was changed. Try again later.")
-                     .arg(serverName()).arg((m_options.timeoutMs + 999) / 1000));
+        const int seconds = (m_options.timeoutMs + 999) / 1000;
+        done({}, QStringLiteral("%1 did not answer within %2 %3, so nothing was changed. Try again later.")
+                     .arg(serverName()).arg(seconds).arg(seconds == 1 ? "second" : "seconds"));
         return;
     }
     if (status == 503) {
