@@ -14,7 +14,7 @@
 
 namespace {
 
-const QString VinylId = QStringLiteral("5f1e6c3a-7b2d-4c8e-9a10-2b3c4d5e6f70");
+const QString &VinylId = AlbumFiles::vinylId;
 const QString TwoDiscsId = QStringLiteral("2d2d2d2d-0000-4000-8000-000000000002");
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QTcpSocket>
 
+#include <functional>
+
 
 QByteArray AlbumFiles::mpegAudio(qint64 ms)
 {
@@ -20,6 +22,38 @@ QByteArray AlbumFiles::recorded(const char *name)
     if (!file.open(QIODevice::ReadOnly))
         qFatal("recorded answer %s is missing", name);
     return file.readAll();
+}
+
+const QString AlbumFiles::vinylId = QStringLiteral("5f1e6c3a-7b2d-4c8e-9a10-2b3c4d5e6f70");
+
+QStringList AlbumFiles::vinylTitles()
+{
+    return {"Harbour Lights", "Salt and Iron", "The Long Tide", "Paper Moons", "Keeper's Song", "Northern Wire",
+            "Glass Weather", "A Lantern for the Drowned Sailors of Morrow Bay", "Rust", "Last Ferry Home"};
+}
+
+namespace {
+
+bool writeAlbum(const QByteArray &folder, const std::function<QString(int)> &nameOf)
+{
+    for (int track = 1; track <= 10; ++track) {
+        QFile file(QFile::decodeName(folder) + QLatin1Char('/') + nameOf(track));
+        if (!file.open(QIODevice::WriteOnly) || file.write(AlbumFiles::mpegAudio(3000 * track)) < 0)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool AlbumFiles::writeNumberedAlbum(const QByteArray &folder)
+{
+    return writeAlbum(folder, [](int track) { return QStringLiteral("%1.mp3").arg(track, 2, 10, QLatin1Char('0')); });
+}
+
+bool AlbumFiles::writeTitledAlbum(const QByteArray &folder)
+{
+    return writeAlbum(folder, [](int track) { return vinylTitles().at(track - 1) + QStringLiteral(".mp3"); });
 }
 
 AlbumServer::AlbumServer()

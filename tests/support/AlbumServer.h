@@ -21,6 +21,14 @@ QByteArray mpegAudio(qint64 ms);
 // A recorded answer from tests/online/answers.
 QByteArray recorded(const char *name);
 
+// The recorded vinyl release (release-vinyl.json): its id and its ten titles, track k lasting 3k s.
+extern const QString vinylId;
+QStringList vinylTitles();
+// Its files without tags, "01.mp3" to "10.mp3" in the tracks' order, or named by their titles
+// (so listed in another order); false when one cannot be written.
+bool writeNumberedAlbum(const QByteArray &folder);
+bool writeTitledAlbum(const QByteArray &folder);
+
 }  // namespace AlbumFiles
 
 class AlbumServer : public QObject {

@@ -164,6 +164,12 @@ JobRow planJobRow(const JobFile &file, const TagReading &reading, const FieldEdi
         if (cut)
             row.cut.push_back(field.field);
     }
+    if (!row.cut.empty()) {
+        QStringList names;
+        for (const TagField field : row.cut)
+            names += QLatin1String(fieldName(field));
+        row.reason = QStringLiteral("cut to fit: ") + names.join(QStringLiteral(", "));
+    }
     if (edits.genre)
         fields.genre = *edits.genre;
 
