@@ -18,14 +18,15 @@ constexpr double SameTitle = 0.75;
 constexpr qint64 NearLengthMs = 3000;
 constexpr qint64 LengthMarginMs = 2000;
 
-// Letters and digits in lower case without accents, runs of anything else one space.
+// Letters and digits in lower case without accents or apostrophes, runs of anything else one space.
 QString plainWords(const QString &text)
 {
     QString plain;
     const QString decomposed = text.normalized(QString::NormalizationForm_KD);
     plain.reserve(decomposed.size());
     for (const QChar c : decomposed) {
-        if (c.category() == QChar::Mark_NonSpacing)
+        // "Don't" and "Dont" are the same word.
+        if (c.category() == QChar::Mark_NonSpacing || c == QLatin1Char('\'') || c == QChar(0x2019))
             continue;
         plain += c.isLetterOrNumber() ? c.toLower() : QChar(' ');
     }
