@@ -3,7 +3,6 @@
 #include "cli/CommandLine.h"
 #include "online/MusicBrainzClient.h"
 #include "tags/jobs/AlbumJob.h"
-#include "tags/mpeg/MpegStream.h"
 #include "tags/text/TextEscape.h"
 
 #include <QCoreApplication>
@@ -51,27 +50,17 @@ int printReleases(const std::vector<ReleaseSummary> &releases, bool json, Output
     return console.anyFailed() ? ExitSomeFailed : ExitDone;
 }
 
-QString lengthText(qint64 ms)
-{
-    return QStringLiteral("%1:%2").arg(ms / 60000).arg((ms / 1000) % 60, 2, 10, QLatin1Char('0'));
-}
-
-// "01.mp3: A1 "Harbour Lights" (3:00), by title, 0.2 s longer"
+// "A1 Harbour Lights (3:00), by title, 0.2 s longer"
 QString matchNote(const AlbumMatch &match, const std::vector<AlbumTrack> &tracks, const AlbumFileFacts &file)
 {
     if (match.track < 0)
         return QStringLiteral("no track left for this file");
     const AlbumTrack &track = tracks[size_t(match.track)];
-    QString note = QStringLiteral("%1 \"%2\"").arg(track.number.isEmpty() ? QString::number(track.position) : track.number, track.title);
-    if (track.lengthMs)
-        note += QStringLiteral(" (%1)").arg(lengthText(*track.lengthMs));
-    note += QStringLiteral(", by %1").arg(QLatin1String(matchRuleName(match.rule)));
-    if (track.lengthMs && file.lengthMs) {
-        const qint64 difference = *file.lengthMs - *track.lengthMs;
-        note += QStringLiteral(", %1 s %2").arg(QString::number(qAbs(difference) / 1000.0, 'f', 1),
-                                               difference < 0 ? QStringLiteral("shorter") : QStringLiteral("longer"));
-        if (qAbs(difference) > AlbumLengthWarningMs)
-            note += QStringLiteral(" (look again: over 10 s)");
+    QString note = albumTrackLabel(track) + QStringLiteral(", by ") + QLatin1String(matchRuleName(match.rule));
+    if (const std::optional<qint64> difference = lengthDifferenceMs(file, track)) {
+        note += QStringLiteral(", ") + lengthDifferenceText(*difference);
+        if (qAbs(*difference) > AlbumLengthWarningMs)
+            note += QStringLiteral(" (over 10 s: look again)");
     }
     return note;
 }
@@ -166,9 +155,7 @@ int lookupAlbum(const std::vector<FileTarget> &targets, const LookupRequest &req
         return ExitSomeFailed;
     }
     const std::vector<AlbumTrack> tracks = release->tracksOf(albumDiscFor(*release, files.size()));
-    std::vector<AlbumFileFacts> facts;
-    for (size_t i = 0; i < files.size(); ++i)
-        facts.push_back(albumFactsOf(files[i], readings[i], page, MpegStream::lengthMs(QFile::decodeName(files[i].path))));
+    const std::vector<AlbumFileFacts> facts = albumFactsOf(files, readings, page);
     const std::vector<AlbumMatch> matches = matchAlbum(facts, tracks);
     for (size_t i = 0; i < files.size(); ++i)
         console.fileNote(files[i].path, matchNote(matches[i], tracks, facts[i]));

@@ -2,7 +2,9 @@
 
 #include "tags/jobs/NamePattern.h"
 #include "tags/jobs/TextFields.h"
+#include "tags/mpeg/MpegStream.h"
 
+#include <QFile>
 #include <QHash>
 #include <QRegularExpression>
 
@@ -254,6 +256,38 @@ AlbumFileFacts albumFactsOf(const JobFile &file, const TagReading &reading, cons
                             std::optional<qint64> lengthMs)
 {
     return {reading.track(), file.display, fieldText(reading, TagField::Title, page).trimmed(), lengthMs};
+}
+
+std::vector<AlbumFileFacts> albumFactsOf(const std::vector<JobFile> &files, const std::vector<TagReading> &readings,
+                                         const CodePage &page)
+{
+    std::vector<AlbumFileFacts> facts;
+    for (size_t i = 0; i < files.size() && i < readings.size(); ++i)
+        facts.push_back(albumFactsOf(files[i], readings[i], page, MpegStream::lengthMs(QFile::decodeName(files[i].path))));
+    return facts;
+}
+
+QString albumTrackLabel(const AlbumTrack &track)
+{
+    QString label = (track.number.isEmpty() ? QString::number(track.position) : track.number) + QLatin1Char(' ') + track.title;
+    if (track.lengthMs) {
+        const qint64 seconds = (*track.lengthMs + 500) / 1000;
+        label += QStringLiteral(" (%1:%2)").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    }
+    return label;
+}
+
+std::optional<qint64> lengthDifferenceMs(const AlbumFileFacts &file, const AlbumTrack &track)
+{
+    if (!file.lengthMs || !track.lengthMs)
+        return std::nullopt;
+    return *file.lengthMs - *track.lengthMs;
+}
+
+QString lengthDifferenceText(qint64 differenceMs)
+{
+    return QStringLiteral("%1 s %2").arg(QString::number(double(std::abs(differenceMs)) / 1000.0, 'f', 1),
+                                         differenceMs < 0 ? QStringLiteral("shorter") : QStringLiteral("longer"));
 }
 
 const char *matchRuleName(MatchRule rule)

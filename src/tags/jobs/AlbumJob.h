@@ -56,6 +56,16 @@ struct AlbumFileFacts {
 
 AlbumFileFacts albumFactsOf(const JobFile &file, const TagReading &reading, const CodePage &page,
                             std::optional<qint64> lengthMs);
+// Every file's facts, its length read from its MPEG frames.
+std::vector<AlbumFileFacts> albumFactsOf(const std::vector<JobFile> &files, const std::vector<TagReading> &readings,
+                                         const CodePage &page);
+
+// "A1 Harbour Lights (3:00)": the number as printed, the title, the length when known.
+QString albumTrackLabel(const AlbumTrack &track);
+// The file's length less the track's, when both are known.
+std::optional<qint64> lengthDifferenceMs(const AlbumFileFacts &file, const AlbumTrack &track);
+// "0.2 s longer", "12.0 s shorter".
+QString lengthDifferenceText(qint64 differenceMs);
 
 enum class MatchRule { TrackNumber, Title, Length, Order, Chosen, LeftOut, None };
 
