@@ -98,25 +98,57 @@ QString MusicBrainzClient::serverName() const
     return m_options.server.toDisplayString(QUrl::RemoveUserInfo | QUrl::StripTrailingSlash);
 }
 
+// The answer at url read by parse (the result, or none with the problem), kept
+// when whole; what (a "release search") names it in the message for one that is not.
+template <typename Result>
+void MusicBrainzClient::fetchParsed(const QUrl &url, std::optional<Result> (*parse)(const QByteArray &, QString &),
+                                    const char *what,
+                                    const std::function<void(std::optional<Result>, const QString &)> &done)
+{
+    auto result = std::make_shared<std::optional<Result>>();
+    auto problem = std::make_shared<QString>();
+    fetch(url, [result, problem, parse](const QByteArray &body) { return (*result = parse(body, *problem)).has_value(); },
+          [this, result, problem, what, done](const QByteArray &, const QString &failure) {
+              if (!failure.isEmpty())
+                  done(std::nullopt, failure);
+              else if (!*result)
+                  done(std::nullopt, QStringLiteral("The answer from %1 is not %2 as MusicBrainz gives one (%3), so nothing was changed.")
+                                         .arg(serverName(), QLatin1String(what), *problem));
+              else
+                  done(std::move(*result), {});
+          });
+}
+
+namespace {
+
+// Runs ask on a loop of its own until its answer comes through the callback it is given.
+template <typename Result>
+std::optional<Result> waitFor(const std::function<void(std::function<void(std::optional<Result>, const QString &)>)> &ask,
+                              QString &problem)
+{
+    std::optional<Result> result;
+    QEventLoop loop;
+    bool finished = false;
+    ask([&](std::optional<Result> answer, const QString &failure) {
+        result = std::move(answer);
+        problem = failure;
+        finished = true;
+        loop.quit();
+    });
+    if (!finished)
+        loop.exec();
+    return result;
+}
+
+}  // namespace
+
 void MusicBrainzClient::searchReleases(const QString &artist, const QString &album, SearchDone done)
 {
     if (artist.trimmed().isEmpty() && album.trimmed().isEmpty()) {
         done(std::nullopt, QStringLiteral("Give an artist or an album to search for."));
         return;
     }
-    auto releases = std::make_shared<std::optional<std::vector<ReleaseSummary>>>();
-    auto problem = std::make_shared<QString>();
-    fetch(searchUrl(artist, album),
-          [releases, problem](const QByteArray &body) { return (*releases = parseReleaseSearch(body, *problem)).has_value(); },
-          [this, releases, problem, done](const QByteArray &, const QString &failure) {
-              if (!failure.isEmpty())
-                  done(std::nullopt, failure);
-              else if (!*releases)
-                  done(std::nullopt, QStringLiteral("The answer from %1 is not a release search as MusicBrainz gives one (%2), so nothing was changed.")
-                                         .arg(serverName(), *problem));
-              else
-                  done(*releases, {});
-          });
+    fetchParsed<std::vector<ReleaseSummary>>(searchUrl(artist, album), &parseReleaseSearch, "a release search", done);
 }
 
 void MusicBrainzClient::fetchRelease(const QString &id, ReleaseDone done)
@@ -126,52 +158,18 @@ void MusicBrainzClient::fetchRelease(const QString &id, ReleaseDone done)
                                           "0b6b4ba0-d36f-47bd-b4ea-6a5b91842d29).").arg(id));
         return;
     }
-    auto release = std::make_shared<std::optional<AlbumRelease>>();
-    auto problem = std::make_shared<QString>();
-    fetch(releaseUrl(id.toLower()),
-          [release, problem](const QByteArray &body) { return (*release = parseRelease(body, *problem)).has_value(); },
-          [this, release, problem, done](const QByteArray &, const QString &failure) {
-              if (!failure.isEmpty())
-                  done(std::nullopt, failure);
-              else if (!*release)
-                  done(std::nullopt, QStringLiteral("The answer from %1 is not a release as MusicBrainz gives one (%2), so nothing was changed.")
-                                         .arg(serverName(), *problem));
-              else
-                  done(*release, {});
-          });
+    fetchParsed<AlbumRelease>(releaseUrl(id.toLower()), &parseRelease, "a release", done);
 }
 
 std::optional<std::vector<ReleaseSummary>> MusicBrainzClient::searchReleasesNow(const QString &artist,
                                                                                 const QString &album, QString &problem)
 {
-    std::optional<std::vector<ReleaseSummary>> result;
-    QEventLoop loop;
-    bool finished = false;
-    searchReleases(artist, album, [&](std::optional<std::vector<ReleaseSummary>> releases, const QString &failure) {
-        result = std::move(releases);
-        problem = failure;
-        finished = true;
-        loop.quit();
-    });
-    if (!finished)
-        loop.exec();
-    return result;
+    return waitFor<std::vector<ReleaseSummary>>([&](SearchDone done) { searchReleases(artist, album, done); }, problem);
 }
 
 std::optional<AlbumRelease> MusicBrainzClient::fetchReleaseNow(const QString &id, QString &problem)
 {
-    std::optional<AlbumRelease> result;
-    QEventLoop loop;
-    bool finished = false;
-    fetchRelease(id, [&](std::optional<AlbumRelease> release, const QString &failure) {
-        result = std::move(release);
-        problem = failure;
-        finished = true;
-        loop.quit();
-    });
-    if (!finished)
-        loop.exec();
-    return result;
+    return waitFor<AlbumRelease>([&](ReleaseDone done) { fetchRelease(id, done); }, problem);
 }
 
 void MusicBrainzClient::fetch(const QUrl &url, const std::function<bool(const QByteArray &)> &parse,

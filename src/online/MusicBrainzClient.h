@@ -62,6 +62,9 @@ private:
     // The answer for url: from the cache, else from the server. parse says whether it is whole
     // (and then it is kept).
     void fetch(const QUrl &url, const std::function<bool(const QByteArray &)> &parse, const BodyDone &done);
+    template <typename Result>
+    void fetchParsed(const QUrl &url, std::optional<Result> (*parse)(const QByteArray &, QString &), const char *what,
+                     const std::function<void(std::optional<Result>, const QString &)> &done);
     void tryRequest(const QUrl &url, int tryNumber, const BodyDone &done);
     void sendRequest(const QUrl &url, int tryNumber, const BodyDone &done);
     void replyFinished(QNetworkReply *reply, bool timedOut, const QUrl &url, int tryNumber, const BodyDone &done);
