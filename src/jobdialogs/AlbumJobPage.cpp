@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTableWidget>
 
 namespace {
@@ -208,6 +209,7 @@ void AlbumJobPage::chooseRelease(int row)
         } else {
             m_tracks.clear();
             m_matches.clear();
+            m_newTracks = true;
             showMatches();
             say(problem);
         }
@@ -236,6 +238,7 @@ void AlbumJobPage::showDiscs()
 void AlbumJobPage::matchDisc()
 {
     m_tracks = m_release->tracksOf(discBox->count() > 0 ? discBox->currentData().toInt() : 0);
+    m_newTracks = true;
     if (m_facts.size() != m_files.size())
         m_facts = albumFactsOf(m_files, m_readings, m_page);
     m_matches = matchAlbum(m_facts, m_tracks);
@@ -259,20 +262,29 @@ void AlbumJobPage::matchFile(int index, int track)
     emit changed();
 }
 
+// The track boxes are made anew only for new tracks: a box is not deleted while its own choice is
+// being handled, and a choice keeps the others' focus and open state.
 void AlbumJobPage::showMatches()
 {
-    matchTable->setRowCount(int(m_matches.size()));
+    if (m_newTracks || matchTable->rowCount() != int(m_matches.size())) {
+        m_newTracks = false;
+        matchTable->setRowCount(int(m_matches.size()));
+        for (int row = 0; row < int(m_matches.size()); ++row) {
+            matchTable->setItem(row, MatchFile, cell(m_files[size_t(row)].display));
+            auto *tracks = new QComboBox;
+            tracks->addItem(QStringLiteral("(leave out)"), -1);
+            for (int t = 0; t < int(m_tracks.size()); ++t)
+                tracks->addItem(albumTrackLabel(m_tracks[size_t(t)]), t);
+            tracks->setAccessibleName(QStringLiteral("Track of %1").arg(m_files[size_t(row)].display));
+            connect(tracks, &QComboBox::activated, this, [this, row, tracks] { matchFile(row, tracks->currentData().toInt()); });
+            matchTable->setCellWidget(row, MatchTrack, tracks);
+        }
+    }
     for (int row = 0; row < int(m_matches.size()); ++row) {
         const AlbumMatch &match = m_matches[size_t(row)];
-        matchTable->setItem(row, MatchFile, cell(m_files[size_t(row)].display));
-        auto *tracks = new QComboBox;
-        tracks->addItem(QStringLiteral("(leave out)"), -1);
-        for (int t = 0; t < int(m_tracks.size()); ++t)
-            tracks->addItem(albumTrackLabel(m_tracks[size_t(t)]), t);
+        auto *tracks = static_cast<QComboBox *>(matchTable->cellWidget(row, MatchTrack));
+        const QSignalBlocker quiet(tracks);
         tracks->setCurrentIndex(tracks->findData(match.track));
-        tracks->setAccessibleName(QStringLiteral("Track of %1").arg(m_files[size_t(row)].display));
-        connect(tracks, &QComboBox::activated, this, [this, row, tracks] { matchFile(row, tracks->currentData().toInt()); });
-        matchTable->setCellWidget(row, MatchTrack, tracks);
         matchTable->setItem(row, MatchRuleColumn, cell(QLatin1String(matchRuleName(match.rule))));
         QTableWidgetItem *length = cell({});
         if (match.track >= 0) {

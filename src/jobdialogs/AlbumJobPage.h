@@ -67,5 +67,6 @@ private:
     std::optional<AlbumRelease> m_release;
     std::vector<AlbumTrack> m_tracks;  // the chosen disc's
     std::vector<AlbumMatch> m_matches;
+    bool m_newTracks = false;  // the track boxes are to be made again
     QString m_problem;
 };
