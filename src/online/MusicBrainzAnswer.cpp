@@ -20,12 +20,7 @@ public:
 
     QString text(const char *key, bool required = false) const
     {
-        const QJsonValue value = m_object.value(QLatin1String(key));
-        if (value.isString())
-            return value.toString();
-        if (required || !(value.isUndefined() || value.isNull()))
-            fail(key, "a text");
-        return {};
+        return valueOf(key, required, &QJsonValue::isString, "a text").toString();
     }
 
     // A whole number; the search's score came as text in older answers, so text digits count too.
@@ -37,27 +32,14 @@ public:
         bool ok = false;
         if (const qint64 parsed = value.toString().toLongLong(&ok); value.isString() && ok)
             return parsed;
-        if (required || !(value.isUndefined() || value.isNull()))
+        if (required || !isAbsent(value))
             fail(key, "a whole number");
         return std::nullopt;
     }
 
     QJsonArray array(const char *key, bool required = false) const
     {
-        const QJsonValue value = m_object.value(QLatin1String(key));
-        if (value.isArray())
-            return value.toArray();
-        if (required || !(value.isUndefined() || value.isNull()))
-            fail(key, "a list");
-        return {};
-    }
-
-    QJsonObject object(const char *key) const
-    {
-        const QJsonValue value = m_object.value(QLatin1String(key));
-        if (!value.isObject() && !(value.isUndefined() || value.isNull()))
-            fail(key, "an object");
-        return value.toObject();
+        return valueOf(key, required, &QJsonValue::isArray, "a list").toArray();
     }
 
     // Every element of an array is an object.
@@ -75,6 +57,20 @@ public:
     }
 
 private:
+    static bool isAbsent(const QJsonValue &value) { return value.isUndefined() || value.isNull(); }
+
+    // The value at key when it is of the kind is tells; else none, a fault unless it is absent and
+    // not required.
+    QJsonValue valueOf(const char *key, bool required, bool (QJsonValue::*is)() const, const char *kind) const
+    {
+        const QJsonValue value = m_object.value(QLatin1String(key));
+        if ((value.*is)())
+            return value;
+        if (required || !isAbsent(value))
+            fail(key, kind);
+        return {};
+    }
+
     void fail(const char *key, const char *kind) const
     {
         if (m_problem.isEmpty())
