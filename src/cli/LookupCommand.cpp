@@ -12,9 +12,10 @@
 
 namespace {
 
+// Messages quote what the service sent: nothing in them may act on the terminal.
 void sayOnStandardError(const QString &text)
 {
-    writeToStandardError((QStringLiteral("lookup: ") + text + QLatin1Char('\n')).toUtf8());
+    writeToStandardError((QStringLiteral("lookup: ") + TextEscape::visible(text, false) + QLatin1Char('\n')).toLocal8Bit());
 }
 
 QByteArray escapedText(const QString &text, bool json)

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTableWidget>
+#include <QTextDocument>
 
 namespace {
 
@@ -34,10 +35,12 @@ QTableWidget *table(const QStringList &columns, const QString &name, QWidget *pa
     return widget;
 }
 
+// The whole text in the tooltip, as plain text: titles come from the service, and a tooltip that
+// looks like markup would be shown as such.
 QTableWidgetItem *cell(const QString &text)
 {
     auto *item = new QTableWidgetItem(text);
-    item->setToolTip(text);
+    item->setToolTip(text.isEmpty() ? QString() : Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal));
     return item;
 }
 
@@ -78,6 +81,7 @@ AlbumJobPage::AlbumJobPage(const CodePage &page, const QUrl &server, QWidget *pa
     statusLabel = new QLabel(this);
     statusLabel->setObjectName(QStringLiteral("albumStatus"));
     statusLabel->setWordWrap(true);
+    statusLabel->setTextFormat(Qt::PlainText);  // messages quote the service's titles
 
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);

@@ -9,6 +9,7 @@
 #include <QBrush>
 #include <QColor>
 #include <QFont>
+#include <QTextDocument>
 
 namespace {
 
@@ -108,7 +109,7 @@ QVariant JobRowsModel::data(const QModelIndex &index, int role) const
         return changed ? QVariant(QBrush(QColor(0xff, 0xf3, 0xc4))) : QVariant();
     case Qt::ToolTipRole:
         if (const std::optional<QString> *whole = editOf(row.edits, field); cut && whole && *whole)
-            return QStringLiteral("cut to fit; the whole value: %1").arg(**whole);
+            return Qt::convertFromPlainText(QStringLiteral("cut to fit; the whole value: %1").arg(**whole), Qt::WhiteSpaceNormal);
         return changed ? QStringLiteral("changes") : QVariant();
     default:
         return {};

@@ -126,8 +126,9 @@ private slots:
         const int lantern = numbered ? 7 : 0;  // "A Lantern for..." sorts first
         QCOMPARE(previewCell(dialog, lantern, QStringLiteral("Title")),
                  QStringLiteral(" → A Lantern for the Drowned Sail (cut)"));
-        QCOMPARE(previewCell(dialog, lantern, QStringLiteral("Title"), Qt::ToolTipRole),
-                 QStringLiteral("cut to fit; the whole value: A Lantern for the Drowned Sailors of Morrow Bay"));
+        const QString tooltip = previewCell(dialog, lantern, QStringLiteral("Title"), Qt::ToolTipRole);
+        QVERIFY2(tooltip.contains(QStringLiteral("cut to fit; the whole value: A Lantern for the Drowned Sailors of Morrow Bay")),
+                 qPrintable(tooltip));
 
         QVERIFY(dialog.applyButton->isEnabled());
         QSignalSpy applied(&dialog, &JobDialog::applied);

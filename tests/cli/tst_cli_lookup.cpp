@@ -169,6 +169,19 @@ private slots:
         QCOMPARE(contents(), before);
     }
 
+    void whatTheServiceSaysCannotActOnTheTerminal()
+    {
+        QVERIFY(AlbumFiles::writeNumberedAlbum(m_album));
+        QByteArray search = AlbumFiles::recorded("search.json");
+        search.replace("\"Blue Lanterns\"", "\"Blue\\u001b[2JLanterns\"");  // an escape sequence in the title
+        m_server->answer("/ws/2/release", search);
+        m_server->answer(AlbumFiles::vinylId.toLatin1(), AlbumFiles::recorded("release-vinyl.json"));
+        const Run run = lookup({QStringLiteral("--dry-run")});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.err.contains("[2JLanterns"));
+        QVERIFY(!run.err.contains('\x1b'));
+    }
+
     void anUnreachableServerWritesNothing()
     {
         QVERIFY(AlbumFiles::writeNumberedAlbum(m_album));
