@@ -69,3 +69,22 @@ void AnswerCache::keep(const QUrl &url, const QByteArray &answer) const
         file.commit();
     }
 }
+
+qint64 AnswerCache::lastRequestMs() const
+{
+    struct stat info;
+    if (m_folder.isEmpty() || ::lstat((m_folder + "/last-request").constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return 0;
+    return qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
+}
+
+void AnswerCache::noteRequest() const
+{
+    if (m_folder.isEmpty() || !makeFolder())
+        return;
+    const int fd = ::open((m_folder + "/last-request").constData(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return;
+    ::futimens(fd, nullptr);
+    ::close(fd);
+}

@@ -2,7 +2,8 @@
 // The service's answers kept for a day in the state folder ($XDG_STATE_HOME/velmora/musicbrainz),
 // one file per request, so that opening the same release again asks nothing. The cache is a help,
 // never a need: a folder that cannot be made or a file that cannot be written only means the next
-// request asks again. Only answers that were read whole are kept.
+// request asks again. Only answers that were read whole are kept. Beside them, the time of the
+// last request sent by any Velmora process.
 
 #include <QByteArray>
 #include <QUrl>
@@ -23,6 +24,11 @@ public:
     // The answer kept for url, when one younger than a day is there.
     std::optional<QByteArray> find(const QUrl &url) const;
     void keep(const QUrl &url, const QByteArray &answer) const;
+
+    // When a Velmora process last sent a request (milliseconds since 1970; 0: unknown), so that
+    // commands run one after another keep their requests apart too.
+    qint64 lastRequestMs() const;
+    void noteRequest() const;
 
 private:
     QByteArray fileOf(const QUrl &url) const;

@@ -3,6 +3,7 @@
 #include "tags/settings/SettingsKeys.h"
 #include "tags/settings/SettingsStore.h"
 
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
@@ -192,7 +193,13 @@ void MusicBrainzClient::fetch(const QUrl &url, const std::function<bool(const QB
 void MusicBrainzClient::tryRequest(const QUrl &url, int tryNumber, const BodyDone &done)
 {
     QDeadlineTimer &slot = nextRequestSlot();
-    const qint64 wait = std::max<qint64>(0, slot.remainingTime());
+    qint64 wait = std::max<qint64>(0, slot.remainingTime());
+    // Another process's request (the previous command of a script) counts too; a time in the
+    // future (a clock set back) waits no longer than the spacing.
+    if (const qint64 last = m_cache.lastRequestMs(); last > 0) {
+        const qint64 sinceLast = QDateTime::currentMSecsSinceEpoch() - last;
+        wait = std::max(wait, std::min<qint64>(m_options.spacingMs, m_options.spacingMs - sinceLast));
+    }
     slot.setRemainingTime(wait + m_options.spacingMs);
     QTimer::singleShot(int(wait), this, [this, url, tryNumber, done] { sendRequest(url, tryNumber, done); });
 }
@@ -203,6 +210,7 @@ void MusicBrainzClient::sendRequest(const QUrl &url, int tryNumber, const BodyDo
     request.setHeader(QNetworkRequest::UserAgentHeader, userAgent());
     request.setRawHeader("Accept", "application/json");
     ++m_sent;
+    m_cache.noteRequest();
     QNetworkReply *reply = m_network->get(request);
     // Our own timer rather than the transfer timeout, so that a timeout is told from other aborts.
     auto timedOut = std::make_shared<bool>(false);

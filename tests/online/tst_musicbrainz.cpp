@@ -35,6 +35,11 @@ class TestMusicBrainz : public QObject {
         return options;
     }
 
+    QStringList keptAnswers() const
+    {
+        return QDir(QFile::decodeName(m_cache.path() + "/musicbrainz")).entryList({QStringLiteral("*.json")}, QDir::Files);
+    }
+
 private slots:
     void init()
     {
@@ -129,6 +134,21 @@ private slots:
         QCOMPARE(again.requestsSent(), 0);
     }
 
+    void waitsForTheLastRequestOfAnotherProcess()
+    {
+        AlbumServer server;
+        server.answer(VinylId.toLatin1(), AlbumFiles::recorded("release-vinyl.json"));
+        const MusicBrainzOptions spaced = options(server, 1000);
+        QTest::qWait(1000);  // past this process's own spacing of the tests before
+        QElapsedTimer sinceTheOther;
+        AnswerCache(spaced.cacheFolder).noteRequest();  // as the command run just before did
+        sinceTheOther.start();
+        MusicBrainzClient client(spaced);
+        QString problem;
+        QVERIFY2(client.fetchReleaseNow(VinylId, problem), qPrintable(problem));
+        QVERIFY2(sinceTheOther.elapsed() >= 950, qPrintable(QString::number(sinceTheOther.elapsed())));
+    }
+
     void asksAgainAfterADay()
     {
         AlbumServer server;
@@ -136,7 +156,7 @@ private slots:
         MusicBrainzClient client(options(server));
         QString problem;
         QVERIFY(client.fetchReleaseNow(VinylId, problem));
-        const QStringList kept = QDir(QFile::decodeName(m_cache.path() + "/musicbrainz")).entryList(QDir::Files);
+        const QStringList kept = keptAnswers();
         QCOMPARE(kept.size(), 1);
         const QByteArray file = m_cache.path() + "/musicbrainz/" + kept[0].toLatin1();
         const time_t dayAgo = time(nullptr) - AnswerCache::KeepSeconds - 60;
@@ -186,8 +206,7 @@ private slots:
         QVERIFY(!client.fetchReleaseNow(VinylId, problem));
         QVERIFY2(problem.contains(message), qPrintable(problem));
         QVERIFY2(problem.contains(QStringLiteral("nothing was changed")), qPrintable(problem));
-        QVERIFY(!QFile::exists(QFile::decodeName(m_cache.path() + "/musicbrainz"))
-                || QDir(QFile::decodeName(m_cache.path() + "/musicbrainz")).isEmpty());
+        QVERIFY(keptAnswers().isEmpty());
     }
 
     void anUnreachableServerIsSaidSo()
