@@ -16,6 +16,7 @@ class JobDialog;
 class JobPage;
 class QAction;
 class QMenu;
+class QStatusBar;
 class QWidget;
 class SaveUndo;
 class TagEditor;
@@ -32,6 +33,7 @@ public:
     QAction *numberTracks = nullptr, *renameEveryFile = nullptr;
     QAction *albumFromMusicBrainz = nullptr;
     JobDialog *dialog() const;  // the job open now, if any
+    QString shownSummary() const;  // what the status bar says of the last job; empty: nothing
 
 private:
     void open(JobPage *inputs);
@@ -45,4 +47,5 @@ private:
     const QStringList &m_genreList;
     QWidget *m_window;
     QPointer<JobDialog> m_dialog;
+    QStatusBar *m_status = nullptr;
 };

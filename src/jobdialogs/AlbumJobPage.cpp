@@ -116,12 +116,23 @@ AlbumJobPage::AlbumJobPage(const CodePage &page, const QUrl &server, QWidget *pa
 void AlbumJobPage::start(const std::vector<JobFile> &files)
 {
     m_files = files;
-    m_readings = readJobFiles(files);
     m_facts.clear();
-    QByteArray folder = files.empty() ? QByteArray() : files.front().folder;
+    m_readings.clear();
+    if (m_release)
+        m_newTracks = true;  // the rows are the new list's
+}
+
+// The search boxes are filled once, from the first readings: after a run they keep what was typed.
+void AlbumJobPage::read(const std::vector<TagReading> &readings)
+{
+    const bool first = m_readings.empty();
+    m_readings = readings;
+    if (!first)
+        return;
+    QByteArray folder = m_files.empty() ? QByteArray() : m_files.front().folder;
     while (folder.endsWith('/') && folder.size() > 1)
         folder.chop(1);
-    const AlbumSearch guess = albumSearchFor(files, m_readings, m_page, QFile::decodeName(folder.mid(folder.lastIndexOf('/') + 1)));
+    const AlbumSearch guess = albumSearchFor(m_files, m_readings, m_page, QFile::decodeName(folder.mid(folder.lastIndexOf('/') + 1)));
     artistBox->setText(guess.artist);
     albumBox->setText(guess.album);
     if (m_release)

@@ -28,6 +28,7 @@ public:
     static QString jobTitle() { return QString::fromLatin1(AlbumJobTitle); }
     QString title() const override { return jobTitle(); }
     void start(const std::vector<JobFile> &files) override;
+    void read(const std::vector<TagReading> &readings) override;
     QList<TagField> fields() const override;
     QString problem() const override;
     JobPlanner planner() const override;

@@ -132,7 +132,7 @@ private slots:
         const QJsonArray rows = QJsonDocument::fromJson(preview.out).array();
         QCOMPARE(rows.size(), 10);
         const QJsonObject eighth = rows[7].toObject();
-        QCOMPARE(eighth[QStringLiteral("reason")].toString(), QStringLiteral("cut to fit: title"));
+        QCOMPARE(eighth[QStringLiteral("reason")].toString(), QStringLiteral("will be cut to fit: title"));
         QCOMPARE(eighth[QStringLiteral("fields")].toObject()[QStringLiteral("track")].toObject()[QStringLiteral("new")].toInt(), 8);
         QCOMPARE(contents(), before);
         QCOMPARE(m_server->requests.size(), 3);  // the second search and the release again came from the cache

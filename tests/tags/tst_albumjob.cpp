@@ -115,7 +115,7 @@ private slots:
         const std::vector<JobRow> rows = previewJob(files, albumPlanner(release, tracks, files, matches), japanese);
 
         QCOMPARE(rows[0].state, JobState::WillChange);
-        QCOMPARE(rows[0].reason, QStringLiteral("cut to fit: title"));
+        QCOMPARE(rows[0].reason, QStringLiteral("will be cut to fit: title"));
         QCOMPARE(rows[0].cut, std::vector<TagField>{TagField::Title});
         QCOMPARE(japanese.decode(rows[0].after.title), QStringLiteral("a") + QString(14, QChar(0x6708)));
         QCOMPARE(rows[0].after.artist, QByteArray("Ana Reyes"));

@@ -22,5 +22,7 @@ inline const Entry keepFileTimes{QStringLiteral("Tags"), QStringLiteral("KeepFil
 // The MusicBrainz server asked for albums (a mirror, or a test's own); unset: the public one.
 inline const Entry musicBrainzServer{QStringLiteral("Online"), QStringLiteral("MusicBrainzServer")};
 inline const Entry namePatterns{QStringLiteral("Folder Jobs"), QStringLiteral("NamePattern")};
+// The rename patterns last applied, newest first: RenamePattern1 to RenamePattern5.
+inline const Entry renamePatterns{QStringLiteral("Folder Jobs"), QStringLiteral("RenamePattern")};
 
 }  // namespace SettingsKeys
