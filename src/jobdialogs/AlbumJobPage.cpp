@@ -206,8 +206,12 @@ void AlbumJobPage::showReleases()
 
 void AlbumJobPage::chooseRelease(int row)
 {
-    if (busy() || row < 0 || row >= int(m_releases.size()))
+    if (row < 0 || row >= int(m_releases.size()))
         return;
+    if (busy()) {
+        say(QStringLiteral("Wait for the server's answer, then choose again."));
+        return;
+    }
     const ReleaseSummary &chosen = m_releases[size_t(row)];
     if (m_release && m_release->id == chosen.id)
         return;

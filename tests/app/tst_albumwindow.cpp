@@ -196,6 +196,22 @@ private slots:
         QCOMPARE(w->jobs().dialog()->rows()[0].trackAfter, 1);
     }
 
+    void closingWhileAskingLeavesNothingBehind()
+    {
+        QVERIFY(AlbumFiles::writeNumberedAlbum(m_folder));
+        m_server->answer("/ws/2/release", {{200, {}, true}});  // never answers
+        Window w;
+        AlbumJobPage *page = openDialog(w);
+        QVERIFY(page);
+        page->search();
+        QTRY_COMPARE(m_server->requests.size(), 1);
+        QVERIFY(page->busy());
+        QPointer<JobDialog> dialog = w->jobs().dialog();
+        dialog->close();
+        QTRY_VERIFY(!dialog);  // deleted with its request, and no answer arrives for it later
+        QTest::qWait(200);
+    }
+
     void faultsAreSaidAndNothingIsWritten_data()
     {
         QTest::addColumn<QList<AlbumServer::Answer>>("search");
