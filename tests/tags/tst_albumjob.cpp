@@ -94,6 +94,15 @@ private slots:
         QCOMPARE(titleLikeness(QStringLiteral("01.mp3"), QStringLiteral("Harbour Lights")), 0.0);
     }
 
+    void labelsSayTheTrackAndHowFarItsLengthIs()
+    {
+        QCOMPARE(albumTrackLabel({1, 1, "A1", "Harbour Lights", {}, 179600}), QStringLiteral("A1 Harbour Lights (3:00)"));
+        QCOMPARE(albumTrackLabel({2, 3, {}, "Rust", {}, std::nullopt}), QStringLiteral("3 Rust"));
+        QCOMPARE(lengthDifferenceText(-27000), QStringLiteral("27.0 s shorter"));
+        QCOMPARE(lengthDifferenceText(240), QStringLiteral("0.2 s longer"));
+        QCOMPARE(lengthDifferenceText(-36), QStringLiteral("same length"));
+    }
+
     void plansValuesCutToFitAndSkipsWhatItMust()
     {
         TestFiles::TempFolder folder;

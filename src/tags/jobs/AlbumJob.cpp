@@ -286,6 +286,8 @@ std::optional<qint64> lengthDifferenceMs(const AlbumFileFacts &file, const Album
 
 QString lengthDifferenceText(qint64 differenceMs)
 {
+    if (std::abs(differenceMs) < 50)
+        return QStringLiteral("same length");  // within a frame or two
     return QStringLiteral("%1 s %2").arg(QString::number(double(std::abs(differenceMs)) / 1000.0, 'f', 1),
                                          differenceMs < 0 ? QStringLiteral("shorter") : QStringLiteral("longer"));
 }

@@ -64,7 +64,7 @@ std::vector<AlbumFileFacts> albumFactsOf(const std::vector<JobFile> &files, cons
 QString albumTrackLabel(const AlbumTrack &track);
 // The file's length less the track's, when both are known.
 std::optional<qint64> lengthDifferenceMs(const AlbumFileFacts &file, const AlbumTrack &track);
-// "0.2 s longer", "12.0 s shorter".
+// "0.2 s longer", "12.0 s shorter", "same length" (within 50 ms).
 QString lengthDifferenceText(qint64 differenceMs);
 
 enum class MatchRule { TrackNumber, Title, Length, Order, Chosen, LeftOut, None };
