@@ -15,8 +15,8 @@ public:
     static constexpr qint64 KeepSeconds = 24 * 60 * 60;
     static constexpr qint64 MaxAnswerBytes = 8 * 1024 * 1024;
 
-    // folder: empty keeps nothing.
-    explicit AnswerCache(QByteArray folder) : m_folder(std::move(folder)) {}
+    // folder: empty keeps nothing, as does a relative one (a HOME that is not a path).
+    explicit AnswerCache(QByteArray folder) : m_folder(folder.startsWith('/') ? std::move(folder) : QByteArray()) {}
 
     // $XDG_STATE_HOME/velmora/musicbrainz, beside the journal.
     static QByteArray defaultFolder();
