@@ -5,6 +5,7 @@
 #include "cli/CodePageCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/ListJobCommand.h"
+#include "cli/LookupCommand.h"
 #include "cli/NameJobCommand.h"
 #include "cli/HelpText.h"
 #include "cli/JobCommand.h"
@@ -14,6 +15,7 @@
 #include "cli/PlaylistCommand.h"
 #include "cli/SetCommand.h"
 #include "cli/TableCommands.h"
+#include "tags/jobs/AlbumJob.h"
 #include "tags/jobs/CaseJob.h"
 #include "tags/jobs/ListJob.h"
 #include "tags/jobs/NameJob.h"
@@ -250,6 +252,24 @@ int runNumber(const CommandLine &line, SaveJournal &journal)
     });
 }
 
+int runLookup(const CommandLine &line, SaveJournal &journal)
+{
+    LookupRequest request;
+    const CodePage *page = nullptr;
+    QString problem;
+    if (!readLookupRequest(line, request, page, problem))
+        return badUsage(problem);
+    // One search and one release for all the files given: a tree's albums would be taken for one.
+    if (line.has("--recursive"))
+        return badUsage(QStringLiteral("lookup looks up one album at a time: give it album folders, without --recursive"));
+    Console console;
+    if (request.list)
+        request.job.dryRun = true;  // nothing is written: no batch begun
+    return runJobOnFiles(line, journal, AlbumJobTitle, request.job, console, [&](const std::vector<FileTarget> &targets, Output &out) {
+        return lookupAlbum(targets, request, *page, out, console);
+    });
+}
+
 }  // namespace
 
 int runCli(int argc, const char *const argv[])
@@ -284,6 +304,8 @@ int runCli(int argc, const char *const argv[])
         return runNumber(line, journal);
     if (line.command == "from-list")
         return runFromList(line, journal);
+    if (line.command == "lookup")
+        return runLookup(line, journal);
     if (line.command == "case" || line.command == "replace")
         return runCase(line, journal);
     if (line.command == "export")

@@ -71,6 +71,8 @@ const std::vector<CommandSpec> &commandSpecs()
                      {"--lower", false},
                      {"--fields", true},
                      {"--trim", false}})},
+        {"lookup",
+         jobOptions({{"--artist", true}, {"--album", true}, {"--release", true}, {"--list", false}, {"--server", true}})},
         {"replace", jobOptions({{"--regex", false}, {"--ignore-case", false}, {"--fields", true}}), 2},
         {"export", {{"--recursive", false}, {"--format", true}, {"--bom", false}, {"--codepage", true}}},
         {"playlist", {{"--recursive", false}, {"--output", true}, {"--force", false}, {"--codepage", true}}},

@@ -14,7 +14,7 @@ enum ExitStatus { ExitDone = 0, ExitSomeFailed = 1, ExitBadUsage = 2, ExitInterr
 
 struct CommandLine {
     // "list", "set", "rename", "from-names", "codepage", "history", "undo", "number", "from-list",
-    // "case", "replace", "export", "import", "playlist", "help" or "version"
+    // "case", "replace", "lookup", "export", "import", "playlist", "help" or "version"
     QByteArray command;
     std::vector<QByteArray> texts;             // words before the files that are text (replace's FROM
                                                // and TO), as typed: not file names, never unescaped
