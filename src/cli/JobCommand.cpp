@@ -1,5 +1,7 @@
 #include "cli/JobCommand.h"
 
+#include "cli/Id3v2Option.h"
+
 #include "cli/CodePageCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/FieldText.h"
@@ -126,6 +128,8 @@ bool readJobOptions(const CommandLine &line, JobCommandRequest &request, const C
     request.dryRun = line.has("--dry-run");
     request.json = line.has("--json");
     request.keepTimes = line.has("--keep-times");
+    if (!writesId3v2(line, request.writeId3v2, problem))
+        return false;
     if (request.json && !request.dryRun) {
         problem = command + QStringLiteral(": --json goes with --dry-run");
         return false;
@@ -158,6 +162,7 @@ int runJobCommand(const std::vector<FileTarget> &targets, const JobPlanner &plan
     JobApply apply;
     apply.journal = request.journal;
     apply.keepTimes = request.keepTimes;
+    apply.id3v2Page = request.writeId3v2 ? &page : nullptr;
     apply.afterFile = [&console](const JobRow &row, const TagSaveResult &result) {
         if (!result.status)
             console.fileFailed(row.file.path, result.status.description());

@@ -48,6 +48,18 @@ void FieldChanges::applyTo(Id3v1::Fields &fields) const
         fields.genre = *genre;
 }
 
+quint32 FieldChanges::fields() const
+{
+    quint32 bits = genre ? id3v2Bit(TagField::Genre) : 0;
+    for (const TagFieldInfo &field : textFields())
+        if (texts[size_t(field.field)])
+            bits |= id3v2Bit(field.field);
+    // A comment that needs the track number's bytes clears the number.
+    if (texts[size_t(TagField::Comment)])
+        bits |= id3v2Bit(TagField::Track);
+    return bits;
+}
+
 bool parseFieldChanges(const CommandLine &line, const CodePage &page, FieldChanges &changes, QString &problem)
 {
     for (const TagFieldInfo &option : textFields()) {
@@ -188,6 +200,10 @@ int setTags(const std::vector<FileTarget> &targets, const SetRequest &request, c
             };
         save.folder = target.folder;
         save.keepTimes = request.keepTimes;
+        if (request.writeId3v2) {
+            save.page = &page;
+            save.id3v2Fields = request.fromV2 ? AllId3v2Fields : request.changes.fields();
+        }
         saves.push_back(std::move(save));
     }, request.fromV2);
     if (!saves.empty()) {

@@ -21,6 +21,7 @@ struct FieldChanges {
 
     bool any() const { return genre || std::any_of(texts.begin(), texts.end(), [](const auto &t) { return bool(t); }); }
     void applyTo(Id3v1::Fields &fields) const;
+    quint32 fields() const;  // one bit for each field given (id3v2Bit, Id3v2Fill.h)
 };
 
 // Reads --title, --artist, --album, --year, --comment and --genre (a name of the genre table in
@@ -34,6 +35,7 @@ struct SetRequest {
     bool dryRun = false;  // only print what would change
     SaveJournal *journal = nullptr;  // where the saves are journalled; none: not journalled
     bool keepTimes = false;          // each file keeps its modification and access times
+    bool writeId3v2 = false;         // the ID3v2 tags get the fields set too
 };
 
 // Saves the changed fields into each file through the same save as the window (an untagged file

@@ -162,7 +162,8 @@ void JobDialog::apply()
 {
     if (running() || !applyButton->isEnabled())
         return;
-    JobRunSettings settings{m_inputs->title(), m_context.journalFolder, m_context.keepTimes};
+    JobRunSettings settings{m_inputs->title(), m_context.journalFolder, m_context.keepTimes,
+                            m_context.writeId3v2 ? m_context.page : nullptr};
     delete m_run;
     m_run = new JobRun(rows(), settings, this);
     connect(m_run, &JobRun::finished, this, &JobDialog::runEnded);

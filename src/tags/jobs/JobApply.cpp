@@ -1,8 +1,22 @@
 #include "tags/jobs/JobApply.h"
 
+#include "tags/id3v2/Id3v2Fill.h"
 #include "tags/journal/SaveJournal.h"
 
-TagSave saveOf(const JobRow &row, bool keepTimes)
+quint32 changedFields(const JobRow &row)
+{
+    quint32 fields = 0;
+    for (const TagFieldInfo &field : textFields())
+        if (row.before.*field.bytes != row.after.*field.bytes)
+            fields |= id3v2Bit(field.field);
+    if (row.before.genre != row.after.genre)
+        fields |= id3v2Bit(TagField::Genre);
+    if (row.trackBefore != row.trackAfter)
+        fields |= id3v2Bit(TagField::Track);
+    return fields;
+}
+
+TagSave saveOf(const JobRow &row, bool keepTimes, const CodePage *id3v2Page)
 {
     TagSave save;
     save.path = row.file.path;
@@ -13,6 +27,10 @@ TagSave saveOf(const JobRow &row, bool keepTimes)
     save.modeRead = row.reading.mode;
     save.folder = row.file.folder;
     save.keepTimes = keepTimes;
+    if (id3v2Page) {
+        save.page = id3v2Page;
+        save.id3v2Fields = changedFields(row);
+    }
     return save;
 }
 
@@ -28,7 +46,7 @@ JobSummary applyJob(const std::vector<JobRow> &rows, const JobApply &apply)
             ++summary.skipped;
         } else {
             changing.push_back(&row);
-            saves.push_back(saveOf(row, apply.keepTimes));
+            saves.push_back(saveOf(row, apply.keepTimes, apply.id3v2Page));
         }
     }
     TagSaves options;

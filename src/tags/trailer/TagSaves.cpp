@@ -4,6 +4,8 @@
 #include "tags/trailer/TagCore.h"
 
 #include "tags/files/BatchFlush.h"
+#include "tags/id3v2/Id3v2Fill.h"
+#include "tags/id3v2/Id3v2Writer.h"
 #include "tags/journal/SaveJournal.h"
 #include "tags/text/TestStop.h"
 #include "tags/trailer/FileRename.h"
@@ -124,6 +126,51 @@ FileStatus openForSave(const TagSave &request, TagFile &file, OpenedSave &opened
         return SaveChecks::changedOnDiskRefusal();
     opened.nothingToDo = !request.replan(opened.trailer, opened.fields)
                          || (opened.hadTag && Id3v1::build(opened.fields) == opened.trailer);
+    return status;
+}
+
+// The ID3v2 tag of a save that writes one too: as it is and as it will be.
+struct HeadChange {
+    QByteArray before, after;  // both empty: the tag is not written
+    bool inPlace = false;
+    bool any() const { return !after.isEmpty(); }
+};
+
+// A tag with cover art may be large; one larger than this is not written anew.
+constexpr qint64 MostHeadBytes = 64 * 1024 * 1024;
+
+// Plans the ID3v2 tag's change under the file's lock. A tag that cannot be written whole is a
+// refusal: the file is left as it is, trailer too.
+FileStatus planHead(const TagSave &save, TagFile &file, const OpenedSave &opened, const QByteArray &newTrailer,
+                    HeadChange &change)
+{
+    if (!save.id3v2Fields || !save.page)
+        return FileStatus::success();
+    QByteArray tag;
+    FileStatus status = file.readHead(tag, MostHeadBytes);
+    if (!status || tag.isEmpty())
+        return status;
+    QString problem;
+    const Id3v2Values values = Id3v2::parse(tag, problem);
+    Id3v2::RewrittenTag written;
+    if (problem.isEmpty()) {
+        const Id3v2::TagUpdate update = id3v2Update(opened.trailer, newTrailer, values, *save.page, save.id3v2Fields);
+        if (update.isEmpty())
+            return status;
+        written = Id3v2::rewriteTag(tag, update);
+        problem = written.refusal;
+    }
+    if (!problem.isEmpty())
+        return FileStatus::failure(EPROTO, QStringLiteral("The ID3v2 tag cannot be written without loss (%1), so "
+                                                          "this file was not changed.").arg(problem));
+    if (written.tag == tag)
+        return status;
+    if (!written.inPlace && file.linkCount() > 1)
+        return FileStatus::failure(EMLINK, QStringLiteral("The file has more than one name (hard links) and its ID3v2 "
+                                                          "tag must grow, so this file was not changed."));
+    change.before = std::move(tag);
+    change.after = std::move(written.tag);
+    change.inPlace = written.inPlace;
     return status;
 }
 
@@ -249,6 +296,9 @@ private:
             return;
         }
         const QByteArray newTrailer = Id3v1::build(opened.fields);
+        HeadChange head;
+        if (status)
+            status = planHead(save, file, opened, newTrailer, head);
         if (status && m_journal)
             status = recordUnderLock(i, file, opened, newTrailer);
         if (!status) {
@@ -259,8 +309,14 @@ private:
         TestStop::at("journal");
         status = file.prepareToWrite();  // a read-only file is made writable once it is known
         const bool alone = m_saves.size() == 1;
-        if (status)
+        if (status && head.inPlace)
+            status = file.writeHeadInPlace(head.after, head.before);
+        if (status && head.any() && !head.inPlace)
+            status = file.rewriteWithHead(head.after, head.before.size(), newTrailer, opened.hadTag, save.keepTimes);
+        else if (status)
             status = file.writeTrailer(newTrailer, opened.hadTag, alone ? TagFile::Flush::Now : TagFile::Flush::Later);
+        if (!status && head.inPlace && file.isOpen())
+            (void)file.writeHeadInPlace(head.before, head.after);  // the two tags never disagree because of us
         if (!status) {
             file.putReadOnlyBack();  // the protection is kept when nothing was saved
             p.step = Pending::Step::Failed;  // its record stays open: the next start looks at the file
@@ -272,6 +328,7 @@ private:
         p.step = Pending::Step::Written;
         p.result.status = status ? status : timesNotKept(status);
         p.result.written = true;
+        p.result.id3v2Written = head.any();
         p.result.path = save.path;
         p.result.trailer = newTrailer;
         p.result.mode = file.mode() | S_IWUSR;  // a save leaves a read-only file writable

@@ -1,0 +1,175 @@
+// Saves that write the ID3v2 tag too, on real files: in place when the padding holds the new
+// frames, else the file written anew beside itself and renamed over it; every byte the save does
+// not write stays, and a tag that cannot be written whole leaves the file as it was.
+
+#include "support/Id3v2Files.h"
+#include "support/TestFiles.h"
+
+#include "tags/codepage/CodePage.h"
+#include "tags/id3v2/Id3v2Fill.h"
+#include "tags/id3v2/Id3v2Writer.h"
+#include "tags/trailer/TagCore.h"
+
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Id3v2Files;
+using namespace TestFiles;
+
+namespace {
+
+const QByteArray oldTrailer = trailer("Old Title", "Old Artist", "", "1999", "note", 17);
+
+QList<Frame> frames()
+{
+    return {{"TIT2", latin1("Old Title")},
+            {"APIC", QByteArray("\0image/png\0\3\0", 13) + QByteArray(5000, char(0xAB))},
+            {"TPE1", latin1("Old Artist")},
+            {"PRIV", QByteArray("owner\0\1\2", 8)}};
+}
+
+struct Saved {
+    TagSaveResult result;
+    QByteArray before, after;
+    struct stat statBefore {}, statAfter {};
+};
+
+Saved saveTitle(const QByteArray &path, const QByteArray &title, bool keepTimes = false)
+{
+    Saved saved;
+    saved.before = readFile(path);
+    ::stat(path.constData(), &saved.statBefore);
+    const TagReading reading = readTagFile(path);
+    TagSave save;
+    save.path = path;
+    save.fields = reading.fields;
+    save.fields.title = title;
+    save.expected = reading.identity;
+    save.expectedTrailer = reading.trailer;
+    save.id3v2Fields = AllId3v2Fields;
+    save.page = &CodePage::byNumber(1252);
+    save.keepTimes = keepTimes;
+    saved.result = saveTagFile(save);
+    saved.after = readFile(path);
+    ::stat(path.constData(), &saved.statAfter);
+    return saved;
+}
+
+QByteArray audio() { return song(20000); }
+
+// frames() as a save of every field with the given title leaves them: the title in its place, the
+// fields the tag lacked after the others.
+QList<Frame> framesSaved(int major, const QByteArray &title)
+{
+    QList<Frame> saved = frames();
+    saved[0].contents = latin1(title);
+    saved << Frame{major == 3 ? "TYER" : "TDRC", latin1("1999")} << Frame{"COMM", latin1Comment("note")}
+          << Frame{"TCON", latin1("Rock")};
+    return saved;
+}
+
+}  // namespace
+
+class TestId3v2Save : public QObject {
+    Q_OBJECT
+
+private slots:
+    void paddingTakesTheNewTitleInPlace()
+    {
+        TempFolder folder;
+        const QByteArray path = folder.file("a.mp3");
+        const QByteArray head = tag(3, frames(), {.padding = 300});
+        QVERIFY(writeFile(path, head + audio() + oldTrailer));
+        const Saved saved = saveTitle(path, "New Title");
+        QVERIFY2(saved.result.status, qPrintable(saved.result.status.description()));
+        QVERIFY(saved.result.id3v2Written);
+        const QList<Frame> expected = framesSaved(3, "New Title");
+        const QByteArray newHead = tag(3, expected, {.padding = int(head.size() - tag(3, expected).size())});
+        QCOMPARE(saved.after.left(head.size()).toHex(), newHead.toHex());
+        QCOMPARE(saved.after.mid(head.size(), audio().size()), audio());
+        QCOMPARE(saved.after.right(128), trailer("New Title", "Old Artist", "", "1999", "note", 17));
+        QCOMPARE(saved.statAfter.st_ino, saved.statBefore.st_ino);  // the same file, written in place
+    }
+
+    void aTagThatMustGrowIsWrittenToANewFileRenamedOverTheOld()
+    {
+        TempFolder folder;
+        const QByteArray path = folder.file("a.mp3");
+        const QByteArray head = tag(4, frames());
+        QVERIFY(writeFile(path, head + audio() + oldTrailer));
+        QCOMPARE(::chmod(path.constData(), 0640), 0);
+        QVERIFY(setTimes(path, oldTimes));
+        const Saved saved = saveTitle(path, "A Much Longer New Title", true);
+        QVERIFY2(saved.result.status, qPrintable(saved.result.status.description()));
+        const QList<Frame> expected = framesSaved(4, "A Much Longer New Title");
+        const QByteArray newHead = tag(4, expected, {.padding = Id3v2::GrowthPadding});
+        QCOMPARE(saved.after.left(newHead.size()).toHex(), newHead.toHex());
+        QCOMPARE(saved.after.mid(newHead.size(), audio().size()), audio());
+        QCOMPARE(saved.after.size(), newHead.size() + audio().size() + 128);
+        QVERIFY(saved.statAfter.st_ino != saved.statBefore.st_ino);
+        QCOMPARE(saved.statAfter.st_mode & 07777, mode_t(0640));
+        QCOMPARE(timesOf(path).modifiedNs, oldTimes.modifiedNs);  // (reading it first moved its access time)
+        QCOMPARE(namesIn(folder.path()), QStringList{QStringLiteral("a.mp3")});  // nothing left beside it
+        QCOMPARE(saved.result.identity.inode, quint64(saved.statAfter.st_ino));
+    }
+
+    // Each leaves the file byte for byte as it was, trailer too, and says why.
+    void filesThatCannotBeWrittenWholeAreLeftAsTheyWere_data()
+    {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<bool>("secondName");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("2.2") << tag(2, {{"TT2", latin1("Old Title")}}, {.padding = 100}) << false << "2.2";
+        QTest::newRow("2.3 unsynchronised") << tag(3, frames(), {.unsynchronised = true, .padding = 100}) << false
+                                            << "unsynchronised";
+        QTest::newRow("compressed title") << tag(3, {{"TIT2", latin1("Old Title"), 0x80}}, {.padding = 100}) << false
+                                          << "compressed";
+        QTest::newRow("hard link, tag must grow") << tag(3, frames()) << true << "more than one name";
+    }
+
+    void filesThatCannotBeWrittenWholeAreLeftAsTheyWere()
+    {
+        QFETCH(QByteArray, head);
+        QFETCH(bool, secondName);
+        QFETCH(QString, reason);
+        TempFolder folder;
+        const QByteArray path = folder.file("a.mp3");
+        QVERIFY(writeFile(path, head + audio() + oldTrailer));
+        if (secondName)
+            QCOMPARE(::link(path.constData(), folder.file("b.mp3").constData()), 0);
+        const Saved saved = saveTitle(path, "A Much Longer New Title");
+        QVERIFY(!saved.result.status);
+        QVERIFY(!saved.result.written);
+        QVERIFY2(saved.result.status.description().contains(reason), qPrintable(saved.result.status.description()));
+        QCOMPARE(saved.after, saved.before);
+    }
+
+    void aFileWithoutAnId3v2TagGetsNone()
+    {
+        TempFolder folder;
+        const QByteArray path = folder.file("a.mp3");
+        QVERIFY(writeFile(path, audio() + oldTrailer));
+        const Saved saved = saveTitle(path, "New");
+        QVERIFY(saved.result.status);
+        QVERIFY(!saved.result.id3v2Written);
+        QCOMPARE(saved.after, audio() + trailer("New", "Old Artist", "", "1999", "note", 17));
+    }
+
+    // The trailer holds the first 30 bytes of a longer title: a save of another field leaves it.
+    void aLongerId3v2ValueTheTrailerHoldsTheStartOfIsKept()
+    {
+        TempFolder folder;
+        const QByteArray path = folder.file("a.mp3");
+        const QByteArray longTitle = "A Title Far Longer Than Thirty Bytes Can Hold";
+        const QByteArray head = tag(3, {{"TIT2", latin1(longTitle)}, {"TPE1", latin1("Old Artist")}}, {.padding = 200});
+        QVERIFY(writeFile(path, head + audio() + trailer(longTitle.left(30), "Old Artist", "", "", "", 255)));
+        const Saved saved = saveTitle(path, longTitle.left(30));  // the title as the window shows it
+        QVERIFY(saved.result.status);
+        QCOMPARE(saved.after.left(head.size()), head);  // nothing to write: the tag stays as it is
+    }
+};
+
+QTEST_GUILESS_MAIN(TestId3v2Save)
+#include "tst_id3v2save.moc"
