@@ -8,9 +8,13 @@
 #include "tags/codepage/CodePage.h"
 #include "tags/id3v2/Id3v2Fill.h"
 #include "tags/id3v2/Id3v2Writer.h"
+#include "tags/journal/JournalUndo.h"
+#include "tags/journal/SaveJournal.h"
 #include "tags/trailer/TagCore.h"
 
 #include <QTest>
+
+#include <sqlite3.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,7 +40,7 @@ struct Saved {
     struct stat statBefore {}, statAfter {};
 };
 
-Saved saveTitle(const QByteArray &path, const QByteArray &title, bool keepTimes = false)
+Saved saveTitle(const QByteArray &path, const QByteArray &title, bool keepTimes = false, SaveJournal *journal = nullptr)
 {
     Saved saved;
     saved.before = readFile(path);
@@ -51,6 +55,8 @@ Saved saveTitle(const QByteArray &path, const QByteArray &title, bool keepTimes 
     save.id3v2Fields = AllId3v2Fields;
     save.page = &CodePage::byNumber(1252);
     save.keepTimes = keepTimes;
+    save.modeRead = reading.mode;
+    save.journal = journal;
     saved.result = saveTagFile(save);
     saved.after = readFile(path);
     ::stat(path.constData(), &saved.statAfter);
@@ -155,6 +161,79 @@ private slots:
         QVERIFY(saved.result.status);
         QVERIFY(!saved.result.id3v2Written);
         QCOMPARE(saved.after, audio() + trailer("New", "Old Artist", "", "1999", "note", 17));
+    }
+
+    // Every layout the writer keeps, written in place or anew, then undone: the file byte for byte
+    // as it was, head and trailer.
+    void anUndoGivesEveryLayoutBackByteForByte_data()
+    {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<QByteArray>("title");
+        for (const int major : {3, 4}) {
+            const QByteArray v = "2." + QByteArray::number(major) + ' ';
+            QTest::newRow(v + "in place") << tag(major, frames(), {.padding = 400}) << QByteArray("New");
+            QTest::newRow(v + "grown") << tag(major, frames()) << QByteArray("A Much Longer New Title");
+            QTest::newRow(v + "extended header, in place") << tag(major, frames(), {.extendedHeader = true, .padding = 300})
+                                                           << QByteArray("New");
+        }
+        QTest::newRow("2.4 footer") << tag(4, frames(), {.footer = true}) << QByteArray("New");
+        QTest::newRow("2.4 unsynchronised frames") << tag(4, frames(), {.unsynchronised = true, .padding = 200})
+                                                   << QByteArray("New");
+    }
+
+    void anUndoGivesEveryLayoutBackByteForByte()
+    {
+        QFETCH(QByteArray, head);
+        QFETCH(QByteArray, title);
+        TempFolder folder, state;
+        SaveJournal journal(state.path());
+        const QByteArray path = folder.file("a.mp3");
+        const QByteArray before = head + audio() + oldTrailer;
+        QVERIFY(writeFile(path, before));
+        const Saved saved = saveTitle(path, title, false, &journal);
+        QVERIFY2(saved.result.status, qPrintable(saved.result.status.description()));
+        QVERIFY(saved.result.id3v2Written);
+        QVERIFY(saved.after != before);
+        const std::optional<JournalRecord> last = journal.lastUndoable();
+        QVERIFY(last);
+        QCOMPARE(last->oldHead, head);
+        const FileStatus undone = undoChange(journal, *last, false);
+        QVERIFY2(undone, qPrintable(undone.description()));
+        QCOMPARE(readFile(path), before);
+        QCOMPARE(namesIn(folder.path()), QStringList{QStringLiteral("a.mp3")});
+        // The undo is a change too: undone in turn, the save's file is back.
+        const JournalRecord undo = journal.records().front();  // newest first
+        QVERIFY(undo.undoes == last->id);
+        const FileStatus redone = undoChange(journal, undo, false);
+        QVERIFY2(redone, qPrintable(redone.description()));
+        QCOMPARE(readFile(path), saved.after);
+    }
+
+    // A journal of the version that wrote only trailers gets the new columns; its records undo.
+    void aJournalOfTheVersionBeforeIsKept()
+    {
+        TempFolder folder, state;
+        const QByteArray path = folder.file("a.mp3");
+        const QByteArray before = audio() + oldTrailer;
+        QVERIFY(writeFile(path, before));
+        QByteArray database;
+        {
+            SaveJournal journal(state.path());
+            QVERIFY(saveTitle(path, "New", false, &journal).result.status);
+            database = journal.filePath();
+        }
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(database.constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, "ALTER TABLE change DROP COLUMN old_head; ALTER TABLE change DROP COLUMN new_head; "
+                                  "ALTER TABLE change DROP COLUMN inode_after; PRAGMA user_version=1;",
+                              nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+        SaveJournal journal(state.path());
+        const std::optional<JournalRecord> last = journal.lastUndoable();
+        QVERIFY(last);
+        QVERIFY(!last->writesHead());
+        QVERIFY(undoChange(journal, *last, false));
+        QCOMPARE(readFile(path), before);
     }
 
     // The trailer holds the first 30 bytes of a longer title: a save of another field leaves it.

@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 
+#include <functional>
 #include <optional>
 #include <sys/stat.h>
 
@@ -76,8 +77,11 @@ public:
     // new file gets the old one's permission bits and, where the system permits, its owner and
     // group, and with keepTimes its times; it is locked before the rename, and this slot holds it
     // afterwards. A file with more than one link is refused (a rename would split it).
+    // The new file is named temporaryName until the rename (a name of its own when empty); made,
+    // when given, is told its inode as soon as it exists (a failure stops there, the file removed).
     FileStatus rewriteWithHead(const QByteArray &head, qint64 oldHeadSize, const QByteArray &trailer, bool overwrite,
-                               bool keepTimes);
+                               bool keepTimes, const QByteArray &temporaryName = {},
+                               const std::function<FileStatus(quint64 inode)> &made = {});
     // The number of names the open file has.
     qint64 linkCount() const;
     // Sets the modification and access times back to what the open for saving found, to the

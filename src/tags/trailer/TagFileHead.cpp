@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <functional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -125,7 +126,8 @@ FileStatus TagFile::copyInto(int to, const QByteArray &head, qint64 from, qint64
 }
 
 FileStatus TagFile::rewriteWithHead(const QByteArray &head, qint64 oldHeadSize, const QByteArray &trailer, bool overwrite,
-                                    bool keepTimes)
+                                    bool keepTimes, const QByteArray &temporaryName,
+                                    const std::function<FileStatus(quint64 inode)> &made)
 {
     if (m_fd < 0)
         return FileStatus::fromErrno(EBADF);
@@ -139,13 +141,17 @@ FileStatus TagFile::rewriteWithHead(const QByteArray &head, qint64 oldHeadSize, 
     const qint64 end = overwrite ? m_length - Id3v1::TrailerSize : m_length;
     if (oldHeadSize > end)
         return FileStatus::fromErrno(EINVAL);
-    QByteArray temporary = folderOf(m_target) + "/.velmora-new-XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    QByteArray temporary = folderOf(m_target) + '/' + (temporaryName.isEmpty() ? QByteArray(".velmora-new-XXXXXX") : temporaryName);
+    const int fd = temporaryName.isEmpty()
+        ? ::mkostemp(temporary.data(), O_CLOEXEC)
+        : ::open(temporary.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return FileStatus::fromLastError();
-    struct stat made;
+    struct stat st;
     FileLock lock;
-    FileStatus status = ::fstat(fd, &made) == 0 ? lock.take(fd, made, FileLock::Wait::No) : FileStatus::fromLastError();
+    FileStatus status = ::fstat(fd, &st) == 0 ? lock.take(fd, st, FileLock::Wait::No) : FileStatus::fromLastError();
+    if (status && made)
+        status = made(quint64(st.st_ino));
     if (status)
         status = copyInto(fd, head, oldHeadSize, end, trailer);
     TestStop::at("rewrite-copied");

@@ -6,6 +6,7 @@
 #include "tags/files/BatchFlush.h"
 #include "tags/id3v2/Id3v2Fill.h"
 #include "tags/id3v2/Id3v2Writer.h"
+#include "tags/journal/ProvenFile.h"
 #include "tags/journal/SaveJournal.h"
 #include "tags/text/TestStop.h"
 #include "tags/trailer/FileRename.h"
@@ -256,22 +257,26 @@ private:
 
     // The record of save i as the file is found under its lock: the one committed ahead when it
     // still says so (amended for a save planned anew), else one begun now.
-    FileStatus recordUnderLock(size_t i, const TagFile &file, const OpenedSave &opened, const QByteArray &newTrailer)
+    FileStatus recordUnderLock(size_t i, const TagFile &file, const OpenedSave &opened, const QByteArray &newTrailer,
+                               const HeadChange &head)
     {
         Pending &p = m_items[i];
         const TagSave &save = m_saves[i];
         FileIdentity identity;
         file.identity(identity);
         JournalRecord now = recordOf(save, m_folders.of(save.path), identity, file.mode(), opened.trailer, newTrailer);
+        now.oldHead = head.before;
+        now.newHead = head.after;
         if (!p.ahead) {
             const FileStatus status = m_journal->begin(now);
             if (status)
                 p.record = now;
             return status;
         }
-        if (sameChange(now, p.record))
+        // The ID3v2 tag is read under the lock only: the record committed ahead learns it now.
+        if (sameChange(now, p.record) && !now.writesHead())
             return FileStatus::success();
-        if (!save.replan)
+        if (!sameChange(now, p.record) && !save.replan)
             return SaveChecks::changedOnDiskRefusal();
         now.id = p.record.id;
         now.batch = p.record.batch;
@@ -300,7 +305,7 @@ private:
         if (status)
             status = planHead(save, file, opened, newTrailer, head);
         if (status && m_journal)
-            status = recordUnderLock(i, file, opened, newTrailer);
+            status = recordUnderLock(i, file, opened, newTrailer, head);
         if (!status) {
             p.step = Pending::Step::Refused;
             p.result = failed(status, save.path);
@@ -312,7 +317,7 @@ private:
         if (status && head.inPlace)
             status = file.writeHeadInPlace(head.after, head.before);
         if (status && head.any() && !head.inPlace)
-            status = file.rewriteWithHead(head.after, head.before.size(), newTrailer, opened.hadTag, save.keepTimes);
+            status = rewrite(p, file, head, newTrailer, opened.hadTag, save.keepTimes);
         else if (status)
             status = file.writeTrailer(newTrailer, opened.hadTag, alone ? TagFile::Flush::Now : TagFile::Flush::Later);
         if (!status && head.inPlace && file.isOpen())
@@ -336,6 +341,20 @@ private:
         if (!alone)
             m_flush.add(i, file.descriptor(), p.result.identity.device);
         TestStop::at("trailer");
+    }
+
+    // The file written anew with its grown ID3v2 tag; the new file's inode written down in the
+    // record before anything is written into it, so that a crash leaves nothing unaccounted for.
+    FileStatus rewrite(Pending &p, TagFile &file, const HeadChange &head, const QByteArray &newTrailer, bool overwrite,
+                       bool keepTimes)
+    {
+        if (!m_journal || !p.record.id)
+            return file.rewriteWithHead(head.after, head.before.size(), newTrailer, overwrite, keepTimes);
+        return file.rewriteWithHead(head.after, head.before.size(), newTrailer, overwrite, keepTimes,
+                                    ProvenFile::temporaryName(p.record.id), [&](quint64 inode) {
+                                        p.record.inodeAfter = inode;
+                                        return m_journal->amend(p.record);
+                                    });
     }
 
     // The writes made durable together. A flush that fails leaves its saves' records open, for the
