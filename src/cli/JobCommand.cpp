@@ -149,7 +149,9 @@ std::vector<JobFile> jobFilesOf(const std::vector<FileTarget> &targets)
 int runJobCommand(const std::vector<FileTarget> &targets, const JobPlanner &planner, const JobCommandRequest &request,
                   const CodePage &page, Output &out, Console &console)
 {
-    const std::vector<JobRow> rows = previewJob(jobFilesOf(targets), planner, page);
+    std::vector<JobRow> rows = previewJob(jobFilesOf(targets), planner, page);
+    if (request.writeId3v2)
+        noteId3v2Writes(rows, page);
     for (const JobRow &row : rows) {
         if (!row.reading.status)
             console.fileFailed(row.file.path, row.reason);

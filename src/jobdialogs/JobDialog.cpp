@@ -136,6 +136,8 @@ void JobDialog::replan()
         for (JobRow &row : rows)
             if (row.state == JobState::WillChange && isHeld(row.reading))
                 row = skippedRow(std::move(row), TagSaver::playingText());
+        if (m_context.writeId3v2)
+            noteId3v2Writes(rows, *m_context.page);
     }
     m_model->setRows(std::move(rows), m_inputs->fields());
     m_table->resizeColumnsToContents();

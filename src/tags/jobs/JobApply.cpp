@@ -2,6 +2,7 @@
 
 #include "tags/id3v2/Id3v2Fill.h"
 #include "tags/journal/SaveJournal.h"
+#include "tags/trailer/HeadPlan.h"
 
 quint32 changedFields(const JobRow &row)
 {
@@ -71,4 +72,30 @@ JobSummary applyJob(const std::vector<JobRow> &rows, const JobApply &apply)
             apply.afterFile(*changing[i], result);
     }
     return summary;
+}
+
+void noteId3v2Writes(std::vector<JobRow> &rows, const CodePage &page)
+{
+    for (JobRow &row : rows) {
+        if (row.state != JobState::WillChange)
+            continue;
+        if (row.reading.id3v2Version == 2) {
+            row = skippedRow(std::move(row), QStringLiteral("its ID3v2.2 tag is not written"));
+            continue;
+        }
+        if (row.reading.id3v2Version < 3)
+            continue;
+        HeadChange change;
+        const QString refusal = planHeadChangeOf(row.file.path, row.reading.trailer, Id3v1::build(row.after), page,
+                                                 changedFields(row), change);
+        if (!refusal.isEmpty()) {
+            row = skippedRow(std::move(row), QStringLiteral("ID3v2 not written: ") + refusal);
+            continue;
+        }
+        if (!change.any())
+            continue;
+        const QString note = change.inPlace ? QStringLiteral("ID3v2 written too")
+                                            : QStringLiteral("ID3v2 written too, the file written anew");
+        row.reason = row.reason.isEmpty() ? note : row.reason + QStringLiteral("; ") + note;
+    }
 }

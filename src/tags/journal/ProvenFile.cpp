@@ -371,8 +371,11 @@ int ProvenFile::removeLeftover(const JournalRecord &record)
     struct stat st;
     if (::fstatat(m_dir, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT ? 0 : errno;
-    if (!S_ISREG(st.st_mode) || quint64(st.st_dev) != record.device || !record.inodeAfter
-        || quint64(st.st_ino) != record.inodeAfter)
+    // The record names its inode once written down; cut short before that, the file of the
+    // record's own name is one of ours that no other program made.
+    const bool ours = record.inodeAfter ? quint64(st.st_ino) == record.inodeAfter
+                                        : st.st_nlink == 1 && st.st_uid == ::geteuid();
+    if (!S_ISREG(st.st_mode) || quint64(st.st_dev) != record.device || !ours)
         return EEXIST;  // not the file the change made: left alone
     return ::unlinkat(m_dir, name.constData(), 0) == 0 ? 0 : errno;
 }

@@ -74,7 +74,8 @@ public:
     // The name a change's new file has until it is renamed over the old one.
     static QByteArray temporaryName(qint64 id);
     // Removes the new file a change cut short left under temporaryName, when it is the one its
-    // record names (record.inodeAfter). 0, or an errno.
+    // record names (record.inodeAfter), or, cut short before that was written down, a regular
+    // file of ours with one name. 0, or an errno.
     int removeLeftover(const JournalRecord &record);
     int descriptor() const { return m_fd; }
     int setMode(int mode);

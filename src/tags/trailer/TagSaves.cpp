@@ -4,12 +4,11 @@
 #include "tags/trailer/TagCore.h"
 
 #include "tags/files/BatchFlush.h"
-#include "tags/id3v2/Id3v2Fill.h"
-#include "tags/id3v2/Id3v2Writer.h"
 #include "tags/journal/ProvenFile.h"
 #include "tags/journal/SaveJournal.h"
 #include "tags/text/TestStop.h"
 #include "tags/trailer/FileRename.h"
+#include "tags/trailer/HeadPlan.h"
 #include "tags/trailer/SaveChecks.h"
 #include "tags/trailer/TagFile.h"
 
@@ -130,16 +129,6 @@ FileStatus openForSave(const TagSave &request, TagFile &file, OpenedSave &opened
     return status;
 }
 
-// The ID3v2 tag of a save that writes one too: as it is and as it will be.
-struct HeadChange {
-    QByteArray before, after;  // both empty: the tag is not written
-    bool inPlace = false;
-    bool any() const { return !after.isEmpty(); }
-};
-
-// A tag with cover art may be large; one larger than this is not written anew.
-constexpr qint64 MostHeadBytes = 64 * 1024 * 1024;
-
 // Plans the ID3v2 tag's change under the file's lock. A tag that cannot be written whole is a
 // refusal: the file is left as it is, trailer too.
 FileStatus planHead(const TagSave &save, TagFile &file, const OpenedSave &opened, const QByteArray &newTrailer,
@@ -151,27 +140,15 @@ FileStatus planHead(const TagSave &save, TagFile &file, const OpenedSave &opened
     FileStatus status = file.readHead(tag, MostHeadBytes);
     if (!status || tag.isEmpty())
         return status;
-    QString problem;
-    const Id3v2Values values = Id3v2::parse(tag, problem);
-    Id3v2::RewrittenTag written;
-    if (problem.isEmpty()) {
-        const Id3v2::TagUpdate update = id3v2Update(opened.trailer, newTrailer, values, *save.page, save.id3v2Fields);
-        if (update.isEmpty())
-            return status;
-        written = Id3v2::rewriteTag(tag, update);
-        problem = written.refusal;
-    }
+    const QString problem = planHeadChange(tag, opened.trailer, newTrailer, *save.page, save.id3v2Fields, change);
     if (!problem.isEmpty())
         return FileStatus::failure(EPROTO, QStringLiteral("The ID3v2 tag cannot be written without loss (%1), so "
                                                           "this file was not changed.").arg(problem));
-    if (written.tag == tag)
-        return status;
-    if (!written.inPlace && file.linkCount() > 1)
+    if (change.any() && !change.inPlace && file.linkCount() > 1) {
+        change = {};
         return FileStatus::failure(EMLINK, QStringLiteral("The file has more than one name (hard links) and its ID3v2 "
                                                           "tag must grow, so this file was not changed."));
-    change.before = std::move(tag);
-    change.after = std::move(written.tag);
-    change.inPlace = written.inPlace;
+    }
     return status;
 }
 
