@@ -65,7 +65,7 @@ Run runTraced(const QStringList &arguments, const QByteArray &folder, const QByt
 }
 
 // The system calls that change a file or the journal, and how often a run makes each.
-const char *const WritingCalls = "pwrite64,write,fsync,fdatasync,ftruncate,fchmod,fchown,futimens,utimensat,rename,renameat,renameat2,linkat,unlinkat,flock";
+const char *const WritingCalls = "pwrite64,write,fsync,fdatasync,ftruncate,fchmod,fchown,utimensat,rename,renameat,renameat2,linkat,unlinkat,flock";
 QList<QPair<QByteArray, int>> writingCallsOf(const QStringList &arguments, const QByteArray &folder, const QByteArray &state)
 {
     TempFolder trace;
@@ -178,7 +178,7 @@ void TestCliJournal::killedAnywhereEveryFileIsWhole_data()
         QTest::addRow("undo of a rename, %s", step) << renameAll << undoBatch << QByteArray(step);
     // The same with the ID3v2 tags written too ("v2" in the name: the files of makeV2Files).
     for (const char *step : {"journal", "head-part", "trailer-part", "trailer", "rewrite-copied", "rewrite-renamed",
-                             "journal:2", "head-part:3", "trailer:2", "journal:3", "rewrite-copied:2"})
+                             "journal:2", "head-part:3", "trailer:2", "journal:3"})
         QTest::addRow("v2 set, %s", step) << QStringList() << setAllV2 << QByteArray(step);
     for (const char *step : {"undo-bytes", "undo-mode", "undo-bytes:2", "undo-mode:3", "undo-bytes:3"})
         QTest::addRow("v2 undo of a set, %s", step) << setAllV2 << undoBatch << QByteArray(step);
