@@ -182,20 +182,20 @@ void TestCliJournal::killedAnywhereEveryFileIsWhole_data()
         QTest::addRow("v2 set, %s", step) << QStringList() << setAllV2 << QByteArray(step);
     for (const char *step : {"undo-bytes", "undo-mode", "undo-bytes:2", "undo-mode:3", "undo-bytes:3"})
         QTest::addRow("v2 undo of a set, %s", step) << setAllV2 << undoBatch << QByteArray(step);
-    {
-        TempFolder folder, state;
+    for (const QStringList &save : {setInPlaceV2, setOneV2}) {
+        const char *how = save == setOneV2 ? "rewrite" : "in place";
+        TempFolder folder, state, primer;  // into a journal that holds a save already, as below
         makeV2Files(folder);
-        for (const QStringList &save : {setInPlaceV2, setOneV2}) {
-            const char *how = save == setOneV2 ? "rewrite" : "in place";
-            for (const auto &[call, count] : writingCallsOf(save, folder.path(), state.path()))
-                for (int n = 1; n <= count; n += strideOf(call, n, count))
-                    QTest::addRow("v2 set %s, strace %s %d", how, call.constData(), n)
-                        << QStringList() << save << "strace " + call + ' ' + QByteArray::number(n);
-            for (const auto &[call, count] : writingCallsOf({QStringLiteral("undo")}, folder.path(), state.path()))
-                for (int n = 1; n <= count; n += strideOf(call, n, count))
-                    QTest::addRow("v2 undo %s, strace %s %d", how, call.constData(), n)
-                        << save << QStringList{QStringLiteral("undo")} << "strace " + call + ' ' + QByteArray::number(n);
-        }
+        makeFiles(primer);
+        runWithJournal(setOne, primer.path(), state.path());
+        for (const auto &[call, count] : writingCallsOf(save, folder.path(), state.path()))
+            for (int n = 1; n <= count; n += strideOf(call, n, count))
+                QTest::addRow("v2 set %s, strace %s %d", how, call.constData(), n)
+                    << QStringList() << save << "strace " + call + ' ' + QByteArray::number(n);
+        for (const auto &[call, count] : writingCallsOf({QStringLiteral("undo")}, folder.path(), state.path()))
+            for (int n = 1; n <= count; n += strideOf(call, n, count))
+                QTest::addRow("v2 undo %s, strace %s %d", how, call.constData(), n)
+                    << save << QStringList{QStringLiteral("undo")} << "strace " + call + ' ' + QByteArray::number(n);
     }
     // Every call that writes, of one save of a read-only file and of its undo, into a journal
     // that holds a save already.
