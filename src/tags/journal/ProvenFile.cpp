@@ -384,6 +384,8 @@ int ProvenFile::rewrite(const JournalRecord &record, const std::function<int(qui
 {
     if (m_fd < 0 || !record.writesHead())
         return EBADF;
+    if (m_st.st_nlink > 1)
+        return EMLINK;  // written anew under one name, the file would be split in two
     if (const int code = removeLeftover(record); code != 0)
         return code;
     const bool overwrite = record.op == JournalRecord::Op::Write || record.op == JournalRecord::Op::Cut;
