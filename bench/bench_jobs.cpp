@@ -16,6 +16,7 @@
 #include "jobdialogs/NameJobPage.h"
 #include "tags/codepage/CodePage.h"
 #include "tags/jobs/TextFields.h"
+#include "tags/jobs/ValuesJob.h"
 
 #include <benchmark/benchmark.h>
 

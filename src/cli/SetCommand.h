@@ -1,28 +1,15 @@
 #pragma once
-// velmora-cli set: writes the given fields into files and leaves every other byte of the trailer
-// as it was.
+// velmora-cli set: Values for Every File from the shell. Writes the given fields into files and
+// leaves every other byte of the trailer as it was.
 
 #include "cli/CommandLine.h"
 #include "cli/Console.h"
 #include "cli/FileTargets.h"
-#include "tags/id3v1/TagFields.h"
 #include "cli/Output.h"
-
-#include <algorithm>
-#include <array>
-#include <optional>
+#include "tags/jobs/ValuesJob.h"
 
 class CodePage;
 class SaveJournal;
-
-struct FieldChanges {
-    std::array<std::optional<QByteArray>, TextFieldCount> texts;  // code-page bytes, by TagField
-    std::optional<quint8> genre;
-
-    bool any() const { return genre || std::any_of(texts.begin(), texts.end(), [](const auto &t) { return bool(t); }); }
-    void applyTo(Id3v1::Fields &fields) const;
-    quint32 fields() const;  // one bit for each field given (id3v2Bit, Id3v2Fill.h)
-};
 
 // Reads --title, --artist, --album, --year, --comment and --genre (a name of the genre table in
 // any letter case, a number 0 to 255, or empty text for 255). False, with problem set, for a bad

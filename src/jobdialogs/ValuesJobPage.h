@@ -4,6 +4,7 @@
 
 #include "jobdialogs/JobPage.h"
 #include "tags/jobs/TextFields.h"
+#include "tags/jobs/ValuesJob.h"
 
 #include <array>
 

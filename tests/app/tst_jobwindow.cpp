@@ -11,6 +11,7 @@
 #include "app/FrmMain.h"
 #include "app/JobEntries.h"
 #include "app/SaveUndo.h"
+#include "browser/Mp3List.h"
 #include "browser/TagSaver.h"
 #include "jobdialogs/CaseJobPage.h"
 #include "jobdialogs/JobDialog.h"
@@ -21,6 +22,7 @@
 #include "jobdialogs/JobRun.h"
 #include "session/EditSession.h"
 #include "tags/codepage/CodePage.h"
+#include "tags/files/RegularFile.h"
 #include "tags/jobs/NameJob.h"
 #include "tags/journal/JournalBatch.h"
 #include "tags/journal/SaveJournal.h"
@@ -630,6 +632,42 @@ private slots:
         }
         QCOMPARE(log.texts, QStringList());
         QCOMPARE(snapshot(), before);
+    }
+
+    // A job from the menu reads each file for its preview, writes it once (the reading checked
+    // under the lock, not read again) and the list reads it once more: three opens a changed file,
+    // and one for the ID3v2 badge of each row on screen.
+    void aJobOpensEachFileThreeTimes()
+    {
+        StateHome state;
+        constexpr int Files = 80;  // more than a screenful
+        const QByteArray emptyV23("ID3\x03\x00\x00\x00\x00\x00\x00", 10);
+        for (int i = 1; i <= Files; ++i)
+            QVERIFY(writeFile(file(QByteArray::number(100 + i) + ".mp3"), emptyV23 + audio + trailer("Song")));
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+        auto *list = w->findChild<Mp3List *>();
+        QVERIFY(list);
+        const auto badgesRead = [list] {
+            int read = 0;
+            for (int row = 0; row < list->rowCount(); ++row)
+                read += list->notes(row).contains(QStringLiteral("ID3v2.3 tag"));
+            return read;
+        };
+        QTRY_VERIFY(badgesRead() > 0);  // the rows on screen
+        const int shown = badgesRead();
+        QVERIFY(shown < Files);
+
+        const long before = regularFileOpens();
+        JobDialog *dialog = openJob(w, Qt::Key_V);
+        QVERIFY(dialog);
+        QTest::keyClicks(static_cast<ValuesJobPage &>(dialog->inputs()).boxes[1], QStringLiteral("Red Album"));
+        QVERIFY(applyAndWait(dialog));
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QTRY_VERIFY(!w->jobs().dialog());
+        QTRY_VERIFY(w.row(Files - 1).contains(QStringLiteral("Red Album")));
+        QTRY_COMPARE(badgesRead(), shown);
+        QCOMPARE(regularFileOpens() - before, 3L * Files + shown);
     }
 };
 

@@ -7,6 +7,7 @@
 #include "tags/jobs/CaseJob.h"
 #include "tags/jobs/JobApply.h"
 #include "tags/jobs/ListJob.h"
+#include "tags/jobs/ValuesJob.h"
 
 #include <QTest>
 

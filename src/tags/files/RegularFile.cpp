@@ -12,6 +12,7 @@
 namespace {
 
 std::atomic<long> g_fileSystemChecks{0};
+std::atomic<long> g_regularFileOpens{0};
 
 bool askIfPseudo(int fd, const struct stat &st)
 {
@@ -41,6 +42,11 @@ long fileSystemChecks()
     return g_fileSystemChecks.load(std::memory_order_relaxed);
 }
 
+long regularFileOpens()
+{
+    return g_regularFileOpens.load(std::memory_order_relaxed);
+}
+
 int openNonBlocking(int folderFd, const char *name, int flags, mode_t mode)
 {
     int fd;
@@ -64,6 +70,7 @@ FileStatus openRegularFile(int folderFd, const char *name, int access, bool look
             return notRegularFileStatus(st.st_mode);
     }
     const int opened = openNonBlocking(folderFd, name, access);
+    g_regularFileOpens.fetch_add(1, std::memory_order_relaxed);
     if (opened < 0)
         return FileStatus::fromLastError();
     FileStatus status = FileStatus::success();

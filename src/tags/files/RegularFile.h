@@ -29,6 +29,10 @@ private:
 // began, for the tests: a folder of files on its device is one.
 long fileSystemChecks();
 
+// How many music and list files were opened (by openRegularFile) since the program began, for the
+// tests that count what a job costs per file.
+long regularFileOpens();
+
 // The open every file of ours goes through, the journal's own included: never blocking (a name
 // that has become a FIFO still returns), never making a terminal the process's own, closed on exec,
 // tried again after an interruption. -1 with errno set on failure.

@@ -50,14 +50,6 @@ bool refuseControlCharacters(const FieldEdits &edits, QString &reason)
     return true;
 }
 
-JobPlanner valuesPlanner(const FieldEdits &edits)
-{
-    return [edits](const JobFile &, const TagReading &, FieldEdits &out, QString &reason) {
-        out = edits;
-        return refuseControlCharacters(out, reason);
-    };
-}
-
 QString fieldText(const TagReading &reading, TagField field, const CodePage &page)
 {
     if (!reading.tagged || !isTextField(field))

@@ -10,9 +10,6 @@
 
 #include <optional>
 
-// The job's name, as its dialog, the journal's batches and Edit > Undo say it.
-constexpr char ValuesJobTitle[] = "Values for Every File";
-
 class CodePage;
 
 // A text field by its name as fieldName() gives it (letter case aside); none for any other name.
@@ -29,9 +26,6 @@ QString controlCharacterProblem(QStringView text);
 // tag: false with reason "title: holds a control character (U+0009)" for the first field that has
 // one.
 bool refuseControlCharacters(const FieldEdits &edits, QString &reason);
-
-// The planner of Values for Every File: the same edits for every file.
-JobPlanner valuesPlanner(const FieldEdits &edits);
 
 // The field's text in the file as read, decoded in page: the comment without its track bytes; empty
 // for a file without a trailer and for a field that is not text.
