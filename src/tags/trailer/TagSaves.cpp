@@ -215,8 +215,18 @@ private:
             const TagSave &save = m_saves[i];
             if (!knowsItsReading(save))
                 continue;
+            const QByteArray newTrailer = Id3v1::build(save.fields);
             records.push_back(recordOf(save, m_folders.of(save.path), *save.expected, save.modeRead,
-                                       *save.expectedTrailer, Id3v1::build(save.fields)));
+                                       *save.expectedTrailer, newTrailer));
+            // The ID3v2 tag as read now: found so under the lock, the record needs no amending
+            // (and no second flush of the journal).
+            HeadChange head;
+            if (save.id3v2Fields && save.page
+                && planHeadChangeOf(save.path, *save.expectedTrailer, newTrailer, *save.page, save.id3v2Fields, head)
+                       .isEmpty()) {
+                records.back().oldHead = head.before;
+                records.back().newHead = head.after;
+            }
             owners.push_back(i);
         }
         const FileStatus status = m_journal->beginAll(records);
@@ -250,11 +260,11 @@ private:
                 p.record = now;
             return status;
         }
-        // The ID3v2 tag is read under the lock only: the record committed ahead learns it now.
-        if (sameChange(now, p.record) && !now.writesHead())
+        if (sameChange(now, p.record) && now.oldHead == p.record.oldHead && now.newHead == p.record.newHead)
             return FileStatus::success();
         if (!sameChange(now, p.record) && !save.replan)
             return SaveChecks::changedOnDiskRefusal();
+        // Planned anew, or an ID3v2 tag other than the one read ahead: the record learns it now.
         now.id = p.record.id;
         now.batch = p.record.batch;
         now.whenMs = p.record.whenMs;
