@@ -8,6 +8,8 @@
 #include "tags/codepage/CodePage.h"
 #include "tags/id3v2/Id3v2Fill.h"
 #include "tags/id3v2/Id3v2Writer.h"
+#include "tags/jobs/JobApply.h"
+#include "tags/jobs/ValuesJob.h"
 #include "tags/journal/JournalUndo.h"
 #include "tags/journal/SaveJournal.h"
 #include "tags/trailer/TagCore.h"
@@ -234,6 +236,40 @@ private slots:
         QVERIFY(!last->writesHead());
         QVERIFY(undoChange(journal, *last, false));
         QCOMPARE(readFile(path), before);
+    }
+
+    // A job's preview says of each file what its save will do with the ID3v2 tag, and skips the
+    // files whose tag cannot be written whole; Apply then writes as it said.
+    void aJobsPreviewSaysWhatBecomesOfEachId3v2Tag()
+    {
+        TempFolder folder;
+        const QByteArray plainTrailer = trailer("Walk", "Old Artist", "", "", "", 255);
+        QVERIFY(writeFile(folder.file("a.mp3"), tag(3, frames(), {.padding = 300}) + audio() + plainTrailer));
+        QVERIFY(writeFile(folder.file("b.mp3"), tag(4, frames()) + audio() + plainTrailer));
+        QVERIFY(writeFile(folder.file("c.mp3"), tag(2, {{"TT2", latin1("Walk")}}, {.padding = 50}) + audio() + plainTrailer));
+        QVERIFY(writeFile(folder.file("d.mp3"), audio() + plainTrailer));
+        FileStatus listed = FileStatus::success();
+        const std::vector<JobFile> files = listJobFiles(folder.path(), listed);
+        QVERIFY(listed);
+        FieldEdits edits;
+        edits.artist = QStringLiteral("A Newer Artist");  // longer: b.mp3 has no padding
+        const CodePage &page = CodePage::byNumber(1252);
+        std::vector<JobRow> rows = previewJob(files, valuesPlanner(edits), page);
+        noteId3v2Writes(rows, page);
+        QCOMPARE(rows.size(), size_t(4));
+        QCOMPARE(rows[0].reason, QStringLiteral("ID3v2 written too"));
+        QCOMPARE(rows[1].reason, QStringLiteral("ID3v2 written too, the file written anew"));
+        QCOMPARE(rows[2].state, JobState::Skipped);
+        QVERIFY2(rows[2].reason.contains(QLatin1String("ID3v2.2")), qPrintable(rows[2].reason));
+        QCOMPARE(rows[3].state, JobState::WillChange);
+        QCOMPARE(rows[3].reason, QString());
+        const QByteArray untouched = readFile(folder.file("c.mp3"));
+        JobApply apply;
+        apply.id3v2Page = &page;
+        QCOMPARE(applyJob(rows, apply).written, 3);
+        QCOMPARE(readFile(folder.file("c.mp3")), untouched);
+        for (const char *name : {"a.mp3", "b.mp3"})
+            QVERIFY(readFile(folder.file(name)).left(6000).contains(QByteArray("\0A Newer Artist", 15)));  // its TPE1
     }
 
     // The trailer holds the first 30 bytes of a longer title: a save of another field leaves it.
