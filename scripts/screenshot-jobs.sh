@@ -6,15 +6,27 @@
 #     Tags > Tags from File Names.
 #   scripts/screenshot-jobs.sh number [OUTPUT]    docs/jobs-number-tracks.png: the same album
 #     tagged (by velmora-cli set), one file with a 30-byte comment, Tags > Number Tracks.
+#   scripts/screenshot-jobs.sh values|list|case|rename [OUTPUT]   docs/jobs-JOB.png: the tagged
+#     album (values: titles and artists only; rename: numbered too) with the job's inputs typed
+#     as a user would: a two-digit year, a list one line longer than the folder, "%n - %t".
+#   scripts/screenshot-jobs.sh all                 every picture above.
 # Needs sox, lame, Xvfb, xdotool and ImageMagick (scripts/install-deps.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMORA_BUILD_DIR:-$root/build}
 job=${1:-names}
+if [ "$job" = all ]; then
+  for each in names number values list case rename; do "$0" "$each"; done
+  exit 0
+fi
 case $job in
   names) key=n title='Tags from File Names' output=${2:-$root/docs/jobs-from-names.png} ;;
   number) key=u title='Number Tracks' output=${2:-$root/docs/jobs-number-tracks.png} ;;
-  *) echo "usage: $0 [names|number] [OUTPUT]" >&2; exit 2 ;;
+  values) key=v title='Values for Every File' output=${2:-$root/docs/jobs-values.png} ;;
+  list) key=t title='Titles from a List' output=${2:-$root/docs/jobs-list.png} ;;
+  case) key=a title='Case and Replace' output=${2:-$root/docs/jobs-case.png} ;;
+  rename) key=r title='Rename Every File' output=${2:-$root/docs/jobs-rename.png} ;;
+  *) echo "usage: $0 [names|number|values|list|case|rename|all] [OUTPUT]" >&2; exit 2 ;;
 esac
 [ -x "$build/velmora" ] || { echo "build velmora first (scripts/build.sh)" >&2; exit 1; }
 [ "$job" = names ] || [ -x "$build/velmora-cli" ] || { echo "build velmora-cli first" >&2; exit 1; }
@@ -31,13 +43,16 @@ for name in "01 - The Lanterns - Harbour Lights" "02 - The Lanterns - Slow Platf
   "03 - The Lanterns - Copper Rails" "04 - The Lanterns - Sleeper Car - Live" \
   "05 - Ada Fenwick-Hale - Signal Box" "06 - The Lanterns - Marsh Song" "Bonus Track"; do
   cp "$scratch/tone.mp3" "$folder/$name.mp3"
-  if [ "$job" = number ]; then
+  if [ "$job" != names ]; then
     artist=${name#* - } artist=${artist%% - *}
     [ "$artist" = "$name" ] && artist="The Lanterns"
     "$build/velmora-cli" set "$folder/$name.mp3" --title "${name#* - * - }" --artist "$artist" \
-      --album "Night Trains" --year 2019 --no-journal >/dev/null
+      --no-journal >/dev/null
+    [ "$job" = values ] || "$build/velmora-cli" set "$folder/$name.mp3" --album "Night Trains" --year 2019 \
+      --no-journal >/dev/null
   fi
 done
+[ "$job" = rename ] && "$build/velmora-cli" number "$folder" --no-journal >/dev/null 2>&1
 if [ "$job" = number ]; then
   "$build/velmora-cli" set "$folder/04 - The Lanterns - Sleeper Car - Live.mp3" \
     --comment "Recorded live at Harbour Hall!" --no-journal >/dev/null  # 30 bytes
@@ -66,6 +81,16 @@ xdotool key --window "$main" alt+t
 sleep 0.5
 xdotool key "$key"
 dialog=$(find_window "^$title\$")
+sleep 1
+case $job in  # the inputs typed into the focused box, access keys between them
+  values) xdotool type --delay 20 "Blue Album"; xdotool key alt+y; xdotool type --delay 20 "94"
+          xdotool key alt+g; xdotool type --delay 20 "Rock" ;;
+  list) for line in "1. Harbour Lights (3:45)" "2. Slow Platform" "3. Copper Rails" "4. Sleeper Car" \
+          "5. Signal Box" "6. Marsh Song" "7. Bonus Track" "8. Hidden Track (0:30)"; do
+          xdotool type --delay 5 "$line"; xdotool key Return
+        done ;;
+  rename) xdotool type --delay 20 "%n - %t" ;;
+esac
 sleep 1
 mkdir -p "$(dirname "$output")"
 import -window "$dialog" "$output"

@@ -16,7 +16,9 @@
 #include "tags/text/Message.h"
 
 #include <QAction>
+#include <QMainWindow>
 #include <QMenu>
+#include <QStatusBar>
 
 JobEntries::JobEntries(QMenu &tagsMenu, TagEditor &editor, EditSession &session, const MdlDefault &settings,
                        SaveUndo &undo, const TaggingEntries &tagging, const QStringList &genreList, QWidget *window)
@@ -32,7 +34,7 @@ JobEntries::JobEntries(QMenu &tagsMenu, TagEditor &editor, EditSession &session,
             [this] { open(new NameJobPage(SettingsKeys::application)); });
     valuesForEveryFile = tagsMenu.addAction(QStringLiteral("&Values for Every File…"));
     valuesForEveryFile->setObjectName(QStringLiteral("mnuValuesForEveryFile"));
-    connect(valuesForEveryFile, &QAction::triggered, this, [this] { open(new ValuesJobPage(m_genreList)); });
+    connect(valuesForEveryFile, &QAction::triggered, this, [this] { open(new ValuesJobPage(m_genreList, m_session.codePage())); });
     titlesFromList = tagsMenu.addAction(QStringLiteral("&Titles from a List…"));
     titlesFromList->setObjectName(QStringLiteral("mnuTitlesFromList"));
     connect(titlesFromList, &QAction::triggered, this, [this] { open(new ListJobPage); });
@@ -45,7 +47,16 @@ JobEntries::JobEntries(QMenu &tagsMenu, TagEditor &editor, EditSession &session,
     renameEveryFile = tagsMenu.addAction(QStringLiteral("&Rename Every File…"));
     renameEveryFile->setObjectName(QStringLiteral("mnuRenameEveryFile"));
     connect(renameEveryFile, &QAction::triggered, this,
-            [this] { open(new RenameJobPage(m_settings, m_session)); });
+            [this] { open(new RenameJobPage(m_settings, m_session, SettingsKeys::application)); });
+
+    // A job's summary stays in the window after its dialog closes, until the next action.
+    if (auto *main = qobject_cast<QMainWindow *>(window)) {
+        m_status = main->statusBar();
+        m_status->setObjectName(QStringLiteral("jobStatus"));
+        m_status->setSizeGripEnabled(false);
+        connect(&editor, &TagEditor::saveTried, m_status, &QStatusBar::clearMessage);
+        connect(m_undo.mnuUndoSave, &QAction::triggered, m_status, &QStatusBar::clearMessage);
+    }
 }
 
 JobDialog *JobEntries::dialog() const { return m_dialog; }
@@ -66,9 +77,15 @@ void JobEntries::open(JobPage *inputs)
     context.keepTimes = m_tagging.keepFileTimes->isChecked();
     context.writeId3v2 = m_tagging.writeId3v2->isChecked();
     delete m_dialog;
+    if (m_status)
+        m_status->clearMessage();
     m_dialog = new JobDialog(inputs, context, m_window);
     m_dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_dialog, &JobDialog::applied, this, &JobEntries::showApplied);
+    connect(m_dialog, &QDialog::finished, this, [this] {
+        if (m_status && m_dialog && !m_dialog->lastRunSummary().isEmpty())
+            m_status->showMessage(m_dialog->windowTitle() + QStringLiteral(": ") + m_dialog->lastRunSummary());
+    });
     m_dialog->open();
 }
 
@@ -86,3 +103,5 @@ void JobEntries::showApplied()
     m_editor.showWrittenFile(here ? name : QByteArray(), here);
     m_undo.refreshUndoEntry();
 }
+
+QString JobEntries::shownSummary() const { return m_status ? m_status->currentMessage() : QString(); }

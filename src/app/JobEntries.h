@@ -15,6 +15,7 @@ class JobDialog;
 class JobPage;
 class QAction;
 class QMenu;
+class QStatusBar;
 class QWidget;
 class SaveUndo;
 class TagEditor;
@@ -30,6 +31,7 @@ public:
     QAction *titlesFromList = nullptr, *caseAndReplace = nullptr;
     QAction *numberTracks = nullptr, *renameEveryFile = nullptr;
     JobDialog *dialog() const;  // the job open now, if any
+    QString shownSummary() const;  // what the status bar says of the last job; empty: nothing
 
 private:
     void open(JobPage *inputs);
@@ -43,4 +45,5 @@ private:
     const QStringList &m_genreList;
     QWidget *m_window;
     QPointer<JobDialog> m_dialog;
+    QStatusBar *m_status = nullptr;
 };

@@ -17,6 +17,7 @@
 #include "tags/jobs/ListJob.h"
 #include "tags/jobs/NameJob.h"
 #include "tags/jobs/NamePattern.h"
+#include "tags/jobs/RenameJob.h"
 #include "cli/NumberJobCommand.h"
 #include "tags/journal/SaveJournal.h"
 #include "tags/text/TextEscape.h"
@@ -117,6 +118,13 @@ int runRename(const CommandLine &line, SaveJournal &journal)
     if (style != "long" && style != "8.3")
         return badUsage(QStringLiteral("--style is \"long\" or \"8.3\""));
     request.longNames = style == "long";
+    if (const std::optional<QByteArray> pattern = line.value("--pattern")) {
+        if (line.value("--style"))
+            return badUsage(QStringLiteral("rename: --pattern or --style, not both"));
+        request.pattern = QString::fromUtf8(*pattern);
+        if (const QString why = renamePatternProblem(NamePattern(request.pattern)); !why.isEmpty())
+            return badUsage(QStringLiteral("rename: the pattern cannot be used: ") + why);
+    }
     request.dryRun = line.has("--dry-run");
     request.json = line.has("--json");
     if (request.json && !request.dryRun)

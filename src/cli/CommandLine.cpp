@@ -44,6 +44,7 @@ const std::vector<CommandSpec> &commandSpecs()
           {"--dry-run", false}}},
         {"rename",
          {{"--style", true},
+          {"--pattern", true},
           {"--dry-run", false},
           {"--codepage", true},
           {"--no-journal", false},

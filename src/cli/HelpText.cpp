@@ -36,7 +36,7 @@ Commands:
       (every other frame kept byte for byte); a tag that cannot be kept whole skips its file.
       --no-write-v2 does not; without either, the window's Tags > "Also Write ID3v2" choice
       (the settings' [Tags] WriteId3v2) holds. The folder jobs below take both as well.
-  rename FILE|FOLDER... [--style long|8.3] [--dry-run] [--json] [--codepage PAGE]
+  rename FILE|FOLDER... [--style long|8.3 | --pattern P] [--dry-run] [--json] [--codepage PAGE]
                         [--no-journal] [--keep-times]
       Renames each tagged file to the name Velmora proposes: "Artist-Song.MP3" (long, the
       default) or the first four letters and digits of each, "ARTISONG.MP3" (8.3). Files
@@ -46,6 +46,10 @@ Commands:
       prints and changes nothing; with --json it prints the preview of from-names with the
       field name. A name holding "/" or a control character, or beginning with ".", is
       refused. All renames of a run are one batch of the journal. --keep-times: as for set.
+      --pattern names each file by the codes of from-names ("%n - %t" gives "07 - Up.mp3"):
+      %n is written with two digits, three when a track number of the run is above 99; the
+      extension stays as the file has it. A file without a tag or with an empty field that
+      the pattern names keeps its name, said on standard error.
   from-names FILE|FOLDER... [--pattern P] [--underscores] [--dry-run] [--json]
                             [--codepage PAGE] [--no-journal] [--keep-times]
       Fills the fields a pattern names from each file's name (without its extension):
@@ -109,7 +113,7 @@ Commands:
       is 0, byte 126 the number): the first file N (default 1, at most 255), each next one
       more. --only-missing leaves files that hold a number as they are; the others still get
       the number of their place. A comment longer than 28 bytes cannot sit beside a number:
-      such a file is skipped ("comment cut to 28 bytes") unless --cut-comments accepts the
+      such a file is skipped ("comment would be cut to 28 bytes") unless --cut-comments accepts the
       cut, which never splits a character of a double-byte page. Preview, journal batch and
       output as for from-names, the fields shown being comment and track.
 

@@ -26,11 +26,16 @@ void printMove(Output &out, Console &console, const QByteArray &from, const QByt
 int renameFiles(const std::vector<FileTarget> &targets, const RenameRequest &request, Output &out, Console &console)
 {
     const CodePage &page = request.page ? *request.page : CodePage::system();
-    const std::vector<JobRow> rows = previewJob(jobFilesOf(targets), renamePlanner(request.longNames, page), page);
+    const std::vector<JobFile> files = jobFilesOf(targets);
+    const std::vector<TagReading> readings = readJobFiles(files);
+    const JobPlanner planner = request.pattern.isEmpty()
+        ? renamePlanner(request.longNames, page)
+        : patternRenamePlanner(NamePattern(request.pattern), trackDigits(readings), page);
+    const std::vector<JobRow> rows = planFromReadings(files, readings, planner, page);
     qsizetype renames = 0;
     for (const JobRow &row : rows) {
         if (row.state == JobState::Skipped)
-            console.fileFailed(row.file.path, row.reason);  // unreadable, a name taken or unusable
+            console.fileFailed(row.file.path, row.reason);  // unreadable, unnamed, a name taken or unusable
         renames += row.state == JobState::WillChange;
     }
     if (request.dryRun && request.json) {

@@ -24,30 +24,37 @@ CaseJobPage::CaseJobPage(const CodePage &page, QWidget *parent) : JobPage(parent
         fieldTicks[i] = new QCheckBox(QLatin1String(fieldCaptions[i]), this);
         fieldTicks[i]->setObjectName(QStringLiteral("caseField%1").arg(i));
         fieldTicks[i]->setChecked(true);
+        fieldTicks[i]->setToolTip(QStringLiteral("Change the %1").arg(QString::fromLatin1(fieldCaptions[i]).remove(u'&').toLower()));
         ticks->addWidget(fieldTicks[i]);
         connect(fieldTicks[i], &QCheckBox::toggled, this, &JobPage::changed);
     }
     ticks->addStretch();
     letterCase = new QComboBox(this);
     letterCase->setObjectName(QStringLiteral("caseLetters"));
+    letterCase->setToolTip(QStringLiteral("The letter case the ticked fields take"));
     for (const char *caption : caseCaptions)
         letterCase->addItem(QLatin1String(caption));
     auto *caseLabel = new QLabel(QStringLiteral("Letter ca&se:"), this);
     caseLabel->setBuddy(letterCase);
     trimSpaces = new QCheckBox(QStringLiteral("Tri&m spaces"), this);
     trimSpaces->setObjectName(QStringLiteral("caseTrim"));
+    trimSpaces->setToolTip(QStringLiteral("Remove spaces at either end and repeated spaces"));
     findText = new QLineEdit(this);
     findText->setObjectName(QStringLiteral("caseFind"));
+    findText->setToolTip(QStringLiteral("The text to replace in the ticked fields"));
     auto *findLabel = new QLabel(QStringLiteral("&Find:"), this);
     findLabel->setBuddy(findText);
     replaceText = new QLineEdit(this);
     replaceText->setObjectName(QStringLiteral("caseReplace"));
+    replaceText->setToolTip(QStringLiteral("What takes its place; \\1, \\2, … are the expression's captures"));
     auto *replaceLabel = new QLabel(QStringLiteral("Replace &with:"), this);
     replaceLabel->setBuddy(replaceText);
     regex = new QCheckBox(QStringLiteral("Regular e&xpression"), this);
     regex->setObjectName(QStringLiteral("caseRegex"));
+    regex->setToolTip(QStringLiteral("Read Find as a regular expression"));
     matchCase = new QCheckBox(QStringLiteral("Matc&h case"), this);
     matchCase->setObjectName(QStringLiteral("caseMatchCase"));
+    matchCase->setToolTip(QStringLiteral("Find only text in the same letter case"));
     matchCase->setChecked(true);
 
     auto *grid = new QGridLayout(this);

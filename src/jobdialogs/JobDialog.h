@@ -3,7 +3,8 @@
 // folder (read once as the dialog opens, planned again from those readings at each change of the
 // inputs), a summary line, Apply and Close. Apply runs off the GUI thread; a run of more than
 // about a second shows a progress bar, and Close becomes Cancel (Escape too), which stops after
-// the current file. Enter never applies; Escape before Apply writes nothing.
+// the current file. OK (Ctrl+Enter) applies and closes once the run has ended; the window then
+// shows its summary. Enter never applies; Escape before Apply writes nothing.
 
 #include "jobdialogs/JobPage.h"
 #include "jobdialogs/JobRun.h"
@@ -44,13 +45,15 @@ public:
     const std::vector<JobRow> &rows() const;
     bool running() const { return m_applying; }  // from Apply until its summary is shown
     QString summaryText() const;
+    const QString &lastRunSummary() const { return m_result; }  // empty until a run ended
     // The path a file of the last run took when it was renamed; empty: it was not.
     QByteArray renamedTo(const QByteArray &path) const;
 
-    QPushButton *applyButton = nullptr, *closeButton = nullptr;
+    QPushButton *applyButton = nullptr, *okButton = nullptr, *closeButton = nullptr;
 
 public slots:
     void apply();
+    void applyAndClose();
     void reject() override;  // Close, or Cancel while running
 
 signals:
@@ -78,5 +81,6 @@ private:
     QTimer *m_progressTimer;
     JobRun *m_run = nullptr;
     bool m_applying = false;
+    bool m_closeAfterRun = false;
     QString m_result;  // the last run's summary
 };

@@ -11,10 +11,6 @@
 
 namespace {
 
-// The state comes second, so that a reason is seen however many fields follow.
-constexpr int StateColumn = 1;
-constexpr int FirstField = 2;
-
 // A field's text ends at its first NUL, and trailing spaces are padding too (some taggers pad
 // with them), as the command line's preview shows it: a comment that only loses two spaces of
 // padding to a track number is not shown as changed.
@@ -52,7 +48,11 @@ void JobRowsModel::setRows(std::vector<JobRow> rows, const QList<TagField> &fiel
 
 int JobRowsModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(m_rows.size()); }
 
-int JobRowsModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(m_fields.size()) + FirstField; }
+// The job's own columns come first, so that they stay in view however long the names are; the
+// state with its reason follows, the file's name last.
+int JobRowsModel::stateColumn() const { return int(m_fields.size()); }
+
+int JobRowsModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : stateColumn() + 2; }
 
 QString JobRowsModel::fieldText(const JobRow &row, TagField field, bool after) const
 {
@@ -77,20 +77,23 @@ QVariant JobRowsModel::data(const QModelIndex &index, int role) const
         return {};
     const JobRow &row = m_rows[size_t(index.row())];
     const int column = index.column();
-    if (column == 0)
-        return role == Qt::DisplayRole ? QVariant(row.file.display) : QVariant();
-    if (column == StateColumn) {
+    if (column == stateColumn() + 1)
+        return role == Qt::DisplayRole || role == Qt::ToolTipRole ? QVariant(row.file.display) : QVariant();
+    if (column == stateColumn()) {
         if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
             return {};
         const QString state = QLatin1String(jobStateName(row.state));
-        return row.reason.isEmpty() ? state : state + QStringLiteral(": ") + row.reason;
+        return row.reason.isEmpty() ? state : state + QStringLiteral(": ") + m_inputs.shownReason(row.reason);
     }
-    const TagField field = m_fields[column - FirstField];
+    const TagField field = m_fields[column];
     const QString before = fieldText(row, field, false);
     const QString after = fieldText(row, field, true);
     const bool changed = row.state == JobState::WillChange && before != after;
     switch (role) {
     case Qt::DisplayRole:
+        // A new name alone reads at a glance (the old one is the file's, and in the tooltip).
+        if (field == TagField::Name)
+            return changed ? after : before;
         return changed ? before + QStringLiteral(" → ") + after : before;
     case Qt::EditRole:
         return after;
@@ -104,7 +107,9 @@ QVariant JobRowsModel::data(const QModelIndex &index, int role) const
     case Qt::BackgroundRole:
         return changed ? QVariant(QBrush(QColor(0xff, 0xf3, 0xc4))) : QVariant();
     case Qt::ToolTipRole:
-        return changed ? QStringLiteral("changes") : QVariant();
+        if (!changed)
+            return isEditable(index) ? QStringLiteral("Type this file's own value (F2)") : QVariant();
+        return QStringLiteral("was: %1").arg(before.isEmpty() ? QStringLiteral("(empty)") : before);
     default:
         return {};
     }
@@ -114,18 +119,17 @@ QVariant JobRowsModel::headerData(int section, Qt::Orientation orientation, int 
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    if (section == 0)
+    if (section == stateColumn() + 1)
         return QStringLiteral("File");
-    if (section == StateColumn)
+    if (section == stateColumn())
         return QStringLiteral("State");
-    return QLatin1String(tagField(m_fields.value(section - FirstField)).column);
+    return QLatin1String(tagField(m_fields.value(section)).column);
 }
 
 bool JobRowsModel::isEditable(const QModelIndex &index) const
 {
     const std::optional<TagField> editable = m_inputs.editableField();
-    return editable && index.isValid() && index.column() >= FirstField
-        && m_fields.value(index.column() - FirstField) == *editable;
+    return editable && index.isValid() && index.column() < stateColumn() && m_fields.value(index.column()) == *editable;
 }
 
 Qt::ItemFlags JobRowsModel::flags(const QModelIndex &index) const

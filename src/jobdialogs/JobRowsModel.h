@@ -1,6 +1,7 @@
 #pragma once
-// The job dialog's preview: one row per file with its name, the state with its reason, and old →
-// new for each field the job writes (the changed cells marked). The cells of the field the job
+// The job dialog's preview: one row per file with old → new for each field the job writes (the
+// changed cells marked, the old value in their tooltip; a new name shown alone), then the state
+// with its reason, then the file's name. The cells of the field the job
 // lets the user set (JobPage::editableField) are editable; what is typed goes to the inputs.
 
 #include "jobdialogs/JobPage.h"
@@ -29,6 +30,7 @@ public:
 
     // The text of a field before or after, as the panel would show it.
     QString fieldText(const JobRow &row, TagField field, bool after) const;
+    int stateColumn() const;  // the fields' columns come before it, the file's name after
 
 private:
     bool isEditable(const QModelIndex &index) const;

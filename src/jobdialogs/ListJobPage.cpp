@@ -17,6 +17,7 @@ ListJobPage::ListJobPage(QWidget *parent) : JobPage(parent)
 {
     listText = new QPlainTextEdit(this);
     listText->setObjectName(QStringLiteral("listText"));
+    listText->setToolTip(QStringLiteral("One line per file, in the list's order, as copied from an album sleeve"));
     listText->setTabChangesFocus(true);  // Tab leaves the box, as in every other input
     listText->setLineWrapMode(QPlainTextEdit::NoWrap);
     // A sleeve's worth of lines shows; the rest of the height goes to the preview of the files.
@@ -25,15 +26,19 @@ ListJobPage::ListJobPage(QWidget *parent) : JobPage(parent)
     label->setBuddy(listText);
     openButton = new QPushButton(QStringLiteral("&Open…"), this);
     openButton->setObjectName(QStringLiteral("listOpen"));
+    openButton->setToolTip(QStringLiteral("Put the lines of a UTF-8 text file (1 MiB at most) in the box"));
     openButton->setAutoDefault(false);
     dropNumbers = new QCheckBox(QStringLiteral("Remove leading &numbers"), this);
     dropNumbers->setObjectName(QStringLiteral("listDropNumbers"));
+    dropNumbers->setToolTip(QStringLiteral("Take \"1.\", \"01 -\", \"1)\" or \"A1\" off the start of each line"));
     dropDurations = new QCheckBox(QStringLiteral("Remove &durations"), this);
     dropDurations->setObjectName(QStringLiteral("listDropDurations"));
+    dropDurations->setToolTip(QStringLiteral("Take \"3:45\" or \"(3:45)\" off the end of each line"));
     for (QCheckBox *tick : {dropNumbers, dropDurations})
         tick->setChecked(true);
     fieldBox = new QComboBox(this);
     fieldBox->setObjectName(QStringLiteral("listField"));
+    fieldBox->setToolTip(QStringLiteral("The field the lines fill"));
     for (const TagFieldInfo &field : textFields())
         fieldBox->addItem(QLatin1String(field.column));
     auto *fieldLabel = new QLabel(QStringLiteral("&Field:"), this);
@@ -94,6 +99,26 @@ QString ListJobPage::problem() const
 }
 
 JobPlanner ListJobPage::planner() const { return listPlanner(lines(), m_files, options().field); }
+
+QString ListJobPage::confirmation() const
+{
+    const QString mismatch = listCountMismatch(lines().size(), qsizetype(m_files.size()));
+    return mismatch.isEmpty() ? QString()
+                              : mismatch + QStringLiteral(": only the files that have a line change. Write them?");
+}
+
+std::vector<JobRow> ListJobPage::extraRows() const
+{
+    const QStringList all = lines();
+    std::vector<JobRow> rows;
+    for (qsizetype i = qsizetype(m_files.size()); i < all.size(); ++i) {
+        JobRow row;
+        row.file.display = QStringLiteral("line %1: %2").arg(i + 1).arg(all[i]);
+        row.reason = QStringLiteral("no file for this line");
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
 
 void ListJobPage::showCount()
 {

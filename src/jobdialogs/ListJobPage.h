@@ -1,7 +1,8 @@
 #pragma once
 // Titles from a List: a text pasted (or opened) with one line per file in the list's order, its
 // leading numbers and trailing durations removed unless untold, filling one field (Title unless
-// another is chosen). When lines and files differ in number it says so; only paired files change.
+// another is chosen). When lines and files differ in number it says so, the lines past the last
+// file are rows of their own, and Apply asks first; only paired files change.
 
 #include "jobdialogs/JobPage.h"
 #include "tags/jobs/ListJob.h"
@@ -23,6 +24,8 @@ public:
     QList<TagField> fields() const override;
     QString problem() const override;
     JobPlanner planner() const override;
+    QString confirmation() const override;
+    std::vector<JobRow> extraRows() const override;  // "no file for this line"
 
     // The text file's lines put in the box; false, with a message and the box as it was, for a
     // file that cannot be read or is not text.

@@ -2,8 +2,6 @@
 
 #include "tags/jobs/NameJob.h"
 #include "tags/jobs/PatternGuess.h"
-#include "tags/settings/RecentTexts.h"
-#include "tags/text/Message.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,20 +9,19 @@
 #include <QLabel>
 #include <QLineEdit>
 
-NameJobPage::NameJobPage(const QString &application, QWidget *parent)
-    : JobPage(parent), m_application(application)
+NameJobPage::NameJobPage(const QString &application, QWidget *parent) : JobPage(parent)
 {
-    patternBox = new QComboBox(this);
+    patternBox = new RecentPatternBox(application, SettingsKeys::namePatterns, this);
     patternBox->setObjectName(QStringLiteral("namePattern"));
-    patternBox->setEditable(true);
-    patternBox->setInsertPolicy(QComboBox::NoInsert);  // Enter neither adds an entry nor applies
-    patternBox->addItems(RecentTexts::read(m_application, SettingsKeys::namePatterns, RecentPatterns));
+    patternBox->setToolTip(QStringLiteral("How the names read, such as \"%n - %a - %t\"; guessed from the folder's "
+                                          "names, the last five patterns applied in the list"));
     auto *label = new QLabel(QStringLiteral("&Pattern:"), this);
     label->setBuddy(patternBox);
     matchCount = new QLabel(this);
     matchCount->setObjectName(QStringLiteral("nameMatchCount"));
     underscores = new QCheckBox(QStringLiteral("&_ as space"), this);
     underscores->setObjectName(QStringLiteral("nameUnderscores"));
+    underscores->setToolTip(QStringLiteral("Read \"_\" in the names as a space"));
     auto *codes = new QLabel(QStringLiteral("%t title, %a artist, %l album, %y year, %c comment, %n track, "
                                             "%g genre, %x any text not kept; other characters match themselves."),
                              this);
@@ -88,14 +85,4 @@ void NameJobPage::countMatches()
     matchCount->setText(count.countText());
 }
 
-void NameJobPage::applied()
-{
-    const QString text = patternBox->currentText();
-    // The job is done either way; only the offer of the pattern next time is lost.
-    if (QString error; !RecentTexts::remember(m_application, SettingsKeys::namePatterns, RecentPatterns, text, &error))
-        Message::show(QStringLiteral("The pattern could not be kept in the settings file: ") + error);
-    const QSignalBlocker quiet(patternBox);
-    patternBox->clear();
-    patternBox->addItems(RecentTexts::read(m_application, SettingsKeys::namePatterns, RecentPatterns));
-    patternBox->setEditText(text);
-}
+void NameJobPage::applied() { patternBox->remember(); }

@@ -3,20 +3,18 @@
 // editable, the last five applied offered again), how many names it matches, "_ as space".
 
 #include "jobdialogs/JobPage.h"
+#include "jobdialogs/RecentPatternBox.h"
 #include "tags/jobs/NameJob.h"
 #include "tags/jobs/NamePattern.h"
 
 #include <QStringList>
 
 class QCheckBox;
-class QComboBox;
 class QLabel;
 
 class NameJobPage : public JobPage {
     Q_OBJECT
 public:
-    static constexpr int RecentPatterns = 5;
-
     // application: the settings file that keeps the recent patterns.
     NameJobPage(const QString &application, QWidget *parent = nullptr);
 
@@ -28,7 +26,7 @@ public:
     JobPlanner planner() const override;
     void applied() override;
 
-    QComboBox *patternBox = nullptr;
+    RecentPatternBox *patternBox = nullptr;
     QCheckBox *underscores = nullptr;
     QLabel *matchCount = nullptr;
 
@@ -36,6 +34,5 @@ private:
     NamePattern pattern() const;
     void countMatches();
 
-    QString m_application;
     QStringList m_names;
 };

@@ -19,6 +19,7 @@ public:
     void start(const std::vector<JobFile> &files) override;
     QList<TagField> fields() const override;
     JobPlanner planner() const override;
+    QString shownReason(const QString &reason) const override;
     std::optional<TagField> editableField() const override { return TagField::Track; }
     bool setCell(int index, const QString &text) override;
 

@@ -4,13 +4,16 @@
 // titles from a pasted list, Case and Replace, Number Tracks (a long comment cut only when
 // ticked, a number typed in the preview) and Rename Every File (a collision skipped, the current
 // file followed, one undo), an album made by four jobs and taken back by four undos, and an undo
-// running while the window goes on, its writers disabled until it ends.
+// running while the window goes on, its writers disabled until it ends. Then the album of the
+// README counted in twelve actions, the preview's columns and summary, the Values boxes and the
+// questions a list asks.
 
 #include "support/EditorTestHelpers.h"
 
 #include "app/FrmMain.h"
 #include "app/JobEntries.h"
 #include "app/SaveUndo.h"
+#include "browser/GenreBox.h"
 #include "browser/Mp3List.h"
 #include "browser/TagSaver.h"
 #include "jobdialogs/CaseJobPage.h"
@@ -18,6 +21,7 @@
 #include "jobdialogs/ListJobPage.h"
 #include "jobdialogs/NameJobPage.h"
 #include "jobdialogs/NumberJobPage.h"
+#include "jobdialogs/RenameJobPage.h"
 #include "jobdialogs/ValuesJobPage.h"
 #include "jobdialogs/JobRun.h"
 #include "session/EditSession.h"
@@ -34,9 +38,12 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
+#include <QStatusBar>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -94,6 +101,23 @@ private:
         QTest::keyClick(dialog, Qt::Key_A, Qt::AltModifier);
         return ended.wait();
     }
+
+    // Answers the question the dialog asks on Apply with answer; counts the questions asked.
+    struct Questions {
+        QTimer timer;
+        int asked = 0;
+        explicit Questions(QMessageBox::StandardButton answer)
+        {
+            timer.setInterval(20);
+            QObject::connect(&timer, &QTimer::timeout, [this, answer] {
+                if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                    ++asked;
+                    box->button(answer)->click();
+                }
+            });
+            timer.start();
+        }
+    };
 
     // Ctrl+Alt+Z in the window, as a user takes the last job back, and the undo's end waited for.
     static void undoFromTheWindow(Window &w, bool waiting = true)
@@ -329,6 +353,7 @@ private slots:
         QApplication::clipboard()->setText(list);
         QTest::keyClick(inputs.listText, Qt::Key_V, Qt::ControlModifier);
         QTEST(inputs.countLabel->text(), "count");
+        Questions yes(QMessageBox::Yes);  // when the counts differ
         QVERIFY(applyAndWait(dialog));
         for (int i = 0; i < titles.size(); ++i) {
             const QByteArray name = QByteArray(1, char('a' + i)) + ".mp3";
@@ -446,13 +471,12 @@ private slots:
             QApplication::clipboard()->setText(sleeve);
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
         }));
-        QVERIFY(run(Qt::Key_V, [&] {  // each box follows its tick
-            tab(1);
-            typeHere(QStringLiteral("Red Kettle"));
-            tab(2);
+        QVERIFY(run(Qt::Key_V, [&] {  // the cursor in Album, which no file has; each box follows its tick
             typeHere(QStringLiteral("Blue Hours"));
             tab(2);
             typeHere(QStringLiteral("2001"));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::AltModifier);  // into Artist's box
+            typeHere(QStringLiteral("Red Kettle"));
         }));
         QVERIFY(run(Qt::Key_U, [] {}));
         QVERIFY(run(Qt::Key_R, [] {}));
@@ -520,14 +544,14 @@ private slots:
         JobDialog *dialog = openJob(w, Qt::Key_U);
         QVERIFY(dialog);
         auto &inputs = static_cast<NumberJobPage &>(dialog->inputs());
-        QCOMPARE(dialog->rows()[1].reason, QStringLiteral("comment cut to 28 bytes"));
+        QCOMPARE(dialog->rows()[1].reason, QStringLiteral("comment would be cut to 28 bytes"));
         if (cut)
             QTest::keyClick(inputs.cutComments, Qt::Key_Space);
 
-        // The third file's number typed in its Track cell (the fourth column), from the keyboard.
+        // The third file's number typed in its Track cell (the second column), from the keyboard.
         auto *table = dialog->findChild<QTableView *>(QStringLiteral("jobPreview"));
         table->setFocus();
-        table->setCurrentIndex(table->model()->index(2, 3));
+        table->setCurrentIndex(table->model()->index(2, 1));
         QTest::keyClick(table, Qt::Key_F2);
         QWidget *editor = QApplication::focusWidget();
         QVERIFY(editor && editor != table);
@@ -587,6 +611,244 @@ private slots:
     // A job's undo runs off the window's thread: with a file locked here (as by another process)
     // it waits, while the window shows its progress and lets nothing else write; closed, the
     // window waits for the undo's end.
+    // The album of the README's Folder jobs section, by keys alone: each menu choice, key press
+    // and typed text is one action. Every job is previewed before it writes, and each is taken
+    // back by one undo.
+    void anAlbumIsTaggedAndRenamedInTwelveActions()
+    {
+        StateHome state;
+        const QList<QByteArray> artists = {"Red Kettle", "T-Pain", "A-ha"};
+        const QList<QByteArray> titles = {"Morning Walk", "Up", "Tide", "Far - Reprise", "Sun", "Low",
+                                          "Late", "Stay", "Last", "End", "Noon", "Home"};
+        QList<QByteArray> names, bodies;
+        for (int i = 0; i < titles.size(); ++i) {
+            names << QByteArray::number(i + 1).rightJustified(2, '0') + " - " + artists[i % 3] + " - " + titles[i];
+            bodies << song(3000 + i);
+            QVERIFY(writeFile(file(names[i] + ".mp3"), bodies[i]));
+        }
+        const auto untagged = snapshot();
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+        int actions = 0;
+        const auto menu = [&](Qt::Key entry) {
+            ++actions;
+            return openJob(w, entry);
+        };
+        const auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+            ++actions;
+            QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+        };
+        const auto type = [&](const QString &text) {
+            ++actions;
+            QTest::keyClicks(QApplication::focusWidget(), text);
+        };
+        const auto changes = [](JobDialog *dialog) {
+            return int(std::count_if(dialog->rows().begin(), dialog->rows().end(),
+                                     [](const JobRow &row) { return row.state == JobState::WillChange; }));
+        };
+        const auto applyAndClose = [&] {
+            press(Qt::Key_Return, Qt::ControlModifier);
+            QTRY_VERIFY(!w->jobs().dialog());
+        };
+
+        JobDialog *dialog = menu(Qt::Key_N);  // 1: Tags > Tags from File Names
+        QVERIFY(dialog);
+        QCOMPARE(changes(dialog), 12);  // the guessed pattern "%n - %a - %t", previewed
+        QCOMPARE(snapshot(), untagged);
+        applyAndClose();  // 2: Ctrl+Enter
+        QCOMPARE(w->jobs().shownSummary(), QStringLiteral("Tags from File Names: Written 12, unchanged 0, skipped 0."));
+        const auto named = snapshot();
+
+        dialog = menu(Qt::Key_V);  // 3: Tags > Values for Every File, the cursor in Album
+        QVERIFY(dialog);
+        auto &values = static_cast<ValuesJobPage &>(dialog->inputs());
+        QCOMPARE(QApplication::focusWidget(), values.boxes[1]);
+        type(QStringLiteral("Blue Album"));  // 4
+        press(Qt::Key_Y, Qt::AltModifier);   // 5: Alt+Y, the cursor in Year
+        type(QStringLiteral("1994"));        // 6
+        press(Qt::Key_G, Qt::AltModifier);   // 7: Alt+G, the cursor in Genre
+        type(QStringLiteral("Rock"));        // 8
+        QCOMPARE(dialog->inputs().fields(), (QList<TagField>{TagField::Album, TagField::Year, TagField::Genre}));
+        QCOMPARE(changes(dialog), 12);
+        QCOMPARE(snapshot(), named);
+        applyAndClose();  // 9
+        QVERIFY(w->statusBar()->currentMessage().startsWith(QStringLiteral("Values for Every File: Written 12")));
+        const auto valued = snapshot();
+
+        dialog = menu(Qt::Key_R);  // 10: Tags > Rename Every File, the cursor in Pattern
+        QVERIFY(dialog);
+        type(QStringLiteral("%n - %t"));  // 11: typing the pattern chooses it
+        QCOMPARE(changes(dialog), 12);
+        QCOMPARE(dialog->rows()[3].newName, QByteArray("04 - Far - Reprise.mp3"));
+        QCOMPARE(snapshot(), valued);
+        applyAndClose();  // 12
+        QCOMPARE(actions, 12);
+
+        QStringList expected;
+        for (int i = 0; i < titles.size(); ++i) {
+            const QByteArray name = names[i].left(5) + titles[i] + ".mp3";
+            expected << QString::fromUtf8(name);
+            const QByteArray comment = QByteArray(28, ' ') + '\0' + char(i + 1);
+            QCOMPARE(readFile(file(name)), bodies[i] + trailer(titles[i], artists[i % 3], "Blue Album", "1994", comment, 17));
+        }
+        QStringList now = snapshot().keys();
+        now.sort();
+        QCOMPARE(now, expected);
+        QCOMPARE(log.texts, QStringList());
+
+        QVERIFY(w->jobs().shownSummary().startsWith(QStringLiteral("Rename Every File: Written 12")));
+        for (const auto &back : {valued, named, untagged}) {  // one undo a job, the newest first
+            undoFromTheWindow(w);
+            QCOMPARE(snapshot(), back);
+            QCOMPARE(w->jobs().shownSummary(), QString());  // the undo is the next action
+        }
+        QCOMPARE(log.texts, QStringList());
+    }
+
+    // The preview reads at a glance: the job's columns first, a new name alone (the old in its
+    // tooltip), long reasons cut with "…" and whole in their tooltip, reasons counted together in
+    // the summary, never fewer than ten rows in view; OK closes and the summary stays.
+    void thePreviewReadsAtAGlance()
+    {
+        StateHome state;
+        const QByteArray numbered = QByteArray(28, ' ') + '\0' + '\1';
+        QVERIFY(writeFile(file("a.mp3"), audio + trailer("Up", {}, {}, {}, numbered)));
+        QVERIFY(writeFile(file("b.mp3"), audio + trailer("Down")));  // no number: skipped
+        QVERIFY(writeFile(file("c.mp3"), audio + trailer("Noon")));  // the same
+        QVERIFY(writeFile(file("d.mp3"), audio + trailer("AC/DC", {}, {}, {}, numbered)));  // "/" in a name
+        QVERIFY(writeFile(file("e.mp3"), song(100)));                  // no tag
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+        JobDialog *dialog = openJob(w, Qt::Key_R);
+        QVERIFY(dialog);
+        auto &inputs = static_cast<RenameJobPage &>(dialog->inputs());
+        QCOMPARE(QApplication::focusWidget(), inputs.patternBox);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("%n - %t - %t"));
+        QCOMPARE(inputs.style->currentIndex(), int(RenameJobPage::ByPattern));
+        QVERIFY(dialog->summaryText().startsWith(QStringLiteral("The pattern cannot be used: ")));
+        QVERIFY(!dialog->okButton->isEnabled());
+        const QString pattern = QStringLiteral("%n - %t, a name long enough");
+        inputs.patternBox->setEditText(pattern);
+
+        auto *table = dialog->findChild<QTableView *>(QStringLiteral("jobPreview"));
+        const QAbstractItemModel *model = table->model();
+        QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Name"));
+        QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("State"));
+        QCOMPARE(model->headerData(2, Qt::Horizontal).toString(), QStringLiteral("File"));
+        const QString newName = QStringLiteral("01 - Up, a name long enough.mp3");
+        QCOMPARE(model->index(0, 0).data().toString(), newName);
+        QCOMPARE(model->index(0, 0).data(Qt::ToolTipRole).toString(), QStringLiteral("was: a.mp3"));
+        QCOMPARE(model->index(1, 1).data(Qt::ToolTipRole).toString(),
+                 QStringLiteral("skipped: no name: the track number is empty"));
+        const QString slash = model->index(3, 1).data(Qt::ToolTipRole).toString();
+        QVERIFY(slash.endsWith(QStringLiteral("a file name cannot contain \"/\".")));
+        QVERIFY(table->columnWidth(1) < table->fontMetrics().horizontalAdvance(slash));  // cut with "…"
+        QCOMPARE(dialog->summaryText(),
+                 QStringLiteral("1 will change, 0 unchanged, 4 skipped: 2 no name: the track number is empty; 1 The new "
+                                "file name \"…\" cannot be used: a file name cannot contain \"/\"; 1 has no tag to name "
+                                "it by."));
+        QVERIFY(table->viewport()->height() >= 10 * table->verticalHeader()->defaultSectionSize());
+
+        // OK applies and closes; the summary stays in the window until the next action.
+        QTest::keyClick(dialog, Qt::Key_K, Qt::AltModifier);
+        QTRY_VERIFY(!w->jobs().dialog());
+        QVERIFY(QFile::exists(QString::fromUtf8(file(newName.toUtf8()))));
+        QVERIFY(w->jobs().shownSummary().startsWith(QStringLiteral("Rename Every File: Written 1, unchanged 0, skipped 4: 2 ")));
+        QVERIFY(w.clickFile("b.mp3"));
+        w.save();
+        QCOMPARE(w->jobs().shownSummary(), QString());
+
+        // The pattern is offered again, and chosen, as the dialog opens next.
+        dialog = openJob(w, Qt::Key_R);
+        QVERIFY(dialog);
+        auto &again = static_cast<RenameJobPage &>(dialog->inputs());
+        QCOMPARE(again.style->currentIndex(), int(RenameJobPage::ByPattern));
+        QCOMPARE(again.patternBox->itemText(0), pattern);
+        QCOMPARE(again.patternBox->currentText(), pattern);
+    }
+
+    // Values for Every File: an access key puts the cursor in its box (a space typed stays in
+    // the value), typing ticks, each box counts its bytes in the chosen page, a value that does
+    // not fit is marked at its box while the preview shows the other fields, a two-digit year is
+    // questioned.
+    void valuesAreCheckedAtTheirBoxes()
+    {
+        StateHome state;
+        QVERIFY(writeFile(file("a.mp3"), audio + trailer("Up", "Band", "Old")));
+        Window w;
+        w->session().chooseCodePage(1251);
+        QVERIFY(w.openFolder(m_folder));
+        JobDialog *dialog = openJob(w, Qt::Key_V);
+        QVERIFY(dialog);
+        auto &inputs = static_cast<ValuesJobPage &>(dialog->inputs());
+        QCOMPARE(QApplication::focusWidget(), inputs.boxes[2]);  // Year: the first field no file has
+        QTest::keyClick(dialog, Qt::Key_R, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), inputs.boxes[0]);
+        // Typed as one key's text: keyClicks sends Latin-1 only.
+        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, QStringLiteral("Кино Band"),
+                            Qt::NoModifier);
+        QVERIFY(inputs.ticks[0]->isChecked());
+        QCOMPARE(inputs.notes[0]->text(), QStringLiteral("9/30"));  // one byte a letter in 1251
+
+        QTest::keyClick(dialog, Qt::Key_B, Qt::AltModifier);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("An Album Name Of Thirty-One Bytes"));
+        QCOMPARE(inputs.notes[1]->text(), QStringLiteral("33/30"));
+        QVERIFY(!inputs.boxes[1]->styleSheet().isEmpty());
+        QVERIFY(!dialog->applyButton->isEnabled());
+        QVERIFY(dialog->summaryText().startsWith(QStringLiteral("The album takes 33 bytes of 30. 1 will change")));
+        QCOMPARE(dialog->inputs().fields(), QList<TagField>{TagField::Artist});  // the preview goes on without it
+        QCOMPARE(dialog->rows()[0].state, JobState::WillChange);
+
+        QTest::keyClick(dialog, Qt::Key_B, Qt::AltModifier);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Blue Album"));
+        QVERIFY(inputs.boxes[1]->styleSheet().isEmpty());
+        QTest::keyClick(dialog, Qt::Key_Y, Qt::AltModifier);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("94"));
+        QCOMPARE(inputs.notes[2]->text(), QStringLiteral("2/4 1994 or 2094?"));
+        QTest::keyClick(dialog, Qt::Key_G, Qt::AltModifier);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Polka Rock"));
+        QVERIFY(!inputs.genre->styleSheet().isEmpty());
+        QVERIFY(dialog->summaryText().startsWith(QStringLiteral("The genre is not one of the list. 1 will change")));
+        QCOMPARE(dialog->inputs().fields(), (QList<TagField>{TagField::Artist, TagField::Album, TagField::Year}));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Polka"));
+        QVERIFY(dialog->applyButton->isEnabled());
+        QVERIFY(applyAndWait(dialog));
+        QCOMPARE(readFile(file("a.mp3")), audio + trailer("Up", "\xCA\xE8\xED\xEE Band", "Blue Album", "94", {}, 75));
+    }
+
+    // Titles from a List: the lines past the last file are rows of their own, and Apply with
+    // counts that differ asks once; No writes nothing.
+    void aListLongerThanTheFolderAsksOnce()
+    {
+        StateHome state;
+        for (const char *name : {"a.mp3", "b.mp3"})
+            QVERIFY(writeFile(file(name), audio + trailer("Old")));
+        const auto before = snapshot();
+        Window w;
+        QVERIFY(w.openFolder(m_folder));
+        JobDialog *dialog = openJob(w, Qt::Key_T);
+        QVERIFY(dialog);
+        static_cast<ListJobPage &>(dialog->inputs()).listText->setPlainText(QStringLiteral("One\nTwo\nThree"));
+        QCOMPARE(dialog->rows().size(), size_t(3));
+        QCOMPARE(dialog->rows()[2].file.display, QStringLiteral("line 3: Three"));
+        QCOMPARE(dialog->rows()[2].reason, QStringLiteral("no file for this line"));
+        {
+            Questions no(QMessageBox::No);
+            QTest::keyClick(dialog, Qt::Key_A, Qt::AltModifier);
+            QTRY_COMPARE(no.asked, 1);
+        }
+        QVERIFY(!dialog->running());
+        QCOMPARE(snapshot(), before);
+        dialog->activateWindow();  // after the question's box
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        Questions yes(QMessageBox::Yes);
+        QVERIFY(applyAndWait(dialog));
+        QCOMPARE(yes.asked, 1);
+        QVERIFY(dialog->summaryText().startsWith(QStringLiteral("Written 2, unchanged 0, skipped 1: no file for this line.")));
+        QCOMPARE(readFile(file("b.mp3")), audio + trailer("Two"));
+    }
+
     void aJobsUndoLeavesTheWindowFree_data()
     {
         QTest::addColumn<bool>("closing");

@@ -19,6 +19,9 @@ constexpr uid_t Nobody = 65534;
 
 const QByteArray nulPadded = trailer(QByteArray("Old\0junk", 8), "Band", {}, "1999", {}, 200, '\0');
 
+// A comment of 28 bytes, then the ID3v1.1 track number.
+QByteArray track(int number) { return QByteArray(28, ' ') + '\0' + char(quint8(number)); }
+
 QStringList args(std::initializer_list<const char *> words)
 {
     QStringList list;
@@ -43,6 +46,8 @@ private slots:
     void renamesAsTheWindowProposes_data();
     void renamesAsTheWindowProposes();
     void renameNeverReplacesAFile();
+    void renamesByAPattern_data();
+    void renamesByAPattern();
     void dryRunChangesNothing();
     void keepTimes_data();
     void keepTimes();
@@ -104,6 +109,10 @@ void TestCliEdit::setRefusesBadValuesBeforeTouchingFiles_data()
     QTest::newRow("missing value") << args({"set", "a.mp3", "--title"});
     QTest::newRow("bad style") << args({"rename", "a.mp3", "--style", "short"});
     QTest::newRow("rename without files") << args({"rename", "--dry-run"});
+    QTest::newRow("pattern and style") << args({"rename", "a.mp3", "--pattern", "%t", "--style", "long"});
+    QTest::newRow("pattern with %x") << args({"rename", "a.mp3", "--pattern", "%x - %t"});
+    QTest::newRow("pattern with a slash") << args({"rename", "a.mp3", "--pattern", "%a/%t"});
+    QTest::newRow("pattern with an unknown code") << args({"rename", "a.mp3", "--pattern", "%q"});
 }
 
 void TestCliEdit::setRefusesBadValuesBeforeTouchingFiles()
@@ -243,6 +252,88 @@ void TestCliEdit::renameNeverReplacesAFile()
     QCOMPARE(readFile(folder.file("b.mp3")), second);
     QCOMPARE(readFile(folder.file("Other-Taken.MP3")), QByteArray("keep me"));
     QCOMPARE(namesIn(folder.path()), (QList<QByteArray>{"Band-Song.MP3", "Other-Taken.MP3", "b.mp3", "c.mp3", "d.mp3"}));
+}
+
+void TestCliEdit::renamesByAPattern_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QList<QByteArray>>("names");     // the folder's files, in the list's order
+    QTest::addColumn<QList<QByteArray>>("trailers");  // theirs; empty: untagged
+    QTest::addColumn<QList<QByteArray>>("after");     // sorted by bytes
+    QTest::addColumn<QByteArray>("refused");          // on standard error; empty: nothing
+
+    const QStringList numbered{"--pattern", "%n - %t"};
+    QTest::newRow("two digits, the extension kept")
+        << numbered << QList<QByteArray>{"a.MP3", "b.mp3"}
+        << QList<QByteArray>{trailer("Up", {}, {}, {}, track(7)), trailer("Down", {}, {}, {}, track(12))}
+        << QList<QByteArray>{"07 - Up.MP3", "12 - Down.mp3"} << QByteArray();
+    QTest::newRow("three digits past 99")
+        << numbered << QList<QByteArray>{"a.mp3", "b.mp3"}
+        << QList<QByteArray>{trailer("Up", {}, {}, {}, track(7)), trailer("Down", {}, {}, {}, track(120))}
+        << QList<QByteArray>{"007 - Up.mp3", "120 - Down.mp3"} << QByteArray();
+    QTest::newRow("a slash in a title")
+        << numbered << QList<QByteArray>{"a.mp3", "b.mp3"}
+        << QList<QByteArray>{trailer("AC/DC Live", {}, {}, {}, track(1)), trailer("Fine", {}, {}, {}, track(2))}
+        << QList<QByteArray>{"02 - Fine.mp3", "a.mp3"} << QByteArray("a file name cannot contain \"/\"");
+    QTest::newRow("a clash")
+        << numbered << QList<QByteArray>{"a.mp3", "b.mp3", "c.mp3"}
+        << QList<QByteArray>{trailer("Up", {}, {}, {}, track(1)), trailer("Up", {}, {}, {}, track(1)),
+                             trailer("Down", {}, {}, {}, track(2))}
+        << QList<QByteArray>{"01 - Up.mp3", "02 - Down.mp3", "b.mp3"}
+        << QByteArray("b.mp3: not renamed to \"01 - Up.mp3\": ") + std::strerror(EEXIST);
+    QTest::newRow("a leading dot")
+        << QStringList{"--pattern", "%t"} << QList<QByteArray>{"a.mp3", "b.mp3"}
+        << QList<QByteArray>{trailer("...And More"), trailer("Fine")}
+        << QList<QByteArray>{"Fine.mp3", "a.mp3"} << QByteArray("would hide the file");
+    QTest::newRow("no track number, no tag")
+        << numbered << QList<QByteArray>{"a.mp3", "b.mp3", "c.mp3"}
+        << QList<QByteArray>{trailer("Up"), QByteArray(), trailer("Down", {}, {}, {}, track(2))}
+        << QList<QByteArray>{"02 - Down.mp3", "a.mp3", "b.mp3"} << QByteArray("a.mp3: no name: the track number is empty");
+    QTest::newRow("every code, genre by name")
+        << QStringList{"--pattern", "%a - %l (%y) %c [%g] %n %t 100%%"} << QList<QByteArray>{"a.mp3"}
+        << QList<QByteArray>{trailer("Up", "Band", "Blue Album", "1994", QByteArray("Live") + track(3).mid(4), 17)}
+        << QList<QByteArray>{"Band - Blue Album (1994) Live [Rock] 03 Up 100%.mp3"} << QByteArray();
+    // Thirty Cyrillic letters take sixty bytes in UTF-8: four fields and the year pass 255.
+    const QByteArray cyrillic(30, '\xC0');
+    QTest::newRow("longer than 255 bytes")
+        << QStringList{"--pattern", "%t - %a - %l - %c - %y", "--codepage", "1251"} << QList<QByteArray>{"a.mp3"}
+        << QList<QByteArray>{trailer(cyrillic, cyrillic, cyrillic, "1994", cyrillic)} << QList<QByteArray>{"a.mp3"}
+        << QByteArray("takes 260 bytes, and a file name holds 255 at most");
+}
+
+// rename --pattern: names as the tags give them, the dry run predicting the run, no file replaced.
+void TestCliEdit::renamesByAPattern()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QList<QByteArray>, names);
+    QFETCH(QList<QByteArray>, trailers);
+    QFETCH(QList<QByteArray>, after);
+    QFETCH(QByteArray, refused);
+    TempFolder folder;
+    QList<QByteArray> was;  // each file's bytes, which a rename moves unchanged
+    for (int i = 0; i < names.size(); ++i) {
+        was << song(300 + i, trailers[i]);
+        QVERIFY(writeFile(folder.file(names[i]), was.last()));
+    }
+    const QList<QByteArray> before = namesIn(folder.path());
+    const Run dry = runCli(QStringList{"rename", "--dry-run", "."} + options, folder.path());
+    QCOMPARE(namesIn(folder.path()), before);
+    const Run run = runCli(QStringList{"rename", "."} + options, folder.path());
+    QCOMPARE(run.out, dry.out);
+    QCOMPARE(run.err, dry.err);
+    QCOMPARE(run.exitCode, refused.isEmpty() ? 0 : 1);
+    if (refused.isEmpty())
+        QCOMPARE(run.err, QByteArray());
+    else
+        QVERIFY2(run.err.contains(refused), run.err.constData());
+    QCOMPARE(namesIn(folder.path()), after);
+    // Every file keeps its bytes, whatever its name now: the same contents, only moved.
+    QList<QByteArray> now;
+    for (const QByteArray &name : after)
+        now << readFile(folder.file(name));
+    std::sort(now.begin(), now.end());
+    std::sort(was.begin(), was.end());
+    QCOMPARE(now, was);
 }
 
 // A dry run predicts what the real run does, and changes nothing.

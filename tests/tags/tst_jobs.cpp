@@ -87,6 +87,8 @@ class TestJobs : public QObject {
 private slots:
     void matchesNames_data();
     void matchesNames();
+    void writesNamesBack_data();
+    void writesNamesBack();
     void refusesBadPatterns_data();
     void refusesBadPatterns();
     void guessesPattern_data();
@@ -155,6 +157,30 @@ void TestJobs::matchesNames()
     QString why;
     const std::optional<NameValues> values = parsed.match(name, underscores, &why);
     QCOMPARE(describe(values, why), expected);
+}
+
+// Rename by a pattern writes what Tags from File Names reads: a name read and written again is itself.
+void TestJobs::writesNamesBack_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("pattern");
+    QTest::newRow("separator inside title") << QStringLiteral("07 - Red Kettle - Walk - Live") << QStringLiteral("%n - %a - %t");
+    QTest::newRow("percent sign") << QStringLiteral("100% Kettle - Noon") << QStringLiteral("100%% %a - %t");
+    QTest::newRow("closing literal") << QStringLiteral("Kettle (1999)") << QStringLiteral("%a (%y)");
+    QTest::newRow("leading literal") << QStringLiteral("[Kettle] Noon") << QStringLiteral("[%a] %t");
+    QTest::newRow("digits then code") << QStringLiteral("03Noon") << QStringLiteral("%n%t");
+    QTest::newRow("every field") << QStringLiteral("Kettle - Tea - 2001 - Blues - fine - 3 - Noon")
+                                 << QStringLiteral("%a - %l - %y - %g - %c - %n - %t");
+}
+
+void TestJobs::writesNamesBack()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, pattern);
+    const NamePattern parsed(pattern);
+    const std::optional<NameValues> values = parsed.match(name);
+    QVERIFY(values);
+    QCOMPARE(parsed.compose(*values), name);
 }
 
 void TestJobs::refusesBadPatterns_data()
@@ -298,12 +324,12 @@ void TestJobs::numbersTracks_data()
     QTest::newRow("start") << trailer("Noon") << 1252 << "start=7" << "will change" << ""
                            << trailer("Noon", {}, {}, {}, besideTrack({}, 7));
     QTest::newRow("long comment not cut unasked") << trailer("Noon", {}, {}, {}, longComment) << 1252 << "" << "skipped"
-                                                  << "comment cut to 28 bytes" << QByteArray();
+                                                  << "comment would be cut to 28 bytes" << QByteArray();
     QTest::newRow("long comment cut when accepted") << trailer("Noon", {}, {}, {}, longComment) << 1252 << "cut"
-                                                    << "will change" << "comment cut to 28 bytes"
+                                                    << "will change" << "comment will be cut to 28 bytes"
                                                     << trailer("Noon", {}, {}, {}, besideTrack(longComment.left(28), 1));
     QTest::newRow("cut never halves a character") << trailer("Noon", {}, {}, {}, kanji) << 932 << "cut" << "will change"
-                                                  << "comment cut to 28 bytes"
+                                                  << "comment will be cut to 28 bytes"
                                                   << trailer("Noon", {}, {}, {}, besideTrack(kanji.left(27), 1));
     // Spaces or NULs past byte 28 are padding: an empty comment, or 28 bytes of text, fits.
     QTest::newRow("comment of NULs fits") << trailer("Noon", {}, {}, {}, QByteArray(30, '\0')) << 1252 << "" << "will change"

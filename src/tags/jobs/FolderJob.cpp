@@ -169,7 +169,7 @@ JobRow planJobRow(const JobFile &file, const TagReading &reading, const FieldEdi
                     return skippedRow(row, QStringLiteral("comment: takes %1 bytes, and beside a track number it holds 28")
                                             .arg(comment.size()));
                 comment = cutToCharacters(comment, Id3v1::CommentBesideTrackWidth, page);
-                row.reason = QStringLiteral("comment cut to 28 bytes");
+                row.reason = QStringLiteral("comment will be cut to 28 bytes");
             }
             comment = comment.left(Id3v1::CommentBesideTrackWidth).leftJustified(Id3v1::CommentBesideTrackWidth, ' ')
                       + '\0' + char(quint8(track));

@@ -52,7 +52,7 @@ struct JobRow {
     int trackBefore = 0, trackAfter = 0;
     QByteArray newName;  // the name the file takes in its folder; empty: it keeps its own
     JobState state = JobState::Skipped;
-    QString reason;  // why a row is skipped, or what its change costs ("comment cut to 28 bytes")
+    QString reason;  // why a row is skipped, or what its change costs ("comment will be cut to 28 bytes")
 };
 
 // A job's decision for one file: false with reason set when the file is to be skipped.

@@ -35,22 +35,15 @@ QString trimmedSpaces(const QString &text)
     return text.mid(begin, end - begin);
 }
 
-const char *shownName(NameField field)
-{
-    static const char *const names[] = {"title",   "artist",       "album", "year",
-                                        "comment", "track number", "genre", "ignored part"};
-    return names[size_t(field)];
-}
-
 // Why value cannot be the field's; empty when it can.
 QString valueProblem(NameField field, const QString &value)
 {
     if (value.isEmpty())
-        return QStringLiteral("the %1 is empty").arg(shownName(field));
+        return QStringLiteral("the %1 is empty").arg(nameFieldName(field));
     if (!takesDigits(field))
         return {};
     if (!isDigitsOnly(value))
-        return QStringLiteral("the %1 '%2' is not a number").arg(shownName(field), value);
+        return QStringLiteral("the %1 '%2' is not a number").arg(nameFieldName(field), value);
     if (field != NameField::Track)
         return {};
     // Leading zeros aside, more than three digits is past any track (and past int).
@@ -195,7 +188,7 @@ std::optional<NameValues> NamePattern::match(const QString &baseName, bool under
             } else {
                 end = name.indexOf(next.literal, at);
                 if (end < 0) {
-                    reason = QStringLiteral("no '%1' after the %2").arg(next.literal, shownName(piece.field));
+                    reason = QStringLiteral("no '%1' after the %2").arg(next.literal, nameFieldName(piece.field));
                     return std::nullopt;
                 }
             }
@@ -210,6 +203,21 @@ std::optional<NameValues> NamePattern::match(const QString &baseName, bool under
         found.values[size_t(piece.field)] = value;
     }
     return found;
+}
+
+const char *nameFieldName(NameField field)
+{
+    static const char *const names[] = {"title",   "artist",       "album", "year",
+                                        "comment", "track number", "genre", "ignored part"};
+    return names[size_t(field)];
+}
+
+QString NamePattern::compose(const NameValues &values) const
+{
+    QString text;
+    for (const Piece &piece : m_pieces)
+        text += piece.isCode ? values[piece.field].value_or(QString()) : piece.literal;
+    return text;
 }
 
 bool isDigitsOnly(QStringView text)

@@ -17,6 +17,7 @@ constexpr int NameFieldCount = 8;
 struct NameValues {
     std::array<std::optional<QString>, NameFieldCount> values;
     const std::optional<QString> &operator[](NameField field) const { return values[size_t(field)]; }
+    std::optional<QString> &operator[](NameField field) { return values[size_t(field)]; }
 };
 
 class NamePattern {
@@ -43,6 +44,10 @@ public:
     // says which ("no ' - ' after the artist", "track number 1000 is above 255").
     std::optional<NameValues> match(const QString &baseName, bool underscores = false, QString *why = nullptr) const;
 
+    // The reverse of match: the pattern written out with each code's value ("%%" as "%"); a code
+    // without a value, and %x, write nothing.
+    QString compose(const NameValues &values) const;
+
 private:
     struct Piece {
         bool isCode = false;
@@ -55,6 +60,9 @@ private:
     QString m_problem;
     std::vector<Piece> m_pieces;
 };
+
+// The field as reasons name it: "title", "track number", ...
+const char *nameFieldName(NameField field);
 
 // Whether text is one or more of the digits 0 to 9.
 bool isDigitsOnly(QStringView text);

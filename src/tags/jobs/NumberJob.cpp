@@ -25,7 +25,7 @@ JobPlanner numberPlanner(const NumberOptions &options, const std::vector<JobFile
             return false;
         }
         if (number && !options.cutComments && !fitsBesideTrack(storedComment(reading))) {
-            reason = QStringLiteral("comment cut to 28 bytes");
+            reason = QLatin1String(CommentWouldBeCut);
             return false;
         }
         edits.track = number;

@@ -8,11 +8,14 @@
 // The job's name, as its dialog, the journal's batches and Edit > Undo say it.
 constexpr char NumberJobTitle[] = "Number Tracks";
 
+// Why a file whose comment would lose text beside its number is skipped, unless cuts are accepted.
+constexpr char CommentWouldBeCut[] = "comment would be cut to 28 bytes";
+
 struct NumberOptions {
     int start = 1;             // the first file's number; each next file one more
     bool onlyMissing = false;  // files that hold a number keep it
     // The user accepts that a comment over 28 bytes is cut to sit beside its number; unset, such
-    // files are skipped ("comment cut to 28 bytes").
+    // files are skipped (CommentWouldBeCut).
     bool cutComments = false;
     // A cleared number gives the comment its 30 bytes back; unset, bytes 28 and 29 stay 0.
     bool freeCommentBytes = false;

@@ -21,5 +21,7 @@ inline const Entry keepFileTimes{QStringLiteral("Tags"), QStringLiteral("KeepFil
 inline const Entry writeId3v2{QStringLiteral("Tags"), QStringLiteral("WriteId3v2")};         // 1 or 0
 // The file-name patterns last applied, newest first: NamePattern1 to NamePattern5.
 inline const Entry namePatterns{QStringLiteral("Folder Jobs"), QStringLiteral("NamePattern")};
+// The rename patterns last applied, newest first: RenamePattern1 to RenamePattern5.
+inline const Entry renamePatterns{QStringLiteral("Folder Jobs"), QStringLiteral("RenamePattern")};
 
 }  // namespace SettingsKeys

@@ -4,6 +4,7 @@
 #include "tags/text/TextEscape.h"
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 
 namespace {
@@ -98,6 +99,9 @@ QString newNameProblem(const QByteArray &name)
     if (name.startsWith('.'))
         return QStringLiteral("The new file name \"%1\" cannot be used: a name beginning with \".\" would hide the file.")
             .arg(shown);
+    if (name.size() > NAME_MAX)
+        return QStringLiteral("The new file name \"%1\" cannot be used: it takes %2 bytes, and a file name holds %3 at most.")
+            .arg(shown).arg(name.size()).arg(NAME_MAX);
     return QString();
 }
 

@@ -151,7 +151,7 @@ std::vector<TagSaveResult> saveTagFiles(const std::vector<TagSave> &saves, const
 TagReading readingAfter(const TagReading &before, const TagSaveResult &written);
 
 // Why raw bytes cannot serve as a new file name in the same folder (empty, holding "/", NUL or
-// another control character, beginning with "."), or empty text when they can.
+// another control character, beginning with ".", longer than 255 bytes), or empty text when they can.
 QString newNameProblem(const QByteArray &name);
 
 // name with ".MP3" appended unless it already ends in ".mp3" in any letter case.
