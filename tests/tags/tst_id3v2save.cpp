@@ -6,6 +6,7 @@
 #include "support/TestFiles.h"
 
 #include "tags/codepage/CodePage.h"
+#include "tags/files/FileSwap.h"
 #include "tags/id3v2/Id3v2Fill.h"
 #include "tags/id3v2/Id3v2Writer.h"
 #include "tags/jobs/JobApply.h"
@@ -18,6 +19,7 @@
 
 #include <sqlite3.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -270,6 +272,24 @@ private slots:
         QCOMPARE(readFile(folder.file("c.mp3")), untouched);
         for (const char *name : {"a.mp3", "b.mp3"})
             QVERIFY(readFile(folder.file(name)).left(6000).contains(QByteArray("\0A Newer Artist", 15)));  // its TPE1
+    }
+
+    // A file written anew takes the place only of the file it was made from: one that took its
+    // name meanwhile keeps it, and the new file is left aside.
+    void aNewFileNeverReplacesAnother()
+    {
+        TempFolder folder;
+        const QByteArray path = folder.file("a.mp3"), fresh = folder.file(".new");
+        QVERIFY(writeFile(path, "theirs"));
+        QVERIFY(writeFile(fresh, "ours"));
+        struct stat st;
+        QCOMPARE(::stat(path.constData(), &st), 0);
+        QCOMPARE(swapInPlaceOf(AT_FDCWD, fresh.constData(), path.constData(), st.st_dev, st.st_ino + 1), ESTALE);
+        QCOMPARE(readFile(path), QByteArray("theirs"));
+        QCOMPARE(readFile(fresh), QByteArray("ours"));
+        QCOMPARE(swapInPlaceOf(AT_FDCWD, fresh.constData(), path.constData(), st.st_dev, st.st_ino), 0);
+        QCOMPARE(readFile(path), QByteArray("ours"));
+        QCOMPARE(namesIn(folder.path()), QStringList{QStringLiteral("a.mp3")});
     }
 
     // The trailer holds the first 30 bytes of a longer title: a save of another field leaves it.

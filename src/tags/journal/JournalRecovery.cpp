@@ -73,6 +73,8 @@ State recoverSave(const JournalRecord &r, QString &message)
                       .arg(describeChange(r), shown(r, r.newName));
         return State::Done;
     }
+    if (tail == Tail::After && r.rewrites())
+        file.removeLeftover(r);  // the old file, should the cut come between the exchange and its removal
     if (tail == Tail::After)
         return where == Where::New || !r.renames() ? State::Done : State::KeptName;
     if (where == Where::Old && (tail == Tail::Before || tail == Tail::PartWay)) {

@@ -123,6 +123,8 @@ FileStatus carryForward(SaveJournal &journal, JournalRecord &undo)
             return FileStatus::failure(ESTALE, tr("The %1 was not finished: \"%2\" is neither as it was before nor as "
                                                   "it was to be, and was left as it is.")
                                                    .arg(describeChange(u), QString::fromUtf8(u.pathOf(name))));
+        if (tail == Tail::After && u.rewrites())
+            file.removeLeftover(u);  // the file it replaced, should a cut have come before its removal
         if (tail != Tail::After && u.rewrites()) {
             // The ID3v2 tag changes its length back: the file written anew, its inode written down first.
             const int code = file.rewrite(u, [&](quint64 inode) {

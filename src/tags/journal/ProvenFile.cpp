@@ -1,5 +1,6 @@
 #include "tags/journal/ProvenFile.h"
 
+#include "tags/files/FileSwap.h"
 #include "tags/files/RegularFile.h"
 
 #include <QList>
@@ -373,7 +374,7 @@ int ProvenFile::removeLeftover(const JournalRecord &record)
         return errno == ENOENT ? 0 : errno;
     // The record names its inode once written down; cut short before that, the file of the
     // record's own name is one of ours that no other program made.
-    const bool ours = record.inodeAfter ? quint64(st.st_ino) == record.inodeAfter
+    const bool ours = record.inodeAfter ? quint64(st.st_ino) == record.inodeAfter || quint64(st.st_ino) == record.inode
                                         : st.st_nlink == 1 && st.st_uid == ::geteuid();
     if (!S_ISREG(st.st_mode) || quint64(st.st_dev) != record.device || !ours)
         return EEXIST;  // not the file the change made: left alone
@@ -424,8 +425,8 @@ int ProvenFile::rewrite(const JournalRecord &record, const std::function<int(qui
         (void)::fchown(fd, uid_t(-1), m_st.st_gid);  // the group alone may be permitted
     if (code == 0 && ::fsync(fd) != 0)
         code = errno;
-    if (code == 0 && ::renameat(m_dir, name.constData(), m_dir, m_name.constData()) != 0)
-        code = errno;
+    if (code == 0)
+        code = swapInPlaceOf(m_dir, name.constData(), m_name.constData(), m_st.st_dev, m_st.st_ino);
     if (code != 0) {
         ::unlinkat(m_dir, name.constData(), 0);
         ::close(fd);

@@ -3,6 +3,7 @@
 
 #include "tags/trailer/TagFile.h"
 
+#include "tags/files/FileSwap.h"
 #include "tags/id3v1/Id3v1.h"
 #include "tags/id3v2/Id3v2Header.h"
 #include "tags/text/TestStop.h"
@@ -163,8 +164,13 @@ FileStatus TagFile::rewriteWithHead(const QByteArray &head, qint64 oldHeadSize, 
         status = FileStatus::fromLastError();
     if (status && ::fsync(fd) != 0)
         status = FileStatus::fromLastError();
-    if (status && ::rename(temporary.constData(), m_target.constData()) != 0)
-        status = FileStatus::fromLastError();
+    if (status) {
+        const int code = swapInPlaceOf(AT_FDCWD, temporary.constData(), m_target.constData(), old.st_dev, old.st_ino);
+        if (code == ESTALE)
+            status = SaveChecks::changedOnDiskRefusal();
+        else if (code != 0)
+            status = FileStatus::fromErrno(code);
+    }
     if (!status) {
         ::unlink(temporary.constData());
         ::close(fd);
