@@ -130,9 +130,10 @@ FileStatus openForSave(const TagSave &request, TagFile &file, OpenedSave &opened
 }
 
 // Plans the ID3v2 tag's change under the file's lock. A tag that cannot be written whole is a
-// refusal: the file is left as it is, trailer too.
+// refusal: the file is left as it is, trailer too. ahead: the record committed before, whose
+// plan stands when the file holds what it was made from.
 FileStatus planHead(const TagSave &save, TagFile &file, const OpenedSave &opened, const QByteArray &newTrailer,
-                    HeadChange &change)
+                    const JournalRecord *ahead, HeadChange &change)
 {
     if (!save.id3v2Fields || !save.page)
         return FileStatus::success();
@@ -140,7 +141,12 @@ FileStatus planHead(const TagSave &save, TagFile &file, const OpenedSave &opened
     FileStatus status = file.readHead(tag, MostHeadBytes);
     if (!status || tag.isEmpty())
         return status;
-    const QString problem = planHeadChange(tag, opened.trailer, newTrailer, *save.page, save.id3v2Fields, change);
+    QString problem;
+    if (ahead && ahead->writesHead() && ahead->oldHead == tag && ahead->oldTail == opened.trailer
+        && ahead->newTail == newTrailer)
+        change = {tag, ahead->newHead, tag.size() == ahead->newHead.size()};
+    else
+        problem = planHeadChange(tag, opened.trailer, newTrailer, *save.page, save.id3v2Fields, change);
     if (!problem.isEmpty())
         return FileStatus::failure(EPROTO, QStringLiteral("The ID3v2 tag cannot be written without loss (%1), so "
                                                           "this file was not changed.").arg(problem));
@@ -290,7 +296,7 @@ private:
         const QByteArray newTrailer = Id3v1::build(opened.fields);
         HeadChange head;
         if (status)
-            status = planHead(save, file, opened, newTrailer, head);
+            status = planHead(save, file, opened, newTrailer, p.ahead ? &p.record : nullptr, head);
         if (status && m_journal)
             status = recordUnderLock(i, file, opened, newTrailer, head);
         if (!status) {
