@@ -23,7 +23,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://velmora.org/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
   "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-alsa, fonts-urw-base35, fonts-comic-neue, fonts-dejavu-core")
-# Help > Instructions and a double click in the list hand files to the desktop's opener.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+# Help > Instructions and a double click in the list hand files to the desktop's opener; the
+# album lookup checks the server's certificate against the system's authorities.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, ca-certificates")
 
 include(CPack)

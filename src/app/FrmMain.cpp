@@ -278,7 +278,7 @@ void FrmMain::createMenu()
     // Nothing else writes the files while a batch is undone.
     for (QAction *writer : {m_tagging->saveAndNext, m_jobs->tagsFromNames, m_jobs->valuesForEveryFile,
                             m_jobs->titlesFromList, m_jobs->caseAndReplace, m_jobs->numberTracks,
-                            m_jobs->renameEveryFile})
+                            m_jobs->renameEveryFile, m_jobs->albumFromMusicBrainz})
         connect(m_saveUndo, &SaveUndo::undoingChanged, writer, &QAction::setDisabled);
     connect(m_saveUndo, &SaveUndo::undoingChanged, m_editor, [this](bool undoing) { m_editor->setSaveEnabled(!undoing); });
     mnuHelp = menuBar()->addMenu(QStringLiteral("Help"));

@@ -3,6 +3,7 @@
 #include "app/SaveUndo.h"
 #include "app/TaggingEntries.h"
 #include "browser/TagEditor.h"
+#include "jobdialogs/AlbumJobPage.h"
 #include "jobdialogs/CaseJobPage.h"
 #include "jobdialogs/JobDialog.h"
 #include "jobdialogs/ListJobPage.h"
@@ -10,6 +11,7 @@
 #include "jobdialogs/NumberJobPage.h"
 #include "jobdialogs/RenameJobPage.h"
 #include "jobdialogs/ValuesJobPage.h"
+#include "online/MusicBrainzClient.h"
 #include "session/EditSession.h"
 #include "tags/files/PatternListing.h"
 #include "tags/settings/SettingsKeys.h"
@@ -26,7 +28,8 @@ JobEntries::JobEntries(QMenu &tagsMenu, TagEditor &editor, EditSession &session,
       m_genreList(genreList), m_window(window)
 {
     m_undo.knowJobs({NameJobPage::jobTitle(), ValuesJobPage::jobTitle(), ListJobPage::jobTitle(),
-                     CaseJobPage::jobTitle(), NumberJobPage::jobTitle(), RenameJobPage::jobTitle()});
+                     CaseJobPage::jobTitle(), NumberJobPage::jobTitle(), RenameJobPage::jobTitle(),
+                     AlbumJobPage::jobTitle()});
     tagsMenu.addSeparator();
     tagsFromNames = tagsMenu.addAction(QStringLiteral("Tags from File &Names…"));
     tagsFromNames->setObjectName(QStringLiteral("mnuTagsFromNames"));
@@ -48,6 +51,16 @@ JobEntries::JobEntries(QMenu &tagsMenu, TagEditor &editor, EditSession &session,
     renameEveryFile->setObjectName(QStringLiteral("mnuRenameEveryFile"));
     connect(renameEveryFile, &QAction::triggered, this,
             [this] { open(new RenameJobPage(m_settings, m_session, SettingsKeys::application)); });
+    albumFromMusicBrainz = tagsMenu.addAction(QStringLiteral("Album from &MusicBrainz…"));
+    albumFromMusicBrainz->setObjectName(QStringLiteral("mnuAlbumFromMusicBrainz"));
+    connect(albumFromMusicBrainz, &QAction::triggered, this, [this] {
+        QUrl server;
+        if (QString problem; !readServerUrl(storedServerText(), server, problem)) {
+            Message::show(QStringLiteral("[Online] MusicBrainzServer in the settings file: %1.").arg(problem));
+            return;
+        }
+        open(new AlbumJobPage(m_session.codePage(), server));
+    });
 
     // A job's summary stays in the window after its dialog closes, until the next action.
     if (auto *main = qobject_cast<QMainWindow *>(window)) {

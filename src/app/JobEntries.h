@@ -1,6 +1,7 @@
 #pragma once
 // The Tags menu's folder jobs: "Tags from File Names…", "Values for Every File…", "Titles from a
-// List…", "Case and Replace…", "Number Tracks…" and "Rename Every File…", each a job dialog over
+// List…", "Case and Replace…", "Number Tracks…", "Rename Every File…" and "Album from
+// MusicBrainz…", each a job dialog over
 // the folder shown. After a run the
 // list is read again (the current file's panel with it, under its new name after a rename) and
 // Edit > Undo names the job.
@@ -30,6 +31,7 @@ public:
     QAction *tagsFromNames = nullptr, *valuesForEveryFile = nullptr;
     QAction *titlesFromList = nullptr, *caseAndReplace = nullptr;
     QAction *numberTracks = nullptr, *renameEveryFile = nullptr;
+    QAction *albumFromMusicBrainz = nullptr;
     JobDialog *dialog() const;  // the job open now, if any
     QString shownSummary() const;  // what the status bar says of the last job; empty: nothing
 

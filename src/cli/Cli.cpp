@@ -6,6 +6,7 @@
 #include "cli/CodePageCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/ListJobCommand.h"
+#include "cli/LookupCommand.h"
 #include "cli/NameJobCommand.h"
 #include "cli/HelpText.h"
 #include "cli/JobCommand.h"
@@ -13,6 +14,7 @@
 #include "cli/ListCommand.h"
 #include "cli/RenameJobCommand.h"
 #include "cli/SetCommand.h"
+#include "tags/jobs/AlbumJob.h"
 #include "tags/jobs/CaseJob.h"
 #include "tags/jobs/ListJob.h"
 #include "tags/jobs/NameJob.h"
@@ -250,6 +252,21 @@ int runNumber(const CommandLine &line, SaveJournal &journal)
     });
 }
 
+int runLookup(const CommandLine &line, SaveJournal &journal)
+{
+    LookupRequest request;
+    const CodePage *page = nullptr;
+    QString problem;
+    if (!readLookupRequest(line, request, page, problem))
+        return badUsage(problem);
+    Console console;
+    if (request.list)
+        request.job.dryRun = true;  // nothing is written: no batch begun
+    return runJobOnFiles(line, journal, AlbumJobTitle, request.job, console, [&](const std::vector<FileTarget> &targets, Output &out) {
+        return lookupAlbum(targets, request, *page, out, console);
+    });
+}
+
 }  // namespace
 
 int runCli(int argc, const char *const argv[])
@@ -284,6 +301,8 @@ int runCli(int argc, const char *const argv[])
         return runNumber(line, journal);
     if (line.command == "from-list")
         return runFromList(line, journal);
+    if (line.command == "lookup")
+        return runLookup(line, journal);
     if (line.command == "case" || line.command == "replace")
         return runCase(line, journal);
     return runRename(line, journal);

@@ -72,6 +72,8 @@ const std::vector<CommandSpec> &commandSpecs()
                      {"--lower", false},
                      {"--fields", true},
                      {"--trim", false}})},
+        {"lookup",
+         jobOptions({{"--artist", true}, {"--album", true}, {"--release", true}, {"--list", false}, {"--server", true}})},
         {"replace", jobOptions({{"--regex", false}, {"--ignore-case", false}, {"--fields", true}}), 2},
     };
     return specs;

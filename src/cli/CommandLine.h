@@ -13,7 +13,7 @@ enum ExitStatus { ExitDone = 0, ExitSomeFailed = 1, ExitBadUsage = 2 };
 
 struct CommandLine {
     // "list", "set", "rename", "from-names", "codepage", "history", "undo", "number", "from-list",
-    // "case", "replace", "help" or "version"
+    // "case", "replace", "lookup", "help" or "version"
     QByteArray command;
     std::vector<QByteArray> texts;             // words before the files that are text (replace's FROM
                                                // and TO), as typed: not file names, never unescaped

@@ -116,6 +116,22 @@ Commands:
       such a file is skipped ("comment would be cut to 28 bytes") unless --cut-comments accepts the
       cut, which never splits a character of a double-byte page. Preview, journal batch and
       output as for from-names, the fields shown being comment and track.
+  lookup FOLDER [--artist A] [--album B] [--release MBID] [--list] [--dry-run] [--json]
+                [--server URL] [--codepage PAGE] [--no-journal] [--keep-times]
+      Fills title, artist, album, year and track number from an album's release on MusicBrainz.
+      The search is for the artist and album most of the files share (else the folder's name
+      read as "Artist - Album"); --artist and --album replace them. --list prints the releases
+      found (mbid, score, title, artist, date, tracks; with --json an array) and writes nothing.
+      Without --release the best-scoring release with as many tracks as FOLDER has files is
+      chosen and named on standard error; when there is none, nothing is written (exit 1).
+      Each file is matched to a track by its track number, else by how alike its name or title
+      and the track's title are, else by its length, else in the list's order; each match, its
+      rule and the difference in length go to standard error. A value longer than its field is
+      cut to fit ("will be cut to fit: title"). --server (or [Online] MusicBrainzServer in the
+      settings file) names another server than https://musicbrainz.org. Answers are kept a day in
+      $XDG_STATE_HOME/velmora/musicbrainz. A server that is busy, slow (15 s), unreachable or
+      answers what MusicBrainz does not is said so and nothing is written (exit 1). Preview,
+      journal and exit status as for from-names.
 
 Every command that saves records each save in the journal of saves, the SQLite database
 $XDG_STATE_HOME/velmora/journal.sqlite, before the file changes, and refuse to save when it
@@ -154,6 +170,7 @@ Examples:
   velmora-cli from-list sleeve.txt ~/Music/Album --dry-run
   velmora-cli case --title --trim ~/Music/Album
   velmora-cli replace --regex '^(\w+), (\w+)$' '\2 \1' --fields artist ~/Music/Album
+  velmora-cli lookup ~/Music/Album --dry-run
   velmora-cli undo --batch
 )help";
 }

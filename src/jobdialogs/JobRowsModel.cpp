@@ -2,12 +2,14 @@
 
 #include "tags/codepage/CodePage.h"
 #include "tags/id3v1/GenreList.h"
+#include "tags/jobs/TextFields.h"
 
 #include <algorithm>
 
 #include <QBrush>
 #include <QColor>
 #include <QFont>
+#include <QTextDocument>
 
 namespace {
 
@@ -89,12 +91,14 @@ QVariant JobRowsModel::data(const QModelIndex &index, int role) const
     const QString before = fieldText(row, field, false);
     const QString after = fieldText(row, field, true);
     const bool changed = row.state == JobState::WillChange && before != after;
+    // A value cut to fit its field says so, and shows the whole value in its tooltip.
+    const bool cut = changed && std::find(row.cut.begin(), row.cut.end(), field) != row.cut.end();
     switch (role) {
     case Qt::DisplayRole:
         // A new name alone reads at a glance (the old one is the file's, and in the tooltip).
         if (field == TagField::Name)
             return changed ? after : before;
-        return changed ? before + QStringLiteral(" → ") + after : before;
+        return changed ? before + QStringLiteral(" → ") + after + (cut ? QStringLiteral(" (cut)") : QString()) : before;
     case Qt::EditRole:
         return after;
     case Qt::FontRole:
@@ -107,6 +111,8 @@ QVariant JobRowsModel::data(const QModelIndex &index, int role) const
     case Qt::BackgroundRole:
         return changed ? QVariant(QBrush(QColor(0xff, 0xf3, 0xc4))) : QVariant();
     case Qt::ToolTipRole:
+        if (const std::optional<QString> *whole = editOf(row.edits, field); cut && whole && *whole)
+            return Qt::convertFromPlainText(QStringLiteral("cut to fit; the whole value: %1").arg(**whole), Qt::WhiteSpaceNormal);
         if (!changed)
             return isEditable(index) ? QStringLiteral("Type this file's own value (F2)") : QVariant();
         return QStringLiteral("was: %1").arg(before.isEmpty() ? QStringLiteral("(empty)") : before);

@@ -1,5 +1,8 @@
 #include "CliTestHelpers.h"
 
+#include <QEventLoop>
+#include <QTimer>
+
 #include <QDir>
 #include <QProcess>
 
@@ -74,6 +77,26 @@ Run runCli(const QStringList &arguments, const QByteArray &folder, uid_t asUser,
     }
     process.start(QStringLiteral(VELMORA_CLI), arguments);
     return finished(process);
+}
+
+Run runCliWhileServing(const QStringList &arguments, const QByteArray &folder)
+{
+    QProcess process;
+    process.setWorkingDirectory(QString::fromUtf8(folder));
+    QEventLoop loop;
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    process.start(QStringLiteral(VELMORA_CLI), arguments);
+    loop.exec();
+    Run run;
+    if (process.state() == QProcess::NotRunning && process.exitStatus() == QProcess::NormalExit
+        && process.error() == QProcess::UnknownError) {
+        run.exitCode = process.exitCode();
+        run.out = process.readAllStandardOutput();
+        run.err = process.readAllStandardError();
+    }
+    return run;
 }
 
 bool runsAs(uid_t user)

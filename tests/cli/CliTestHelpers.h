@@ -34,6 +34,8 @@ struct Run {
 // id instead of the test's own. standardOutput: a file to write the output into instead.
 Run runCli(const QStringList &arguments, const QByteArray &folder, uid_t asUser = uid_t(-1),
            const QString &standardOutput = QString());
+// The same, the test's own event loop running meanwhile (for a server the test serves).
+Run runCliWhileServing(const QStringList &arguments, const QByteArray &folder);
 // Whether user can run velmora-cli at all: a folder on its path may be closed to other users.
 bool runsAs(uid_t user);
 // The same with input written to its standard input (then closed).

@@ -299,7 +299,7 @@ void TestCliJournal::processesAtOnceGetIdsOfTheirOwn()
         }
         for (auto &process : running) {
             QVERIFY(process->waitForFinished(30000));
-            QCOMPARE(process->exitCode(), 0);
+            QVERIFY2(process->exitCode() == 0, process->readAllStandardError().constData());
         }
     }
     const Run history = runWithJournal({"history", "--json"}, state.path(), state.path());

@@ -23,14 +23,20 @@ QByteArray cutToCharacters(const QByteArray &bytes, int width, const CodePage &p
     return page.encode(QStringView(text).left(kept));
 }
 
+// cut: set when the value may be cut to fit, and then told whether it was.
 bool encodeField(const CodePage &page, const char *name, const QString &text, int width, QByteArray &bytes,
-                 QString &reason)
+                 QString &reason, bool *cut = nullptr)
 {
     if (!page.canEncode(text)) {
         reason = QStringLiteral("%1: cannot be stored in the chosen code page (%2)").arg(QLatin1String(name)).arg(page.number());
         return false;
     }
     bytes = page.encode(text);
+    if (cut) {
+        *cut = bytes.size() > width;
+        if (*cut)
+            bytes = cutToCharacters(bytes, width, page);
+    }
     if (bytes.size() > width) {
         reason = QStringLiteral("%1: would be cut to fit the field's bytes (%2 of %3)")
                      .arg(QLatin1String(name)).arg(bytes.size()).arg(width);
@@ -101,6 +107,7 @@ JobRow skippedRow(JobRow row, const QString &reason)
     row.after = row.before;
     row.trackAfter = row.trackBefore;
     row.newName.clear();
+    row.cut.clear();
     return row;
 }
 
@@ -149,9 +156,19 @@ JobRow planJobRow(const JobFile &file, const TagReading &reading, const FieldEdi
     for (const TagFieldInfo &field : textFields()) {
         if (field.field == TagField::Comment)
             continue;  // below, with the track number beside it
-        if (const std::optional<QString> &text = *editOf(edits, field.field);
-            text && !encodeField(page, field.key, *text, field.width, fields.*field.bytes, reason))
+        const std::optional<QString> &text = *editOf(edits, field.field);
+        bool cut = false;
+        if (text && !encodeField(page, field.key, *text, field.width, fields.*field.bytes, reason,
+                                 edits.cutToFit ? &cut : nullptr))
             return skippedRow(row, reason);
+        if (cut)
+            row.cut.push_back(field.field);
+    }
+    if (!row.cut.empty()) {
+        QStringList names;
+        for (const TagField field : row.cut)
+            names += QLatin1String(fieldName(field));
+        row.reason = QStringLiteral("will be cut to fit: ") + names.join(QStringLiteral(", "));
     }
     if (edits.genre)
         fields.genre = *edits.genre;

@@ -35,6 +35,9 @@ struct FieldEdits {
     // A cleared number gives the comment its 30 bytes back (ID3v1); unset, bytes 28 and 29 of the
     // comment stay 0, so that the comment keeps to 28 bytes.
     bool freeCommentBytes = false;
+    // A text value longer than its field is cut to fit (never inside a character) and named in the
+    // row's cut fields; unset, such a file is skipped. For values the user did not type.
+    bool cutToFit = false;
     // Raw bytes of a new name for the file in its folder; unset or its own name: it keeps it.
     std::optional<QByteArray> newName;
 
@@ -53,6 +56,7 @@ struct JobRow {
     QByteArray newName;  // the name the file takes in its folder; empty: it keeps its own
     JobState state = JobState::Skipped;
     QString reason;  // why a row is skipped, or what its change costs ("comment will be cut to 28 bytes")
+    std::vector<TagField> cut;  // the fields whose new value was cut to fit (cutToFit)
 };
 
 // A job's decision for one file: false with reason set when the file is to be skipped.
@@ -73,7 +77,7 @@ QByteArray storedComment(const TagReading &reading);
 bool fitsBesideTrack(const QByteArray &comment);
 
 // One row from a file's reading and the job's edits: the fields encoded in page; a value the page
-// cannot store, or that does not fit its field's bytes, skips the file (nothing is ever cut).
+// cannot store, or that does not fit its field's bytes, skips the file (unless edits.cutToFit).
 JobRow planJobRow(const JobFile &file, const TagReading &reading, const FieldEdits &edits, const CodePage &page);
 
 // Reads every file and plans its row, in the files' order. New names are settled in that order

@@ -20,6 +20,8 @@ inline const Entry codePage{QStringLiteral("Tags"), QStringLiteral("CodePage")};
 inline const Entry keepFileTimes{QStringLiteral("Tags"), QStringLiteral("KeepFileTimes")};   // 1 or 0
 inline const Entry writeId3v2{QStringLiteral("Tags"), QStringLiteral("WriteId3v2")};         // 1 or 0
 // The file-name patterns last applied, newest first: NamePattern1 to NamePattern5.
+// The MusicBrainz server asked for albums (a mirror, or a test's own); unset: the public one.
+inline const Entry musicBrainzServer{QStringLiteral("Online"), QStringLiteral("MusicBrainzServer")};
 inline const Entry namePatterns{QStringLiteral("Folder Jobs"), QStringLiteral("NamePattern")};
 // The rename patterns last applied, newest first: RenamePattern1 to RenamePattern5.
 inline const Entry renamePatterns{QStringLiteral("Folder Jobs"), QStringLiteral("RenamePattern")};
