@@ -10,7 +10,7 @@ build=${VELMORA_FUZZ_BUILD_DIR:-$root/build-sanitize}
 seconds=${1:-20}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_trailer fuzz_trailer_file fuzz_save fuzz_settings fuzz_mountinfo fuzz_id3v2 fuzz_mpeg)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_trailer fuzz_trailer_file fuzz_save fuzz_settings fuzz_mountinfo fuzz_id3v2 fuzz_id3v2_writer fuzz_mpeg)
 
 # The file targets write and flush a scratch file on every run: memory-backed /dev/shm is faster.
 [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ] && export TMPDIR=/dev/shm
@@ -21,7 +21,7 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # build; bench_id3v2): 2 s leaves room for the sanitizers, not for a quadratic library path.
 timeout_of() {
   case "$1" in
-    fuzz_id3v2) echo 2 ;;
+    fuzz_id3v2 | fuzz_id3v2_writer) echo 2 ;;
     *) echo 10 ;;
   esac
 }

@@ -88,6 +88,7 @@ void JobEntries::open(JobPage *inputs)
     context.heldFile = m_session.PlayerFile();
     context.journalFolder = m_undo.journal().folder();
     context.keepTimes = m_tagging.keepFileTimes->isChecked();
+    context.writeId3v2 = m_tagging.writeId3v2->isChecked();
     delete m_dialog;
     if (m_status)
         m_status->clearMessage();

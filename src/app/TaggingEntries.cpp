@@ -2,6 +2,7 @@
 
 #include "browser/AlbumStepper.h"
 #include "browser/TagEditor.h"
+#include "tags/settings/Id3v2Choice.h"
 #include "tags/settings/SettingsKeys.h"
 #include "tags/settings/SettingsStore.h"
 
@@ -28,6 +29,11 @@ TaggingEntries::TaggingEntries(QMenu &editMenu, QMenu &tagsMenu, TagEditor &edit
     keepFileTimes->setObjectName(QStringLiteral("mnuKeepFileTimes"));
     keepFileTimes->setCheckable(true);
     connect(keepFileTimes, &QAction::toggled, &editor, &TagEditor::setKeepFileTimes);
+
+    writeId3v2 = tagsMenu.addAction(QStringLiteral("Also Write ID3v2"));
+    writeId3v2->setObjectName(QStringLiteral("mnuWriteId3v2"));
+    writeId3v2->setCheckable(true);
+    connect(writeId3v2, &QAction::toggled, &editor, &TagEditor::setWriteId3v2);
 }
 
 void TaggingEntries::readSettings(const QString &application)
@@ -35,11 +41,14 @@ void TaggingEntries::readSettings(const QString &application)
     const QString text = SettingsStore::read(application, kSection, kKeepTimesKey, QString());
     // Read as leniently as the other switches: 1, True and any non-zero number mean on.
     keepFileTimes->setChecked(parseSupportLfn(text).value_or(false));
+    writeId3v2->setChecked(Id3v2Choice::stored(application));
 }
 
 bool TaggingEntries::storeSettings(const QString &application, QString *failure) const
 {
     // Off and never stored: the file stays as it is, as for a user who never ticked the entry.
+    if (!Id3v2Choice::store(application, writeId3v2->isChecked(), failure))
+        return false;
     const bool on = keepFileTimes->isChecked();
     if (!on && !SettingsStore::readBytes(application, kSection, kKeepTimesKey))
         return true;

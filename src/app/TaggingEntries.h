@@ -1,6 +1,7 @@
 #pragma once
 // The window's entries for tagging an album quickly: "Save and Next" in the Edit menu (Ctrl+Enter)
-// and the checkable "Keep File Times" in the Tags menu, whose state the settings file keeps.
+// and the checkable "Keep File Times" and "Also Write ID3v2" in the Tags menu, whose states the
+// settings file keeps.
 
 #include <QObject>
 #include <QString>
@@ -21,4 +22,5 @@ public:
 
     QAction *saveAndNext = nullptr;
     QAction *keepFileTimes = nullptr;
+    QAction *writeId3v2 = nullptr;  // "Also Write ID3v2"
 };

@@ -63,6 +63,7 @@ public:
     bool saveAndNext() { return m_stepper.saveAndNext(); }
     // A save gives the file back its modification and access times.
     void setKeepFileTimes(bool on) { m_saver.setKeepFileTimes(on); }
+    void setWriteId3v2(bool on) { m_saver.setWriteId3v2(on); }
 
     // Save Tags records each save in journal (none: not recorded).
     void setJournal(SaveJournal *journal) { m_saver.setJournal(journal); }

@@ -6,6 +6,7 @@
 #include "browser/TrackSave.h"
 #include "session/EditSession.h"
 #include "tags/files/HeldFile.h"
+#include "tags/id3v2/Id3v2Fill.h"
 #include "tags/text/Message.h"
 #include "tags/trailer/TagCore.h"
 
@@ -50,6 +51,10 @@ std::optional<QByteArray> TagSaver::save(const QByteArray &folder)
     request.modeRead = m_session.reading().mode;
     request.folder = folder;
     request.keepTimes = m_keepFileTimes;
+    if (m_writeId3v2) {
+        request.id3v2Fields = AllId3v2Fields;
+        request.page = &m_session.codePage();
+    }
     if (c.ChkRenFile->checkState() == Qt::Checked)
         request.newName = m_selection.nameBytes(withMp3Extension(c.TxtNewFilename->text()));
     request.journal = m_journal;

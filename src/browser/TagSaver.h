@@ -33,6 +33,7 @@ public:
 
     // A save gives the file back its modification and access times.
     void setKeepFileTimes(bool on) { m_keepFileTimes = on; }
+    void setWriteId3v2(bool on) { m_writeId3v2 = on; }
     // Each save is recorded in journal (none: not recorded).
     void setJournal(SaveJournal *journal) { m_journal = journal; }
 
@@ -46,4 +47,5 @@ private:
     const Selection &m_selection;
     SaveJournal *m_journal = nullptr;
     bool m_keepFileTimes = false;
+    bool m_writeId3v2 = false;  // the ID3v2 tag gets every field too
 };

@@ -1,3 +1,4 @@
+#include "cli/Id3v2Option.h"
 #include "cli/Cli.h"
 
 #include "tags/codepage/CodePage.h"
@@ -107,6 +108,8 @@ int runSet(const CommandLine &line, SaveJournal &journal)
     if (!request.dryRun)
         request.journal = journalFor(line, journal);
     request.keepTimes = line.has("--keep-times");
+    if (!writesId3v2(line, request.writeId3v2, problem))
+        return badUsage(problem);
     return setTags(commandTargets(line, console), request, *page, out, console);
 }
 

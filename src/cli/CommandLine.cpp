@@ -18,7 +18,8 @@ struct CommandSpec {
 // A job command's own options and those every job command takes.
 std::vector<OptionSpec> jobOptions(std::vector<OptionSpec> own)
 {
-    for (const char *flag : {"--dry-run", "--json", "--keep-times", "--no-journal", "--recursive"})
+    for (const char *flag : {"--dry-run", "--json", "--keep-times", "--no-journal", "--recursive", "--write-v2",
+                             "--no-write-v2"})
         own.push_back({flag, false});
     own.push_back({"--codepage", true});
     return own;
@@ -39,6 +40,8 @@ const std::vector<CommandSpec> &commandSpecs()
           {"--no-journal", false},
           {"--keep-times", false},
           {"--from-v2", false},
+          {"--write-v2", false},
+          {"--no-write-v2", false},
           {"--dry-run", false},
           {"--recursive", false}}},
         {"rename",
@@ -53,6 +56,8 @@ const std::vector<CommandSpec> &commandSpecs()
         {"from-names",
          {{"--pattern", true},
           {"--underscores", false},
+          {"--write-v2", false},
+          {"--no-write-v2", false},
           {"--dry-run", false},
           {"--json", false},
           {"--keep-times", false},

@@ -17,7 +17,7 @@ Commands:
       up to its first NUL, trailing spaces removed.
   set FILE|FOLDER... [--title T] [--artist A] [--album L] [--year Y] [--comment C]
                      [--genre NAME|NUMBER] [--from-v2] [--dry-run] [--codepage PAGE]
-                     [--no-journal] [--keep-times]
+                     [--no-journal] [--keep-times] [--write-v2|--no-write-v2]
       Writes the given fields and leaves every other byte of the file as it was. A file without
       a tag gets one appended, starting from empty fields and genre 255. --genre takes a genre
       name in any letter case, a number from 0 to 255, or "" for 255 (no genre). Texts are
@@ -28,10 +28,14 @@ Commands:
       --from-v2 first fills the fields from the ID3v2 tag at the start of each file, each cut to
       what its field holds (said on standard error; the comment is cut to 28 bytes when
       the file has a track number); fields given as options win. Files without an ID3v2 tag are
-      left alone unless fields are given. The ID3v2 tag itself is never changed.
+      left alone unless fields are given. The ID3v2 tag itself is changed only with --write-v2.
       --dry-run prints "FILE: field "old" -> "new", ..." for each file that would change and
       changes nothing.
       --keep-times gives each file back its modification and access times after the write.
+      --write-v2 writes the fields into an ID3v2.3 or 2.4 tag at the start of each file too
+      (every other frame kept byte for byte); a tag that cannot be kept whole skips its file.
+      --no-write-v2 does not; without either, the window's Tags > "Also Write ID3v2" choice
+      (the settings' [Tags] WriteId3v2) holds. The folder jobs below take both as well.
   rename FILE|FOLDER... [--style long|8.3 | --pattern P] [--dry-run] [--json] [--codepage PAGE]
                         [--no-journal] [--keep-times]
       Renames each tagged file to the name Velmora proposes: "Artist-Song.MP3" (long, the

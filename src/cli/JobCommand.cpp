@@ -1,5 +1,7 @@
 #include "cli/JobCommand.h"
 
+#include "cli/Id3v2Option.h"
+
 #include "cli/CodePageCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/FieldText.h"
@@ -127,6 +129,8 @@ bool readJobOptions(const CommandLine &line, JobCommandRequest &request, const C
     request.dryRun = line.has("--dry-run");
     request.json = line.has("--json");
     request.keepTimes = line.has("--keep-times");
+    if (!writesId3v2(line, request.writeId3v2, problem))
+        return false;
     if (request.json && !request.dryRun) {
         problem = command + QStringLiteral(": --json goes with --dry-run");
         return false;
@@ -192,6 +196,8 @@ int runJobCommand(const std::vector<FileTarget> &targets, const PlannerFor &plan
                                  .arg(QString::fromLatin1(request.command)).toUtf8());
         return ExitInterrupted;
     }
+    if (request.writeId3v2)
+        noteId3v2Writes(rows, page);
     auto shown = [&request](const JobRow &row) { return request.shownAs ? request.shownAs(row) : row.file.path; };
     for (const JobRow &row : rows) {
         if (!row.reading.status)
@@ -211,6 +217,7 @@ int runJobCommand(const std::vector<FileTarget> &targets, const PlannerFor &plan
     JobApply apply;
     apply.journal = request.journal;
     apply.keepTimes = request.keepTimes;
+    apply.id3v2Page = request.writeId3v2 ? &page : nullptr;
     apply.progress = [&](int done) {
         console.treeProgress(albumOfChange[size_t(done - 1)] + 1, done);
         return RunStop::fileDone();

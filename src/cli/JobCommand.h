@@ -24,6 +24,7 @@ struct JobCommandRequest {
     bool dryRun = false;          // print the preview, write nothing
     bool json = false;            // the preview as JSON
     bool keepTimes = false;
+    bool writeId3v2 = false;  // the ID3v2 tags get the fields too
     SaveJournal *journal = nullptr;  // none: not journalled
     const char *jobTitle = nullptr;  // the job's name, given to its batch as the window gives it
     // How messages name a row's file (import: the list's line too); unset: by its path.

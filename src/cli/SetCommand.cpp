@@ -3,6 +3,7 @@
 #include "tags/codepage/CodePage.h"
 #include "cli/FieldText.h"
 #include "tags/id3v1/GenreList.h"
+#include "tags/id3v2/Id3v2Fill.h"
 #include "tags/journal/JournalBatch.h"
 #include "tags/journal/SaveJournal.h"
 #include "tags/trailer/TagCore.h"
@@ -120,6 +121,10 @@ int setTags(const std::vector<FileTarget> &targets, const SetRequest &request, c
             };
         save.folder = target.folder;
         save.keepTimes = request.keepTimes;
+        if (request.writeId3v2) {
+            save.page = &page;
+            save.id3v2Fields = request.fromV2 ? AllId3v2Fields : request.changes.fields();
+        }
         saves.push_back(std::move(save));
     }, request.fromV2);
     if (!saves.empty()) {

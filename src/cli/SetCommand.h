@@ -22,6 +22,7 @@ struct SetRequest {
     bool dryRun = false;  // only print what would change
     SaveJournal *journal = nullptr;  // where the saves are journalled; none: not journalled
     bool keepTimes = false;          // each file keeps its modification and access times
+    bool writeId3v2 = false;         // the ID3v2 tags get the fields set too
 };
 
 // Saves the changed fields into each file through the same save as the window (an untagged file

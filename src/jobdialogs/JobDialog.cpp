@@ -189,6 +189,8 @@ void JobDialog::replan()
         for (JobRow &row : rows)
             if (row.state == JobState::WillChange && isHeld(row.reading))
                 row = skippedRow(std::move(row), TagSaver::playingText());
+        if (m_context.writeId3v2)
+            noteId3v2Writes(rows, *m_context.page);
     }
     if (!rows.empty())
         for (JobRow &extra : m_inputs->extraRows())
@@ -248,7 +250,8 @@ void JobDialog::apply()
     if (const QString question = m_inputs->confirmation(); !question.isEmpty()
         && QMessageBox::question(this, m_inputs->title(), question) != QMessageBox::Yes)
         return;
-    JobRunSettings settings{m_inputs->title(), m_context.journalFolder, m_context.keepTimes};
+    JobRunSettings settings{m_inputs->title(), m_context.journalFolder, m_context.keepTimes,
+                            m_context.writeId3v2 ? m_context.page : nullptr};
     delete m_run;
     m_run = new JobRun(rows(), settings, this);
     connect(m_run, &JobRun::finished, this, &JobDialog::runEnded);

@@ -31,6 +31,7 @@ struct JobContext {
     QByteArray heldFile;        // the player's file: left alone, as Save Tags leaves it
     QByteArray journalFolder;   // empty: the saves are not journalled
     bool keepTimes = false;
+    bool writeId3v2 = false;  // Tags > "Also Write ID3v2"
 };
 
 class JobDialog : public QDialog {

@@ -40,6 +40,7 @@ void JobRun::work()
     JobApply apply;
     apply.journal = journal.get();
     apply.keepTimes = m_settings.keepTimes;
+    apply.id3v2Page = m_settings.id3v2Page;
     apply.progress = [this](int done) {
         m_done = done;
         return !m_cancel;

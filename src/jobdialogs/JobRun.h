@@ -19,6 +19,7 @@ struct JobRunSettings {
     QString jobName;         // written down with the batch, for Edit > Undo
     QByteArray journalFolder;  // empty: not journalled
     bool keepTimes = false;
+    const CodePage *id3v2Page = nullptr;  // set: ID3v2 tags are written too (Tags > "Also Write ID3v2")
 };
 
 class JobRun : public QObject {

@@ -5,6 +5,7 @@
 // ids of their own; a failing step fails the undo, and the next start finishes it.
 
 #include "CliTestHelpers.h"
+#include "support/Id3v2Files.h"
 
 #include "tags/journal/JournalBatch.h"
 #include "tags/journal/JournalStore.h"
@@ -64,7 +65,7 @@ Run runTraced(const QStringList &arguments, const QByteArray &folder, const QByt
 }
 
 // The system calls that change a file or the journal, and how often a run makes each.
-const char *const WritingCalls = "pwrite64,write,fsync,fdatasync,ftruncate,fchmod,renameat2,linkat,unlinkat,flock";
+const char *const WritingCalls = "pwrite64,write,fsync,fdatasync,ftruncate,fchmod,fchown,utimensat,rename,renameat,renameat2,linkat,unlinkat,flock";
 QList<QPair<QByteArray, int>> writingCallsOf(const QStringList &arguments, const QByteArray &folder, const QByteArray &state)
 {
     TempFolder trace;
@@ -133,10 +134,26 @@ void makeFiles(const TempFolder &folder)
     QVERIFY(::chmod(folder.file("c.mp3").constData(), 0444) == 0);
 }
 
+// With their ID3v2 tags written too: one whose padding takes the new artist (written in place),
+// one without padding (written anew and renamed over the old), and c.mp3 read-only.
+void makeV2Files(const TempFolder &folder)
+{
+    using namespace Id3v2Files;
+    const QList<Frame> frames = {{"TIT2", latin1("Walk")}, {"APIC", QByteArray("\0image/png\0\3\0", 13) + QByteArray(3000, 'p')},
+                                 {"TPE1", latin1("Red Kettle")}};
+    QVERIFY(writeFile(folder.file("a.mp3"), tag(3, frames, {.padding = 100}) + tagged));
+    QVERIFY(writeFile(folder.file("b.mp3"), tag(4, frames) + audio));
+    QVERIFY(writeFile(folder.file("c.mp3"), tag(4, frames, {.padding = 20}) + audio + trailer("Rain", "Grey Owl")));
+    QVERIFY(::chmod(folder.file("c.mp3").constData(), 0444) == 0);
+}
+
 const QStringList setAll = {QStringLiteral("set"), QStringLiteral("."), QStringLiteral("--artist"), QStringLiteral("Blue Kettle")};
 const QStringList setOne = {QStringLiteral("set"), QStringLiteral("c.mp3"), QStringLiteral("--artist"), QStringLiteral("Blue Kettle")};
 const QStringList renameAll = {QStringLiteral("rename"), QStringLiteral(".")};
 const QStringList fromNamesAll = {QStringLiteral("from-names"), QStringLiteral("--pattern"), QStringLiteral("%t"), QStringLiteral(".")};
+const QStringList setAllV2 = setAll + QStringList{QStringLiteral("--write-v2")};
+const QStringList setOneV2 = {QStringLiteral("set"), QStringLiteral("b.mp3"), QStringLiteral("--artist"), QStringLiteral("Blue Kettle"), QStringLiteral("--write-v2")};
+const QStringList setInPlaceV2 = {QStringLiteral("set"), QStringLiteral("a.mp3"), QStringLiteral("--artist"), QStringLiteral("Blue Kettle"), QStringLiteral("--write-v2")};
 const QStringList undoBatch = {QStringLiteral("undo"), QStringLiteral("--batch")};
 
 }  // namespace
@@ -159,6 +176,27 @@ void TestCliJournal::killedAnywhereEveryFileIsWhole_data()
         QTest::addRow("undo of a set, %s", step) << setAll << undoBatch << QByteArray(step);
     for (const char *step : {"undo-bytes", "undo-mode", "undo-renamed"})
         QTest::addRow("undo of a rename, %s", step) << renameAll << undoBatch << QByteArray(step);
+    // The same with the ID3v2 tags written too ("v2" in the name: the files of makeV2Files).
+    for (const char *step : {"journal", "head-part", "trailer-part", "trailer", "rewrite-copied", "rewrite-renamed",
+                             "journal:2", "head-part:3", "trailer:2", "journal:3"})
+        QTest::addRow("v2 set, %s", step) << QStringList() << setAllV2 << QByteArray(step);
+    for (const char *step : {"undo-bytes", "undo-mode", "undo-bytes:2", "undo-mode:3", "undo-bytes:3"})
+        QTest::addRow("v2 undo of a set, %s", step) << setAllV2 << undoBatch << QByteArray(step);
+    for (const QStringList &save : {setInPlaceV2, setOneV2}) {
+        const char *how = save == setOneV2 ? "rewrite" : "in place";
+        TempFolder folder, state, primer;  // into a journal that holds a save already, as below
+        makeV2Files(folder);
+        makeFiles(primer);
+        runWithJournal(setOne, primer.path(), state.path());
+        for (const auto &[call, count] : writingCallsOf(save, folder.path(), state.path()))
+            for (int n = 1; n <= count; n += strideOf(call, n, count))
+                QTest::addRow("v2 set %s, strace %s %d", how, call.constData(), n)
+                    << QStringList() << save << "strace " + call + ' ' + QByteArray::number(n);
+        for (const auto &[call, count] : writingCallsOf({QStringLiteral("undo")}, folder.path(), state.path()))
+            for (int n = 1; n <= count; n += strideOf(call, n, count))
+                QTest::addRow("v2 undo %s, strace %s %d", how, call.constData(), n)
+                    << save << QStringList{QStringLiteral("undo")} << "strace " + call + ' ' + QByteArray::number(n);
+    }
     // Every call that writes, of one save of a read-only file and of its undo, into a journal
     // that holds a save already.
     TempFolder folder, state, primer;
@@ -180,8 +218,10 @@ void TestCliJournal::killedAnywhereEveryFileIsWhole()
     QFETCH(QStringList, prepare);
     QFETCH(QStringList, command);
     QFETCH(QByteArray, stop);
+    const bool v2 = QByteArray(QTest::currentDataTag()).startsWith("v2 ");
+    const auto make = v2 ? makeV2Files : makeFiles;
     TempFolder folder, state, primer;
-    makeFiles(folder);
+    make(folder);
     makeFiles(primer);
     const QList<FileState> before = statesIn(folder.path());
     // The states a whole file may be in: before, after the preparation, after the command; made
@@ -190,7 +230,7 @@ void TestCliJournal::killedAnywhereEveryFileIsWhole()
     const QStringList key = prepare + QStringList{QStringLiteral("then")} + command;
     if (!wholeStates.contains(key)) {
         TempFolder copy;
-        makeFiles(copy);
+        make(copy);
         QList<FileState> whole = before;
         const QByteArray copyState = copy.subfolder(".state");
         if (!prepare.isEmpty()) {

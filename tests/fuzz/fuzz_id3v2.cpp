@@ -15,10 +15,8 @@
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     const QByteArray seeds = qgetenv("VELMORA_FUZZ_SEEDS");
-    if (!seeds.isEmpty()) {
-        for (const Id3v2Files::Sample &sample : Id3v2Files::samples())
-            FUZZ_CHECK(TestFiles::writeFile(seeds + '/' + sample.name, sample.bytes.left(4000)));
-    }
+    if (!seeds.isEmpty())
+        FUZZ_CHECK(Id3v2Files::writeSampleSeeds(seeds));
     return 0;
 }
 

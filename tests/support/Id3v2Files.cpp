@@ -224,4 +224,12 @@ QList<QByteArray> realFiles(const QByteArray &folder)
     return made ? QList<QByteArray>{"lame.mp3", "id3v2.mp3", "mid3v2.mp3"} : QList<QByteArray>{};
 }
 
+bool writeSampleSeeds(const QByteArray &folder)
+{
+    for (const Sample &sample : samples())
+        if (!TestFiles::writeFile(folder + '/' + sample.name, sample.bytes.left(4000)))
+            return false;
+    return true;
+}
+
 }  // namespace Id3v2Files

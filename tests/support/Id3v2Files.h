@@ -48,6 +48,9 @@ struct Sample {
 };
 QList<Sample> samples();
 
+// The samples' first 4,000 bytes written into folder, a fuzzer's seeds; false when one could not be.
+bool writeSampleSeeds(const QByteArray &folder);
+
 // The trailer every sample that has one ends with: "Morning Walk (v1)", track 7.
 QByteArray sampleTrailer();
 

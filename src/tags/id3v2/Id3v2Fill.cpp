@@ -36,9 +36,15 @@ QByteArray fitted(const QString &text, const CodePage &page, int width, bool &cu
     return bytes;
 }
 
+const QStringList &genreNames()
+{
+    static const QStringList names = Genres::buildGenreList();
+    return names;
+}
+
 int genreNumber(const QString &name)
 {
-    const QStringList genres = Genres::buildGenreList();
+    const QStringList &genres = genreNames();
     for (int i = 0; i < genres.size(); ++i) {
         if (genres.at(i).compare(name, Qt::CaseInsensitive) == 0)
             return i;
@@ -67,7 +73,7 @@ std::vector<TagField> differingFields(const Id3v1::Fields &trailer, bool tagged,
     }
     const QString genre = withoutTrailingSpace(v2.genre);
     if (!genre.isEmpty()
-        && (!tagged || genre.compare(Genres::nameOf(Genres::buildGenreList(), trailer.genre), Qt::CaseInsensitive) != 0))
+        && (!tagged || genre.compare(Genres::nameOf(genreNames(), trailer.genre), Qt::CaseInsensitive) != 0))
         differing.push_back(TagField::Genre);
     return differing;
 }
@@ -104,4 +110,38 @@ Id3v2Fill fillFromId3v2(const Id3v1::Fields &base, const Id3v2Values &v2, const 
         }
     }
     return fill;
+}
+
+Id3v2::TagUpdate id3v2Update(const QByteArray &trailerBefore, const QByteArray &trailerAfter, const Id3v2Values &v2,
+                             const CodePage &page, quint32 writes)
+{
+    const bool taggedBefore = Id3v1::hasMarker(trailerBefore);
+    const Id3v1::Fields before = taggedBefore ? Id3v1::parse(trailerBefore) : Id3v1::Fields{};
+    const Id3v1::Fields after = Id3v1::parse(trailerAfter);
+    Id3v2::TagUpdate update;
+    std::optional<QString> *targets[] = {&update.title, &update.artist, &update.album, &update.year, &update.comment};
+    for (size_t i = 0; i < textFields().size(); ++i) {
+        const TagFieldInfo &field = textFields()[i];
+        if (!(writes & id3v2Bit(field.field)))
+            continue;
+        const QString now = trailerText(after.*field.bytes, page);
+        const QString old = taggedBefore ? trailerText(before.*field.bytes, page) : QString();
+        const QString held = withoutTrailingSpace(v2.*field.id3v2);
+        const bool heldWhole = held == now || (field.field == TagField::Year ? yearPart(held) == now
+                                                                              : held.startsWith(now) && !page.fits(held, field.width));
+        if (now != old ? now != held : !now.isEmpty() && !heldWhole)
+            *targets[i] = now;
+    }
+    if (writes & id3v2Bit(TagField::Genre)) {
+        const QString now = Genres::nameOf(genreNames(), after.genre);
+        const QString held = withoutTrailingSpace(v2.genre);
+        const bool changed = !taggedBefore || before.genre != after.genre;
+        if (now.compare(held, Qt::CaseInsensitive) != 0 && (changed || !now.isEmpty()))
+            update.genre = now;
+    }
+    const int trackBefore = taggedBefore ? Id3v1::trackNumber(trailerBefore) : 0;
+    const int trackAfter = Id3v1::trackNumber(trailerAfter);
+    if ((writes & id3v2Bit(TagField::Track)) && trackBefore != trackAfter)
+        update.track = trackAfter;
+    return update;
 }

@@ -4,6 +4,7 @@
 
 #include "tags/id3v1/TagFields.h"
 #include "tags/id3v2/Id3v2Reader.h"
+#include "tags/id3v2/Id3v2Writer.h"
 
 #include <vector>
 
@@ -28,3 +29,16 @@ struct Id3v2Fill {
 // without an ID3v2 value keep base's bytes.
 Id3v2Fill fillFromId3v2(const Id3v1::Fields &base, const Id3v2Values &v2, const CodePage &page,
                         int commentWidth = Id3v1::CommentWidth);
+
+// The fields named in writes (one bit for each TagField) as a save writes them into the ID3v2 tag
+// beside its trailer: a field is written when the save changes it in the trailer, or when its new
+// text is given and is not what the ID3v2 tag holds; an ID3v2 value too long for the field that
+// begins with the trailer's text (the trailer holds its start) and a recording date of the year
+// stay. The track number is written only when the save changes it. trailerBefore and trailerAfter:
+// the last 128 bytes before and after the save (empty or without "TAG": no trailer).
+Id3v2::TagUpdate id3v2Update(const QByteArray &trailerBefore, const QByteArray &trailerAfter, const Id3v2Values &v2,
+                             const CodePage &page, quint32 writes);
+
+// Every field a save can write to the ID3v2 tag.
+constexpr quint32 AllId3v2Fields = 0x7F;
+constexpr quint32 id3v2Bit(TagField field) { return 1u << int(field); }

@@ -30,15 +30,6 @@ int wantedIndex(const char *id, int idSize)
     return -1;
 }
 
-bool isFrameId(const uchar *id, int idSize)
-{
-    for (int i = 0; i < idSize; ++i) {
-        if (!((id[i] >= 'A' && id[i] <= 'Z') || (id[i] >= '0' && id[i] <= '9')))
-            return false;
-    }
-    return true;
-}
-
 // Every 0xFF 0x00 back to 0xFF.
 QByteArray resynchronised(const QByteArray &bytes)
 {
@@ -52,32 +43,11 @@ QByteArray resynchronised(const QByteArray &bytes)
     return out;
 }
 
-// Where the frames begin in body: after the extended header, if any; -1 when it does not fit.
-qsizetype framesStart(const Header &header, const QByteArray &body)
-{
-    if (!(header.flags & ExtendedHeaderFlag))
-        return 0;
-    if (body.size() < 4)
-        return -1;
-    const auto *size = reinterpret_cast<const uchar *>(body.constData());
-    const qint64 skip = header.major == 3
-        ? 4 + (qint64(size[0]) << 24 | qint64(size[1]) << 16 | qint64(size[2]) << 8 | size[3])
-        : qint64(syncSafe(size));
-    return skip < 4 || skip > body.size() ? -1 : qsizetype(skip);
-}
-
 struct FrameLayout {
     int idSize, headerSize;
 };
 
-qint64 frameSize(int major, const uchar *sizeBytes)
-{
-    if (major == 2)
-        return qint64(sizeBytes[0]) << 16 | qint64(sizeBytes[1]) << 8 | sizeBytes[2];
-    if (major == 3)
-        return qint64(sizeBytes[0]) << 24 | qint64(sizeBytes[1]) << 16 | qint64(sizeBytes[2]) << 8 | sizeBytes[3];
-    return syncSafe(sizeBytes);
-}
+}  // namespace
 
 bool isSealed(int major, quint8 formatFlags)
 {
@@ -86,17 +56,6 @@ bool isSealed(int major, quint8 formatFlags)
     return major == 4 && (formatFlags & (FrameCompressed4 | FrameEncrypted4));
 }
 
-QByteArray syncSafeBytes(qint64 value)
-{
-    QByteArray out(4, '\0');
-    for (int i = 3; i >= 0; --i, value >>= 7)
-        out[i] = char(value & 0x7F);
-    return out;
-}
-
-// What a frame holds after its header, as plain bytes: the group byte and the data length that
-// the flags announce skipped, a version 4 frame's own unsynchronisation undone. Empty when nothing
-// is left.
 QByteArray frameData(int major, quint8 formatFlags, const char *data, qsizetype size)
 {
     qsizetype skip = 0;
@@ -111,21 +70,7 @@ QByteArray frameData(int major, quint8 formatFlags, const char *data, qsizetype 
     return major == 4 && (formatFlags & FrameUnsynchronised4) ? resynchronised(kept) : kept;
 }
 
-void appendFrameHeader(QByteArray &to, int major, const char *id, qsizetype size)
-{
-    to.append(id, major == 2 ? 3 : 4);
-    if (major == 2) {
-        to.append(char(size >> 16 & 0xFF)).append(char(size >> 8 & 0xFF)).append(char(size & 0xFF));
-        return;
-    }
-    if (major == 3) {
-        for (int shift = 24; shift >= 0; shift -= 8)
-            to.append(char(size >> shift & 0xFF));
-    } else {
-        to.append(syncSafeBytes(size));
-    }
-    to.append("\0\0", 2);
-}
+namespace {
 
 bool isComment(const char *id, int idSize)
 {

@@ -6,6 +6,8 @@
 // The size counts the bytes after the header (extended header, frames, padding); a footer of ten
 // more bytes follows when flag 0x10 is set (version 4).
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QtGlobal>
 
 #include <optional>
@@ -31,5 +33,21 @@ std::optional<Header> parseHeader(const char *head);
 
 // Four bytes of seven bits each, most significant first.
 quint32 syncSafe(const uchar *bytes);
+// value (below 2^28) as those four bytes.
+QByteArray syncSafeBytes(qint64 value);
+
+// A frame's size from its header's size bytes: three plain bytes in version 2, four in version 3,
+// four of seven bits in version 4.
+qint64 frameSize(int major, const uchar *sizeBytes);
+
+// A frame id is capital letters and digits only (anything else ends the frames: padding or junk).
+bool isFrameId(const uchar *id, int idSize);
+
+// Where the frames begin in body (the bytes after the header, resynchronised when the whole tag
+// is): after the extended header, if any; -1 when it does not fit.
+qsizetype framesStart(const Header &header, QByteArrayView body);
+
+// A frame header with no flags set: id (3 or 4 letters by version) and size.
+void appendFrameHeader(QByteArray &to, int major, const char *id, qsizetype size);
 
 }  // namespace Id3v2

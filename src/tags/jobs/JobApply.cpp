@@ -1,8 +1,23 @@
 #include "tags/jobs/JobApply.h"
 
+#include "tags/id3v2/Id3v2Fill.h"
 #include "tags/journal/SaveJournal.h"
+#include "tags/trailer/HeadPlan.h"
 
-TagSave saveOf(const JobRow &row, bool keepTimes)
+quint32 changedFields(const JobRow &row)
+{
+    quint32 fields = 0;
+    for (const TagFieldInfo &field : textFields())
+        if (row.before.*field.bytes != row.after.*field.bytes)
+            fields |= id3v2Bit(field.field);
+    if (row.before.genre != row.after.genre)
+        fields |= id3v2Bit(TagField::Genre);
+    if (row.trackBefore != row.trackAfter)
+        fields |= id3v2Bit(TagField::Track);
+    return fields;
+}
+
+TagSave saveOf(const JobRow &row, bool keepTimes, const CodePage *id3v2Page)
 {
     TagSave save;
     save.path = row.file.path;
@@ -13,6 +28,10 @@ TagSave saveOf(const JobRow &row, bool keepTimes)
     save.modeRead = row.reading.mode;
     save.folder = row.file.folder;
     save.keepTimes = keepTimes;
+    if (id3v2Page) {
+        save.page = id3v2Page;
+        save.id3v2Fields = changedFields(row);
+    }
     return save;
 }
 
@@ -28,7 +47,7 @@ JobSummary applyJob(const std::vector<JobRow> &rows, const JobApply &apply)
             ++summary.skipped;
         } else {
             changing.push_back(&row);
-            saves.push_back(saveOf(row, apply.keepTimes));
+            saves.push_back(saveOf(row, apply.keepTimes, apply.id3v2Page));
         }
     }
     TagSaves options;
@@ -53,4 +72,30 @@ JobSummary applyJob(const std::vector<JobRow> &rows, const JobApply &apply)
             apply.afterFile(*changing[i], result);
     }
     return summary;
+}
+
+void noteId3v2Writes(std::vector<JobRow> &rows, const CodePage &page)
+{
+    for (JobRow &row : rows) {
+        if (row.state != JobState::WillChange)
+            continue;
+        if (row.reading.id3v2Version == 2) {
+            row = skippedRow(std::move(row), QStringLiteral("its ID3v2.2 tag is not written"));
+            continue;
+        }
+        if (row.reading.id3v2Version < 3)
+            continue;
+        HeadChange change;
+        const QString refusal = planHeadChangeOf(row.file.path, row.reading.trailer, Id3v1::build(row.after), page,
+                                                 changedFields(row), change);
+        if (!refusal.isEmpty()) {
+            row = skippedRow(std::move(row), QStringLiteral("ID3v2 not written: ") + refusal);
+            continue;
+        }
+        if (!change.any())
+            continue;
+        const QString note = change.inPlace ? QStringLiteral("ID3v2 written too")
+                                            : QStringLiteral("ID3v2 written too, the file written anew");
+        row.reason = row.reason.isEmpty() ? note : row.reason + QStringLiteral("; ") + note;
+    }
 }

@@ -8,11 +8,14 @@
 #include <functional>
 #include <vector>
 
+class CodePage;
 class SaveJournal;
 
 struct JobApply {
     SaveJournal *journal = nullptr;  // none: the saves are not journalled
     bool keepTimes = false;
+    // Set: each file's ID3v2.3 or 2.4 tag gets the fields its row changes too, read in this page.
+    const CodePage *id3v2Page = nullptr;
     // Called after each row that was to change has been written or tried, with how many are done;
     // false stops the job there (what was written stays written and journalled).
     std::function<bool(int done)> progress;
@@ -28,7 +31,16 @@ struct JobSummary {
 };
 
 // The save of a planned row: the file as the preview read it, to be found so under its lock.
-TagSave saveOf(const JobRow &row, bool keepTimes);
+TagSave saveOf(const JobRow &row, bool keepTimes, const CodePage *id3v2Page = nullptr);
+
+// The fields a row changes, one bit for each (id3v2Bit, Id3v2Fill.h).
+quint32 changedFields(const JobRow &row);
+
+// With the ID3v2 tags written too: each row that will change says so in its reason when its
+// ID3v2 tag is written as well ("ID3v2 written too", "... the file written anew"), and a row
+// whose tag cannot be written whole is skipped with the reason, as its save would be. Only the
+// files that have an ID3v2.3 or 2.4 tag are read again.
+void noteId3v2Writes(std::vector<JobRow> &rows, const CodePage &page);
 
 // Saves the rows that will change, in order; the others are never opened for writing.
 JobSummary applyJob(const std::vector<JobRow> &rows, const JobApply &apply);

@@ -22,6 +22,18 @@ void FieldChanges::applyTo(Id3v1::Fields &fields) const
         fields.genre = *genre;
 }
 
+quint32 FieldChanges::fields() const
+{
+    quint32 bits = genre ? id3v2Bit(TagField::Genre) : 0;
+    for (const TagFieldInfo &field : textFields())
+        if (texts[size_t(field.field)])
+            bits |= id3v2Bit(field.field);
+    // A comment that needs the track number's bytes clears the number.
+    if (texts[size_t(TagField::Comment)])
+        bits |= id3v2Bit(TagField::Track);
+    return bits;
+}
+
 namespace {
 
 // What a file's fields are before the values: an untagged file starts from empty fields and no genre.

@@ -31,6 +31,7 @@ struct FieldChanges {
 
     bool any() const { return genre || std::any_of(texts.begin(), texts.end(), [](const auto &t) { return bool(t); }); }
     void applyTo(Id3v1::Fields &fields) const;
+    quint32 fields() const;  // one bit for each field given (id3v2Bit, Id3v2Fill.h)
 };
 
 // What the values make of one file.

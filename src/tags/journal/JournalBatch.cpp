@@ -45,7 +45,8 @@ size_t raiseOpenFileLimit()
 // finishes or refuses it.
 bool plainSave(const JournalRecord &r)
 {
-    return r.undoes == 0 && r.undoable() && !r.unfinished();
+    // A file written anew is given back on its own (JournalUndo.h).
+    return r.undoes == 0 && r.undoable() && !r.unfinished() && !r.rewrites();
 }
 
 using State = JournalRecord::State;

@@ -105,15 +105,16 @@ bool parseRecord(const QList<QByteArray> &f, JournalRecord &r)
 
 qint64 JournalRecord::lengthAfter() const
 {
+    const qint64 head = newHead.size() - oldHead.size();
     switch (op) {
     case Op::Append:
-        return lengthBefore + TrailerSize;
+        return lengthBefore + head + TrailerSize;
     case Op::Cut:
-        return lengthBefore - TrailerSize;
+        return lengthBefore + head - TrailerSize;
     case Op::Write:
         break;
     }
-    return lengthBefore;
+    return lengthBefore + head;
 }
 
 namespace JournalFormat {

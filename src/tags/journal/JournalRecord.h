@@ -30,6 +30,11 @@ struct JournalRecord {
     quint64 device = 0, inode = 0;
     int mode = 0;       // the permission bits before (0777 at most)
     int modeAfter = 0;  // the permission bits the change leaves
+    // The ID3v2 tag opening the file before and after, when the change writes it too (both empty
+    // when it does not): written over itself when the two are as long, else the file is written
+    // anew beside itself and renamed over the old one, and inodeAfter is the new file's.
+    QByteArray oldHead, newHead;
+    quint64 inodeAfter = 0;  // 0: the change keeps the file
 
     State state = State::Begun;
     qint64 undoneBy = 0;  // the record that undid (or is undoing) this one, if any
@@ -37,6 +42,8 @@ struct JournalRecord {
     QByteArray unreadable;  // a column read back missing or of another type: the record proves nothing
 
     qint64 lengthAfter() const;
+    bool writesHead() const { return !oldHead.isEmpty() || !newHead.isEmpty(); }
+    bool rewrites() const { return oldHead.size() != newHead.size(); }
     bool renames() const { return oldName != newName; }
     bool unfinished() const { return state == State::Begun || state == State::Bytes || state == State::Mode; }
     // A finished change that wrote something and has not been undone.

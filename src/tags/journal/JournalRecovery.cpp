@@ -53,7 +53,7 @@ State recoverSave(const JournalRecord &r, QString &message)
     // A change that leaves the end as it was (a rename writes the trailer the file has) tells its
     // steps only by the record: begun and no further, the file was never reached.
     if (tail == Tail::After && where == Where::Old && r.state == State::Begun && r.lengthAfter() == r.lengthBefore
-        && r.newTail == r.oldTail)
+        && r.newTail == r.oldTail && r.oldHead == r.newHead)
         tail = Tail::Before;
     if (where == Where::Both) {
         // Stopped between the new name's link and the old one's removal: the trailer came first.
@@ -73,10 +73,13 @@ State recoverSave(const JournalRecord &r, QString &message)
                       .arg(describeChange(r), shown(r, r.newName));
         return State::Done;
     }
+    if (tail == Tail::After && r.rewrites())
+        file.removeLeftover(r);  // the old file, should the cut come between the exchange and its removal
     if (tail == Tail::After)
         return where == Where::New || !r.renames() ? State::Done : State::KeptName;
     if (where == Where::Old && (tail == Tail::Before || tail == Tail::PartWay)) {
-        int code = 0;
+        // A file written anew and never renamed over the old one is removed.
+        int code = r.rewrites() ? file.removeLeftover(r) : 0;
         if (tail == Tail::PartWay) {
             code = file.makeWritable();
             if (code == 0)

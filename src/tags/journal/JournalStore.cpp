@@ -22,7 +22,16 @@ namespace {
 
 using State = JournalRecord::State;
 
-constexpr int SchemaVersion = 1;
+constexpr int SchemaVersion = 2;
+
+// Version 2: the ID3v2 tag a save writes too, before and after, and the inode of a file written
+// anew. Null in the records of older versions, which wrote only the trailer.
+const char *const AddHeads = R"sql(
+ALTER TABLE change ADD COLUMN old_head BLOB;
+ALTER TABLE change ADD COLUMN new_head BLOB;
+ALTER TABLE change ADD COLUMN inode_after INTEGER;
+PRAGMA user_version=2;
+)sql";
 
 const char *const Schema = R"sql(
 CREATE TABLE IF NOT EXISTS change (
@@ -54,7 +63,7 @@ const char *const Columns =
     "c.id, c.batch, c.undoes, c.time_ms, c.folder, c.old_name, c.new_name, c.op, c.length_before, c.old_tail, "
     "c.new_tail, c.device, c.inode, c.mode_before, c.mode_after, c.state, c.note, "
     "(SELECT u.id FROM change u WHERE u.undoes = c.id AND u.state NOT IN ('nothing', 'left') "
-    "ORDER BY u.id DESC LIMIT 1)";
+    "ORDER BY u.id DESC LIMIT 1), c.old_head, c.new_head, c.inode_after";
 
 QString tr(const char *text)
 {
@@ -81,6 +90,7 @@ const ColumnType columnTypes[] = {
     {"old_tail", SQLITE_BLOB, false},     {"new_tail", SQLITE_BLOB, false},      {"device", SQLITE_INTEGER, false},
     {"inode", SQLITE_INTEGER, false},     {"mode_before", SQLITE_INTEGER, false}, {"mode_after", SQLITE_INTEGER, false},
     {"state", SQLITE_TEXT, false},        {"note", SQLITE_BLOB, true},           {"undone_by", SQLITE_INTEGER, true},
+    {"old_head", SQLITE_BLOB, true},      {"new_head", SQLITE_BLOB, true},       {"inode_after", SQLITE_INTEGER, true},
 };
 
 // The first column of the row that is missing or holds another type, or null. Read before any
@@ -125,6 +135,9 @@ JournalRecord recordOf(sqlite3_stmt *s)
         r.state = State::Left;
     r.note = columnBytes(s, 16);
     r.undoneBy = sqlite3_column_int64(s, 17);
+    r.oldHead = columnBytes(s, 18);
+    r.newHead = columnBytes(s, 19);
+    r.inodeAfter = quint64(sqlite3_column_int64(s, 20));
     return r;
 }
 
@@ -276,6 +289,8 @@ StoreResult JournalStore::prepareDatabase()
     }
     if (version == SchemaVersion)
         return {};
+    if (version == 1)
+        return migrate();
     if (version != 0)
         return StoreResult::failure(EPROTO, tr("The journal of saves \"%1\" is of another version (%2): it is not used.").arg(JournalFolder::shown(databasePath())).arg(version));
     Statement tables(m_db, "SELECT count(*) FROM sqlite_schema");
@@ -286,7 +301,8 @@ StoreResult JournalStore::prepareDatabase()
     if (!(result = exec("BEGIN IMMEDIATE")))
         return result;
     if (sqlite3_exec(m_db, Schema, nullptr, nullptr, nullptr) != SQLITE_OK
-        || sqlite3_exec(m_db, "PRAGMA user_version=1", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        || sqlite3_exec(m_db, "PRAGMA user_version=1", nullptr, nullptr, nullptr) != SQLITE_OK
+        || sqlite3_exec(m_db, AddHeads, nullptr, nullptr, nullptr) != SQLITE_OK) {
         result = sqliteFailure(tr("nothing was made"));
         exec("ROLLBACK");
         return result;
@@ -294,6 +310,22 @@ StoreResult JournalStore::prepareDatabase()
     result = exec("COMMIT");
     m_madeTables = bool(result);
     return result;
+}
+
+StoreResult JournalStore::migrate()
+{
+    StoreResult result = exec("BEGIN IMMEDIATE");
+    if (!result)
+        return result;
+    // Another process may have migrated it first.
+    Statement s(m_db, "PRAGMA user_version");
+    const bool stillOld = s.ok() && s.step() == SQLITE_ROW && sqlite3_column_int(s.get(), 0) == 1;
+    if (stillOld && sqlite3_exec(m_db, AddHeads, nullptr, nullptr, nullptr) != SQLITE_OK) {
+        result = sqliteFailure(tr("nothing was changed"));
+        exec("ROLLBACK");
+        return result;
+    }
+    return exec("COMMIT");
 }
 
 StoreResult JournalStore::importTextJournal()
@@ -354,8 +386,8 @@ StoreResult JournalStore::insert(JournalRecord &r)
     } else {
         sqlite3_prepare_v3(m_db,
                            "INSERT INTO change (batch, undoes, time_ms, folder, old_name, new_name, op, length_before, "
-                           "old_tail, new_tail, device, inode, mode_before, mode_after, state) "
-                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                           "old_tail, new_tail, device, inode, mode_before, mode_after, state, old_head, new_head, inode_after) "
+                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
                            -1, SQLITE_PREPARE_PERSISTENT, &m_insert, nullptr);
     }
     BoundStatement s(m_insert);
@@ -375,6 +407,12 @@ StoreResult JournalStore::insert(JournalRecord &r)
     s.bind(13, r.mode);
     s.bind(14, r.modeAfter);
     s.bindText(15, JournalFormat::stateName(r.state));
+    if (r.writesHead()) {
+        s.bind(16, r.oldHead);
+        s.bind(17, r.newHead);
+    }
+    if (r.inodeAfter)
+        s.bind(18, qint64(r.inodeAfter));
     if (!s.ok() || s.step() != SQLITE_DONE) {
         result = sqliteFailure(notSaved);
     } else {
@@ -447,14 +485,20 @@ StoreResult JournalStore::amend(const JournalRecord &r)
 {
     // Flushed: the file is written over the amended old trailer next, and undo must find it.
     Statement s(m_db, "UPDATE change SET op = ?, length_before = ?, old_tail = ?, new_tail = ?, mode_before = ?, "
-                      "mode_after = ? WHERE id = ? AND state = 'begun'");
+                      "mode_after = ?, old_head = ?, new_head = ?, inode_after = ? WHERE id = ? AND state = 'begun'");
     s.bindText(1, JournalFormat::opName(r.op));
     s.bind(2, r.lengthBefore);
     s.bind(3, r.oldTail);
     s.bind(4, r.newTail);
     s.bind(5, r.mode);
     s.bind(6, r.modeAfter);
-    s.bind(7, r.id);
+    if (r.writesHead()) {
+        s.bind(7, r.oldHead);
+        s.bind(8, r.newHead);
+    }
+    if (r.inodeAfter)
+        s.bind(9, qint64(r.inodeAfter));
+    s.bind(10, r.id);
     const bool done = s.ok() && s.step() == SQLITE_DONE && sqlite3_changes(m_db) == 1;
     return done ? StoreResult{} : sqliteFailure(tr("this file was not changed"));
 }

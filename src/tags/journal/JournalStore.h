@@ -78,6 +78,7 @@ private:
     StoreResult prepareDatabase();
     StoreResult sqliteFailure(const QString &what) const;
     StoreResult importTextJournal();
+    StoreResult migrate();  // a journal of version 1 given the columns of version 2
     // consequence: what a failure means for the user ("nothing was changed" when empty).
     StoreResult exec(const char *sql, const QString &consequence = {});
     StoreResult setStatesNow(const std::vector<qint64> &ids, JournalRecord::State state);

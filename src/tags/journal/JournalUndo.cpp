@@ -46,6 +46,11 @@ JournalRecord inverseOf(const JournalRecord &record, int modeNow)
     inverse.lengthBefore = record.lengthAfter();
     inverse.oldTail = record.newTail;
     inverse.newTail = record.oldTail;
+    inverse.oldHead = record.newHead;
+    inverse.newHead = record.oldHead;
+    if (record.inodeAfter)
+        inverse.inode = record.inodeAfter;  // the file the save wrote anew
+    inverse.inodeAfter = 0;
     inverse.oldName = record.currentName();
     inverse.newName = record.oldName;
     inverse.mode = modeNow & 0777;
@@ -95,7 +100,8 @@ FileStatus carryForward(SaveJournal &journal, JournalRecord &undo)
         return FileStatus::failure(EBADMSG, tr("The %1 was not finished: its record is refused (%2).")
                                               .arg(describeChange(u), QString::fromUtf8(problem)));
     const std::optional<JournalRecord> undone = journal.record(u.undoes);
-    if (!undone || undone->mode != u.modeAfter || undone->device != u.device || undone->inode != u.inode)
+    if (!undone || undone->mode != u.modeAfter || undone->device != u.device
+        || (undone->inodeAfter ? undone->inodeAfter : undone->inode) != u.inode)
         return FileStatus::failure(EBADMSG, tr("The %1 was not finished: its record does not match the change it undoes.")
                                               .arg(describeChange(u)));
     ProvenFile file;
@@ -117,7 +123,19 @@ FileStatus carryForward(SaveJournal &journal, JournalRecord &undo)
             return FileStatus::failure(ESTALE, tr("The %1 was not finished: \"%2\" is neither as it was before nor as "
                                                   "it was to be, and was left as it is.")
                                                    .arg(describeChange(u), QString::fromUtf8(u.pathOf(name))));
-        if (tail != Tail::After) {
+        if (tail == Tail::After && u.rewrites())
+            file.removeLeftover(u);  // the file it replaced, should a cut have come before its removal
+        if (tail != Tail::After && u.rewrites()) {
+            // The ID3v2 tag changes its length back: the file written anew, its inode written down first.
+            const int code = file.rewrite(u, [&](quint64 inode) {
+                undo.inodeAfter = inode;
+                const FileStatus amended = journal.amend(undo);
+                return amended ? 0 : amended.code() ? amended.code() : EIO;
+            });
+            if (code != 0)
+                return FileStatus::failure(code, tr("The %1 failed: the file could not be written anew (%2).")
+                                                     .arg(describeChange(u), systemText(code)));
+        } else if (tail != Tail::After) {
             int code = file.makeWritable();
             if (code == 0)
                 code = file.writeEnd(u, true);

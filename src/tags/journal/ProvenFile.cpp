@@ -1,5 +1,6 @@
 #include "tags/journal/ProvenFile.h"
 
+#include "tags/files/FileSwap.h"
 #include "tags/files/RegularFile.h"
 
 #include <QList>
@@ -69,6 +70,8 @@ QByteArray problemOf(const JournalRecord &r)
             return "its folder is not a plain path";
     if (!plainName(r.oldName) || !plainName(r.newName))
         return "a file name in it is not a plain name in its folder";
+    if (r.writesHead() && (!r.oldHead.startsWith("ID3") || !r.newHead.startsWith("ID3")))
+        return "an ID3v2 tag in it is not one";
     if ((r.mode & ~0777) != 0 || (r.modeAfter & ~0777) != 0)
         return "it names permissions beyond read, write and execute";
     const bool oldTail = r.oldTail.size() == TrailerSize, newTail = r.newTail.size() == TrailerSize;
@@ -106,7 +109,8 @@ ProvenFile::~ProvenFile()
 
 bool ProvenFile::isRecorded(const struct stat &st) const
 {
-    return S_ISREG(st.st_mode) && quint64(st.st_dev) == m_device && quint64(st.st_ino) == m_inode;
+    return S_ISREG(st.st_mode) && quint64(st.st_dev) == m_device
+           && (quint64(st.st_ino) == m_inode || (m_inodeAfter && quint64(st.st_ino) == m_inodeAfter));
 }
 
 namespace {
@@ -155,6 +159,7 @@ int ProvenFile::locate(const JournalRecord &record, Where &where, ProvenFolders 
     where = Where::Neither;
     m_device = record.device;
     m_inode = record.inode;
+    m_inodeAfter = record.inodeAfter;
     if (m_dir >= 0 && m_ownsDir)
         ::close(m_dir);
     m_dir = -1;
@@ -207,7 +212,52 @@ QByteArray ProvenFile::tail() const
     return preadAll(m_fd, bytes.data(), TrailerSize, m_st.st_size - TrailerSize) == 0 ? bytes : QByteArray("?");
 }
 
+namespace {
+
+enum class Head { Before, After, PartWay, Neither };
+
+// The ID3v2 tag opening the file against what the change writes there: each byte the old one's
+// or the new one's is a write over it stopped part-way.
+Head headState(int fd, const JournalRecord &record)
+{
+    if (!record.writesHead())
+        return Head::After;
+    const qsizetype size = qMax(record.oldHead.size(), record.newHead.size());
+    QByteArray head(size, Qt::Uninitialized);
+    const qint64 got = ::pread(fd, head.data(), size_t(size), 0);
+    if (got < 0)
+        return Head::Neither;
+    head.truncate(qsizetype(got));
+    const bool isOld = head.startsWith(record.oldHead), isNew = head.startsWith(record.newHead);
+    if (isOld && isNew)
+        return Head::After;  // the change wrote what was there
+    if (isOld || isNew)
+        return isOld ? Head::Before : Head::After;
+    if (record.rewrites() || head.size() < size)
+        return Head::Neither;
+    for (qsizetype i = 0; i < size; ++i)
+        if (head[i] != record.oldHead[i] && head[i] != record.newHead[i])
+            return Head::Neither;
+    return Head::PartWay;
+}
+
+}  // namespace
+
 ProvenFile::Tail ProvenFile::tailState(const JournalRecord &record) const
+{
+    const Tail tail = endState(record);
+    const Head head = headState(m_fd, record);
+    if (head == Head::Neither || tail == Tail::Neither)
+        return Tail::Neither;
+    if (!record.writesHead() || (head == Head::After && tail == Tail::After) || (head == Head::Before && tail == Tail::Before))
+        return tail;
+    // Written in place: the tag first, then the end. Anything else mixed is another change.
+    if (record.rewrites() || (head == Head::Before && tail == Tail::After))
+        return Tail::Neither;
+    return Tail::PartWay;
+}
+
+ProvenFile::Tail ProvenFile::endState(const JournalRecord &record) const
 {
     const qint64 length = m_st.st_size;
     const QByteArray end = tail();
@@ -262,7 +312,11 @@ int ProvenFile::writeEnd(const JournalRecord &record, bool toAfter, bool flush)
     const qint64 length = toAfter ? record.lengthAfter() : record.lengthBefore;
     const QByteArray &bytes = toAfter ? record.newTail : record.oldTail;
     int code = 0;
-    if (bytes.size() == TrailerSize && length >= TrailerSize)
+    if (record.writesHead()) {
+        const QByteArray &head = toAfter ? record.newHead : record.oldHead;
+        code = record.rewrites() ? EXDEV : pwriteAll(m_fd, head.constData(), head.size(), 0);
+    }
+    if (code == 0 && bytes.size() == TrailerSize && length >= TrailerSize)
         code = pwriteAll(m_fd, bytes.constData(), TrailerSize, length - TrailerSize);
     if (code == 0 && m_st.st_size != length && ::ftruncate(m_fd, length) != 0)
         code = errno;
@@ -305,4 +359,84 @@ int ProvenFile::unlinkSecondName(const QByteArray &name)
     if (!isRecorded(st) || st.st_nlink < 2)
         return ESTALE;
     return ::unlinkat(m_dir, name.constData(), 0) == 0 ? 0 : errno;
+}
+
+QByteArray ProvenFile::temporaryName(qint64 id)
+{
+    return ".velmora-" + QByteArray::number(id) + ".new";
+}
+
+int ProvenFile::removeLeftover(const JournalRecord &record)
+{
+    const QByteArray name = temporaryName(record.id);
+    struct stat st;
+    if (::fstatat(m_dir, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT ? 0 : errno;
+    // The record names its inode once written down; cut short before that, the file of the
+    // record's own name is one of ours that no other program made.
+    const bool ours = record.inodeAfter ? quint64(st.st_ino) == record.inodeAfter || quint64(st.st_ino) == record.inode
+                                        : st.st_nlink == 1 && st.st_uid == ::geteuid();
+    if (!S_ISREG(st.st_mode) || quint64(st.st_dev) != record.device || !ours)
+        return EEXIST;  // not the file the change made: left alone
+    return ::unlinkat(m_dir, name.constData(), 0) == 0 ? 0 : errno;
+}
+
+int ProvenFile::rewrite(const JournalRecord &record, const std::function<int(quint64 inode)> &made)
+{
+    if (m_fd < 0 || !record.writesHead())
+        return EBADF;
+    if (m_st.st_nlink > 1)
+        return EMLINK;  // written anew under one name, the file would be split in two
+    if (const int code = removeLeftover(record); code != 0)
+        return code;
+    const bool overwrite = record.op == JournalRecord::Op::Write || record.op == JournalRecord::Op::Cut;
+    const qint64 end = record.lengthBefore - (overwrite ? TrailerSize : 0);
+    if (end < record.oldHead.size())
+        return EINVAL;
+    const QByteArray name = temporaryName(record.id);
+    const int fd = openNonBlocking(m_dir, name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return errno;
+    struct stat st;
+    FileLock lock;
+    int code = ::fstat(fd, &st) != 0 ? errno : 0;
+    if (code == 0) {
+        const FileStatus locked = lock.take(fd, st, FileLock::Wait::No);
+        code = locked ? 0 : locked.code();
+    }
+    if (code == 0)
+        code = made(quint64(st.st_ino));
+    if (code == 0)
+        code = pwriteAll(fd, record.newHead.constData(), record.newHead.size(), 0);
+    qint64 at = record.newHead.size();
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (qint64 from = record.oldHead.size(); code == 0 && from < end; from += buffer.size()) {
+        const qint64 n = qMin(qint64(buffer.size()), end - from);
+        code = preadAll(m_fd, buffer.data(), n, from);
+        if (code == 0)
+            code = pwriteAll(fd, buffer.constData(), n, at);
+        at += n;
+    }
+    if (code == 0 && record.op != JournalRecord::Op::Cut)
+        code = pwriteAll(fd, record.newTail.constData(), record.newTail.size(), at);
+    if (code == 0 && ::fchmod(fd, m_st.st_mode & 07777) != 0)
+        code = errno;
+    if (code == 0 && ::fchown(fd, m_st.st_uid, m_st.st_gid) != 0)
+        (void)::fchown(fd, uid_t(-1), m_st.st_gid);  // the group alone may be permitted
+    if (code == 0 && ::fsync(fd) != 0)
+        code = errno;
+    if (code == 0)
+        code = swapInPlaceOf(m_dir, name.constData(), m_name.constData(), m_st.st_dev, m_st.st_ino);
+    if (code != 0) {
+        ::unlinkat(m_dir, name.constData(), 0);
+        ::close(fd);
+        return code;
+    }
+    ::fsync(m_dir);
+    ::close(m_fd);
+    m_fd = fd;
+    m_lock = std::move(lock);
+    m_inodeAfter = quint64(st.st_ino);
+    ::fstat(m_fd, &m_st);
+    return 0;
 }

@@ -11,6 +11,8 @@
 #include <QByteArray>
 #include <QHash>
 
+#include <functional>
+
 #include <sys/stat.h>
 
 namespace ProvenCheck {
@@ -61,9 +63,20 @@ public:
     // Gives a read-only file its owner's write bit and reopens it for writing, checking it is the
     // same file. 0 or an errno.
     int makeWritable();
-    // Makes the file's end what record says it is after (toAfter) or before; flushed unless the
-    // caller flushes a batch at once.
+    // Makes the file's end what record says it is after (toAfter) or before, and its ID3v2 tag
+    // when the change writes one over itself; flushed unless the caller flushes a batch at once.
     int writeEnd(const JournalRecord &record, bool toAfter, bool flush = true);
+    // For a change whose ID3v2 tag changes length (record.rewrites()): the file as record says it
+    // is after, written to temporaryName(record.id) in the folder, flushed and renamed over the
+    // file, which this object then holds, locked. made is given the new file's inode as soon as
+    // it exists (to write it down); a non-zero return stops there, the new file removed.
+    int rewrite(const JournalRecord &record, const std::function<int(quint64 inode)> &made);
+    // The name a change's new file has until it is renamed over the old one.
+    static QByteArray temporaryName(qint64 id);
+    // Removes the new file a change cut short left under temporaryName, when it is the one its
+    // record names (record.inodeAfter), or, cut short before that was written down, a regular
+    // file of ours with one name. 0, or an errno.
+    int removeLeftover(const JournalRecord &record);
     int descriptor() const { return m_fd; }
     int setMode(int mode);
     // Renames from to within the folder, never replacing a file; 0 or an errno (EEXIST).
@@ -76,11 +89,13 @@ public:
 
 private:
     bool isRecorded(const struct stat &st) const;
+    Tail endState(const JournalRecord &record) const;  // the trailer and length alone
 
     int m_dir = -1, m_fd = -1;
     bool m_ownsDir = true;  // false: the folder is a ProvenFolders'
     FileLock m_lock;
     quint64 m_device = 0, m_inode = 0;
+    quint64 m_inodeAfter = 0;  // the file written anew by the change, if any
     QByteArray m_name;
     struct stat m_st {};
 };

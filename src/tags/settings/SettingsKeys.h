@@ -18,6 +18,7 @@ inline const Entry startPath{QStringLiteral("Startup"), QStringLiteral("Path")};
 inline const Entry supportLfn{QStringLiteral("Startup"), QStringLiteral("Support LFN")};     // True/False
 inline const Entry codePage{QStringLiteral("Tags"), QStringLiteral("CodePage")};             // page number, 0 System
 inline const Entry keepFileTimes{QStringLiteral("Tags"), QStringLiteral("KeepFileTimes")};   // 1 or 0
+inline const Entry writeId3v2{QStringLiteral("Tags"), QStringLiteral("WriteId3v2")};         // 1 or 0
 // The file-name patterns last applied, newest first: NamePattern1 to NamePattern5.
 // The MusicBrainz server asked for albums (a mirror, or a test's own); unset: the public one.
 inline const Entry musicBrainzServer{QStringLiteral("Online"), QStringLiteral("MusicBrainzServer")};

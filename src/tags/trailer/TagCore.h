@@ -52,6 +52,7 @@ struct FileTags {
 FileTags readFileTags(const QByteArray &path);
 
 struct RawTrailer;
+class CodePage;
 
 namespace Id3v2 {
 
@@ -101,6 +102,11 @@ struct TagSave {
     // Gives the file back its modification and access times once the trailer is written, so
     // that a library sorted by date keeps its order.
     bool keepTimes = false;
+    // The fields this save also writes into an ID3v2.3 or 2.4 tag opening the file (one bit for
+    // each, id3v2Bit in Id3v2Fill.h; 0: the ID3v2 tag is left alone), their text read in page.
+    // A tag that cannot be written whole leaves the file as it is, trailer too (Id3v2Writer.h).
+    quint32 id3v2Fields = 0;
+    const CodePage *page = nullptr;
 };
 
 struct TagSaveResult {
@@ -112,6 +118,7 @@ struct TagSaveResult {
     FileIdentity identity;
     QByteArray trailer;  // the trailer written, valid when written
     int mode = -1;       // the permission bits the save left, valid when written
+    bool id3v2Written = false;  // the ID3v2 tag was written too
 };
 
 // Saves a tag: opens only the file that was read (inside the folder, no pseudo file system, the

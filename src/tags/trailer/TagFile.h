@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 
+#include <functional>
 #include <optional>
 #include <sys/stat.h>
 
@@ -62,12 +63,34 @@ public:
     enum class Flush { Now, Later };
     FileStatus writeTrailer(const QByteArray &trailer, bool overwrite, Flush flush = Flush::Now);
     int descriptor() const { return m_fd; }
+
+    // The ID3v2 tag opening the file (TagFileHead.cpp), from "ID3" to its last byte, footer
+    // included; empty when the file opens with none. A tag larger than mostBytes, or than the file
+    // before its trailer, is an error.
+    FileStatus readHead(QByteArray &tag, qint64 mostBytes);
+    // Writes tag over the file's first tag.size() bytes, which held old (a tag rewritten at its
+    // own size). A write that fails part-way gets the old bytes back. Flushed with the trailer.
+    FileStatus writeHeadInPlace(const QByteArray &tag, const QByteArray &old);
+    // The file written anew with head in place of its first oldHeadSize bytes and trailer as its
+    // last 128 (over the old trailer, or added), to a new file in the same folder that is flushed
+    // and renamed over it: the old file is whole until the rename, the new one whole after it. The
+    // new file gets the old one's permission bits and, where the system permits, its owner and
+    // group, and with keepTimes its times; it is locked before the rename, and this slot holds it
+    // afterwards. A file with more than one link is refused (a rename would split it).
+    // The new file is named temporaryName until the rename (a name of its own when empty); made,
+    // when given, is told its inode as soon as it exists (a failure stops there, the file removed).
+    FileStatus rewriteWithHead(const QByteArray &head, qint64 oldHeadSize, const QByteArray &trailer, bool overwrite,
+                               bool keepTimes, const QByteArray &temporaryName = {},
+                               const std::function<FileStatus(quint64 inode)> &made = {});
+    // The number of names the open file has.
+    qint64 linkCount() const;
     // Sets the modification and access times back to what the open for saving found, to the
     // nanosecond. The system allows it only to the file's owner (or a privileged user).
     FileStatus restoreTimes();
 
 private:
     FileStatus makeWritable(int mode);
+    FileStatus copyInto(int to, const QByteArray &head, qint64 from, qint64 end, const QByteArray &trailer) const;
     FileStatus putBackFailed(const FileStatus &writeFailure, const FileStatus &restoreFailure,
                              qint64 bytes, bool overwrite) const;
 

@@ -4,9 +4,11 @@
 #include "tags/trailer/TagCore.h"
 
 #include "tags/files/BatchFlush.h"
+#include "tags/journal/ProvenFile.h"
 #include "tags/journal/SaveJournal.h"
 #include "tags/text/TestStop.h"
 #include "tags/trailer/FileRename.h"
+#include "tags/trailer/HeadPlan.h"
 #include "tags/trailer/SaveChecks.h"
 #include "tags/trailer/TagFile.h"
 
@@ -127,6 +129,35 @@ FileStatus openForSave(const TagSave &request, TagFile &file, OpenedSave &opened
     return status;
 }
 
+// Plans the ID3v2 tag's change under the file's lock. A tag that cannot be written whole is a
+// refusal: the file is left as it is, trailer too. ahead: the record committed before, whose
+// plan stands when the file holds what it was made from.
+FileStatus planHead(const TagSave &save, TagFile &file, const OpenedSave &opened, const QByteArray &newTrailer,
+                    const JournalRecord *ahead, HeadChange &change)
+{
+    if (!save.id3v2Fields || !save.page)
+        return FileStatus::success();
+    QByteArray tag;
+    FileStatus status = file.readHead(tag, MostHeadBytes);
+    if (!status || tag.isEmpty())
+        return status;
+    QString problem;
+    if (ahead && ahead->writesHead() && ahead->oldHead == tag && ahead->oldTail == opened.trailer
+        && ahead->newTail == newTrailer)
+        change = {tag, ahead->newHead, tag.size() == ahead->newHead.size()};
+    else
+        problem = planHeadChange(tag, opened.trailer, newTrailer, *save.page, save.id3v2Fields, change);
+    if (!problem.isEmpty())
+        return FileStatus::failure(EPROTO, QStringLiteral("The ID3v2 tag cannot be written without loss (%1), so "
+                                                          "this file was not changed.").arg(problem));
+    if (change.any() && !change.inPlace && file.linkCount() > 1) {
+        change = {};
+        return FileStatus::failure(EMLINK, QStringLiteral("The file has more than one name (hard links) and its ID3v2 "
+                                                          "tag must grow, so this file was not changed."));
+    }
+    return status;
+}
+
 bool knowsItsReading(const TagSave &save)
 {
     return save.expected && save.expected->size >= 0 && save.expectedTrailer && save.modeRead >= 0;
@@ -190,8 +221,18 @@ private:
             const TagSave &save = m_saves[i];
             if (!knowsItsReading(save))
                 continue;
+            const QByteArray newTrailer = Id3v1::build(save.fields);
             records.push_back(recordOf(save, m_folders.of(save.path), *save.expected, save.modeRead,
-                                       *save.expectedTrailer, Id3v1::build(save.fields)));
+                                       *save.expectedTrailer, newTrailer));
+            // The ID3v2 tag as read now: found so under the lock, the record needs no amending
+            // (and no second flush of the journal).
+            HeadChange head;
+            if (save.id3v2Fields && save.page
+                && planHeadChangeOf(save.path, *save.expectedTrailer, newTrailer, *save.page, save.id3v2Fields, head)
+                       .isEmpty()) {
+                records.back().oldHead = head.before;
+                records.back().newHead = head.after;
+            }
             owners.push_back(i);
         }
         const FileStatus status = m_journal->beginAll(records);
@@ -209,23 +250,27 @@ private:
 
     // The record of save i as the file is found under its lock: the one committed ahead when it
     // still says so (amended for a save planned anew), else one begun now.
-    FileStatus recordUnderLock(size_t i, const TagFile &file, const OpenedSave &opened, const QByteArray &newTrailer)
+    FileStatus recordUnderLock(size_t i, const TagFile &file, const OpenedSave &opened, const QByteArray &newTrailer,
+                               const HeadChange &head)
     {
         Pending &p = m_items[i];
         const TagSave &save = m_saves[i];
         FileIdentity identity;
         file.identity(identity);
         JournalRecord now = recordOf(save, m_folders.of(save.path), identity, file.mode(), opened.trailer, newTrailer);
+        now.oldHead = head.before;
+        now.newHead = head.after;
         if (!p.ahead) {
             const FileStatus status = m_journal->begin(now);
             if (status)
                 p.record = now;
             return status;
         }
-        if (sameChange(now, p.record))
+        if (sameChange(now, p.record) && now.oldHead == p.record.oldHead && now.newHead == p.record.newHead)
             return FileStatus::success();
-        if (!save.replan)
+        if (!sameChange(now, p.record) && !save.replan)
             return SaveChecks::changedOnDiskRefusal();
+        // Planned anew, or an ID3v2 tag other than the one read ahead: the record learns it now.
         now.id = p.record.id;
         now.batch = p.record.batch;
         now.whenMs = p.record.whenMs;
@@ -249,8 +294,11 @@ private:
             return;
         }
         const QByteArray newTrailer = Id3v1::build(opened.fields);
+        HeadChange head;
+        if (status)
+            status = planHead(save, file, opened, newTrailer, p.ahead ? &p.record : nullptr, head);
         if (status && m_journal)
-            status = recordUnderLock(i, file, opened, newTrailer);
+            status = recordUnderLock(i, file, opened, newTrailer, head);
         if (!status) {
             p.step = Pending::Step::Refused;
             p.result = failed(status, save.path);
@@ -259,8 +307,14 @@ private:
         TestStop::at("journal");
         status = file.prepareToWrite();  // a read-only file is made writable once it is known
         const bool alone = m_saves.size() == 1;
-        if (status)
+        if (status && head.inPlace)
+            status = file.writeHeadInPlace(head.after, head.before);
+        if (status && head.any() && !head.inPlace)
+            status = rewrite(p, file, head, newTrailer, opened.hadTag, save.keepTimes);
+        else if (status)
             status = file.writeTrailer(newTrailer, opened.hadTag, alone ? TagFile::Flush::Now : TagFile::Flush::Later);
+        if (!status && head.inPlace && file.isOpen())
+            (void)file.writeHeadInPlace(head.before, head.after);  // the two tags never disagree because of us
         if (!status) {
             file.putReadOnlyBack();  // the protection is kept when nothing was saved
             p.step = Pending::Step::Failed;  // its record stays open: the next start looks at the file
@@ -272,6 +326,7 @@ private:
         p.step = Pending::Step::Written;
         p.result.status = status ? status : timesNotKept(status);
         p.result.written = true;
+        p.result.id3v2Written = head.any();
         p.result.path = save.path;
         p.result.trailer = newTrailer;
         p.result.mode = file.mode() | S_IWUSR;  // a save leaves a read-only file writable
@@ -279,6 +334,20 @@ private:
         if (!alone)
             m_flush.add(i, file.descriptor(), p.result.identity.device);
         TestStop::at("trailer");
+    }
+
+    // The file written anew with its grown ID3v2 tag; the new file's inode written down in the
+    // record before anything is written into it, so that a crash leaves nothing unaccounted for.
+    FileStatus rewrite(Pending &p, TagFile &file, const HeadChange &head, const QByteArray &newTrailer, bool overwrite,
+                       bool keepTimes)
+    {
+        if (!m_journal || !p.record.id)
+            return file.rewriteWithHead(head.after, head.before.size(), newTrailer, overwrite, keepTimes);
+        return file.rewriteWithHead(head.after, head.before.size(), newTrailer, overwrite, keepTimes,
+                                    ProvenFile::temporaryName(p.record.id), [&](quint64 inode) {
+                                        p.record.inodeAfter = inode;
+                                        return m_journal->amend(p.record);
+                                    });
     }
 
     // The writes made durable together. A flush that fails leaves its saves' records open, for the
