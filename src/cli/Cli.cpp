@@ -262,9 +262,10 @@ int runLookup(const CommandLine &line, SaveJournal &journal)
     QString problem;
     if (!readLookupRequest(line, request, page, problem))
         return badUsage(problem);
-    // One search and one release for all the files given: a tree's albums would be taken for one.
-    if (line.has("--recursive"))
-        return badUsage(QStringLiteral("lookup looks up one album at a time: give it album folders, without --recursive"));
+    // A tree is looked up folder by folder; one release or one list cannot stand for all of them.
+    if (line.has("--recursive") && (request.list || !request.release.isEmpty()))
+        return badUsage(QStringLiteral("lookup: --list and --release name one album: give them one album folder, "
+                                       "without --recursive"));
     Console console;
     if (request.list)
         request.job.dryRun = true;  // nothing is written: no batch begun

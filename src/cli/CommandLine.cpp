@@ -86,6 +86,8 @@ const std::vector<CommandSpec> &commandSpecs()
           {"--json", false},
           {"--keep-times", false},
           {"--no-journal", false},
+          {"--write-v2", false},
+          {"--no-write-v2", false},
           {"--codepage", true}}},
     };
     return specs;

@@ -157,8 +157,9 @@ Commands:
       written whole or not at all; a file there is replaced only with --force.
 
 -r, --recursive (list, codepage, set, rename, from-names, number, from-list, case, replace,
-export, playlist): each FOLDER stands for itself and every folder under it, each one an
-album: a job numbers or pairs lines with the files of each folder in their own order, and
+lookup, export, playlist): each FOLDER stands for itself and every folder under it, each one
+an album: a job numbers or pairs lines with the files of each folder in their own order,
+lookup searches and matches each folder on its own (not with --list or --release), and
 from-names guesses one pattern for the names of them all. Hidden folders and links to
 folders are not entered (how many were passed over is said on standard error). list and
 export name each file by its path below FOLDER; codepage prints a line for each folder. One

@@ -7,8 +7,10 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QHash>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -66,6 +68,78 @@ QString matchNote(const AlbumMatch &match, const std::vector<AlbumTrack> &tracks
     return note;
 }
 
+
+// What looking up one album folder gives: its planner, or none (said on standard error); exit: the
+// command ends now with that status (--list printed, or the one album given could not be looked up).
+struct AlbumLookup {
+    JobPlanner planner;  // none: the folder is left as it is
+    std::optional<int> exit;
+};
+
+// A planner that leaves every file of a folder as it is, with the reason.
+JobPlanner leftAlone(const QString &reason)
+{
+    return [reason](const JobFile &, const TagReading &, FieldEdits &, QString &why) {
+        why = reason;
+        return false;
+    };
+}
+
+AlbumLookup lookUpAlbum(const std::vector<JobFile> &files, const LookupRequest &request, const CodePage &page,
+                        MusicBrainzClient &client, Output &out, Console &console)
+{
+    AlbumLookup looked;
+    // The album's own folder (a file's folder names where the command began, the saves' limit).
+    const QByteArray &first = files.front().path;
+    const QByteArray folder = first.contains('/') ? first.left(first.lastIndexOf('/')) : QByteArray(".");
+    // In a tree, each message names its folder.
+    const QString where = request.recursive ? QFile::decodeName(folder) + QStringLiteral(": ") : QString();
+    auto fail = [&](const QString &problem) {
+        sayOnStandardError(where + problem);
+        if (!request.recursive)
+            looked.exit = ExitSomeFailed;
+        return looked;
+    };
+    const std::vector<TagReading> readings = readJobFiles(files);
+    QString problem;
+    QString releaseId = request.release;
+    if (releaseId.isEmpty() || request.list) {
+        AlbumSearch search = albumSearchFor(files, readings, page, QFile::decodeName(folder.mid(folder.lastIndexOf('/') + 1)));
+        if (request.artistGiven)
+            search.artist = request.artist;
+        if (request.albumGiven)
+            search.album = request.album;
+        std::optional<std::vector<ReleaseSummary>> releases = client.searchReleasesNow(search.artist, search.album, problem);
+        if (!releases)
+            return fail(problem);
+        sortReleasesFor(*releases, files.size());
+        if (request.list) {
+            looked.exit = printReleases(*releases, request.job.json, out, console);
+            return looked;
+        }
+        if (releases->empty() || size_t(releases->front().trackCount) != files.size())
+            return fail(QStringLiteral("no release found for artist \"%1\", album \"%2\" has %3 tracks, as the folder has "
+                                       "files; --list shows the releases found, --release chooses one. Nothing was written.")
+                            .arg(search.artist, search.album).arg(files.size()));
+        const ReleaseSummary &chosen = releases->front();
+        releaseId = chosen.id;
+        sayOnStandardError(where + QStringLiteral("release %1: \"%2\" by %3 (%4, %5 tracks, score %6)")
+                                       .arg(chosen.id, chosen.title, chosen.artist,
+                                            chosen.date.isEmpty() ? QStringLiteral("no date") : chosen.date)
+                                       .arg(chosen.trackCount).arg(chosen.score));
+    }
+    const std::optional<AlbumRelease> release = client.fetchReleaseNow(releaseId, problem);
+    if (!release)
+        return fail(problem);
+    const std::vector<AlbumTrack> tracks = release->tracksOf(albumDiscFor(*release, files.size()));
+    const std::vector<AlbumFileFacts> facts = albumFactsOf(files, readings, page);
+    const std::vector<AlbumMatch> matches = matchAlbum(facts, tracks);
+    for (size_t i = 0; i < files.size(); ++i)
+        console.fileNote(files[i].path, matchNote(matches[i], tracks, facts[i]));
+    looked.planner = albumPlanner(*release, tracks, files, matches);
+    return looked;
+}
+
 }  // namespace
 
 bool readLookupRequest(const CommandLine &line, LookupRequest &request, const CodePage *&page, QString &problem)
@@ -78,6 +152,7 @@ bool readLookupRequest(const CommandLine &line, LookupRequest &request, const Co
     if (!readJobOptions(jobLine, request.job, page, problem))
         return false;
     request.job.json = line.has("--json");
+    request.recursive = line.has("--recursive");
     if (line.operands.size() != 1) {
         problem = QStringLiteral("lookup takes one folder");
         return false;
@@ -112,53 +187,32 @@ int lookupAlbum(const std::vector<FileTarget> &targets, const LookupRequest &req
     if (!QCoreApplication::instance())
         application = std::make_unique<QCoreApplication>(argc, argv);
 
-    const std::vector<JobFile> files = jobFilesOf(targets);
-    if (files.empty()) {
+    if (targets.empty()) {
         sayOnStandardError(QStringLiteral("no MP3 files to match, so nothing was looked up"));
         return ExitSomeFailed;
     }
-    const std::vector<TagReading> readings = readJobFiles(files);
     MusicBrainzOptions options;
     options.server = request.server;
     MusicBrainzClient client(options);
-    QString problem;
-    QString releaseId = request.release;
-    if (releaseId.isEmpty() || request.list) {
-        const QByteArray folder = files.front().folder;
-        AlbumSearch search = albumSearchFor(files, readings, page, QFile::decodeName(folder.mid(folder.lastIndexOf('/') + 1)));
-        if (request.artistGiven)
-            search.artist = request.artist;
-        if (request.albumGiven)
-            search.album = request.album;
-        std::optional<std::vector<ReleaseSummary>> releases = client.searchReleasesNow(search.artist, search.album, problem);
-        if (!releases) {
-            sayOnStandardError(problem);
-            return ExitSomeFailed;
+    // Each folder of a tree is an album of its own: looked up, matched and planned on its own,
+    // then all of them applied as one batch. A folder without its release is left as it is.
+    QHash<QByteArray, JobPlanner> plannerOfAlbum;  // by the album's first file
+    int leftAlbums = 0;
+    for (const std::vector<FileTarget> &album : albumsOf(targets)) {
+        const std::vector<JobFile> files = jobFilesOf(album);
+        AlbumLookup looked = lookUpAlbum(files, request, page, client, out, console);
+        if (looked.exit)
+            return *looked.exit;
+        if (!looked.planner) {
+            ++leftAlbums;
+            looked.planner = leftAlone(QStringLiteral("the folder's release was not found"));
         }
-        sortReleasesFor(*releases, files.size());
-        if (request.list)
-            return printReleases(*releases, request.job.json, out, console);
-        if (releases->empty() || size_t(releases->front().trackCount) != files.size()) {
-            sayOnStandardError(QStringLiteral("no release found for artist \"%1\", album \"%2\" has %3 tracks, as the folder has files; "
-                                              "--list shows the releases found, --release chooses one. Nothing was written.")
-                                   .arg(search.artist, search.album).arg(files.size()));
-            return ExitSomeFailed;
-        }
-        const ReleaseSummary &chosen = releases->front();
-        releaseId = chosen.id;
-        sayOnStandardError(QStringLiteral("release %1: \"%2\" by %3 (%4, %5 tracks, score %6)")
-                               .arg(chosen.id, chosen.title, chosen.artist, chosen.date.isEmpty() ? QStringLiteral("no date") : chosen.date)
-                               .arg(chosen.trackCount).arg(chosen.score));
+        plannerOfAlbum.insert(files.front().path, looked.planner);
     }
-    const std::optional<AlbumRelease> release = client.fetchReleaseNow(releaseId, problem);
-    if (!release) {
-        sayOnStandardError(problem);
+    if (leftAlbums == plannerOfAlbum.size())
         return ExitSomeFailed;
-    }
-    const std::vector<AlbumTrack> tracks = release->tracksOf(albumDiscFor(*release, files.size()));
-    const std::vector<AlbumFileFacts> facts = albumFactsOf(files, readings, page);
-    const std::vector<AlbumMatch> matches = matchAlbum(facts, tracks);
-    for (size_t i = 0; i < files.size(); ++i)
-        console.fileNote(files[i].path, matchNote(matches[i], tracks, facts[i]));
-    return runJobCommand(targets, albumPlanner(*release, tracks, files, matches), request.job, page, out, console);
+    const int status = runJobCommand(targets, [&plannerOfAlbum](const std::vector<JobFile> &files) {
+        return plannerOfAlbum.value(files.front().path);
+    }, request.job, page, out, console);
+    return status == ExitDone && leftAlbums > 0 ? ExitSomeFailed : status;
 }

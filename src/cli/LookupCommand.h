@@ -13,6 +13,7 @@ struct LookupRequest {
     bool artistGiven = false, albumGiven = false;
     QString release;        // the release's id; empty: chosen from the search
     bool list = false;      // print the releases found, write nothing
+    bool recursive = false; // each folder of a tree looked up on its own; one not found is left alone
     QUrl server;
     JobCommandRequest job;
 };

@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QDir>
 #include <QTcpServer>
 #include <QTest>
 #include <QUrlQuery>
@@ -106,6 +107,47 @@ private slots:
         const Run undo = runCli({QStringLiteral("undo"), QStringLiteral("--batch")}, m_root->path());
         QVERIFY2(undo.exitCode == 0, undo.err.constData());
         QCOMPARE(contents(), before);
+    }
+
+    // A tree is looked up folder by folder, each matched on its own, and written as one batch; a
+    // folder whose release is not found is left as it is.
+    void aTreeIsLookedUpAlbumByAlbum()
+    {
+        const QByteArray tree = m_root->subfolder("tree");
+        const QByteArray numbered = tree + "/The Quiet Harbour - Blue Lanterns";
+        const QByteArray titled = tree + "/The Quiet Harbour - Blue Lanterns (again)";
+        const QByteArray other = tree + "/Someone Else - Three Songs";
+        for (const QByteArray &folder : {numbered, titled, other})
+            QVERIFY(QDir().mkpath(QString::fromUtf8(folder)));
+        QVERIFY(AlbumFiles::writeNumberedAlbum(numbered) && AlbumFiles::writeTitledAlbum(titled));
+        for (const char *name : {"/a.mp3", "/b.mp3", "/c.mp3"})
+            QVERIFY(writeFile(other + name, AlbumFiles::mpegAudio(1000)));
+        const QByteArray otherBefore = readFile(other + "/a.mp3");
+        serveTheAlbum();
+
+        const Run run = runCliWhileServing({"lookup", "-r", "--server", m_server->url().toString(), "tree"},
+                                           m_root->path());
+        QCOMPARE(run.exitCode, 1);  // one folder left as it was
+        QVERIFY2(run.err.contains("Someone Else - Three Songs: no release found"), run.err.constData());
+        QVERIFY2(run.err.contains("lookup: 20 written, 0 unchanged, 3 skipped"), run.err.constData());
+        const QStringList titles = AlbumFiles::vinylTitles();
+        for (int track = 1; track <= 10; ++track) {
+            const TagReading byNumber = readTagFile(numbered + QStringLiteral("/%1.mp3").arg(track, 2, 10, QLatin1Char('0')).toUtf8());
+            const TagReading byTitle = readTagFile(titled + '/' + titles[track - 1].toUtf8() + ".mp3");
+            for (const TagReading &reading : {byNumber, byTitle}) {
+                QCOMPARE(reading.fields.title, titles[track - 1].toUtf8().left(30));
+                QCOMPARE(reading.track(), track);
+            }
+        }
+        QCOMPARE(readFile(other + "/a.mp3"), otherBefore);
+
+        const Run undo = runCli({QStringLiteral("undo"), QStringLiteral("--batch")}, m_root->path());
+        QVERIFY2(undo.exitCode == 0, undo.err.constData());
+        QVERIFY(!readTagFile(numbered + "/01.mp3").tagged);
+
+        // One release or one list cannot stand for a tree.
+        const Run refused = runCli({"lookup", "-r", "--list", "tree"}, m_root->path());
+        QCOMPARE(refused.exitCode, 2);
     }
 
     void listsAndPreviewsWithoutWriting()
