@@ -274,6 +274,32 @@ private slots:
             QVERIFY(readFile(folder.file(name)).left(6000).contains(QByteArray("\0A Newer Artist", 15)));  // its TPE1
     }
 
+    // A value the job cuts to fit the trailer (as the album lookup does) goes whole into the
+    // ID3v2 tag, in the preview's plan and in the save alike.
+    void aValueCutForTheTrailerIsWrittenWholeIntoId3v2()
+    {
+        TempFolder folder;
+        QVERIFY(writeFile(folder.file("a.mp3"), tag(3, frames(), {.padding = 300}) + audio() + trailer("Walk")));
+        FileStatus listed = FileStatus::success();
+        const std::vector<JobFile> files = listJobFiles(folder.path(), listed);
+        QVERIFY(listed);
+        FieldEdits edits;
+        const QString longTitle = QStringLiteral("A Title Far Longer Than Thirty Bytes Can Hold");
+        edits.title = longTitle;
+        edits.cutToFit = true;
+        const CodePage &page = CodePage::byNumber(1252);
+        std::vector<JobRow> rows = previewJob(files, valuesPlanner(edits), page);
+        noteId3v2Writes(rows, page);
+        QCOMPARE(rows.size(), size_t(1));
+        QCOMPARE(rows[0].cut, std::vector<TagField>{TagField::Title});
+        JobApply apply;
+        apply.id3v2Page = &page;
+        QCOMPARE(applyJob(rows, apply).written, 1);
+        const QByteArray now = readFile(folder.file("a.mp3"));
+        QCOMPARE(now.right(128).mid(3, 30), longTitle.toLatin1().left(30));
+        QVERIFY(now.left(1000).contains('\0' + longTitle.toLatin1()));  // its TIT2, whole
+    }
+
     // A file written anew takes the place only of the file it was made from: one that took its
     // name meanwhile keeps it, and the new file is left aside.
     void aNewFileNeverReplacesAnother()

@@ -113,7 +113,7 @@ Id3v2Fill fillFromId3v2(const Id3v1::Fields &base, const Id3v2Values &v2, const 
 }
 
 Id3v2::TagUpdate id3v2Update(const QByteArray &trailerBefore, const QByteArray &trailerAfter, const Id3v2Values &v2,
-                             const CodePage &page, quint32 writes)
+                             const CodePage &page, quint32 writes, const WholeTexts *whole)
 {
     const bool taggedBefore = Id3v1::hasMarker(trailerBefore);
     const Id3v1::Fields before = taggedBefore ? Id3v1::parse(trailerBefore) : Id3v1::Fields{};
@@ -124,7 +124,8 @@ Id3v2::TagUpdate id3v2Update(const QByteArray &trailerBefore, const QByteArray &
         const TagFieldInfo &field = textFields()[i];
         if (!(writes & id3v2Bit(field.field)))
             continue;
-        const QString now = trailerText(after.*field.bytes, page);
+        const std::optional<QString> given = whole ? (*whole)[size_t(field.field)] : std::nullopt;
+        const QString now = given ? *given : trailerText(after.*field.bytes, page);
         const QString old = taggedBefore ? trailerText(before.*field.bytes, page) : QString();
         const QString held = withoutTrailingSpace(v2.*field.id3v2);
         const bool heldWhole = held == now || (field.field == TagField::Year ? yearPart(held) == now

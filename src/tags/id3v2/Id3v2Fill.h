@@ -6,9 +6,16 @@
 #include "tags/id3v2/Id3v2Reader.h"
 #include "tags/id3v2/Id3v2Writer.h"
 
+#include <QString>
+
+#include <array>
+#include <optional>
 #include <vector>
 
 class CodePage;
+
+// Texts a save writes whole into the ID3v2 tag where the trailer holds them cut to fit, by TagField.
+using WholeTexts = std::array<std::optional<QString>, TextFieldCount>;
 
 // The fields whose ID3v2 value is given (not empty) and is not what the trailer's field shows:
 // its text up to the first NUL without trailing spaces, in page; the year as the first four
@@ -35,9 +42,10 @@ Id3v2Fill fillFromId3v2(const Id3v1::Fields &base, const Id3v2Values &v2, const 
 // text is given and is not what the ID3v2 tag holds; an ID3v2 value too long for the field that
 // begins with the trailer's text (the trailer holds its start) and a recording date of the year
 // stay. The track number is written only when the save changes it. trailerBefore and trailerAfter:
-// the last 128 bytes before and after the save (empty or without "TAG": no trailer).
+// the last 128 bytes before and after the save (empty or without "TAG": no trailer). A field of
+// whole is written as given there, in place of the trailer's cut text.
 Id3v2::TagUpdate id3v2Update(const QByteArray &trailerBefore, const QByteArray &trailerAfter, const Id3v2Values &v2,
-                             const CodePage &page, quint32 writes);
+                             const CodePage &page, quint32 writes, const WholeTexts *whole = nullptr);
 
 // Every field a save can write to the ID3v2 tag.
 constexpr quint32 AllId3v2Fields = 0x7F;

@@ -1,6 +1,7 @@
 #include "tags/jobs/JobApply.h"
 
 #include "tags/id3v2/Id3v2Fill.h"
+#include "tags/jobs/TextFields.h"
 #include "tags/journal/SaveJournal.h"
 #include "tags/trailer/HeadPlan.h"
 
@@ -17,6 +18,16 @@ quint32 changedFields(const JobRow &row)
     return fields;
 }
 
+// The values a row's trailer holds cut to fit: written whole into the ID3v2 tag.
+WholeTexts wholeTextsOf(const JobRow &row)
+{
+    WholeTexts whole;
+    for (TagField field : row.cut)
+        if (const std::optional<QString> *edit = editOf(row.edits, field); edit && *edit)
+            whole[size_t(field)] = **edit;
+    return whole;
+}
+
 TagSave saveOf(const JobRow &row, bool keepTimes, const CodePage *id3v2Page)
 {
     TagSave save;
@@ -31,6 +42,7 @@ TagSave saveOf(const JobRow &row, bool keepTimes, const CodePage *id3v2Page)
     if (id3v2Page) {
         save.page = id3v2Page;
         save.id3v2Fields = changedFields(row);
+        save.id3v2Whole = wholeTextsOf(row);
     }
     return save;
 }
@@ -86,8 +98,9 @@ void noteId3v2Writes(std::vector<JobRow> &rows, const CodePage &page)
         if (row.reading.id3v2Version < 3)
             continue;
         HeadChange change;
+        const WholeTexts whole = wholeTextsOf(row);
         const QString refusal = planHeadChangeOf(row.file.path, row.reading.trailer, Id3v1::build(row.after), page,
-                                                 changedFields(row), change);
+                                                 changedFields(row), change, &whole);
         if (!refusal.isEmpty()) {
             row = skippedRow(std::move(row), QStringLiteral("ID3v2 not written: ") + refusal);
             continue;

@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 QString planHeadChange(const QByteArray &tag, const QByteArray &trailerBefore, const QByteArray &trailerAfter,
-                       const CodePage &page, quint32 fields, HeadChange &change)
+                       const CodePage &page, quint32 fields, HeadChange &change, const WholeTexts *whole)
 {
     change = {};
     if (tag.isEmpty() || !fields)
@@ -19,7 +19,7 @@ QString planHeadChange(const QByteArray &tag, const QByteArray &trailerBefore, c
     const Id3v2Values values = Id3v2::parse(tag, problem);
     if (!problem.isEmpty())
         return problem;
-    const Id3v2::TagUpdate update = id3v2Update(trailerBefore, trailerAfter, values, page, fields);
+    const Id3v2::TagUpdate update = id3v2Update(trailerBefore, trailerAfter, values, page, fields, whole);
     if (update.isEmpty())
         return {};
     Id3v2::RewrittenTag written = Id3v2::rewriteTag(tag, update);
@@ -32,7 +32,7 @@ QString planHeadChange(const QByteArray &tag, const QByteArray &trailerBefore, c
 }
 
 QString planHeadChangeOf(const QByteArray &path, const QByteArray &trailerBefore, const QByteArray &trailerAfter,
-                         const CodePage &page, quint32 fields, HeadChange &change)
+                         const CodePage &page, quint32 fields, HeadChange &change, const WholeTexts *whole)
 {
     change = {};
     int fd = -1;
@@ -55,5 +55,5 @@ QString planHeadChangeOf(const QByteArray &path, const QByteArray &trailerBefore
         }
     }
     ::close(fd);
-    return problem.isEmpty() ? planHeadChange(tag, trailerBefore, trailerAfter, page, fields, change) : problem;
+    return problem.isEmpty() ? planHeadChange(tag, trailerBefore, trailerAfter, page, fields, change, whole) : problem;
 }

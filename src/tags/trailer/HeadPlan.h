@@ -3,6 +3,8 @@
 // whether it is written over itself or the file anew, or why it cannot be written whole. Shared by
 // the save (under the file's lock) and a job's preview (which only reads).
 
+#include "tags/id3v2/Id3v2Fill.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -19,11 +21,12 @@ constexpr qint64 MostHeadBytes = 64 * 1024 * 1024;
 
 // tag: the file's ID3v2 tag (empty: none, and nothing is written). fields: one bit for each field
 // the save writes (id3v2Bit, Id3v2Fill.h). Returns why the tag cannot be written whole, or empty
-// text with change set (left empty when there is nothing to write).
+// text with change set (left empty when there is nothing to write). whole: texts written whole
+// where the trailer holds them cut.
 QString planHeadChange(const QByteArray &tag, const QByteArray &trailerBefore, const QByteArray &trailerAfter,
-                       const CodePage &page, quint32 fields, HeadChange &change);
+                       const CodePage &page, quint32 fields, HeadChange &change, const WholeTexts *whole = nullptr);
 
 // Reads the ID3v2 tag opening the file at path (read only, no lock) and plans as above; a file
 // that cannot be read says so in the refusal.
 QString planHeadChangeOf(const QByteArray &path, const QByteArray &trailerBefore, const QByteArray &trailerAfter,
-                         const CodePage &page, quint32 fields, HeadChange &change);
+                         const CodePage &page, quint32 fields, HeadChange &change, const WholeTexts *whole = nullptr);

@@ -5,6 +5,7 @@
 
 #include "tags/text/FileStatus.h"
 #include "tags/id3v1/Id3v1.h"
+#include "tags/id3v2/Id3v2Fill.h"
 #include "tags/id3v2/Id3v2Reader.h"
 
 #include <QByteArray>
@@ -107,6 +108,7 @@ struct TagSave {
     // A tag that cannot be written whole leaves the file as it is, trailer too (Id3v2Writer.h).
     quint32 id3v2Fields = 0;
     const CodePage *page = nullptr;
+    WholeTexts id3v2Whole;  // values written whole into the ID3v2 tag, cut to fit the trailer
 };
 
 struct TagSaveResult {

@@ -146,7 +146,8 @@ FileStatus planHead(const TagSave &save, TagFile &file, const OpenedSave &opened
         && ahead->newTail == newTrailer)
         change = {tag, ahead->newHead, tag.size() == ahead->newHead.size()};
     else
-        problem = planHeadChange(tag, opened.trailer, newTrailer, *save.page, save.id3v2Fields, change);
+        problem = planHeadChange(tag, opened.trailer, newTrailer, *save.page, save.id3v2Fields, change,
+                                 &save.id3v2Whole);
     if (!problem.isEmpty())
         return FileStatus::failure(EPROTO, QStringLiteral("The ID3v2 tag cannot be written without loss (%1), so "
                                                           "this file was not changed.").arg(problem));
@@ -228,7 +229,8 @@ private:
             // (and no second flush of the journal).
             HeadChange head;
             if (save.id3v2Fields && save.page
-                && planHeadChangeOf(save.path, *save.expectedTrailer, newTrailer, *save.page, save.id3v2Fields, head)
+                && planHeadChangeOf(save.path, *save.expectedTrailer, newTrailer, *save.page, save.id3v2Fields, head,
+                                    &save.id3v2Whole)
                        .isEmpty()) {
                 records.back().oldHead = head.before;
                 records.back().newHead = head.after;
