@@ -66,13 +66,9 @@ bool writeBytes(const QByteArray &path, const QByteArray &bytes)
 TagSave saveOf(const QByteArray &path, const QByteArray &title, bool id3v2)
 {
     const TagReading reading = readTagFile(path);
-    TagSave save;
-    save.path = path;
-    save.fields = reading.fields;
-    save.fields.title = title;
-    save.expected = reading.identity;
-    save.expectedTrailer = reading.trailer;
-    save.modeRead = reading.mode;
+    Id3v1::Fields fields = reading.fields;
+    fields.title = title;
+    TagSave save = saveOverReading(path, reading, fields);
     if (id3v2) {
         save.id3v2Fields = AllId3v2Fields;
         save.page = &CodePage::byNumber(1252);

@@ -106,12 +106,7 @@ int setTags(const std::vector<FileTarget> &targets, const SetRequest &request, c
             out.written();
             return;
         }
-        TagSave save;
-        save.path = target.path;
-        save.fields = plan.fields;
-        save.expected = reading.identity;
-        save.expectedTrailer = reading.trailer;
-        save.modeRead = reading.mode;
+        TagSave save = saveOverReading(target.path, reading, plan.fields);
         // Another process that saved the file since it was read keeps its change: the options
         // given are applied to the tag as it is now. A fill from ID3v2 is not made twice.
         if (!request.fromV2)

@@ -30,13 +30,9 @@ WholeTexts wholeTextsOf(const JobRow &row)
 
 TagSave saveOf(const JobRow &row, bool keepTimes, const CodePage *id3v2Page)
 {
-    TagSave save;
-    save.path = row.file.path;
-    save.fields = row.after;
+    // The preview's old tag is the one overwritten.
+    TagSave save = saveOverReading(row.file.path, row.reading, row.after);
     save.newName = row.newName;
-    save.expected = row.reading.identity;
-    save.expectedTrailer = row.reading.trailer;  // the preview's old tag is the one overwritten
-    save.modeRead = row.reading.mode;
     save.folder = row.file.folder;
     save.keepTimes = keepTimes;
     if (id3v2Page) {

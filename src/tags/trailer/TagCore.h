@@ -111,6 +111,10 @@ struct TagSave {
     WholeTexts id3v2Whole;  // values written whole into the ID3v2 tag, cut to fit the trailer
 };
 
+// A save of fields into the file at path as reading found it: refused (or planned anew) under the
+// file's lock when the file or its trailer is no longer the one read, its record committed ahead.
+TagSave saveOverReading(const QByteArray &path, const TagReading &reading, const Id3v1::Fields &fields);
+
 struct TagSaveResult {
     FileStatus status = FileStatus::success();
     bool written = false;  // the trailer is on disk (a failure after it is the rename's)

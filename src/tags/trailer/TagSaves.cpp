@@ -434,6 +434,17 @@ std::vector<TagSaveResult> saveTagFiles(const std::vector<TagSave> &saves, const
     return Batch(saves, options).run();
 }
 
+TagSave saveOverReading(const QByteArray &path, const TagReading &reading, const Id3v1::Fields &fields)
+{
+    TagSave save;
+    save.path = path;
+    save.fields = fields;
+    save.expected = reading.identity;
+    save.expectedTrailer = reading.trailer;
+    save.modeRead = reading.mode;
+    return save;
+}
+
 TagSaveResult saveTagFile(const TagSave &request)
 {
     TagSaves options;
